@@ -1,0 +1,51 @@
+# Compiler settings shared by every target, and the helpers that declare the
+# project's libraries and test binaries.
+
+add_library(zoral_options INTERFACE)
+target_compile_options(zoral_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
+  -Wnon-virtual-dtor -Wold-style-cast -Wcast-align -Woverloaded-virtual
+  -Wnull-dereference -Wimplicit-fallthrough -Wformat=2
+  # Designated initialisers may leave members to their default initialisers.
+  -Wno-missing-field-initializers)
+if(ZORAL_WERROR)
+  target_compile_options(zoral_options INTERFACE -Werror)
+endif()
+if(ZORAL_SANITIZE)
+  target_compile_options(zoral_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(zoral_options INTERFACE -fsanitize=address,undefined)
+endif()
+if(ZORAL_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "The fuzz build needs clang (CXX=clang++)")
+  endif()
+  target_compile_options(zoral_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined)
+  target_link_options(zoral_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# zoral_add_library(<folder> DEPS <targets...>)
+# One library per folder of src/: every .cpp file of the folder, public headers
+# included as "<folder>/<file>.h".
+function(zoral_add_library folder)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_library(zoral_${folder} STATIC ${sources})
+  target_include_directories(zoral_${folder} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(zoral_${folder} PUBLIC ${ARG_DEPS} PRIVATE zoral_options)
+  add_library(zoral::${folder} ALIAS zoral_${folder})
+endfunction()
+
+# zoral_add_test(<folder> DEPS <targets...>)
+# One GoogleTest binary per folder of tests/, labelled with the folder's name.
+function(zoral_add_test folder)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(${folder}_tests ${sources})
+  target_link_libraries(${folder}_tests PRIVATE ${ARG_DEPS} zoral_test_support
+                        GTest::gmock GTest::gtest_main zoral_options)
+  gtest_discover_tests(${folder}_tests
+    PROPERTIES LABELS ${folder}
+    DISCOVERY_TIMEOUT 60
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+endfunction()

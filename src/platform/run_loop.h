@@ -1,0 +1,80 @@
+#pragma once
+
+// The main run loop: the sources that input and accessibility stand-ins attach
+// to it, and a blocking run that keeps turning the main queue until stopped.
+// Sources perform as main-queue work after they are signalled, and only while
+// they are still attached and valid.
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace zoral::platform {
+
+class Scheduler;
+
+// The default mode is the one the loop runs in; sources added to the common
+// modes also fire while the loop tracks events. The distinction is recorded.
+enum class RunLoopMode { defaultMode, commonModes };
+
+class RunLoopSource : public std::enable_shared_from_this<RunLoopSource> {
+public:
+    explicit RunLoopSource(std::function<void()> perform = {});
+
+    // Asks the main run loop to perform the source. Signals that arrive before
+    // it performs are coalesced into one perform.
+    void signal();
+    // An invalid source never performs again.
+    void invalidate();
+    bool isValid() const { return valid_; }
+
+private:
+    friend class RunLoop;
+    std::function<void()> perform_;
+    std::atomic<bool> valid_{true};
+    std::atomic<bool> signalled_{false};
+};
+
+class RunLoop {
+public:
+    enum class RunResult { stopped, timedOut };
+
+    explicit RunLoop(Scheduler& scheduler);
+    ~RunLoop();
+    RunLoop(const RunLoop&) = delete;
+    RunLoop& operator=(const RunLoop&) = delete;
+
+    // The current scheduler's main run loop.
+    static RunLoop& main();
+    // The calling thread's run loop; only the main thread has one.
+    static RunLoop& current();
+
+    void addSource(const std::shared_ptr<RunLoopSource>& source, RunLoopMode mode);
+    void removeSource(const std::shared_ptr<RunLoopSource>& source, RunLoopMode mode);
+    bool containsSource(const std::shared_ptr<RunLoopSource>& source, RunLoopMode mode) const;
+    bool containsSource(const std::shared_ptr<RunLoopSource>& source) const;
+
+    // Turns the loop until `stop`. A stop that comes while the loop is not
+    // running makes the next run return at once.
+    void run();
+    // Turns the loop until `stop` or until `seconds` of the scheduler's clock passed.
+    RunResult runFor(double seconds);
+    // Ends the innermost run; callable from any thread.
+    void stop();
+    int runDepth() const { return depth_; }
+
+private:
+    friend class RunLoopSource;
+    bool takeStop() { return stopRequested_.exchange(false); }
+    void performIfAttached(const std::shared_ptr<RunLoopSource>& source);
+
+    Scheduler& scheduler_;
+    mutable std::mutex mutex_;
+    std::vector<std::pair<std::shared_ptr<RunLoopSource>, RunLoopMode>> sources_;
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<int> depth_{0};
+};
+
+}  // namespace zoral::platform

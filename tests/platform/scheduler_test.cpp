@@ -1,0 +1,443 @@
+#include "platform/scheduler.h"
+
+#include <atomic>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/dispatch.h"
+#include "platform/run_loop.h"
+#include "support/virtual_clock.h"
+
+namespace zoral::platform {
+namespace {
+
+using zoral::testing::VirtualClockTest;
+
+class SchedulerTest : public VirtualClockTest {
+protected:
+    std::vector<std::string> order;
+    auto record(std::string name) {
+        return [this, name = std::move(name)] { order.push_back(name); };
+    }
+};
+
+// One submission of an ordering case: a queue, a delay (none: async) and a name.
+struct Submit {
+    int queue;
+    std::optional<double> delay;
+    std::string name;
+};
+
+struct OrderCase {
+    const char* what;
+    std::vector<Submit> submits;
+    std::vector<std::string> expected;
+};
+
+TEST_F(SchedulerTest, OrdersWorkByReadinessDeadlineAndSubmission) {
+    const std::vector<OrderCase> cases = {
+        {"async on one queue is FIFO", {{0, {}, "a"}, {0, {}, "b"}, {0, {}, "c"}}, {"a", "b", "c"}},
+        {"earlier deadlines first",
+         {{0, 0.3, "late"}, {0, 0.1, "early"}, {0, 0.2, "middle"}},
+         {"early", "middle", "late"}},
+        {"equal deadlines in submission order",
+         {{0, 0.5, "x"}, {1, 0.5, "y"}, {0, 0.5, "z"}},
+         {"x", "y", "z"}},
+        {"a deadline of zero is queued like async",
+         {{0, {}, "a"}, {0, 0.0, "b"}, {0, {}, "c"}},
+         {"a", "b", "c"}},
+        {"a past deadline is queued like async", {{0, -5.0, "a"}, {0, {}, "b"}}, {"a", "b"}},
+        {"queues interleave in submission order",
+         {{0, {}, "q0a"}, {1, {}, "q1a"}, {2, {}, "q2a"}, {0, {}, "q0b"}},
+         {"q0a", "q1a", "q2a", "q0b"}},
+        {"ready work before delayed work",
+         {{1, 0.1, "delayed"}, {0, {}, "ready"}},
+         {"ready", "delayed"}},
+    };
+    const std::vector<DispatchQueue> queues = {
+        DispatchQueue::main(), DispatchQueue("serial"),
+        DispatchQueue("concurrent", DispatchQoS::unspecified,
+                      DispatchQueue::Attributes::concurrent)};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        order.clear();
+        for (const auto& s : c.submits) {
+            const auto& queue = queues.at(static_cast<std::size_t>(s.queue));
+            if (s.delay) {
+                queue.asyncAfter(DispatchTime::now() + *s.delay, record(s.name));
+            } else {
+                queue.async(record(s.name));
+            }
+        }
+        EXPECT_TRUE(order.empty()) << "work ran inside the submitting call";
+        scheduler().advance(1.0);
+        EXPECT_EQ(order, c.expected);
+    }
+}
+
+TEST_F(SchedulerTest, DelayedWorkRunsAtItsDeadlineOnTheVirtualClock) {
+    std::vector<double> times;
+    const DispatchTime start = DispatchTime::now();
+    for (double delay : {0.25, 1.0, 0.5}) {
+        DispatchQueue::global().asyncAfter(start + delay, [&] {
+            times.push_back(DispatchTime::now().uptimeSeconds() - start.uptimeSeconds());
+        });
+    }
+    scheduler().advance(0.4);
+    EXPECT_EQ(times, (std::vector<double>{0.25}));
+    EXPECT_DOUBLE_EQ(DispatchTime::now().uptimeSeconds() - start.uptimeSeconds(), 0.4);
+    EXPECT_EQ(scheduler().pendingCount(), 2u);
+    scheduler().advance(1.0);
+    EXPECT_EQ(times, (std::vector<double>{0.25, 0.5, 1.0}));
+}
+
+TEST_F(SchedulerTest, AsyncNeverRunsInsideTheCallEvenOnItsOwnQueue) {
+    DispatchQueue::main().async([&] {
+        DispatchQueue::main().async(record("inner"));
+        order.push_back("outer end");
+    });
+    DispatchQueue::main().async(record("second"));
+    scheduler().runUntilIdle();
+    EXPECT_EQ(order, (std::vector<std::string>{"outer end", "second", "inner"}));
+}
+
+TEST_F(SchedulerTest, RunUntilIdleDoesNotMoveTheClock) {
+    const DispatchTime start = DispatchTime::now();
+    DispatchQueue::main().asyncAfter(start + 0.1, record("later"));
+    DispatchQueue::main().async([&] { DispatchQueue::main().async(record("chained")); });
+    EXPECT_EQ(scheduler().runUntilIdle(), 2u);
+    EXPECT_EQ(order, (std::vector<std::string>{"chained"}));
+    EXPECT_EQ(DispatchTime::now(), start);
+}
+
+TEST_F(SchedulerTest, RunUntilStopsWhenThePredicateHoldsOrAtTheLimit) {
+    int ticks = 0;
+    for (int i = 1; i <= 10; ++i) {
+        DispatchQueue::main().asyncAfter(DispatchTime::now() + 0.1 * i, [&] { ++ticks; });
+    }
+    const DispatchTime start = DispatchTime::now();
+    EXPECT_TRUE(scheduler().runUntil([&] { return ticks == 3; }, 5.0));
+    EXPECT_NEAR(DispatchTime::now().uptimeSeconds() - start.uptimeSeconds(), 0.3, 1e-9);
+    EXPECT_FALSE(scheduler().runUntil([&] { return ticks == 100; }, 2.0));
+    EXPECT_EQ(ticks, 10);
+    EXPECT_NEAR(DispatchTime::now().uptimeSeconds() - start.uptimeSeconds(), 2.3, 1e-9);
+}
+
+TEST_F(SchedulerTest, CancelledWorkItemsNeverRun) {
+    DispatchWorkItem cancelledFirst(record("cancelled before submission"));
+    cancelledFirst.cancel();
+    DispatchQueue::main().async(cancelledFirst);
+
+    DispatchWorkItem cancelledPending(record("cancelled while pending"));
+    DispatchQueue::main().asyncAfter(DispatchTime::now() + 1, cancelledPending);
+
+    DispatchWorkItem cancelsItself([&] {
+        order.push_back("running item cancelled");
+        cancelledPending.cancel();
+    });
+    DispatchQueue::main().async(cancelsItself);
+
+    DispatchWorkItem twice(record("twice"));
+    DispatchQueue::main().async(twice);
+    DispatchQueue::main().async(twice);
+
+    scheduler().advance(2);
+    EXPECT_TRUE(cancelledPending.isCancelled());
+    EXPECT_EQ(order, (std::vector<std::string>{"running item cancelled", "twice", "twice"}));
+}
+
+TEST_F(SchedulerTest, SubmissionsRecordQualityOfServiceAndFlags) {
+    DispatchQueue("q").async(
+        [] {}, {.qos = DispatchQoS::utility,
+                .flags = DispatchWorkItemFlags::detached | DispatchWorkItemFlags::enforceQoS});
+    DispatchQueue::global(DispatchQoS::background)
+        .asyncAfter(DispatchTime::now() + 2, DispatchWorkItem([] {}, DispatchQoS::userInitiated,
+                                                              DispatchWorkItemFlags::barrier));
+    const auto pending = scheduler().pendingWork();
+    ASSERT_EQ(pending.size(), 2u);
+    EXPECT_EQ(pending[0].queueLabel, "q");
+    EXPECT_EQ(pending[0].qos, DispatchQoS::utility);
+    EXPECT_TRUE(pending[0].flags.contains(DispatchWorkItemFlags::detached));
+    EXPECT_FALSE(pending[0].flags.contains(DispatchWorkItemFlags::barrier));
+    EXPECT_TRUE(pending[0].ready);
+    EXPECT_EQ(pending[1].queueLabel, "global.background");
+    EXPECT_EQ(pending[1].qos, DispatchQoS::userInitiated);
+    EXPECT_TRUE(pending[1].flags.contains(DispatchWorkItemFlags::barrier));
+    EXPECT_FALSE(pending[1].ready);
+}
+
+// While an item of a concurrent queue waits (a group wait turns the scheduler),
+// the queue's other items may start, but a barrier waits for the running item
+// and holds back everything submitted after it.
+TEST_F(SchedulerTest, BarrierWaitsForEarlierWorkAndBlocksLaterWork) {
+    for (bool barrier : {false, true}) {
+        SCOPED_TRACE(barrier ? "barrier" : "no barrier");
+        order.clear();
+        DispatchQueue queue("c", DispatchQoS::unspecified, DispatchQueue::Attributes::concurrent);
+        DispatchQueue other("other");
+        DispatchGroup group;
+        group.enter();
+        queue.async([&] {
+            order.push_back("first starts");
+            group.wait();
+            order.push_back("first ends");
+        });
+        queue.async(record("middle"),
+                    {.flags = barrier ? DispatchWorkItemFlags::barrier : DispatchWorkItemFlags{}});
+        queue.async(record("last"));
+        other.async([&] {
+            order.push_back("other");
+            group.leave();
+        });
+        scheduler().runUntilIdle();
+        const std::vector<std::string> expected =
+            barrier
+                ? std::vector<std::string>{"first starts", "other", "first ends", "middle", "last"}
+                : std::vector<std::string>{"first starts", "middle", "last", "other", "first ends"};
+        EXPECT_EQ(order, expected);
+    }
+}
+
+TEST_F(SchedulerTest, SerialQueueNeverRunsTwoItemsAtOnce) {
+    DispatchQueue serial("serial");
+    DispatchGroup group;
+    group.enter();
+    serial.async([&] {
+        order.push_back("first starts");
+        group.wait();
+        order.push_back("first ends");
+    });
+    serial.async(record("second"));
+    DispatchQueue::global().async([&] {
+        order.push_back("global");
+        group.leave();
+    });
+    scheduler().runUntilIdle();
+    EXPECT_EQ(order, (std::vector<std::string>{"first starts", "global", "first ends", "second"}));
+}
+
+TEST_F(SchedulerTest, GroupsNotifyWhenTheirWorkIsDone) {
+    DispatchGroup group;
+    DispatchQueue worker("worker");
+    for (int i = 0; i < 3; ++i) {
+        worker.asyncAfter(DispatchTime::now() + 0.1 * (3 - i), record("work " + std::to_string(i)),
+                          {.group = group});
+    }
+    group.enter();
+    group.notify(DispatchQueue::main(), record("notified"));
+    scheduler().advance(1);
+    EXPECT_EQ(order, (std::vector<std::string>{"work 2", "work 1", "work 0"}));
+    group.leave();
+    EXPECT_EQ(order.size(), 3u) << "notify must not run inside leave";
+    scheduler().runUntilIdle();
+    EXPECT_EQ(order.back(), "notified");
+
+    // An empty group notifies at once, still asynchronously.
+    DispatchGroup empty;
+    empty.notify(DispatchQueue::main(), record("empty notified"));
+    EXPECT_EQ(order.back(), "notified");
+    scheduler().runUntilIdle();
+    EXPECT_EQ(order.back(), "empty notified");
+}
+
+TEST_F(SchedulerTest, GroupWaitRunsWorkAndTimesOutOnTheVirtualClock) {
+    DispatchGroup group;
+    DispatchQueue::global().asyncAfter(DispatchTime::now() + 2, record("done"), {.group = group});
+    const DispatchTime start = DispatchTime::now();
+    EXPECT_EQ(group.wait(start + 0.5), DispatchGroup::WaitResult::timedOut);
+    EXPECT_EQ(DispatchTime::now(), start + 0.5);
+    EXPECT_EQ(group.wait(start + 10), DispatchGroup::WaitResult::success);
+    EXPECT_EQ(DispatchTime::now(), start + 2.0);
+    EXPECT_EQ(order, (std::vector<std::string>{"done"}));
+}
+
+TEST_F(SchedulerTest, SleepInsideWorkAdvancesTheVirtualClock) {
+    const DispatchTime start = DispatchTime::now();
+    std::vector<double> seen;
+    const auto elapsed = [&] {
+        return DispatchTime::now().uptimeSeconds() - start.uptimeSeconds();
+    };
+    DispatchQueue::main().asyncAfter(start + 0.3, [&] { seen.push_back(elapsed()); });
+    DispatchQueue("AXQueue", DispatchQoS::unspecified, DispatchQueue::Attributes::concurrent)
+        .async([&] {
+            sleepFor(0.5);
+            seen.push_back(elapsed());
+        });
+    scheduler().runUntilIdle();
+    // The timer that fell due during the sleep runs after the sleeping item, late.
+    EXPECT_EQ(seen, (std::vector<double>{0.5, 0.5}));
+    sleepFor(std::numeric_limits<double>::quiet_NaN());
+    sleepFor(-1);
+    EXPECT_DOUBLE_EQ(elapsed(), 0.5);
+}
+
+TEST_F(SchedulerTest, MainThreadIsMainQueueWorkAndTopLevelCode) {
+    struct Seen {
+        bool main;
+        std::string label;
+    };
+    std::vector<Seen> seen;
+    const auto look = [&] { seen.push_back({isMainThread(), DispatchQueue::currentLabel()}); };
+    DispatchQueue serial("serial");
+    look();
+    DispatchQueue::main().async([&] {
+        look();
+        serial.sync(look);  // a sync block stays on the calling thread
+    });
+    serial.async(look);
+    DispatchQueue::global().async(look);
+    scheduler().runUntilIdle();
+    std::thread([&] { look(); }).join();
+
+    const std::vector<std::pair<bool, std::string>> expected = {
+        {true, ""}, {true, "main"}, {true, "serial"}, {false, "serial"}, {false, "global.default"},
+        {false, ""}};
+    ASSERT_EQ(seen.size(), expected.size());
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].main, expected[i].first) << i;
+        EXPECT_EQ(seen[i].label, expected[i].second) << i;
+    }
+}
+
+TEST_F(SchedulerTest, SyncReturnsTheBodysValue) {
+    DispatchQueue queue("q", DispatchQoS::unspecified, DispatchQueue::Attributes::concurrent);
+    EXPECT_EQ(queue.sync([] { return 42; }), 42);
+    EXPECT_EQ(queue.sync([] { return std::string("barrier"); }, DispatchWorkItemFlags::barrier),
+              "barrier");
+}
+
+TEST_F(SchedulerTest, SyncOnTheOccupiedQueueStopsTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            DispatchQueue serial("serial");
+            serial.sync([&] { serial.sync([] {}); });
+        },
+        "deadlock");
+    EXPECT_DEATH(
+        {
+            DispatchQueue queue("c", DispatchQoS::unspecified,
+                                DispatchQueue::Attributes::concurrent);
+            queue.sync([&] { queue.sync([] {}, DispatchWorkItemFlags::barrier); });
+        },
+        "deadlock");
+}
+
+// Other threads submit, sync and wait while the owner thread drives.
+TEST_F(SchedulerTest, OtherThreadsSubmitSyncAndWaitSafely) {
+    constexpr int threads = 4;
+    constexpr int perThread = 200;
+    std::vector<std::vector<int>> seen(threads);
+    std::atomic<int> syncCount{0};
+    DispatchQueue serial("serial");
+    DispatchGroup group;
+    std::atomic<int> finished{0};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&, t] {
+            for (int i = 0; i < perThread; ++i) {
+                DispatchQueue::main().async(
+                    [&, t, i] { seen[static_cast<std::size_t>(t)].push_back(i); },
+                    {.group = group});
+                serial.sync([&] { syncCount.fetch_add(1); });
+            }
+            finished.fetch_add(1);
+        });
+    }
+    // The waiter ends the run once every submitted item has run; until then the
+    // idle run loop waits for the other threads.
+    std::thread waiter([&] {
+        while (finished.load() < threads)
+            std::this_thread::yield();
+        group.wait();
+        RunLoop::main().stop();
+    });
+    RunLoop::main().run();
+    for (auto& worker : workers)
+        worker.join();
+    waiter.join();
+    EXPECT_EQ(syncCount.load(), threads * perThread);
+    for (const auto& perThreadSeen : seen) {
+        ASSERT_EQ(perThreadSeen.size(), static_cast<std::size_t>(perThread));
+        for (int i = 0; i < perThread; ++i)
+            EXPECT_EQ(perThreadSeen[static_cast<std::size_t>(i)], i);
+    }
+}
+
+TEST(SchedulerTeardown, DestroysPendingWorkInSubmissionOrder) {
+    std::vector<std::string> destroyed;
+    struct Tracer {
+        std::vector<std::string>* log;
+        std::string name;
+        std::shared_ptr<int> alive = std::make_shared<int>();
+        ~Tracer() {
+            if (alive.use_count() == 1)
+                log->push_back(name);
+        }
+    };
+    int ran = 0;
+    {
+        ScopedScheduler scheduler;
+        DispatchQueue::main().asyncAfter(
+            DispatchTime::now() + 5, [t = Tracer{&destroyed, "delayed first"}, &ran] { ++ran; });
+        DispatchQueue::global().async([t = Tracer{&destroyed, "ready"}, &ran] { ++ran; });
+        DispatchQueue::main().asyncAfter(
+            DispatchTime::now() + 1, [t = Tracer{&destroyed, "delayed second"}, &ran] { ++ran; });
+        // Its destruction submits more work, which is destroyed in turn.
+        struct Resubmits {
+            std::vector<std::string>* log = nullptr;
+            ~Resubmits() {
+                if (log != nullptr) {
+                    DispatchQueue::main().async([t = Tracer{log, "submitted in teardown"}] {});
+                }
+            }
+        };
+        auto resubmits = std::make_shared<Resubmits>();
+        resubmits->log = &destroyed;
+        DispatchQueue::main().async([r = std::move(resubmits)] {});
+    }
+    EXPECT_EQ(ran, 0);
+    EXPECT_EQ(destroyed, (std::vector<std::string>{"delayed first", "ready", "delayed second",
+                                                   "submitted in teardown"}));
+    ScopedScheduler next;
+    EXPECT_EQ(next->pendingCount(), 0u);
+}
+
+struct TimeCase {
+    const char* what;
+    DispatchTime time;
+    std::uint64_t expectedNanoseconds;
+};
+
+TEST(DispatchTime, ArithmeticSaturatesInsteadOfWrapping) {
+    const auto at = DispatchTime::fromUptimeNanoseconds(1'000'000'000);
+    const std::uint64_t never = DispatchTime::never().uptimeNanoseconds();
+    const std::vector<TimeCase> cases = {
+        {"seconds", at + 1.5, 2'500'000'000},
+        {"negative seconds", at + -0.25, 750'000'000},
+        {"below zero", at - 5.0, 0},
+        {"NaN adds nothing", at + std::nan(""), 1'000'000'000},
+        {"infinity is never", at + std::numeric_limits<double>::infinity(), never},
+        {"minus infinity is zero", at + -std::numeric_limits<double>::infinity(), 0},
+        {"huge is never", at + 1e300, never},
+        {"milliseconds", at + DispatchTimeInterval::milliseconds(20), 1'020'000'000},
+        {"microseconds", at + DispatchTimeInterval::microseconds(3), 1'000'003'000},
+        {"nanoseconds", at + DispatchTimeInterval::nanoseconds(-7), 999'999'993},
+        {"seconds interval", at + DispatchTimeInterval::seconds(2), 3'000'000'000},
+        {"overflowing interval",
+         at + DispatchTimeInterval::seconds(std::numeric_limits<std::int64_t>::max()), never},
+        {"never interval", at + DispatchTimeInterval::never(), never},
+        {"never plus anything", DispatchTime::never() + -1.0, never},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.time.uptimeNanoseconds(), c.expectedNanoseconds) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace zoral::platform

@@ -23,8 +23,8 @@ std::string formatLogTime(Date date) {
     localtime_r(&seconds, &local);
     // Hundredths are truncated, never rounded up into the next second; the
     // epsilon (a microsecond) absorbs the rounding of exact hundredths.
-    const int hundredths = std::min(99, static_cast<int>((unix - whole) * 100.0 + 1e-4));
-    char text[16];
+    const int hundredths = std::clamp(static_cast<int>((unix - whole) * 100.0 + 1e-4), 0, 99);
+    char text[32];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d.%02d", local.tm_hour, local.tm_min,
                   local.tm_sec, hundredths);
     return text;

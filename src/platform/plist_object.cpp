@@ -45,11 +45,11 @@ bool operator==(const PlistObject& a, const PlistObject& b) {
     if (a.kind() != b.kind())
         return false;
     if (const auto* x = a.getIf<double>()) {
-        const double y = *b.getIf<double>();
+        const double y = std::get<double>(b.value_);
         return *x == y || (std::isnan(*x) && std::isnan(y));
     }
     if (const auto* x = a.getIf<Date>()) {
-        const Date y = *b.getIf<Date>();
+        const Date y = std::get<Date>(b.value_);
         return *x == y || (std::isnan(x->secondsSinceReferenceDate) &&
                            std::isnan(y.secondsSinceReferenceDate));
     }

@@ -1,0 +1,772 @@
+#include "platform/user_defaults.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cassert>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <limits>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <utility>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/atomic_file.h"
+#include "platform/identity.h"
+#include "platform/output.h"
+#include "platform/plist_serialization.h"
+
+namespace zoral::platform {
+namespace {
+
+// Larger files are taken as corrupt: preferences are small, and reading must stay bounded.
+constexpr std::size_t maxPreferencesFileSize = 64 * 1024 * 1024;
+
+struct Domain {
+    PlistDictionary values;
+    // None without a home directory: the domain then lives in memory only.
+    std::optional<std::filesystem::path> path;
+    // Its unreadable file could not be moved aside, and must not be overwritten.
+    bool saveBlocked = false;
+    // The last save failed; synchronize tries again.
+    bool unsaved = false;
+};
+
+struct Registry {
+    std::mutex mutex;
+    std::map<std::string, Domain, std::less<>> domains;
+    std::map<std::string, std::shared_ptr<UserDefaults>, std::less<>> suites;
+    std::shared_ptr<UserDefaults> standard;
+    std::uint64_t nextObservationId = 1;
+};
+
+Registry& registry() {
+    static Registry instance;
+    return instance;
+}
+
+void printLines(const std::vector<std::string>& lines) {
+    for (const auto& line : lines)
+        output::printLine(line);
+}
+
+bool isFileName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+}
+
+std::optional<std::filesystem::path> preferencesPath(std::string_view domain) {
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0')
+        return std::nullopt;
+    return std::filesystem::path(home) / "Library" / "Preferences" /
+           (std::string(domain) + ".plist");
+}
+
+struct FileContents {
+    bool missing = false;
+    std::vector<std::uint8_t> bytes;
+    std::optional<std::string> error;
+};
+
+FileContents readFile(const std::filesystem::path& path) {
+    FileContents contents;
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        if (errno == ENOENT) {
+            contents.missing = true;
+        } else {
+            contents.error = std::strerror(errno);
+        }
+        return contents;
+    }
+    std::uint8_t buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(descriptor, buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            contents.error = std::strerror(errno);
+            break;
+        }
+        if (count == 0)
+            break;
+        if (contents.bytes.size() + static_cast<std::size_t>(count) > maxPreferencesFileSize) {
+            contents.error = "larger than " + std::to_string(maxPreferencesFileSize) + " bytes";
+            break;
+        }
+        contents.bytes.insert(contents.bytes.end(), buffer, buffer + count);
+    }
+    ::close(descriptor);
+    return contents;
+}
+
+// Reads a domain's file. A file that cannot be read or parsed is moved aside, so that the next
+// save cannot destroy what may still be recovered from it, and the domain starts empty.
+Domain loadDomain(std::string_view name, std::vector<std::string>& lines) {
+    Domain domain;
+    domain.path = preferencesPath(name);
+    if (!domain.path)
+        return domain;
+
+    auto contents = readFile(*domain.path);
+    if (contents.missing)
+        return domain;
+    std::optional<std::string> problem = contents.error;
+    if (!problem) {
+        try {
+            auto read = readPlist(contents.bytes);
+            if (auto* values = read.object.getIf<PlistDictionary>()) {
+                domain.values = std::move(*values);
+                return domain;
+            }
+            problem =
+                std::string("its root is a ") + kindName(read.object.kind()) + ", not a dictionary";
+        } catch (const PlistSerializationError& error) {
+            problem = error.what();
+        }
+    }
+
+    const std::filesystem::path corruptPath = domain.path->string() + ".corrupt";
+    std::error_code error;
+    std::filesystem::rename(*domain.path, corruptPath, error);
+    if (error) {
+        domain.saveBlocked = true;
+        lines.push_back("User defaults: cannot read " + domain.path->string() + " (" + *problem +
+                        ") nor move it aside (" + error.message() + "); changes to " +
+                        std::string(name) + " will not be saved");
+    } else {
+        lines.push_back("User defaults: cannot read " + domain.path->string() + " (" + *problem +
+                        "); moved it to " + corruptPath.string() + ", " + std::string(name) +
+                        " starts empty");
+    }
+    return domain;
+}
+
+// XML where it can hold the values; the binary format takes what XML cannot (control characters,
+// dates far out), so that one such value does not stop the whole domain from being saved.
+std::vector<std::uint8_t> serializeDomain(const PlistDictionary& values) {
+    const auto root = PlistObject::dictionary(values);
+    try {
+        return writePlist(root, PlistFormat::xml);
+    } catch (const PlistSerializationError&) {
+        return writePlist(root, PlistFormat::binary);
+    }
+}
+
+// Returns the line to print when the domain could not be saved.
+std::optional<std::string> saveDomain(std::string_view name, Domain& domain) {
+    if (!domain.path)
+        return std::nullopt;
+    domain.unsaved = true;
+    if (domain.saveBlocked) {
+        return "User defaults: " + std::string(name) + " not saved: the unreadable " +
+               domain.path->string() + " is still in place";
+    }
+    std::optional<std::string> failure;
+    try {
+        failure = writeFileAtomically(*domain.path, serializeDomain(domain.values));
+    } catch (const PlistSerializationError& error) {
+        failure = error.what();
+    }
+    if (failure)
+        return "User defaults: cannot save " + std::string(name) + ": " + *failure;
+    domain.unsaved = false;
+    return std::nullopt;
+}
+
+Domain& loadedDomain(Registry& registry, std::string_view name, std::vector<std::string>& lines) {
+    auto found = registry.domains.find(name);
+    if (found == registry.domains.end()) {
+        found = registry.domains.emplace(std::string(name), loadDomain(name, lines)).first;
+    }
+    return found->second;
+}
+
+// Refuses, before anything changes, values that no file could hold: otherwise every later save of
+// the domain would fail.
+void checkStorable(const PlistDictionary& values) {
+    try {
+        (void)writePlist(PlistObject::dictionary(values), PlistFormat::binary);
+    } catch (const PlistSerializationError& error) {
+        throw std::invalid_argument(std::string("cannot store in user defaults: ") + error.what());
+    }
+}
+
+void checkDomainName(std::string_view name) {
+    if (!isFileName(name)) {
+        throw std::invalid_argument("not a user defaults domain name: \"" + std::string(name) +
+                                    "\"");
+    }
+}
+
+std::string formatReal(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string_view trimLeading(std::string_view text) {
+    const auto start = text.find_first_not_of(" \t\n\r\f\v");
+    return start == std::string_view::npos ? std::string_view() : text.substr(start);
+}
+
+// The integer at the start of the text, clamped to the 64-bit range.
+std::int64_t leadingInteger(std::string_view text) {
+    text = trimLeading(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    std::int64_t value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        return text.front() == '-' ? std::numeric_limits<std::int64_t>::min()
+                                   : std::numeric_limits<std::int64_t>::max();
+    }
+    return result.ec == std::errc() ? value : 0;
+}
+
+double leadingReal(std::string_view text) {
+    text = trimLeading(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() ? value : 0;
+}
+
+std::int64_t clampToInteger(double value) {
+    if (std::isnan(value))
+        return 0;
+    constexpr double limit = 9223372036854775808.0;  // 2^63
+    if (value >= limit)
+        return std::numeric_limits<std::int64_t>::max();
+    if (value < -limit)
+        return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(value);
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               const auto lower = [](char c) {
+                   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+               };
+               return lower(x) == lower(y);
+           });
+}
+
+}  // namespace
+
+struct UserDefaults::Observation {
+    std::uint64_t id = 0;
+    std::string key;
+    KeyValueObservingOptions options = KeyValueObservingOptions::none;
+    KeyValueObserver observer;
+    // Cleared on removal, so that a change already collected for delivery is dropped.
+    std::atomic<bool> active{true};
+
+    bool wants(KeyValueObservingOptions option) const { return contains(options, option); }
+
+    KeyValueChange priorChange(const std::optional<PlistObject>& oldValue) const {
+        KeyValueChange change;
+        change.isPrior = true;
+        if (wants(KeyValueObservingOptions::old))
+            change.oldValue = oldValue;
+        return change;
+    }
+
+    KeyValueChange change(const std::optional<PlistObject>& oldValue,
+                          const std::optional<PlistObject>& newValue) const {
+        KeyValueChange change;
+        if (wants(KeyValueObservingOptions::new_))
+            change.newValue = newValue;
+        if (wants(KeyValueObservingOptions::old))
+            change.oldValue = oldValue;
+        return change;
+    }
+};
+
+// One change of one layer of the search lists.
+struct UserDefaults::Mutation {
+    Mutation(std::string changedDomain, std::function<bool(PlistDictionary&)> change,
+             bool saveAfterwards = true, std::optional<Domain> reloadedDomain = std::nullopt)
+        : domain(std::move(changedDomain)),
+          apply(std::move(change)),
+          save(saveAfterwards),
+          reloaded(std::move(reloadedDomain)) {}
+
+    // The domain changed; empty for the registration domain of the instance that changes.
+    std::string domain;
+    // Returns whether anything changed; a domain left as it was is not saved again.
+    std::function<bool(PlistDictionary&)> apply;
+    bool save = true;
+    // On a reload: where the domain's file now is, and whether it may be written.
+    std::optional<Domain> reloaded;
+};
+
+struct UserDefaults::Override {
+    // The domain read from values, or empty for registrationOf's registration domain.
+    std::string_view domain;
+    const UserDefaults* registrationOf = nullptr;
+    const PlistDictionary* values = nullptr;
+};
+
+struct UserDefaults::Delivery {
+    std::shared_ptr<Observation> observation;
+    KeyValueChange change;
+};
+
+void UserDefaults::deliver(const std::vector<Delivery>& deliveries) {
+    for (const auto& delivery : deliveries) {
+        if (delivery.observation->active.load())
+            delivery.observation->observer(delivery.change);
+    }
+}
+
+UserDefaults::UserDefaults(std::string domainName) : domainName_(std::move(domainName)) {}
+
+UserDefaults::~UserDefaults() = default;
+
+std::shared_ptr<UserDefaults> UserDefaults::make(std::string domainName) {
+    std::shared_ptr<UserDefaults> instance(new UserDefaults(std::move(domainName)));
+    auto& all = registry();
+    std::vector<std::string> lines;
+    {
+        std::lock_guard lock(all.mutex);
+        loadedDomain(all, instance->domainName_, lines);
+        loadedDomain(all, globalDomainName, lines);
+    }
+    printLines(lines);
+    return instance;
+}
+
+UserDefaults& UserDefaults::standard() {
+    static const std::shared_ptr<UserDefaults> instance = [] {
+        auto made = make(std::string(identity::bundleIdentifier));
+        auto& all = registry();
+        std::lock_guard lock(all.mutex);
+        all.standard = made;
+        return made;
+    }();
+    return *instance;
+}
+
+std::shared_ptr<UserDefaults> UserDefaults::suite(std::string_view name) {
+    if (!isFileName(name) || name == identity::bundleIdentifier || name == globalDomainName) {
+        return nullptr;
+    }
+    auto& all = registry();
+    {
+        std::lock_guard lock(all.mutex);
+        if (auto found = all.suites.find(name); found != all.suites.end())
+            return found->second;
+    }
+    auto made = make(std::string(name));
+    std::lock_guard lock(all.mutex);
+    // Another thread may have made the same suite meanwhile; the first one stays.
+    return all.suites.emplace(std::string(name), std::move(made)).first->second;
+}
+
+void UserDefaults::resetForTesting() {
+    // Made here if need be, so that every reset leaves the standard domains read from this HOME.
+    (void)standard();
+    auto& all = registry();
+    std::vector<std::string> lines;
+    {
+        std::lock_guard lock(all.mutex);
+        all.domains.clear();
+        all.suites.clear();
+        all.standard->registration_.clear();
+        for (const auto& observation : all.standard->observations_)
+            observation->active = false;
+        all.standard->observations_.clear();
+        loadedDomain(all, all.standard->domainName_, lines);
+        loadedDomain(all, globalDomainName, lines);
+    }
+    printLines(lines);
+}
+
+bool UserDefaults::readsDomain(std::string_view name) const {
+    return name == domainName_ || name == globalDomainName;
+}
+
+std::optional<PlistObject> UserDefaults::lookup(std::string_view key,
+                                                const Override* override) const {
+    auto& all = registry();
+    for (const std::string_view layer : {std::string_view(domainName_), globalDomainName}) {
+        const PlistDictionary* values = nullptr;
+        if (override != nullptr && override->registrationOf == nullptr &&
+            override->domain == layer) {
+            values = override->values;
+        } else if (auto found = all.domains.find(layer); found != all.domains.end()) {
+            values = &found->second.values;
+        }
+        if (values == nullptr)
+            continue;
+        if (auto found = values->find(key); found != values->end())
+            return found->second;
+    }
+    const PlistDictionary& registered =
+        override != nullptr && override->registrationOf == this ? *override->values : registration_;
+    if (auto found = registered.find(key); found != registered.end())
+        return found->second;
+    return std::nullopt;
+}
+
+void UserDefaults::change(Mutation mutation) {
+    auto& all = registry();
+    const bool registration = mutation.domain.empty();
+
+    // Instances whose search list the mutation touches; a suite dropped by resetForTesting still
+    // sees its own changes.
+    const auto affected = [&] {
+        std::vector<UserDefaults*> instances;
+        if (registration) {
+            instances.push_back(this);
+            return instances;
+        }
+        if (readsDomain(mutation.domain))
+            instances.push_back(this);
+        const auto add = [&](const std::shared_ptr<UserDefaults>& instance) {
+            if (instance && instance.get() != this && instance->readsDomain(mutation.domain)) {
+                instances.push_back(instance.get());
+            }
+        };
+        add(all.standard);
+        for (const auto& [name, instance] : all.suites)
+            add(instance);
+        return instances;
+    };
+
+    std::vector<std::string> lines;
+    std::vector<Delivery> priors;
+    {
+        std::lock_guard lock(all.mutex);
+        const auto instances = affected();
+        const bool anyPrior = std::any_of(instances.begin(), instances.end(), [](auto* instance) {
+            return std::any_of(instance->observations_.begin(), instance->observations_.end(),
+                               [](const auto& observation) {
+                                   return observation->wants(KeyValueObservingOptions::prior);
+                               });
+        });
+        if (anyPrior) {
+            PlistDictionary future =
+                registration ? registration_ : loadedDomain(all, mutation.domain, lines).values;
+            (void)mutation.apply(future);
+            const Override override{mutation.domain, registration ? this : nullptr, &future};
+            for (auto* instance : instances) {
+                for (const auto& observation : instance->observations_) {
+                    if (!observation->wants(KeyValueObservingOptions::prior))
+                        continue;
+                    auto before = instance->lookup(observation->key, nullptr);
+                    if (before != instance->lookup(observation->key, &override)) {
+                        priors.push_back({observation, observation->priorChange(before)});
+                    }
+                }
+            }
+        }
+    }
+    printLines(lines);
+    lines.clear();
+    deliver(priors);
+
+    std::vector<Delivery> changes;
+    {
+        std::lock_guard lock(all.mutex);
+        const auto instances = affected();
+        struct Before {
+            UserDefaults* instance;
+            std::shared_ptr<Observation> observation;
+            std::optional<PlistObject> value;
+        };
+        std::vector<Before> befores;
+        for (auto* instance : instances) {
+            for (const auto& observation : instance->observations_) {
+                befores.push_back(
+                    {instance, observation, instance->lookup(observation->key, nullptr)});
+            }
+        }
+
+        if (registration) {
+            (void)mutation.apply(registration_);
+        } else {
+            Domain& domain = loadedDomain(all, mutation.domain, lines);
+            const bool changed = mutation.apply(domain.values);
+            if (mutation.reloaded) {
+                domain.path = mutation.reloaded->path;
+                domain.saveBlocked = mutation.reloaded->saveBlocked;
+                domain.unsaved = false;
+            }
+            if (mutation.save && (changed || domain.unsaved)) {
+                if (auto failure = saveDomain(mutation.domain, domain))
+                    lines.push_back(*failure);
+            }
+        }
+
+        for (auto& before : befores) {
+            auto after = before.instance->lookup(before.observation->key, nullptr);
+            const bool announced = std::any_of(
+                priors.begin(), priors.end(),
+                [&](const Delivery& prior) { return prior.observation == before.observation; });
+            // A prior change is always followed by its change, even when another thread made the
+            // value equal again in between.
+            if (after != before.value || announced) {
+                changes.push_back(
+                    {before.observation, before.observation->change(before.value, after)});
+            }
+        }
+    }
+    printLines(lines);
+    deliver(changes);
+}
+
+void UserDefaults::registerDefaults(const PlistDictionary& defaults) {
+    change({std::string(), [&defaults](PlistDictionary& registered) {
+                for (const auto& [key, value] : defaults)
+                    registered.insert_or_assign(key, value);
+                return true;
+            }});
+}
+
+std::optional<PlistObject> UserDefaults::objectForKey(std::string_view key) const {
+    std::lock_guard lock(registry().mutex);
+    return lookup(key, nullptr);
+}
+
+std::optional<std::string> UserDefaults::stringForKey(std::string_view key) const {
+    const auto value = objectForKey(key);
+    if (!value)
+        return std::nullopt;
+    if (auto text = value->stringValue())
+        return std::string(*text);
+    if (auto integer = value->integerValue())
+        return integer->toString();
+    if (auto real = value->realValue())
+        return formatReal(*real);
+    if (auto boolean = value->boolValue())
+        return *boolean ? "1" : "0";
+    return std::nullopt;
+}
+
+std::optional<PlistData> UserDefaults::dataForKey(std::string_view key) const {
+    auto value = objectForKey(key);
+    if (!value)
+        return std::nullopt;
+    if (auto* data = value->getIf<PlistData>())
+        return std::move(*data);
+    return std::nullopt;
+}
+
+bool UserDefaults::boolForKey(std::string_view key) const {
+    const auto value = objectForKey(key);
+    if (!value)
+        return false;
+    if (auto boolean = value->boolValue())
+        return *boolean;
+    if (auto integer = value->integerValue())
+        return *integer != PlistInteger();
+    if (auto real = value->realValue())
+        return *real != 0;
+    if (auto text = value->stringValue()) {
+        const auto trimmed = trimLeading(*text);
+        return equalsIgnoringCase(trimmed, "yes") || equalsIgnoringCase(trimmed, "true") ||
+               leadingInteger(trimmed) != 0;
+    }
+    return false;
+}
+
+std::int64_t UserDefaults::integerForKey(std::string_view key) const {
+    const auto value = objectForKey(key);
+    if (!value)
+        return 0;
+    if (auto integer = value->integerValue()) {
+        return integer->int64Value().value_or(std::numeric_limits<std::int64_t>::max());
+    }
+    if (auto real = value->realValue())
+        return clampToInteger(*real);
+    if (auto boolean = value->boolValue())
+        return *boolean ? 1 : 0;
+    if (auto text = value->stringValue())
+        return leadingInteger(*text);
+    return 0;
+}
+
+double UserDefaults::doubleForKey(std::string_view key) const {
+    const auto value = objectForKey(key);
+    if (!value)
+        return 0;
+    if (auto real = value->realValue())
+        return *real;
+    if (auto integer = value->integerValue())
+        return integer->doubleValue();
+    if (auto boolean = value->boolValue())
+        return *boolean ? 1 : 0;
+    if (auto text = value->stringValue())
+        return leadingReal(*text);
+    return 0;
+}
+
+void UserDefaults::setObject(std::optional<PlistObject> value, std::string_view key) {
+    if (!value) {
+        removeObjectForKey(key);
+        return;
+    }
+    PlistDictionary entry;
+    entry.emplace(std::string(key), std::move(*value));
+    checkStorable(entry);
+    const auto& stored = *entry.begin();
+    change({domainName_, [&stored](PlistDictionary& values) {
+                const auto found = values.find(stored.first);
+                if (found != values.end() && found->second == stored.second)
+                    return false;
+                values.insert_or_assign(stored.first, stored.second);
+                return true;
+            }});
+}
+
+void UserDefaults::setURL(std::optional<std::string> url, std::string_view key) {
+    if (!url) {
+        removeObjectForKey(key);
+        return;
+    }
+    setObject(PlistObject::string(std::move(*url)), key);
+}
+
+void UserDefaults::setBool(bool value, std::string_view key) {
+    setObject(PlistObject::boolean(value), key);
+}
+
+void UserDefaults::removeObjectForKey(std::string_view key) {
+    change({domainName_, [key](PlistDictionary& values) {
+                const auto found = values.find(key);
+                if (found == values.end())
+                    return false;
+                values.erase(found);
+                return true;
+            }});
+}
+
+PlistDictionary UserDefaults::dictionaryRepresentation() const {
+    auto& all = registry();
+    std::lock_guard lock(all.mutex);
+    PlistDictionary merged = registration_;
+    for (const std::string_view layer : {globalDomainName, std::string_view(domainName_)}) {
+        if (auto found = all.domains.find(layer); found != all.domains.end()) {
+            for (const auto& [key, value] : found->second.values)
+                merged.insert_or_assign(key, value);
+        }
+    }
+    return merged;
+}
+
+PlistDictionary UserDefaults::persistentDomainForName(std::string_view name) const {
+    checkDomainName(name);
+    auto& all = registry();
+    std::vector<std::string> lines;
+    PlistDictionary values;
+    {
+        std::lock_guard lock(all.mutex);
+        values = loadedDomain(all, name, lines).values;
+    }
+    printLines(lines);
+    return values;
+}
+
+void UserDefaults::setPersistentDomain(const PlistDictionary& values, std::string_view name) {
+    checkDomainName(name);
+    checkStorable(values);
+    change({std::string(name), [&values](PlistDictionary& stored) {
+                if (stored == values)
+                    return false;
+                stored = values;
+                return true;
+            }});
+}
+
+void UserDefaults::removePersistentDomainForName(std::string_view name) {
+    checkDomainName(name);
+    change({std::string(name), [](PlistDictionary& stored) {
+                if (stored.empty())
+                    return false;
+                stored.clear();
+                return true;
+            }});
+}
+
+void UserDefaults::reload() {
+    for (const std::string_view name : {std::string_view(domainName_), globalDomainName}) {
+        std::vector<std::string> lines;
+        Domain fresh = loadDomain(name, lines);
+        printLines(lines);
+        auto values = std::move(fresh.values);
+        change({std::string(name),
+                [&values](PlistDictionary& stored) {
+                    stored = values;
+                    return true;
+                },
+                false, std::move(fresh)});
+    }
+}
+
+bool UserDefaults::synchronize() {
+    auto& all = registry();
+    std::vector<std::string> lines;
+    bool saved = true;
+    {
+        std::lock_guard lock(all.mutex);
+        for (auto& [name, domain] : all.domains) {
+            if (!domain.unsaved && !domain.saveBlocked)
+                continue;
+            if (auto failure = saveDomain(name, domain)) {
+                lines.push_back(*failure);
+                saved = false;
+            }
+        }
+    }
+    printLines(lines);
+    return saved;
+}
+
+KeyValueObserverToken UserDefaults::addObserver(std::string key, KeyValueObservingOptions options,
+                                                KeyValueObserver observer) {
+    auto observation = std::make_shared<Observation>();
+    observation->key = std::move(key);
+    observation->options = options;
+    observation->observer = std::move(observer);
+
+    auto& all = registry();
+    std::vector<Delivery> initial;
+    {
+        std::lock_guard lock(all.mutex);
+        observation->id = all.nextObservationId++;
+        observations_.push_back(observation);
+        if (observation->wants(KeyValueObservingOptions::initial)) {
+            auto change = observation->change(std::nullopt, lookup(observation->key, nullptr));
+            initial.push_back({observation, std::move(change)});
+        }
+    }
+    deliver(initial);
+    return {observation->id};
+}
+
+void UserDefaults::removeObserver(KeyValueObserverToken token) {
+    auto& all = registry();
+    std::lock_guard lock(all.mutex);
+    const auto found =
+        std::find_if(observations_.begin(), observations_.end(),
+                     [&](const auto& observation) { return observation->id == token.id; });
+    assert(found != observations_.end() && "removing an observer that is not registered");
+    if (found == observations_.end())
+        return;
+    (*found)->active = false;
+    observations_.erase(found);
+}
+
+}  // namespace zoral::platform

@@ -1,0 +1,128 @@
+#pragma once
+
+// The user defaults: named domains of property-list values, each kept in its own file at
+// $HOME/Library/Preferences/<domain>.plist. An instance reads through its search list: its own
+// domain, then the global domain, then its registration domain (volatile defaults that are never
+// written to disk). Writes go to its own domain and reach the file at once, atomically; a save
+// that fails prints one line, and the value stays in memory until synchronize() saves it. Files are
+// XML, or binary for a domain holding what XML cannot (control characters in strings). A file that
+// cannot be read is moved aside to <domain>.plist.corrupt, with one line, and the domain starts
+// empty. Without HOME the domains live in memory only.
+//
+// Every call is safe from any thread. Observers are called on the writing thread, before the write
+// returns, with no lock held, so that a handler may read and write again.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/key_value_observing.h"
+#include "platform/plist_object.h"
+
+namespace zoral::platform {
+
+class UserDefaults {
+public:
+    // Shared by every instance: the system-wide settings, such as the appearance, live here.
+    static constexpr std::string_view globalDomainName = "NSGlobalDomain";
+
+    // The program's own domain, named by its bundle identifier.
+    static UserDefaults& standard();
+
+    // The one instance for the named domain. Null for names that cannot be opened as a suite: the
+    // empty name, the program's own domain, the global domain, and names that cannot be a file name
+    // ("." and "..", or containing '/' or a NUL character).
+    static std::shared_ptr<UserDefaults> suite(std::string_view name);
+
+    // Forgets every suite, every registration and observer and every loaded domain, and makes the
+    // standard instance read its files again from the current HOME. References to standard() stay
+    // valid. For tests.
+    static void resetForTesting();
+
+    ~UserDefaults();
+    UserDefaults(const UserDefaults&) = delete;
+    UserDefaults& operator=(const UserDefaults&) = delete;
+
+    const std::string& domainName() const { return domainName_; }
+
+    // Merges into the registration domain: a key registered again takes the new value. Observers
+    // whose effective value changes are told, as for a write.
+    void registerDefaults(const PlistDictionary& defaults);
+
+    // The value found first along the search list.
+    std::optional<PlistObject> objectForKey(std::string_view key) const;
+    // A string, or a number as its text (true as "1", 3.0 as "3").
+    std::optional<std::string> stringForKey(std::string_view key) const;
+    std::optional<PlistData> dataForKey(std::string_view key) const;
+    // A boolean or a number (non-zero), or a string "YES"/"true" (any case) or of a non-zero
+    // integer; false otherwise.
+    bool boolForKey(std::string_view key) const;
+    // A number (a real truncated towards zero, out-of-range values clamped), a boolean as 0 or 1,
+    // or a string that starts with an integer; 0 otherwise.
+    std::int64_t integerForKey(std::string_view key) const;
+    // A number, a boolean as 0 or 1, or a string that starts with a number; 0 otherwise.
+    double doubleForKey(std::string_view key) const;
+
+    // Stores the value in this instance's domain and saves the domain file; no value removes the
+    // key. Throws std::invalid_argument, changing nothing, for a value that no property-list file
+    // can hold (a string that is not valid UTF-8, nesting too deep).
+    void setObject(std::optional<PlistObject> value, std::string_view key);
+    // A URL is stored as its text; no URL removes the key.
+    void setURL(std::optional<std::string> url, std::string_view key);
+    void setBool(bool value, std::string_view key);
+    void removeObjectForKey(std::string_view key);
+
+    // Every key of the search list with the value a read would give.
+    PlistDictionary dictionaryRepresentation() const;
+
+    // The stored values of any domain, whether or not an instance reads it (empty when it has
+    // none). Names are checked as for suite(), but the program's and the global domain are allowed;
+    // an invalid name throws std::invalid_argument.
+    PlistDictionary persistentDomainForName(std::string_view name) const;
+    // Replaces a whole domain and saves it; observers of every instance that reads it are told.
+    // Throws std::invalid_argument as setObject does.
+    void setPersistentDomain(const PlistDictionary& values, std::string_view name);
+    void removePersistentDomainForName(std::string_view name);
+
+    // Reads this instance's domain and the global domain from their files again, from the current
+    // HOME, as a relaunch would; observers of values that differ are told.
+    void reload();
+
+    // Saves the domains whose last save failed. False when one still cannot be saved.
+    bool synchronize();
+
+    // Calls the observer for each change of the key's effective value (the value a read gives, so
+    // registrations and the global domain count). Writes that leave the value as it was tell
+    // nobody. With initial, the observer is called once before this returns, with the current
+    // value as the new one.
+    KeyValueObserverToken addObserver(std::string key, KeyValueObservingOptions options,
+                                      KeyValueObserver observer);
+    // Removing an observer that is not registered here is a programming error.
+    void removeObserver(KeyValueObserverToken token);
+
+private:
+    struct Observation;
+    struct Mutation;
+    struct Override;
+    struct Delivery;
+
+    explicit UserDefaults(std::string domainName);
+    static std::shared_ptr<UserDefaults> make(std::string domainName);
+
+    void change(Mutation mutation);
+    // The effective value; with an override, one layer reads as given there. Call with the lock.
+    std::optional<PlistObject> lookup(std::string_view key, const Override* override) const;
+    bool readsDomain(std::string_view name) const;
+    // Calls the observers still registered; call without the lock.
+    static void deliver(const std::vector<Delivery>& deliveries);
+
+    const std::string domainName_;
+    // Guarded by the process-wide lock of all domains.
+    PlistDictionary registration_;
+    std::vector<std::shared_ptr<Observation>> observations_;
+};
+
+}  // namespace zoral::platform

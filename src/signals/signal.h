@@ -1,0 +1,182 @@
+#pragma once
+
+// A typed in-process announcement channel. The owner fires values; subscribers
+// receive them through callbacks, in subscription order. Observers are held
+// weakly: once an observer is released its subscriptions receive nothing and
+// are dropped at the next fire or subscription. With `retainLastData` the
+// signal keeps its last value, so that a late subscriber can be handed the
+// current state at once.
+//
+// Meant to be fired and subscribed to on one thread; it still keeps its own
+// state consistent when used from several, and never holds its lock while a
+// callback runs, so callbacks may fire, subscribe and cancel freely.
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "signals/signal_subscription.h"
+
+namespace zoral::signals {
+
+template <class T>
+class Signal {
+public:
+    using Subscription = SignalSubscription<T>;
+    using SubscriptionRef = std::shared_ptr<Subscription>;
+    using Callback = typename Subscription::Callback;
+
+    explicit Signal(bool retainLastData) : retainLastData_(retainLastData) {}
+    Signal(const Signal&) = delete;
+    Signal& operator=(const Signal&) = delete;
+
+    std::int64_t fireCount() const {
+        std::lock_guard lock(mutex_);
+        return fireCount_;
+    }
+    bool retainLastData() const {
+        std::lock_guard lock(mutex_);
+        return retainLastData_;
+    }
+    // Turning retention off forgets the stored value; turning it back on does not restore it.
+    void setRetainLastData(bool retain) {
+        std::lock_guard lock(mutex_);
+        retainLastData_ = retain;
+        if (!retain)
+            lastDataFired_.reset();
+    }
+    std::optional<T> lastDataFired() const {
+        std::lock_guard lock(mutex_);
+        return lastDataFired_;
+    }
+    // The subscriptions in subscription order, dead ones not yet purged included.
+    std::vector<SubscriptionRef> signalListeners() const {
+        std::lock_guard lock(mutex_);
+        return listeners_;
+    }
+
+    SubscriptionRef subscribe(SignalObserver observer, Callback callback) {
+        return add(std::move(observer), std::move(callback), false).first;
+    }
+    SubscriptionRef subscribeOnce(SignalObserver observer, Callback callback) {
+        return add(std::move(observer), std::move(callback), true).first;
+    }
+    // Calls the callback with the last value, if any, before returning; that
+    // replay passes no filter, queue or sampling.
+    SubscriptionRef subscribeReplayingLast(SignalObserver observer, Callback callback) {
+        auto [subscription, last] = add(std::move(observer), std::move(callback), false);
+        if (last)
+            subscription->replay(*last);
+        return subscription;
+    }
+    // With a last value the subscription receives only that value; otherwise it
+    // waits for the next fire, once.
+    SubscriptionRef subscribeOnceReplayingLast(SignalObserver observer, Callback callback) {
+        auto [subscription, last] = add(std::move(observer), std::move(callback), false);
+        if (last) {
+            // Ended before the callback runs, so a fire from inside it cannot reach it.
+            subscription->cancel();
+            subscription->replay(*last);
+        } else {
+            subscription->setOnce(true);
+        }
+        return subscription;
+    }
+
+    void fire(const T& value) {
+        std::vector<SubscriptionRef> snapshot;
+        std::vector<SubscriptionRef> dropped;
+        {
+            std::lock_guard lock(mutex_);
+            ++fireCount_;
+            if (retainLastData_)
+                lastDataFired_ = value;
+            else
+                lastDataFired_.reset();
+            purgeLocked(dropped);
+            snapshot = listeners_;
+        }
+        // Callbacks may subscribe or cancel; the snapshot keeps this walk steady,
+        // and a subscription cancelled meanwhile is skipped by deliver itself.
+        for (const SubscriptionRef& subscription : snapshot) {
+            if (!subscription->isLive() || !subscription->accepts(value))
+                continue;
+            subscription->deliver(value);
+        }
+    }
+
+    void removeDeadSubscriptions() {
+        std::vector<SubscriptionRef> dropped;
+        std::lock_guard lock(mutex_);
+        purgeLocked(dropped);
+    }
+    // Drops the live subscriptions of this observer (and every dead one).
+    void cancelSubscriptionsOf(const std::shared_ptr<const void>& observer) {
+        std::vector<SubscriptionRef> dropped;
+        std::lock_guard lock(mutex_);
+        removeLocked(dropped, [&](const Subscription& subscription) {
+            return !subscription.isLive() || subscription.isObservedBy(observer);
+        });
+    }
+    void cancelAll() {
+        std::vector<SubscriptionRef> dropped;
+        {
+            std::lock_guard lock(mutex_);
+            dropped.swap(listeners_);
+        }
+    }
+    void clearLastData() {
+        std::lock_guard lock(mutex_);
+        lastDataFired_.reset();
+    }
+    // The observers of the live subscriptions, in subscription order.
+    std::vector<std::shared_ptr<const void>> observers() const {
+        std::vector<std::shared_ptr<const void>> result;
+        std::lock_guard lock(mutex_);
+        for (const SubscriptionRef& subscription : listeners_) {
+            if (auto observer = subscription->observer())
+                result.push_back(std::move(observer));
+        }
+        return result;
+    }
+
+private:
+    std::pair<SubscriptionRef, std::optional<T>> add(SignalObserver observer, Callback callback,
+                                                     bool once) {
+        auto subscription =
+            std::make_shared<Subscription>(std::move(observer), std::move(callback));
+        subscription->setOnce(once);
+        std::vector<SubscriptionRef> dropped;
+        std::lock_guard lock(mutex_);
+        purgeLocked(dropped);
+        listeners_.push_back(subscription);
+        return {subscription, lastDataFired_};
+    }
+
+    // Dropped subscriptions go to `dropped`, which the caller declares before
+    // taking the lock: they are destroyed only after it is released, since a
+    // callback's captures may own things that use this signal.
+    template <class Predicate>
+    void removeLocked(std::vector<SubscriptionRef>& dropped, Predicate remove) {
+        std::vector<SubscriptionRef> kept;
+        kept.reserve(listeners_.size());
+        for (SubscriptionRef& subscription : listeners_)
+            (remove(*subscription) ? dropped : kept).push_back(std::move(subscription));
+        listeners_ = std::move(kept);
+    }
+    void purgeLocked(std::vector<SubscriptionRef>& dropped) {
+        removeLocked(dropped,
+                     [](const Subscription& subscription) { return !subscription.isLive(); });
+    }
+
+    mutable std::mutex mutex_;
+    std::int64_t fireCount_ = 0;
+    bool retainLastData_;
+    std::optional<T> lastDataFired_;
+    std::vector<SubscriptionRef> listeners_;
+};
+
+}  // namespace zoral::signals

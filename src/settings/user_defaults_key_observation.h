@@ -1,0 +1,73 @@
+#pragma once
+
+// Observation of one key of one suite: each change of the value that a read of the key gives is
+// turned into a change record and handed to a callback, on the thread that made the change, before
+// the write returns.
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <type_traits>
+#include <utility>
+
+#include "platform/key_value_observing.h"
+#include "platform/user_defaults.h"
+#include "settings/defaults_key.h"
+#include "settings/defaults_observation.h"
+#include "settings/key_change.h"
+
+namespace zoral::settings::Defaults {
+
+class UserDefaultsKeyObservation final : public DefaultsObservation {
+    struct Passkey {};
+
+public:
+    using Callback = std::function<void(const BaseChange&)>;
+
+    // Made, not yet started. The suite is held weakly: a suite that is gone stops the observation.
+    static std::shared_ptr<UserDefaultsKeyObservation> make(
+        std::weak_ptr<platform::UserDefaults> suite, std::string key, Callback callback);
+
+    UserDefaultsKeyObservation(Passkey, std::weak_ptr<platform::UserDefaults> suite,
+                               std::string key, Callback callback);
+    ~UserDefaultsKeyObservation() override;
+
+    // Registers with the suite; with initial, the callback runs once before this returns. Only the
+    // first start counts, and none after a stop.
+    void start(const ObservationOptions& options);
+    void stopObserving() override;
+
+    const std::string& key() const { return key_; }
+
+private:
+    enum class State { made, starting, started, stopped };
+
+    void handleChange(const platform::KeyValueChange& change);
+
+    const std::string key_;
+    const Callback callback_;
+    std::mutex mutex_;
+    std::weak_ptr<platform::UserDefaults> object_;
+    State state_ = State::made;
+    std::optional<platform::KeyValueObserverToken> token_;
+};
+
+// Observes the key, handing each change to the handler as a typed record; the observation lasts
+// until it is stopped, its last reference goes, or the owner it is tied to goes.
+template <class Value>
+[[nodiscard]] std::shared_ptr<DefaultsObservation> observeKey(
+    const Key<Value>& key, const ObservationOptions& options,
+    std::type_identity_t<std::function<void(const KeyChange<Value>&)>> handler) {
+    auto observation = UserDefaultsKeyObservation::make(
+        key.suite(), key.name(),
+        [defaultValue = key.defaultValue(),
+         handler = std::move(handler)](const BaseChange& change) {
+            handler(KeyChange<Value>::fromBaseChange(change, defaultValue));
+        });
+    observation->start(options);
+    return observation;
+}
+
+}  // namespace zoral::settings::Defaults

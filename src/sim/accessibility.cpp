@@ -1,0 +1,144 @@
+// The platform's accessibility calls, answered by the simulated desktop.
+
+#include "platform/accessibility.h"
+
+#include "sim/observer.h"
+#include "sim/world.h"
+
+namespace zoral::platform::ax {
+
+using sim::RoundTrip;
+using sim::World;
+
+Element createSystemWide() {
+    return World::current().systemWide()->element();
+}
+
+Element createApplication(ProcessId pid) {
+    sim::Process* process = World::current().process(pid);
+    // The system hands out a reference even for a process that is gone; calls
+    // on it then fail.
+    return process != nullptr ? process->application->element() : Element();
+}
+
+Result<Value> copyAttributeValue(Element element, std::string_view attribute) {
+    World& world = World::current();
+    if (Error error = world.beginRoundTrip(RoundTrip::copyAttributeValue, element, attribute)) {
+        return error;
+    }
+    return world.resolve(element)->read(world, attribute);
+}
+
+Result<std::vector<std::string>> copyAttributeNames(Element element) {
+    World& world = World::current();
+    if (Error error = world.beginRoundTrip(RoundTrip::copyAttributeNames, element, "")) {
+        return error;
+    }
+    return world.resolve(element)->attributeNames();
+}
+
+Result<bool> isAttributeSettable(Element element, std::string_view attribute) {
+    World& world = World::current();
+    if (Error error = world.beginRoundTrip(RoundTrip::isAttributeSettable, element, attribute)) {
+        return error;
+    }
+    return world.resolve(element)->isSettable(attribute);
+}
+
+Error setAttributeValue(Element element, std::string_view attribute, const Value& value) {
+    World& world = World::current();
+    if (Error error = world.beginRoundTrip(RoundTrip::setAttributeValue, element, attribute)) {
+        return error;
+    }
+    return world.resolve(element)->write(world, attribute, value);
+}
+
+Result<std::vector<std::string>> copyActionNames(Element element) {
+    World& world = World::current();
+    if (Error error = world.beginRoundTrip(RoundTrip::copyActionNames, element, ""))
+        return error;
+    return world.resolve(element)->actions();
+}
+
+Error performAction(Element element, std::string_view action) {
+    World& world = World::current();
+    if (Error error = world.beginRoundTrip(RoundTrip::performAction, element, action)) {
+        return error;
+    }
+    return world.resolve(element)->perform(world, action);
+}
+
+Result<ProcessId> getPid(Element element) {
+    // Answered from the reference itself, without a round trip.
+    auto node = World::current().resolve(element);
+    if (!node)
+        return invalidUIElement;
+    return node->pid();
+}
+
+Result<Element> copyElementAtPosition(Element element, float x, float y) {
+    World& world = World::current();
+    if (Error error = world.beginRoundTrip(RoundTrip::copyElementAtPosition, element, "")) {
+        return error;
+    }
+    const auto receiver = world.resolve(element);
+    std::optional<ProcessId> only;
+    if (receiver != world.systemWide())
+        only = receiver->pid();
+    const auto hit = world.hitTest({static_cast<double>(x), static_cast<double>(y)}, only);
+    if (!hit)
+        return noValue;
+    return hit->element();
+}
+
+Error setMessagingTimeout(Element element, float seconds) {
+    World& world = World::current();
+    if (!world.resolve(element))
+        return invalidUIElement;
+    if (seconds < 0)
+        return illegalArgument;
+    world.setMessagingTimeout(element, static_cast<double>(seconds));
+    return success;
+}
+
+bool isProcessTrusted() {
+    return World::current().isTrusted();
+}
+
+bool isProcessTrustedWithOptions(bool prompt) {
+    World& world = World::current();
+    if (prompt && !world.isTrusted())
+        world.recordTrustPrompt();
+    return world.isTrusted();
+}
+
+Result<ObserverRef> observerCreateWithInfoCallback(ProcessId pid, ObserverCallback callback) {
+    World& world = World::current();
+    if (pid <= 0 || world.process(pid) == nullptr || !callback)
+        return illegalArgument;
+    ObserverRef observer = sim::SimObserver::make(pid, std::move(callback));
+    world.addObserver(observer);
+    return observer;
+}
+
+Error observerAddNotification(const ObserverRef& observer, Element element,
+                              std::string_view notification, ObserverUserData userData) {
+    if (!observer)
+        return invalidUIElementObserver;
+    if (!World::current().resolve(element))
+        return invalidUIElement;
+    return observer->add(element, std::string(notification), std::move(userData));
+}
+
+Error observerRemoveNotification(const ObserverRef& observer, Element element,
+                                 std::string_view notification) {
+    if (!observer)
+        return invalidUIElementObserver;
+    return observer->remove(element, std::string(notification));
+}
+
+std::shared_ptr<RunLoopSource> observerGetRunLoopSource(const ObserverRef& observer) {
+    return observer ? observer->source() : nullptr;
+}
+
+}  // namespace zoral::platform::ax

@@ -1,0 +1,137 @@
+#include "sim/node.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include "sim/world.h"
+
+namespace zoral::sim {
+
+namespace {
+constexpr std::string_view roleAttribute = "AXRole";
+constexpr std::string_view parentAttribute = "AXParent";
+constexpr std::string_view childrenAttribute = "AXChildren";
+constexpr std::string_view positionAttribute = "AXPosition";
+constexpr std::string_view sizeAttribute = "AXSize";
+}  // namespace
+
+std::uint64_t Node::nextIdentifier() {
+    // Identifiers are never reused, so a reference to a destroyed element can
+    // never reach a newer one.
+    static std::atomic<std::uint64_t> next{1};
+    return next.fetch_add(1);
+}
+
+Node::Node(platform::ProcessId pid, std::string role)
+    : element_(nextIdentifier()), pid_(pid), role_(std::move(role)) {}
+
+void Node::set(std::string attribute, ax::Value value) {
+    attributes_.insert_or_assign(std::move(attribute), std::move(value));
+}
+
+void Node::remove(std::string_view attribute) {
+    if (auto found = attributes_.find(attribute); found != attributes_.end()) {
+        attributes_.erase(found);
+    }
+}
+
+const ax::Value* Node::stored(std::string_view attribute) const {
+    auto found = attributes_.find(attribute);
+    return found == attributes_.end() ? nullptr : &found->second;
+}
+
+void Node::setSettable(std::string attribute, bool settable) {
+    if (settable) {
+        settable_.insert(std::move(attribute));
+    } else if (auto found = settable_.find(attribute); found != settable_.end()) {
+        settable_.erase(found);
+    }
+}
+
+void Node::appendChild(const std::shared_ptr<Node>& child) {
+    if (auto old = child->parent())
+        old->removeChild(child);
+    child->parent_ = weak_from_this();
+    children_.push_back(child);
+}
+
+void Node::removeChild(const std::shared_ptr<Node>& child) {
+    std::erase(children_, child);
+    child->parent_.reset();
+}
+
+bool Node::isDescendantOf(const Node& ancestor) const {
+    for (auto node = parent(); node; node = node->parent()) {
+        if (node.get() == &ancestor)
+            return true;
+    }
+    return false;
+}
+
+ax::Result<ax::Value> Node::read(World&, std::string_view attribute) const {
+    if (attribute == roleAttribute)
+        return ax::Value(role_);
+    if (attribute == parentAttribute) {
+        if (auto node = parent())
+            return ax::Value(node->element());
+        return ax::noValue;
+    }
+    if (attribute == childrenAttribute) {
+        ax::Value::Array elements;
+        for (const auto& child : children_)
+            elements.emplace_back(child->element());
+        return ax::Value(std::move(elements));
+    }
+    if (const ax::Value* value = stored(attribute))
+        return *value;
+    return ax::attributeUnsupported;
+}
+
+std::vector<std::string> Node::attributeNames() const {
+    std::vector<std::string> names{std::string(roleAttribute), std::string(childrenAttribute)};
+    if (parent())
+        names.emplace_back(parentAttribute);
+    for (const auto& [name, value] : attributes_)
+        names.push_back(name);
+    return names;
+}
+
+ax::Result<bool> Node::isSettable(std::string_view attribute) const {
+    if (settable_.contains(attribute))
+        return true;
+    if (attribute == roleAttribute || attribute == childrenAttribute ||
+        attribute == parentAttribute || stored(attribute) != nullptr) {
+        return false;
+    }
+    return ax::attributeUnsupported;
+}
+
+ax::Error Node::write(World&, std::string_view attribute, const ax::Value& value) {
+    const ax::Result<bool> settable = isSettable(attribute);
+    if (!settable.ok())
+        return settable.error();
+    if (!settable.value())
+        return ax::attributeUnsupported;
+    set(std::string(attribute), value);
+    return ax::success;
+}
+
+ax::Error Node::perform(World&, std::string_view action) {
+    return std::find(actions_.begin(), actions_.end(), action) == actions_.end()
+               ? ax::actionUnsupported
+               : ax::success;
+}
+
+std::optional<platform::CGRect> Node::frame() const {
+    const ax::Value* position = stored(positionAttribute);
+    const ax::Value* size = stored(sizeAttribute);
+    if (position == nullptr || size == nullptr)
+        return std::nullopt;
+    const auto* p = position->getIf<platform::CGPoint>();
+    const auto* s = size->getIf<platform::CGSize>();
+    if (p == nullptr || s == nullptr)
+        return std::nullopt;
+    return platform::CGRect(*p, *s);
+}
+
+}  // namespace zoral::sim

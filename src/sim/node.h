@@ -1,0 +1,74 @@
+#pragma once
+
+// One element of a simulated process's accessibility tree. A node answers the
+// accessibility calls from its stored attributes and its place in the tree;
+// kinds of element with behaviour of their own (applications, windows, the
+// Dock's tiles) derive from it and override what they compute or act on.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/accessibility.h"
+
+namespace zoral::sim {
+
+class World;
+
+namespace ax = platform::ax;
+
+class Node : public std::enable_shared_from_this<Node> {
+public:
+    Node(platform::ProcessId pid, std::string role);
+    virtual ~Node() = default;
+    Node(const Node&) = delete;
+    Node& operator=(const Node&) = delete;
+
+    ax::Element element() const { return element_; }
+    platform::ProcessId pid() const { return pid_; }
+    const std::string& role() const { return role_; }
+
+    // Stored attributes: what reads answer unless a kind computes the value.
+    void set(std::string attribute, ax::Value value);
+    void remove(std::string_view attribute);
+    const ax::Value* stored(std::string_view attribute) const;
+    void setSettable(std::string attribute, bool settable = true);
+    void setActions(std::vector<std::string> actions) { actions_ = std::move(actions); }
+    const std::vector<std::string>& actions() const { return actions_; }
+
+    std::shared_ptr<Node> parent() const { return parent_.lock(); }
+    const std::vector<std::shared_ptr<Node>>& children() const { return children_; }
+    void appendChild(const std::shared_ptr<Node>& child);
+    void removeChild(const std::shared_ptr<Node>& child);
+    bool isDescendantOf(const Node& ancestor) const;
+
+    // The accessibility calls, answered without round-trip accounting (the
+    // world does that). The defaults serve the stored attributes plus "AXRole",
+    // "AXParent" and "AXChildren" from the tree.
+    virtual ax::Result<ax::Value> read(World& world, std::string_view attribute) const;
+    virtual std::vector<std::string> attributeNames() const;
+    virtual ax::Result<bool> isSettable(std::string_view attribute) const;
+    virtual ax::Error write(World& world, std::string_view attribute, const ax::Value& value);
+    virtual ax::Error perform(World& world, std::string_view action);
+    // The frame used by hit tests, in top-left screen coordinates, when the node has one.
+    virtual std::optional<platform::CGRect> frame() const;
+
+private:
+    static std::uint64_t nextIdentifier();
+
+    const ax::Element element_;
+    const platform::ProcessId pid_;
+    const std::string role_;
+    std::map<std::string, ax::Value, std::less<>> attributes_;
+    std::set<std::string, std::less<>> settable_;
+    std::vector<std::string> actions_;
+    std::weak_ptr<Node> parent_;
+    std::vector<std::shared_ptr<Node>> children_;
+};
+
+}  // namespace zoral::sim

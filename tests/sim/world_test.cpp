@@ -1,0 +1,232 @@
+#include "sim/world.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/accessibility.h"
+#include "platform/notification_center.h"
+#include "platform/run_loop.h"
+#include "support/virtual_clock.h"
+
+namespace zoral::sim {
+namespace {
+
+namespace ax = platform::ax;
+using platform::CGPoint;
+using platform::CGSize;
+
+// A world with one application holding one window with a button.
+class SimWorldTest : public zoral::testing::VirtualClockTest {
+protected:
+    SimWorldTest() {
+        Process& process = world->addProcess(42, "org.example.editor", "Editor");
+        application = process.application;
+        window = world->makeNode(42, "AXWindow");
+        window->set("AXTitle", "Notes");
+        window->set("AXPosition", CGPoint{100, 100});
+        window->set("AXSize", CGSize{400, 300});
+        window->setSettable("AXPosition");
+        window->setActions({"AXRaise"});
+        application->appendChild(window);
+        button = world->makeNode(42, "AXButton");
+        button->set("AXPosition", CGPoint{110, 105});
+        button->set("AXSize", CGSize{12, 12});
+        window->appendChild(button);
+    }
+
+    double now() const { return platform::DispatchTime::now().uptimeSeconds(); }
+
+    ScopedWorld world;
+    std::shared_ptr<Node> application;
+    std::shared_ptr<Node> window;
+    std::shared_ptr<Node> button;
+};
+
+TEST_F(SimWorldTest, AnswersReadsWritesAndActionsWithTheSystemsCodes) {
+    const ax::Element w = window->element();
+    EXPECT_EQ(*ax::copyAttributeValue(w, "AXTitle").value().getIf<std::string>(), "Notes");
+    EXPECT_EQ(*ax::copyAttributeValue(w, "AXRole").value().getIf<std::string>(), "AXWindow");
+    EXPECT_EQ(*ax::copyAttributeValue(w, "AXParent").value().getIf<ax::Element>(),
+              application->element());
+    const auto children = ax::copyAttributeValue(w, "AXChildren");
+    ASSERT_TRUE(children.ok());
+    EXPECT_EQ(children.value(), ax::Value(ax::Value::Array{button->element()}));
+    EXPECT_EQ(ax::copyAttributeValue(application->element(), "AXParent").error(), ax::noValue);
+
+    struct Case {
+        const char* what;
+        ax::Error code;
+    };
+    const std::vector<Case> cases = {
+        {"unsupported read", ax::copyAttributeValue(w, "AXMinimized").error()},
+        {"settable test of an unsupported attribute", ax::isAttributeSettable(w, "AXNope").error()},
+        {"write of a settable attribute", ax::setAttributeValue(w, "AXPosition", CGPoint{5, 6})},
+        {"write of a fixed attribute", ax::setAttributeValue(w, "AXTitle", "New")},
+        {"write of an unsupported attribute", ax::setAttributeValue(w, "AXNope", true)},
+        {"supported action", ax::performAction(w, "AXRaise")},
+        {"unsupported action", ax::performAction(w, "AXPress")},
+    };
+    const std::vector<ax::Error> expected = {
+        ax::attributeUnsupported, ax::attributeUnsupported, ax::success,
+        ax::attributeUnsupported, ax::attributeUnsupported, ax::success,
+        ax::actionUnsupported};
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(cases[i].code, expected[i]) << cases[i].what;
+    }
+    EXPECT_EQ(*window->stored("AXPosition")->getIf<CGPoint>(), (CGPoint{5, 6}));
+    EXPECT_TRUE(ax::isAttributeSettable(w, "AXPosition").value());
+    EXPECT_FALSE(ax::isAttributeSettable(w, "AXTitle").value());
+    EXPECT_EQ(ax::copyActionNames(w).value(), std::vector<std::string>{"AXRaise"});
+    EXPECT_EQ(ax::getPid(w).value(), 42);
+}
+
+TEST_F(SimWorldTest, ElementsOfAGoneProcessAreInvalid) {
+    const ax::Element w = window->element();
+    world->removeProcess(42);
+    EXPECT_EQ(ax::copyAttributeValue(w, "AXTitle").error(), ax::invalidUIElement);
+    EXPECT_EQ(ax::getPid(w).error(), ax::invalidUIElement);
+    EXPECT_EQ(ax::performAction(w, "AXRaise"), ax::invalidUIElement);
+    EXPECT_FALSE(ax::createApplication(42));
+}
+
+TEST_F(SimWorldTest, CountsAndChargesEveryRoundTrip) {
+    world->setLatency(0.001);
+    world->process(42)->latency = 0.01;
+    const double start = now();
+    (void)ax::copyAttributeValue(window->element(), "AXTitle");
+    (void)ax::copyAttributeValue(window->element(), "AXTitle");
+    (void)ax::setAttributeValue(window->element(), "AXPosition", CGPoint{});
+    (void)ax::copyElementAtPosition(ax::createSystemWide(), 1, 1);
+    EXPECT_NEAR(now() - start, 0.031, 1e-9);
+    EXPECT_EQ(world->roundTripCount(), 4);
+    EXPECT_EQ(world->roundTripCount(RoundTrip::copyAttributeValue), 2);
+    EXPECT_EQ((world->roundTrips().at({RoundTrip::copyAttributeValue, "AXTitle", 42})), 2);
+    world->resetRoundTrips();
+    EXPECT_EQ(world->roundTripCount(), 0);
+}
+
+TEST_F(SimWorldTest, AHungApplicationAnswersAfterTheMessagingTimeout) {
+    world->process(42)->hung = true;
+    const auto timed = [&](ax::Element element) {
+        const double start = now();
+        EXPECT_EQ(ax::copyAttributeValue(element, "AXTitle").error(), ax::cannotComplete);
+        return now() - start;
+    };
+    EXPECT_DOUBLE_EQ(timed(window->element()), World::defaultMessagingTimeout);
+    // The system-wide element's time-out is everyone's default; an element's own wins.
+    ASSERT_EQ(ax::setMessagingTimeout(ax::createSystemWide(), 2.0f), ax::success);
+    EXPECT_DOUBLE_EQ(timed(window->element()), 2.0);
+    ASSERT_EQ(ax::setMessagingTimeout(window->element(), 0.5f), ax::success);
+    EXPECT_DOUBLE_EQ(timed(window->element()), 0.5);
+    ASSERT_EQ(ax::setMessagingTimeout(window->element(), 0.0f), ax::success);
+    EXPECT_DOUBLE_EQ(timed(window->element()), 2.0);
+}
+
+TEST_F(SimWorldTest, InjectedErrorsAnswerInsteadOfTheElement) {
+    world->injectError(window->element(), "AXTitle", ax::cannotComplete);
+    world->injectError(window->element(), "AXRaise", static_cast<ax::Error>(-1));
+    EXPECT_EQ(ax::copyAttributeValue(window->element(), "AXTitle").error(), ax::cannotComplete);
+    EXPECT_EQ(ax::performAction(window->element(), "AXRaise"), static_cast<ax::Error>(-1));
+    EXPECT_TRUE(ax::copyAttributeValue(window->element(), "AXRole").ok());
+    world->clearInjectedErrors();
+    EXPECT_TRUE(ax::copyAttributeValue(window->element(), "AXTitle").ok());
+}
+
+TEST_F(SimWorldTest, HitTestFindsTheDeepestElementOfTheFrontmostApplication) {
+    Process& other = world->addProcess(7, "org.example.viewer", "Viewer");
+    auto cover = world->makeNode(7, "AXWindow");
+    cover->set("AXPosition", CGPoint{0, 0});
+    cover->set("AXSize", CGSize{150, 150});
+    other.application->appendChild(cover);
+    const ax::Element systemWide = ax::createSystemWide();
+
+    EXPECT_EQ(ax::copyElementAtPosition(systemWide, 112, 107).value(), cover->element());
+    world->bringToFront(42);
+    EXPECT_EQ(ax::copyElementAtPosition(systemWide, 112, 107).value(), button->element());
+    EXPECT_EQ(ax::copyElementAtPosition(systemWide, 300, 300).value(), window->element());
+    EXPECT_EQ(ax::copyElementAtPosition(systemWide, 1000, 1000).error(), ax::noValue);
+    // Asked of one application, only that application answers.
+    EXPECT_EQ(ax::copyElementAtPosition(other.application->element(), 112, 107).value(),
+              cover->element());
+}
+
+TEST_F(SimWorldTest, TrustChangesAreAnnouncedAndPromptsRecorded) {
+    int announced = 0;
+    const auto token = platform::DistributedNotificationCenter::defaultCenter().addObserver(
+        "com.apple.accessibility.api", std::nullopt, [&](const auto&) { ++announced; });
+    EXPECT_TRUE(ax::isProcessTrustedWithOptions(true));
+    EXPECT_EQ(world->trustPrompts(), 0) << "no prompt while trusted";
+    world->setTrusted(false);
+    world->setTrusted(false);
+    EXPECT_FALSE(ax::isProcessTrusted());
+    EXPECT_FALSE(ax::isProcessTrustedWithOptions(true));
+    EXPECT_EQ(world->trustPrompts(), 1);
+    scheduler().runUntilIdle();
+    EXPECT_EQ(announced, 1);
+    platform::DistributedNotificationCenter::defaultCenter().removeObserver(token);
+}
+
+struct Delivery {
+    ax::Element element;
+    std::string notification;
+    bool userDataAlive;
+};
+
+TEST_F(SimWorldTest, ObserversDeliverRegisteredNotificationsOnTheMainRunLoop) {
+    std::vector<Delivery> delivered;
+    auto observer =
+        ax::observerCreateWithInfoCallback(42, [&](const ax::ObserverRef&, ax::Element element,
+                                                   const std::string& name, const ax::Info&,
+                                                   const ax::ObserverUserData& userData) {
+            delivered.push_back({element, name, !userData.expired()});
+        }).value();
+    platform::RunLoop::main().addSource(ax::observerGetRunLoopSource(observer),
+                                        platform::RunLoopMode::defaultMode);
+    auto owner = std::make_shared<int>(0);
+
+    EXPECT_EQ(ax::observerAddNotification(observer, application->element(), "AXWindowMoved", owner),
+              ax::success);
+    EXPECT_EQ(ax::observerAddNotification(observer, application->element(), "AXWindowMoved", owner),
+              ax::notificationAlreadyRegistered);
+    EXPECT_EQ(ax::observerRemoveNotification(observer, window->element(), "AXWindowMoved"),
+              ax::notificationNotRegistered);
+
+    // Registered on the application, it hears about the application's windows.
+    world->postNotification(*window, "AXWindowMoved");
+    world->postNotification(*window, "AXWindowResized");  // not registered
+    EXPECT_TRUE(delivered.empty()) << "delivery is later run-loop work";
+    scheduler().runUntilIdle();
+    ASSERT_EQ(delivered.size(), 1u);
+    EXPECT_EQ(delivered[0].element, window->element());
+    EXPECT_TRUE(delivered[0].userDataAlive);
+
+    // Removed before the run loop turns: never delivered.
+    world->postNotification(*window, "AXWindowMoved");
+    ASSERT_EQ(ax::observerRemoveNotification(observer, application->element(), "AXWindowMoved"),
+              ax::success);
+    scheduler().runUntilIdle();
+    EXPECT_EQ(delivered.size(), 1u);
+
+    // Released before the run loop turns: never delivered.
+    ASSERT_EQ(ax::observerAddNotification(observer, window->element(), "AXWindowMoved", owner),
+              ax::success);
+    world->postNotification(*window, "AXWindowMoved");
+    platform::RunLoop::main().removeSource(ax::observerGetRunLoopSource(observer),
+                                           platform::RunLoopMode::defaultMode);
+    observer.reset();
+    scheduler().runUntilIdle();
+    EXPECT_EQ(delivered.size(), 1u);
+}
+
+TEST_F(SimWorldTest, ObserversNeedALiveProcessAndACallback) {
+    const auto noop = [](const ax::ObserverRef&, ax::Element, const std::string&, const ax::Info&,
+                         const ax::ObserverUserData&) {};
+    EXPECT_EQ(ax::observerCreateWithInfoCallback(999, noop).error(), ax::illegalArgument);
+    EXPECT_EQ(ax::observerCreateWithInfoCallback(42, nullptr).error(), ax::illegalArgument);
+    EXPECT_TRUE(ax::observerCreateWithInfoCallback(42, noop).ok());
+}
+
+}  // namespace
+}  // namespace zoral::sim

@@ -91,10 +91,10 @@ public:
 
     Value() : storage_(std::string()) {}
     template <class T>
-        requires std::is_constructible_v<Storage, T&&> &&
-                 (!std::is_same_v<std::remove_cvref_t<T>, Value>) &&
-                 (!std::is_same_v<std::remove_cvref_t<T>, int>)
-    Value(T&& value) : storage_(std::forward<T>(value)) {}
+    requires std::is_constructible_v<Storage, T&&> &&
+        (!std::is_same_v<std::remove_cvref_t<T>, Value>)&&(
+            !std::is_same_v<std::remove_cvref_t<T>, int>)Value(T&& value)
+        : storage_(std::forward<T>(value)) {}
     // Plain integers are 64-bit numbers, never booleans.
     Value(int value) : storage_(static_cast<std::int64_t>(value)) {}
     Value(const char* text) : storage_(std::string(text)) {}
@@ -158,9 +158,9 @@ bool isProcessTrustedWithOptions(bool prompt);
 class Observer;
 using ObserverRef = std::shared_ptr<Observer>;
 using ObserverUserData = std::weak_ptr<void>;
-using ObserverCallback =
-    std::function<void(const ObserverRef& observer, Element element, const std::string& notification,
-                       const Info& info, const ObserverUserData& userData)>;
+using ObserverCallback = std::function<void(const ObserverRef& observer, Element element,
+                                            const std::string& notification, const Info& info,
+                                            const ObserverUserData& userData)>;
 
 Result<ObserverRef> observerCreateWithInfoCallback(ProcessId pid, ObserverCallback callback);
 Error observerAddNotification(const ObserverRef& observer, Element element,

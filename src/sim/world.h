@@ -124,7 +124,8 @@ public:
     ax::Error beginRoundTrip(RoundTrip kind, ax::Element element, std::string_view attribute);
     void setMessagingTimeout(ax::Element element, double seconds);
     double messagingTimeout(ax::Element element) const;
-    std::shared_ptr<Node> hitTest(platform::CGPoint point, std::optional<platform::ProcessId> pid) const;
+    std::shared_ptr<Node> hitTest(platform::CGPoint point,
+                                  std::optional<platform::ProcessId> pid) const;
 
 private:
     double latencyOf(platform::ProcessId pid) const;

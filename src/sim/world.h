@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <typeindex>
 #include <unordered_map>
 #include <vector>
 
@@ -118,6 +119,19 @@ public:
     void postNotification(const Node& node, std::string_view notification, ax::Info info = {});
     void addObserver(const std::shared_ptr<SimObserver>& observer);
 
+    // --- Parts of the world kept by other modules (displays, input devices, ...):
+    // one instance of each type, made on first use and destroyed with the world,
+    // so that a module adds its state without the world knowing its type.
+    template <class Component>
+    Component& component() {
+        const std::type_index type(typeid(Component));
+        auto found = components_.find(type);
+        if (found == components_.end()) {
+            found = components_.emplace(type, std::make_shared<Component>()).first;
+        }
+        return *std::static_pointer_cast<Component>(found->second);
+    }
+
     // --- Used by the accessibility calls
     // Charges the round trip and answers whether the process is responsive; a
     // hung process costs the element's messaging time-out and fails.
@@ -138,6 +152,7 @@ private:
     std::unordered_map<ax::Element, double> timeouts_;
     std::map<CountKey, std::int64_t> roundTrips_;
     std::vector<std::weak_ptr<SimObserver>> observers_;
+    std::map<std::type_index, std::shared_ptr<void>> components_;
     double latency_ = 0;
     bool trusted_ = true;
     int trustPrompts_ = 0;

@@ -228,5 +228,18 @@ TEST_F(SimWorldTest, ObserversNeedALiveProcessAndACallback) {
     EXPECT_TRUE(ax::observerCreateWithInfoCallback(42, noop).ok());
 }
 
+TEST(SimWorld, ComponentsLiveAndDieWithTheirWorld) {
+    struct Counter {
+        int value = 0;
+    };
+    {
+        ScopedWorld world;
+        world->component<Counter>().value = 3;
+        EXPECT_EQ(World::current().component<Counter>().value, 3);
+    }
+    ScopedWorld fresh;
+    EXPECT_EQ(fresh->component<Counter>().value, 0);
+}
+
 }  // namespace
 }  // namespace zoral::sim

@@ -40,6 +40,17 @@ const ax::Value* Node::stored(std::string_view attribute) const {
     return found == attributes_.end() ? nullptr : &found->second;
 }
 
+std::vector<std::string> Node::storedAttributeNames() const {
+    std::vector<std::string> names;
+    for (const auto& [name, value] : attributes_)
+        names.push_back(name);
+    return names;
+}
+
+std::vector<std::string> Node::settableAttributes() const {
+    return {settable_.begin(), settable_.end()};
+}
+
 void Node::setSettable(std::string attribute, bool settable) {
     if (settable) {
         settable_.insert(std::move(attribute));

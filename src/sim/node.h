@@ -37,6 +37,8 @@ public:
     void set(std::string attribute, ax::Value value);
     void remove(std::string_view attribute);
     const ax::Value* stored(std::string_view attribute) const;
+    std::vector<std::string> storedAttributeNames() const;
+    std::vector<std::string> settableAttributes() const;
     void setSettable(std::string attribute, bool settable = true);
     void setActions(std::vector<std::string> actions) { actions_ = std::move(actions); }
     const std::vector<std::string>& actions() const { return actions_; }

@@ -85,6 +85,13 @@ void World::bringToFront(platform::ProcessId pid) {
     zOrder_.insert(zOrder_.begin(), pid);
 }
 
+void World::bringToBack(platform::ProcessId pid) {
+    if (std::find(zOrder_.begin(), zOrder_.end(), pid) == zOrder_.end())
+        return;
+    std::erase(zOrder_, pid);
+    zOrder_.push_back(pid);
+}
+
 void World::registerNode(const std::shared_ptr<Node>& node) {
     nodes_[node->element()] = node;
 }

@@ -74,6 +74,7 @@ public:
     std::vector<platform::ProcessId> processIds() const;
     // Front-most first: the order in which hit tests search applications.
     void bringToFront(platform::ProcessId pid);
+    void bringToBack(platform::ProcessId pid);
 
     // Makes a node of the process and registers it so that its element resolves;
     // the caller places it in the tree.
@@ -90,6 +91,7 @@ public:
 
     // --- Costs, faults and the permission
     void setLatency(double seconds) { latency_ = seconds; }
+    double latency() const { return latency_; }
     // Every call on the element that names the attribute (or action) fails with the code.
     void injectError(ax::Element element, std::string attribute, ax::Error code);
     void clearInjectedErrors();

@@ -1,0 +1,357 @@
+#include "sim/world_file.h"
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace zoral::sim {
+
+namespace ax = platform::ax;
+using platform::Json;
+
+namespace {
+
+// The names of elements, both ways, kept with the world.
+struct ElementNames {
+    std::map<std::string, ax::Element> byName;
+    std::map<std::uint64_t, std::string> byElement;
+
+    void add(const std::string& name, ax::Element element) {
+        byName[name] = element;
+        byElement[element.identifier()] = name;
+    }
+};
+
+[[noreturn]] void fail(const std::string& where, const std::string& what) {
+    throw WorldFileError(where.empty() ? what : where + ": " + what);
+}
+void require(bool condition, const std::string& where, const std::string& what) {
+    if (!condition)
+        fail(where, what);
+}
+double number(const Json& json, const std::string& where) {
+    require(json.is_number(), where, "expected a number");
+    return json.get<double>();
+}
+bool boolean(const Json& json, const std::string& where) {
+    require(json.is_boolean(), where, "expected true or false");
+    return json.get<bool>();
+}
+std::string text(const Json& json, const std::string& where) {
+    require(json.is_string(), where, "expected a string");
+    return json.get<std::string>();
+}
+std::vector<double> numbers(const Json& json, std::size_t count, const std::string& where) {
+    require(json.is_array() && json.size() == count, where,
+            "expected an array of " + std::to_string(count) + " numbers");
+    std::vector<double> result;
+    for (std::size_t i = 0; i < count; ++i)
+        result.push_back(number(json[i], where));
+    return result;
+}
+
+ax::Value parseValue(const Json& json, const std::string& where) {
+    if (json.is_string())
+        return ax::Value(json.get<std::string>());
+    if (json.is_boolean())
+        return ax::Value(json.get<bool>());
+    if (json.is_number_integer()) {
+        require(!json.is_number_unsigned() || json.get<std::uint64_t>() <= INT64_MAX, where,
+                "integer out of range");
+        return ax::Value(json.get<std::int64_t>());
+    }
+    if (json.is_number())
+        return ax::Value(json.get<double>());
+    if (json.is_array()) {
+        ax::Value::Array items;
+        for (std::size_t i = 0; i < json.size(); ++i) {
+            const Json& item = json[i];
+            require(!(item.is_object() && item.contains("element")), where,
+                    "element references inside arrays are not supported");
+            items.push_back(parseValue(item, where + "[" + std::to_string(i) + "]"));
+        }
+        return ax::Value(std::move(items));
+    }
+    require(json.is_object() && json.size() == 1, where,
+            "expected a value, or an object with one of point, size, rect, range, url, "
+            "element, error");
+    const auto& [kind, body] = *json.items().begin();
+    const std::string place = where + "." + kind;
+    if (kind == "point") {
+        const auto v = numbers(body, 2, place);
+        return ax::Value(platform::CGPoint{v[0], v[1]});
+    }
+    if (kind == "size") {
+        const auto v = numbers(body, 2, place);
+        return ax::Value(platform::CGSize{v[0], v[1]});
+    }
+    if (kind == "rect") {
+        const auto v = numbers(body, 4, place);
+        return ax::Value(platform::CGRect(v[0], v[1], v[2], v[3]));
+    }
+    if (kind == "range") {
+        require(body.is_array() && body.size() == 2 && body[0].is_number_integer() &&
+                    body[1].is_number_integer(),
+                place, "expected two integers");
+        return ax::Value(ax::Range{body[0].get<std::int64_t>(), body[1].get<std::int64_t>()});
+    }
+    if (kind == "url")
+        return ax::Value(ax::Url{text(body, place)});
+    if (kind == "error") {
+        require(body.is_number_integer(), place, "expected an integer code");
+        const auto code = body.get<std::int64_t>();
+        require(code >= INT32_MIN && code <= INT32_MAX, place, "code out of range");
+        return ax::Value(ax::ErrorValue{static_cast<ax::Error>(code)});
+    }
+    fail(where, "unknown value kind \"" + kind + "\"");
+}
+
+// Where in the file a fault lies, for the error message.
+class Reader {
+public:
+    explicit Reader(World& world) : world_(world), names_(world.component<ElementNames>()) {}
+
+    void load(const Json& file) {
+        require(file.is_object(), "", "a world is a JSON object");
+        if (auto latency = file.find("latency"); latency != file.end()) {
+            world_.setLatency(number(*latency, "latency"));
+        }
+        if (auto trusted = file.find("trusted"); trusted != file.end()) {
+            world_.setTrusted(boolean(*trusted, "trusted"));
+        }
+        if (auto processes = file.find("processes"); processes != file.end()) {
+            require(processes->is_array(), "processes", "expected an array");
+            for (std::size_t i = 0; i < processes->size(); ++i) {
+                loadProcess((*processes)[i], "processes[" + std::to_string(i) + "]");
+            }
+        }
+        // References are resolved once every element has its name.
+        for (auto& [node, attribute, name, where] : references_) {
+            auto found = names_.byName.find(name);
+            require(found != names_.byName.end(), where, "no element is named \"" + name + "\"");
+            node->set(attribute, ax::Value(found->second));
+        }
+    }
+
+private:
+    struct Reference {
+        std::shared_ptr<Node> node;
+        std::string attribute;
+        std::string name;
+        std::string where;
+    };
+
+    void loadProcess(const Json& json, const std::string& where) {
+        require(json.is_object(), where, "a process is a JSON object");
+        const auto pidField = json.find("pid");
+        require(pidField != json.end() && pidField->is_number_integer(), where,
+                "needs an integer \"pid\"");
+        const auto pid = pidField->get<std::int64_t>();
+        require(pid > 0 && pid <= INT32_MAX, where, "\"pid\" must be a positive process id");
+        require(world_.process(static_cast<platform::ProcessId>(pid)) == nullptr, where,
+                "pid " + std::to_string(pid) + " appears twice");
+        const auto field = [&](const char* name) {
+            auto found = json.find(name);
+            return found == json.end() ? std::string() : text(*found, where + "." + name);
+        };
+        Process& process = world_.addProcess(static_cast<platform::ProcessId>(pid),
+                                             field("bundleIdentifier"), field("name"));
+        // The first process listed is the front-most.
+        world_.bringToBack(process.pid);
+        if (auto hung = json.find("hung"); hung != json.end()) {
+            process.hung = boolean(*hung, where + ".hung");
+        }
+        if (auto latency = json.find("latency"); latency != json.end()) {
+            process.latency = number(*latency, where + ".latency");
+        }
+        loadContents(process.application, json, where);
+    }
+
+    void loadElement(const std::shared_ptr<Node>& parent, const Json& json,
+                     const std::string& where) {
+        require(json.is_object(), where, "an element is a JSON object");
+        const auto role = json.find("role");
+        require(role != json.end(), where, "needs a \"role\"");
+        auto node = world_.makeNode(parent->pid(), text(*role, where + ".role"));
+        parent->appendChild(node);
+        loadContents(node, json, where);
+    }
+
+    void loadContents(const std::shared_ptr<Node>& node, const Json& json,
+                      const std::string& where) {
+        if (auto id = json.find("id"); id != json.end()) {
+            const std::string name = text(*id, where + ".id");
+            require(!names_.byName.contains(name), where + ".id",
+                    "the name \"" + name + "\" is taken");
+            names_.add(name, node->element());
+        }
+        if (auto attributes = json.find("attributes"); attributes != json.end()) {
+            require(attributes->is_object(), where + ".attributes", "expected an object");
+            for (const auto& [name, value] : attributes->items()) {
+                const std::string place = where + ".attributes." + name;
+                if (value.is_object() && value.size() == 1 && value.contains("element")) {
+                    references_.push_back({node, name, text(value["element"], place), place});
+                } else {
+                    node->set(name, parseValue(value, place));
+                }
+            }
+        }
+        if (auto settable = json.find("settable"); settable != json.end()) {
+            require(settable->is_array(), where + ".settable", "expected an array");
+            for (const auto& name : *settable)
+                node->setSettable(text(name, where + ".settable"));
+        }
+        if (auto actions = json.find("actions"); actions != json.end()) {
+            require(actions->is_array(), where + ".actions", "expected an array");
+            std::vector<std::string> names;
+            for (const auto& name : *actions)
+                names.push_back(text(name, where + ".actions"));
+            node->setActions(std::move(names));
+        }
+        if (auto children = json.find("children"); children != json.end()) {
+            require(children->is_array(), where + ".children", "expected an array");
+            for (std::size_t i = 0; i < children->size(); ++i) {
+                loadElement(node, (*children)[i], where + ".children[" + std::to_string(i) + "]");
+            }
+        }
+    }
+
+    World& world_;
+    ElementNames& names_;
+    std::vector<Reference> references_;
+};
+
+}  // namespace
+
+Json valueToJson(World& world, const ax::Value& value) {
+    return std::visit(
+        [&](const auto& v) -> Json {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, bool> ||
+                          std::is_same_v<T, std::int64_t> || std::is_same_v<T, double>) {
+                return Json(v);
+            } else if constexpr (std::is_same_v<T, platform::CGPoint>) {
+                return Json{{"point", {v.x, v.y}}};
+            } else if constexpr (std::is_same_v<T, platform::CGSize>) {
+                return Json{{"size", {v.width, v.height}}};
+            } else if constexpr (std::is_same_v<T, platform::CGRect>) {
+                return Json{{"rect", {v.origin.x, v.origin.y, v.size.width, v.size.height}}};
+            } else if constexpr (std::is_same_v<T, ax::Range>) {
+                return Json{{"range", {v.location, v.length}}};
+            } else if constexpr (std::is_same_v<T, ax::Url>) {
+                return Json{{"url", v.text}};
+            } else if constexpr (std::is_same_v<T, ax::Element>) {
+                return Json{{"element", elementName(world, v)}};
+            } else if constexpr (std::is_same_v<T, ax::ErrorValue>) {
+                return Json{{"error", static_cast<std::int32_t>(v.code)}};
+            } else {
+                Json items = Json::array();
+                for (const ax::Value& item : v)
+                    items.push_back(valueToJson(world, item));
+                return items;
+            }
+        },
+        value.storage());
+}
+
+namespace {
+
+void dumpContents(World& world, const Node& node, Json& json) {
+    auto& names = world.component<ElementNames>();
+    if (auto name = names.byElement.find(node.element().identifier());
+        name != names.byElement.end()) {
+        json["id"] = name->second;
+    }
+    Json attributes = Json::object();
+    for (const std::string& name : node.storedAttributeNames()) {
+        attributes[name] = valueToJson(world, *node.stored(name));
+    }
+    if (!attributes.empty())
+        json["attributes"] = std::move(attributes);
+    if (!node.settableAttributes().empty())
+        json["settable"] = node.settableAttributes();
+    if (!node.actions().empty())
+        json["actions"] = node.actions();
+    if (!node.children().empty()) {
+        Json children = Json::array();
+        for (const auto& child : node.children()) {
+            Json element = {{"role", child->role()}};
+            dumpContents(world, *child, element);
+            children.push_back(std::move(element));
+        }
+        json["children"] = std::move(children);
+    }
+}
+
+}  // namespace
+
+void loadWorld(World& world, const Json& file) {
+    Reader(world).load(file);
+}
+
+void loadWorldFile(World& world, const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw WorldFileError(path.string() + ": cannot be read");
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    auto decoded = platform::decodeJson(buffer.str());
+    if (!decoded.ok())
+        throw WorldFileError(path.string() + ": " + decoded.error.value_or("?"));
+    try {
+        loadWorld(world, *decoded.value);
+    } catch (const WorldFileError& error) {
+        throw WorldFileError(path.string() + ": " + error.what());
+    }
+}
+
+Json dumpWorld(World& world) {
+    Json file = Json::object();
+    file["latency"] = world.latency();
+    file["trusted"] = world.isTrusted();
+    Json processes = Json::array();
+    for (platform::ProcessId pid : world.processIds()) {
+        const Process& process = *world.process(pid);
+        Json json = {{"pid", process.pid},
+                     {"bundleIdentifier", process.bundleIdentifier},
+                     {"name", process.name}};
+        if (process.hung)
+            json["hung"] = true;
+        if (process.latency)
+            json["latency"] = *process.latency;
+        dumpContents(world, *process.application, json);
+        processes.push_back(std::move(json));
+    }
+    file["processes"] = std::move(processes);
+    return file;
+}
+
+ax::Value valueFromJson(World& world, const Json& json) {
+    if (json.is_object() && json.size() == 1 && json.contains("element")) {
+        const std::string name = text(json["element"], "element");
+        const auto element = elementNamed(world, name);
+        require(element.has_value(), "element", "no element is named \"" + name + "\"");
+        return ax::Value(*element);
+    }
+    return parseValue(json, "value");
+}
+
+std::optional<ax::Element> elementNamed(World& world, const std::string& name) {
+    const auto& names = world.component<ElementNames>();
+    auto found = names.byName.find(name);
+    if (found == names.byName.end())
+        return std::nullopt;
+    return found->second;
+}
+
+std::string elementName(World& world, ax::Element element) {
+    auto& names = world.component<ElementNames>();
+    if (auto found = names.byElement.find(element.identifier()); found != names.byElement.end()) {
+        return found->second;
+    }
+    std::string name = "element-" + std::to_string(element.identifier());
+    names.add(name, element);
+    return name;
+}
+
+}  // namespace zoral::sim

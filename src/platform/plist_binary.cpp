@@ -356,16 +356,6 @@ private:
 
 // ---------------------------------------------------------------- writer
 
-// The value of an object whose kind was checked; never null after that, but
-// the compiler cannot tell.
-template <class T>
-const T& valueOf(const PlistObject& object) {
-    const T* value = object.getIf<T>();
-    if (value == nullptr)
-        throw std::logic_error("property-list object of unexpected kind");
-    return *value;
-}
-
 // The smallest of 1, 2, 4 and 8 bytes that holds `value`.
 std::size_t sizeFor(std::uint64_t value) {
     if (value <= 0xFF)
@@ -441,26 +431,25 @@ private:
     std::uint64_t flatten(const PlistObject& object, std::size_t depth) {
         switch (object.kind()) {
             case PlistObject::Kind::string:
-                return flattenString(valueOf<std::string>(object), &object);
+                return flattenString(object.get<std::string>(), &object);
             case PlistObject::Kind::boolean: {
-                auto& slot = booleans_[valueOf<bool>(object) ? 1 : 0];
+                auto& slot = booleans_[object.get<bool>() ? 1 : 0];
                 if (!slot)
                     slot = add(&object);
                 return *slot;
             }
             case PlistObject::Kind::integer:
-                return unique(integers_, valueOf<PlistInteger>(object), &object);
+                return unique(integers_, object.get<PlistInteger>(), &object);
             case PlistObject::Kind::real:
                 // By bits, so that 0.0 and -0.0 stay apart and NaN finds itself.
-                return unique(reals_, std::bit_cast<std::uint64_t>(valueOf<double>(object)),
-                              &object);
+                return unique(reals_, std::bit_cast<std::uint64_t>(object.get<double>()), &object);
             case PlistObject::Kind::date:
                 return unique(
                     dates_,
-                    std::bit_cast<std::uint64_t>(valueOf<Date>(object).secondsSinceReferenceDate),
+                    std::bit_cast<std::uint64_t>(object.get<Date>().secondsSinceReferenceDate),
                     &object);
             case PlistObject::Kind::data: {
-                const auto& data = valueOf<PlistData>(object);
+                const auto& data = object.get<PlistData>();
                 return unique(
                     datas_,
                     std::string_view(reinterpret_cast<const char*>(data.data()), data.size()),
@@ -470,7 +459,7 @@ private:
                 checkDepth(depth);
                 const std::uint64_t index = add(&object);
                 std::vector<std::uint64_t> children;
-                const auto& array = valueOf<PlistArray>(object);
+                const auto& array = object.get<PlistArray>();
                 children.reserve(array.size());
                 for (const auto& item : array)
                     children.push_back(flatten(item, depth + 1));
@@ -480,7 +469,7 @@ private:
             case PlistObject::Kind::dictionary: {
                 checkDepth(depth);
                 const std::uint64_t index = add(&object);
-                const auto& dictionary = valueOf<PlistDictionary>(object);
+                const auto& dictionary = object.get<PlistDictionary>();
                 std::vector<std::uint64_t> children;
                 children.reserve(2 * dictionary.size());
                 for (const auto& entry : dictionary) {
@@ -570,12 +559,12 @@ private:
         const PlistObject& object = *entry.object;
         switch (object.kind()) {
             case PlistObject::Kind::string:
-                return encodeString(valueOf<std::string>(object));
+                return encodeString(object.get<std::string>());
             case PlistObject::Kind::boolean:
-                out_.push_back(valueOf<bool>(object) ? Marker::trueValue : Marker::falseValue);
+                out_.push_back(object.get<bool>() ? Marker::trueValue : Marker::falseValue);
                 return;
             case PlistObject::Kind::integer: {
-                const PlistInteger value = valueOf<PlistInteger>(object);
+                const PlistInteger value = object.get<PlistInteger>();
                 if (value.isLargeUnsigned()) {
                     // Only the 16-byte form holds unsigned values above INT64_MAX.
                     out_.push_back(Marker::integer | 4);
@@ -591,16 +580,15 @@ private:
             }
             case PlistObject::Kind::real:
                 out_.push_back(Marker::real | 3);
-                appendBigEndian(std::bit_cast<std::uint64_t>(valueOf<double>(object)), 8);
+                appendBigEndian(std::bit_cast<std::uint64_t>(object.get<double>()), 8);
                 return;
             case PlistObject::Kind::date:
                 out_.push_back(Marker::date);
                 appendBigEndian(
-                    std::bit_cast<std::uint64_t>(valueOf<Date>(object).secondsSinceReferenceDate),
-                    8);
+                    std::bit_cast<std::uint64_t>(object.get<Date>().secondsSinceReferenceDate), 8);
                 return;
             case PlistObject::Kind::data: {
-                const auto& data = valueOf<PlistData>(object);
+                const auto& data = object.get<PlistData>();
                 appendMarker(Marker::data, data.size());
                 out_.insert(out_.end(), data.begin(), data.end());
                 return;

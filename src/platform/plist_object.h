@@ -104,6 +104,12 @@ public:
     Kind kind() const { return static_cast<Kind>(value_.index()); }
     bool is(Kind kind) const { return this->kind() == kind; }
 
+    // The value, which must be of that kind (std::bad_variant_access otherwise).
+    template <class T>
+    const T& get() const {
+        return std::get<T>(value_);
+    }
+
     // The value when it is of that kind; null otherwise.
     template <class T>
     const T* getIf() const {

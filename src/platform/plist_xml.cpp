@@ -697,16 +697,6 @@ private:
 
 // ---------------------------------------------------------------- writer
 
-// The value of an object whose kind was checked; never null after that, but
-// the compiler cannot tell.
-template <class T>
-const T& valueOf(const PlistObject& object) {
-    const T* value = object.getIf<T>();
-    if (value == nullptr)
-        throw std::logic_error("property-list object of unexpected kind");
-    return *value;
-}
-
 // The public and system identifiers that readers of the format expect.
 constexpr std::string_view xmlHeader =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -840,20 +830,20 @@ private:
     void writeValue(const PlistObject& object, std::size_t depth) {
         switch (object.kind()) {
             case PlistObject::Kind::string:
-                return textElement("string", valueOf<std::string>(object), depth);
+                return textElement("string", object.get<std::string>(), depth);
             case PlistObject::Kind::boolean:
                 indent(depth);
-                out_ += valueOf<bool>(object) ? "<true/>\n" : "<false/>\n";
+                out_ += object.get<bool>() ? "<true/>\n" : "<false/>\n";
                 return;
             case PlistObject::Kind::integer:
-                return element("integer", valueOf<PlistInteger>(object).toString(), depth);
+                return element("integer", object.get<PlistInteger>().toString(), depth);
             case PlistObject::Kind::real: {
                 std::string text;
-                appendReal(text, valueOf<double>(object));
+                appendReal(text, object.get<double>());
                 return element("real", text, depth);
             }
             case PlistObject::Kind::date: {
-                const Date date = valueOf<Date>(object);
+                const Date date = object.get<Date>();
                 const auto text = formatDate(date);
                 if (!text) {
                     std::string seconds;
@@ -863,9 +853,9 @@ private:
                 return element("date", *text, depth);
             }
             case PlistObject::Kind::data:
-                return writeData(valueOf<PlistData>(object), depth);
+                return writeData(object.get<PlistData>(), depth);
             case PlistObject::Kind::array: {
-                const auto& array = valueOf<PlistArray>(object);
+                const auto& array = object.get<PlistArray>();
                 checkDepth(depth);
                 indent(depth);
                 if (array.empty()) {
@@ -880,7 +870,7 @@ private:
                 return;
             }
             case PlistObject::Kind::dictionary: {
-                const auto& dictionary = valueOf<PlistDictionary>(object);
+                const auto& dictionary = object.get<PlistDictionary>();
                 checkDepth(depth);
                 indent(depth);
                 if (dictionary.empty()) {

@@ -1,0 +1,14 @@
+#include "desktop/option_set_elements.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace zoral::desktop {
+
+void optionSetPreconditionFailure(const char* message) {
+    std::fprintf(stderr, "Precondition failed: %s\n", message);
+    std::fflush(stderr);
+    std::abort();
+}
+
+}  // namespace zoral::desktop

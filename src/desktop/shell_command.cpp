@@ -1,0 +1,11 @@
+#include "desktop/shell_command.h"
+
+#include "platform/shell.h"
+
+namespace zoral::desktop {
+
+std::string runShellCommand(std::string_view command) {
+    return platform::runShell(command);
+}
+
+}  // namespace zoral::desktop

@@ -1,0 +1,103 @@
+#include "desktop/system_appearance.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/notification_center.h"
+#include "platform/plist_object.h"
+#include "platform/user_defaults.h"
+#include "support/captured_output.h"
+#include "support/virtual_clock.h"
+
+namespace zoral::desktop {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::PlistObject;
+using platform::UserDefaults;
+
+// A home of its own for each test, so that the appearance is read from files the test wrote.
+class SystemAppearanceTest : public testing::VirtualClockTest {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "zoral-appearance-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        home_ = pattern;
+        if (const char* previous = std::getenv("HOME"))
+            previousHome_ = previous;
+        ::setenv("HOME", home_.c_str(), 1);
+        UserDefaults::resetForTesting();
+    }
+
+    void TearDown() override {
+        if (token_)
+            platform::DistributedNotificationCenter::defaultCenter().removeObserver(token_);
+        UserDefaults::resetForTesting();
+        if (previousHome_) {
+            ::setenv("HOME", previousHome_->c_str(), 1);
+        } else {
+            ::unsetenv("HOME");
+        }
+        fs::remove_all(home_);
+    }
+
+    // The interface style as the system keeps it, in the global domain; none removes it.
+    void setInterfaceStyle(std::optional<PlistObject> style) {
+        platform::PlistDictionary global;
+        if (style)
+            global.emplace(std::string(interfaceStyleKey), *style);
+        UserDefaults::standard().setPersistentDomain(global, UserDefaults::globalDomainName);
+    }
+
+    fs::path home_;
+    std::optional<std::string> previousHome_;
+    platform::ObserverToken token_;
+    zoral::testing::ScopedOutputCapture output_;
+};
+
+TEST_F(SystemAppearanceTest, DarkOnlyForTheStringDark) {
+    EXPECT_TRUE(systemHasDarkAppearance());
+    const std::vector<std::pair<std::optional<PlistObject>, SystemAppearance>> cases = {
+        {std::nullopt, SystemAppearance::light},
+        {PlistObject::string("Dark"), SystemAppearance::dark},
+        {PlistObject::string("Light"), SystemAppearance::light},
+        {PlistObject::string("dark"), SystemAppearance::light},
+        {PlistObject::string("Dark "), SystemAppearance::light},
+        {PlistObject::string(""), SystemAppearance::light},
+        {PlistObject::integer(1), SystemAppearance::light},
+    };
+    for (const auto& [style, appearance] : cases) {
+        setInterfaceStyle(style);
+        EXPECT_EQ(currentSystemAppearance(), appearance)
+            << (style ? UserDefaults::standard().stringForKey(interfaceStyleKey).value_or("?")
+                      : "none");
+    }
+}
+
+TEST_F(SystemAppearanceTest, ThemeChangesReportTheAppearanceAtTheTimeOfTheNotification) {
+    std::vector<SystemAppearance> seen;
+    token_ = observeThemeChanges([&](SystemAppearance appearance) { seen.push_back(appearance); });
+    auto& center = platform::DistributedNotificationCenter::defaultCenter();
+
+    setInterfaceStyle(PlistObject::string("Dark"));
+    center.post(std::string(themeChangedNotification));
+    setInterfaceStyle(std::nullopt);  // changed again before the delivery runs
+    EXPECT_TRUE(seen.empty());
+    scheduler().runUntilIdle();
+    EXPECT_EQ(seen, std::vector<SystemAppearance>{SystemAppearance::light});
+
+    setInterfaceStyle(PlistObject::string("Dark"));
+    center.post(std::string(themeChangedNotification));
+    center.post("AppleColorPreferencesChangedNotification");
+    scheduler().runUntilIdle();
+    EXPECT_EQ(seen,
+              (std::vector<SystemAppearance>{SystemAppearance::light, SystemAppearance::dark}));
+}
+
+}  // namespace
+}  // namespace zoral::desktop

@@ -1,0 +1,67 @@
+#include "promises/configuration.h"
+
+#include <mutex>
+#include <utility>
+
+#include "platform/output.h"
+
+namespace zoral::promises {
+
+namespace {
+
+struct Shared {
+    std::mutex mutex;
+    PromisesConfiguration configuration;
+};
+
+// Never destroyed: boxes dropped while the process exits still report through it.
+Shared& shared() {
+    static Shared* const instance = new Shared;
+    return *instance;
+}
+
+}  // namespace
+
+std::string LogEvent::line() const {
+    switch (kind_) {
+        case Kind::waitOnMainThread:
+            return "Promises: warning: `wait()` called on main thread!";
+        case Kind::pendingPromiseDeallocated:
+            return "Promises: warning: pending promise deallocated";
+        case Kind::pendingGuaranteeDeallocated:
+            return "Promises: warning: pending guarantee deallocated";
+        case Kind::cauterized:
+            return "Promises:cauterized-error: " + (error_ ? error_->description() : std::string());
+    }
+    return "";
+}
+
+void defaultLogHandler(const LogEvent& event) {
+    platform::output::printLine(event.line());
+}
+
+PromisesConfiguration promiseConfiguration() {
+    Shared& s = shared();
+    std::lock_guard lock(s.mutex);
+    return s.configuration;
+}
+
+void setPromiseConfiguration(PromisesConfiguration configuration) {
+    Shared& s = shared();
+    std::lock_guard lock(s.mutex);
+    // The replaced configuration dies with the parameter, after the lock is released.
+    std::swap(s.configuration, configuration);
+}
+
+void reportLogEvent(const LogEvent& event) {
+    LogHandler handler;
+    {
+        Shared& s = shared();
+        std::lock_guard lock(s.mutex);
+        handler = s.configuration.logHandler;
+    }
+    if (handler)
+        handler(event);
+}
+
+}  // namespace zoral::promises

@@ -52,7 +52,8 @@ void runScript(const Json& script) {
         const Json& entry = script[step];
         if (!entry.is_object() || entry.size() != 1)
             fail(step, "a step is an object with one key");
-        const auto& [verb, arguments] = *entry.items().begin();
+        const std::string verb = entry.begin().key();
+        const Json& arguments = entry.begin().value();
         if (verb == "advance") {
             if (!arguments.is_number() || arguments.get<double>() < 0) {
                 fail(step, "\"advance\" takes a number of seconds");

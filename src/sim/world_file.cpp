@@ -75,7 +75,9 @@ ax::Value parseValue(const Json& json, const std::string& where) {
     require(json.is_object() && json.size() == 1, where,
             "expected a value, or an object with one of point, size, rect, range, url, "
             "element, error");
-    const auto& [kind, body] = *json.items().begin();
+    // The key is copied: the items view is a temporary.
+    const std::string kind = json.begin().key();
+    const Json& body = json.begin().value();
     const std::string place = where + "." + kind;
     if (kind == "point") {
         const auto v = numbers(body, 2, place);

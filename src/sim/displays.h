@@ -1,0 +1,107 @@
+#pragma once
+
+// The simulated displays, the system settings that shape what the screens offer (the appearance,
+// the Dock's side, Stage Manager) and the system's version.
+//
+// A display has a frame in the bottom-left coordinates of the primary display and insets for the
+// menu bar and the Dock, from which its visible frame follows. Every change of the displays posts
+// the screen-parameters notification on the process's notification centre, as the system does.
+// The settings live where the system keeps them, in user defaults: the appearance in the global
+// domain, Stage Manager in "com.apple.WindowManager", the Dock's side in "com.apple.Dock".
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/geometry.h"
+#include "platform/screens.h"
+
+namespace zoral::sim {
+
+class World;
+
+enum class DockEdge { bottom, left, right };
+
+struct DockInset {
+    DockEdge edge = DockEdge::bottom;
+    // How far the Dock reaches into the display from its edge.
+    double thickness = 0;
+
+    friend bool operator==(const DockInset&, const DockInset&) = default;
+};
+
+struct Display {
+    // The display's number ("NSScreenNumber"); none leaves it out of the device description, and
+    // a value that is no 32-bit unsigned number is described as it is.
+    std::optional<std::int64_t> number;
+    std::string uuid;
+    platform::CGRect frame;
+    double menuBarHeight = 0;
+    std::optional<DockInset> dock;
+
+    // The frame less the menu bar at the top and the Dock at its edge.
+    platform::CGRect visibleFrame() const;
+    platform::NSScreen screen() const;
+
+    friend bool operator==(const Display&, const Display&) = default;
+};
+
+class Displays {
+public:
+    // The displays of the world (none until a test or a world file adds them).
+    static Displays& of(World& world);
+    static Displays& current();
+
+    // Primary first.
+    std::vector<Display> displays() const;
+    // The display that takes keyboard input: the one chosen, else the first.
+    std::optional<Display> mainDisplay() const;
+
+    // Each change below posts the screen-parameters notification once.
+    void setDisplays(std::vector<Display> displays);
+    void addDisplay(Display display);
+    // Removes the display with that number; false when none has it (nothing is posted then).
+    bool removeDisplay(std::int64_t number);
+    // Edits the display with that number in place; false when none has it.
+    bool updateDisplay(std::int64_t number, const std::function<void(Display&)>& edit);
+    // Puts the Dock on the display at the index (taking it off every other display), or hides it
+    // with none, and stores its side where the system keeps it (for a shown Dock).
+    void placeDock(std::size_t index, std::optional<DockInset> dock);
+    // Chooses the main display by number; none goes back to the first.
+    void setMainDisplay(std::optional<std::int64_t> number);
+
+private:
+    void changed();
+
+    mutable std::mutex mutex_;
+    std::vector<Display> displays_;
+    std::optional<std::int64_t> main_;
+};
+
+// The system's version; 14.0.0 unless a test sets another.
+class SystemVersion {
+public:
+    static SystemVersion& of(World& world);
+    static SystemVersion& current();
+
+    platform::OperatingSystemVersion version() const;
+    void setVersion(platform::OperatingSystemVersion version);
+
+private:
+    mutable std::mutex mutex_;
+    platform::OperatingSystemVersion version_{14, 0, 0};
+};
+
+// The appearance: "Dark" under "AppleInterfaceStyle" in the global domain, or no value for the
+// light one; a change is announced with the distributed notification of a theme change.
+void setInterfaceStyle(std::optional<std::string> style);
+// Stage Manager's switches in "com.apple.WindowManager".
+void setStageManager(bool globallyEnabled, bool autoHide);
+// The Dock's side ("bottom", "left", "right") in "com.apple.Dock"; none removes it.
+void setDockOrientation(std::optional<std::string> orientation);
+
+}  // namespace zoral::sim

@@ -1,0 +1,421 @@
+#include "desktop/ui_element.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "desktop/application.h"
+#include "desktop/window.h"
+#include "platform/date.h"
+#include "platform/dispatch_time.h"
+#include "platform/output.h"
+#include "platform/workspace.h"
+
+namespace zoral::desktop {
+
+namespace ax = platform::ax;
+using platform::CGPoint;
+using platform::CGRect;
+using platform::CGSize;
+
+namespace {
+
+// The longest chain of parents that is walked.
+constexpr int maximumAncestors = 20;
+constexpr double delayedActionSeconds = 0.01;
+
+bool meansNoValue(ax::Error code) {
+    return code == ax::noValue || code == ax::attributeUnsupported;
+}
+
+// Seconds as the log prints them: the shortest text that reads back the same, with a fraction.
+std::string secondsText(double seconds) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, seconds);
+    std::string text(buffer, result.ptr);
+    if (std::isfinite(seconds) && text.find_first_of(".e") == std::string::npos)
+        text += ".0";
+    return text;
+}
+
+std::string_view roleName(std::optional<Role> role) {
+    return role ? rawValue(*role) : std::string_view("AXNullElement");
+}
+
+}  // namespace
+
+const platform::DispatchQueue& axQueue() {
+    static const platform::DispatchQueue queue("AXQueue", platform::DispatchQoS::unspecified,
+                                               platform::DispatchQueue::Attributes::concurrent);
+    return queue;
+}
+
+UIElement::UIElement(ax::Element element) : element_(element) {}
+
+void UIElement::setMessagingTimeout(float seconds) {
+    // NaN is no time-out either: the platform would refuse it and keep the old one.
+    messagingTimeout_ = seconds > 0 ? seconds : 0;
+    (void)ax::setMessagingTimeout(element_, messagingTimeout_);
+}
+
+// --- Reads
+
+std::optional<UnpackedValue> UIElement::attributeValueByName(std::string_view name) const {
+    const ax::Result<ax::Value> result = ax::copyAttributeValue(element_, name);
+    if (result.ok())
+        return unpackValue(result.value());
+    if (meansNoValue(result.error()))
+        return std::nullopt;
+    AXError::raise(result.error());
+}
+
+std::optional<UnpackedValue> UIElement::attributeValue(Attribute attribute) const {
+    try {
+        return attributeValueByName(rawValue(attribute));
+    } catch (const AXError&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<ax::Url> UIElement::urlAttribute(std::string_view name) const {
+    return attributeByName<ax::Url>(name);
+}
+
+std::optional<std::vector<UIElementRef>> UIElement::elementsAttribute(std::string_view name) const {
+    return attributeByName<std::vector<UIElementRef>>(name);
+}
+
+std::optional<bool> UIElement::boolAttribute(std::string_view name) const {
+    return attributeByName<bool>(name);
+}
+
+UIElementRef UIElement::elementAttribute(std::string_view name) const {
+    return attributeByName<UIElementRef>(name).value_or(nullptr);
+}
+
+std::optional<CGPoint> UIElement::pointAttribute(std::string_view name) const {
+    return attributeByName<CGPoint>(name);
+}
+
+std::optional<CGSize> UIElement::sizeAttribute(std::string_view name) const {
+    return attributeByName<CGSize>(name);
+}
+
+std::optional<CGRect> UIElement::rectAttribute(std::string_view name) const {
+    return attributeByName<CGRect>(name);
+}
+
+bool UIElement::isSettableByName(std::string_view name) const {
+    const ax::Result<bool> result = ax::isAttributeSettable(element_, name);
+    if (result.ok())
+        return result.value();
+    if (meansNoValue(result.error()))
+        return false;
+    AXError::raise(result.error());
+}
+
+bool UIElement::isSettable(Attribute attribute) const {
+    try {
+        return isSettableByName(rawValue(attribute));
+    } catch (const AXError&) {
+        return false;
+    }
+}
+
+std::map<std::string, AttributeDump> UIElement::dumpAttributes() const {
+    std::map<std::string, AttributeDump> dump;
+    const auto names = ax::copyAttributeNames(element_);
+    if (!names.ok())
+        return dump;
+    for (const std::string& name : names.value()) {
+        AttributeDump entry;
+        if (const auto value = ax::copyAttributeValue(element_, name); value.ok())
+            entry.value = unpackValue(value.value());
+        if (const auto settable = ax::isAttributeSettable(element_, name); settable.ok())
+            entry.settable = settable.value();
+        dump.insert_or_assign(name, std::move(entry));
+    }
+    return dump;
+}
+
+// --- Writes
+
+void UIElement::setAttributeByName(std::string_view name, const ax::Value& value) {
+    if (const ax::Error code = ax::setAttributeValue(element_, name, value))
+        AXError::raise(code);
+}
+
+void UIElement::setAttribute(Attribute attribute, const ax::Value& value) {
+    try {
+        setAttributeByName(rawValue(attribute), value);
+    } catch (const AXError&) {
+        // The case-typed forms leave failures to the caller's next read.
+    }
+}
+
+void UIElement::setAttributeAfter(Attribute attribute, ax::Value value, double delay) {
+    axQueue().asyncAfter(platform::DispatchTime::now() + delay,
+                         [self = shared_from_this(), attribute, value = std::move(value)] {
+                             self->setAttribute(attribute, value);
+                         });
+}
+
+void UIElement::setSizeAndPosition(double x, double y, double width, double height) {
+    setAttribute(Attribute::size, CGSize{width, height});
+    setAttribute(Attribute::position, CGPoint{x, y});
+    setAttribute(Attribute::size, CGSize{width, height});
+}
+
+UnpackedValue UIElement::unpackValue(const ax::Value& value) {
+    return std::visit(
+        [](const auto& held) -> UnpackedValue {
+            using Held = std::decay_t<decltype(held)>;
+            if constexpr (std::is_same_v<Held, ax::Element>) {
+                return std::make_shared<UIElement>(held);
+            } else if constexpr (std::is_same_v<Held, ax::ErrorValue>) {
+                return AXError(static_cast<std::int32_t>(held.code));
+            } else {
+                return held;
+            }
+        },
+        value.storage());
+}
+
+CGRect UIElement::frame() const {
+    return attribute<CGRect>(Attribute::frame).value_or(CGRect());
+}
+
+void UIElement::setFrame(const CGRect& frame) {
+    setSizeAndPosition(frame.origin.x, frame.origin.y, frame.size.width, frame.size.height);
+}
+
+CGPoint UIElement::position() const {
+    return attribute<CGPoint>(Attribute::position).value_or(CGPoint());
+}
+
+void UIElement::setPosition(const CGPoint& position) {
+    setAttribute(Attribute::position, position);
+}
+
+CGSize UIElement::size() const {
+    return attribute<CGSize>(Attribute::size).value_or(CGSize());
+}
+
+void UIElement::setSize(const CGSize& size) {
+    setAttribute(Attribute::size, size);
+}
+
+// --- Actions
+
+std::vector<AXAction> UIElement::actions() const {
+    std::vector<AXAction> actions;
+    const auto names = ax::copyActionNames(element_);
+    if (!names.ok())
+        return actions;
+    for (const std::string& name : names.value()) {
+        if (const auto action = fromRawValue<AXAction>(name))
+            actions.push_back(*action);
+    }
+    return actions;
+}
+
+void UIElement::performActionByName(std::string_view name) {
+    if (const ax::Error code = ax::performAction(element_, name))
+        AXError::raise(code);
+}
+
+bool UIElement::performAction(AXAction action) {
+    try {
+        performActionByName(rawValue(action));
+        return true;
+    } catch (const AXError&) {
+        return false;
+    }
+}
+
+void UIElement::performActionAfter(AXAction action) {
+    axQueue().asyncAfter(
+        platform::DispatchTime::now() + delayedActionSeconds,
+        [self = shared_from_this(), action] { (void)self->performAction(action); });
+}
+
+// --- Identity and position
+
+std::optional<platform::ProcessId> UIElement::pid() const {
+    return ax::getPid(element_).optional();
+}
+
+UIElementRef UIElement::elementAtPosition(float x, float y) const {
+    const ax::Result<ax::Element> result = ax::copyElementAtPosition(element_, x, y);
+    if (!result.ok() || !result.value())
+        return nullptr;
+    return std::make_shared<UIElement>(result.value());
+}
+
+std::string UIElement::description() const {
+    const std::optional<Role> ownRole = role();
+    const std::optional<platform::ProcessId> ownPid = pid();
+    std::string name;
+    if (ownRole == Role::window) {
+        const auto* asWindow = dynamic_cast<const Window*>(this);
+        name = "id=" + std::to_string(asWindow != nullptr ? asWindow->id() : 0) + " " +
+               title().value_or("-");
+    } else if (ownRole == Role::application) {
+        const auto* asApplication = dynamic_cast<const Application*>(this);
+        name = asApplication != nullptr ? asApplication->bundleIdentifier().value_or("-") : "-";
+    } else {
+        name = title().value_or("-");
+    }
+    return "<" + std::string(roleName(ownRole)) +
+           " pid=" + (ownPid ? std::to_string(*ownPid) : std::string("?")) + " " + name + ">";
+}
+
+// --- Relations
+
+std::optional<std::string> UIElement::title() const {
+    return title_.get([this] { return attribute<std::string>(Attribute::title); });
+}
+
+void UIElement::setTitle(std::optional<std::string> title) {
+    title_.set(std::move(title));
+}
+
+std::optional<Role> UIElement::role() const {
+    return role_.get([this]() -> std::optional<Role> {
+        const auto raw = attribute<std::string>(Attribute::role);
+        return raw ? fromRawValue<Role>(*raw) : std::nullopt;
+    });
+}
+
+void UIElement::setRole(std::optional<Role> role) {
+    role_.set(role);
+}
+
+std::optional<Subrole> UIElement::subrole() const {
+    return subrole_.get([this]() -> std::optional<Subrole> {
+        const auto raw = attribute<std::string>(Attribute::subrole);
+        return raw ? fromRawValue<Subrole>(*raw) : std::nullopt;
+    });
+}
+
+void UIElement::setSubrole(std::optional<Subrole> subrole) {
+    subrole_.set(subrole);
+}
+
+UIElementRef UIElement::parent() const {
+    return parent_.get(
+        [this] { return attribute<UIElementRef>(Attribute::parent).value_or(nullptr); });
+}
+
+void UIElement::setParent(UIElementRef parent) {
+    parent_.set(std::move(parent));
+}
+
+std::vector<UIElementRef> UIElement::ancestors() const {
+    return ancestors_.get([this] { return computeAncestors(); });
+}
+
+void UIElement::setAncestors(std::vector<UIElementRef> ancestors) {
+    ancestors_.set(std::move(ancestors));
+}
+
+std::vector<UIElementRef> UIElement::computeAncestors() const {
+    const platform::Date start = platform::Date::now();
+    std::vector<UIElementRef> chain;
+    const UIElement* current = this;
+    for (int steps = 0;; ++steps) {
+        if (current->role() == Role::application || steps >= maximumAncestors)
+            break;
+        UIElementRef next = current->parent();
+        if (!next)
+            break;
+        chain.push_back(next);
+        current = chain.back().get();
+    }
+    platform::output::printLine("AXAncestors retrieved in " +
+                                secondsText(platform::Date::now() - start));
+    return chain;
+}
+
+UIElementRef UIElement::firstAncestor(int maxDepth, bool includeSelf,
+                                      const std::function<bool(const UIElement&)>& predicate) {
+    if (includeSelf && predicate(*this))
+        return shared_from_this();
+    int budget = std::max(maxDepth, 0);
+    UIElementRef current = shared_from_this();
+    while (current->role() != Role::application && budget > 0) {
+        --budget;
+        UIElementRef next = current->parent();
+        if (!next)
+            return nullptr;
+        if (predicate(*next))
+            return next;
+        current = std::move(next);
+    }
+    return nullptr;
+}
+
+std::vector<UIElementRef> UIElement::children() const {
+    return children_.get([this] {
+        return attribute<std::vector<UIElementRef>>(Attribute::children)
+            .value_or(std::vector<UIElementRef>());
+    });
+}
+
+void UIElement::setChildren(std::vector<UIElementRef> children) {
+    children_.set(std::move(children));
+}
+
+std::vector<UIElementRef> UIElement::descendants() const {
+    return descendants_.get([this] {
+        std::vector<UIElementRef> all = children();
+        const std::size_t childCount = all.size();
+        for (std::size_t index = 0; index < childCount; ++index) {
+            const std::vector<UIElementRef> grandchildren = all[index]->children();
+            all.insert(all.end(), grandchildren.begin(), grandchildren.end());
+        }
+        return all;
+    });
+}
+
+void UIElement::setDescendants(std::vector<UIElementRef> descendants) {
+    descendants_.set(std::move(descendants));
+}
+
+std::shared_ptr<Application> UIElement::application() const {
+    return application_.get([this]() -> std::shared_ptr<Application> {
+        const auto ownPid = pid();
+        if (!ownPid || *ownPid <= 0)
+            return nullptr;
+        const auto record = platform::runningApplicationWithProcessIdentifier(*ownPid);
+        return record ? Application::make(*record) : nullptr;
+    });
+}
+
+void UIElement::setApplication(std::shared_ptr<Application> application) {
+    application_.set(std::move(application));
+}
+
+std::shared_ptr<Window> UIElement::window() const {
+    return window_.get([this] { return computeWindow(); });
+}
+
+void UIElement::setWindow(std::shared_ptr<Window> window) {
+    window_.set(std::move(window));
+}
+
+std::shared_ptr<Window> UIElement::computeWindow() const {
+    if (role() == Role::window)
+        return Window::make(*this);
+    if (const auto enclosing = attribute<UIElementRef>(Attribute::window).value_or(nullptr)) {
+        if (auto built = Window::make(*enclosing))
+            return built;
+    }
+    for (const UIElementRef& ancestor : ancestors()) {
+        if (ancestor->role() == Role::window)
+            return Window::make(*ancestor);
+    }
+    return nullptr;
+}
+
+}  // namespace zoral::desktop

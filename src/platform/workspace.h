@@ -1,0 +1,43 @@
+#pragma once
+
+// The running applications, as the system's workspace reports them. A record is a snapshot taken
+// when it is asked for; `isTerminated` asks again about its process.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/accessibility.h"
+
+namespace zoral::platform {
+
+// Whether an application may appear in the Dock and be activated (raw values as on the system).
+enum class ActivationPolicy : std::int32_t { regular = 0, accessory = 1, prohibited = 2 };
+
+struct RunningApplication {
+    ProcessId processIdentifier = 0;
+    std::optional<std::string> bundleIdentifier;
+    // The bundle's file URL as text ("file:///Applications/Editor.app/").
+    std::optional<std::string> bundleURL;
+    std::optional<std::string> localizedName;
+    ActivationPolicy activationPolicy = ActivationPolicy::regular;
+    bool active = false;
+    bool hidden = false;
+
+    friend bool operator==(const RunningApplication&, const RunningApplication&) = default;
+};
+
+std::optional<RunningApplication> runningApplicationWithProcessIdentifier(ProcessId pid);
+// The application that receives keyboard input; none when no application is active.
+std::optional<RunningApplication> frontmostApplication();
+// Every running application, front-most first.
+std::vector<RunningApplication> runningApplications();
+// The running applications with this bundle identifier, in the order of runningApplications.
+std::vector<RunningApplication> runningApplicationsWithBundleIdentifier(
+    std::string_view bundleIdentifier);
+// Whether the record's process has quit since the record was taken.
+bool isTerminated(const RunningApplication& application);
+
+}  // namespace zoral::platform

@@ -4,6 +4,9 @@
 #include <map>
 #include <sstream>
 
+#include "sim/displays.h"
+#include "sim/input_devices.h"
+
 namespace zoral::sim {
 
 namespace ax = platform::ax;
@@ -127,6 +130,23 @@ public:
                 loadProcess((*processes)[i], "processes[" + std::to_string(i) + "]");
             }
         }
+        if (auto displays = file.find("displays"); displays != file.end()) {
+            require(displays->is_array(), "displays", "expected an array");
+            std::vector<Display> loaded;
+            for (std::size_t i = 0; i < displays->size(); ++i) {
+                loaded.push_back(
+                    loadDisplay((*displays)[i], "displays[" + std::to_string(i) + "]"));
+            }
+            Displays::of(world_).setDisplays(std::move(loaded));
+        }
+        if (auto main = file.find("mainDisplay"); main != file.end()) {
+            require(main->is_number_integer(), "mainDisplay", "expected a display number");
+            Displays::of(world_).setMainDisplay(main->get<std::int64_t>());
+        }
+        if (auto pointer = file.find("pointer"); pointer != file.end()) {
+            const auto at = numbers(*pointer, 2, "pointer");
+            InputDevices::of(world_).movePointer({at[0], at[1]});
+        }
         // References are resolved once every element has its name.
         for (auto& [node, attribute, name, where] : references_) {
             auto found = names_.byName.find(name);
@@ -142,6 +162,47 @@ private:
         std::string name;
         std::string where;
     };
+
+    static Display loadDisplay(const Json& json, const std::string& where) {
+        require(json.is_object(), where, "a display is a JSON object");
+        Display display;
+        if (auto number = json.find("number"); number != json.end()) {
+            require(number->is_number_integer(), where + ".number", "expected an integer");
+            display.number = number->get<std::int64_t>();
+        }
+        if (auto uuid = json.find("uuid"); uuid != json.end()) {
+            display.uuid = text(*uuid, where + ".uuid");
+        }
+        const auto frame = json.find("frame");
+        require(frame != json.end(), where, "needs a \"frame\"");
+        const auto f = numbers(*frame, 4, where + ".frame");
+        display.frame = platform::CGRect(f[0], f[1], f[2], f[3]);
+        if (auto menuBar = json.find("menuBarHeight"); menuBar != json.end()) {
+            display.menuBarHeight = number(*menuBar, where + ".menuBarHeight");
+        }
+        if (auto dock = json.find("dock"); dock != json.end()) {
+            const std::string place = where + ".dock";
+            require(dock->is_object(), place, "expected an object");
+            const auto edge = dock->find("edge");
+            require(edge != dock->end(), place, "needs an \"edge\"");
+            const std::string side = text(*edge, place + ".edge");
+            DockInset inset;
+            if (side == "bottom") {
+                inset.edge = DockEdge::bottom;
+            } else if (side == "left") {
+                inset.edge = DockEdge::left;
+            } else if (side == "right") {
+                inset.edge = DockEdge::right;
+            } else {
+                fail(place + ".edge", "expected bottom, left or right");
+            }
+            const auto thickness = dock->find("thickness");
+            require(thickness != dock->end(), place, "needs a \"thickness\"");
+            inset.thickness = number(*thickness, place + ".thickness");
+            display.dock = inset;
+        }
+        return display;
+    }
 
     void loadProcess(const Json& json, const std::string& where) {
         require(json.is_object(), where, "a process is a JSON object");
@@ -325,6 +386,28 @@ Json dumpWorld(World& world) {
         processes.push_back(std::move(json));
     }
     file["processes"] = std::move(processes);
+    Json displays = Json::array();
+    for (const Display& display : Displays::of(world).displays()) {
+        Json json = Json::object();
+        if (display.number)
+            json["number"] = *display.number;
+        if (!display.uuid.empty())
+            json["uuid"] = display.uuid;
+        const platform::CGRect& f = display.frame;
+        json["frame"] = {f.origin.x, f.origin.y, f.size.width, f.size.height};
+        if (display.menuBarHeight != 0)
+            json["menuBarHeight"] = display.menuBarHeight;
+        if (display.dock) {
+            static constexpr const char* edges[] = {"bottom", "left", "right"};
+            json["dock"] = {{"edge", edges[static_cast<int>(display.dock->edge)]},
+                            {"thickness", display.dock->thickness}};
+        }
+        displays.push_back(std::move(json));
+    }
+    if (!displays.empty())
+        file["displays"] = std::move(displays);
+    const platform::CGPoint pointer = InputDevices::of(world).pointer();
+    file["pointer"] = {pointer.x, pointer.y};
     return file;
 }
 

@@ -1,14 +1,17 @@
 #pragma once
 
 // Worlds as JSON files: the processes with their accessibility trees, the
-// costs and the permission. Loading checks every field and names the place of
+// displays, the pointer, the costs and the permission. Loading checks every field and names the place of
 // the first fault; dumping writes what loading reads, so a loaded world dumps
 // back to the same text.
 //
 //   {"latency": 0.001, "trusted": true,
 //    "processes": [{"pid": 42, "bundleIdentifier": "org.example.editor", "name": "Editor",
 //                   "hung": false, "latency": 0.01,
-//                   "attributes": {...}, "children": [<element>, ...]}]}
+//                   "attributes": {...}, "children": [<element>, ...]}],
+//    "displays": [{"number": 1, "uuid": "...", "frame": [0, 0, 1440, 900],
+//                  "menuBarHeight": 25, "dock": {"edge": "bottom", "thickness": 70}}],
+//    "mainDisplay": 1, "pointer": [700, 400]}
 //   <element>: {"role": "AXWindow", "id": "notes", "attributes": {"AXTitle": "Notes",
 //               "AXPosition": {"point": [100, 100]}, "AXSize": {"size": [400, 300]}},
 //               "settable": ["AXPosition"], "actions": ["AXRaise"], "children": [...]}

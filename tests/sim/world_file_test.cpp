@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/accessibility.h"
+#include "sim/displays.h"
+#include "sim/input_devices.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::sim {
@@ -21,6 +23,11 @@ const char* const defaultWorld = ZORAL_FIXTURES_DIR "/worlds/default.json";
 TEST_F(WorldFileTest, LoadsAWorldThatTheAccessibilityCallsThenServe) {
     loadWorldFile(*world, defaultWorld);
     EXPECT_EQ(world->processIds(), (std::vector<platform::ProcessId>{501, 502}));
+    const auto displays = Displays::of(*world).displays();
+    ASSERT_EQ(displays.size(), 2u);
+    EXPECT_EQ(displays[1].frame, platform::CGRect(1440, -180, 1920, 1080));
+    EXPECT_EQ(displays[0].visibleFrame(), platform::CGRect(0, 70, 1440, 805));
+    EXPECT_EQ(InputDevices::of(*world).pointer(), (platform::CGPoint{700, 400}));
     EXPECT_DOUBLE_EQ(*world->process(501)->latency, 0.002);
 
     const ax::Element editor = ax::createApplication(501);
@@ -69,6 +76,10 @@ TEST_F(WorldFileTest, FaultsNameTheirPlace) {
          "processes[0].attributes.AXMain: no element is named \"nowhere\""},
         {R"({"processes": [{"pid": 1, "id": "a", "children": [{"role": "AXWindow", "id": "a"}]}]})",
          "processes[0].children[0].id: the name \"a\" is taken"},
+        {R"({"displays": [{"number": 1}]})", "displays[0]: needs a \"frame\""},
+        {R"({"displays": [{"frame": [0, 0, 9, 9], "dock": {"edge": "top", "thickness": 4}}]})",
+         "displays[0].dock.edge: expected bottom, left or right"},
+        {R"({"pointer": [1]})", "pointer: expected an array of 2 numbers"},
     };
     for (const auto& [text, message] : cases) {
         ScopedWorld fresh;

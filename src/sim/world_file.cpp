@@ -2,10 +2,12 @@
 
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "sim/displays.h"
 #include "sim/input_devices.h"
+#include "sim/window_node.h"
 
 namespace zoral::sim {
 
@@ -110,6 +112,12 @@ ax::Value parseValue(const Json& json, const std::string& where) {
     }
     fail(where, "unknown value kind \"" + kind + "\"");
 }
+
+// The window numbers handed out in a world.
+struct WindowNumbers {
+    std::int64_t next = 100;
+    std::set<std::int64_t> taken;
+};
 
 // Where in the file a fault lies, for the error message.
 class Reader {
@@ -230,12 +238,59 @@ private:
         loadContents(process.application, json, where);
     }
 
+    // A window's own fields: {"number": 34, "minimumSize": [w, h], "maximumSize": [w, h],
+    // "fixedSize": true, "layer": 0}, each optional; numbers are handed out when absent.
+    std::shared_ptr<WindowNode> loadWindow(platform::ProcessId pid, const Json& json,
+                                           const std::string& where) {
+        auto& allocated = world_.component<WindowNumbers>();
+        std::int64_t number = allocated.next;
+        WindowLimits limits;
+        int layer = 0;
+        if (auto window = json.find("window"); window != json.end()) {
+            const std::string place = where + ".window";
+            require(window->is_object(), place, "expected an object");
+            if (auto given = window->find("number"); given != window->end()) {
+                require(given->is_number_integer() && given->get<std::int64_t>() > 0,
+                        place + ".number", "expected a positive integer");
+                number = given->get<std::int64_t>();
+            }
+            const auto size = [&](const char* name) -> std::optional<platform::CGSize> {
+                auto found = window->find(name);
+                if (found == window->end())
+                    return std::nullopt;
+                const auto v = numbers(*found, 2, place + "." + name);
+                return platform::CGSize{v[0], v[1]};
+            };
+            limits.minimum = size("minimumSize");
+            limits.maximum = size("maximumSize");
+            if (auto fixed = window->find("fixedSize"); fixed != window->end()) {
+                limits.fixedSize = boolean(*fixed, place + ".fixedSize");
+            }
+            if (auto given = window->find("layer"); given != window->end()) {
+                require(given->is_number_integer(), place + ".layer", "expected an integer");
+                layer = given->get<int>();
+            }
+        }
+        require(allocated.taken.insert(number).second, where,
+                "window number " + std::to_string(number) + " appears twice");
+        allocated.next = std::max(allocated.next, number + 1);
+        auto window = world_.makeNode<WindowNode>(pid, number, limits);
+        window->setLayer(layer);
+        return window;
+    }
+
     void loadElement(const std::shared_ptr<Node>& parent, const Json& json,
                      const std::string& where) {
         require(json.is_object(), where, "an element is a JSON object");
         const auto role = json.find("role");
         require(role != json.end(), where, "needs a \"role\"");
-        auto node = world_.makeNode(parent->pid(), text(*role, where + ".role"));
+        const std::string roleName = text(*role, where + ".role");
+        std::shared_ptr<Node> node;
+        if (roleName == WindowNode::role) {
+            node = loadWindow(parent->pid(), json, where);
+        } else {
+            node = world_.makeNode(parent->pid(), roleName);
+        }
         parent->appendChild(node);
         loadContents(node, json, where);
     }
@@ -339,6 +394,21 @@ void dumpContents(World& world, const Node& node, Json& json) {
         Json children = Json::array();
         for (const auto& child : node.children()) {
             Json element = {{"role", child->role()}};
+            if (const auto* window = dynamic_cast<const WindowNode*>(child.get())) {
+                Json fields = {{"number", window->windowNumber()}};
+                const WindowLimits& limits = window->limits();
+                if (limits.minimum) {
+                    fields["minimumSize"] = {limits.minimum->width, limits.minimum->height};
+                }
+                if (limits.maximum) {
+                    fields["maximumSize"] = {limits.maximum->width, limits.maximum->height};
+                }
+                if (limits.fixedSize)
+                    fields["fixedSize"] = true;
+                if (window->layer() != 0)
+                    fields["layer"] = window->layer();
+                element["window"] = std::move(fields);
+            }
             dumpContents(world, *child, element);
             children.push_back(std::move(element));
         }

@@ -1,9 +1,9 @@
 #pragma once
 
 // Worlds as JSON files: the processes with their accessibility trees, the
-// displays, the pointer, the costs and the permission. Loading checks every field and names the place of
-// the first fault; dumping writes what loading reads, so a loaded world dumps
-// back to the same text.
+// displays, the pointer, the costs and the permission. Loading checks every field and names the
+// place of the first fault; dumping writes what loading reads, so a loaded world dumps back to the
+// same text.
 //
 //   {"latency": 0.001, "trusted": true,
 //    "processes": [{"pid": 42, "bundleIdentifier": "org.example.editor", "name": "Editor",
@@ -15,6 +15,9 @@
 //   <element>: {"role": "AXWindow", "id": "notes", "attributes": {"AXTitle": "Notes",
 //               "AXPosition": {"point": [100, 100]}, "AXSize": {"size": [400, 300]}},
 //               "settable": ["AXPosition"], "actions": ["AXRaise"], "children": [...]}
+//   An "AXWindow" is a window of the window server and may say more of itself:
+//   "window": {"number": 34, "minimumSize": [w, h], "maximumSize": [w, h], "fixedSize": true,
+//              "layer": 0}; its position and size are its "AXPosition" and "AXSize".
 //
 // Attribute values are JSON strings, booleans and numbers (integers stay
 // integers), arrays, and one-key objects for the other kinds: {"point": [x, y]},

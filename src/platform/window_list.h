@@ -1,0 +1,34 @@
+#pragma once
+
+// The window server's list of windows, as the system's window services give
+// it: one dictionary per window, front to back, with the keys
+// "kCGWindowLayer", "kCGWindowOwnerPID", "kCGWindowOwnerName",
+// "kCGWindowNumber", "kCGWindowName" (when the window has a title) and
+// "kCGWindowBounds" (a dictionary of "X", "Y", "Width" and "Height" in
+// top-left coordinates).
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/plist_object.h"
+
+namespace zoral::platform {
+
+using WindowID = std::uint32_t;
+inline constexpr WindowID nullWindowID = 0;
+
+enum WindowListOption : std::uint32_t {
+    windowListOptionAll = 0,
+    windowListOptionOnScreenOnly = 1 << 0,
+    windowListOptionOnScreenAboveWindow = 1 << 1,
+    windowListOptionOnScreenBelowWindow = 1 << 2,
+    windowListOptionIncludingWindow = 1 << 3,
+    windowListExcludeDesktopElements = 1 << 4,
+};
+
+// None when the window server cannot be asked.
+std::optional<std::vector<PlistDictionary>> windowListCopyWindowInfo(std::uint32_t options,
+                                                                     WindowID relativeToWindow);
+
+}  // namespace zoral::platform

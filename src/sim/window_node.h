@@ -1,0 +1,55 @@
+#pragma once
+
+// A top-level window of a simulated application. Its position and size are
+// its stored "AXPosition" and "AXSize"; writes act as on the real system: a
+// size is kept within the window's limits (a fixed-size window refuses it),
+// a value of the wrong kind is an illegal argument, and a change sends the
+// moved or resized notification. "AXFrame" follows from the two.
+
+#include <cstdint>
+#include <optional>
+
+#include "sim/node.h"
+
+namespace zoral::sim {
+
+struct WindowLimits {
+    std::optional<platform::CGSize> minimum;
+    std::optional<platform::CGSize> maximum;
+    // Refuses every size: the size attribute is not settable.
+    bool fixedSize = false;
+
+    friend bool operator==(const WindowLimits&, const WindowLimits&) = default;
+};
+
+class WindowNode : public Node {
+public:
+    static constexpr std::string_view role = "AXWindow";
+
+    WindowNode(platform::ProcessId pid, std::int64_t windowNumber, WindowLimits limits = {});
+
+    // The window server's number for the window.
+    std::int64_t windowNumber() const { return windowNumber_; }
+    const WindowLimits& limits() const { return limits_; }
+    void setLimits(WindowLimits limits);
+    // The window server's layer: 0 for ordinary windows.
+    int layer() const { return layer_; }
+    void setLayer(int layer) { layer_ = layer; }
+
+    // Moves and resizes as a user would, with the notifications.
+    void moveTo(World& world, platform::CGPoint position);
+    void resizeTo(World& world, platform::CGSize size);
+    platform::CGSize clamped(platform::CGSize size) const;
+
+    ax::Result<ax::Value> read(World& world, std::string_view attribute) const override;
+    std::vector<std::string> attributeNames() const override;
+    ax::Result<bool> isSettable(std::string_view attribute) const override;
+    ax::Error write(World& world, std::string_view attribute, const ax::Value& value) override;
+
+private:
+    const std::int64_t windowNumber_;
+    WindowLimits limits_;
+    int layer_ = 0;
+};
+
+}  // namespace zoral::sim

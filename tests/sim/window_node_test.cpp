@@ -1,0 +1,164 @@
+#include "sim/window_node.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/accessibility.h"
+#include "platform/run_loop.h"
+#include "platform/window_list.h"
+#include "sim/world.h"
+#include "sim/world_file.h"
+#include "support/virtual_clock.h"
+
+namespace zoral::sim {
+namespace {
+
+namespace ax = platform::ax;
+using platform::CGPoint;
+using platform::CGSize;
+
+class WindowNodeTest : public zoral::testing::VirtualClockTest {
+protected:
+    WindowNodeTest() {
+        Process& process = world->addProcess(12, "org.example.editor", "Editor");
+        window = world->makeNode<WindowNode>(
+            12, 34, WindowLimits{.minimum = CGSize{200, 100}, .maximum = CGSize{1000, 800}});
+        window->set("AXTitle", "Notes");
+        window->moveTo(*world, {10, 20});
+        window->resizeTo(*world, {400, 300});
+        process.application->appendChild(window);
+    }
+
+    std::vector<std::string> notifications() {
+        std::vector<std::string> heard;
+        auto observer =
+            ax::observerCreateWithInfoCallback(12, [&](const ax::ObserverRef&, ax::Element,
+                                                       const std::string& name, const ax::Info&,
+                                                       const ax::ObserverUserData&) {
+                heard.push_back(name);
+            }).value();
+        platform::RunLoop::main().addSource(ax::observerGetRunLoopSource(observer),
+                                            platform::RunLoopMode::defaultMode);
+        for (const char* name : {"AXWindowMoved", "AXWindowResized"}) {
+            (void)ax::observerAddNotification(observer, window->element(), name, {});
+        }
+        writes();
+        scheduler().runUntilIdle();
+        return heard;
+    }
+
+    std::function<void()> writes;
+    ScopedWorld world;
+    std::shared_ptr<WindowNode> window;
+};
+
+TEST_F(WindowNodeTest, WritesMoveAndResizeWithinTheLimitsAndNotify) {
+    struct Case {
+        const char* what;
+        std::function<void(ax::Element)> write;
+        CGPoint position;
+        CGSize size;
+        std::vector<std::string> heard;
+    };
+    const auto setPosition = [](CGPoint p) {
+        return [p](ax::Element w) {
+            EXPECT_EQ(ax::setAttributeValue(w, "AXPosition", p), ax::success);
+        };
+    };
+    const auto setSize = [](CGSize s) {
+        return
+            [s](ax::Element w) { EXPECT_EQ(ax::setAttributeValue(w, "AXSize", s), ax::success); };
+    };
+    const std::vector<Case> cases = {
+        {"move", setPosition({50, 60}), {50, 60}, {400, 300}, {"AXWindowMoved"}},
+        {"move to where it is", setPosition({10, 20}), {10, 20}, {400, 300}, {}},
+        {"resize", setSize({500, 500}), {10, 20}, {500, 500}, {"AXWindowResized"}},
+        {"below the minimum", setSize({50, 50}), {10, 20}, {200, 100}, {"AXWindowResized"}},
+        {"above the maximum", setSize({5000, 5000}), {10, 20}, {1000, 800}, {"AXWindowResized"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        window->moveTo(*world, {10, 20});
+        window->resizeTo(*world, {400, 300});
+        scheduler().runUntilIdle();
+        writes = [&] { c.write(window->element()); };
+        EXPECT_EQ(notifications(), c.heard);
+        EXPECT_EQ(ax::copyAttributeValue(window->element(), "AXFrame").value(),
+                  ax::Value(platform::CGRect(c.position, c.size)));
+    }
+}
+
+TEST_F(WindowNodeTest, RefusesWhatTheSystemRefuses) {
+    const ax::Element w = window->element();
+    EXPECT_EQ(ax::setAttributeValue(w, "AXPosition", CGSize{1, 1}), ax::illegalArgument);
+    EXPECT_EQ(ax::setAttributeValue(w, "AXSize", CGSize{std::nan(""), 1}), ax::illegalArgument);
+    EXPECT_EQ(ax::setAttributeValue(w, "AXSize", CGSize{-1, 1}), ax::illegalArgument);
+    EXPECT_EQ(ax::setAttributeValue(w, "AXFrame", platform::CGRect()), ax::attributeUnsupported);
+    window->setLimits(WindowLimits{.fixedSize = true});
+    EXPECT_FALSE(ax::isAttributeSettable(w, "AXSize").value());
+    EXPECT_TRUE(ax::isAttributeSettable(w, "AXPosition").value());
+    EXPECT_EQ(ax::setAttributeValue(w, "AXSize", CGSize{300, 300}), ax::attributeUnsupported);
+    EXPECT_EQ(*window->stored("AXSize")->getIf<CGSize>(), (CGSize{400, 300}));
+}
+
+TEST_F(WindowNodeTest, TheWindowListGoesFrontToBackAndLeavesMinimisedWindowsOut) {
+    Process& other = world->addProcess(7, "org.example.viewer", "Viewer");
+    auto back = world->makeNode<WindowNode>(7, 40);
+    auto front = world->makeNode<WindowNode>(7, 41);
+    auto minimised = world->makeNode<WindowNode>(7, 42);
+    minimised->set("AXMinimized", true);
+    auto panel = world->makeNode<WindowNode>(7, 43);
+    panel->setLayer(3);
+    for (const auto& w : {back, minimised, panel, front})
+        other.application->appendChild(w);
+
+    const auto numbers = [](std::uint32_t options) {
+        std::vector<std::int64_t> result;
+        const auto list = platform::windowListCopyWindowInfo(options, 0);
+        for (const auto& entry : *list) {
+            result.push_back(*entry.at("kCGWindowNumber").integerValue()->int64Value());
+        }
+        return result;
+    };
+    EXPECT_EQ(numbers(platform::windowListOptionOnScreenOnly),
+              (std::vector<std::int64_t>{41, 43, 40, 34}));
+    EXPECT_EQ(numbers(platform::windowListOptionAll),
+              (std::vector<std::int64_t>{41, 43, 42, 40, 34}));
+
+    const auto list =
+        *platform::windowListCopyWindowInfo(platform::windowListOptionOnScreenOnly, 0);
+    const platform::PlistDictionary& notes = list.back();
+    EXPECT_EQ(notes.at("kCGWindowOwnerName"), platform::PlistObject::string("Editor"));
+    EXPECT_EQ(notes.at("kCGWindowOwnerPID"), platform::PlistObject::integer(12));
+    EXPECT_EQ(notes.at("kCGWindowName"), platform::PlistObject::string("Notes"));
+    EXPECT_EQ(notes.at("kCGWindowLayer"), platform::PlistObject::integer(0));
+    EXPECT_EQ(*notes.at("kCGWindowBounds").find("Width"), platform::PlistObject::real(400));
+    EXPECT_EQ(list[1].at("kCGWindowLayer"), platform::PlistObject::integer(3));
+    EXPECT_FALSE(list[0].contains("kCGWindowName"));
+}
+
+TEST_F(WindowNodeTest, WorldFilesDescribeWindows) {
+    ScopedWorld fresh;
+    loadWorld(*fresh, platform::Json::parse(R"({"processes": [{"pid": 5, "children": [
+        {"role": "AXWindow", "id": "a", "window": {"number": 7, "minimumSize": [300, 200],
+         "fixedSize": true, "layer": 2}, "attributes": {"AXSize": {"size": [400, 300]}}},
+        {"role": "AXWindow", "id": "b"}]}]})"));
+    const auto a =
+        std::dynamic_pointer_cast<WindowNode>(fresh->process(5)->application->children()[0]);
+    const auto b =
+        std::dynamic_pointer_cast<WindowNode>(fresh->process(5)->application->children()[1]);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(a->windowNumber(), 7);
+    EXPECT_EQ(b->windowNumber(), 100) << "numbers are handed out when absent";
+    EXPECT_TRUE(a->limits().fixedSize);
+    EXPECT_EQ(a->layer(), 2);
+    const platform::Json dumped = dumpWorld(*fresh);
+    ScopedWorld again;
+    loadWorld(*again, dumped);
+    EXPECT_EQ(dumpWorld(*again), dumped);
+    EXPECT_THROW(loadWorld(*again, platform::Json::parse(R"({"processes": [{"pid": 6, "children": [
+        {"role": "AXWindow", "window": {"number": 7}}, {"role": "AXWindow", "window": {"number": 7}}]}]})")),
+                 WorldFileError);
+}
+
+}  // namespace
+}  // namespace zoral::sim

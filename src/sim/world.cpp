@@ -6,13 +6,13 @@
 #include "platform/notification_center.h"
 #include "platform/scheduler.h"
 #include "sim/observer.h"
+#include "sim/system_wide_node.h"
 
 namespace zoral::sim {
 
 namespace {
 std::atomic<World*> installedWorld{nullptr};
 constexpr std::string_view applicationRole = "AXApplication";
-constexpr std::string_view systemWideRole = "AXSystemWide";
 }  // namespace
 
 const char* roundTripName(RoundTrip kind) {
@@ -36,7 +36,7 @@ const char* roundTripName(RoundTrip kind) {
 }
 
 World::World() {
-    systemWide_ = makeNode(systemWidePid, std::string(systemWideRole));
+    systemWide_ = makeNode<SystemWideNode>(systemWidePid);
 }
 
 World::~World() = default;

@@ -152,6 +152,17 @@ TEST_F(SimWorldTest, HitTestFindsTheDeepestElementOfTheFrontmostApplication) {
               cover->element());
 }
 
+TEST_F(SimWorldTest, TheSystemWideElementAnswersTheActiveApplication) {
+    const ax::Element systemWide = ax::createSystemWide();
+    const auto focused = [&] { return ax::copyAttributeValue(systemWide, "AXFocusedApplication"); };
+    EXPECT_EQ(focused().value(), ax::Value(application->element()));
+    Process& other = world->addProcess(7, "org.example.viewer", "Viewer");
+    EXPECT_EQ(focused().value(), ax::Value(other.application->element()));
+    world->removeProcess(7);
+    world->removeProcess(42);
+    EXPECT_EQ(focused().error(), ax::noValue);
+}
+
 TEST_F(SimWorldTest, TrustChangesAreAnnouncedAndPromptsRecorded) {
     int announced = 0;
     const auto token = platform::DistributedNotificationCenter::defaultCenter().addObserver(

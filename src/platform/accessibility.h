@@ -122,7 +122,8 @@ public:
 
     Error error() const { return error_; }
     bool ok() const { return error_ == success; }
-    const T& value() const { return *value_; }
+    // Asking an error for its value is a programming error: it throws.
+    const T& value() const { return value_.value(); }
     const std::optional<T>& optional() const { return value_; }
 
 private:

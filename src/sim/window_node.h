@@ -4,7 +4,9 @@
 // its stored "AXPosition" and "AXSize"; writes act as on the real system: a
 // size is kept within the window's limits (a fixed-size window refuses it),
 // a value of the wrong kind is an illegal argument, and a change sends the
-// moved or resized notification. "AXFrame" follows from the two.
+// moved or resized notification. "AXFrame" follows from the two. "AXMain"
+// says whether it is its application's main window, and writing true makes it
+// so; "AXMinimized" minimises and restores it.
 
 #include <cstdint>
 #include <optional>
@@ -35,6 +37,12 @@ public:
     // The window server's layer: 0 for ordinary windows.
     int layer() const { return layer_; }
     void setLayer(int layer) { layer_ = layer; }
+
+    bool isMinimized() const;
+    // Minimises or restores the window, with the notification; the frame is kept.
+    void setMinimized(World& world, bool minimized);
+    // Makes it its application's main window, in front of the others.
+    void makeMain(World& world);
 
     // Moves and resizes as a user would, with the notifications.
     void moveTo(World& world, platform::CGPoint position);

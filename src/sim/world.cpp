@@ -5,6 +5,7 @@
 
 #include "platform/notification_center.h"
 #include "platform/scheduler.h"
+#include "sim/application_node.h"
 #include "sim/observer.h"
 #include "sim/system_wide_node.h"
 
@@ -12,7 +13,6 @@ namespace zoral::sim {
 
 namespace {
 std::atomic<World*> installedWorld{nullptr};
-constexpr std::string_view applicationRole = "AXApplication";
 }  // namespace
 
 const char* roundTripName(RoundTrip kind) {
@@ -50,7 +50,7 @@ World& World::current() {
 
 Process& World::addProcess(platform::ProcessId pid, std::string bundleIdentifier,
                            std::string name) {
-    auto application = makeNode(pid, std::string(applicationRole));
+    auto application = makeNode<ApplicationNode>(pid);
     application->set("AXTitle", name);
     Process& process = processes_[pid];
     process = Process{.pid = pid,

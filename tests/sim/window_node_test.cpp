@@ -136,6 +136,37 @@ TEST_F(WindowNodeTest, TheWindowListGoesFrontToBackAndLeavesMinimisedWindowsOut)
     EXPECT_FALSE(list[0].contains("kCGWindowName"));
 }
 
+TEST_F(WindowNodeTest, TheApplicationAnswersItsWindowsMainWindowFirst) {
+    Process& process = *world->process(12);
+    auto second = world->makeNode<WindowNode>(12, 35);
+    second->set("AXMinimized", false);
+    second->setSettable("AXMinimized");
+    process.application->appendChild(second);
+    const ax::Element app = process.application->element();
+    const auto read = [&](const char* attribute) {
+        return ax::copyAttributeValue(app, attribute).value();
+    };
+    EXPECT_EQ(read("AXWindows"), ax::Value(ax::Value::Array{second->element(), window->element()}));
+    EXPECT_EQ(read("AXMainWindow"), ax::Value(second->element()));
+    EXPECT_EQ(ax::copyAttributeValue(window->element(), "AXMain").value(), ax::Value(false));
+
+    // Writing AXMain brings the window in front of its application's others.
+    ASSERT_EQ(ax::setAttributeValue(window->element(), "AXMain", true), ax::success);
+    EXPECT_EQ(read("AXWindows"), ax::Value(ax::Value::Array{window->element(), second->element()}));
+    EXPECT_EQ(read("AXFocusedWindow"), ax::Value(window->element()));
+
+    // A minimised window keeps its frame and is main no more.
+    ASSERT_EQ(ax::setAttributeValue(window->element(), "AXMain", true), ax::success);
+    EXPECT_EQ(ax::setAttributeValue(window->element(), "AXMinimized", true),
+              ax::attributeUnsupported)
+        << "its minimised state is not settable";
+    ASSERT_EQ(ax::setAttributeValue(second->element(), "AXMain", true), ax::success);
+    ASSERT_EQ(ax::setAttributeValue(second->element(), "AXMinimized", true), ax::success);
+    EXPECT_EQ(read("AXMainWindow"), ax::Value(window->element()));
+    EXPECT_TRUE(second->isMinimized());
+    EXPECT_EQ(ax::setAttributeValue(second->element(), "AXMinimized", 1), ax::illegalArgument);
+}
+
 TEST_F(WindowNodeTest, WorldFilesDescribeWindows) {
     ScopedWorld fresh;
     loadWorld(*fresh, platform::Json::parse(R"({"processes": [{"pid": 5, "children": [

@@ -1,0 +1,60 @@
+#include "sim/application_node.h"
+
+#include "sim/window_node.h"
+
+namespace zoral::sim {
+
+namespace {
+constexpr std::string_view windowsAttribute = "AXWindows";
+constexpr std::string_view mainWindowAttribute = "AXMainWindow";
+constexpr std::string_view focusedWindowAttribute = "AXFocusedWindow";
+}  // namespace
+
+std::vector<std::shared_ptr<WindowNode>> ApplicationNode::windows() const {
+    std::vector<std::shared_ptr<WindowNode>> result;
+    for (auto child = children().rbegin(); child != children().rend(); ++child) {
+        if (auto window = std::dynamic_pointer_cast<WindowNode>(*child))
+            result.push_back(window);
+    }
+    return result;
+}
+
+std::shared_ptr<WindowNode> ApplicationNode::mainWindow() const {
+    for (const auto& window : windows()) {
+        if (!window->isMinimized())
+            return window;
+    }
+    return nullptr;
+}
+
+void ApplicationNode::bringToFront(const std::shared_ptr<WindowNode>& window) {
+    appendChild(window);
+}
+
+ax::Result<ax::Value> ApplicationNode::read(World& world, std::string_view attribute) const {
+    if (stored(attribute) == nullptr) {
+        if (attribute == windowsAttribute) {
+            ax::Value::Array elements;
+            for (const auto& window : windows())
+                elements.emplace_back(window->element());
+            return ax::Value(std::move(elements));
+        }
+        if (attribute == mainWindowAttribute || attribute == focusedWindowAttribute) {
+            if (auto window = mainWindow())
+                return ax::Value(window->element());
+            return ax::noValue;
+        }
+    }
+    return Node::read(world, attribute);
+}
+
+std::vector<std::string> ApplicationNode::attributeNames() const {
+    auto names = Node::attributeNames();
+    for (auto name : {windowsAttribute, mainWindowAttribute, focusedWindowAttribute}) {
+        if (stored(name) == nullptr)
+            names.emplace_back(name);
+    }
+    return names;
+}
+
+}  // namespace zoral::sim

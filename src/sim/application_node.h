@@ -1,0 +1,33 @@
+#pragma once
+
+// The application element of a simulated process. Unless a world stores them,
+// it computes "AXWindows" (its windows, front-most first), "AXMainWindow" and
+// "AXFocusedWindow" (the front-most window that is not minimised) from its
+// window children, whose later children lie in front.
+
+#include <memory>
+#include <vector>
+
+#include "sim/node.h"
+
+namespace zoral::sim {
+
+class WindowNode;
+
+class ApplicationNode : public Node {
+public:
+    static constexpr std::string_view role = "AXApplication";
+
+    explicit ApplicationNode(platform::ProcessId pid) : Node(pid, std::string(role)) {}
+
+    // Front-most first.
+    std::vector<std::shared_ptr<WindowNode>> windows() const;
+    std::shared_ptr<WindowNode> mainWindow() const;
+    // Puts the window in front of the application's other windows.
+    void bringToFront(const std::shared_ptr<WindowNode>& window);
+
+    ax::Result<ax::Value> read(World& world, std::string_view attribute) const override;
+    std::vector<std::string> attributeNames() const override;
+};
+
+}  // namespace zoral::sim

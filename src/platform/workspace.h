@@ -40,4 +40,17 @@ std::vector<RunningApplication> runningApplicationsWithBundleIdentifier(
 // Whether the record's process has quit since the record was taken.
 bool isTerminated(const RunningApplication& application);
 
+// Options of an activation (raw values as on the system).
+enum ApplicationActivationOptions : std::uint32_t {
+    activateAllWindows = 1 << 0,
+    activateIgnoringOtherApps = 1 << 1,
+};
+
+// Requests that the system carries out a moment later; false when the process is gone.
+bool activate(const RunningApplication& application, std::uint32_t options);
+bool hide(const RunningApplication& application);
+bool unhide(const RunningApplication& application);
+// The application may refuse to quit.
+bool terminate(const RunningApplication& application);
+
 }  // namespace zoral::platform

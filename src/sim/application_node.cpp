@@ -1,6 +1,8 @@
 #include "sim/application_node.h"
 
 #include "sim/window_node.h"
+#include "sim/workspace.h"
+#include "sim/world.h"
 
 namespace zoral::sim {
 
@@ -8,6 +10,8 @@ namespace {
 constexpr std::string_view windowsAttribute = "AXWindows";
 constexpr std::string_view mainWindowAttribute = "AXMainWindow";
 constexpr std::string_view focusedWindowAttribute = "AXFocusedWindow";
+constexpr std::string_view frontmostAttribute = "AXFrontmost";
+constexpr std::string_view hiddenAttribute = "AXHidden";
 }  // namespace
 
 std::vector<std::shared_ptr<WindowNode>> ApplicationNode::windows() const {
@@ -39,6 +43,11 @@ ax::Result<ax::Value> ApplicationNode::read(World& world, std::string_view attri
                 elements.emplace_back(window->element());
             return ax::Value(std::move(elements));
         }
+        if (attribute == frontmostAttribute) {
+            return ax::Value(workspace(world).frontmost(world) == pid());
+        }
+        if (attribute == hiddenAttribute)
+            return ax::Value(workspace(world).infoOf(pid()).hidden);
         if (attribute == mainWindowAttribute || attribute == focusedWindowAttribute) {
             if (auto window = mainWindow())
                 return ax::Value(window->element());
@@ -48,9 +57,35 @@ ax::Result<ax::Value> ApplicationNode::read(World& world, std::string_view attri
     return Node::read(world, attribute);
 }
 
+ax::Result<bool> ApplicationNode::isSettable(std::string_view attribute) const {
+    if (stored(attribute) == nullptr &&
+        (attribute == frontmostAttribute || attribute == hiddenAttribute)) {
+        return true;
+    }
+    return Node::isSettable(attribute);
+}
+
+ax::Error ApplicationNode::write(World& world, std::string_view attribute, const ax::Value& value) {
+    if (stored(attribute) == nullptr &&
+        (attribute == frontmostAttribute || attribute == hiddenAttribute)) {
+        const auto* flag = value.getIf<bool>();
+        if (flag == nullptr)
+            return ax::illegalArgument;
+        if (attribute == hiddenAttribute) {
+            workspace(world).setHidden(world, pid(), *flag);
+        } else if (*flag) {
+            // Writing false changes nothing, as on the system.
+            workspace(world).activateNow(world, pid());
+        }
+        return ax::success;
+    }
+    return Node::write(world, attribute, value);
+}
+
 std::vector<std::string> ApplicationNode::attributeNames() const {
     auto names = Node::attributeNames();
-    for (auto name : {windowsAttribute, mainWindowAttribute, focusedWindowAttribute}) {
+    for (auto name : {windowsAttribute, mainWindowAttribute, focusedWindowAttribute,
+                      frontmostAttribute, hiddenAttribute}) {
         if (stored(name) == nullptr)
             names.emplace_back(name);
     }

@@ -3,7 +3,8 @@
 // The application element of a simulated process. Unless a world stores them,
 // it computes "AXWindows" (its windows, front-most first), "AXMainWindow" and
 // "AXFocusedWindow" (the front-most window that is not minimised) from its
-// window children, whose later children lie in front.
+// window children, whose later children lie in front; "AXFrontmost" and
+// "AXHidden" come from the workspace, and writing them activates or hides.
 
 #include <memory>
 #include <vector>
@@ -27,6 +28,8 @@ public:
     void bringToFront(const std::shared_ptr<WindowNode>& window);
 
     ax::Result<ax::Value> read(World& world, std::string_view attribute) const override;
+    ax::Result<bool> isSettable(std::string_view attribute) const override;
+    ax::Error write(World& world, std::string_view attribute, const ax::Value& value) override;
     std::vector<std::string> attributeNames() const override;
 };
 

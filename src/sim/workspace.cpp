@@ -2,7 +2,11 @@
 
 #include "sim/workspace.h"
 
+#include <functional>
 #include <utility>
+
+#include "platform/dispatch.h"
+#include "sim/timing.h"
 
 namespace zoral::sim {
 
@@ -24,6 +28,26 @@ std::optional<platform::ProcessId> Workspace::frontmost(World& world) const {
             return pid;
     }
     return std::nullopt;
+}
+
+void Workspace::activateNow(World& world, platform::ProcessId pid) {
+    if (world.process(pid) == nullptr)
+        return;
+    setHidden(world, pid, false);
+    const auto before = frontmost(world);
+    world.bringToFront(pid);
+    if (before != frontmost(world)) {
+        world.postNotification(*world.process(pid)->application, "AXApplicationActivated");
+    }
+}
+
+void Workspace::setHidden(World& world, platform::ProcessId pid, bool hidden) {
+    Process* process = world.process(pid);
+    if (process == nullptr || info(pid).hidden == hidden)
+        return;
+    info(pid).hidden = hidden;
+    world.postNotification(*process->application,
+                           hidden ? "AXApplicationHidden" : "AXApplicationShown");
 }
 
 platform::RunningApplication Workspace::record(World& world, const Process& process) const {
@@ -74,6 +98,59 @@ std::vector<RunningApplication> runningApplicationsWithBundleIdentifier(
         return record.bundleIdentifier != bundleIdentifier;
     });
     return records;
+}
+
+namespace {
+
+// Records the request and, when the process is there, runs its effect after the delay.
+bool request(sim::WorkspaceRequest::Kind kind, const RunningApplication& application,
+             std::uint32_t options, double delay,
+             std::function<void(World&, sim::Workspace&, ProcessId)> effect) {
+    World& world = World::current();
+    const ProcessId pid = application.processIdentifier;
+    sim::workspace(world).record({kind, pid, options, DispatchTime::now().uptimeSeconds()});
+    if (world.process(pid) == nullptr)
+        return false;
+    DispatchQueue::main().asyncAfter(DispatchTime::now() + delay,
+                                     [pid, effect = std::move(effect)] {
+                                         World& current = World::current();
+                                         if (current.process(pid) != nullptr)
+                                             effect(current, sim::workspace(current), pid);
+                                     });
+    return true;
+}
+
+}  // namespace
+
+bool activate(const RunningApplication& application, std::uint32_t options) {
+    const double delay = World::current().component<sim::Timing>().activation;
+    return request(sim::WorkspaceRequest::Kind::activate, application, options, delay,
+                   [](World& world, sim::Workspace& workspace, ProcessId pid) {
+                       workspace.activateNow(world, pid);
+                   });
+}
+
+bool hide(const RunningApplication& application) {
+    return request(sim::WorkspaceRequest::Kind::hide, application, 0, 0,
+                   [](World& world, sim::Workspace& workspace, ProcessId pid) {
+                       workspace.setHidden(world, pid, true);
+                   });
+}
+
+bool unhide(const RunningApplication& application) {
+    return request(sim::WorkspaceRequest::Kind::unhide, application, 0, 0,
+                   [](World& world, sim::Workspace& workspace, ProcessId pid) {
+                       workspace.setHidden(world, pid, false);
+                   });
+}
+
+bool terminate(const RunningApplication& application) {
+    const double delay = World::current().component<sim::Timing>().termination;
+    return request(sim::WorkspaceRequest::Kind::terminate, application, 0, delay,
+                   [](World& world, sim::Workspace& workspace, ProcessId pid) {
+                       if (!workspace.infoOf(pid).refusesTermination)
+                           world.removeProcess(pid);
+                   });
 }
 
 bool isTerminated(const RunningApplication& application) {

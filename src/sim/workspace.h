@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/workspace.h"
 #include "sim/world.h"
@@ -17,6 +18,19 @@ struct ApplicationInfo {
     std::optional<std::string> bundleURL;
     platform::ActivationPolicy activationPolicy = platform::ActivationPolicy::regular;
     bool hidden = false;
+    // Answers a termination request by staying.
+    bool refusesTermination = false;
+};
+
+// One request the program made of the workspace, as the simulation recorded it.
+struct WorkspaceRequest {
+    enum class Kind { activate, hide, unhide, terminate };
+    Kind kind;
+    platform::ProcessId pid;
+    std::uint32_t options = 0;
+    double time = 0;
+
+    friend bool operator==(const WorkspaceRequest&, const WorkspaceRequest&) = default;
 };
 
 // A component of the world (World::component<Workspace>()).
@@ -27,10 +41,18 @@ public:
     ApplicationInfo infoOf(platform::ProcessId pid) const;
 
     std::optional<platform::ProcessId> frontmost(World& world) const;
+
+    // Brings the process in front (unhiding it), as an activation does once it has happened.
+    void activateNow(World& world, platform::ProcessId pid);
+    void setHidden(World& world, platform::ProcessId pid, bool hidden);
+
+    const std::vector<WorkspaceRequest>& requests() const { return requests_; }
+    void record(WorkspaceRequest request) { requests_.push_back(request); }
     platform::RunningApplication record(World& world, const Process& process) const;
 
 private:
     std::map<platform::ProcessId, ApplicationInfo> infos_;
+    std::vector<WorkspaceRequest> requests_;
 };
 
 inline Workspace& workspace(World& world) {

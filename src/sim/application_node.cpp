@@ -17,7 +17,8 @@ constexpr std::string_view hiddenAttribute = "AXHidden";
 std::vector<std::shared_ptr<WindowNode>> ApplicationNode::windows() const {
     std::vector<std::shared_ptr<WindowNode>> result;
     for (auto child = children().rbegin(); child != children().rend(); ++child) {
-        if (auto window = std::dynamic_pointer_cast<WindowNode>(*child))
+        auto window = std::dynamic_pointer_cast<WindowNode>(*child);
+        if (window && !window->isLeavingFullScreen())
             result.push_back(window);
     }
     return result;

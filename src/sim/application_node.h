@@ -21,7 +21,7 @@ public:
 
     explicit ApplicationNode(platform::ProcessId pid) : Node(pid, std::string(role)) {}
 
-    // Front-most first.
+    // Front-most first; a window on its way out of full screen is not listed.
     std::vector<std::shared_ptr<WindowNode>> windows() const;
     std::shared_ptr<WindowNode> mainWindow() const;
     // Puts the window in front of the application's other windows.

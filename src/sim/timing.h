@@ -10,6 +10,8 @@ struct Timing {
     double activation = 0.05;
     // From a termination request to the process being gone.
     double termination = 0.1;
+    // From leaving full screen to the window being back among its application's windows.
+    double fullScreenExit = 0.15;
 };
 
 }  // namespace zoral::sim

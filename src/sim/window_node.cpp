@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/dispatch.h"
 #include "sim/application_node.h"
+#include "sim/displays.h"
+#include "sim/timing.h"
 #include "sim/world.h"
 
 namespace zoral::sim {
@@ -14,6 +17,23 @@ constexpr std::string_view sizeAttribute = "AXSize";
 constexpr std::string_view frameAttribute = "AXFrame";
 constexpr std::string_view mainAttribute = "AXMain";
 constexpr std::string_view minimizedAttribute = "AXMinimized";
+constexpr std::string_view fullScreenAttribute = "AXFullScreen";
+
+// The frame, in top-left coordinates, of the display that holds the point.
+std::optional<platform::CGRect> displayFrameAt(World& world, platform::CGPoint point) {
+    const auto displays = Displays::of(world).displays();
+    if (displays.empty())
+        return std::nullopt;
+    const double primaryHeight = displays.front().frame.height();
+    for (const Display& display : displays) {
+        const platform::CGRect& f = display.frame;
+        const platform::CGRect flipped(f.minX(), primaryHeight - f.maxY(), f.width(), f.height());
+        if (flipped.containsPoint(point))
+            return flipped;
+    }
+    const platform::CGRect& f = displays.front().frame;
+    return platform::CGRect(f.minX(), primaryHeight - f.maxY(), f.width(), f.height());
+}
 }  // namespace
 
 WindowNode::WindowNode(platform::ProcessId pid, std::int64_t windowNumber, WindowLimits limits)
@@ -51,6 +71,47 @@ void WindowNode::setMinimized(World& world, bool minimized) {
         return;
     set(std::string(minimizedAttribute), minimized);
     world.postNotification(*this, minimized ? "AXWindowMiniaturized" : "AXWindowDeminiaturized");
+}
+
+bool WindowNode::isFullScreen() const {
+    const ax::Value* value = stored(fullScreenAttribute);
+    return value != nullptr && value->getIf<bool>() != nullptr && *value->getIf<bool>();
+}
+
+void WindowNode::setFullScreen(World& world, bool fullScreen) {
+    if (leavingFullScreen_ || isFullScreen() == fullScreen)
+        return;
+    if (fullScreen) {
+        const platform::CGRect current = *frame();
+        const auto target = displayFrameAt(world, {current.midX(), current.midY()});
+        if (!target)
+            return;
+        frameBeforeFullScreen_ = current;
+        set(std::string(fullScreenAttribute), true);
+        set(std::string(positionAttribute), target->origin);
+        set(std::string(sizeAttribute), target->size);
+        world.postNotification(*this, "AXWindowMoved");
+        world.postNotification(*this, "AXWindowResized");
+        return;
+    }
+    leavingFullScreen_ = true;
+    const double delay = world.component<Timing>().fullScreenExit;
+    platform::DispatchQueue::main().asyncAfter(
+        platform::DispatchTime::now() + delay, [weak = std::weak_ptr<Node>(shared_from_this())] {
+            auto self = std::static_pointer_cast<WindowNode>(weak.lock());
+            if (!self)
+                return;
+            World& current = World::current();
+            self->leavingFullScreen_ = false;
+            self->set(std::string(fullScreenAttribute), false);
+            if (self->frameBeforeFullScreen_) {
+                self->set(std::string(positionAttribute), self->frameBeforeFullScreen_->origin);
+                self->set(std::string(sizeAttribute), self->frameBeforeFullScreen_->size);
+                self->frameBeforeFullScreen_.reset();
+            }
+            current.postNotification(*self, "AXWindowMoved");
+            current.postNotification(*self, "AXWindowResized");
+        });
 }
 
 void WindowNode::makeMain(World& world) {
@@ -131,16 +192,20 @@ ax::Error WindowNode::write(World& world, std::string_view attribute, const ax::
             makeMain(world);
         return ax::success;
     }
-    if (attribute == minimizedAttribute) {
+    if (attribute == minimizedAttribute || attribute == fullScreenAttribute) {
         const ax::Result<bool> settable = isSettable(attribute);
         if (!settable.ok())
             return settable.error();
         if (!settable.value())
             return ax::attributeUnsupported;
-        const auto* minimized = value.getIf<bool>();
-        if (minimized == nullptr)
+        const auto* flag = value.getIf<bool>();
+        if (flag == nullptr)
             return ax::illegalArgument;
-        setMinimized(world, *minimized);
+        if (attribute == minimizedAttribute) {
+            setMinimized(world, *flag);
+        } else {
+            setFullScreen(world, *flag);
+        }
         return ax::success;
     }
     return Node::write(world, attribute, value);

@@ -6,7 +6,8 @@
 // a value of the wrong kind is an illegal argument, and a change sends the
 // moved or resized notification. "AXFrame" follows from the two. "AXMain"
 // says whether it is its application's main window, and writing true makes it
-// so; "AXMinimized" minimises and restores it.
+// so; "AXMinimized" minimises and restores it, and "AXFullScreen" enters and
+// leaves full screen. Each of the last two is settable when the world says so.
 
 #include <cstdint>
 #include <optional>
@@ -41,6 +42,14 @@ public:
     bool isMinimized() const;
     // Minimises or restores the window, with the notification; the frame is kept.
     void setMinimized(World& world, bool minimized);
+    bool isFullScreen() const;
+    // True from leaving full screen until the window is back: meanwhile its
+    // application does not list it.
+    bool isLeavingFullScreen() const { return leavingFullScreen_; }
+    // Fills the display that holds the window's centre, or leaves full screen
+    // and returns to the frame it had, after the world's latency.
+    void setFullScreen(World& world, bool fullScreen);
+
     // Makes it its application's main window, in front of the others.
     void makeMain(World& world);
 
@@ -58,6 +67,8 @@ private:
     const std::int64_t windowNumber_;
     WindowLimits limits_;
     int layer_ = 0;
+    std::optional<platform::CGRect> frameBeforeFullScreen_;
+    bool leavingFullScreen_ = false;
 };
 
 }  // namespace zoral::sim

@@ -5,6 +5,8 @@
 #include "platform/accessibility.h"
 #include "platform/run_loop.h"
 #include "platform/window_list.h"
+#include "sim/displays.h"
+#include "sim/timing.h"
 #include "sim/world.h"
 #include "sim/world_file.h"
 #include "support/virtual_clock.h"
@@ -165,6 +167,35 @@ TEST_F(WindowNodeTest, TheApplicationAnswersItsWindowsMainWindowFirst) {
     EXPECT_EQ(read("AXMainWindow"), ax::Value(window->element()));
     EXPECT_TRUE(second->isMinimized());
     EXPECT_EQ(ax::setAttributeValue(second->element(), "AXMinimized", 1), ax::illegalArgument);
+}
+
+TEST_F(WindowNodeTest, FullScreenFillsTheDisplayAndLeavingItTakesTime) {
+    Displays::of(*world).setDisplays({
+        Display{.number = 1, .uuid = "a", .frame = {0, 0, 1440, 900}},
+        Display{.number = 2, .uuid = "b", .frame = {1440, 100, 1000, 800}},
+    });
+    world->component<Timing>().fullScreenExit = 0.15;
+    const ax::Element w = window->element();
+    const ax::Element app = world->process(12)->application->element();
+    EXPECT_EQ(ax::setAttributeValue(w, "AXFullScreen", true), ax::attributeUnsupported);
+    window->set("AXFullScreen", false);
+    window->setSettable("AXFullScreen");
+    window->moveTo(*world, {1500, 50});  // centre on the second display
+
+    ASSERT_EQ(ax::setAttributeValue(w, "AXFullScreen", true), ax::success);
+    EXPECT_TRUE(window->isFullScreen());
+    // The second display in top-left coordinates: y = 900 - (100 + 800).
+    EXPECT_EQ(*window->frame(), platform::CGRect(1440, 0, 1000, 800));
+
+    ASSERT_EQ(ax::setAttributeValue(w, "AXFullScreen", false), ax::success);
+    EXPECT_EQ(ax::copyAttributeValue(app, "AXWindows").value(), ax::Value(ax::Value::Array{}))
+        << "on its way back the window is not listed";
+    scheduler().advance(0.149);
+    EXPECT_TRUE(window->isLeavingFullScreen());
+    scheduler().advance(0.001);
+    EXPECT_FALSE(window->isFullScreen());
+    EXPECT_EQ(*window->frame(), platform::CGRect(1500, 50, 400, 300));
+    EXPECT_EQ(ax::copyAttributeValue(app, "AXWindows").value(), ax::Value(ax::Value::Array{w}));
 }
 
 TEST_F(WindowNodeTest, WorldFilesDescribeWindows) {

@@ -48,6 +48,9 @@ public:
     void appendChild(const std::shared_ptr<Node>& child);
     void removeChild(const std::shared_ptr<Node>& child);
     bool isDescendantOf(const Node& ancestor) const;
+    // A destroyed element answers nothing any more, even while a reference to it lives.
+    bool isDestroyed() const { return destroyed_; }
+    void markDestroyed() { destroyed_ = true; }
 
     // The accessibility calls, answered without round-trip accounting (the
     // world does that). The defaults serve the stored attributes plus "AXRole",
@@ -71,6 +74,7 @@ private:
     std::vector<std::string> actions_;
     std::weak_ptr<Node> parent_;
     std::vector<std::shared_ptr<Node>> children_;
+    bool destroyed_ = false;
 };
 
 }  // namespace zoral::sim

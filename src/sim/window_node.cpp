@@ -114,6 +114,21 @@ void WindowNode::setFullScreen(World& world, bool fullScreen) {
         });
 }
 
+void WindowNode::close(World& world) {
+    if (isDestroyed())
+        return;
+    world.postNotification(*this, "AXUIElementDestroyed");
+    auto application = std::dynamic_pointer_cast<ApplicationNode>(parent());
+    const bool wasMain = application && application->mainWindow().get() == this;
+    if (auto owner = parent())
+        owner->removeChild(shared_from_this());
+    markDestroyed();
+    if (wasMain) {
+        world.postNotification(*application, "AXMainWindowChanged");
+        world.postNotification(*application, "AXFocusedWindowChanged");
+    }
+}
+
 void WindowNode::makeMain(World& world) {
     auto application = std::dynamic_pointer_cast<ApplicationNode>(parent());
     if (!application || application->mainWindow().get() == this)

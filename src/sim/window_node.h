@@ -50,6 +50,10 @@ public:
     // and returns to the frame it had, after the world's latency.
     void setFullScreen(World& world, bool fullScreen);
 
+    // Closes the window: it tells its observers it is destroyed, leaves its
+    // application and answers nothing any more.
+    void close(World& world);
+
     // Makes it its application's main window, in front of the others.
     void makeMain(World& world);
 

@@ -101,6 +101,8 @@ std::shared_ptr<Node> World::resolve(ax::Element element) const {
     if (found == nodes_.end())
         return nullptr;
     auto node = found->second.lock();
+    if (node && node->isDestroyed())
+        return nullptr;
     // A node of a process that has gone is gone too, even while someone holds it.
     if (node && node->pid() != systemWidePid && !processes_.contains(node->pid()))
         return nullptr;

@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 
+#include "sim/button_node.h"
 #include "sim/displays.h"
 #include "sim/input_devices.h"
 #include "sim/window_node.h"
@@ -288,6 +289,8 @@ private:
         std::shared_ptr<Node> node;
         if (roleName == WindowNode::role) {
             node = loadWindow(parent->pid(), json, where);
+        } else if (roleName == ButtonNode::role) {
+            node = world_.makeNode<ButtonNode>(parent->pid());
         } else {
             node = world_.makeNode(parent->pid(), roleName);
         }

@@ -5,6 +5,7 @@
 #include "platform/accessibility.h"
 #include "platform/run_loop.h"
 #include "platform/window_list.h"
+#include "sim/button_node.h"
 #include "sim/displays.h"
 #include "sim/timing.h"
 #include "sim/world.h"
@@ -196,6 +197,45 @@ TEST_F(WindowNodeTest, FullScreenFillsTheDisplayAndLeavingItTakesTime) {
     EXPECT_FALSE(window->isFullScreen());
     EXPECT_EQ(*window->frame(), platform::CGRect(1500, 50, 400, 300));
     EXPECT_EQ(ax::copyAttributeValue(app, "AXWindows").value(), ax::Value(ax::Value::Array{w}));
+}
+
+TEST_F(WindowNodeTest, TitleBarButtonsActOnTheirWindow) {
+    std::vector<std::string> heard;
+    auto observer =
+        ax::observerCreateWithInfoCallback(12, [&](const ax::ObserverRef&, ax::Element,
+                                                   const std::string& name, const ax::Info&,
+                                                   const ax::ObserverUserData&) {
+            heard.push_back(name);
+        }).value();
+    platform::RunLoop::main().addSource(ax::observerGetRunLoopSource(observer),
+                                        platform::RunLoopMode::defaultMode);
+    const ax::Element app = world->process(12)->application->element();
+    ASSERT_EQ(ax::observerAddNotification(observer, app, "AXUIElementDestroyed", {}), ax::success);
+
+    const auto button = [&](const char* subrole) {
+        auto node = world->makeNode<ButtonNode>(12);
+        node->set("AXSubrole", subrole);
+        window->appendChild(node);
+        return node;
+    };
+    window->set("AXMinimized", false);
+    window->setSettable("AXMinimized");
+    auto minimise = button("AXMinimizeButton");
+    auto close = button("AXCloseButton");
+    close->set("AXEnabled", false);
+
+    ASSERT_EQ(ax::performAction(close->element(), "AXPress"), ax::success);
+    EXPECT_FALSE(window->isDestroyed()) << "a disabled button does nothing";
+    ASSERT_EQ(ax::performAction(minimise->element(), "AXPress"), ax::success);
+    EXPECT_TRUE(window->isMinimized());
+
+    close->set("AXEnabled", true);
+    const ax::Element w = window->element();
+    ASSERT_EQ(ax::performAction(close->element(), "AXPress"), ax::success);
+    scheduler().runUntilIdle();
+    EXPECT_EQ(heard, std::vector<std::string>{"AXUIElementDestroyed"});
+    EXPECT_EQ(ax::copyAttributeValue(w, "AXTitle").error(), ax::invalidUIElement);
+    EXPECT_EQ(ax::copyAttributeValue(app, "AXWindows").value(), ax::Value(ax::Value::Array{}));
 }
 
 TEST_F(WindowNodeTest, WorldFilesDescribeWindows) {

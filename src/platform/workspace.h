@@ -40,6 +40,10 @@ std::vector<RunningApplication> runningApplicationsWithBundleIdentifier(
 // Whether the record's process has quit since the record was taken.
 bool isTerminated(const RunningApplication& application);
 
+// The identifier of the application bundle at a file URL; none when there is no
+// bundle there or it names no identifier (a plain folder).
+std::optional<std::string> bundleIdentifierOfBundleAt(std::string_view fileURL);
+
 // Options of an activation (raw values as on the system).
 enum ApplicationActivationOptions : std::uint32_t {
     activateAllWindows = 1 << 0,

@@ -6,6 +6,7 @@
 #include "platform/dispatch.h"
 #include "sim/application_node.h"
 #include "sim/displays.h"
+#include "sim/dock.h"
 #include "sim/timing.h"
 #include "sim/world.h"
 
@@ -70,6 +71,14 @@ void WindowNode::setMinimized(World& world, bool minimized) {
     if (isMinimized() == minimized)
         return;
     set(std::string(minimizedAttribute), minimized);
+    // The Dock shows a tile for each minimised window.
+    if (Dock* dock = Dock::of(world)) {
+        if (minimized) {
+            dock->windowMinimized(world, std::static_pointer_cast<WindowNode>(shared_from_this()));
+        } else {
+            dock->windowRestored(*this);
+        }
+    }
     world.postNotification(*this, minimized ? "AXWindowMiniaturized" : "AXWindowDeminiaturized");
 }
 
@@ -118,6 +127,8 @@ void WindowNode::close(World& world) {
     if (isDestroyed())
         return;
     world.postNotification(*this, "AXUIElementDestroyed");
+    if (Dock* dock = Dock::of(world))
+        dock->windowRestored(*this);
     auto application = std::dynamic_pointer_cast<ApplicationNode>(parent());
     const bool wasMain = application && application->mainWindow().get() == this;
     if (auto owner = parent())

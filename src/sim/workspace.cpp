@@ -30,6 +30,21 @@ std::optional<platform::ProcessId> Workspace::frontmost(World& world) const {
     return std::nullopt;
 }
 
+std::optional<std::string> Workspace::bundleIdentifierAt(std::string_view url) const {
+    if (auto found = bundles_.find(url); found != bundles_.end())
+        return found->second;
+    return std::nullopt;
+}
+
+std::optional<platform::ProcessId> Workspace::processWithBundleURL(World& world,
+                                                                   std::string_view url) const {
+    for (platform::ProcessId pid : world.processIds()) {
+        if (infoOf(pid).bundleURL == url)
+            return pid;
+    }
+    return std::nullopt;
+}
+
 void Workspace::activateNow(World& world, platform::ProcessId pid) {
     if (world.process(pid) == nullptr)
         return;
@@ -121,6 +136,20 @@ bool request(sim::WorkspaceRequest::Kind kind, const RunningApplication& applica
 }
 
 }  // namespace
+
+std::optional<std::string> bundleIdentifierOfBundleAt(std::string_view fileURL) {
+    World& world = World::current();
+    sim::Workspace& workspace = sim::workspace(world);
+    if (auto identifier = workspace.bundleIdentifierAt(fileURL))
+        return identifier;
+    // A running application's bundle is on disk too.
+    if (auto pid = workspace.processWithBundleURL(world, fileURL)) {
+        const std::string& identifier = world.process(*pid)->bundleIdentifier;
+        if (!identifier.empty())
+            return identifier;
+    }
+    return std::nullopt;
+}
 
 bool activate(const RunningApplication& application, std::uint32_t options) {
     const double delay = World::current().component<sim::Timing>().activation;

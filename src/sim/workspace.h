@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/workspace.h"
@@ -46,6 +47,14 @@ public:
     void activateNow(World& world, platform::ProcessId pid);
     void setHidden(World& world, platform::ProcessId pid, bool hidden);
 
+    // Bundles on disk, running or not: URL to bundle identifier.
+    void installBundle(std::string url, std::string bundleIdentifier) {
+        bundles_[std::move(url)] = std::move(bundleIdentifier);
+    }
+    std::optional<std::string> bundleIdentifierAt(std::string_view url) const;
+    std::optional<platform::ProcessId> processWithBundleURL(World& world,
+                                                            std::string_view url) const;
+
     const std::vector<WorkspaceRequest>& requests() const { return requests_; }
     void record(WorkspaceRequest request) { requests_.push_back(request); }
     platform::RunningApplication record(World& world, const Process& process) const;
@@ -53,6 +62,7 @@ public:
 private:
     std::map<platform::ProcessId, ApplicationInfo> infos_;
     std::vector<WorkspaceRequest> requests_;
+    std::map<std::string, std::string, std::less<>> bundles_;
 };
 
 inline Workspace& workspace(World& world) {

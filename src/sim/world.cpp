@@ -58,6 +58,7 @@ Process& World::addProcess(platform::ProcessId pid, std::string bundleIdentifier
                       .name = std::move(name),
                       .hung = false,
                       .latency = std::nullopt,
+                      .aboveWindows = false,
                       .application = std::move(application)};
     std::erase(zOrder_, pid);
     zOrder_.insert(zOrder_.begin(), pid);
@@ -207,7 +208,14 @@ std::shared_ptr<Node> World::hitTest(platform::CGPoint point,
         const auto frame = node->frame();
         return frame && frame->containsPoint(point) ? node : nullptr;
     };
-    for (platform::ProcessId candidate : zOrder_) {
+    std::vector<platform::ProcessId> order;
+    for (bool above : {true, false}) {
+        for (platform::ProcessId candidate : zOrder_) {
+            if (processes_.at(candidate).aboveWindows == above)
+                order.push_back(candidate);
+        }
+    }
+    for (platform::ProcessId candidate : order) {
         if (pid && candidate != *pid)
             continue;
         const auto& application = processes_.at(candidate).application;

@@ -46,6 +46,9 @@ struct Process {
     bool hung = false;
     // Virtual seconds that each round trip to this process takes; none: the world's.
     std::optional<double> latency;
+    // Drawn above every application's windows (the Dock, the menu bar): hit
+    // tests search these processes first.
+    bool aboveWindows = false;
     std::shared_ptr<Node> application;
 };
 

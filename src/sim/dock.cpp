@@ -1,0 +1,161 @@
+#include "sim/dock.h"
+
+#include "sim/application_node.h"
+#include "sim/displays.h"
+#include "sim/window_node.h"
+#include "sim/workspace.h"
+#include "sim/world.h"
+
+namespace zoral::sim {
+
+namespace {
+
+// Which Dock a world has, kept with the world.
+struct DockSlot {
+    std::unique_ptr<Dock> dock;
+};
+
+constexpr double tileSize = 64;
+
+}  // namespace
+
+DockTileNode::DockTileNode(platform::ProcessId pid, std::string subrole)
+    : Node(pid, std::string(role)) {
+    set("AXSubrole", std::move(subrole));
+    setActions({"AXPress", "AXShowMenu"});
+}
+
+ax::Error DockTileNode::perform(World& world, std::string_view action) {
+    const ax::Error error = Node::perform(world, action);
+    if (error != ax::success || action != "AXPress")
+        return error;
+    const std::string& subrole = *stored("AXSubrole")->getIf<std::string>();
+    Workspace& apps = workspace(world);
+    if (subrole == "AXMinimizedWindowDockItem") {
+        if (auto target = window.lock(); target && !target->isDestroyed()) {
+            target->setMinimized(world, false);
+            target->makeMain(world);
+            apps.activateNow(world, target->pid());
+        }
+    } else if (subrole == "AXApplicationDockItem") {
+        const ax::Value* url = stored("AXURL");
+        const auto* text = url != nullptr ? url->getIf<ax::Url>() : nullptr;
+        const auto pid =
+            text != nullptr ? apps.processWithBundleURL(world, text->text) : std::nullopt;
+        if (!pid)
+            return ax::success;
+        apps.activateNow(world, *pid);
+        auto application =
+            std::dynamic_pointer_cast<ApplicationNode>(world.process(*pid)->application);
+        if (application && !application->mainWindow()) {
+            // Brings back the most recently minimised window.
+            for (const auto& candidate : application->windows()) {
+                if (candidate->isMinimized()) {
+                    candidate->setMinimized(world, false);
+                    candidate->makeMain(world);
+                    break;
+                }
+            }
+        }
+    }
+    return ax::success;
+}
+
+Dock& Dock::install(World& world, platform::ProcessId pid) {
+    DockSlot& slot = world.component<DockSlot>();
+    if (!slot.dock) {
+        slot.dock = std::make_unique<Dock>();
+        slot.dock->pid_ = pid;
+        Process& process = world.addProcess(pid, std::string(dockBundleIdentifier), "Dock");
+        process.aboveWindows = true;
+        workspace(world).info(pid).activationPolicy = platform::ActivationPolicy::prohibited;
+        world.bringToBack(pid);
+        slot.dock->list_ = world.makeNode(pid, "AXList");
+        process.application->appendChild(slot.dock->list_);
+    }
+    return *slot.dock;
+}
+
+Dock* Dock::of(World& world) {
+    return world.component<DockSlot>().dock.get();
+}
+
+std::shared_ptr<DockTileNode> Dock::addTile(World& world, std::string subrole,
+                                            const std::string& title) {
+    auto tile = world.makeNode<DockTileNode>(pid_, std::move(subrole));
+    if (!title.empty())
+        tile->set("AXTitle", title);
+    list_->appendChild(tile);
+    layOut(world);
+    return tile;
+}
+
+std::shared_ptr<DockTileNode> Dock::addApplicationTile(World& world, const std::string& title,
+                                                       const std::string& bundleURL) {
+    auto tile = addTile(world, "AXApplicationDockItem", title);
+    tile->set("AXURL", ax::Url{bundleURL});
+    return tile;
+}
+
+std::shared_ptr<DockTileNode> Dock::addFolderTile(World& world, const std::string& title,
+                                                  const std::string& url) {
+    auto tile = addTile(world, "AXFolderDockItem", title);
+    tile->set("AXURL", ax::Url{url});
+    return tile;
+}
+
+std::shared_ptr<DockTileNode> Dock::addSeparator(World& world) {
+    return addTile(world, "AXSeparatorDockItem", "");
+}
+
+std::shared_ptr<DockTileNode> Dock::addTrash(World& world) {
+    return addTile(world, "AXTrashDockItem", "Trash");
+}
+
+void Dock::windowMinimized(World& world, const std::shared_ptr<WindowNode>& window) {
+    if (tileOf(*window))
+        return;
+    std::string title;
+    if (const ax::Value* value = window->stored("AXTitle")) {
+        if (const auto* text = value->getIf<std::string>())
+            title = *text;
+    }
+    auto tile = addTile(world, "AXMinimizedWindowDockItem", title);
+    tile->window = window;
+}
+
+void Dock::windowRestored(const WindowNode& window) {
+    if (auto tile = tileOf(window)) {
+        list_->removeChild(tile);
+        tile->markDestroyed();
+    }
+}
+
+std::shared_ptr<DockTileNode> Dock::tileOf(const WindowNode& window) const {
+    for (const auto& child : list_->children()) {
+        auto tile = std::dynamic_pointer_cast<DockTileNode>(child);
+        if (tile && tile->window.lock().get() == &window)
+            return tile;
+    }
+    return nullptr;
+}
+
+void Dock::layOut(World& world) {
+    // One row along the bottom of the primary display, centred, in top-left coordinates.
+    const auto displays = Displays::of(world).displays();
+    const platform::CGRect screen =
+        displays.empty() ? platform::CGRect(0, 0, 0, tileSize) : displays.front().frame;
+    const auto& tiles = list_->children();
+    const double width = tileSize * static_cast<double>(tiles.size());
+    double x = screen.midX() - width / 2;
+    const double y = screen.height() - tileSize;
+    for (const auto& tile : tiles) {
+        tile->set("AXPosition", platform::CGPoint{x, y});
+        tile->set("AXSize", platform::CGSize{tileSize, tileSize});
+        x += tileSize;
+    }
+    list_->set("AXPosition", platform::CGPoint{screen.midX() - width / 2, y});
+    list_->set("AXSize", platform::CGSize{width, tileSize});
+}
+
+}  // namespace zoral::sim

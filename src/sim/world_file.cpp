@@ -1,14 +1,19 @@
 #include "sim/world_file.h"
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
 
+#include "sim/application_node.h"
 #include "sim/button_node.h"
 #include "sim/displays.h"
+#include "sim/dock.h"
 #include "sim/input_devices.h"
+#include "sim/timing.h"
 #include "sim/window_node.h"
+#include "sim/workspace.h"
 
 namespace zoral::sim {
 
@@ -114,6 +119,8 @@ ax::Value parseValue(const Json& json, const std::string& where) {
     fail(where, "unknown value kind \"" + kind + "\"");
 }
 
+constexpr const char* activationPolicyNames[] = {"regular", "accessory", "prohibited"};
+
 // The window numbers handed out in a world.
 struct WindowNumbers {
     std::int64_t next = 100;
@@ -156,6 +163,29 @@ public:
             const auto at = numbers(*pointer, 2, "pointer");
             InputDevices::of(world_).movePointer({at[0], at[1]});
         }
+        if (auto timing = file.find("timing"); timing != file.end()) {
+            require(timing->is_object(), "timing", "expected an object");
+            Timing& latencies = world_.component<Timing>();
+            const std::pair<const char*, double*> fields[] = {
+                {"activation", &latencies.activation},
+                {"termination", &latencies.termination},
+                {"fullScreenExit", &latencies.fullScreenExit},
+            };
+            for (const auto& [name, value] : timing->items()) {
+                const auto field = std::find_if(std::begin(fields), std::end(fields),
+                                                [&](const auto& f) { return name == f.first; });
+                require(field != std::end(fields), "timing." + name, "unknown latency");
+                *field->second = number(value, "timing." + name);
+            }
+        }
+        if (auto bundles = file.find("bundles"); bundles != file.end()) {
+            require(bundles->is_object(), "bundles", "expected an object of URL to identifier");
+            for (const auto& [url, identifier] : bundles->items()) {
+                workspace(world_).installBundle(url, text(identifier, "bundles." + url));
+            }
+        }
+        if (auto dock = file.find("dock"); dock != file.end())
+            loadDock(*dock);
         // References are resolved once every element has its name.
         for (auto& [node, attribute, name, where] : references_) {
             auto found = names_.byName.find(name);
@@ -213,6 +243,57 @@ private:
         return display;
     }
 
+    // {"pid": 90, "tiles": [{"kind": "application", "title": "Editor", "url": "file:///..."},
+    //  {"kind": "folder", "title": "Downloads", "url": "..."}, {"kind": "separator"},
+    //  {"kind": "trash"}]}; the tiles of minimised windows follow from the windows.
+    void loadDock(const Json& json) {
+        require(json.is_object(), "dock", "expected an object");
+        platform::ProcessId pid = Dock::defaultPid;
+        if (auto given = json.find("pid"); given != json.end()) {
+            require(given->is_number_integer() && given->get<std::int64_t>() > 0 &&
+                        given->get<std::int64_t>() <= INT32_MAX,
+                    "dock.pid", "expected a positive process id");
+            pid = given->get<platform::ProcessId>();
+        }
+        require(world_.process(pid) == nullptr, "dock.pid",
+                "pid " + std::to_string(pid) + " is taken");
+        Dock& dock = Dock::install(world_, pid);
+        if (auto tiles = json.find("tiles"); tiles != json.end()) {
+            require(tiles->is_array(), "dock.tiles", "expected an array");
+            for (std::size_t i = 0; i < tiles->size(); ++i) {
+                const Json& tile = (*tiles)[i];
+                const std::string where = "dock.tiles[" + std::to_string(i) + "]";
+                require(tile.is_object() && tile.contains("kind"), where, "needs a \"kind\"");
+                const std::string kind = text(tile["kind"], where + ".kind");
+                const auto field = [&](const char* name) {
+                    require(tile.contains(name), where, std::string("needs a \"") + name + "\"");
+                    return text(tile[name], where + "." + name);
+                };
+                if (kind == "application") {
+                    dock.addApplicationTile(world_, field("title"), field("url"));
+                } else if (kind == "folder") {
+                    dock.addFolderTile(world_, field("title"), field("url"));
+                } else if (kind == "separator") {
+                    dock.addSeparator(world_);
+                } else if (kind == "trash") {
+                    dock.addTrash(world_);
+                } else {
+                    fail(where + ".kind", "expected application, folder, separator or trash");
+                }
+            }
+        }
+        for (platform::ProcessId owner : world_.processIds()) {
+            auto application =
+                std::dynamic_pointer_cast<ApplicationNode>(world_.process(owner)->application);
+            if (!application)
+                continue;
+            for (const auto& window : application->windows()) {
+                if (window->isMinimized())
+                    dock.windowMinimized(world_, window);
+            }
+        }
+    }
+
     void loadProcess(const Json& json, const std::string& where) {
         require(json.is_object(), where, "a process is a JSON object");
         const auto pidField = json.find("pid");
@@ -235,6 +316,25 @@ private:
         }
         if (auto latency = json.find("latency"); latency != json.end()) {
             process.latency = number(*latency, where + ".latency");
+        }
+        ApplicationInfo& info = workspace(world_).info(process.pid);
+        if (auto url = json.find("bundleURL"); url != json.end()) {
+            info.bundleURL = text(*url, where + ".bundleURL");
+        }
+        if (auto policy = json.find("activationPolicy"); policy != json.end()) {
+            const std::string name = text(*policy, where + ".activationPolicy");
+            const auto found =
+                std::find(std::begin(activationPolicyNames), std::end(activationPolicyNames), name);
+            require(found != std::end(activationPolicyNames), where + ".activationPolicy",
+                    "expected regular, accessory or prohibited");
+            info.activationPolicy =
+                static_cast<platform::ActivationPolicy>(found - std::begin(activationPolicyNames));
+        }
+        if (auto hidden = json.find("hidden"); hidden != json.end()) {
+            info.hidden = boolean(*hidden, where + ".hidden");
+        }
+        if (auto refuses = json.find("refusesTermination"); refuses != json.end()) {
+            info.refusesTermination = boolean(*refuses, where + ".refusesTermination");
         }
         loadContents(process.application, json, where);
     }
@@ -446,19 +546,62 @@ Json dumpWorld(World& world) {
     file["latency"] = world.latency();
     file["trusted"] = world.isTrusted();
     Json processes = Json::array();
+    const Dock* dock = Dock::of(world);
     for (platform::ProcessId pid : world.processIds()) {
+        if (dock != nullptr && pid == dock->pid())
+            continue;
         const Process& process = *world.process(pid);
         Json json = {{"pid", process.pid},
                      {"bundleIdentifier", process.bundleIdentifier},
                      {"name", process.name}};
         if (process.hung)
             json["hung"] = true;
+        const ApplicationInfo info = workspace(world).infoOf(pid);
+        if (info.bundleURL)
+            json["bundleURL"] = *info.bundleURL;
+        if (info.activationPolicy != platform::ActivationPolicy::regular) {
+            json["activationPolicy"] =
+                activationPolicyNames[static_cast<std::size_t>(info.activationPolicy)];
+        }
+        if (info.hidden)
+            json["hidden"] = true;
+        if (info.refusesTermination)
+            json["refusesTermination"] = true;
         if (process.latency)
             json["latency"] = *process.latency;
         dumpContents(world, *process.application, json);
         processes.push_back(std::move(json));
     }
     file["processes"] = std::move(processes);
+    if (dock != nullptr) {
+        Json tiles = Json::array();
+        for (const auto& child : dock->list()->children()) {
+            const auto* subrole = child->stored("AXSubrole");
+            const std::string kind = subrole ? *subrole->getIf<std::string>() : "";
+            const auto title = [&] {
+                const ax::Value* value = child->stored("AXTitle");
+                return value ? *value->getIf<std::string>() : std::string();
+            };
+            const auto url = [&] {
+                const ax::Value* value = child->stored("AXURL");
+                return value ? value->getIf<ax::Url>()->text : std::string();
+            };
+            if (kind == "AXApplicationDockItem") {
+                tiles.push_back({{"kind", "application"}, {"title", title()}, {"url", url()}});
+            } else if (kind == "AXFolderDockItem") {
+                tiles.push_back({{"kind", "folder"}, {"title", title()}, {"url", url()}});
+            } else if (kind == "AXSeparatorDockItem") {
+                tiles.push_back({{"kind", "separator"}});
+            } else if (kind == "AXTrashDockItem") {
+                tiles.push_back({{"kind", "trash"}});
+            }
+        }
+        file["dock"] = {{"pid", dock->pid()}, {"tiles", std::move(tiles)}};
+    }
+    const Timing& timing = world.component<Timing>();
+    file["timing"] = {{"activation", timing.activation},
+                      {"termination", timing.termination},
+                      {"fullScreenExit", timing.fullScreenExit}};
     Json displays = Json::array();
     for (const Display& display : Displays::of(world).displays()) {
         Json json = Json::object();

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/accessibility.h"
+#include "platform/workspace.h"
 #include "sim/displays.h"
+#include "sim/dock.h"
 #include "sim/input_devices.h"
 #include "support/virtual_clock.h"
 
@@ -22,12 +24,18 @@ const char* const defaultWorld = ZORAL_FIXTURES_DIR "/worlds/default.json";
 
 TEST_F(WorldFileTest, LoadsAWorldThatTheAccessibilityCallsThenServe) {
     loadWorldFile(*world, defaultWorld);
-    EXPECT_EQ(world->processIds(), (std::vector<platform::ProcessId>{501, 502}));
+    EXPECT_EQ(world->processIds(), (std::vector<platform::ProcessId>{501, 502, Dock::defaultPid}));
     const auto displays = Displays::of(*world).displays();
     ASSERT_EQ(displays.size(), 2u);
     EXPECT_EQ(displays[1].frame, platform::CGRect(1440, -180, 1920, 1080));
     EXPECT_EQ(displays[0].visibleFrame(), platform::CGRect(0, 70, 1440, 805));
     EXPECT_EQ(InputDevices::of(*world).pointer(), (platform::CGPoint{700, 400}));
+    // The Dock: five tiles of the file and one for the minimised window.
+    const Dock* dock = Dock::of(*world);
+    ASSERT_NE(dock, nullptr);
+    EXPECT_EQ(dock->list()->children().size(), 6u);
+    EXPECT_EQ(platform::bundleIdentifierOfBundleAt("file:///Applications/Browser.app/"),
+              "org.example.browser");
     EXPECT_DOUBLE_EQ(*world->process(501)->latency, 0.002);
 
     const ax::Element editor = ax::createApplication(501);
@@ -55,7 +63,7 @@ TEST_F(WorldFileTest, DumpsWhatItLoadsAndWhatChangedSince) {
                                     platform::CGPoint{0, 25}),
               ax::success);
     const Json changed = dumpWorld(*again);
-    EXPECT_EQ(changed["processes"][0]["children"][0]["attributes"]["AXPosition"],
+    EXPECT_EQ(changed["processes"][0]["children"][1]["attributes"]["AXPosition"],
               Json::parse(R"({"point": [0.0, 25.0]})"));
 }
 
@@ -80,6 +88,11 @@ TEST_F(WorldFileTest, FaultsNameTheirPlace) {
         {R"({"displays": [{"frame": [0, 0, 9, 9], "dock": {"edge": "top", "thickness": 4}}]})",
          "displays[0].dock.edge: expected bottom, left or right"},
         {R"({"pointer": [1]})", "pointer: expected an array of 2 numbers"},
+        {R"({"timing": {"warp": 1}})", "timing.warp: unknown latency"},
+        {R"({"dock": {"tiles": [{"kind": "rocket"}]}})",
+         "dock.tiles[0].kind: expected application, folder, separator or trash"},
+        {R"({"processes": [{"pid": 1, "activationPolicy": "always"}]})",
+         "processes[0].activationPolicy: expected regular, accessory or prohibited"},
     };
     for (const auto& [text, message] : cases) {
         ScopedWorld fresh;

@@ -171,11 +171,12 @@ public:
                 {"termination", &latencies.termination},
                 {"fullScreenExit", &latencies.fullScreenExit},
             };
-            for (const auto& [name, value] : timing->items()) {
+            for (auto entry = timing->begin(); entry != timing->end(); ++entry) {
+                const std::string name = entry.key();
                 const auto field = std::find_if(std::begin(fields), std::end(fields),
                                                 [&](const auto& f) { return name == f.first; });
                 require(field != std::end(fields), "timing." + name, "unknown latency");
-                *field->second = number(value, "timing." + name);
+                *field->second = number(entry.value(), "timing." + name);
             }
         }
         if (auto bundles = file.find("bundles"); bundles != file.end()) {

@@ -2,16 +2,39 @@
 
 // The element of one top-level window of another application. Its identity is its accessibility
 // element: two windows are equal when their elements are, and hash by `id`, the element's hash
-// taken when the window was made.
+// taken when the window was made. Every capability and state is read afresh.
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "desktop/screen.h"
 #include "desktop/ui_element.h"
+#include "promises/promises.h"
 
 namespace zoral::desktop {
+
+// One ordinary window of the window server's on-screen list.
+struct OnScreenWindow {
+    platform::ProcessId ownerPid = 0;
+    std::string ownerName;
+    std::int64_t number = 0;
+    std::optional<std::string> name;
+    // Top-left coordinates.
+    platform::CGRect bounds;
+
+    friend bool operator==(const OnScreenWindow&, const OnScreenWindow&) = default;
+};
+
+// A screen with the area (square points) of a window's frame that lies on it.
+struct ScreenOverlap {
+    Screen screen;
+    double area = 0;
+};
 
 class Window : public UIElement {
     struct Passkey {};
@@ -25,6 +48,28 @@ public:
     virtual void setId(std::int64_t id) { id_ = id; }
 
     std::size_t hash() const { return static_cast<std::size_t>(id()); }
+
+    // Capabilities; an unreadable one counts as "cannot".
+    virtual bool canResize() const;
+    virtual bool canClose() const;
+    virtual bool canMinimize() const;
+    virtual bool canFullscreen() const;
+
+    // None when the state cannot be read, so that "not minimised" stays distinguishable.
+    virtual std::optional<bool> isMinimized() const;
+    virtual std::optional<bool> isFullscreen() const;
+
+    // Leaves full screen and polls (every 0.05 s, 40 retries) until the window is back among its
+    // application's visible windows; fails with PromiseError::default_() when it never is.
+    virtual promises::Promise<promises::Unit> exitFullscreen();
+
+    // The screen the window overlaps most (the first among equals, and the first for a window
+    // whose frame cannot be read); none while no screens are listed.
+    virtual std::optional<Screen> screen() const;
+    ScreenOverlap frameOnScreens(const Screen& screen) const;
+
+    // The window server's on-screen windows of layer 0, front to back.
+    static std::vector<OnScreenWindow> onScreenWindowList();
 
 private:
     std::int64_t id_;

@@ -1,5 +1,6 @@
 #include "sim/application_node.h"
 
+#include "sim/enhanced_interface.h"
 #include "sim/window_node.h"
 #include "sim/workspace.h"
 #include "sim/world.h"
@@ -49,6 +50,11 @@ ax::Result<ax::Value> ApplicationNode::read(World& world, std::string_view attri
         }
         if (attribute == hiddenAttribute)
             return ax::Value(workspace(world).infoOf(pid()).hidden);
+        if (attribute == EnhancedInterface::attribute) {
+            if (const auto enhanced = world.component<EnhancedInterface>().value(pid()))
+                return ax::Value(*enhanced);
+            return ax::noValue;
+        }
         if (attribute == mainWindowAttribute || attribute == focusedWindowAttribute) {
             if (auto window = mainWindow())
                 return ax::Value(window->element());
@@ -60,13 +66,21 @@ ax::Result<ax::Value> ApplicationNode::read(World& world, std::string_view attri
 
 ax::Result<bool> ApplicationNode::isSettable(std::string_view attribute) const {
     if (stored(attribute) == nullptr &&
-        (attribute == frontmostAttribute || attribute == hiddenAttribute)) {
+        (attribute == frontmostAttribute || attribute == hiddenAttribute ||
+         attribute == EnhancedInterface::attribute)) {
         return true;
     }
     return Node::isSettable(attribute);
 }
 
 ax::Error ApplicationNode::write(World& world, std::string_view attribute, const ax::Value& value) {
+    if (stored(attribute) == nullptr && attribute == EnhancedInterface::attribute) {
+        const auto* flag = value.getIf<bool>();
+        if (flag == nullptr)
+            return ax::illegalArgument;
+        world.component<EnhancedInterface>().write(pid(), *flag);
+        return ax::success;
+    }
     if (stored(attribute) == nullptr &&
         (attribute == frontmostAttribute || attribute == hiddenAttribute)) {
         const auto* flag = value.getIf<bool>();
@@ -86,7 +100,7 @@ ax::Error ApplicationNode::write(World& world, std::string_view attribute, const
 std::vector<std::string> ApplicationNode::attributeNames() const {
     auto names = Node::attributeNames();
     for (auto name : {windowsAttribute, mainWindowAttribute, focusedWindowAttribute,
-                      frontmostAttribute, hiddenAttribute}) {
+                      frontmostAttribute, hiddenAttribute, EnhancedInterface::attribute}) {
         if (stored(name) == nullptr)
             names.emplace_back(name);
     }

@@ -5,6 +5,8 @@
 // "AXFocusedWindow" (the front-most window that is not minimised) from its
 // window children, whose later children lie in front; "AXFrontmost" and
 // "AXHidden" come from the workspace, and writing them activates or hides.
+// "AXEnhancedUserInterface" is kept, and every write recorded, by the world's
+// EnhancedInterface component.
 
 #include <memory>
 #include <vector>

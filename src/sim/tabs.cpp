@@ -1,0 +1,392 @@
+#include "sim/tabs.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/dispatch.h"
+#include "platform/dispatch_time.h"
+#include "platform/events.h"
+#include "sim/application_node.h"
+#include "sim/input_devices.h"
+#include "sim/window_node.h"
+#include "sim/world.h"
+
+namespace zoral::sim {
+
+using platform::CGEventType;
+using platform::CGMouseButton;
+using platform::CGPoint;
+using platform::CGRect;
+
+namespace {
+
+constexpr platform::CGKeyCode escapeKeyCode = 53;
+
+// Where the bar lies below the window's top edge: browsers draw their tabs in the title bar.
+double barOffset(TabTreeShape shape) {
+    switch (shape) {
+        case TabTreeShape::browser:
+            return 8;
+        case TabTreeShape::native:
+            return 28;
+        case TabTreeShape::namedCells:
+        case TabTreeShape::editor:
+            return 40;
+    }
+    return 0;
+}
+
+}  // namespace
+
+struct Tabs::Bar {
+    std::weak_ptr<WindowNode> window;
+    TabTreeShape shape = TabTreeShape::native;
+    // The node appended to the window, and the one that holds the tabs (the same, or inside it).
+    std::shared_ptr<Node> root;
+    std::shared_ptr<Node> holder;
+    std::vector<std::shared_ptr<Node>> tabs;
+
+    std::optional<CGRect> frame() const {
+        const auto owner = window.lock();
+        if (!owner || owner->isDestroyed())
+            return std::nullopt;
+        const auto windowFrame = owner->frame();
+        if (!windowFrame)
+            return std::nullopt;
+        return CGRect(windowFrame->minX(), windowFrame->minY() + barOffset(shape),
+                      windowFrame->width(), barHeight);
+    }
+
+    std::optional<CGRect> tabFrame(const Node* tab) const {
+        const auto bar = frame();
+        const auto found = std::find_if(tabs.begin(), tabs.end(), [tab](const auto& candidate) {
+            return candidate.get() == tab;
+        });
+        if (!bar || found == tabs.end())
+            return std::nullopt;
+        const double width = std::min(maxTabWidth, bar->width() / static_cast<double>(tabs.size()));
+        const auto index = static_cast<double>(found - tabs.begin());
+        return CGRect(bar->minX() + index * width, bar->minY(), width, barHeight);
+    }
+};
+
+struct Tabs::Pending {
+    platform::DispatchWorkItem item;
+};
+
+std::optional<CGRect> LaidOutNode::frame() const {
+    return source_();
+}
+
+ax::Result<ax::Value> LaidOutNode::read(World& world, std::string_view attribute) const {
+    if (attribute == "AXPosition" || attribute == "AXSize" || attribute == "AXFrame") {
+        const auto rect = frame();
+        if (!rect)
+            return ax::noValue;
+        if (attribute == "AXPosition")
+            return ax::Value(rect->origin);
+        if (attribute == "AXSize")
+            return ax::Value(rect->size);
+        return ax::Value(*rect);
+    }
+    return Node::read(world, attribute);
+}
+
+std::vector<std::string> LaidOutNode::attributeNames() const {
+    auto names = Node::attributeNames();
+    for (const char* name : {"AXPosition", "AXSize", "AXFrame"})
+        names.emplace_back(name);
+    return names;
+}
+
+Tabs& Tabs::install(World& world) {
+    Tabs& tabs = world.component<Tabs>();
+    if (tabs.installed_)
+        return tabs;
+    tabs.installed_ = true;
+    // Events may be posted from any queue; the effects act on the tree on the main queue, in the
+    // order the events came.
+    InputDevices::of(world).addPostHandler([](const PostedEvent& posted) {
+        platform::DispatchQueue::main().async([event = posted.event] {
+            World& current = World::current();
+            current.component<Tabs>().handle(current, event);
+        });
+    });
+    return tabs;
+}
+
+std::shared_ptr<Node> Tabs::makeTab(World& world, const std::shared_ptr<Bar>& bar,
+                                    const std::string& title, std::shared_ptr<Node>* label) {
+    const platform::ProcessId pid = bar->root->pid();
+    // The tab's frame is its place in the bar; its parts share it.
+    auto self = std::make_shared<std::weak_ptr<Node>>();
+    const LaidOutNode::FrameSource tabFrame = [weakBar = std::weak_ptr<Bar>(bar),
+                                               self]() -> std::optional<CGRect> {
+        const auto owner = weakBar.lock();
+        const auto tab = self->lock();
+        return owner && tab ? owner->tabFrame(tab.get()) : std::nullopt;
+    };
+    const bool cell = bar->shape == TabTreeShape::namedCells;
+    auto tab = world.makeNode<LaidOutNode>(pid, cell ? "AXGroup" : "AXRadioButton", tabFrame);
+    *self = tab;
+    tab->set("AXTitle", title);
+    if (cell) {
+        tab->set("AXIdentifier", "TabCellView");
+    } else {
+        tab->set("AXSubrole", "AXTabButton");
+        tab->setActions({"AXPress"});
+    }
+    auto text = world.makeNode<LaidOutNode>(pid, "AXStaticText", tabFrame);
+    text->set("AXValue", title);
+    if (bar->shape == TabTreeShape::editor) {
+        auto group = world.makeNode<LaidOutNode>(pid, "AXGroup", tabFrame);
+        group->appendChild(text);
+        tab->appendChild(group);
+    } else {
+        tab->appendChild(text);
+    }
+    if (bar->shape == TabTreeShape::browser) {
+        // The close button lies at the tab's right end, above its title.
+        auto close = world.makeNode<LaidOutNode>(pid, "AXButton", [tabFrame] {
+            const auto frame = tabFrame();
+            return frame ? std::optional<CGRect>(
+                               CGRect(frame->maxX() - 20, frame->minY() + 8, 14, 14))
+                         : std::nullopt;
+        });
+        close->set("AXDescription", "Close");
+        close->setActions({"AXPress"});
+        tab->appendChild(close);
+    }
+    bar->holder->appendChild(tab);
+    bar->tabs.push_back(tab);
+    if (label != nullptr)
+        *label = text;
+    return tab;
+}
+
+TabStrip Tabs::addTabs(World& world, const std::shared_ptr<WindowNode>& window, TabTreeShape shape,
+                       const std::vector<std::string>& titles) {
+    auto bar = std::make_shared<Bar>();
+    bar->window = window;
+    bar->shape = shape;
+    const LaidOutNode::FrameSource barFrame = [weakBar = std::weak_ptr<Bar>(bar)] {
+        const auto owner = weakBar.lock();
+        return owner ? owner->frame() : std::nullopt;
+    };
+    const platform::ProcessId pid = window->pid();
+    switch (shape) {
+        case TabTreeShape::native:
+        case TabTreeShape::editor:
+            bar->root = world.makeNode<LaidOutNode>(pid, "AXTabGroup", barFrame);
+            bar->holder = bar->root;
+            break;
+        case TabTreeShape::browser:
+            bar->root = world.makeNode<LaidOutNode>(pid, "AXGroup", barFrame);
+            bar->holder = world.makeNode<LaidOutNode>(pid, "AXTabGroup", barFrame);
+            bar->root->appendChild(bar->holder);
+            break;
+        case TabTreeShape::namedCells:
+            bar->root = world.makeNode<LaidOutNode>(pid, "AXGroup", barFrame);
+            bar->holder = bar->root;
+            break;
+    }
+    window->appendChild(bar->root);
+    // Bars of closed windows are dropped here rather than tracked by the windows.
+    std::erase_if(bars_, [](const std::shared_ptr<Bar>& existing) {
+        const auto owner = existing->window.lock();
+        return !owner || owner->isDestroyed();
+    });
+    bars_.push_back(bar);
+
+    TabStrip strip{.bar = bar->holder, .tabs = {}, .labels = {}};
+    for (const std::string& title : titles) {
+        std::shared_ptr<Node> label;
+        strip.tabs.push_back(makeTab(world, bar, title, &label));
+        strip.labels.push_back(std::move(label));
+    }
+    return strip;
+}
+
+std::shared_ptr<Node> Tabs::addWebContent(World& world, const std::shared_ptr<WindowNode>& window,
+                                          CGRect frame) {
+    const platform::ProcessId pid = window->pid();
+    const std::weak_ptr<WindowNode> weakWindow = window;
+    const auto relative = [weakWindow](CGRect rect) -> LaidOutNode::FrameSource {
+        return [weakWindow, rect]() -> std::optional<CGRect> {
+            const auto owner = weakWindow.lock();
+            const auto windowFrame = owner ? owner->frame() : std::nullopt;
+            if (!windowFrame)
+                return std::nullopt;
+            return CGRect(windowFrame->minX() + rect.minX(), windowFrame->minY() + rect.minY(),
+                          rect.width(), rect.height());
+        };
+    };
+    auto scroll = world.makeNode<LaidOutNode>(pid, "AXScrollArea", relative(frame));
+    auto area = world.makeNode<LaidOutNode>(pid, "AXWebArea", relative(frame));
+    auto group = world.makeNode<LaidOutNode>(pid, "AXGroup", relative(frame));
+    auto control = world.makeNode<LaidOutNode>(
+        pid, "AXRadioButton",
+        relative(CGRect(frame.minX() + 10, frame.minY() + 10, 120, barHeight)));
+    control->set("AXSubrole", "AXTabButton");
+    control->set("AXTitle", "Page tab");
+    window->appendChild(scroll);
+    scroll->appendChild(area);
+    area->appendChild(group);
+    group->appendChild(control);
+    return control;
+}
+
+std::shared_ptr<Tabs::Bar> Tabs::barOf(const WindowNode& window) const {
+    for (const auto& bar : bars_) {
+        if (bar->window.lock().get() == &window && !bar->tabs.empty())
+            return bar;
+    }
+    return nullptr;
+}
+
+std::vector<std::string> Tabs::titles(const WindowNode& window) const {
+    std::vector<std::string> result;
+    if (const auto bar = barOf(window)) {
+        for (const auto& tab : bar->tabs) {
+            const ax::Value* title = tab->stored("AXTitle");
+            const auto* text = title != nullptr ? title->getIf<std::string>() : nullptr;
+            result.push_back(text != nullptr ? *text : std::string());
+        }
+    }
+    return result;
+}
+
+std::optional<CGRect> Tabs::barFrame(const WindowNode& window) const {
+    const auto bar = barOf(window);
+    return bar ? bar->frame() : std::nullopt;
+}
+
+std::pair<std::shared_ptr<Tabs::Bar>, std::size_t> Tabs::tabAt(
+    World& world, CGPoint point, std::optional<platform::ProcessId> pid) {
+    for (auto node = world.hitTest(point, pid); node; node = node->parent()) {
+        for (const auto& bar : bars_) {
+            const auto found = std::find(bar->tabs.begin(), bar->tabs.end(), node);
+            if (found != bar->tabs.end())
+                return {bar, static_cast<std::size_t>(found - bar->tabs.begin())};
+        }
+    }
+    return {nullptr, 0};
+}
+
+void Tabs::closeTab(World& world, const std::shared_ptr<Bar>& bar, std::size_t index) {
+    const auto tab = bar->tabs[index];
+    bar->tabs.erase(bar->tabs.begin() + static_cast<std::ptrdiff_t>(index));
+    bar->holder->removeChild(tab);
+    tab->markDestroyed();
+    world.postNotification(*tab, "AXUIElementDestroyed");
+    if (bar->tabs.empty()) {
+        if (const auto window = bar->window.lock())
+            window->close(world);
+    }
+}
+
+void Tabs::detach(World& world, const std::shared_ptr<Bar>& bar, const std::shared_ptr<Node>& tab,
+                  CGPoint release) {
+    const auto source = bar->window.lock();
+    const auto found = std::find(bar->tabs.begin(), bar->tabs.end(), tab);
+    if (!source || source->isDestroyed() || found == bar->tabs.end() || bar->tabs.size() < 2)
+        return;
+    Process* process = world.process(source->pid());
+    const auto application = process != nullptr
+                                 ? std::dynamic_pointer_cast<ApplicationNode>(process->application)
+                                 : nullptr;
+    if (!application)
+        return;
+    const ax::Value* storedTitle = tab->stored("AXTitle");
+    const auto* titleText = storedTitle != nullptr ? storedTitle->getIf<std::string>() : nullptr;
+    const std::string title = titleText != nullptr ? *titleText : std::string();
+    closeTab(world, bar, static_cast<std::size_t>(found - bar->tabs.begin()));
+
+    std::int64_t number = 1000;
+    for (const auto& window : application->windows())
+        number = std::max(number, window->windowNumber() + 1);
+    auto window = world.makeNode<WindowNode>(source->pid(), number, source->limits());
+    window->set("AXTitle", title);
+    window->set("AXMinimized", false);
+    window->setSettable("AXMinimized");
+    window->resizeTo(world, source->frame().value_or(CGRect()).size);
+    // The new window's tab comes to rest under the point where the tab was let go.
+    window->moveTo(
+        world, {release.x - maxTabWidth / 2, release.y - barOffset(bar->shape) - barHeight / 2});
+    application->appendChild(window);
+    addTabs(world, window, bar->shape, {title});
+    world.postNotification(*window, "AXWindowCreated");
+    world.postNotification(*application, "AXMainWindowChanged");
+    world.postNotification(*application, "AXFocusedWindowChanged");
+}
+
+void Tabs::handle(World& world, const platform::CGEvent& event) {
+    switch (event.type) {
+        case CGEventType::leftMouseDown: {
+            const auto [bar, index] = tabAt(world, event.location, event.targetPid);
+            dragged_ = bar ? bar->tabs[index] : nullptr;
+            return;
+        }
+        case CGEventType::leftMouseUp: {
+            const auto tab = dragged_.lock();
+            dragged_.reset();
+            if (!tab || tab->isDestroyed())
+                return;
+            for (const auto& bar : bars_) {
+                if (std::find(bar->tabs.begin(), bar->tabs.end(), tab) == bar->tabs.end())
+                    continue;
+                const auto frame = bar->frame();
+                if (!frame)
+                    return;
+                const CGRect near(frame->minX() - detachDistance, frame->minY() - detachDistance,
+                                  frame->width() + 2 * detachDistance,
+                                  frame->height() + 2 * detachDistance);
+                if (near.containsPoint(event.location))
+                    return;
+                if (pending_)
+                    pending_->item.cancel();
+                auto pending = std::make_shared<Pending>(Pending{platform::DispatchWorkItem(
+                    [weakBar = std::weak_ptr<Bar>(bar), weakTab = std::weak_ptr<Node>(tab),
+                     release = event.location] {
+                        World& current = World::current();
+                        Tabs& tabs = current.component<Tabs>();
+                        tabs.pending_.reset();
+                        const auto owner = weakBar.lock();
+                        const auto detached = weakTab.lock();
+                        if (owner && detached)
+                            tabs.detach(current, owner, detached, release);
+                    })});
+                pending_ = pending;
+                platform::DispatchQueue::main().asyncAfter(
+                    platform::DispatchTime::now() + detachLatency_, pending->item);
+                return;
+            }
+            return;
+        }
+        case CGEventType::keyDown:
+            if (event.keyCode == escapeKeyCode && pending_) {
+                pending_->item.cancel();
+                pending_.reset();
+            }
+            return;
+        case CGEventType::otherMouseDown:
+            if (event.mouseButton == CGMouseButton::center) {
+                const auto [bar, index] = tabAt(world, event.location, event.targetPid);
+                middlePressed_ = bar ? bar->tabs[index] : nullptr;
+            }
+            return;
+        case CGEventType::otherMouseUp:
+            if (event.mouseButton == CGMouseButton::center) {
+                const auto pressed = middlePressed_.lock();
+                middlePressed_.reset();
+                const auto [bar, index] = tabAt(world, event.location, event.targetPid);
+                if (bar && pressed && bar->tabs[index] == pressed)
+                    closeTab(world, bar, index);
+            }
+            return;
+        default:
+            return;
+    }
+}
+
+}  // namespace zoral::sim

@@ -1,0 +1,118 @@
+#pragma once
+
+// Tabs of the simulated applications, with the accessibility trees in which each kind of
+// application shows them:
+// - native: the window holds an "AXTabGroup" of tab buttons ("AXRadioButton", subrole
+//   "AXTabButton"), each with its title as a static text;
+// - browser: the same tab group, inside a group of the window's title bar, each button holding
+//   its title and a close button;
+// - namedCells: groups that carry the identifier "TabCellView", each holding its title;
+// - editor: a tab group of tab buttons, each holding a group with the title inside.
+// Tabs lie side by side in a bar along the top of their window and follow the window when it
+// moves. A window may also hold web content: a web area whose page draws tab-like controls.
+//
+// The effects of synthetic input on tabs, as the applications show them: a left-button drag of
+// a tab that ends far enough out of its tab bar detaches the tab into a new window in front, after
+// the detach latency, unless Escape is pressed meanwhile; a middle click on a tab closes it, and
+// closing a window's last tab closes the window. The only tab of a window does not detach.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/events.h"
+#include "platform/geometry.h"
+#include "sim/node.h"
+
+namespace zoral::sim {
+
+class World;
+class WindowNode;
+
+enum class TabTreeShape : std::uint8_t { native, browser, namedCells, editor };
+
+// A node whose frame follows a source (its window's, for the parts of a tab bar).
+class LaidOutNode : public Node {
+public:
+    using FrameSource = std::function<std::optional<platform::CGRect>()>;
+
+    LaidOutNode(platform::ProcessId pid, std::string role, FrameSource source)
+        : Node(pid, std::move(role)), source_(std::move(source)) {}
+
+    std::optional<platform::CGRect> frame() const override;
+    ax::Result<ax::Value> read(World& world, std::string_view attribute) const override;
+    std::vector<std::string> attributeNames() const override;
+
+private:
+    FrameSource source_;
+};
+
+// What a test gets back from adding tabs: the bar, the tab elements in order, and for each tab
+// its innermost element, the one under the pointer on the tab's title.
+struct TabStrip {
+    std::shared_ptr<Node> bar;
+    std::vector<std::shared_ptr<Node>> tabs;
+    std::vector<std::shared_ptr<Node>> labels;
+};
+
+class Tabs {
+public:
+    // The bar's height, and how far past the bar's edge a drag must end to detach its tab.
+    static constexpr double barHeight = 30;
+    static constexpr double detachDistance = 40;
+    static constexpr double maxTabWidth = 200;
+
+    // The world's tabs; the first call registers their effects with the world's input devices.
+    static Tabs& install(World& world);
+
+    // From the release of a detaching drag to the new window.
+    double detachLatency() const { return detachLatency_; }
+    void setDetachLatency(double seconds) { detachLatency_ = seconds; }
+
+    // Adds a tab bar with one tab per title to the window (of a process of the world).
+    TabStrip addTabs(World& world, const std::shared_ptr<WindowNode>& window, TabTreeShape shape,
+                     const std::vector<std::string>& titles);
+    // Adds web content covering the frame (relative to the window's origin) whose page draws a
+    // tab-like control; gives that control.
+    std::shared_ptr<Node> addWebContent(World& world, const std::shared_ptr<WindowNode>& window,
+                                        platform::CGRect frame);
+
+    // The titles of the window's tabs, in order; empty for a window without tabs.
+    std::vector<std::string> titles(const WindowNode& window) const;
+    // The tab bar's frame of the window, when it has tabs.
+    std::optional<platform::CGRect> barFrame(const WindowNode& window) const;
+    bool isDetachPending() const { return pending_ != nullptr; }
+
+    struct Bar;
+    struct Pending;
+
+    // Called by the post handler on the main queue.
+    void handle(World& world, const platform::CGEvent& event);
+
+private:
+    std::shared_ptr<Bar> barOf(const WindowNode& window) const;
+    // The bar and index of the tab that holds the node, when it belongs to one.
+    std::pair<std::shared_ptr<Bar>, std::size_t> tabAt(World& world, platform::CGPoint point,
+                                                       std::optional<platform::ProcessId> pid);
+    std::shared_ptr<Node> makeTab(World& world, const std::shared_ptr<Bar>& bar,
+                                  const std::string& title, std::shared_ptr<Node>* label);
+    void closeTab(World& world, const std::shared_ptr<Bar>& bar, std::size_t index);
+    void detach(World& world, const std::shared_ptr<Bar>& bar, const std::shared_ptr<Node>& tab,
+                platform::CGPoint release);
+
+    bool installed_ = false;
+    double detachLatency_ = 0.2;
+    std::vector<std::shared_ptr<Bar>> bars_;
+    // The left-button drag and middle click in progress: the tab pressed.
+    std::weak_ptr<Node> dragged_;
+    std::weak_ptr<Node> middlePressed_;
+    std::shared_ptr<Pending> pending_;
+};
+
+}  // namespace zoral::sim

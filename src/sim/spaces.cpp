@@ -1,0 +1,431 @@
+#include "sim/spaces.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "platform/plist_serialization.h"
+#include "platform/spaces.h"
+#include "sim/displays.h"
+#include "sim/dock.h"
+#include "sim/input_devices.h"
+#include "sim/window_node.h"
+#include "sim/world.h"
+
+namespace zoral::sim {
+
+namespace {
+
+// The modifier keys a hot key can ask for: shift, control, option, command, fn.
+constexpr std::uint64_t hotKeyModifierMask = 0x9E0000;
+
+struct HotKey {
+    platform::CGKeyCode keyCode = 0;
+    std::uint64_t modifiers = 0;
+};
+
+// The system's shortcut for one space left ("79") or right ("81"): the user's entry when the file
+// has one (none when it is disabled), Control-Fn-arrow without one.
+std::optional<HotKey> spaceHotKey(bool towardsRight) {
+    const HotKey fallback{static_cast<platform::CGKeyCode>(towardsRight ? 124 : 123), 0x840000};
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0')
+        return fallback;
+    std::ifstream file(std::string(home) + "/Library/Preferences/com.apple.symbolichotkeys.plist",
+                       std::ios::binary);
+    if (!file)
+        return fallback;
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file),
+                                          std::istreambuf_iterator<char>()};
+    platform::PlistObject root;
+    try {
+        root = platform::readPlist(bytes).object;
+    } catch (const platform::PlistSerializationError&) {
+        return fallback;
+    }
+    const platform::PlistObject* keys = root.find("AppleSymbolicHotKeys");
+    const platform::PlistObject* entry =
+        keys != nullptr ? keys->find(towardsRight ? "81" : "79") : nullptr;
+    if (entry == nullptr)
+        return fallback;
+    const platform::PlistObject* enabled = entry->find("enabled");
+    if (enabled != nullptr && enabled->boolValue() == false)
+        return std::nullopt;
+    const platform::PlistObject* value = entry->find("value");
+    const platform::PlistObject* parameters =
+        value != nullptr ? value->find("parameters") : nullptr;
+    const auto* array = parameters != nullptr ? parameters->getIf<platform::PlistArray>() : nullptr;
+    if (array == nullptr || array->size() < 3)
+        return fallback;
+    const auto code = (*array)[1].integerValue();
+    const auto modifiers = (*array)[2].integerValue();
+    if (!code || !modifiers || !code->int64Value() || !modifiers->int64Value() ||
+        *code->int64Value() < 0 || *code->int64Value() > 0xFFFF || *modifiers->int64Value() < 0)
+        return fallback;
+    return HotKey{static_cast<platform::CGKeyCode>(*code->int64Value()),
+                  static_cast<std::uint64_t>(*modifiers->int64Value())};
+}
+
+// The window (if any) whose title bar lies under the point.
+std::shared_ptr<WindowNode> windowWithTitleBarAt(World& world, platform::CGPoint point) {
+    for (auto node = world.hitTest(point, std::nullopt); node; node = node->parent()) {
+        if (auto window = std::dynamic_pointer_cast<WindowNode>(node)) {
+            const auto frame = window->frame();
+            if (frame && point.y < frame->minY() + Spaces::titleBarHeight)
+                return window;
+            return nullptr;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+Spaces& Spaces::of(World& world) {
+    Spaces& spaces = world.component<Spaces>();
+    if (!spaces.handlerInstalled_) {
+        spaces.handlerInstalled_ = true;
+        // The world owns both the devices and the spaces, so the handler cannot outlive either.
+        InputDevices::of(world).addPostHandler([&world](const PostedEvent& posted) {
+            world.component<Spaces>().handle(world, posted);
+        });
+    }
+    return spaces;
+}
+
+Spaces& Spaces::current() {
+    return of(World::current());
+}
+
+void Spaces::setDisplaySpaces(World& world, std::vector<DisplaySpaces> displays) {
+    displays_ = std::move(displays);
+    layOut(world);
+}
+
+std::optional<DisplaySpaces> Spaces::displaySpaces(const std::string& identifier) const {
+    for (const auto& display : displays_) {
+        if (display.identifier == identifier)
+            return display;
+    }
+    return std::nullopt;
+}
+
+DisplaySpaces* Spaces::find(const std::string& identifier) {
+    for (auto& display : displays_) {
+        if (display.identifier == identifier)
+            return &display;
+    }
+    return nullptr;
+}
+
+std::optional<std::int64_t> Spaces::spaceOfWindow(std::int64_t windowNumber) const {
+    const auto found = windowSpaces_.find(windowNumber);
+    return found != windowSpaces_.end() ? std::optional(found->second) : std::nullopt;
+}
+
+void Spaces::placeWindow(std::int64_t windowNumber, std::int64_t spaceId) {
+    windowSpaces_[windowNumber] = spaceId;
+}
+
+bool Spaces::switchSpace(World& world, const std::string& identifier, bool towardsRight) {
+    DisplaySpaces* display = find(identifier);
+    if (display == nullptr)
+        return false;
+    const auto at =
+        std::find_if(display->spaces.begin(), display->spaces.end(),
+                     [&](const SimSpace& space) { return space.id == display->current; });
+    if (at == display->spaces.end())
+        return false;
+    const auto index = at - display->spaces.begin();
+    const auto next = towardsRight ? index + 1 : index - 1;
+    if (next < 0 || next >= std::ssize(display->spaces))
+        return false;
+    display->current = display->spaces[static_cast<std::size_t>(next)].id;
+    if (auto window = held_.lock(); window && !window->isDestroyed())
+        placeWindow(window->windowNumber(), display->current);
+    layOut(world);
+    return true;
+}
+
+bool Spaces::moveSpace(World& world, std::int64_t spaceId, const std::string& targetIdentifier) {
+    DisplaySpaces* target = find(targetIdentifier);
+    if (target == nullptr)
+        return false;
+    for (auto& source : displays_) {
+        const auto at = std::find_if(source.spaces.begin(), source.spaces.end(),
+                                     [&](const SimSpace& space) { return space.id == spaceId; });
+        if (at == source.spaces.end())
+            continue;
+        // A display never goes without a space.
+        if (&source == target || source.spaces.size() < 2)
+            return false;
+        const SimSpace moved = *at;
+        source.spaces.erase(at);
+        if (source.current == spaceId)
+            source.current = source.spaces.front().id;
+        target->spaces.push_back(moved);
+        layOut(world);
+        return true;
+    }
+    return false;
+}
+
+platform::PlistObject Spaces::describe() const {
+    using platform::PlistObject;
+    platform::PlistArray displays;
+    for (const auto& display : displays_) {
+        platform::PlistArray spaces;
+        for (const auto& space : display.spaces) {
+            platform::PlistDictionary entry{
+                {std::string(platform::managedSpaceIDKey), PlistObject::integer(space.id)},
+                {"type", PlistObject::integer(space.fullScreen ? 4 : 0)}};
+            if (space.fullScreen)
+                entry.emplace(platform::tileLayoutManagerKey, PlistObject::dictionary());
+            spaces.push_back(PlistObject::dictionary(std::move(entry)));
+        }
+        displays.push_back(PlistObject::dictionary({
+            {std::string(platform::displayIdentifierKey), PlistObject::string(display.identifier)},
+            {std::string(platform::currentSpaceKey),
+             PlistObject::dictionary({{std::string(platform::managedSpaceIDKey),
+                                       PlistObject::integer(display.current)}})},
+            {std::string(platform::spacesKey), PlistObject::array(std::move(spaces))},
+        }));
+    }
+    return PlistObject::array(std::move(displays));
+}
+
+void Spaces::replaceAnswer(std::optional<platform::PlistObject> answer) {
+    replaced_ = true;
+    replacement_ = std::move(answer);
+}
+
+void Spaces::restoreAnswer() {
+    replaced_ = false;
+    replacement_.reset();
+}
+
+std::optional<platform::PlistObject> Spaces::answer() const {
+    return replaced_ ? replacement_ : std::optional(describe());
+}
+
+// --- Mission Control
+
+void Spaces::showMissionControl(World& world) {
+    hide(world);
+    if (Dock::of(world) == nullptr)
+        Dock::install(world);
+    const Dock& dock = *Dock::of(world);
+    overview_ = world.makeNode(dock.pid(), "AXGroup");
+    overview_->set("AXTitle", std::string("Mission Control"));
+    world.process(dock.pid())->application->appendChild(overview_);
+    showsBars_ = true;
+    layOut(world);
+}
+
+void Spaces::showAppExpose(World& world) {
+    hide(world);
+    if (Dock::of(world) == nullptr)
+        Dock::install(world);
+    const Dock& dock = *Dock::of(world);
+    overview_ = world.makeNode(dock.pid(), "AXGroup");
+    overview_->set("AXTitle", std::string("App Expose"));
+    world.process(dock.pid())->application->appendChild(overview_);
+}
+
+void Spaces::hide(World& world) {
+    if (!overview_)
+        return;
+    if (Process* dock = world.process(overview_->pid()))
+        dock->application->removeChild(overview_);
+    const auto destroy = [](const auto& self, const std::shared_ptr<Node>& node) -> void {
+        for (const auto& child : node->children())
+            self(self, child);
+        node->markDestroyed();
+    };
+    destroy(destroy, overview_);
+    for (const auto& [id, button] : buttons_)
+        button->markDestroyed();
+    overview_.reset();
+    showsBars_ = false;
+    bars_.clear();
+    buttons_.clear();
+    dragged_.reset();
+}
+
+std::shared_ptr<Node> Spaces::buttonOf(std::int64_t spaceId) const {
+    const auto found = buttons_.find(spaceId);
+    return found != buttons_.end() ? found->second : nullptr;
+}
+
+std::shared_ptr<Node> Spaces::barOf(const std::string& identifier) const {
+    const auto found = bars_.find(identifier);
+    return found != bars_.end() ? found->second.bar : nullptr;
+}
+
+std::optional<platform::CGRect> Spaces::topLeftFrame(World& world,
+                                                     const std::string& identifier) const {
+    const auto displays = Displays::of(world).displays();
+    if (displays.empty())
+        return std::nullopt;
+    const double primaryHeight = displays.front().frame.height();
+    for (const auto& display : displays) {
+        if (display.uuid == identifier) {
+            const auto& frame = display.frame;
+            return platform::CGRect(frame.minX(), primaryHeight - frame.maxY(), frame.width(),
+                                    frame.height());
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> Spaces::displayAt(World& world, platform::CGPoint point) const {
+    for (const auto& display : displays_) {
+        const auto frame = topLeftFrame(world, display.identifier);
+        if (frame && frame->containsPoint(point))
+            return display.identifier;
+    }
+    return std::nullopt;
+}
+
+void Spaces::layOut(World& world) {
+    // App Expose shows no spaces bars.
+    if (!overview_ || !showsBars_)
+        return;
+    const platform::ProcessId pid = overview_->pid();
+    const auto place = [](Node& node, const platform::CGRect& frame) {
+        node.set("AXPosition", frame.origin);
+        node.set("AXSize", frame.size);
+        node.set("AXFrame", frame);
+    };
+    for (const auto& display : displays_) {
+        const auto frame = topLeftFrame(world, display.identifier);
+        if (!frame)
+            continue;
+        Bar& bar = bars_[display.identifier];
+        if (!bar.group) {
+            bar.group = world.makeNode(pid, "AXGroup");
+            bar.bar = world.makeNode(pid, "AXGroup");
+            bar.bar->set("AXTitle", std::string("Spaces Bar"));
+            bar.list = world.makeNode(pid, "AXList");
+            overview_->appendChild(bar.group);
+            bar.group->appendChild(bar.bar);
+            bar.bar->appendChild(bar.list);
+        }
+        // The display's group has no frame of its own, so that hit tests at the display's middle
+        // reach the windows below.
+        const platform::CGRect barFrame(frame->minX(), frame->minY(), frame->width(), barHeight);
+        place(*bar.bar, barFrame);
+        place(*bar.list, barFrame);
+        for (const auto& child : std::vector(bar.list->children()))
+            bar.list->removeChild(child);
+        double x = frame->minX() + buttonGap;
+        int desktop = 0;
+        for (const auto& space : display.spaces) {
+            auto& button = buttons_[space.id];
+            if (!button) {
+                button = world.makeNode(pid, "AXButton");
+                button->setActions({"AXPress"});
+            }
+            button->set("AXTitle", space.fullScreen ? std::string("Full Screen")
+                                                    : "Desktop " + std::to_string(++desktop));
+            place(*button, platform::CGRect(x, frame->minY() + (barHeight - buttonHeight) / 2,
+                                            buttonWidth, buttonHeight));
+            bar.list->appendChild(button);
+            x += buttonWidth + buttonGap;
+        }
+    }
+}
+
+// --- Input
+
+void Spaces::handle(World& world, const PostedEvent& posted) {
+    // Only the common stream reaches the window server's shortcuts and Mission Control.
+    if (!posted.tap)
+        return;
+    const platform::CGEvent& event = posted.event;
+    switch (event.type) {
+        case platform::CGEventType::leftMouseDown: {
+            dragged_.reset();
+            if (overview_) {
+                const auto hit = world.hitTest(event.location, std::nullopt);
+                for (const auto& [id, button] : buttons_) {
+                    if (hit == button)
+                        dragged_ = id;
+                }
+                if (dragged_)
+                    return;
+            }
+            held_ = windowWithTitleBarAt(world, event.location);
+            return;
+        }
+        case platform::CGEventType::leftMouseUp: {
+            held_.reset();
+            const auto dragged = dragged_;
+            dragged_.reset();
+            if (!dragged || !overview_)
+                return;
+            for (const auto& [identifier, bar] : bars_) {
+                const auto frame = bar.bar->frame();
+                if (frame && frame->containsPoint(event.location)) {
+                    moveSpace(world, *dragged, identifier);
+                    return;
+                }
+            }
+            return;
+        }
+        case platform::CGEventType::keyDown:
+            onKeyDown(world, posted);
+            return;
+        default:
+            return;
+    }
+}
+
+void Spaces::onKeyDown(World& world, const PostedEvent& posted) {
+    const platform::CGEvent& event = posted.event;
+    for (const bool towardsRight : {false, true}) {
+        const auto hotKey = spaceHotKey(towardsRight);
+        if (!hotKey || hotKey->keyCode != event.keyCode ||
+            (hotKey->modifiers & hotKeyModifierMask) !=
+                (event.flags.rawValue() & hotKeyModifierMask))
+            continue;
+        // A title bar the user holds counts as much as one the program pressed.
+        const bool userHolds =
+            held_.expired() && (InputDevices::of(world).pressedMouseButtons() & 1U) != 0;
+        if (userHolds)
+            held_ = windowWithTitleBarAt(world, InputDevices::of(world).pointer());
+        // The display of the held window, else the one under the pointer, else the first.
+        std::optional<std::string> display;
+        if (auto window = held_.lock()) {
+            if (const auto frame = window->frame())
+                display = displayAt(world, {frame->midX(), frame->midY()});
+        }
+        if (!display)
+            display = displayAt(world, event.location);
+        if (!display && !displays_.empty())
+            display = displays_.front().identifier;
+        if (display)
+            switchSpace(world, *display, towardsRight);
+        if (userHolds)
+            held_.reset();
+        return;
+    }
+}
+
+}  // namespace zoral::sim
+
+namespace zoral::platform {
+
+CGSConnectionID cgsDefaultConnection() {
+    // Any connection will do: the simulated window server has one client.
+    return 0x5A17;
+}
+
+std::optional<PlistObject> cgsCopyManagedDisplaySpaces(CGSConnectionID /*connection*/) {
+    sim::Spaces& spaces = sim::Spaces::current();
+    spaces.countAnswer();
+    return spaces.answer();
+}
+
+}  // namespace zoral::platform

@@ -1,0 +1,267 @@
+#include "sim/spaces.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "platform/events.h"
+#include "platform/plist_serialization.h"
+#include "platform/spaces.h"
+#include "sim/application_node.h"
+#include "sim/displays.h"
+#include "sim/dock.h"
+#include "sim/input_devices.h"
+#include "sim/window_node.h"
+#include "sim/world.h"
+#include "support/virtual_clock.h"
+#include "temporary_home.h"
+
+namespace zoral::sim {
+namespace {
+
+using platform::CGEvent;
+using platform::CGEventFlags;
+using platform::CGEventTapLocation;
+using platform::CGEventType;
+using platform::CGPoint;
+using platform::PlistObject;
+
+constexpr std::uint64_t controlFn = 0x840000;
+constexpr platform::CGKeyCode leftArrow = 123;
+constexpr platform::CGKeyCode rightArrow = 124;
+
+class SpacesTest : public zoral::testing::VirtualClockTest {
+protected:
+    SpacesTest() {
+        // Left: the primary display; right: a taller one beside it (top-left y from -180).
+        Displays::of(*world).setDisplays(
+            {Display{.number = 1, .uuid = "LEFT", .frame = {0, 0, 1440, 900}},
+             Display{.number = 2, .uuid = "RIGHT", .frame = {1440, 0, 1920, 1080}}});
+        spaces().setDisplaySpaces(*world,
+                                  {{"LEFT", 1, {{1}, {2}, {3, true}}}, {"RIGHT", 10, {{10}}}});
+        Process& editor = world->addProcess(5, "org.example.editor", "Editor");
+        window = world->makeNode<WindowNode>(5, 50);
+        window->moveTo(*world, {100, 200});
+        window->resizeTo(*world, {600, 400});
+        editor.application->appendChild(window);
+        spaces().placeWindow(50, 1);
+    }
+
+    Spaces& spaces() { return Spaces::of(*world); }
+
+    static void post(CGEventType type, CGPoint location, std::uint16_t keyCode = 0,
+                     std::uint64_t flags = 0) {
+        CGEvent event;
+        event.type = type;
+        event.location = location;
+        event.keyCode = keyCode;
+        event.flags = CGEventFlags(flags | 0x100);
+        platform::eventPost(CGEventTapLocation::hid, event);
+    }
+
+    static void pressKey(platform::CGKeyCode code, std::uint64_t flags, CGPoint at = {10, 10}) {
+        post(CGEventType::keyDown, at, code, flags);
+        post(CGEventType::keyUp, at, code, flags);
+    }
+
+    std::int64_t currentOf(const std::string& display) const {
+        return Spaces::of(*world).displaySpaces(display)->current;
+    }
+
+    // Nothing reads the real user's hot keys.
+    zoral::testing::TemporaryHome home;
+    ScopedWorld world;
+    std::shared_ptr<WindowNode> window;
+};
+
+TEST_F(SpacesTest, WindowServerAnswerHasOneEntryPerDisplayWithTheFullScreenMarker) {
+    const auto answer = platform::cgsCopyManagedDisplaySpaces(platform::cgsDefaultConnection());
+    ASSERT_TRUE(answer);
+    const auto& displays = answer->get<platform::PlistArray>();
+    ASSERT_EQ(displays.size(), 2U);
+    EXPECT_EQ(displays[0].find("Display Identifier")->stringValue(), "LEFT");
+    EXPECT_EQ(
+        displays[0].find("Current Space")->find("ManagedSpaceID")->integerValue()->int64Value(), 1);
+    const auto& left = displays[0].find("Spaces")->get<platform::PlistArray>();
+    ASSERT_EQ(left.size(), 3U);
+    EXPECT_EQ(left[1].find("ManagedSpaceID")->integerValue()->int64Value(), 2);
+    EXPECT_EQ(left[1].find("TileLayoutManager"), nullptr);
+    ASSERT_NE(left[2].find("TileLayoutManager"), nullptr);
+    EXPECT_TRUE(left[2].find("TileLayoutManager")->is(PlistObject::Kind::dictionary));
+    EXPECT_EQ(spaces().answerCount(), 1);
+
+    spaces().replaceAnswer(std::nullopt);
+    EXPECT_FALSE(platform::cgsCopyManagedDisplaySpaces(platform::cgsDefaultConnection()));
+    spaces().replaceAnswer(PlistObject::string("garbage"));
+    EXPECT_EQ(platform::cgsCopyManagedDisplaySpaces(platform::cgsDefaultConnection()),
+              PlistObject::string("garbage"));
+    spaces().restoreAnswer();
+    EXPECT_EQ(platform::cgsCopyManagedDisplaySpaces(platform::cgsDefaultConnection()),
+              spaces().describe());
+}
+
+TEST_F(SpacesTest, MissionControlHangsOneSpacesBarPerDisplayUnderTheDock) {
+    spaces().showMissionControl(*world);
+    ASSERT_NE(Dock::of(*world), nullptr);
+    const auto& dockChildren = world->process(Dock::defaultPid)->application->children();
+    const auto overview = dockChildren.back();
+    EXPECT_EQ(*overview->stored("AXTitle")->getIf<std::string>(), "Mission Control");
+    ASSERT_EQ(overview->children().size(), 2U);
+
+    // Bars are grandchildren of the overview, lists their children, buttons in the display's order.
+    const auto right = overview->children()[1]->children().front();
+    EXPECT_EQ(right, spaces().barOf("RIGHT"));
+    EXPECT_EQ(*right->stored("AXTitle")->getIf<std::string>(), "Spaces Bar");
+    EXPECT_EQ(right->frame(), platform::CGRect(1440, -180, 1920, Spaces::barHeight));
+    const auto leftList = spaces().barOf("LEFT")->children().front();
+    EXPECT_EQ(leftList->role(), "AXList");
+    ASSERT_EQ(leftList->children().size(), 3U);
+    EXPECT_EQ(leftList->children()[1], spaces().buttonOf(2));
+    EXPECT_EQ(spaces().buttonOf(2)->frame(), platform::CGRect(200, 5, 160, 90));
+    EXPECT_EQ(*spaces().buttonOf(2)->stored("AXFrame")->getIf<platform::CGRect>(),
+              platform::CGRect(200, 5, 160, 90));
+
+    const auto button = spaces().buttonOf(2);
+    spaces().hide(*world);
+    EXPECT_FALSE(spaces().isShowing());
+    EXPECT_TRUE(button->isDestroyed());
+    EXPECT_EQ(world->process(Dock::defaultPid)->application->children().size(),
+              dockChildren.size());
+
+    spaces().showAppExpose(*world);
+    EXPECT_TRUE(spaces().isShowing());
+    EXPECT_EQ(spaces().barOf("LEFT"), nullptr);
+}
+
+TEST_F(SpacesTest, DefaultHotKeySwitchesTheDisplayUnderThePointerAndStopsAtTheEnds) {
+    pressKey(rightArrow, controlFn);
+    EXPECT_EQ(currentOf("LEFT"), 2);
+    pressKey(rightArrow, controlFn);
+    pressKey(rightArrow, controlFn);
+    EXPECT_EQ(currentOf("LEFT"), 3);
+    pressKey(leftArrow, controlFn);
+    EXPECT_EQ(currentOf("LEFT"), 2);
+    // Other modifiers, or the key alone, are not the shortcut.
+    pressKey(leftArrow, controlFn | 0x20000);
+    pressKey(leftArrow, 0);
+    EXPECT_EQ(currentOf("LEFT"), 2);
+    // The right display has one space: nothing to switch to.
+    pressKey(rightArrow, controlFn, {2000, 100});
+    EXPECT_EQ(currentOf("RIGHT"), 10);
+    EXPECT_EQ(currentOf("LEFT"), 2);
+    // Switching alone leaves the window behind.
+    EXPECT_EQ(spaces().spaceOfWindow(50), 1);
+}
+
+TEST_F(SpacesTest, HotKeyCarriesTheWindowWhoseTitleBarIsHeld) {
+    struct Case {
+        CGPoint press;
+        std::int64_t windowSpace;
+    };
+    const Case cases[] = {
+        {{300, 210}, 2},  // in the title bar
+        {{300, 260}, 1},  // in the window's content
+    };
+    for (const Case& c : cases) {
+        spaces().setDisplaySpaces(*world, {{"LEFT", 1, {{1}, {2}}}, {"RIGHT", 10, {{10}}}});
+        spaces().placeWindow(50, 1);
+        post(CGEventType::leftMouseDown, c.press);
+        pressKey(rightArrow, controlFn, c.press);
+        post(CGEventType::leftMouseUp, c.press);
+        EXPECT_EQ(currentOf("LEFT"), 2);
+        EXPECT_EQ(spaces().spaceOfWindow(50), c.windowSpace) << c.press.y;
+        EXPECT_EQ(spaces().heldWindow(), nullptr);
+    }
+
+    // The user's own press on the title bar carries the window too.
+    spaces().setDisplaySpaces(*world, {{"LEFT", 1, {{1}, {2}}}, {"RIGHT", 10, {{10}}}});
+    spaces().placeWindow(50, 1);
+    InputDevices::of(*world).movePointer({300, 210});
+    InputDevices::of(*world).setPressedMouseButtons(1);
+    pressKey(rightArrow, controlFn, {300, 210});
+    EXPECT_EQ(spaces().spaceOfWindow(50), 2);
+}
+
+TEST_F(SpacesTest, TheUsersHotKeyFileReplacesTheDefault) {
+    const auto write = [&](bool enabled) {
+        using platform::PlistObject;
+        const auto entry = [&](std::int64_t code) {
+            return PlistObject::dictionary(
+                {{"enabled", PlistObject::boolean(enabled)},
+                 {"value",
+                  PlistObject::dictionary(
+                      {{"parameters",
+                        PlistObject::array({PlistObject::integer(65535), PlistObject::integer(code),
+                                            PlistObject::integer(0x100000)})},
+                       {"type", PlistObject::string("standard")}})}});
+        };
+        const auto root = PlistObject::dictionary(
+            {{"AppleSymbolicHotKeys",
+              PlistObject::dictionary({{"79", entry(18)}, {"81", entry(19)}})}});
+        const auto directory = home.path() / "Library" / "Preferences";
+        std::filesystem::create_directories(directory);
+        const auto bytes = platform::writePlist(root, platform::PlistFormat::binary);
+        std::ofstream(directory / "com.apple.symbolichotkeys.plist", std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    };
+    write(true);
+    pressKey(rightArrow, controlFn);
+    EXPECT_EQ(currentOf("LEFT"), 1);
+    pressKey(19, 0x100000);  // Command-2
+    EXPECT_EQ(currentOf("LEFT"), 2);
+    pressKey(18, 0x100000);
+    EXPECT_EQ(currentOf("LEFT"), 1);
+
+    write(false);
+    pressKey(19, 0x100000);
+    pressKey(rightArrow, controlFn);
+    EXPECT_EQ(currentOf("LEFT"), 1);
+}
+
+TEST_F(SpacesTest, DraggingASpaceButtonOntoAnotherDisplaysBarMovesTheSpace) {
+    spaces().showMissionControl(*world);
+    const auto button = spaces().buttonOf(2);
+    const CGPoint start{280, 15};
+    // Released on its own display's bar: stays.
+    post(CGEventType::leftMouseDown, start);
+    post(CGEventType::leftMouseDragged, {900, 40});
+    post(CGEventType::leftMouseUp, {900, 40});
+    EXPECT_EQ(spaces().displaySpaces("LEFT")->spaces.size(), 3U);
+    // Released below the other display's bar: stays.
+    post(CGEventType::leftMouseDown, start);
+    post(CGEventType::leftMouseUp, {1700, 300});
+    EXPECT_EQ(spaces().displaySpaces("LEFT")->spaces.size(), 3U);
+    // A press beside every button drags nothing.
+    post(CGEventType::leftMouseDown, {1000, 40});
+    post(CGEventType::leftMouseUp, {1700, -130});
+    EXPECT_EQ(spaces().displaySpaces("LEFT")->spaces.size(), 3U);
+
+    post(CGEventType::leftMouseDown, start);
+    post(CGEventType::leftMouseUp, {1700, -130});
+    EXPECT_EQ(spaces().displaySpaces("LEFT")->spaces, (std::vector<SimSpace>{{1}, {3, true}}));
+    EXPECT_EQ(spaces().displaySpaces("RIGHT")->spaces, (std::vector<SimSpace>{{10}, {2}}));
+    // The same button, now the last of the right display's list.
+    EXPECT_EQ(spaces().barOf("RIGHT")->children().front()->children().back(), button);
+    EXPECT_EQ(button->frame(), platform::CGRect(1640, -175, 160, 90));
+}
+
+TEST_F(SpacesTest, MovingKeepsADisplaysLastSpaceAndReplacesItsCurrentOne) {
+    EXPECT_FALSE(spaces().moveSpace(*world, 10, "LEFT"));
+    EXPECT_FALSE(spaces().moveSpace(*world, 2, "LEFT"));
+    EXPECT_FALSE(spaces().moveSpace(*world, 2, "NOWHERE"));
+    EXPECT_TRUE(spaces().moveSpace(*world, 1, "RIGHT"));
+    EXPECT_EQ(currentOf("LEFT"), 2);
+    EXPECT_EQ(currentOf("RIGHT"), 10);
+    // Events posted to one process never reach the window server's shortcuts.
+    CGEvent key;
+    key.type = CGEventType::keyDown;
+    key.keyCode = rightArrow;
+    key.flags = CGEventFlags(controlFn);
+    platform::eventPostToPid(5, key);
+    EXPECT_EQ(currentOf("LEFT"), 2);
+}
+
+}  // namespace
+}  // namespace zoral::sim

@@ -147,6 +147,10 @@ const QueueState& mainQueueState() {
     return *mainQueue();
 }
 
+QueueState& mainQueueStateForScheduler() {
+    return *mainQueue();
+}
+
 }  // namespace detail
 
 DispatchQueue::DispatchQueue(std::string label, DispatchQoS qos, Attributes attributes)

@@ -55,6 +55,10 @@ struct Job {
     }
 };
 
+// The main queue's state, which the scheduler marks occupied while the main
+// thread sleeps outside any work item.
+QueueState& mainQueueStateForScheduler();
+
 // Whether work of `queue` may start now: a serial queue runs one item at a time,
 // a concurrent one runs a barrier alone.
 inline bool canStart(const QueueState& queue, bool barrier) {

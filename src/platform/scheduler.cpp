@@ -286,6 +286,37 @@ bool Scheduler::runUntil(const std::function<bool()>& predicate, double limitSec
 
 void Scheduler::sleep(double seconds) {
     const std::uint64_t ns = secondsToNanoseconds(seconds);
+    if (isOwnerThread()) {
+        // Only this thread sleeps: the other queues go on meanwhile, as their
+        // own threads would. Code outside any work item is the main thread, so
+        // the main queue waits with it; a queue whose item sleeps waits anyway.
+        const bool topLevel = std::none_of(queueFrames.begin(), queueFrames.end(),
+                                           [](const QueueFrame& frame) { return frame.async; });
+        detail::QueueState& main = detail::mainQueueStateForScheduler();
+        if (topLevel) {
+            std::lock_guard lock(mutex_);
+            main.running += 1;
+        }
+        struct Release {
+            Scheduler& scheduler;
+            detail::QueueState& main;
+            bool held;
+            ~Release() {
+                if (!held)
+                    return;
+                {
+                    std::lock_guard lock(scheduler.mutex_);
+                    main.running -= 1;
+                }
+                scheduler.changed_.notify_all();
+            }
+        } release{*this, main, topLevel};
+        drive({},
+              now() + DispatchTimeInterval::nanoseconds(
+                          static_cast<std::int64_t>(std::min<std::uint64_t>(ns, INT64_MAX))),
+              false);
+        return;
+    }
     if (!isVirtual()) {
         std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
         return;
@@ -403,7 +434,7 @@ double uptimeSeconds() {
 // that owns the scheduler is the main thread.
 namespace detail {
 const QueueState& mainQueueState();
-}
+}  // namespace detail
 
 bool isMainThread() {
     for (auto it = queueFrames.rbegin(); it != queueFrames.rend(); ++it) {

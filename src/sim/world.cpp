@@ -173,6 +173,9 @@ ax::Error World::beginRoundTrip(RoundTrip kind, ax::Element element, std::string
         return ax::cannotComplete;
     }
     platform::sleepFor(latencyOf(pid));
+    // Other queues ran meanwhile: the element may be gone by the time the call arrives.
+    if (!resolve(element))
+        return ax::invalidUIElement;
     auto injected = injected_.find(std::pair{element.identifier(), std::string(attribute)});
     return injected == injected_.end() ? ax::success : injected->second;
 }

@@ -297,7 +297,7 @@ TEST_F(TabTest, ANewWindowUnderThePointerLeavesThePointerAlone) {
     const auto tab = tabAt(built, 0);
     const WindowPromise promise = tab->detach();
     // The user moves the pointer down while the tab comes loose.
-    scheduler().advance(0.5);
+    scheduler().advance(0.1);
     input().movePointer({300, 400});
     ASSERT_TRUE(settle(promise).holdsValue());
     EXPECT_TRUE(input().warps().empty());

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 #include <thread>
@@ -256,24 +257,55 @@ TEST_F(SchedulerTest, GroupWaitRunsWorkAndTimesOutOnTheVirtualClock) {
     EXPECT_EQ(order, (std::vector<std::string>{"done"}));
 }
 
-TEST_F(SchedulerTest, SleepInsideWorkAdvancesTheVirtualClock) {
-    const DispatchTime start = DispatchTime::now();
-    std::vector<double> seen;
-    const auto elapsed = [&] {
-        return DispatchTime::now().uptimeSeconds() - start.uptimeSeconds();
+// A sleep blocks only its own thread: the virtual clock moves on, and the other
+// queues run their work at its time meanwhile; the sleeping queue's work waits.
+TEST_F(SchedulerTest, SleepBlocksOnlyTheSleepingThread) {
+    const DispatchQueue axQueue("AXQueue", DispatchQoS::unspecified,
+                                DispatchQueue::Attributes::concurrent);
+    struct Case {
+        const char* what;
+        std::optional<DispatchQueue> sleeper;  // none: top-level code
+        std::vector<std::string> expected;
     };
-    DispatchQueue::main().asyncAfter(start + 0.3, [&] { seen.push_back(elapsed()); });
-    DispatchQueue("AXQueue", DispatchQoS::unspecified, DispatchQueue::Attributes::concurrent)
-        .async([&] {
+    const std::vector<Case> cases = {
+        {"on a concurrent queue", axQueue, {"main at 0.3", "global at 0.4", "woke at 0.5"}},
+        {"on the main queue",
+         DispatchQueue::main(),
+         {"global at 0.4", "woke at 0.5", "main at 0.5"}},
+        {"in top-level code, the main thread",
+         std::nullopt,
+         {"global at 0.4", "woke at 0.5", "main at 0.5"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        order.clear();
+        const DispatchTime start = DispatchTime::now();
+        const auto stamp = [&](const std::string& what) {
+            const double elapsed = DispatchTime::now().uptimeSeconds() - start.uptimeSeconds();
+            char text[16];
+            std::snprintf(text, sizeof text, "%.1f", elapsed);
+            order.push_back(what + " at " + text);
+        };
+        DispatchQueue::main().asyncAfter(start + 0.3, [&] { stamp("main"); });
+        DispatchQueue::global().asyncAfter(start + 0.4, [&] { stamp("global"); });
+        const auto sleeper = [&] {
             sleepFor(0.5);
-            seen.push_back(elapsed());
-        });
-    scheduler().runUntilIdle();
-    // The timer that fell due during the sleep runs after the sleeping item, late.
-    EXPECT_EQ(seen, (std::vector<double>{0.5, 0.5}));
+            stamp("woke");
+        };
+        if (c.sleeper) {
+            c.sleeper->async(sleeper);
+            scheduler().runUntilIdle();
+        } else {
+            sleeper();
+        }
+        scheduler().runUntilIdle();
+        EXPECT_EQ(order, c.expected);
+    }
+    // Sleeps that are not finite or negative take no time.
+    const DispatchTime before = DispatchTime::now();
     sleepFor(std::numeric_limits<double>::quiet_NaN());
     sleepFor(-1);
-    EXPECT_DOUBLE_EQ(elapsed(), 0.5);
+    EXPECT_EQ(DispatchTime::now(), before);
 }
 
 TEST_F(SchedulerTest, MainThreadIsMainQueueWorkAndTopLevelCode) {

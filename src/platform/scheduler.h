@@ -77,8 +77,10 @@ public:
     // Runs work, through deadlines, until the predicate holds or `limitSeconds`
     // have passed; returns whether the predicate holds.
     bool runUntil(const std::function<bool()>& predicate, double limitSeconds);
-    // A blocking sleep of the calling thread: on the virtual clock it moves time
-    // forward at once.
+    // A blocking sleep of the calling thread. On the scheduler's own thread the
+    // other queues' work runs meanwhile, at its time, as their threads would;
+    // the sleeping queue (the main queue for code outside any work item) waits.
+    // On another thread a virtual sleep moves the clock forward at once.
     void sleep(double seconds);
 
     std::vector<PendingWork> pendingWork() const;

@@ -148,6 +148,43 @@ bool Spaces::switchSpace(World& world, const std::string& identifier, bool towar
     return true;
 }
 
+void Spaces::enterFullScreen(World& world, std::int64_t windowNumber, platform::CGPoint centre) {
+    const auto identifier = displayAt(world, centre);
+    DisplaySpaces* display = identifier ? find(*identifier) : nullptr;
+    if (display == nullptr)
+        return;
+    std::int64_t id = 1;
+    for (const auto& each : displays_) {
+        for (const auto& space : each.spaces)
+            id = std::max(id, space.id + 1);
+    }
+    display->spaces.push_back(SimSpace{.id = id, .fullScreen = true});
+    display->current = id;
+    placeWindow(windowNumber, id);
+    layOut(world);
+}
+
+void Spaces::leaveFullScreen(World& world, std::int64_t windowNumber) {
+    const auto space = spaceOfWindow(windowNumber);
+    if (!space)
+        return;
+    for (auto& display : displays_) {
+        const auto found = std::find_if(display.spaces.begin(), display.spaces.end(),
+                                        [&](const SimSpace& s) { return s.id == *space; });
+        if (found == display.spaces.end() || !found->fullScreen)
+            continue;
+        display.spaces.erase(found);
+        const auto desktop = std::find_if(display.spaces.begin(), display.spaces.end(),
+                                          [](const SimSpace& s) { return !s.fullScreen; });
+        const std::int64_t home = desktop != display.spaces.end() ? desktop->id : 0;
+        if (display.current == *space)
+            display.current = home;
+        placeWindow(windowNumber, home);
+        layOut(world);
+        return;
+    }
+}
+
 bool Spaces::moveSpace(World& world, std::int64_t spaceId, const std::string& targetIdentifier) {
     DisplaySpaces* target = find(targetIdentifier);
     if (target == nullptr)

@@ -79,6 +79,13 @@ public:
     // space and, when the moved space was current, shows its first remaining one.
     bool moveSpace(World& world, std::int64_t spaceId, const std::string& targetIdentifier);
 
+    // A window entering full screen gets a full-screen space of its own on the
+    // display that holds its centre, and that space becomes current; leaving
+    // removes the space and goes back to the display's first desktop. Nothing
+    // happens on a display without spaces.
+    void enterFullScreen(World& world, std::int64_t windowNumber, platform::CGPoint centre);
+    void leaveFullScreen(World& world, std::int64_t windowNumber);
+
     // --- What the window server answers
     // The model in the window server's shape.
     platform::PlistObject describe() const;

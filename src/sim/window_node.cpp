@@ -7,6 +7,7 @@
 #include "sim/application_node.h"
 #include "sim/displays.h"
 #include "sim/dock.h"
+#include "sim/spaces.h"
 #include "sim/timing.h"
 #include "sim/world.h"
 
@@ -96,6 +97,8 @@ void WindowNode::setFullScreen(World& world, bool fullScreen) {
         if (!target)
             return;
         frameBeforeFullScreen_ = current;
+        world.component<Spaces>().enterFullScreen(world, windowNumber_,
+                                                  {current.midX(), current.midY()});
         set(std::string(fullScreenAttribute), true);
         set(std::string(positionAttribute), target->origin);
         set(std::string(sizeAttribute), target->size);
@@ -113,6 +116,7 @@ void WindowNode::setFullScreen(World& world, bool fullScreen) {
             World& current = World::current();
             self->leavingFullScreen_ = false;
             self->set(std::string(fullScreenAttribute), false);
+            current.component<Spaces>().leaveFullScreen(current, self->windowNumber_);
             if (self->frameBeforeFullScreen_) {
                 self->set(std::string(positionAttribute), self->frameBeforeFullScreen_->origin);
                 self->set(std::string(sizeAttribute), self->frameBeforeFullScreen_->size);

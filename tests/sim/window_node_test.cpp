@@ -7,6 +7,7 @@
 #include "platform/window_list.h"
 #include "sim/button_node.h"
 #include "sim/displays.h"
+#include "sim/spaces.h"
 #include "sim/timing.h"
 #include "sim/world.h"
 #include "sim/world_file.h"
@@ -176,6 +177,8 @@ TEST_F(WindowNodeTest, FullScreenFillsTheDisplayAndLeavingItTakesTime) {
         Display{.number = 2, .uuid = "b", .frame = {1440, 100, 1000, 800}},
     });
     world->component<Timing>().fullScreenExit = 0.15;
+    Spaces::of(*world).setDisplaySpaces(*world, {{"a", 1, {{1}}}, {"b", 5, {{5}, {7, true}}}});
+    const auto spacesOfB = [&] { return *Spaces::of(*world).displaySpaces("b"); };
     const ax::Element w = window->element();
     const ax::Element app = world->process(12)->application->element();
     EXPECT_EQ(ax::setAttributeValue(w, "AXFullScreen", true), ax::attributeUnsupported);
@@ -187,6 +190,9 @@ TEST_F(WindowNodeTest, FullScreenFillsTheDisplayAndLeavingItTakesTime) {
     EXPECT_TRUE(window->isFullScreen());
     // The second display in top-left coordinates: y = 900 - (100 + 800).
     EXPECT_EQ(*window->frame(), platform::CGRect(1440, 0, 1000, 800));
+    // A full-screen space of its own on that display, now current.
+    EXPECT_EQ(spacesOfB(), (DisplaySpaces{"b", 8, {{5}, {7, true}, {8, true}}}));
+    EXPECT_EQ(Spaces::of(*world).spaceOfWindow(34), 8);
 
     ASSERT_EQ(ax::setAttributeValue(w, "AXFullScreen", false), ax::success);
     EXPECT_EQ(ax::copyAttributeValue(app, "AXWindows").value(), ax::Value(ax::Value::Array{}))
@@ -196,6 +202,7 @@ TEST_F(WindowNodeTest, FullScreenFillsTheDisplayAndLeavingItTakesTime) {
     scheduler().advance(0.001);
     EXPECT_FALSE(window->isFullScreen());
     EXPECT_EQ(*window->frame(), platform::CGRect(1500, 50, 400, 300));
+    EXPECT_EQ(spacesOfB(), (DisplaySpaces{"b", 5, {{5}, {7, true}}}));
     EXPECT_EQ(ax::copyAttributeValue(app, "AXWindows").value(), ax::Value(ax::Value::Array{w}));
 }
 

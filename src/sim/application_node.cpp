@@ -1,5 +1,7 @@
 #include "sim/application_node.h"
 
+#include <algorithm>
+
 #include "sim/enhanced_interface.h"
 #include "sim/window_node.h"
 #include "sim/workspace.h"
@@ -31,6 +33,27 @@ std::shared_ptr<WindowNode> ApplicationNode::mainWindow() const {
             return window;
     }
     return nullptr;
+}
+
+std::shared_ptr<WindowNode> ApplicationNode::openWindow(World& world) {
+    std::int64_t number = 1000;
+    for (const auto& window : windows())
+        number = std::max(number, window->windowNumber() + 1);
+    auto window = world.makeNode<WindowNode>(pid(), number);
+    window->set("AXTitle", std::string("Untitled"));
+    window->set("AXMinimized", false);
+    window->setSettable("AXMinimized");
+    window->resizeTo(world, {800, 600});
+    // Cascaded from the current main window.
+    if (auto main = mainWindow()) {
+        const platform::CGRect frame = *main->frame();
+        window->moveTo(world, {frame.origin.x + 20, frame.origin.y + 20});
+    }
+    appendChild(window);
+    world.postNotification(*window, "AXWindowCreated");
+    world.postNotification(*this, "AXMainWindowChanged");
+    world.postNotification(*this, "AXFocusedWindowChanged");
+    return window;
 }
 
 void ApplicationNode::bringToFront(const std::shared_ptr<WindowNode>& window) {

@@ -26,6 +26,9 @@ public:
     // Front-most first; a window on its way out of full screen is not listed.
     std::vector<std::shared_ptr<WindowNode>> windows() const;
     std::shared_ptr<WindowNode> mainWindow() const;
+    // Opens a new, untitled window in front of the others, as an application
+    // does when asked for one.
+    std::shared_ptr<WindowNode> openWindow(World& world);
     // Puts the window in front of the application's other windows.
     void bringToFront(const std::shared_ptr<WindowNode>& window);
 

@@ -1,5 +1,7 @@
 #include "sim/dock.h"
 
+#include <algorithm>
+
 #include "sim/application_node.h"
 #include "sim/displays.h"
 #include "sim/window_node.h"
@@ -48,13 +50,15 @@ ax::Error DockTileNode::perform(World& world, std::string_view action) {
         auto application =
             std::dynamic_pointer_cast<ApplicationNode>(world.process(*pid)->application);
         if (application && !application->mainWindow()) {
-            // Brings back the most recently minimised window.
-            for (const auto& candidate : application->windows()) {
-                if (candidate->isMinimized()) {
-                    candidate->setMinimized(world, false);
-                    candidate->makeMain(world);
-                    break;
-                }
+            // Brings back the most recently minimised window, or opens one.
+            const auto windows = application->windows();
+            const auto minimised = std::find_if(windows.begin(), windows.end(),
+                                                [](const auto& w) { return w->isMinimized(); });
+            if (minimised != windows.end()) {
+                (*minimised)->setMinimized(world, false);
+                (*minimised)->makeMain(world);
+            } else {
+                application->openWindow(world);
             }
         }
     }

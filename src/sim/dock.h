@@ -5,7 +5,7 @@
 // (with the bundle's URL), folders, separators, the trash, and one tile for
 // each minimised window, which appears when the window is minimised and goes
 // when it is restored. Pressing an application tile activates the application
-// and brings back its last minimised window when it shows none; pressing a
+// and brings back its last minimised window (or opens one) when it shows none; pressing a
 // minimised window's tile restores that window and focuses it.
 //
 // A world has a Dock once a test or world file installs one.

@@ -40,28 +40,6 @@ std::vector<platform::ProcessId> switchableApplications(World& world) {
     return result;
 }
 
-void newWindow(World& world, platform::ProcessId pid) {
-    auto application = std::dynamic_pointer_cast<ApplicationNode>(world.process(pid)->application);
-    if (!application)
-        return;
-    std::int64_t number = 1000;
-    for (const auto& window : application->windows())
-        number = std::max(number, window->windowNumber() + 1);
-    auto window = world.makeNode<WindowNode>(pid, number);
-    window->set("AXTitle", "Untitled");
-    window->set("AXMinimized", false);
-    window->setSettable("AXMinimized");
-    window->resizeTo(world, {800, 600});
-    if (auto main = application->mainWindow()) {
-        const platform::CGRect frame = *main->frame();
-        window->moveTo(world, {frame.origin.x + 20, frame.origin.y + 20});
-    }
-    application->appendChild(window);
-    world.postNotification(*window, "AXWindowCreated");
-    world.postNotification(*application, "AXMainWindowChanged");
-    world.postNotification(*application, "AXFocusedWindowChanged");
-}
-
 void handle(World& world, const PostedEvent& posted) {
     const platform::CGEvent& event = posted.event;
     Switcher& switcher = world.component<Switcher>();
@@ -104,7 +82,8 @@ void handle(World& world, const PostedEvent& posted) {
                 main->close(world);
         }
     } else if (event.keyCode == keyN) {
-        newWindow(world, *target);
+        if (application)
+            application->openWindow(world);
     }
 }
 

@@ -72,6 +72,12 @@ TEST_F(DockTest, AnApplicationTileActivatesAndBringsBackAWindow) {
     ASSERT_EQ(ax::performAction(appTile->element(), "AXPress"), ax::success);
     EXPECT_EQ(platform::frontmostApplication()->processIdentifier, 1);
     EXPECT_FALSE(window->isMinimized());
+    // With no window at all, the application opens one.
+    window->close(*world);
+    ASSERT_EQ(ax::performAction(appTile->element(), "AXPress"), ax::success);
+    auto application = std::dynamic_pointer_cast<ApplicationNode>(world->process(1)->application);
+    ASSERT_EQ(application->windows().size(), 1u);
+    EXPECT_EQ(*application->windows()[0]->stored("AXTitle")->getIf<std::string>(), "Untitled");
     // Pressing a folder, a separator or the trash opens nothing here.
     EXPECT_EQ(ax::performAction(folder->element(), "AXPress"), ax::success);
     EXPECT_EQ(platform::frontmostApplication()->processIdentifier, 1);

@@ -10,9 +10,11 @@
 #include <string_view>
 #include <vector>
 
+#include "desktop/direction.h"
 #include "desktop/observer.h"
 #include "desktop/ui_element.h"
 #include "platform/workspace.h"
+#include "promises/promises.h"
 
 namespace zoral::desktop {
 
@@ -62,6 +64,33 @@ public:
     virtual void restoreEnhancedUI();
     // What disable saved; none when nothing is saved.
     std::optional<bool> usesEnhancedUI() const { return usesEnhancedUI_; }
+
+    // --- Operations (main thread; promise handlers run on the main queue)
+
+    // Asks the system to bring the application in front and waits (40 retries, 0.02 s apart) for
+    // it to be active; the result is its front visible window, raised, else the window that
+    // unminimizeLast brings back; when all that fails, the result of activateByClick.
+    virtual promises::Promise<std::shared_ptr<Window>> activate();
+    // Presses the application's Dock tile and waits (20 retries, 0.02 s apart) for a visible
+    // window; fails with PromiseError::default_() without a tile or a window.
+    virtual promises::Promise<std::shared_ptr<Window>> activateByClick();
+    // Activates the application and raises the next of its visible windows in the direction
+    // (left or right; other directions do nothing); none when it has no visible window.
+    virtual std::shared_ptr<Window> cycleWindows(Direction direction);
+    // Restores the most recently minimised window (by the stamps of PidTimestamps, else
+    // the last minimised one) and activates the application; the result is that window, else the
+    // front visible one.
+    virtual promises::Promise<std::shared_ptr<Window>> unminimizeLast();
+    // Unsnaps the snapped windows and asks the application to quit a moment later (0.2 s after
+    // an unsnap, so that the frames are written first).
+    virtual void quit();
+    // Posts Command-H to the application's process (to the common stream when it is unknown).
+    virtual void hideByShortcut();
+
+    // Whether the application is active now; its front visible window, raised when asked, and the
+    // line "Application: Activated in <n * 20>ms". Fails with PromiseError::default_() while it
+    // is not active. `n` is the number of the poll's retry.
+    promises::Promise<std::shared_ptr<Window>> activationCheck(int n, bool raise) const;
 
 private:
     platform::RunningApplication nsApp_;

@@ -148,23 +148,6 @@ std::optional<std::pair<std::string, std::vector<SpaceRecord>>> parseDisplay(
     return std::pair(std::string(*identifier), std::move(records));
 }
 
-// The application's activation check (the one its activation polls): active, its front visible
-// window raised.
-promises::Promise<std::shared_ptr<Window>> activationCheck(const std::shared_ptr<Application>& app,
-                                                           int n) {
-    using Result = promises::Promise<std::shared_ptr<Window>>;
-    const auto record =
-        platform::runningApplicationWithProcessIdentifier(app->nsApp().processIdentifier);
-    if (!record || !record->active)
-        return Result::initRejected(PromiseError::makeDefault());
-    const auto windows = app->windowsMinimized(false);
-    std::shared_ptr<Window> window = windows.empty() ? nullptr : windows.front();
-    if (window)
-        window->performAction(AXAction::raise);
-    platform::output::printLine("Application: Activated in " + std::to_string(n * 20) + "ms");
-    return Result::initFulfilled(window);
-}
-
 // Posts a left-button mouse event with no modifiers to the common stream; false when it could not
 // be made.
 bool postMouse(platform::CGEventType type, CGPoint location) {
@@ -299,7 +282,7 @@ void MissionControlSpace::dragSpaceToScreen(const UIElementRef& target, const Sc
         platform::activate(application->nsApp(), platform::activateIgnoringOtherApps);
         // Nobody waits for the activation; its failure is dropped.
         attempt(activationRetries, activationRetryDelay, [application](int n) {
-            return activationCheck(application, n);
+            return application->activationCheck(n, true);
         }).handleError([](const platform::ErrorRef&) {});
         application->setAttribute(Attribute::frontmost, platform::ax::Value(true));
     }

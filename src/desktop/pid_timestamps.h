@@ -1,0 +1,36 @@
+#pragma once
+
+// When each window of each process was minimised through the program, so that unminimizeLast can
+// bring back the latest one. Entries are added by minimising and taken one window at a time by
+// unminimizeLast; they never expire, even when the window has been restored some other way.
+// Only the main thread touches the process-wide instance.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+
+#include "platform/accessibility.h"
+
+namespace zoral::desktop {
+
+class PidTimestamps {
+public:
+    // Window identity (Window::id) to seconds since 1970.
+    using Stamps = std::map<std::int64_t, double>;
+
+    static PidTimestamps& shared();
+
+    // Replaces an earlier stamp of the same window.
+    void record(platform::ProcessId pid, std::int64_t windowId, double secondsSince1970);
+    // None when the process has no entry (an entry may be empty).
+    const Stamps* stamps(platform::ProcessId pid) const;
+    // The identity with the latest stamp; none for a process without stamps.
+    std::optional<std::int64_t> latest(platform::ProcessId pid) const;
+    void remove(platform::ProcessId pid, std::int64_t windowId);
+    void removeAll() { entries_.clear(); }
+
+private:
+    std::map<platform::ProcessId, Stamps> entries_;
+};
+
+}  // namespace zoral::desktop

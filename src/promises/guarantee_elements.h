@@ -13,6 +13,7 @@
 
 #include "promises/chaining.h"
 #include "promises/configuration.h"
+#include "promises/element_transforms.h"
 #include "promises/result.h"
 #include "promises/thenable.h"
 
@@ -28,14 +29,10 @@ public:
     template <class F, class S = T>
     auto transformEach(QueueArg queue, FlagsArg flags,
                        F body) const requires std::ranges::input_range<const S> {
-        return self().transformValue(
-            std::move(queue), flags, [body = std::move(body)](const T& sequence) mutable {
-                using U = std::remove_cvref_t<std::invoke_result_t<F&, const ElementOf<S>&>>;
-                std::vector<U> mapped;
-                for (const auto& element : sequence)
-                    mapped.push_back(std::invoke(body, element));
-                return mapped;
-            });
+        return self().transformValue(std::move(queue), flags,
+                                     [body = std::move(body)](const T& sequence) mutable {
+                                         return detail::mapElements(sequence, body);
+                                     });
     }
     template <class F>
     auto transformEach(F body) const {
@@ -46,17 +43,10 @@ public:
     template <class F, class S = T>
     auto transformEachOptional(QueueArg queue, FlagsArg flags,
                                F body) const requires std::ranges::input_range<const S> {
-        return self().transformValue(
-            std::move(queue), flags, [body = std::move(body)](const T& sequence) mutable {
-                using U = typename std::remove_cvref_t<
-                    std::invoke_result_t<F&, const ElementOf<S>&>>::value_type;
-                std::vector<U> mapped;
-                for (const auto& element : sequence) {
-                    if (auto result = std::invoke(body, element))
-                        mapped.push_back(std::move(*result));
-                }
-                return mapped;
-            });
+        return self().transformValue(std::move(queue), flags,
+                                     [body = std::move(body)](const T& sequence) mutable {
+                                         return detail::mapPresentElements(sequence, body);
+                                     });
     }
     template <class F>
     auto transformEachOptional(F body) const {
@@ -68,17 +58,10 @@ public:
     template <class F, class S = T>
     auto transformEachFlattening(QueueArg queue, FlagsArg flags,
                                  F body) const requires std::ranges::input_range<const S> {
-        return self().transformValue(
-            std::move(queue), flags, [body = std::move(body)](const T& sequence) mutable {
-                using Inner = std::remove_cvref_t<std::invoke_result_t<F&, const ElementOf<S>&>>;
-                std::vector<std::ranges::range_value_t<Inner>> flat;
-                for (const auto& element : sequence) {
-                    Inner inner = std::invoke(body, element);
-                    for (auto& item : inner)
-                        flat.push_back(std::move(item));
-                }
-                return flat;
-            });
+        return self().transformValue(std::move(queue), flags,
+                                     [body = std::move(body)](const T& sequence) mutable {
+                                         return detail::flatMapElements(sequence, body);
+                                     });
     }
     template <class F>
     auto transformEachFlattening(F body) const {
@@ -92,12 +75,7 @@ public:
                     F test) const requires std::ranges::input_range<const S> {
         return self().transformValue(std::move(queue), flags,
                                      [test = std::move(test)](const T& sequence) mutable {
-                                         std::vector<ElementOf<S>> kept;
-                                         for (const auto& element : sequence) {
-                                             if (std::invoke(test, element))
-                                                 kept.push_back(element);
-                                         }
-                                         return kept;
+                                         return detail::filterElements(sequence, test);
                                      });
     }
     template <class F>
@@ -109,13 +87,10 @@ public:
     template <class F, class S = T>
     auto sortedElementsBy(QueueArg queue, FlagsArg flags,
                           F before) const requires std::ranges::input_range<const S> {
-        return self().transformValue(
-            std::move(queue), flags, [before = std::move(before)](const T& sequence) mutable {
-                std::vector<ElementOf<S>> sorted(std::ranges::begin(sequence),
-                                                 std::ranges::end(sequence));
-                std::stable_sort(sorted.begin(), sorted.end(), std::ref(before));
-                return sorted;
-            });
+        return self().transformValue(std::move(queue), flags,
+                                     [before = std::move(before)](const T& sequence) mutable {
+                                         return detail::sortElements(sequence, std::ref(before));
+                                     });
     }
     template <class F>
     auto sortedElementsBy(F before) const {

@@ -15,6 +15,7 @@
 #include "platform/error.h"
 #include "promises/chaining.h"
 #include "promises/configuration.h"
+#include "promises/element_transforms.h"
 #include "promises/promises_error.h"
 #include "promises/result.h"
 #include "promises/thenable.h"
@@ -31,14 +32,10 @@ public:
     template <class F, class S = T>
     auto transformEach(QueueArg queue, FlagsArg flags,
                        F body) const requires std::ranges::input_range<const S> {
-        return chaining().transformValue(
-            std::move(queue), flags, [body = std::move(body)](const T& sequence) mutable {
-                using U = std::remove_cvref_t<std::invoke_result_t<F&, const ElementOf<S>&>>;
-                std::vector<U> mapped;
-                for (const auto& element : sequence)
-                    mapped.push_back(std::invoke(body, element));
-                return mapped;
-            });
+        return chaining().transformValue(std::move(queue), flags,
+                                         [body = std::move(body)](const T& sequence) mutable {
+                                             return detail::mapElements(sequence, body);
+                                         });
     }
     template <class F>
     auto transformEach(F body) const {
@@ -49,17 +46,10 @@ public:
     template <class F, class S = T>
     auto transformEachOptional(QueueArg queue, FlagsArg flags,
                                F body) const requires std::ranges::input_range<const S> {
-        return chaining().transformValue(
-            std::move(queue), flags, [body = std::move(body)](const T& sequence) mutable {
-                using U = typename std::remove_cvref_t<
-                    std::invoke_result_t<F&, const ElementOf<S>&>>::value_type;
-                std::vector<U> mapped;
-                for (const auto& element : sequence) {
-                    if (auto result = std::invoke(body, element))
-                        mapped.push_back(std::move(*result));
-                }
-                return mapped;
-            });
+        return chaining().transformValue(std::move(queue), flags,
+                                         [body = std::move(body)](const T& sequence) mutable {
+                                             return detail::mapPresentElements(sequence, body);
+                                         });
     }
     template <class F>
     auto transformEachOptional(F body) const {
@@ -71,17 +61,10 @@ public:
     template <class F, class S = T>
     auto transformEachFlattening(QueueArg queue, FlagsArg flags,
                                  F body) const requires std::ranges::input_range<const S> {
-        return chaining().transformValue(
-            std::move(queue), flags, [body = std::move(body)](const T& sequence) mutable {
-                using Inner = std::remove_cvref_t<std::invoke_result_t<F&, const ElementOf<S>&>>;
-                std::vector<std::ranges::range_value_t<Inner>> flat;
-                for (const auto& element : sequence) {
-                    Inner inner = std::invoke(body, element);
-                    for (auto& item : inner)
-                        flat.push_back(std::move(item));
-                }
-                return flat;
-            });
+        return chaining().transformValue(std::move(queue), flags,
+                                         [body = std::move(body)](const T& sequence) mutable {
+                                             return detail::flatMapElements(sequence, body);
+                                         });
     }
     template <class F>
     auto transformEachFlattening(F body) const {
@@ -134,12 +117,7 @@ public:
                     F test) const requires std::ranges::input_range<const S> {
         return chaining().transformValue(std::move(queue), flags,
                                          [test = std::move(test)](const T& sequence) mutable {
-                                             std::vector<ElementOf<S>> kept;
-                                             for (const auto& element : sequence) {
-                                                 if (std::invoke(test, element))
-                                                     kept.push_back(element);
-                                             }
-                                             return kept;
+                                             return detail::filterElements(sequence, test);
                                          });
     }
     template <class F>
@@ -194,10 +172,7 @@ public:
     auto sortedElements(QueueArg queue, FlagsArg flags = std::nullopt)
         const requires std::ranges::input_range<const S> {
         return chaining().transformValue(std::move(queue), flags, [](const T& sequence) {
-            std::vector<ElementOf<S>> sorted(std::ranges::begin(sequence),
-                                             std::ranges::end(sequence));
-            std::stable_sort(sorted.begin(), sorted.end());
-            return sorted;
+            return detail::sortElements(sequence);
         });
     }
     template <class S = T>

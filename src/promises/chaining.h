@@ -39,16 +39,13 @@ public:
                 result.box()->settle(Result<Unit>::rejected(outcome.error()));
                 return;
             }
-            detail::dispatch(
-                queue, flags, [body = std::move(body), value = outcome.value(), result]() mutable {
-                    try {
-                        detail::callWithValue(body, value);
-                    } catch (...) {
-                        result.box()->settle(Result<Unit>::rejected(platform::currentError()));
-                        return;
-                    }
-                    result.box()->settle(Result<Unit>::fulfilled(Unit{}));
-                });
+            detail::dispatch(queue, flags,
+                             [body = std::move(body), value = outcome.value(), result]() mutable {
+                                 result.box()->settle(detail::resultOf<Unit>([&] {
+                                     detail::callWithValue(body, value);
+                                     return Unit{};
+                                 }));
+                             });
         });
         return result;
     }
@@ -110,14 +107,8 @@ public:
             }
             detail::dispatch(
                 queue, flags, [body = std::move(body), value = outcome.value(), result]() mutable {
-                    std::optional<U> mapped;
-                    try {
-                        mapped.emplace(detail::callForValue(body, value));
-                    } catch (...) {
-                        result.box()->settle(Result<U>::rejected(platform::currentError()));
-                        return;
-                    }
-                    result.box()->settle(Result<U>::fulfilled(std::move(*mapped)));
+                    result.box()->settle(
+                        detail::resultOf<U>([&] { return detail::callForValue(body, value); }));
                 });
         });
         return result;

@@ -198,16 +198,13 @@ public:
                 result.box()->settle(outcome);
                 return;
             }
-            detail::dispatch(
-                queue, flags, [body = std::move(body), error = outcome.error(), result]() mutable {
-                    try {
-                        std::invoke(body, error);
-                    } catch (...) {
-                        result.box()->settle(Result<Unit>::rejected(platform::currentError()));
-                        return;
-                    }
-                    result.box()->settle(Result<Unit>::fulfilled(Unit{}));
-                });
+            detail::dispatch(queue, flags,
+                             [body = std::move(body), error = outcome.error(), result]() mutable {
+                                 result.box()->settle(detail::resultOf<Unit>([&] {
+                                     std::invoke(body, error);
+                                     return Unit{};
+                                 }));
+                             });
         });
         return result;
     }

@@ -173,14 +173,7 @@ auto runAsPromise(const platform::DispatchQueue& queue, PromisesNamespacer,
     queue.async(
         [body = std::move(body), out = result.box()]() mutable {
             Unit none;
-            std::optional<T> value;
-            try {
-                value.emplace(detail::callForValue(body, none));
-            } catch (...) {
-                out->settle(Result<T>::rejected(platform::currentError()));
-                return;
-            }
-            out->settle(Result<T>::fulfilled(std::move(*value)));
+            out->settle(detail::resultOf<T>([&] { return detail::callForValue(body, none); }));
         },
         std::move(submission));
     return result;

@@ -56,4 +56,18 @@ private:
     std::variant<T, ErrorRef> state_;
 };
 
+namespace detail {
+
+// What the body gives, or the error it throws, as a result.
+template <class T, class F>
+Result<T> resultOf(F&& body) {
+    try {
+        return Result<T>::fulfilled(std::forward<F>(body)());
+    } catch (...) {
+        return Result<T>::rejected(platform::currentError());
+    }
+}
+
+}  // namespace detail
+
 }  // namespace zoral::promises

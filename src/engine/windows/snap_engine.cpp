@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "desktop/application.h"
-#include "desktop/attempt.h"
 #include "desktop/ax_error.h"
 #include "desktop/ax_vocabulary.h"
 #include "engine/windows/screen_rebuild.h"
@@ -33,9 +32,6 @@ using platform::CGSize;
 
 // The main-window write of an activation waits this long, on the accessibility queue.
 constexpr double mainWriteDelay = 0.01;
-// The focus chain of an activation: retries and the pause before each.
-constexpr int focusRetries = 40;
-constexpr double focusRetryDelay = 0.05;
 
 CGRect readFrame(const Window& window) {
     try {
@@ -100,12 +96,7 @@ void activateWindow(const std::shared_ptr<Window>& window) {
     if (const auto application = window->application())
         (void)platform::activate(application->nsApp(), platform::activateIgnoringOtherApps);
     window->setAttributeAfter(Attribute::main, platform::ax::Value(true), mainWriteDelay);
-    focus(window, 0)
-        .recoverError([window](const platform::ErrorRef&) {
-            return desktop::attempt(focusRetries, focusRetryDelay,
-                                    [window](int attempt) { return focus(window, attempt); });
-        })
-        .handleError([](const platform::ErrorRef&) {});
+    focusWithRetries(window).handleError([](const platform::ErrorRef&) {});
 }
 
 // The window server's number of the window: the first on-screen entry of its process with exactly

@@ -217,7 +217,7 @@ Resizer Resizer::make(const std::shared_ptr<Window>& window) {
     return resizer;
 }
 
-void resizeAdjacentWindows(const Resizer& resizer) {
+void resizeAdjacentWindows(Resizer& resizer) {
     const auto record = SnappedWindows::shared().record(*resizer.window);
     if (!record)
         return;
@@ -225,7 +225,9 @@ void resizeAdjacentWindows(const Resizer& resizer) {
     const CGRect current = resizer.window->attribute<CGRect>(Attribute::frame).value_or(CGRect{});
     const EdgeDistances moved = desktop::edgeDistances(current, snapped);
     const double gap = gridGap(resizer.offset);
-    for (const auto& [neighbour, frame] : resizer.frames) {
+    resizer.written.resize(resizer.frames.size());
+    for (std::size_t index = 0; index < resizer.frames.size(); ++index) {
+        const auto& [neighbour, frame] = resizer.frames[index];
         EdgeDistances edges;
         for (const auto& [edge, distance] : moved) {
             if (distance == 0)
@@ -238,6 +240,9 @@ void resizeAdjacentWindows(const Resizer& resizer) {
             }
         }
         const CGRect target = desktop::applyingEdgeDistances(frame, edges);
+        if (resizer.written[index] == target)
+            continue;
+        resizer.written[index] = target;
         neighbour->setSizeAndPosition(target.minX(), target.minY(), target.width(),
                                       target.height());
     }

@@ -8,6 +8,7 @@
 // edges along (or stops being snapped); a window leaving full screen is snapped back into its cell.
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -35,6 +36,10 @@ struct Resizer {
     std::vector<std::pair<std::shared_ptr<desktop::Window>, platform::CGRect>> frames;
     // From "gridOffset" alone: the gap is the same with or without the edges.
     GridOffset offset = GridOffset::minimal();
+    // What was last written to each neighbour (by position in frames): the program's own writes
+    // notify the neighbours' observers, which re-apply the same frames while the user's button
+    // is down, and a frame just written need not be written again.
+    std::vector<std::optional<platform::CGRect>> written;
 
     // Logs "Resizer: Initialized from <window>".
     static Resizer make(const std::shared_ptr<desktop::Window>& window);
@@ -42,7 +47,7 @@ struct Resizer {
 
 // Moves each neighbour's edge that lies on a moved edge of the resized window (aligned with it, or
 // facing it across the gap) by the same amount, from the frames of the snap.
-void resizeAdjacentWindows(const Resizer& resizer);
+void resizeAdjacentWindows(Resizer& resizer);
 
 // After the user dragged a snapped window: gives it its size from before snapping, at its cell's
 // edge when that size would stick out of the screen's snap area, and forgets its snap. A window

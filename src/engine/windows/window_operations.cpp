@@ -44,7 +44,7 @@ using Unit = promises::Unit;
 constexpr double shortDelay = 0.01;
 // A window in full screen enters it again this long after its move to another screen.
 constexpr double refullscreenDelay = 0.2;
-// The focus poll of a space move.
+// The focus poll after an activation.
 constexpr int focusRetries = 40;
 constexpr double focusRetryDelay = 0.05;
 // The stages of a space move follow each other this far apart, on the main queue.
@@ -184,11 +184,7 @@ void moveToSpace(const std::shared_ptr<Window>& window, Direction direction) {
     if (const auto application = window->application())
         (void)platform::activate(application->nsApp(), platform::activateIgnoringOtherApps);
     window->setAttributeAfter(Attribute::main, platform::ax::Value(true), shortDelay);
-    focus(window, 0)
-        .recoverError([window](const platform::ErrorRef&) {
-            return desktop::attempt(focusRetries, focusRetryDelay,
-                                    [window](int attempt) { return focus(window, attempt); });
-        })
+    focusWithRetries(window)
         .chain([window, direction] {
             grabTitleBar(window, direction);
             return promises::Promise<Unit>::initVoid();
@@ -210,6 +206,13 @@ promises::Promise<Unit> focus(const std::shared_ptr<Window>& window, int attempt
         return promises::Promise<Unit>::initRejected(desktop::PromiseError::makeDefault());
     platform::output::printLine("Window: Focused in " + std::to_string(attempt * 50) + "ms");
     return promises::Promise<Unit>::initVoid();
+}
+
+promises::Promise<Unit> focusWithRetries(const std::shared_ptr<Window>& window) {
+    return focus(window, 0).recoverError([window](const platform::ErrorRef&) {
+        return desktop::attempt(focusRetries, focusRetryDelay,
+                                [window](int attempt) { return focus(window, attempt); });
+    });
 }
 
 CGPoint titleBarPressPoint(const CGRect& windowFrame, const std::optional<CGRect>& buttonFrame,

@@ -47,6 +47,9 @@ void moveToSpace(const std::shared_ptr<desktop::Window>& window, desktop::Direct
 // and the window is its main window; fails with PromiseError::default_() otherwise.
 promises::Promise<promises::Unit> focus(const std::shared_ptr<desktop::Window>& window,
                                         int attempt);
+// focus with attempt 0 and, when that fails, the poll from attempt 0 again (at once) with 40
+// retries 0.05 s apart; fails with the last failure.
+promises::Promise<promises::Unit> focusWithRetries(const std::shared_ptr<desktop::Window>& window);
 
 // The left-button press on the title bar that starts a space move, and 0.1 s later the rest of
 // the move. Nothing happens when no event can be made to read the pointer.

@@ -1,5 +1,7 @@
 #include "engine/windows/window_operations.h"
 
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -186,6 +188,26 @@ TEST_F(WindowOperationsTest, AWindowIsCarriedToTheNextSpaceByItsTitleBar) {
     EXPECT_NEAR(posted[3].time - posted[2].time, 0.01 + 0.1, 1e-9);
     EXPECT_EQ(input().warps(), (std::vector<CGPoint>{{700, 700}})) << "the pointer goes back";
     EXPECT_EQ(input().pointer(), (CGPoint{700, 700}));
+}
+
+TEST_F(WindowOperationsTest, TheUsersOwnSpaceShortcutIsPostedEvenWhenSwitchedOff) {
+    std::filesystem::create_directories(home.preferences());
+    std::ofstream(home.preferences() / "com.apple.symbolichotkeys.plist")
+        << R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict><key>AppleSymbolicHotKeys</key><dict>
+<key>79</key><dict><key>enabled</key><false/><key>value</key><dict><key>parameters</key>
+<array><integer>65535</integer><integer>2</integer><integer>262144</integer></array>
+</dict></dict></dict></dict></plist>)";
+    sim::Spaces::of(*world).setDisplaySpaces(*world, {{"LAPTOP", 2, {{1}, {2}}}});
+    const auto node = addWindow({100, 100, 600, 400});
+    input().resetPostedEvents();
+
+    moveToSpace(windowOf(node), Direction::left);
+    settle(2);
+    const auto posted = input().postedEvents();
+    ASSERT_EQ(posted.size(), 4U);
+    EXPECT_EQ(posted[1].event.keyCode, 2);
+    EXPECT_EQ(posted[1].event.flags.rawValue() & 0x9E0000U, 0x40000U) << "Control alone";
 }
 
 }  // namespace

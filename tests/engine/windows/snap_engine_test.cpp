@@ -25,9 +25,6 @@ constexpr GridSpan rightHalf{{1, 0}, {2, 1}, {2, 1}};
 constexpr GridSpan topRightQuarter{{1, 0}, {2, 1}, {2, 2}};
 constexpr GridSpan middleThird{{1, 0}, {2, 1}, {3, 1}};
 
-// The laptop's snap area: below the 25-point menu bar, no Dock.
-constexpr CGRect laptopArea{0, 25, 1440, 875};
-
 class SnapEngineTest : public testing::SnapWorldTest {
 protected:
     std::optional<SnapRecord> recordOf(const std::shared_ptr<sim::WindowNode>& node) const {

@@ -285,8 +285,14 @@ private:
             case Marker::asciiString:
             case Marker::utf16String:
                 return PlistObject::string(decodeString(index, offset));
-            case Marker::uid:
-                fail("UIDs are not supported", offset);
+            case Marker::uid: {
+                // The low nibble is the byte count less one.
+                const std::size_t size = (marker & 0x0F) + std::size_t{1};
+                if (size > 8)
+                    fail("UID of " + std::to_string(size) + " bytes too large", offset);
+                need(position, size, "UID");
+                return PlistObject::uid(readBigEndian(&bytes_[position], size));
+            }
             case Marker::set:
                 fail("sets are not supported", offset);
             case Marker::array: {
@@ -455,6 +461,8 @@ private:
                     std::string_view(reinterpret_cast<const char*>(data.data()), data.size()),
                     &object);
             }
+            case PlistObject::Kind::uid:
+                return add(&object);
             case PlistObject::Kind::array: {
                 checkDepth(depth);
                 const std::uint64_t index = add(&object);
@@ -591,6 +599,13 @@ private:
                 const auto& data = object.get<PlistData>();
                 appendMarker(Marker::data, data.size());
                 out_.insert(out_.end(), data.begin(), data.end());
+                return;
+            }
+            case PlistObject::Kind::uid: {
+                const std::uint64_t value = object.get<PlistUid>().value;
+                const std::size_t size = sizeFor(value);
+                out_.push_back(static_cast<std::uint8_t>(Marker::uid | (size - 1)));
+                appendBigEndian(value, size);
                 return;
             }
             case PlistObject::Kind::array:

@@ -74,6 +74,8 @@ const char* kindName(PlistObject::Kind kind) {
             return "array";
         case PlistObject::Kind::dictionary:
             return "dictionary";
+        case PlistObject::Kind::uid:
+            return "UID";
     }
     return "unknown";
 }

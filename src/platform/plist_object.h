@@ -1,7 +1,8 @@
 #pragma once
 
 // The system's property-list objects as one value type: string, boolean,
-// integer, real, date, data, array and dictionary with string keys. A boolean
+// integer, real, date, data, array, dictionary with string keys, and UID (a
+// reference into a keyed archive's object table). A boolean
 // is never an integer, and integers and reals stay apart (3 is not 3.0).
 // Dictionaries keep their keys sorted, which makes every writer's output
 // deterministic.
@@ -77,9 +78,17 @@ private:
     bool largeUnsigned_ = false;
 };
 
+// A reference to an object of a keyed archive's object table. Only the binary
+// format holds it; the XML writer refuses it.
+struct PlistUid {
+    std::uint64_t value = 0;
+
+    friend constexpr auto operator<=>(const PlistUid&, const PlistUid&) = default;
+};
+
 class PlistObject {
 public:
-    enum class Kind { string, boolean, integer, real, date, data, array, dictionary };
+    enum class Kind { string, boolean, integer, real, date, data, array, dictionary, uid };
 
     // An empty dictionary, the usual root of a document.
     PlistObject() : value_(PlistDictionary{}) {}
@@ -100,6 +109,7 @@ public:
     static PlistObject dictionary(PlistDictionary value = {}) {
         return PlistObject(std::move(value));
     }
+    static PlistObject uid(std::uint64_t value) { return PlistObject(PlistUid{value}); }
 
     Kind kind() const { return static_cast<Kind>(value_.index()); }
     bool is(Kind kind) const { return this->kind() == kind; }
@@ -134,7 +144,7 @@ public:
 
 private:
     using Value = std::variant<std::string, bool, PlistInteger, double, Date, PlistData, PlistArray,
-                               PlistDictionary>;
+                               PlistDictionary, PlistUid>;
 
     // Constrained so that it never wins over the copy constructor for a
     // non-const PlistObject lvalue.

@@ -854,6 +854,8 @@ private:
             }
             case PlistObject::Kind::data:
                 return writeData(object.get<PlistData>(), depth);
+            case PlistObject::Kind::uid:
+                fail("a UID: only binary property lists hold them");
             case PlistObject::Kind::array: {
                 const auto& array = object.get<PlistArray>();
                 checkDepth(depth);

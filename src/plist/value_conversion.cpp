@@ -52,6 +52,9 @@ std::optional<PListValue> convertObject(const platform::PlistObject& source) {
             if (auto array = convertArray(*source.getIf<platform::PlistArray>()))
                 return PListValue(std::move(*array));
             return std::nullopt;
+        case Kind::uid:
+            // An archive reference fits no shape of the model.
+            return std::nullopt;
     }
     return std::nullopt;
 }

@@ -446,7 +446,7 @@ TEST(PlistSerialization, RejectsMalformedInputSayingWhatAndWhere) {
         {"key that is no string", binary({{0xD1, 0x01, 0x01}, {0x10, 0x01}}), "is not a string"},
         {"null object", binary({{0x00}}), "null objects are not supported"},
         {"set", binary({{0xC0}}), "sets are not supported"},
-        {"uid", binary({{0x80, 0x01}}), "UIDs are not supported"},
+        {"UID wider than 64 bits", binary({{0x88}}), "UID of 9 bytes too large"},
         {"binary nested too deep", assemble(deep), "nested deeper than 512"},
         {"shared objects expanding exponentially", binary(doubling), "expand beyond"},
         // XML.

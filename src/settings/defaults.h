@@ -6,6 +6,7 @@
 
 #include <concepts>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -14,6 +15,8 @@
 #include "settings/defaults_key.h"
 #include "settings/defaults_keys.h"
 #include "settings/defaults_storage.h"
+#include "settings/secure_coding_key.h"
+#include "settings/secure_coding_storage.h"
 
 namespace zoral::settings {
 
@@ -35,18 +38,71 @@ void writeValue(const Key<Value>& key, const Value& value) {
     storeValue(*key.suite(), key.name(), value);
 }
 
+namespace detail {
+
+// Lets change edit the value in place, then writes it; the write happens also when change leaves
+// the value as it was, or throws.
+template <class Value, class Change, class Write>
+void changeInPlace(Value value, Change&& change, const Write& write) {
+    try {
+        std::forward<Change>(change)(value);
+    } catch (...) {
+        write(value);
+        throw;
+    }
+    write(value);
+}
+
+}  // namespace detail
+
 // Reads the value, lets change edit it in place, and writes the result back; the write happens
 // also when change leaves the value as it was, or throws.
 template <class Value, std::invocable<Value&> Change>
 void updateValue(const Key<Value>& key, Change&& change) {
-    Value value = readValue(key);
-    try {
-        std::forward<Change>(change)(value);
-    } catch (...) {
-        writeValue(key, value);
-        throw;
+    detail::changeInPlace(readValue(key), std::forward<Change>(change),
+                          [&](const Value& value) { writeValue(key, value); });
+}
+
+// The same for secure-coding keys: values are archived objects (or native values as such).
+template <class Value>
+Value readSecureValue(const NSSecureCodingKey<Value>& key) {
+    if (auto stored = storedSecureValue<Value>(*key.suite(), key.name()))
+        return std::move(*stored);
+    return key.defaultValue();
+}
+
+template <class Value>
+std::optional<Value> readOptionalSecureValue(const NSSecureCodingOptionalKey<Value>& key) {
+    return storedSecureValue<Value>(*key.suite(), key.name());
+}
+
+template <class Value>
+void writeSecureValue(const NSSecureCodingKey<Value>& key, const Value& value) {
+    storeSecureValue(*key.suite(), key.name(), value);
+}
+
+// No value removes the entry.
+template <class Value>
+void writeOptionalSecureValue(const NSSecureCodingOptionalKey<Value>& key,
+                              const std::optional<Value>& value) {
+    if (!value) {
+        key.suite()->setURL(std::nullopt, key.name());
+        return;
     }
-    writeValue(key, value);
+    storeSecureValue(*key.suite(), key.name(), *value);
+}
+
+template <class Value, std::invocable<Value&> Change>
+void updateSecureValue(const NSSecureCodingKey<Value>& key, Change&& change) {
+    detail::changeInPlace(readSecureValue(key), std::forward<Change>(change),
+                          [&](const Value& value) { writeSecureValue(key, value); });
+}
+
+template <class Value, std::invocable<std::optional<Value>&> Change>
+void updateOptionalSecureValue(const NSSecureCodingOptionalKey<Value>& key, Change&& change) {
+    detail::changeInPlace(
+        readOptionalSecureValue(key), std::forward<Change>(change),
+        [&](const std::optional<Value>& value) { writeOptionalSecureValue(key, value); });
 }
 
 // Removes each key's stored value from its own suite, in order, so that it reads its default.

@@ -2,8 +2,9 @@
 
 // Settings as publishers: the changes of one key as typed change records, or of several keys as
 // bare events. Each subscription observes its key from the moment it is made until it is
-// cancelled; with initial, the current value arrives before subscribe returns.
+// cancelled; with initial, the current value arrives before receive (or subscribe) returns.
 
+#include <concepts>
 #include <initializer_list>
 #include <memory>
 #include <span>
@@ -12,8 +13,11 @@
 #include "platform/user_defaults.h"
 #include "settings/defaults_key.h"
 #include "settings/defaults_keys.h"
+#include "settings/defaults_subscription.h"
 #include "settings/key_change.h"
 #include "settings/publisher.h"
+#include "settings/secure_coding_key.h"
+#include "settings/secure_coding_key_change.h"
 
 namespace zoral::settings::Defaults {
 
@@ -24,15 +28,46 @@ struct KeysChange {
 
 // The changes of one key of one suite, as the user defaults report them. The suite is held
 // strongly by the publisher and weakly by its subscriptions.
-Publisher<BaseChange> defaultsPublisher(std::shared_ptr<platform::UserDefaults> suite,
-                                        std::string key, ObservationOptions options);
+struct DefaultsPublisher {
+    std::shared_ptr<platform::UserDefaults> suite;
+    std::string key;
+    ObservationOptions options;
+
+    // Hands the subscriber its subscription, then starts observing.
+    template <std::derived_from<Subscriber<BaseChange>> S>
+    void receive(std::shared_ptr<S> subscriber) const {
+        auto subscription = DefaultsSubscription<S>::make(suite, key, options, subscriber);
+        subscriber->receiveSubscription(subscription);
+        subscription->start();
+    }
+
+    Publisher<BaseChange> eraseToAnyPublisher() const;
+};
 
 template <class Value>
 Publisher<KeyChange<Value>> changePublisher(const Key<Value>& key,
                                             const ObservationOptions& options = {}) {
-    return defaultsPublisher(key.suite(), key.name(), options)
-        .map([defaultValue = key.defaultValue()](const BaseChange& change) {
+    return DefaultsPublisher{key.suite(), key.name(), options}.eraseToAnyPublisher().map(
+        [defaultValue = key.defaultValue()](const BaseChange& change) {
             return KeyChange<Value>::fromBaseChange(change, defaultValue);
+        });
+}
+
+template <class Value>
+Publisher<NSSecureCodingKeyChange<Value>> secureCodingChangePublisher(
+    const NSSecureCodingKey<Value>& key, const ObservationOptions& options = {}) {
+    return DefaultsPublisher{key.suite(), key.name(), options}.eraseToAnyPublisher().map(
+        [defaultValue = key.defaultValue()](const BaseChange& change) {
+            return NSSecureCodingKeyChange<Value>::fromBaseChange(change, defaultValue);
+        });
+}
+
+template <class Value>
+Publisher<NSSecureCodingOptionalKeyChange<Value>> optionalSecureCodingChangePublisher(
+    const NSSecureCodingOptionalKey<Value>& key, const ObservationOptions& options = {}) {
+    return DefaultsPublisher{key.suite(), key.name(), options}.eraseToAnyPublisher().map(
+        [](const BaseChange& change) {
+            return NSSecureCodingOptionalKeyChange<Value>::fromBaseChange(change);
         });
 }
 

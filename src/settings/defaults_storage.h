@@ -81,7 +81,7 @@ platform::JsonResult<platform::PlistObject> storedObject(const T& value) {
     }
 }
 
-template <StorableValue T>
+template <class T>
 bool isAbsent(const T& value) {
     if constexpr (isOptional<T>) {
         return !value.has_value();

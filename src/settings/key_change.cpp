@@ -14,7 +14,9 @@ KeyValueObservingOptions platformOptions(const ObservationOptions& options) {
 }
 
 BaseChange BaseChange::fromChange(const platform::KeyValueChange& change) {
-    return BaseChange{change.kind, change.isPrior, change.newValue, change.oldValue};
+    // Indexes come only with changes of ordered to-many properties, and user defaults have none:
+    // their key-value observing never reports any.
+    return BaseChange{change.kind, std::nullopt, change.isPrior, change.newValue, change.oldValue};
 }
 
 }  // namespace zoral::settings::Defaults

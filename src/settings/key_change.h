@@ -3,6 +3,7 @@
 // What an observation of settings delivers: the options it is made with, and its change records,
 // untyped as the user defaults report them and typed for one key.
 
+#include <cstdint>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -24,12 +25,17 @@ enum class ObservationOption {
 
 using ObservationOptions = std::set<ObservationOption>;
 
+// The positions that a change of an ordered to-many property touched.
+using IndexSet = std::set<std::uint64_t>;
+
 // New and old values are always asked for; initial wins over prior, so that an observation that
 // asks for both gets no prior records.
 platform::KeyValueObservingOptions platformOptions(const ObservationOptions& options);
 
 struct BaseChange {
     platform::KeyValueChangeKind kind = platform::KeyValueChangeKind::setting;
+    // Present only when the notification carries indexes.
+    std::optional<IndexSet> indexes;
     // True on the record sent before a change.
     bool isPrior = false;
     // Absent on a prior record (new), on the initial record (old), and where there is no value.
@@ -68,6 +74,7 @@ std::optional<Value> decodeObservedValue(const std::optional<platform::PlistObje
 template <class Value>
 struct KeyChange {
     platform::KeyValueChangeKind kind = platform::KeyValueChangeKind::setting;
+    std::optional<IndexSet> indexes;
     bool isPrior = false;
     Value newValue;
     Value oldValue;
@@ -75,7 +82,7 @@ struct KeyChange {
     static KeyChange fromBaseChange(const BaseChange& change, const Value& defaultValue) {
         auto oldValue = decodeObservedValue<Value>(change.oldValue);
         auto newValue = decodeObservedValue<Value>(change.newValue);
-        return KeyChange{change.kind, change.isPrior,
+        return KeyChange{change.kind, change.indexes, change.isPrior,
                          newValue ? std::move(*newValue) : defaultValue,
                          oldValue ? std::move(*oldValue) : defaultValue};
     }

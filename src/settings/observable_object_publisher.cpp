@@ -7,7 +7,7 @@ namespace zoral::settings {
 
 ObservableObjectPublisher::ObservableObjectPublisher() : state_(std::make_shared<State>()) {}
 
-Subscription ObservableObjectPublisher::subscribe(std::function<void()> receive) const {
+Cancellable ObservableObjectPublisher::subscribe(std::function<void()> receive) const {
     std::uint64_t id = 0;
     {
         std::lock_guard lock(state_->mutex);
@@ -15,7 +15,7 @@ Subscription ObservableObjectPublisher::subscribe(std::function<void()> receive)
         state_->receivers.emplace(
             id, std::make_shared<const std::function<void()>>(std::move(receive)));
     }
-    return Subscription([weak = std::weak_ptr<State>(state_), id] {
+    return Cancellable([weak = std::weak_ptr<State>(state_), id] {
         auto state = weak.lock();
         if (!state)
             return;

@@ -17,7 +17,7 @@ public:
     ObservableObjectPublisher();
 
     // The receiver runs on the thread that sends, once per send, until the subscription ends.
-    [[nodiscard]] Subscription subscribe(std::function<void()> receive) const;
+    [[nodiscard]] Cancellable subscribe(std::function<void()> receive) const;
     void send() const;
 
 private:

@@ -84,4 +84,13 @@ void UserDefaultsKeyObservation::handleChange(const platform::KeyValueChange& ch
     callback_(BaseChange::fromChange(change));
 }
 
+std::shared_ptr<DefaultsObservation> detail::observe(
+    const Keys& key, const ObservationOptions& options,
+    UserDefaultsKeyObservation::Callback callback) {
+    auto observation =
+        UserDefaultsKeyObservation::make(key.suite(), key.name(), std::move(callback));
+    observation->start(options);
+    return observation;
+}
+
 }  // namespace zoral::settings::Defaults

@@ -17,6 +17,8 @@
 #include "settings/defaults_key.h"
 #include "settings/defaults_observation.h"
 #include "settings/key_change.h"
+#include "settings/secure_coding_key.h"
+#include "settings/secure_coding_key_change.h"
 
 namespace zoral::settings::Defaults {
 
@@ -54,20 +56,47 @@ private:
     std::optional<platform::KeyValueObserverToken> token_;
 };
 
+namespace detail {
+
+// A started observation of the key with the callback.
+std::shared_ptr<DefaultsObservation> observe(const Keys& key, const ObservationOptions& options,
+                                             UserDefaultsKeyObservation::Callback callback);
+
+}  // namespace detail
+
 // Observes the key, handing each change to the handler as a typed record; the observation lasts
 // until it is stopped, its last reference goes, or the owner it is tied to goes.
 template <class Value>
 [[nodiscard]] std::shared_ptr<DefaultsObservation> observeKey(
     const Key<Value>& key, const ObservationOptions& options,
     std::type_identity_t<std::function<void(const KeyChange<Value>&)>> handler) {
-    auto observation = UserDefaultsKeyObservation::make(
-        key.suite(), key.name(),
+    return detail::observe(key, options,
+                           [defaultValue = key.defaultValue(),
+                            handler = std::move(handler)](const BaseChange& change) {
+                               handler(KeyChange<Value>::fromBaseChange(change, defaultValue));
+                           });
+}
+
+template <class Value>
+[[nodiscard]] std::shared_ptr<DefaultsObservation> observeSecureCodingKey(
+    const NSSecureCodingKey<Value>& key, const ObservationOptions& options,
+    std::type_identity_t<std::function<void(const NSSecureCodingKeyChange<Value>&)>> handler) {
+    return detail::observe(
+        key, options,
         [defaultValue = key.defaultValue(),
          handler = std::move(handler)](const BaseChange& change) {
-            handler(KeyChange<Value>::fromBaseChange(change, defaultValue));
+            handler(NSSecureCodingKeyChange<Value>::fromBaseChange(change, defaultValue));
         });
-    observation->start(options);
-    return observation;
+}
+
+template <class Value>
+[[nodiscard]] std::shared_ptr<DefaultsObservation> observeOptionalSecureCodingKey(
+    const NSSecureCodingOptionalKey<Value>& key, const ObservationOptions& options,
+    std::type_identity_t<std::function<void(const NSSecureCodingOptionalKeyChange<Value>&)>>
+        handler) {
+    return detail::observe(key, options, [handler = std::move(handler)](const BaseChange& change) {
+        handler(NSSecureCodingOptionalKeyChange<Value>::fromBaseChange(change));
+    });
 }
 
 }  // namespace zoral::settings::Defaults

@@ -43,6 +43,14 @@ platform::PlistDictionary persisted() {
     return standard().persistentDomainForName(standard().domainName());
 }
 
+std::optional<platform::PlistObject> persistedObject(const std::string& name) {
+    const auto values = persisted();
+    const auto found = values.find(name);
+    if (found == values.end())
+        return std::nullopt;
+    return found->second;
+}
+
 void storeText(const std::string& name, const std::string& text) {
     standard().setObject(platform::PlistObject::string(text), name);
 }

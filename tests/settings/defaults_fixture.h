@@ -15,6 +15,8 @@ inline platform::UserDefaults& standard() {
 
 // What the user's own settings hold, without registered defaults.
 platform::PlistDictionary persisted();
+// What they hold under the name.
+std::optional<platform::PlistObject> persistedObject(const std::string& name);
 
 // Stores text under the name as a setting's stored form would be.
 void storeText(const std::string& name, const std::string& text);

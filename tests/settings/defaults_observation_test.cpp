@@ -37,10 +37,10 @@ using enum ObservationOption;
 
 // The record after a change, and the one announcing it.
 Count changed(std::int64_t newValue, std::int64_t oldValue) {
-    return {KeyValueChangeKind::setting, false, newValue, oldValue};
+    return {KeyValueChangeKind::setting, std::nullopt, false, newValue, oldValue};
 }
 Count announced(std::int64_t newValue, std::int64_t oldValue) {
-    return {KeyValueChangeKind::setting, true, newValue, oldValue};
+    return {KeyValueChangeKind::setting, std::nullopt, true, newValue, oldValue};
 }
 
 struct Owner {

@@ -1,7 +1,9 @@
 #include "settings/defaults_publisher.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -30,6 +32,13 @@ class SettingsPublishers : public testing::DefaultsTest {
 protected:
     const Key<std::int64_t> count{"count", 7};
     const Key<std::int64_t> other{"other", 0};
+
+    // The keys were made before the fixture's relaunch, which forgot their registrations.
+    void SetUp() override {
+        DefaultsTest::SetUp();
+        count.registerDefault();
+        other.registerDefault();
+    }
     void write(std::int64_t value) { writeValue(count, value); }
 };
 
@@ -58,9 +67,74 @@ TEST_F(SettingsPublishers, SubscriptionReceivesTheInitialValueAndEachChangeUntil
     EXPECT_EQ(values, (std::vector<std::int64_t>{7, 8, 9, 11}));
 }
 
+// A subscriber that asks for nothing, neither when it is handed its subscription nor after a value.
+template <class Input>
+class Reluctant final : public Subscriber<Input> {
+public:
+    explicit Reluctant(std::function<std::string(const Input&)> describe)
+        : describe_(std::move(describe)) {}
+
+    void receiveSubscription(std::shared_ptr<Subscription> handedOver) override {
+        events.push_back("subscription");
+        handedOver->request(Demand::none());
+        subscription = std::move(handedOver);
+        if (cancelAtOnce)
+            subscription->cancel();
+    }
+    Demand receive(const Input& input) override {
+        events.push_back(describe_(input));
+        return Demand::none();
+    }
+
+    bool cancelAtOnce = false;
+    std::vector<std::string> events;
+    std::shared_ptr<Subscription> subscription;
+
+private:
+    std::function<std::string(const Input&)> describe_;
+};
+
+std::string describeBase(const Defaults::BaseChange& change) {
+    return change.newValue ? change.newValue->integerValue()->toString() : "none";
+}
+
+TEST_F(SettingsPublishers, ASubscriberThatAsksForNothingReceivesEveryChangeUntilItCancels) {
+    auto direct = std::make_shared<Reluctant<Defaults::BaseChange>>(describeBase);
+    Defaults::DefaultsPublisher{count.suite(), count.name(), {ObservationOption::initial}}.receive(
+        direct);
+    auto typed = std::make_shared<Reluctant<Defaults::KeyChange<std::int64_t>>>(
+        [](const auto& change) { return std::to_string(change.newValue); });
+    Defaults::changePublisher(count).receive(typed);
+    write(8);
+    write(9);
+    // The subscription comes first, then the initial value, still inside receive.
+    EXPECT_EQ(direct->events, (std::vector<std::string>{"subscription", "7", "8", "9"}));
+    EXPECT_EQ(typed->events, (std::vector<std::string>{"subscription", "8", "9"}));
+
+    // Cancelling stops delivery and lets go of subscriber and observation.
+    const std::weak_ptr<Subscription> subscription = direct->subscription;
+    const std::weak_ptr<Reluctant<Defaults::BaseChange>> subscriber = direct;
+    direct->subscription->cancel();
+    typed->subscription->cancel();
+    write(10);
+    EXPECT_EQ(direct->events.size(), 4u);
+    EXPECT_EQ(typed->events.size(), 3u);
+    direct.reset();
+    EXPECT_TRUE(subscriber.expired());
+    EXPECT_TRUE(subscription.expired());
+
+    // A subscriber that cancels as it is handed its subscription receives nothing at all.
+    auto early = std::make_shared<Reluctant<Defaults::BaseChange>>(describeBase);
+    early->cancelAtOnce = true;
+    Defaults::DefaultsPublisher{count.suite(), count.name(), {ObservationOption::initial}}.receive(
+        early);
+    write(11);
+    EXPECT_EQ(early->events, std::vector<std::string>{"subscription"});
+}
+
 TEST_F(SettingsPublishers, CancellingFromInsideADeliveryStopsAtOnce) {
     std::vector<std::int64_t> values;
-    Subscription subscription;
+    Cancellable subscription;
     subscription = Defaults::changePublisher(count).subscribe([&](const auto& change) {
         values.push_back(change.newValue);
         subscription.cancel();

@@ -28,13 +28,7 @@ using platform::UserDefaults;
 using DefaultsStore = testing::DefaultsTest;
 using Strings = std::set<std::string>;
 
-std::optional<PlistObject> persistedObject(const std::string& name) {
-    const auto values = testing::persisted();
-    const auto found = values.find(name);
-    if (found == values.end())
-        return std::nullopt;
-    return found->second;
-}
+using testing::persistedObject;
 
 TEST_F(DefaultsStore, ConstructingAKeyRegistersItsDefaultWithoutStoringIt) {
     const Key<bool> flag("flag", true);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -284,8 +285,17 @@ TEST(KeyedArchive, WhatCannotBeWrittenIsAnError) {
               deepest);
 }
 
+// The value of the kind the test expects there.
+template <class T>
+T& as(PlistObject& object) {
+    T* value = object.getIf<T>();
+    if (value == nullptr)
+        throw std::logic_error(std::string("not a ") + kindName(object.kind()));
+    return *value;
+}
+
 PlistDictionary& object(PlistArray& objects, std::uint64_t index) {
-    return *objects.at(index).getIf<PlistDictionary>();
+    return as<PlistDictionary>(objects.at(index));
 }
 
 std::uint64_t referenced(PlistArray& objects, std::uint64_t index, const std::string& key) {
@@ -399,8 +409,8 @@ TEST(KeyedArchive, MalformedArchivesAreErrorsSayingWhat) {
     for (const Damage& damage : damages) {
         SCOPED_TRACE(damage.name);
         PlistObject archive = valid;
-        auto& top = *archive.getIf<PlistDictionary>();
-        auto& objects = *top.at("$objects").getIf<PlistArray>();
+        auto& top = as<PlistDictionary>(archive);
+        auto& objects = as<PlistArray>(top.at("$objects"));
         damage.apply(top, objects, locate(objects));
         EXPECT_THAT(unarchivingFailure<Palette>(binary(archive)), HasSubstr(damage.message));
     }

@@ -57,7 +57,7 @@ function(zoral_add_test folder)
   endif()
   add_executable(${folder}_tests ${sources})
   target_link_libraries(${folder}_tests PRIVATE ${ARG_DEPS} zoral_test_support
-                        GTest::gmock GTest::gtest_main zoral_options)
+                        GTest::gmock zoral_options)
   gtest_discover_tests(${folder}_tests
     PROPERTIES LABELS ${folder}
     DISCOVERY_TIMEOUT 60

@@ -1,17 +1,17 @@
 #include "desktop/symbolic_hot_key.h"
 
-#include <cstdlib>
 #include <limits>
 
+#include "platform/home.h"
 #include "plist/plist.h"
 
 namespace zoral::desktop {
 
 std::optional<std::string> symbolicHotKeysPath() {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0')
+    const auto path = platform::preferencesFile(symbolicHotKeysDomain);
+    if (!path)
         return std::nullopt;
-    return std::string(home) + "/Library/Preferences/com.apple.symbolichotkeys.plist";
+    return path->string();
 }
 
 std::optional<SymbolicHotKey> symbolicHotKey(const std::string& identifier) {

@@ -25,8 +25,9 @@ struct SymbolicHotKey {
 inline constexpr std::string_view moveLeftASpaceHotKey = "79";
 inline constexpr std::string_view moveRightASpaceHotKey = "81";
 
-// Where the system keeps the hot keys: Library/Preferences/com.apple.symbolichotkeys.plist under
-// the user's home directory (the HOME the user defaults use); none without a home.
+// Where the system keeps the hot keys: the preferences file of this domain in the program's home
+// (the one the user defaults use); none without a home.
+inline constexpr std::string_view symbolicHotKeysDomain = "com.apple.symbolichotkeys";
 std::optional<std::string> symbolicHotKeysPath();
 
 // The entry with the identifier, a decimal number. None when the file cannot be loaded, or the

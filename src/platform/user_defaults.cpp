@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include "platform/atomic_file.h"
+#include "platform/home.h"
 #include "platform/identity.h"
 #include "platform/output.h"
 #include "platform/plist_serialization.h"
@@ -61,14 +62,6 @@ void printLines(const std::vector<std::string>& lines) {
 bool isFileName(std::string_view name) {
     return !name.empty() && name != "." && name != ".." &&
            name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
-}
-
-std::optional<std::filesystem::path> preferencesPath(std::string_view domain) {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0')
-        return std::nullopt;
-    return std::filesystem::path(home) / "Library" / "Preferences" /
-           (std::string(domain) + ".plist");
 }
 
 struct FileContents {
@@ -113,7 +106,7 @@ FileContents readFile(const std::filesystem::path& path) {
 // save cannot destroy what may still be recovered from it, and the domain starts empty.
 Domain loadDomain(std::string_view name, std::vector<std::string>& lines) {
     Domain domain;
-    domain.path = preferencesPath(name);
+    domain.path = preferencesFile(name);
     if (!domain.path)
         return domain;
 
@@ -375,7 +368,7 @@ std::shared_ptr<UserDefaults> UserDefaults::suite(std::string_view name) {
 }
 
 void UserDefaults::resetForTesting() {
-    // Made here if need be, so that every reset leaves the standard domains read from this HOME.
+    // Made here if need be, so that every reset leaves the standard domains read from this home.
     (void)standard();
     auto& all = registry();
     std::vector<std::string> lines;

@@ -1,13 +1,13 @@
 #pragma once
 
 // The user defaults: named domains of property-list values, each kept in its own file at
-// $HOME/Library/Preferences/<domain>.plist. An instance reads through its search list: its own
+// <home>/Library/Preferences/<domain>.plist. An instance reads through its search list: its own
 // domain, then the global domain, then its registration domain (volatile defaults that are never
 // written to disk). Writes go to its own domain and reach the file at once, atomically; a save
 // that fails prints one line, and the value stays in memory until synchronize() saves it. Files are
 // XML, or binary for a domain holding what XML cannot (control characters in strings). A file that
 // cannot be read is moved aside to <domain>.plist.corrupt, with one line, and the domain starts
-// empty. Without HOME the domains live in memory only.
+// empty. Without a home (platform/home.h) the domains live in memory only.
 //
 // Every call is safe from any thread. Observers are called on the writing thread, before the write
 // returns, with no lock held, so that a handler may read and write again.
@@ -38,7 +38,7 @@ public:
     static std::shared_ptr<UserDefaults> suite(std::string_view name);
 
     // Forgets every suite, every registration and observer and every loaded domain, and makes the
-    // standard instance read its files again from the current HOME. References to standard() stay
+    // standard instance read its files again from the current home. References to standard() stay
     // valid. For tests.
     static void resetForTesting();
 
@@ -88,7 +88,7 @@ public:
     void removePersistentDomainForName(std::string_view name);
 
     // Reads this instance's domain and the global domain from their files again, from the current
-    // HOME, as a relaunch would; observers of values that differ are told.
+    // home, as a relaunch would; observers of values that differ are told.
     void reload();
 
     // Saves the domains whose last save failed. False when one still cannot be saved.

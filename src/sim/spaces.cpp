@@ -1,10 +1,10 @@
 #include "sim/spaces.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
+#include "platform/home.h"
 #include "platform/plist_serialization.h"
 #include "platform/spaces.h"
 #include "sim/displays.h"
@@ -29,11 +29,10 @@ struct HotKey {
 // has one (none when it is disabled), Control-Fn-arrow without one.
 std::optional<HotKey> spaceHotKey(bool towardsRight) {
     const HotKey fallback{static_cast<platform::CGKeyCode>(towardsRight ? 124 : 123), 0x840000};
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0')
+    const auto path = platform::preferencesFile("com.apple.symbolichotkeys");
+    if (!path)
         return fallback;
-    std::ifstream file(std::string(home) + "/Library/Preferences/com.apple.symbolichotkeys.plist",
-                       std::ios::binary);
+    std::ifstream file(*path, std::ios::binary);
     if (!file)
         return fallback;
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file),

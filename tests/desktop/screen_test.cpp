@@ -13,8 +13,8 @@
 #include "settings/defaults_keys.h"
 #include "sim/displays.h"
 #include "sim/input_devices.h"
-#include "sim/temporary_home.h"
 #include "sim/world.h"
+#include "support/temporary_home.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::desktop {

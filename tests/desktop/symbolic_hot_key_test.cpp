@@ -10,7 +10,7 @@
 
 #include "platform/plist_object.h"
 #include "platform/user_defaults.h"
-#include "sim/temporary_home.h"
+#include "support/temporary_home.h"
 
 namespace zoral::desktop {
 namespace {
@@ -123,11 +123,11 @@ TEST_F(SymbolicHotKeyTest, FilesThatCannotBeLoadedReadAsNone) {
 
 TEST_F(SymbolicHotKeyTest, WithoutAHomeThereIsNoFile) {
     installFixture("symbolic_hot_keys.xml.plist");
-    const std::string saved = std::getenv("HOME");
-    ::unsetenv("HOME");
-    EXPECT_EQ(symbolicHotKeysPath(), std::nullopt);
-    EXPECT_EQ(symbolicHotKey("79"), std::nullopt);
-    ::setenv("HOME", saved.c_str(), 1);
+    {
+        const zoral::testing::TemporaryHome::Without noHome;
+        EXPECT_EQ(symbolicHotKeysPath(), std::nullopt);
+        EXPECT_EQ(symbolicHotKey("79"), std::nullopt);
+    }
     EXPECT_EQ(symbolicHotKeysPath(), file().string());
 }
 

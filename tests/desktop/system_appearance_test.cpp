@@ -1,7 +1,5 @@
 #include "desktop/system_appearance.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,38 +10,21 @@
 #include "platform/plist_object.h"
 #include "platform/user_defaults.h"
 #include "support/captured_output.h"
+#include "support/temporary_home.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::desktop {
 namespace {
 
-namespace fs = std::filesystem;
 using platform::PlistObject;
 using platform::UserDefaults;
 
 // A home of its own for each test, so that the appearance is read from files the test wrote.
 class SystemAppearanceTest : public testing::VirtualClockTest {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "zoral-appearance-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        home_ = pattern;
-        if (const char* previous = std::getenv("HOME"))
-            previousHome_ = previous;
-        ::setenv("HOME", home_.c_str(), 1);
-        UserDefaults::resetForTesting();
-    }
-
     void TearDown() override {
         if (token_)
             platform::DistributedNotificationCenter::defaultCenter().removeObserver(token_);
-        UserDefaults::resetForTesting();
-        if (previousHome_) {
-            ::setenv("HOME", previousHome_->c_str(), 1);
-        } else {
-            ::unsetenv("HOME");
-        }
-        fs::remove_all(home_);
     }
 
     // The interface style as the system keeps it, in the global domain; none removes it.
@@ -54,10 +35,9 @@ protected:
         UserDefaults::standard().setPersistentDomain(global, UserDefaults::globalDomainName);
     }
 
-    fs::path home_;
-    std::optional<std::string> previousHome_;
-    platform::ObserverToken token_;
     zoral::testing::ScopedOutputCapture output_;
+    zoral::testing::TemporaryHome home_;
+    platform::ObserverToken token_;
 };
 
 TEST_F(SystemAppearanceTest, DarkOnlyForTheStringDark) {

@@ -1,6 +1,3 @@
-#include <cstdlib>
-#include <ctime>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +9,7 @@
 #include "desktop/shell_command.h"
 #include "platform/date.h"
 #include "platform/shell.h"
+#include "support/environment.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::desktop {
@@ -32,23 +30,7 @@ TEST(JoinedWithLastSeparator, ListsInASentence) {
 
 class LogTimeFormatterTest : public testing::VirtualClockTest {
 protected:
-    void SetUp() override {
-        if (const char* zone = std::getenv("TZ"))
-            savedZone_ = zone;
-        ::setenv("TZ", "UTC", 1);
-        ::tzset();
-    }
-    void TearDown() override {
-        if (savedZone_) {
-            ::setenv("TZ", savedZone_->c_str(), 1);
-        } else {
-            ::unsetenv("TZ");
-        }
-        ::tzset();
-    }
-
-private:
-    std::optional<std::string> savedZone_;
+    zoral::testing::ScopedTimeZone utc_{"UTC"};
 };
 
 TEST_F(LogTimeFormatterTest, StampsTheVirtualClocksDateToHundredths) {

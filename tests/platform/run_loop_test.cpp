@@ -1,7 +1,5 @@
 #include "platform/run_loop.h"
 
-#include <cstdlib>
-#include <ctime>
 #include <memory>
 #include <thread>
 
@@ -9,6 +7,7 @@
 
 #include "platform/date.h"
 #include "platform/dispatch.h"
+#include "support/environment.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::platform {
@@ -104,23 +103,7 @@ TEST_F(RunLoopTest, SignalledSourcesPerformOnceWhileAttached) {
 
 class LogTime : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (const char* tz = std::getenv("TZ"))
-            saved_ = tz;
-        setenv("TZ", "UTC", 1);
-        tzset();
-    }
-    void TearDown() override {
-        if (saved_) {
-            setenv("TZ", saved_->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-
-private:
-    std::optional<std::string> saved_;
+    zoral::testing::ScopedTimeZone utc_{"UTC"};
 };
 
 TEST_F(LogTime, FormatsHoursToHundredthsTruncated) {

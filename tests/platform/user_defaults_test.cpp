@@ -18,6 +18,7 @@
 #include "platform/identity.h"
 #include "platform/plist_serialization.h"
 #include "support/captured_output.h"
+#include "support/temporary_home.h"
 
 namespace zoral::platform {
 namespace {
@@ -57,29 +58,9 @@ KeyValueChange before(std::optional<PlistObject> oldValue) {
 // Every test gets a home directory of its own and fresh process-wide defaults.
 class UserDefaultsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "zoral-defaults-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        home_ = pattern;
-        if (const char* previous = std::getenv("HOME"))
-            previousHome_ = previous;
-        ::setenv("HOME", home_.c_str(), 1);
-        UserDefaults::resetForTesting();
-    }
+    void TearDown() override { setAtomicWriteFailureForTesting(std::nullopt); }
 
-    void TearDown() override {
-        setAtomicWriteFailureForTesting(std::nullopt);
-        // Reset while HOME is still ours: nothing may read, or move, files of the real home.
-        UserDefaults::resetForTesting();
-        if (previousHome_) {
-            ::setenv("HOME", previousHome_->c_str(), 1);
-        } else {
-            ::unsetenv("HOME");
-        }
-        fs::remove_all(home_);
-    }
-
-    fs::path preferences() const { return home_ / "Library" / "Preferences"; }
+    fs::path preferences() const { return home_.preferences(); }
     fs::path fileOf(std::string_view domain) const {
         return preferences() / (std::string(domain) + ".plist");
     }
@@ -99,9 +80,8 @@ protected:
 
     UserDefaults& defaults() { return UserDefaults::standard(); }
 
-    fs::path home_;
-    std::optional<std::string> previousHome_;
     zoral::testing::ScopedOutputCapture output_;
+    zoral::testing::TemporaryHome home_;
 };
 
 TEST_F(UserDefaultsTest, ReadsSearchTheDomainThenTheGlobalDomainThenTheRegistrations) {
@@ -384,7 +364,7 @@ TEST_F(UserDefaultsTest, SuitesAreSharedAndOnlyForProperNames) {
     }
     EXPECT_THROW(defaults().setPersistentDomain({}, "../escape"), std::invalid_argument);
     EXPECT_THROW((void)defaults().persistentDomainForName("a/b"), std::invalid_argument);
-    EXPECT_FALSE(fs::exists(home_ / "Library" / "escape.plist"));
+    EXPECT_FALSE(fs::exists(home_.path() / "Library" / "escape.plist"));
 }
 
 TEST_F(UserDefaultsTest, ValuesNoFileCanHoldAreRefusedBeforeAnythingChanges) {
@@ -402,8 +382,7 @@ TEST_F(UserDefaultsTest, ValuesNoFileCanHoldAreRefusedBeforeAnythingChanges) {
 }
 
 TEST_F(UserDefaultsTest, WithoutAHomeDirectoryTheDomainsLiveInMemory) {
-    ::unsetenv("HOME");
-    UserDefaults::resetForTesting();
+    const zoral::testing::TemporaryHome::Without noHome;
     defaults().setObject(str("value"), "key");
     EXPECT_EQ(defaults().stringForKey("key"), "value");
     EXPECT_TRUE(defaults().synchronize());

@@ -1,35 +1,18 @@
 #include "defaults_fixture.h"
 
-#include <cstdlib>
-
 #include <gtest/gtest.h>
 
 #include "settings/defaults_keys.h"
 
 namespace zoral::settings::testing {
 
-namespace fs = std::filesystem;
-
 void DefaultsTest::SetUp() {
-    std::string pattern = (fs::temp_directory_path() / "zoral-settings-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    home_ = pattern;
-    if (const char* previous = std::getenv("HOME"))
-        previousHome_ = previous;
-    ::setenv("HOME", home_.c_str(), 1);
+    home_.emplace();
     relaunch();
 }
 
 void DefaultsTest::TearDown() {
-    // Reset while HOME is still ours: nothing may read or write the real home's files.
-    platform::UserDefaults::resetForTesting();
-    if (previousHome_) {
-        ::setenv("HOME", previousHome_->c_str(), 1);
-    } else {
-        ::unsetenv("HOME");
-    }
-    std::error_code ignored;
-    fs::remove_all(home_, ignored);
+    home_.reset();
 }
 
 void DefaultsTest::relaunch() {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/user_defaults.h"
+#include "support/temporary_home.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::settings::testing {
@@ -32,11 +33,10 @@ protected:
     // program's settings register their defaults anew.
     void relaunch();
 
-    const std::filesystem::path& home() const { return home_; }
+    const std::filesystem::path& home() const { return home_->path(); }
 
 private:
-    std::filesystem::path home_;
-    std::optional<std::string> previousHome_;
+    std::optional<zoral::testing::TemporaryHome> home_;
 };
 
 }  // namespace zoral::settings::testing

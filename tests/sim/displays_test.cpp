@@ -9,8 +9,8 @@
 #include "platform/screens.h"
 #include "platform/user_defaults.h"
 #include "sim/input_devices.h"
-#include "sim/temporary_home.h"
 #include "sim/world.h"
+#include "support/temporary_home.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::sim {

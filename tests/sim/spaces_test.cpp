@@ -14,8 +14,8 @@
 #include "sim/input_devices.h"
 #include "sim/window_node.h"
 #include "sim/world.h"
+#include "support/temporary_home.h"
 #include "support/virtual_clock.h"
-#include "temporary_home.h"
 
 namespace zoral::sim {
 namespace {

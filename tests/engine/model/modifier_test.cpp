@@ -7,7 +7,7 @@
 
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
-#include "sim/temporary_home.h"
+#include "support/temporary_home.h"
 
 namespace zoral::engine {
 namespace {

@@ -10,9 +10,9 @@
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
 #include "sim/displays.h"
-#include "sim/temporary_home.h"
 #include "sim/world.h"
 #include "support/captured_output.h"
+#include "support/temporary_home.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::engine {

@@ -1,10 +1,7 @@
 #include "engine/windows/snapping_geometry.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <limits>
-#include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -14,6 +11,7 @@
 #include "platform/plist_object.h"
 #include "platform/user_defaults.h"
 #include "support/captured_output.h"
+#include "support/temporary_home.h"
 
 namespace zoral::engine {
 namespace {
@@ -181,26 +179,6 @@ TEST(Snapping, CenterActionIsTheSettingsEnumeration) {
 // The forms without an appearance read it from the user defaults, in a home of the test's own.
 class SnappingAppearanceTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "zoral-snapping-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        home_ = pattern;
-        if (const char* previous = std::getenv("HOME"))
-            previousHome_ = previous;
-        ::setenv("HOME", home_.c_str(), 1);
-        platform::UserDefaults::resetForTesting();
-    }
-    void TearDown() override {
-        platform::UserDefaults::resetForTesting();
-        if (previousHome_) {
-            ::setenv("HOME", previousHome_->c_str(), 1);
-        } else {
-            ::unsetenv("HOME");
-        }
-        std::filesystem::remove_all(home_);
-    }
-
     void setDark(bool dark) {
         platform::PlistDictionary global;
         if (dark)
@@ -209,9 +187,8 @@ protected:
             global, platform::UserDefaults::globalDomainName);
     }
 
-    std::filesystem::path home_;
-    std::optional<std::string> previousHome_;
     zoral::testing::ScopedOutputCapture output_;
+    zoral::testing::TemporaryHome home_;
 };
 
 TEST_F(SnappingAppearanceTest, GapFollowsTheCurrentAppearance) {

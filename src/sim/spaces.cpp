@@ -10,6 +10,7 @@
 #include "sim/displays.h"
 #include "sim/dock.h"
 #include "sim/input_devices.h"
+#include "sim/system_settings.h"
 #include "sim/window_node.h"
 #include "sim/world.h"
 
@@ -29,7 +30,7 @@ struct HotKey {
 // has one (none when it is disabled), Control-Fn-arrow without one.
 std::optional<HotKey> spaceHotKey(bool towardsRight) {
     const HotKey fallback{static_cast<platform::CGKeyCode>(towardsRight ? 124 : 123), 0x840000};
-    const auto path = platform::preferencesFile("com.apple.symbolichotkeys");
+    const auto path = platform::preferencesFile(symbolicHotKeysDomain);
     if (!path)
         return fallback;
     std::ifstream file(*path, std::ios::binary);

@@ -52,6 +52,7 @@ public:
         bundles_[std::move(url)] = std::move(bundleIdentifier);
     }
     std::optional<std::string> bundleIdentifierAt(std::string_view url) const;
+    const std::map<std::string, std::string, std::less<>>& bundles() const { return bundles_; }
     std::optional<platform::ProcessId> processWithBundleURL(World& world,
                                                             std::string_view url) const;
 

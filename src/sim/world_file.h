@@ -1,34 +1,47 @@
 #pragma once
 
-// Worlds as JSON files: the processes with their accessibility trees, the
-// displays, the pointer, the costs and the permission. Loading checks every field and names the
-// place of the first fault; dumping writes what loading reads, so a loaded world dumps back to the
-// same text.
+// Worlds as JSON files: the processes with their accessibility trees, the displays with their
+// spaces, the pointer, every latency, the system's version and settings, and the permission.
+// A file says the whole world: loading checks every key, type and value and the file against
+// itself (what it names must exist), names the place of the first fault, and loads nothing of a
+// file with a fault. Dumping writes what loading reads, so that a dumped world loads back into an
+// equal one. The keys are listed in world_format.cpp; in short:
 //
 //   {"latency": 0.001, "trusted": true,
+//    "timing": {"activation": 0.05, "termination": 0.1, "fullScreenExit": 0.15, "tabDetach": 0.2},
+//    "systemVersion": [14, 0, 0],
+//    "systemSettings": {"interfaceStyle": "Dark", "dockOrientation": "left",
+//                       "stageManager": {"globallyEnabled": true, "autoHide": false},
+//                       "symbolicHotKeys": {"79": {"enabled": true,
+//                                                  "parameters": [65535, 123, 8650752]}}},
+//    "displays": [{"number": 1, "uuid": "...", "frame": [0, 0, 1440, 900], "menuBarHeight": 25,
+//                  "dock": {"edge": "bottom", "thickness": 70},
+//                  "spaces": [{"id": 1}, {"id": 2, "fullScreen": true}], "currentSpace": 1}],
+//    "mainDisplay": 1, "pointer": [700, 400],
 //    "processes": [{"pid": 42, "bundleIdentifier": "org.example.editor", "name": "Editor",
-//                   "hung": false, "latency": 0.01,
-//                   "attributes": {...}, "children": [<element>, ...]}],
-//    "displays": [{"number": 1, "uuid": "...", "frame": [0, 0, 1440, 900],
-//                  "menuBarHeight": 25, "dock": {"edge": "bottom", "thickness": 70}}],
-//    "mainDisplay": 1, "pointer": [700, 400]}
+//                   "hung": false, "latency": 0.01, "bundleURL": "file:///...",
+//                   "activationPolicy": "regular", "hidden": false, "refusesTermination": false,
+//                   "enhancedUserInterface": true,
+//                   "id": "editor", "attributes": {...}, "children": [<element>, ...]}],
+//    "dock": {"pid": 90, "tiles": [{"kind": "application", "title": "Editor", "url": "..."},
+//                                  {"kind": "separator"}]},
+//    "bundles": {"file:///Applications/Editor.app/": "org.example.editor"}}
 //   <element>: {"role": "AXWindow", "id": "notes", "attributes": {"AXTitle": "Notes",
 //               "AXPosition": {"point": [100, 100]}, "AXSize": {"size": [400, 300]}},
 //               "settable": ["AXPosition"], "actions": ["AXRaise"], "children": [...]}
-//   An "AXWindow" is a window of the window server and may say more of itself:
+//   A window (an "AXWindow" child of its application) may say more of itself:
 //   "window": {"number": 34, "minimumSize": [w, h], "maximumSize": [w, h], "fixedSize": true,
-//              "layer": 0}; its position and size are its "AXPosition" and "AXSize".
+//              "layer": 0, "space": 2}; its position and size are its "AXPosition" and "AXSize".
 //
-// Attribute values are JSON strings, booleans and numbers (integers stay
-// integers), arrays, and one-key objects for the other kinds: {"point": [x, y]},
-// {"size": [w, h]}, {"rect": [x, y, w, h]}, {"range": [location, length]},
-// {"url": "file:///..."}, {"element": "<id>"} and {"error": -25204}.
+// The system settings live in the home (sim/system_settings.h): loading writes them all, those
+// the file leaves out as the system's defaults, so that nothing of an earlier world remains.
 
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "platform/accessibility.h"
 #include "platform/json.h"
 #include "sim/world.h"
 
@@ -39,17 +52,23 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Adds the file's contents to the world; throws WorldFileError.
+// Adds the file's contents to the world; throws WorldFileError and then changes nothing.
 void loadWorld(World& world, const platform::Json& file);
 void loadWorldFile(World& world, const std::filesystem::path& path);
 platform::Json dumpWorld(World& world);
 
-// The name that world files use for the element; a name is made up for
-// elements that were not loaded from a file.
+// The JSON text of a file; throws WorldFileError that names the path and what is wrong (no such
+// file, a directory, not JSON).
+platform::Json readJsonFile(const std::filesystem::path& path);
+
+// The name that world files use for the element; a name is made up for elements that were not
+// loaded from a file.
 std::string elementName(World& world, platform::ax::Element element);
 std::optional<platform::ax::Element> elementNamed(World& world, const std::string& name);
 
-// One attribute value in the file's notation, element references included.
+// One attribute value in the file's notation. Elements are named; an element that is gone reads
+// and writes as {"element": null}. valueFromJson throws WorldFileError for a malformed value or
+// an unknown name.
 platform::ax::Value valueFromJson(World& world, const platform::Json& json);
 platform::Json valueToJson(World& world, const platform::ax::Value& value);
 

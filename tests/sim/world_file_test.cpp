@@ -1,26 +1,68 @@
 #include "sim/world_file.h"
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "platform/accessibility.h"
+#include "platform/home.h"
+#include "platform/user_defaults.h"
 #include "platform/workspace.h"
 #include "sim/displays.h"
 #include "sim/dock.h"
 #include "sim/input_devices.h"
+#include "sim/spaces.h"
+#include "sim/window_node.h"
+#include "sim/world_description.h"
+#include "sim/world_format.h"
+#include "support/captured_output.h"
+#include "support/temporary_home.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::sim {
 namespace {
 
 namespace ax = platform::ax;
+namespace fs = std::filesystem;
 using platform::Json;
 
 class WorldFileTest : public zoral::testing::VirtualClockTest {
 protected:
+    // Every file under the home, so that a test can see that a refused file wrote nothing.
+    std::vector<fs::path> homeFiles() const {
+        std::vector<fs::path> files;
+        if (fs::exists(home.path())) {
+            for (const auto& entry : fs::recursive_directory_iterator(home.path()))
+                files.push_back(entry.path());
+        }
+        return files;
+    }
+
+    // The refusal's text, or a failure when the file loads.
+    std::string refusal(const Json& file) {
+        ScopedWorld fresh;
+        try {
+            loadWorld(*fresh, file);
+        } catch (const WorldFileError& error) {
+            EXPECT_TRUE(fresh->processIds().empty()) << file.dump();
+            EXPECT_TRUE(Displays::of(*fresh).displays().empty()) << file.dump();
+            return error.what();
+        }
+        ADD_FAILURE() << "loaded: " << file.dump();
+        return {};
+    }
+
+    zoral::testing::ScopedOutputCapture output;
+    zoral::testing::TemporaryHome home;
     ScopedWorld world;
 };
 
 const char* const defaultWorld = ZORAL_FIXTURES_DIR "/worlds/default.json";
+const char* const everyKeyWorld = ZORAL_FIXTURES_DIR "/worlds/every-key.json";
 
 TEST_F(WorldFileTest, LoadsAWorldThatTheAccessibilityCallsThenServe) {
     loadWorldFile(*world, defaultWorld);
@@ -50,80 +92,377 @@ TEST_F(WorldFileTest, LoadsAWorldThatTheAccessibilityCallsThenServe) {
     EXPECT_EQ(elementName(*world, hit.value()), "notes-close");
 }
 
-TEST_F(WorldFileTest, DumpsWhatItLoadsAndWhatChangedSince) {
-    loadWorldFile(*world, defaultWorld);
-    const Json first = dumpWorld(*world);
+// The fixture holds every key with a value other than its default, in the order and notation of
+// a dump: so what loads is what dumps, key for key.
+TEST_F(WorldFileTest, EveryKeyDumpsAsItWasLoadedAndLoadsBackEqual) {
+    const Json file = readJsonFile(everyKeyWorld);
+    loadWorld(*world, file);
+    const Json dumped = dumpWorld(*world);
+    EXPECT_EQ(dumped, file) << dumped.dump(2);
 
     ScopedWorld again;
-    loadWorld(*again, first);
-    EXPECT_EQ(dumpWorld(*again), first);
+    loadWorld(*again, dumped);
+    EXPECT_EQ(dumpWorld(*again), dumped);
 
+    // And the world is what the file says, as the program reads it.
+    EXPECT_EQ(platform::UserDefaults::standard().stringForKey("AppleInterfaceStyle"), "Dark");
+    EXPECT_EQ(platform::UserDefaults::suite("com.apple.Dock")->stringForKey("orientation"), "left");
+    EXPECT_TRUE(
+        platform::UserDefaults::suite("com.apple.WindowManager")->boolForKey("GloballyEnabled"));
+    EXPECT_TRUE(fs::exists(home.preferences() / "com.apple.symbolichotkeys.plist"));
+    EXPECT_EQ(SystemVersion::of(*again).version(), (platform::OperatingSystemVersion{13, 4, 1}));
+    EXPECT_EQ(Spaces::of(*again).spaceOfWindow(34), 2);
+    EXPECT_EQ(Displays::of(*again).mainDisplay()->number, 2);
+    again->process(501)->hung = false;
+    const auto windows = ax::copyAttributeValue(ax::createApplication(501), "AXWindows");
+    ASSERT_TRUE(windows.ok());
+    const auto& listed = *windows.value().getIf<ax::Value::Array>();
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(elementName(*again, *listed[0].getIf<ax::Element>()), "notes");
+    // The gone element answers as a closed one does.
+    EXPECT_EQ(ax::copyAttributeValue(*listed[1].getIf<ax::Element>(), "AXTitle").error(),
+              ax::invalidUIElement);
+}
+
+TEST_F(WorldFileTest, AFreshWorldDumpsAsTheFilesDefaults) {
+    EXPECT_EQ(dumpWorld(*world), formatWorldDescription(WorldDescription{}));
+}
+
+TEST_F(WorldFileTest, DumpsWhatChangedSinceLoading) {
+    loadWorldFile(*world, defaultWorld);
     const auto notes = ax::copyAttributeValue(ax::createApplication(501), "AXFocusedWindow");
     ASSERT_EQ(ax::setAttributeValue(*notes.value().getIf<ax::Element>(), "AXPosition",
                                     platform::CGPoint{0, 25}),
               ax::success);
-    const Json changed = dumpWorld(*again);
+    const Json changed = dumpWorld(*world);
     EXPECT_EQ(changed["processes"][0]["children"][1]["attributes"]["AXPosition"],
               Json::parse(R"({"point": [0.0, 25.0]})"));
+    ScopedWorld again;
+    loadWorld(*again, changed);
+    EXPECT_EQ(dumpWorld(*again), changed);
 }
 
-TEST_F(WorldFileTest, FaultsNameTheirPlace) {
-    const std::vector<std::pair<const char*, const char*>> cases = {
-        {R"([])", "a world is a JSON object"},
-        {R"({"latency": "fast"})", "latency: expected a number"},
-        {R"({"processes": [{"name": "x"}]})", "processes[0]: needs an integer \"pid\""},
-        {R"({"processes": [{"pid": -3}]})", "processes[0]: \"pid\" must be a positive process id"},
-        {R"({"processes": [{"pid": 1}, {"pid": 1}]})", "processes[1]: pid 1 appears twice"},
-        {R"({"processes": [{"pid": 1, "children": [{"id": "w"}]}]})",
-         "processes[0].children[0]: needs a \"role\""},
-        {R"({"processes": [{"pid": 1, "attributes": {"AXSize": {"size": [1]}}}]})",
-         "processes[0].attributes.AXSize.size: expected an array of 2 numbers"},
-        {R"({"processes": [{"pid": 1, "attributes": {"AXThing": {"colour": 1}}}]})",
-         "processes[0].attributes.AXThing: unknown value kind \"colour\""},
-        {R"({"processes": [{"pid": 1, "attributes": {"AXMain": {"element": "nowhere"}}}]})",
-         "processes[0].attributes.AXMain: no element is named \"nowhere\""},
-        {R"({"processes": [{"pid": 1, "id": "a", "children": [{"role": "AXWindow", "id": "a"}]}]})",
-         "processes[0].children[0].id: the name \"a\" is taken"},
-        {R"({"displays": [{"number": 1}]})", "displays[0]: needs a \"frame\""},
-        {R"({"displays": [{"frame": [0, 0, 9, 9], "dock": {"edge": "top", "thickness": 4}}]})",
-         "displays[0].dock.edge: expected bottom, left or right"},
-        {R"({"pointer": [1]})", "pointer: expected an array of 2 numbers"},
-        {R"({"timing": {"warp": 1}})", "timing.warp: unknown latency"},
-        {R"({"dock": {"tiles": [{"kind": "rocket"}]}})",
-         "dock.tiles[0].kind: expected application, folder, separator or trash"},
-        {R"({"processes": [{"pid": 1, "activationPolicy": "always"}]})",
-         "processes[0].activationPolicy: expected regular, accessory or prohibited"},
-    };
-    for (const auto& [text, message] : cases) {
+// A reference to an element that is gone (a closed window, say) dumps as a reference to nothing,
+// and the dump loads back.
+TEST_F(WorldFileTest, ReferencesToGoneElementsDumpAsNull) {
+    loadWorld(*world, Json::parse(R"({"processes": [{"pid": 7, "id": "app",
+        "attributes": {"AXFocusedWindow": {"element": "w"}, "AXChildrenInOrder": [{"element": "w"}]},
+        "children": [{"role": "AXWindow", "id": "w", "children": [
+            {"role": "AXButton", "id": "close", "attributes": {"AXSubrole": "AXCloseButton"}}]}]}]})"));
+    ASSERT_EQ(ax::performAction(*elementNamed(*world, "close"), "AXPress"), ax::success);
+
+    const Json dumped = dumpWorld(*world);
+    const Json& attributes = dumped["processes"][0]["attributes"];
+    EXPECT_EQ(attributes["AXFocusedWindow"], Json::parse(R"({"element": null})"));
+    EXPECT_EQ(attributes["AXChildrenInOrder"], Json::parse(R"([{"element": null}])"));
+    ScopedWorld again;
+    loadWorld(*again, dumped);
+    EXPECT_EQ(dumpWorld(*again), dumped);
+}
+
+// An element that the file does not name gets a name when something refers to it, and the
+// names count in each world on its own.
+TEST_F(WorldFileTest, MadeUpNamesCountPerWorld) {
+    const Json file = Json::parse(R"({"processes": [{"pid": 7, "children": [
+        {"role": "AXWindow", "attributes": {"AXPosition": {"point": [0, 0]},
+                                            "AXSize": {"size": [100, 100]}}},
+        {"role": "AXWindow", "id": "element-1", "attributes": {"AXPosition": {"point": [0, 0]},
+                                                              "AXSize": {"size": [50, 50]}}}]}]})");
+    const auto namesInAWorld = [&] {
         ScopedWorld fresh;
-        try {
-            loadWorld(*fresh, Json::parse(text));
-            ADD_FAILURE() << "loaded: " << text;
-        } catch (const WorldFileError& error) {
-            EXPECT_EQ(std::string(error.what()), message) << text;
-        }
-    }
-    EXPECT_THROW(loadWorldFile(*world, "/nonexistent/world.json"), WorldFileError);
+        loadWorld(*fresh, file);
+        // The front window lies under the point; the file took its made-up name for the other.
+        const auto front = ax::copyElementAtPosition(ax::createSystemWide(), 10, 10).value();
+        const auto back = ax::copyElementAtPosition(ax::createSystemWide(), 90, 90).value();
+        return std::vector<std::string>{elementName(*fresh, front), elementName(*fresh, back),
+                                        dumpWorld(*fresh).dump()};
+    };
+    const auto first = namesInAWorld();
+    EXPECT_EQ(first[0], "element-1");
+    EXPECT_EQ(first[1], "element-2");
+    EXPECT_EQ(namesInAWorld(), first);
 }
 
 TEST_F(WorldFileTest, EveryValueKindSurvivesARoundTrip) {
     const Json file = Json::parse(R"({
-        "latency": 0.0, "trusted": false,
-        "processes": [{"pid": 9, "bundleIdentifier": "b", "name": "n", "hung": true, "id": "app",
-          "attributes": {"s": "text", "b": true, "i": 12, "d": 1.5,
-                         "p": {"point": [1.0, 2.0]}, "z": {"size": [3.0, 4.0]},
-                         "r": {"rect": [1.0, 2.0, 3.0, 4.0]}, "g": {"range": [5, 6]},
-                         "u": {"url": "file:///tmp/x"}, "e": {"element": "app"},
-                         "x": {"error": -25204}, "a": [1, "two", {"point": [0.0, 0.0]}]}}]})");
+        "processes": [{"pid": 9, "id": "app",
+          "attributes": {"a": [1, "two", {"point": [0.0, 0.0]}, [{"element": "app"}]],
+                         "b": true, "d": 1.5, "e": {"element": "app"}, "g": {"range": [5, 6]},
+                         "i": 12, "n": {"element": null}, "p": {"point": [1.0, 2.0]},
+                         "r": {"rect": [1.0, 2.0, 3.0, 4.0]}, "s": "text",
+                         "u": {"url": "file:///tmp/x"}, "x": {"error": -25204},
+                         "z": {"size": [3.0, 4.0]}}}]})");
     loadWorld(*world, file);
     const Json dumped = dumpWorld(*world);
-    EXPECT_EQ(dumped["processes"][0]["attributes"]["i"], Json(12));
+    Json attributes = dumped["processes"][0]["attributes"];
+    attributes.erase("AXTitle");  // every application has its name as its title
+    EXPECT_EQ(attributes, file["processes"][0]["attributes"]);
     EXPECT_TRUE(dumped["processes"][0]["attributes"]["i"].is_number_integer());
+    EXPECT_TRUE(dumped["processes"][0]["attributes"]["d"].is_number_float());
     ScopedWorld again;
     loadWorld(*again, dumped);
     EXPECT_EQ(dumpWorld(*again), dumped);
-    EXPECT_TRUE(world->process(9)->hung);
-    EXPECT_FALSE(world->isTrusted());
+}
+
+// Each key of the fixture in turn given a value of another type: the file is refused at that
+// key's place, and nothing of it loads. Attribute values may be of any type and are left out.
+TEST_F(WorldFileTest, AWrongTypeOfAnyKeyIsRefusedAtItsPlace) {
+    const Json file = readJsonFile(everyKeyWorld);
+    const auto wrong = [](const Json& value) -> Json {
+        if (value.is_string())
+            return 7;
+        if (value.is_object())
+            return Json::array({"not", "an", "object"});
+        return "wrong";
+    };
+    int cases = 0;
+    const std::function<void(const Json::json_pointer&, const std::string&)> visit =
+        [&](const Json::json_pointer& at, const std::string& place) {
+            const Json& value = file.at(at);
+            if (!at.empty()) {
+                Json changed = file;
+                changed.at(at) = wrong(value);
+                EXPECT_EQ(refusal(changed).rfind(place + ": ", 0), 0u)
+                    << place << " -> " << refusal(changed);
+                ++cases;
+            }
+            if (value.is_object()) {
+                for (const auto& [key, member] : value.items()) {
+                    if (key != "attributes")
+                        visit(at / key, place.empty() ? key : place + "." + key);
+                }
+            } else if (value.is_array()) {
+                for (std::size_t i = 0; i < value.size(); ++i)
+                    visit(at / i, place + "[" + std::to_string(i) + "]");
+            }
+        };
+    visit(Json::json_pointer(), "");
+    EXPECT_GT(cases, 100);
+    EXPECT_TRUE(homeFiles().empty());
+}
+
+TEST_F(WorldFileTest, UnknownKeysAreRefusedAtTheirPlace) {
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {R"({"pointr": [1, 2]})", "pointr"},
+        {R"({"processes": [{"pid": 1, "hiden": true}]})", "processes[0].hiden"},
+        {R"({"processes": [{"pid": 1, "children": [{"role": "AXWindow", "atributes": {}}]}]})",
+         "processes[0].children[0].atributes"},
+        {R"({"processes": [{"pid": 1, "children": [{"role": "AXWindow", "window": {"nubmer": 3}}]}]})",
+         "processes[0].children[0].window.nubmer"},
+        {R"({"displays": [{"frame": [0, 0, 9, 9], "dock": {"edge": "left", "thickness": 4,
+             "autohide": true}}]})",
+         "displays[0].dock.autohide"},
+        {R"({"timing": {"warp": 1}})", "timing.warp"},
+        {R"({"systemSettings": {"appearance": "Dark"}})", "systemSettings.appearance"},
+        {R"({"systemSettings": {"symbolicHotKeys": {"79": {"enabled": true,
+             "parameters": [1, 2, 3], "type": "standard"}}}})",
+         "systemSettings.symbolicHotKeys.79.type"},
+        {R"({"dock": {"tiles": [{"kind": "trash", "colour": "grey"}]}})", "dock.tiles[0].colour"},
+    };
+    for (const auto& [text, place] : cases) {
+        const std::string message = refusal(Json::parse(text));
+        EXPECT_EQ(message.rfind(std::string(place) + ": unknown key (expected ", 0), 0u) << message;
+    }
+    EXPECT_TRUE(homeFiles().empty());
+}
+
+TEST_F(WorldFileTest, ImpossibleValuesAreRefusedAtTheirPlace) {
+    // A file whose one process has one window with these keys besides its role.
+    const auto window = [](const char* keys) {
+        return std::string(R"({"processes": [{"pid": 1, "children": [{"role": "AXWindow", )") +
+               keys + "}]}]}";
+    };
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {R"([])", "a world is a JSON object"},
+        {R"({"latency": -1})", "latency: must not be negative"},
+        {R"({"pointer": [1]})", "pointer: expected an array of 2 numbers"},
+        {R"({"systemVersion": [14, -1, 0]})", "systemVersion[1]: must not be negative"},
+        // Processes
+        {R"({"processes": [{"name": "x"}]})", "processes[0]: needs \"pid\""},
+        {R"({"processes": [{"pid": -3}]})", "processes[0].pid: must be a positive process id"},
+        {R"({"processes": [{"pid": 4294967296}]})",
+         "processes[0].pid: must be a positive process id"},
+        {R"({"processes": [{"pid": 1}, {"pid": 1}]})", "processes[1].pid: pid 1 is taken"},
+        {R"({"processes": [{"pid": 90}], "dock": {}})", "dock.pid: pid 90 is taken"},
+        {R"({"processes": [{"pid": 1, "activationPolicy": "always"}]})",
+         "processes[0].activationPolicy: expected regular, accessory or prohibited"},
+        // Elements
+        {R"({"processes": [{"pid": 1, "children": [{"id": "w"}]}]})",
+         "processes[0].children[0]: needs \"role\""},
+        {R"({"processes": [{"pid": 1, "id": "a", "children": [{"role": "AXGroup", "id": "a"}]}]})",
+         "processes[0].children[0].id: the name \"a\" is taken"},
+        {R"({"processes": [{"pid": 1, "attributes": {"AXMain": {"element": "nowhere"}}}]})",
+         "processes[0].attributes.AXMain: no element is named \"nowhere\""},
+        {R"({"processes": [{"pid": 1, "attributes": {"AXList": [3, {"element": "x"}]}}]})",
+         "processes[0].attributes.AXList[1]: no element is named \"x\""},
+        {R"({"processes": [{"pid": 1, "attributes": {"AXSize": {"size": [1]}}}]})",
+         "processes[0].attributes.AXSize.size: expected an array of 2 numbers"},
+        {R"({"processes": [{"pid": 1, "attributes": {"AXThing": {"colour": 1}}}]})",
+         "processes[0].attributes.AXThing: unknown value kind \"colour\" (expected point, size, "
+         "rect, range, url, element or error)"},
+        {R"({"processes": [{"pid": 1, "attributes": {"AXThing": {"point": [1, 2], "size": [1, 2]}}}]})",
+         "processes[0].attributes.AXThing: expected a value, or an object with one key: point, "
+         "size, rect, range, url, element or error"},
+        {R"({"processes": [{"pid": 1, "attributes": {"AXThing": null}}]})",
+         "processes[0].attributes.AXThing: expected a value"},
+        {R"({"processes": [{"pid": 1, "attributes": {"AXThing": 18446744073709551615}}]})",
+         "processes[0].attributes.AXThing: integer out of range"},
+        {R"({"processes": [{"pid": 1, "attributes": {"AXThing": {"error": 4294967296}}}]})",
+         "processes[0].attributes.AXThing.error: code out of range"},
+        {R"({"processes": [{"pid": 1, "attributes": {"AXRole": "AXButton"}}]})",
+         "processes[0].attributes.AXRole: the element's own, and cannot be stored"},
+        {R"({"processes": [{"pid": 1, "children": [{"role": "AXGroup", "window": {}}]}]})",
+         "processes[0].children[0].window: only an AXWindow has window fields"},
+        {R"({"processes": [{"pid": 1, "children": [{"role": "AXGroup",
+             "children": [{"role": "AXWindow"}]}]}]})",
+         "processes[0].children[0].children[0].role: a window is a child of its application"},
+        // Windows
+        {window(R"("attributes": {"AXPosition": 5})"),
+         "processes[0].children[0].attributes.AXPosition: a window's position is a point"},
+        {window(R"("attributes": {"AXSize": "big"})"),
+         "processes[0].children[0].attributes.AXSize: a window's size is a size"},
+        {window(R"("attributes": {"AXSize": {"size": [-1, 5]}})"),
+         "processes[0].children[0].attributes.AXSize.size: a size must not be negative"},
+        {window(R"("attributes": {"AXMinimized": 1})"),
+         "processes[0].children[0].attributes.AXMinimized: expected true or false"},
+        {window(R"("attributes": {"AXFrame": {"rect": [0, 0, 1, 1]}})"),
+         "processes[0].children[0].attributes.AXFrame: follows from the window and cannot be "
+         "stored"},
+        {window(R"("window": {"minimumSize": [300, 200]},
+                   "attributes": {"AXSize": {"size": [100, 100]}})"),
+         "processes[0].children[0].attributes.AXSize: outside the window's minimum and maximum "
+         "size"},
+        {window(R"("window": {"minimumSize": [300, 200], "maximumSize": [200, 300]})"),
+         "processes[0].children[0].window.maximumSize: smaller than the minimum size"},
+        {R"({"processes": [{"pid": 1, "children": [{"role": "AXWindow", "window": {"number": 3}},
+             {"role": "AXWindow", "window": {"number": 3}}]}]})",
+         "processes[0].children[1].window.number: window number 3 is taken"},
+        {window(R"("window": {"layer": 3000000000})"),
+         "processes[0].children[0].window.layer: out of range"},
+        {R"({"displays": [{"uuid": "A", "frame": [0, 0, 9, 9], "spaces": [{"id": 1}]}],
+             "processes": [{"pid": 1, "children": [{"role": "AXWindow", "window": {"space": 2}}]}]})",
+         "processes[0].children[0].window.space: no display has the space 2"},
+        // Displays and spaces
+        {R"({"displays": [{"number": 1}]})", "displays[0]: needs \"frame\""},
+        {R"({"displays": [{"frame": [0, 0, -9, 9]}]})",
+         "displays[0].frame: a size must not be negative"},
+        {R"({"displays": [{"frame": [0, 0, 9, 9], "menuBarHeight": 10}]})",
+         "displays[0].menuBarHeight: higher than the display"},
+        {R"({"displays": [{"frame": [0, 0, 9, 9], "dock": {"edge": "top", "thickness": 4}}]})",
+         "displays[0].dock.edge: expected bottom, left or right"},
+        {R"({"displays": [{"frame": [0, 0, 9, 9], "dock": {"edge": "left"}}]})",
+         "displays[0].dock: needs \"thickness\""},
+        {R"({"displays": [{"frame": [0, 0, 9, 9], "dock": {"edge": "left", "thickness": 1}},
+                          {"frame": [9, 0, 9, 9], "dock": {"edge": "left", "thickness": 1}}]})",
+         "displays[1].dock: the Dock is on one display only"},
+        {R"({"displays": [{"number": 1, "frame": [0, 0, 9, 9]}, {"number": 1, "frame": [9, 0, 9, 9]}]})",
+         "displays[1].number: another display has the number"},
+        {R"({"displays": [{"uuid": "A", "frame": [0, 0, 9, 9]}, {"uuid": "A", "frame": [9, 0, 9, 9]}]})",
+         "displays[1].uuid: another display has the UUID"},
+        {R"({"displays": [{"number": 1, "frame": [0, 0, 9, 9]}], "mainDisplay": 2})",
+         "mainDisplay: no display has the number"},
+        {R"({"displays": [{"frame": [0, 0, 9, 9], "spaces": [{"id": 1}]}]})",
+         "displays[0].spaces: spaces need the display's \"uuid\""},
+        {R"({"displays": [{"uuid": "A", "frame": [0, 0, 9, 9], "spaces": [{"id": 1}]},
+                          {"uuid": "B", "frame": [9, 0, 9, 9], "spaces": [{"id": 1}]}]})",
+         "displays[1].spaces[0].id: another space has the id"},
+        {R"({"displays": [{"uuid": "A", "frame": [0, 0, 9, 9], "spaces": [{"id": 1}],
+                           "currentSpace": 2}]})",
+         "displays[0].currentSpace: not one of the display's spaces"},
+        {R"({"displays": [{"uuid": "A", "frame": [0, 0, 9, 9], "spaces": [{"id": 0}]}]})",
+         "displays[0].spaces[0].id: must be positive"},
+        // The Dock
+        {R"({"dock": {"tiles": [{"kind": "rocket"}]}})",
+         "dock.tiles[0].kind: expected application, folder, separator or trash"},
+        {R"({"dock": {"tiles": [{"kind": "application", "title": "Editor"}]}})",
+         "dock.tiles[0]: needs \"url\""},
+        {R"({"dock": {"tiles": [{"kind": "separator", "title": "Gap"}]}})",
+         "dock.tiles[0].title: separators and the trash have none"},
+        // System settings
+        {R"({"displays": [{"frame": [0, 0, 9, 9], "dock": {"edge": "left", "thickness": 1}}],
+             "systemSettings": {"dockOrientation": "right"}})",
+         "systemSettings.dockOrientation: the Dock's side differs from its display's"},
+        {R"({"systemSettings": {"symbolicHotKeys": {"left": {"enabled": true,
+             "parameters": [65535, 123, 0]}}}})",
+         "systemSettings.symbolicHotKeys.left: a hot key's identifier is a decimal number"},
+        {R"({"systemSettings": {"symbolicHotKeys": {"79": {"enabled": true,
+             "parameters": [65535, 70000, 0]}}}})",
+         "systemSettings.symbolicHotKeys.79.parameters[1]: a key code is a number from 0 to "
+         "65535"},
+        {R"({"systemSettings": {"symbolicHotKeys": {"79": {"enabled": true,
+             "parameters": [65535, 123]}}}})",
+         "systemSettings.symbolicHotKeys.79.parameters: expected an array of 3 integers"},
+    };
+    for (const auto& [text, message] : cases)
+        EXPECT_EQ(refusal(Json::parse(text)), message) << text;
+    EXPECT_TRUE(homeFiles().empty());
+}
+
+// A file whose only fault is at its very end loads nothing at all: no process, no display, no
+// setting in the home.
+TEST_F(WorldFileTest, ARefusedFileLoadsNothing) {
+    Json file = readJsonFile(everyKeyWorld);
+    file["bundles"]["file:///Applications/Broken.app/"] = 3;
+    EXPECT_EQ(refusal(file), "bundles.file:///Applications/Broken.app/: expected a string");
+    EXPECT_TRUE(homeFiles().empty());
+    EXPECT_FALSE(platform::UserDefaults::standard().stringForKey("AppleInterfaceStyle"));
+}
+
+// The system's settings are the world's: a world that does not say them has the system's
+// defaults, whatever an earlier world left in the home; the Dock's side follows its display.
+TEST_F(WorldFileTest, SystemSettingsAreLoadedDumpedAndResetWithTheWorld) {
+    loadWorldFile(*world, everyKeyWorld);
+    ASSERT_EQ(platform::UserDefaults::standard().stringForKey("AppleInterfaceStyle"), "Dark");
+
+    ScopedWorld next;
+    loadWorld(*next, Json::parse(R"({"displays": [{"frame": [0, 0, 900, 600],
+        "dock": {"edge": "right", "thickness": 50}}]})"));
+    EXPECT_FALSE(platform::UserDefaults::standard().stringForKey("AppleInterfaceStyle"));
+    EXPECT_EQ(platform::UserDefaults::suite("com.apple.Dock")->stringForKey("orientation"),
+              "right");
+    EXPECT_FALSE(
+        platform::UserDefaults::suite("com.apple.WindowManager")->objectForKey("GloballyEnabled"));
+    EXPECT_FALSE(fs::exists(home.preferences() / "com.apple.symbolichotkeys.plist"));
+    const Json dumped = dumpWorld(*next);
+    EXPECT_EQ(dumped["systemSettings"], Json::parse(R"({"dockOrientation": "right"})"));
+
+    // What the program's side changes, the dump says.
+    setStageManager(true, true);
+    EXPECT_EQ(dumpWorld(*next)["systemSettings"]["stageManager"],
+              Json::parse(R"({"globallyEnabled": true, "autoHide": true})"));
+}
+
+TEST_F(WorldFileTest, HotKeysNeedAHome) {
+    const zoral::testing::TemporaryHome::Without noHome;
+    const Json file = Json::parse(R"({"processes": [{"pid": 3}], "systemSettings": {
+        "symbolicHotKeys": {"79": {"enabled": true, "parameters": [65535, 123, 0]}}}})");
+    EXPECT_EQ(refusal(file),
+              "systemSettings: the symbolic hot keys need a home to live in, and there is none");
+}
+
+TEST_F(WorldFileTest, FilesThatCannotBeReadSayWhy) {
+    const fs::path directory = home.path() / "worlds";
+    fs::create_directories(directory);
+    std::ofstream(directory / "broken.json") << R"({"processes": [)";
+    const std::vector<std::pair<fs::path, std::string>> cases = {
+        {directory / "missing.json", "no such file"},
+        {directory, "is a directory, not a file"},
+    };
+    for (const auto& [path, reason] : cases) {
+        try {
+            loadWorldFile(*world, path);
+            ADD_FAILURE() << path;
+        } catch (const WorldFileError& error) {
+            EXPECT_EQ(std::string(error.what()), path.string() + ": " + reason);
+        }
+    }
+    try {
+        loadWorldFile(*world, directory / "broken.json");
+        ADD_FAILURE();
+    } catch (const WorldFileError& error) {
+        EXPECT_NE(std::string(error.what()).find("broken.json: "), std::string::npos);
+        EXPECT_NE(std::string(error.what()).find("unexpected end of input"), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,222 @@
+#include "sim/system_settings.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <vector>
+
+#include "platform/atomic_file.h"
+#include "platform/home.h"
+#include "platform/plist_serialization.h"
+#include "platform/user_defaults.h"
+#include "sim/displays.h"
+
+namespace zoral::sim {
+
+namespace {
+
+using platform::PlistObject;
+using platform::UserDefaults;
+
+constexpr std::string_view interfaceStyleKey = "AppleInterfaceStyle";
+constexpr std::string_view dockDomain = "com.apple.Dock";
+constexpr std::string_view orientationKey = "orientation";
+constexpr std::string_view windowManagerDomain = "com.apple.WindowManager";
+constexpr std::string_view globallyEnabledKey = "GloballyEnabled";
+constexpr std::string_view autoHideKey = "AutoHide";
+constexpr std::string_view hotKeysKey = "AppleSymbolicHotKeys";
+
+// The value stored in the domain itself: neither the global domain nor registrations count.
+std::optional<PlistObject> stored(std::string_view domain, std::string_view key) {
+    const auto values = UserDefaults::standard().persistentDomainForName(domain);
+    const auto found = values.find(key);
+    if (found == values.end())
+        return std::nullopt;
+    return found->second;
+}
+
+std::optional<std::string> storedString(std::string_view domain, std::string_view key) {
+    const auto value = stored(domain, key);
+    if (!value)
+        return std::nullopt;
+    if (const auto* text = value->getIf<std::string>())
+        return *text;
+    throw SystemSettingsError("\"" + std::string(key) + "\" of " + std::string(domain) +
+                              " is no string");
+}
+
+std::optional<bool> storedBool(std::string_view domain, std::string_view key) {
+    const auto value = stored(domain, key);
+    if (!value)
+        return std::nullopt;
+    if (const auto* flag = value->getIf<bool>())
+        return *flag;
+    throw SystemSettingsError("\"" + std::string(key) + "\" of " + std::string(domain) +
+                              " is no boolean");
+}
+
+std::optional<PlistObject> asString(const std::optional<std::string>& text) {
+    return text ? std::optional(PlistObject::string(*text)) : std::nullopt;
+}
+
+std::optional<DockEdge> storedOrientation() {
+    const auto text = storedString(dockDomain, orientationKey);
+    if (!text)
+        return std::nullopt;
+    for (const auto& [edge, name] : json_codec::NameTable<DockEdge>::names) {
+        if (name == *text)
+            return edge;
+    }
+    throw SystemSettingsError("\"orientation\" of com.apple.Dock is no side of the screen");
+}
+
+std::optional<PlistObject> asOrientation(std::optional<DockEdge> edge) {
+    if (!edge)
+        return std::nullopt;
+    for (const auto& [known, name] : json_codec::NameTable<DockEdge>::names) {
+        if (known == *edge)
+            return PlistObject::string(std::string(name));
+    }
+    return std::nullopt;
+}
+
+std::optional<PlistObject> asBool(std::optional<bool> flag) {
+    return flag ? std::optional(PlistObject::boolean(*flag)) : std::nullopt;
+}
+
+// --- The symbolic hot keys file
+
+std::optional<std::vector<std::uint8_t>> fileBytes(const std::filesystem::path& path) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return std::nullopt;
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw SystemSettingsError(path.string() + " cannot be read");
+    return std::vector<std::uint8_t>{std::istreambuf_iterator<char>(file),
+                                     std::istreambuf_iterator<char>()};
+}
+
+SymbolicHotKeyEntry hotKeyEntry(const std::string& identifier, const PlistObject& entry) {
+    const std::string where = "the symbolic hot key " + identifier;
+    const PlistObject* enabled = entry.find("enabled");
+    const PlistObject* value = entry.find("value");
+    const PlistObject* parameters = value != nullptr ? value->find("parameters") : nullptr;
+    const auto* list = parameters != nullptr ? parameters->getIf<platform::PlistArray>() : nullptr;
+    if (enabled == nullptr || enabled->getIf<bool>() == nullptr || list == nullptr ||
+        list->size() != 3) {
+        throw SystemSettingsError(where + " has no \"enabled\" flag and three parameters");
+    }
+    SymbolicHotKeyEntry result{.enabled = enabled->get<bool>()};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const auto* number = (*list)[i].getIf<platform::PlistInteger>();
+        if (number == nullptr || !number->int64Value())
+            throw SystemSettingsError(where + " has a parameter that is no integer");
+        result.parameters[i] = *number->int64Value();
+    }
+    return result;
+}
+
+std::map<std::string, SymbolicHotKeyEntry> readHotKeys() {
+    const auto path = platform::preferencesFile(symbolicHotKeysDomain);
+    if (!path)
+        return {};
+    const auto bytes = fileBytes(*path);
+    if (!bytes)
+        return {};
+    PlistObject root;
+    try {
+        root = platform::readPlist(*bytes).object;
+    } catch (const platform::PlistSerializationError& error) {
+        throw SystemSettingsError(path->string() + ": " + error.what());
+    }
+    const PlistObject* keys = root.find(hotKeysKey);
+    const auto* entries = keys != nullptr ? keys->getIf<platform::PlistDictionary>() : nullptr;
+    if (entries == nullptr)
+        throw SystemSettingsError(path->string() + " holds no \"AppleSymbolicHotKeys\"");
+    std::map<std::string, SymbolicHotKeyEntry> result;
+    for (const auto& [identifier, entry] : *entries)
+        result.emplace(identifier, hotKeyEntry(identifier, entry));
+    return result;
+}
+
+std::vector<std::uint8_t> hotKeysFile(const std::map<std::string, SymbolicHotKeyEntry>& hotKeys) {
+    platform::PlistDictionary entries;
+    for (const auto& [identifier, entry] : hotKeys) {
+        platform::PlistArray parameters;
+        for (const std::int64_t parameter : entry.parameters)
+            parameters.push_back(PlistObject::integer(parameter));
+        entries.emplace(identifier,
+                        PlistObject::dictionary({
+                            {"enabled", PlistObject::boolean(entry.enabled)},
+                            {"value", PlistObject::dictionary({
+                                          {"parameters", PlistObject::array(std::move(parameters))},
+                                          {"type", PlistObject::string("standard")},
+                                      })},
+                        }));
+    }
+    return platform::writePlist(
+        PlistObject::dictionary({{std::string(hotKeysKey), PlistObject::dictionary(entries)}}),
+        platform::PlistFormat::xml);
+}
+
+void writeHotKeys(const std::map<std::string, SymbolicHotKeyEntry>& hotKeys) {
+    const auto path = platform::preferencesFile(symbolicHotKeysDomain);
+    if (!path) {
+        if (hotKeys.empty())
+            return;
+        throw SystemSettingsError(
+            "the symbolic hot keys need a home to live in, and there is none");
+    }
+    if (hotKeys.empty()) {
+        std::error_code error;
+        std::filesystem::remove(*path, error);
+        if (error)
+            throw SystemSettingsError(path->string() + " cannot be removed: " + error.message());
+        return;
+    }
+    const auto bytes = hotKeysFile(hotKeys);
+    if (fileBytes(*path) == bytes)
+        return;
+    if (const auto error = platform::writeFileAtomically(*path, bytes))
+        throw SystemSettingsError(path->string() + " cannot be written: " + *error);
+}
+
+// Stores or removes the key when it differs.
+void update(std::string_view domain, std::string_view key,
+            const std::optional<PlistObject>& value) {
+    if (stored(domain, key) == value)
+        return;
+    const auto suite = UserDefaults::suite(domain);
+    if (value) {
+        suite->setObject(*value, key);
+    } else {
+        suite->removeObjectForKey(key);
+    }
+}
+
+}  // namespace
+
+SystemSettings readSystemSettings() {
+    SystemSettings settings;
+    settings.interfaceStyle = storedString(UserDefaults::globalDomainName, interfaceStyleKey);
+    settings.dockOrientation = storedOrientation();
+    settings.stageManager.globallyEnabled = storedBool(windowManagerDomain, globallyEnabledKey);
+    settings.stageManager.autoHide = storedBool(windowManagerDomain, autoHideKey);
+    settings.symbolicHotKeys = readHotKeys();
+    return settings;
+}
+
+void writeSystemSettings(const SystemSettings& settings) {
+    writeHotKeys(settings.symbolicHotKeys);
+    if (stored(UserDefaults::globalDomainName, interfaceStyleKey) !=
+        asString(settings.interfaceStyle)) {
+        setInterfaceStyle(settings.interfaceStyle);
+    }
+    update(dockDomain, orientationKey, asOrientation(settings.dockOrientation));
+    update(windowManagerDomain, globallyEnabledKey, asBool(settings.stageManager.globallyEnabled));
+    update(windowManagerDomain, autoHideKey, asBool(settings.stageManager.autoHide));
+}
+
+}  // namespace zoral::sim

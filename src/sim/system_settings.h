@@ -1,0 +1,80 @@
+#pragma once
+
+// The system settings that the program reads of domains other than its own, kept where the system
+// keeps them, in the home (platform/home.h): the appearance ("AppleInterfaceStyle" in the global
+// domain), the Dock's side ("orientation" in "com.apple.Dock"), Stage Manager ("GloballyEnabled"
+// and "AutoHide" in "com.apple.WindowManager") and the symbolic hot keys file. They belong to the
+// simulated world: a world file states them all (what it leaves out is the system's default, no
+// value), loading writes them and dumping reads them back.
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "sim/displays.h"
+#include "sim/json_codec.h"
+
+// The sides of the screen as the Dock's "orientation" and world files name them.
+namespace zoral::sim::json_codec {
+template <>
+struct NameTable<DockEdge> {
+    static constexpr std::array<std::pair<DockEdge, std::string_view>, 3> names{{
+        {DockEdge::bottom, "bottom"},
+        {DockEdge::left, "left"},
+        {DockEdge::right, "right"},
+    }};
+};
+}  // namespace zoral::sim::json_codec
+
+namespace zoral::sim {
+
+// The domain whose preferences file holds the symbolic hot keys.
+inline constexpr std::string_view symbolicHotKeysDomain = "com.apple.symbolichotkeys";
+
+// One entry of the symbolic hot keys file: whether it is on, and its parameters as the system
+// stores them (the character, the key code and the modifier flags).
+struct SymbolicHotKeyEntry {
+    bool enabled = false;
+    std::array<std::int64_t, 3> parameters{};
+
+    friend bool operator==(const SymbolicHotKeyEntry&, const SymbolicHotKeyEntry&) = default;
+};
+
+struct StageManagerSettings {
+    std::optional<bool> globallyEnabled;
+    std::optional<bool> autoHide;
+
+    friend bool operator==(const StageManagerSettings&, const StageManagerSettings&) = default;
+};
+
+struct SystemSettings {
+    // "Dark" for the dark appearance; none for the light one.
+    std::optional<std::string> interfaceStyle;
+    std::optional<DockEdge> dockOrientation;
+    StageManagerSettings stageManager;
+    // By the entry's identifier, a decimal number; none at all: no file.
+    std::map<std::string, SymbolicHotKeyEntry> symbolicHotKeys;
+
+    friend bool operator==(const SystemSettings&, const SystemSettings&) = default;
+};
+
+// Settings that the home holds in a form that SystemSettings cannot say (a number as the Dock's
+// side, a hot keys file that is no property list, ...), or a file that cannot be written.
+class SystemSettingsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The settings as the home holds them now. Throws SystemSettingsError.
+SystemSettings readSystemSettings();
+
+// Makes the home hold exactly these settings. Only what differs is written, and a change of the
+// appearance is announced as the system announces it. The hot keys file is written first, so that
+// when it cannot be (no home, a full disk) nothing has changed: SystemSettingsError.
+void writeSystemSettings(const SystemSettings& settings);
+
+}  // namespace zoral::sim

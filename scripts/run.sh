@@ -1,16 +1,26 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds the program and starts it.
+#
+# Until the application shell exists, the program's desktop is shown through the world runner:
+# it loads a simulated world, runs a script against it and prints the log and the resulting world.
+# Arguments replace the default world and script; relative paths are read from the directory the
+# command is given in. Standard output carries only what the runner prints: the set-up's lines go
+# to standard error. ZORAL_WORLD_RUNNER names a runner that is already built (the tests' own), and
+# skips the set-up.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-bash scripts/install-deps.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DZORAL_BUILD_TESTS=OFF \
-  -DZORAL_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build build/release --target zoral-world
-# Until the application shell exists, the program's desktop is shown through the
-# world runner: it loads a simulated world, runs a script against it and prints
-# the log and the resulting world. Arguments replace the default world and script.
-if (($# == 0)); then
-  set -- tests/fixtures/worlds/default.json tests/fixtures/scripts/tour.json
+runner=${ZORAL_WORLD_RUNNER:-}
+if [[ -z $runner ]]; then
+  {
+    bash "$root/scripts/install-deps.sh"
+    cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DZORAL_BUILD_TESTS=OFF -DZORAL_BUILD_BENCHMARKS=OFF
+    cmake --build "$root/build/release" --target zoral-world
+  } >&2
+  runner=$root/build/release/apps/zoral-world/zoral-world
 fi
-exec build/release/apps/zoral-world/zoral-world "$@"
+if (($# == 0)); then
+  set -- "$root/tests/fixtures/worlds/default.json" "$root/tests/fixtures/scripts/tour.json"
+fi
+exec "$runner" "$@"

@@ -1,13 +1,12 @@
-// The world runner: loads a simulated world, runs a script of steps against it
-// on the virtual clock, and prints the log lines and the final world as JSON.
-//
-//   zoral-world WORLD.json [SCRIPT.json]
+// The world runner: loads a simulated world, runs a script of steps against it on the virtual
+// clock, and prints a line for each step and then the world as JSON.
 
-#include <fstream>
 #include <iostream>
-#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
 
-#include "platform/json.h"
+#include "platform/home.h"
 #include "platform/output.h"
 #include "platform/scheduler.h"
 #include "script.h"
@@ -16,39 +15,63 @@
 
 namespace {
 
-zoral::platform::Json readJson(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw zoral::world_runner::ScriptError(std::string(path) + ": cannot be read");
-    std::stringstream text;
-    text << in.rdbuf();
-    auto decoded = zoral::platform::decodeJson(text.str());
-    if (!decoded.ok()) {
-        throw zoral::world_runner::ScriptError(std::string(path) + ": " +
-                                               decoded.error.value_or("not JSON"));
-    }
-    return *decoded.value;
-}
+constexpr std::string_view usage = R"(usage: zoral-world [--help] WORLD.json [SCRIPT.json]
+
+Loads the simulated world of WORLD.json, runs the steps of SCRIPT.json against it on the virtual
+clock, and prints a line for each step, then the world as it is afterwards, in the notation of
+world files. Relative paths are read from the current directory. The world runs in a home
+directory of its own, made for the run and removed after it: the world file says every setting
+the run needs, and nothing is left behind.
+
+World files and scripts are described in src/sim/world_file.h and apps/zoral-world/script.h;
+tests/fixtures/worlds/ and tests/fixtures/scripts/ hold examples.
+
+Exit status: 0 when the world and the script ran, 1 when a file cannot be read or is refused
+(with the place of the fault), 2 for wrong arguments.
+)";
 
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace zoral;
-    if (argc < 2 || argc > 3) {
-        std::cerr << "usage: zoral-world WORLD.json [SCRIPT.json]\n";
+    std::vector<std::string> files;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && (argument == "--help" || argument == "-h")) {
+            std::cout << usage;
+            return 0;
+        } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
+            std::cerr << "zoral-world: unknown option " << argument << "\n" << usage;
+            return 2;
+        } else {
+            files.push_back(argument);
+        }
+    }
+    if (files.empty() || files.size() > 2) {
+        std::cerr << usage;
         return 2;
     }
-    platform::ScopedScheduler scheduler;  // the virtual clock
-    sim::ScopedWorld world;
     try {
-        sim::loadWorldFile(*world, argv[1]);
-        if (argc == 3)
-            world_runner::runScript(readJson(argv[2]));
+        const platform::TemporaryHomeDirectory home;
+        platform::ScopedScheduler scheduler;  // the virtual clock
+        sim::ScopedWorld world;
+        sim::loadWorldFile(*world, files[0]);
+        if (files.size() == 2) {
+            const platform::Json script = sim::readJsonFile(files[1]);
+            try {
+                world_runner::runScript(script);
+            } catch (const world_runner::ScriptError& error) {
+                throw world_runner::ScriptError(files[1] + ": " + error.what());
+            }
+        }
         scheduler->runUntilIdle();
+        platform::output::printLine(sim::dumpWorld(*world).dump(2));
     } catch (const std::exception& error) {
         std::cerr << "zoral-world: " << error.what() << "\n";
         return 1;
     }
-    platform::output::printLine(sim::dumpWorld(*world).dump(2));
     return 0;
 }

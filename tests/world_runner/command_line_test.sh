@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# The world runner as a newcomer meets it, through the README's run command (scripts/run.sh, with
+# the runner already built): its output, help, arguments, paths and errors, and a real home left
+# untouched.
+#
+#   command_line_test.sh RUNNER REPOSITORY
+set -uo pipefail
+runner=$(realpath "$1")
+root=$(realpath "$2")
+failures=0
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+  echo "FAILED: $*" >&2
+  failures=$((failures + 1))
+}
+
+# Runs the README's command from $work/caller with a home of the test's own as the real one:
+# HOME points there and no XDG_DATA_HOME is set. Output in $work/out and $work/err, status in
+# $status.
+real_home=$work/real-home
+mkdir -p "$real_home/Library/Preferences" "$work/caller"
+echo "the user's own" >"$real_home/Library/Preferences/io.zoral.Zoral.plist"
+run() {
+  (cd "$work/caller" && env -u XDG_DATA_HOME HOME="$real_home" TMPDIR="$work/tmp" \
+    ZORAL_WORLD_RUNNER="$runner" bash "$root/scripts/run.sh" "$@") >"$work/out" 2>"$work/err"
+  status=$?
+}
+mkdir -p "$work/tmp"
+snapshot() { (cd "$real_home" && find . -printf '%p %s %T@\n' | sort); }
+before=$(snapshot)
+
+# The default world and tour: the lines of the steps, then the world as JSON, and nothing else.
+run
+[[ $status -eq 0 ]] || fail "the tour ended with $status: $(cat "$work/err")"
+head -n 8 "$work/out" >"$work/lines"
+cat >"$work/expected" <<'LINES'
+read AXTitle: "Notes"
+hitTest: notes-close
+set AXPosition: ok
+set AXTitle: error AttributeUnsupported
+read AXFrame: {"rect":[0.0,25.0,800.0,600.0]}
+perform AXPress: ok
+read AXTitle: error InvalidUIElement
+read AXTitle: error CannotComplete
+LINES
+diff -u "$work/expected" "$work/lines" >&2 || fail "the tour printed other lines"
+tail -n +9 "$work/out" >"$work/world.json"
+[[ $(head -c 1 "$work/world.json") == "{" ]] || fail "the world does not follow the lines"
+# The world printed after the tour loads again.
+run "$work/world.json"
+[[ $status -eq 0 ]] || fail "the printed world does not load: $(cat "$work/err")"
+
+# Relative paths are read from the caller's directory.
+cp "$root/tests/fixtures/worlds/default.json" "$work/caller/mine.json"
+echo '[{"read": {"element": "start-page", "attribute": "AXTitle"}}]' >"$work/caller/steps.json"
+run mine.json steps.json
+[[ $status -eq 0 && $(head -n 1 "$work/out") == 'read AXTitle: "Start Page"' ]] ||
+  fail "relative paths: $status $(head -n 1 "$work/out") $(cat "$work/err")"
+
+# Help is help, not a file name; unknown options and wrong counts are usage errors.
+run --help
+[[ $status -eq 0 && $(head -n 1 "$work/out") == usage:* ]] || fail "--help: $status"
+run --world default.json
+[[ $status -eq 2 ]] && grep -q "unknown option --world" "$work/err" || fail "unknown option: $status"
+run a.json b.json c.json
+[[ $status -eq 2 ]] || fail "three files: $status"
+
+# Faults name the file and what is wrong with it.
+expect_error() {
+  local expected=$1
+  shift
+  run "$@"
+  [[ $status -eq 1 ]] && grep -qF -- "$expected" "$work/err" ||
+    fail "$* gave $status: $(cat "$work/err") (expected: $expected)"
+  [[ ! -s $work/out ]] || fail "$* printed on standard output"
+}
+expect_error "$work/caller: is a directory, not a file" "$work/caller"
+expect_error "missing.json: no such file" missing.json
+echo '{"processes": [{"pid": 5, "hiden": true}]}' >"$work/caller/typo.json"
+expect_error "typo.json: processes[0].hiden: unknown key" typo.json
+echo '{"processes": [{"pid": 5, "children": [{"role": "AXWindow", "attributes": {"AXPosition": 5}}]}]}' \
+  >"$work/caller/position.json"
+expect_error "position.json: processes[0].children[0].attributes.AXPosition: a window's position is a point" \
+  position.json
+echo '{}' >"$work/caller/empty.json"
+expect_error 'steps.json: step 1: read.element: no element is named "start-page"' empty.json steps.json
+
+# Nothing of all this reached the real home, nor was left in the temporary directory.
+[[ $(snapshot) == "$before" ]] || fail "the real home changed: $(snapshot)"
+[[ -z $(ls -A "$work/tmp") ]] || fail "left behind: $(ls -A "$work/tmp")"
+
+exit $((failures > 0))

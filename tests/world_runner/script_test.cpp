@@ -1,0 +1,127 @@
+#include "script.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/json.h"
+#include "sim/world.h"
+#include "sim/world_file.h"
+#include "support/captured_output.h"
+#include "support/temporary_home.h"
+#include "support/virtual_clock.h"
+
+namespace zoral::world_runner {
+namespace {
+
+using platform::Json;
+
+const char* const defaultWorld = ZORAL_FIXTURES_DIR "/worlds/default.json";
+const char* const tour = ZORAL_FIXTURES_DIR "/scripts/tour.json";
+
+class ScriptTest : public zoral::testing::VirtualClockTest {
+protected:
+    void SetUp() override { sim::loadWorldFile(*world, defaultWorld); }
+
+    // The refusal's text, or a failure when the script runs.
+    static std::string refusal(const char* script) {
+        try {
+            runScript(Json::parse(script));
+        } catch (const ScriptError& error) {
+            return error.what();
+        }
+        ADD_FAILURE() << "ran: " << script;
+        return {};
+    }
+
+    zoral::testing::ScopedOutputCapture output;
+    zoral::testing::TemporaryHome home;
+    sim::ScopedWorld world;
+};
+
+// The tour reads, writes, presses the close button of the window it reads and hangs a process;
+// every answer prints with the name the program gives its code, and the world it leaves, the
+// closed window gone, loads back.
+TEST_F(ScriptTest, TheTourPrintsEachAnswerAndLeavesAWorldThatLoadsBack) {
+    runScript(sim::readJsonFile(tour));
+    EXPECT_EQ(output.lines(), (std::vector<std::string>{
+                                  R"(read AXTitle: "Notes")",
+                                  "hitTest: notes-close",
+                                  "set AXPosition: ok",
+                                  "set AXTitle: error AttributeUnsupported",
+                                  R"(read AXFrame: {"rect":[0.0,25.0,800.0,600.0]})",
+                                  "perform AXPress: ok",
+                                  "read AXTitle: error InvalidUIElement",
+                                  "read AXTitle: error CannotComplete",
+                              }));
+    const Json dumped = sim::dumpWorld(*world);
+    EXPECT_EQ(dumped.dump().find("\"notes\""), std::string::npos);
+    sim::ScopedWorld again;
+    sim::loadWorld(*again, dumped);
+    EXPECT_EQ(sim::dumpWorld(*again), dumped);
+}
+
+// A value of the wrong kind written to a window is refused by the window, and the window keeps
+// its frame.
+TEST_F(ScriptTest, WritesOfTheWrongKindLeaveTheWindowAsItWas) {
+    runScript(Json::parse(R"([
+        {"set": {"element": "notes", "attribute": "AXPosition", "value": 5}},
+        {"set": {"element": "notes", "attribute": "AXPosition", "value": {"size": [1, 2]}}},
+        {"set": {"element": "notes", "attribute": "AXSize", "value": "big"}},
+        {"set": {"element": "notes", "attribute": "AXMinimized", "value": 1}},
+        {"read": {"element": "notes", "attribute": "AXFrame"}}])"));
+    EXPECT_EQ(output.lines(), (std::vector<std::string>{
+                                  "set AXPosition: error IllegalArgument",
+                                  "set AXPosition: error IllegalArgument",
+                                  "set AXSize: error IllegalArgument",
+                                  "set AXMinimized: error IllegalArgument",
+                                  R"(read AXFrame: {"rect":[120.0,80.0,800.0,600.0]})",
+                              }));
+}
+
+TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {R"({})", "a script is a JSON array of steps"},
+        {R"([{"read": {}, "set": {}}])",
+         "step 1: a step is an object with one key, the step's name"},
+        {R"([{"advance": 1}, {"jump": 3}])",
+         "step 2: jump: unknown step (expected advance, read, set, perform, hitTest, trusted, "
+         "hang or unhang)"},
+        {R"([{"read": {"element": "notes", "atribute": "AXTitle"}}])",
+         "step 1: read.atribute: unknown key (expected element or attribute)"},
+        {R"([{"read": {"element": "nobody", "attribute": "AXTitle"}}])",
+         "step 1: read.element: no element is named \"nobody\""},
+        {R"([{"perform": {"element": "notes", "action": 3}}])",
+         "step 1: perform.action: expected a string"},
+        {R"([{"set": {"element": "notes", "attribute": "AXPosition"}}])",
+         "step 1: set: needs \"value\""},
+        {R"([{"set": {"element": "notes", "attribute": "AXMain", "value": {"element": "ghost"}}}])",
+         "step 1: set.value: no element is named \"ghost\""},
+        {R"([{"set": {"element": "notes", "attribute": "AXSize", "value": {"size": [1, -1]}}}])",
+         "step 1: set.value.size: a size must not be negative"},
+        {R"([{"advance": "soon"}])", "step 1: advance: expected a finite number"},
+        {R"([{"advance": -1}])", "step 1: advance: takes seconds from 0 to 86400"},
+        {R"([{"advance": 1e9}])", "step 1: advance: takes seconds from 0 to 86400"},
+        {R"([{"hitTest": [1]}])", "step 1: hitTest: expected an array of 2 numbers"},
+        {R"([{"hitTest": [1e300, 0]}])", "step 1: hitTest: a coordinate lies from -1e9 to 1e9"},
+        {R"([{"trusted": 1}])", "step 1: trusted: expected true or false"},
+        {R"([{"hang": 7}])", "step 1: hang: no process has the pid 7"},
+        {R"([{"unhang": 99999999999}])", "step 1: unhang: no process has the pid 99999999999"},
+    };
+    for (const auto& [script, message] : cases)
+        EXPECT_EQ(refusal(script), message) << script;
+}
+
+// Steps before a faulty one have run, and printed; nothing after it runs.
+TEST_F(ScriptTest, AFaultStopsTheScriptAtItsStep) {
+    EXPECT_EQ(refusal(R"([{"read": {"element": "notes", "attribute": "AXTitle"}},
+                          {"hang": 7},
+                          {"read": {"element": "notes", "attribute": "AXTitle"}}])"),
+              "step 2: hang: no process has the pid 7");
+    EXPECT_EQ(output.lines(), (std::vector<std::string>{R"(read AXTitle: "Notes")"}));
+}
+
+}  // namespace
+}  // namespace zoral::world_runner

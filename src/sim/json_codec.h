@@ -196,7 +196,7 @@ template <Named Enum>
 struct Codec<Enum> {
     static Enum read(const Json& json, const Place& place) {
         if (json.is_string()) {
-            const auto text = json.get_ref<const std::string&>();
+            const auto& text = json.get_ref<const std::string&>();
             for (const auto& [value, name] : NameTable<Enum>::names) {
                 if (name == text)
                     return value;

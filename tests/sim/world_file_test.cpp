@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,23 @@ protected:
     ScopedWorld world;
 };
 
+// The value of the kind, from an answer that must hold one.
+template <class T>
+T answer(const ax::Result<ax::Value>& result) {
+    const T* value = result.ok() ? result.value().getIf<T>() : nullptr;
+    if (value == nullptr)
+        throw std::runtime_error("no value of the expected kind");
+    return *value;
+}
+
+template <class T>
+T itemOf(const ax::Value& value) {
+    const T* item = value.getIf<T>();
+    if (item == nullptr)
+        throw std::runtime_error("no value of the expected kind");
+    return *item;
+}
+
 const char* const defaultWorld = ZORAL_FIXTURES_DIR "/worlds/default.json";
 const char* const everyKeyWorld = ZORAL_FIXTURES_DIR "/worlds/every-key.json";
 
@@ -81,11 +99,9 @@ TEST_F(WorldFileTest, LoadsAWorldThatTheAccessibilityCallsThenServe) {
     EXPECT_DOUBLE_EQ(*world->process(501)->latency, 0.002);
 
     const ax::Element editor = ax::createApplication(501);
-    const auto focused = ax::copyAttributeValue(editor, "AXFocusedWindow");
-    ASSERT_TRUE(focused.ok());
-    const ax::Element notes = *focused.value().getIf<ax::Element>();
+    const auto notes = answer<ax::Element>(ax::copyAttributeValue(editor, "AXFocusedWindow"));
     EXPECT_EQ(elementName(*world, notes), "notes");
-    EXPECT_EQ(*ax::copyAttributeValue(notes, "AXTitle").value().getIf<std::string>(), "Notes");
+    EXPECT_EQ(answer<std::string>(ax::copyAttributeValue(notes, "AXTitle")), "Notes");
     EXPECT_TRUE(ax::isAttributeSettable(notes, "AXSize").value());
     // The editor is listed first, so it is in front: its close button is under the point.
     const auto hit = ax::copyElementAtPosition(ax::createSystemWide(), 130, 90);
@@ -114,13 +130,12 @@ TEST_F(WorldFileTest, EveryKeyDumpsAsItWasLoadedAndLoadsBackEqual) {
     EXPECT_EQ(Spaces::of(*again).spaceOfWindow(34), 2);
     EXPECT_EQ(Displays::of(*again).mainDisplay()->number, 2);
     again->process(501)->hung = false;
-    const auto windows = ax::copyAttributeValue(ax::createApplication(501), "AXWindows");
-    ASSERT_TRUE(windows.ok());
-    const auto& listed = *windows.value().getIf<ax::Value::Array>();
+    const auto listed =
+        answer<ax::Value::Array>(ax::copyAttributeValue(ax::createApplication(501), "AXWindows"));
     ASSERT_EQ(listed.size(), 2u);
-    EXPECT_EQ(elementName(*again, *listed[0].getIf<ax::Element>()), "notes");
+    EXPECT_EQ(elementName(*again, itemOf<ax::Element>(listed[0])), "notes");
     // The gone element answers as a closed one does.
-    EXPECT_EQ(ax::copyAttributeValue(*listed[1].getIf<ax::Element>(), "AXTitle").error(),
+    EXPECT_EQ(ax::copyAttributeValue(itemOf<ax::Element>(listed[1]), "AXTitle").error(),
               ax::invalidUIElement);
 }
 
@@ -130,10 +145,9 @@ TEST_F(WorldFileTest, AFreshWorldDumpsAsTheFilesDefaults) {
 
 TEST_F(WorldFileTest, DumpsWhatChangedSinceLoading) {
     loadWorldFile(*world, defaultWorld);
-    const auto notes = ax::copyAttributeValue(ax::createApplication(501), "AXFocusedWindow");
-    ASSERT_EQ(ax::setAttributeValue(*notes.value().getIf<ax::Element>(), "AXPosition",
-                                    platform::CGPoint{0, 25}),
-              ax::success);
+    const auto notes =
+        answer<ax::Element>(ax::copyAttributeValue(ax::createApplication(501), "AXFocusedWindow"));
+    ASSERT_EQ(ax::setAttributeValue(notes, "AXPosition", platform::CGPoint{0, 25}), ax::success);
     const Json changed = dumpWorld(*world);
     EXPECT_EQ(changed["processes"][0]["children"][1]["attributes"]["AXPosition"],
               Json::parse(R"({"point": [0.0, 25.0]})"));

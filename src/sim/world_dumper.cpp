@@ -1,6 +1,7 @@
 // Dumping a world: what it is now captured as a description (world_description.h), then written
 // in the file's notation (world_format.cpp), so that it loads back into an equal world.
 
+#include <set>
 #include <unordered_set>
 
 #include "sim/button_node.h"
@@ -87,9 +88,13 @@ private:
                                      .dock = display.dock};
             if (const auto own =
                     display.uuid.empty() ? std::nullopt : spaces.displaySpaces(display.uuid)) {
-                for (const SimSpace& space : own->spaces)
+                for (const SimSpace& space : own->spaces) {
                     entry.spaces.push_back({.id = space.id, .fullScreen = space.fullScreen});
-                entry.currentSpace = own->current;
+                    spaceIds_.insert(space.id);
+                }
+                // A display whose last space went (a full-screen one, left) shows none.
+                if (spaceIds_.contains(own->current))
+                    entry.currentSpace = own->current;
             }
             file.displays.push_back(std::move(entry));
         }
@@ -138,13 +143,16 @@ private:
         ElementDescription element{.role = node.role(), .contents = captureContents(node)};
         if (const auto* window = dynamic_cast<const WindowNode*>(&node)) {
             const WindowLimits& limits = window->limits();
-            element.window = WindowDescription{
-                .number = window->windowNumber(),
-                .minimumSize = limits.minimum,
-                .maximumSize = limits.maximum,
-                .fixedSize = limits.fixedSize,
-                .layer = window->layer(),
-                .space = world_.component<Spaces>().spaceOfWindow(window->windowNumber())};
+            // A window whose space has gone is on none.
+            auto space = world_.component<Spaces>().spaceOfWindow(window->windowNumber());
+            if (space && !spaceIds_.contains(*space))
+                space.reset();
+            element.window = WindowDescription{.number = window->windowNumber(),
+                                               .minimumSize = limits.minimum,
+                                               .maximumSize = limits.maximum,
+                                               .fixedSize = limits.fixedSize,
+                                               .layer = window->layer(),
+                                               .space = space};
         }
         return element;
     }
@@ -196,6 +204,7 @@ private:
     World& world_;
     ElementNames& names_;
     std::unordered_set<ax::Element> held_;
+    std::set<std::int64_t> spaceIds_;
 };
 
 }  // namespace

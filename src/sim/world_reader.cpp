@@ -114,12 +114,22 @@ private:
             if (display.menuBarHeight > display.frame.height())
                 fail(at.key("menuBarHeight"), "higher than the display");
             if (display.dock) {
+                const double room = display.dock->edge == DockEdge::bottom
+                                        ? display.frame.height() - display.menuBarHeight
+                                        : display.frame.width();
+                if (display.dock->thickness > room)
+                    fail(at.key("dock").key("thickness"), "thicker than the display");
                 if (withDock)
                     fail(at.key("dock"), "the Dock is on one display only");
                 withDock = i;
             }
             if (!display.spaces.empty() && display.uuid.empty())
                 fail(at.key("spaces"), "spaces need the display's \"uuid\"");
+            if (!display.spaces.empty() &&
+                std::all_of(display.spaces.begin(), display.spaces.end(),
+                            [](const SpaceDescription& space) { return space.fullScreen; })) {
+                fail(at.key("spaces"), "a display has a desktop among its spaces");
+            }
             for (std::size_t s = 0; s < display.spaces.size(); ++s) {
                 if (!spaces_.insert(display.spaces[s].id).second)
                     fail(at.key("spaces").index(s).key("id"), "another space has the id");

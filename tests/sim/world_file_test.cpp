@@ -174,6 +174,34 @@ TEST_F(WorldFileTest, ReferencesToGoneElementsDumpAsNull) {
     EXPECT_EQ(dumpWorld(*again), dumped);
 }
 
+// A window entering full screen gets a space of its own, and leaving gives it back: the world
+// dumps and loads back at each step.
+TEST_F(WorldFileTest, FullScreenSpacesDumpAndLoadBack) {
+    loadWorld(*world, Json::parse(R"({
+        "displays": [{"uuid": "A", "frame": [0, 0, 1000, 800], "spaces": [{"id": 1}]}],
+        "processes": [{"pid": 7, "children": [{"role": "AXWindow", "id": "w",
+            "window": {"space": 1}, "settable": ["AXFullScreen"],
+            "attributes": {"AXPosition": {"point": [10, 10]}, "AXSize": {"size": [300, 200]}}}]}]})"));
+    const ax::Element window = *elementNamed(*world, "w");
+    const auto roundTrip = [&] {
+        const Json dumped = dumpWorld(*world);
+        ScopedWorld again;
+        loadWorld(*again, dumped);
+        EXPECT_EQ(dumpWorld(*again), dumped);
+        return dumped;
+    };
+    ASSERT_EQ(ax::setAttributeValue(window, "AXFullScreen", true), ax::success);
+    const Json full = roundTrip();
+    EXPECT_EQ(full["displays"][0]["spaces"],
+              Json::parse(R"([{"id": 1}, {"id": 2, "fullScreen": true}])"));
+    EXPECT_EQ(full["processes"][0]["children"][0]["window"]["space"], 2);
+    ASSERT_EQ(ax::setAttributeValue(window, "AXFullScreen", false), ax::success);
+    scheduler().advance(1);
+    const Json back = roundTrip();
+    EXPECT_EQ(back["displays"][0]["spaces"], Json::parse(R"([{"id": 1}])"));
+    EXPECT_EQ(back["processes"][0]["children"][0]["window"]["space"], 1);
+}
+
 // An element that the file does not name gets a name when something refers to it, and the
 // names count in each world on its own.
 TEST_F(WorldFileTest, MadeUpNamesCountPerWorld) {
@@ -364,6 +392,9 @@ TEST_F(WorldFileTest, ImpossibleValuesAreRefusedAtTheirPlace) {
          "displays[0].menuBarHeight: higher than the display"},
         {R"({"displays": [{"frame": [0, 0, 9, 9], "dock": {"edge": "top", "thickness": 4}}]})",
          "displays[0].dock.edge: expected bottom, left or right"},
+        {R"({"displays": [{"frame": [0, 0, 90, 50], "menuBarHeight": 20,
+                           "dock": {"edge": "bottom", "thickness": 40}}]})",
+         "displays[0].dock.thickness: thicker than the display"},
         {R"({"displays": [{"frame": [0, 0, 9, 9], "dock": {"edge": "left"}}]})",
          "displays[0].dock: needs \"thickness\""},
         {R"({"displays": [{"frame": [0, 0, 9, 9], "dock": {"edge": "left", "thickness": 1}},
@@ -383,6 +414,9 @@ TEST_F(WorldFileTest, ImpossibleValuesAreRefusedAtTheirPlace) {
         {R"({"displays": [{"uuid": "A", "frame": [0, 0, 9, 9], "spaces": [{"id": 1}],
                            "currentSpace": 2}]})",
          "displays[0].currentSpace: not one of the display's spaces"},
+        {R"({"displays": [{"uuid": "A", "frame": [0, 0, 9, 9],
+                           "spaces": [{"id": 1, "fullScreen": true}]}]})",
+         "displays[0].spaces: a display has a desktop among its spaces"},
         {R"({"displays": [{"uuid": "A", "frame": [0, 0, 9, 9], "spaces": [{"id": 0}]}]})",
          "displays[0].spaces[0].id: must be positive"},
         // The Dock

@@ -3,9 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
-#include "platform/json.h"
 #include "platform/scheduler.h"
 #include "sim/world.h"
 #include "sim/world_file.h"
@@ -13,15 +11,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zoral;
-    fuzz::prepareProcess();
-    const auto decoded =
-        platform::decodeJson(std::string_view(reinterpret_cast<const char*>(data), size));
-    if (!decoded.ok())
+    const auto input = fuzz::decodeInput(data, size);
+    if (!input)
         return 0;
     platform::ScopedScheduler scheduler;
     sim::ScopedWorld world;
     try {
-        sim::loadWorld(*world, *decoded.value);
+        sim::loadWorld(*world, *input);
     } catch (const sim::WorldFileError&) {
         return 0;  // refused, as bad input should be
     }

@@ -4,8 +4,13 @@
 // accessibility calls, hit tests and the window list without a crash, and it dumps into a file
 // that loads back into an equal world.
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "platform/accessibility.h"
 #include "platform/home.h"
@@ -18,12 +23,16 @@
 
 namespace zoral::fuzz {
 
-// A quiet output sink and a home of the fuzzer's own for the life of the process.
-inline void prepareProcess() {
+// The input as JSON, none when it is not JSON. The first call also gives the process a quiet
+// output sink and a home of the fuzzer's own.
+inline std::optional<platform::Json> decodeInput(const std::uint8_t* data, std::size_t size) {
     static const auto quiet = platform::output::setSink([](std::string_view) {});
     static const platform::TemporaryHomeDirectory home;
     (void)quiet;
     (void)home;
+    auto decoded =
+        platform::decodeJson(std::string_view(reinterpret_cast<const char*>(data), size));
+    return std::move(decoded.value);
 }
 
 // Reads every attribute of the element and of everything below it.

@@ -4,9 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
-#include "platform/json.h"
 #include "platform/scheduler.h"
 #include "script.h"
 #include "sim/world.h"
@@ -15,17 +13,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zoral;
-    fuzz::prepareProcess();
+    const auto input = fuzz::decodeInput(data, size);
     static const platform::Json defaultWorld = sim::readJsonFile(ZORAL_DEFAULT_WORLD);
-    const auto decoded =
-        platform::decodeJson(std::string_view(reinterpret_cast<const char*>(data), size));
-    if (!decoded.ok())
+    if (!input)
         return 0;
     platform::ScopedScheduler scheduler;
     sim::ScopedWorld world;
     sim::loadWorld(*world, defaultWorld);
     try {
-        world_runner::runScript(*decoded.value);
+        world_runner::runScript(*input);
     } catch (const world_runner::ScriptError&) {
         // stopped at a step, as a faulty script should
     }

@@ -10,7 +10,9 @@
 #include <utility>
 
 #include "platform/dispatch.h"
+#include "platform/home.h"
 #include "platform/plist_serialization.h"
+#include "sim/system_settings.h"
 #include "sim/world.h"
 
 namespace zoral::sim {
@@ -255,11 +257,10 @@ std::map<std::int64_t, PlistObject> defaultSymbolicHotKeys() {
 }
 
 std::optional<PlistObject> readSymbolicHotKeysFile() {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0')
+    const auto path = platform::preferencesFile(symbolicHotKeysDomain);
+    if (!path)
         return std::nullopt;
-    std::ifstream file(std::string(home) + "/Library/Preferences/com.apple.symbolichotkeys.plist",
-                       std::ios::binary);
+    std::ifstream file(*path, std::ios::binary);
     if (!file)
         return std::nullopt;
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file),

@@ -15,7 +15,7 @@
 
 #include "platform/events.h"
 #include "sim/hot_keys.h"
-#include "sim/temporary_home.h"
+#include "support/temporary_home.h"
 #include "sim/world.h"
 #include "support/virtual_clock.h"
 

@@ -31,7 +31,7 @@
 #include "settings/defaults_keys.h"
 #include "sim/displays.h"
 #include "sim/input_devices.h"
-#include "sim/temporary_home.h"
+#include "support/temporary_home.h"
 #include "sim/window_node.h"
 #include "sim/world.h"
 #include "support/captured_output.h"

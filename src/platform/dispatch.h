@@ -112,9 +112,9 @@ public:
     void notify(const class DispatchQueue& queue, std::function<void()> body,
                 DispatchQoS qos = DispatchQoS::unspecified, DispatchWorkItemFlags flags = {}) const;
 
-    // Waits for the count to reach zero. On the thread that drives the scheduler
-    // the scheduler keeps running other queues' work (and, under the virtual
-    // clock, advances time) meanwhile.
+    // Waits for the count to reach zero. On the scheduler's own thread the caller
+    // blocks (see platform/scheduler.h): other work runs meanwhile, and under the
+    // virtual clock time moves on to it.
     void wait() const;
     WaitResult wait(DispatchTime timeout) const;
 
@@ -157,9 +157,11 @@ public:
 
     // Runs the body on the calling thread once the queue lets it run: a serial
     // queue when nothing else of it runs, a concurrent one unless a barrier runs
-    // (a barrier body waits until nothing of the queue runs). Calling it on a
-    // queue that the calling thread itself occupies deadlocks, and stops the
-    // process with a message instead.
+    // (a barrier body waits until nothing of the queue runs); until then the
+    // caller blocks. Calling it on a queue that the calling thread itself
+    // occupies deadlocks, as does closing a cycle of work items that each wait
+    // to sync on a queue another holds: either stops the process with a message
+    // instead.
     void sync(const std::function<void()>& body, DispatchWorkItemFlags flags = {}) const;
 
     template <class F>

@@ -40,6 +40,10 @@ struct GroupState {
     std::vector<std::pair<DispatchQueue, DispatchWorkItem>> notifications;
 };
 
+// A blocked item's wait, defined by the scheduler.
+struct Waiter;
+
+// An item to run, or the wake-up of a blocked item when `wakeUp` is set.
 struct Job {
     std::uint64_t sequence = 0;
     std::uint64_t deadline = 0;
@@ -48,6 +52,7 @@ struct Job {
     std::optional<DispatchGroup> group;
     DispatchQoS qos = DispatchQoS::unspecified;
     DispatchWorkItemFlags flags;
+    Waiter* wakeUp = nullptr;
 
     bool isBarrier() const {
         return queue->concurrent && (flags.contains(DispatchWorkItemFlags::barrier) ||
@@ -55,8 +60,8 @@ struct Job {
     }
 };
 
-// The main queue's state, which the scheduler marks occupied while the main
-// thread sleeps outside any work item.
+// The main queue's state, which the scheduler marks occupied while top-level
+// code (the main thread) sleeps.
 QueueState& mainQueueStateForScheduler();
 
 // Whether work of `queue` may start now: a serial queue runs one item at a time,

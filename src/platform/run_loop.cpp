@@ -70,17 +70,33 @@ void RunLoop::performIfAttached(const std::shared_ptr<RunLoopSource>& source) {
         source->perform_();
 }
 
+bool RunLoop::takeStop(std::uint64_t id) {
+    return !runs_.empty() && runs_.back() == id && stopRequested_.exchange(false);
+}
+
+template <class Drive>
+bool RunLoop::turn(Drive drive) {
+    const std::uint64_t id = nextRun_++;
+    runs_.push_back(id);
+    struct End {
+        std::vector<std::uint64_t>& runs;
+        std::uint64_t id;
+        // A timed run may end while a run that began later goes on.
+        ~End() { std::erase(runs, id); }
+    } end{runs_, id};
+    return drive(std::function<bool()>([this, id] { return takeStop(id); }));
+}
+
 void RunLoop::run() {
-    depth_ += 1;
-    scheduler_.drive([this] { return takeStop(); }, DispatchTime::never(), true);
-    depth_ -= 1;
+    turn([this](const std::function<bool()>& until) {
+        return scheduler_.drive(until, DispatchTime::never(), true);
+    });
 }
 
 RunLoop::RunResult RunLoop::runFor(double seconds) {
-    depth_ += 1;
-    const bool stopped =
-        scheduler_.drive([this] { return takeStop(); }, scheduler_.now() + seconds, false);
-    depth_ -= 1;
+    const bool stopped = turn([this, seconds](const std::function<bool()>& until) {
+        return scheduler_.drive(until, scheduler_.now() + seconds, false);
+    });
     return stopped ? RunResult::stopped : RunResult::timedOut;
 }
 

@@ -4,8 +4,14 @@
 // to it, and a blocking run that keeps turning the main queue until stopped.
 // Sources perform as main-queue work after they are signalled, and only while
 // they are still attached and valid.
+//
+// Runs nest: a work item that runs the loop blocks until its run is stopped
+// (its queue stays occupied meanwhile, so a main-queue item's nested run turns
+// the other queues only), and a stop ends the innermost run, the one that
+// began last, whichever context it runs in.
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -63,18 +69,23 @@ public:
     RunResult runFor(double seconds);
     // Ends the innermost run; callable from any thread.
     void stop();
-    int runDepth() const { return depth_; }
+    int runDepth() const { return static_cast<int>(runs_.size()); }
 
 private:
     friend class RunLoopSource;
-    bool takeStop() { return stopRequested_.exchange(false); }
+    // Whether the run `id` ends now: it is the innermost and a stop came.
+    bool takeStop(std::uint64_t id);
+    template <class Drive>
+    bool turn(Drive drive);
     void performIfAttached(const std::shared_ptr<RunLoopSource>& source);
 
     Scheduler& scheduler_;
     mutable std::mutex mutex_;
     std::vector<std::pair<std::shared_ptr<RunLoopSource>, RunLoopMode>> sources_;
     std::atomic<bool> stopRequested_{false};
-    std::atomic<int> depth_{0};
+    // The runs in progress, innermost last; only the main thread touches them.
+    std::vector<std::uint64_t> runs_;
+    std::uint64_t nextRun_ = 0;
 };
 
 }  // namespace zoral::platform

@@ -5,7 +5,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <limits>
 
+#include "platform/execution_context.h"
 #include "platform/run_loop.h"
 
 namespace zoral::platform {
@@ -14,72 +17,179 @@ namespace {
 
 std::atomic<Scheduler*> installedScheduler{nullptr};
 
-// The queues whose work the calling thread is running, innermost last. `async`
-// marks work that the scheduler started (as if on a thread of that queue);
-// `sync` blocks run on the calling thread itself.
+// A queue whose work a context runs, innermost last. `async` marks work that the
+// scheduler started (as if on a thread of that queue); `sync` blocks run in the
+// calling context.
 struct QueueFrame {
     const detail::QueueState* queue;
     bool barrier;
     bool async;
 };
-thread_local std::vector<QueueFrame> queueFrames;
+using QueueFrames = std::vector<QueueFrame>;
+
+// A thread's own frames, and those of the context now running on it.
+thread_local QueueFrames threadFrames;
+thread_local QueueFrames* currentFrames = nullptr;
+
+QueueFrames& frames() {
+    return currentFrames != nullptr ? *currentFrames : threadFrames;
+}
 
 class QueueFrameScope {
 public:
     QueueFrameScope(const detail::QueueState* queue, bool barrier, bool async) {
-        queueFrames.push_back({queue, barrier, async});
+        frames().push_back({queue, barrier, async});
     }
-    ~QueueFrameScope() { queueFrames.pop_back(); }
+    ~QueueFrameScope() { frames().pop_back(); }
     QueueFrameScope(const QueueFrameScope&) = delete;
     QueueFrameScope& operator=(const QueueFrameScope&) = delete;
 };
+
+// Thrown out of the blocking call of an item that is still blocked when the
+// scheduler is destroyed, to unwind its stack. No std::exception, so that
+// handlers of errors let it pass.
+struct ContextUnwind {};
 
 [[noreturn]] void fatal(const char* message) {
     std::fprintf(stderr, "Dispatch: %s\n", message);
     std::abort();
 }
 
+constexpr std::uint64_t neverNanoseconds = std::numeric_limits<std::uint64_t>::max();
+
 std::uint64_t secondsToNanoseconds(double seconds) {
     if (std::isnan(seconds) || seconds <= 0)
         return 0;
     const double ns = seconds * 1e9;
     if (ns >= 1.8e19)
-        return DispatchTime::never().uptimeNanoseconds();
+        return neverNanoseconds;
     return static_cast<std::uint64_t>(ns);
 }
 
+bool excludes(const QueueFrame& frame, const detail::QueueState& queue, bool barrier) {
+    return frame.queue == &queue && (!queue.concurrent || barrier || frame.barrier);
+}
+
 }  // namespace
+
+namespace detail {
+
+struct Context {
+    enum class State { idle, running, blocked, finished };
+
+    std::unique_ptr<ExecutionContext> stack;
+    QueueFrames* frames = &ownFrames;
+    QueueFrames ownFrames;
+    // Handed in by the loop; the context takes it when it starts.
+    std::optional<Job> job;
+    std::uint64_t sequence = 0;  // the submission of the item it runs
+    State state = State::idle;
+    Waiter* waiter = nullptr;
+    // The queue it waits to run a `sync` block on.
+    const QueueState* syncTarget = nullptr;
+    bool syncBarrier = false;
+    std::exception_ptr error;
+    bool unwinding = false;
+};
+
+struct Waiter {
+    Context* context;
+    const std::function<bool()>* ready;
+    // Where its wake-up waits: among delayed work, or among ready work.
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> delayedKey;
+    bool wakeUpReady = false;
+    bool woken = false;
+    bool byDeadline = false;
+};
+
+}  // namespace detail
+
+struct Scheduler::Goal {
+    const std::function<bool()>* done = nullptr;
+    std::uint64_t limit = neverNanoseconds;
+    bool waitWhenIdle = false;
+    // The wait of the owner thread's own context, which ends the loop when woken.
+    const detail::Waiter* waiter = nullptr;
+};
 
 Scheduler::Scheduler(ClockKind clock, Date startDate)
     : clock_(clock),
       startDate_(startDate),
       owner_(std::this_thread::get_id()),
       wallEpoch_(std::chrono::steady_clock::now()),
-      mainRunLoop_(std::make_unique<RunLoop>(*this)) {}
+      root_(std::make_unique<detail::Context>()),
+      mainRunLoop_(std::make_unique<RunLoop>(*this)) {
+    root_->stack = std::make_unique<ExecutionContext>();
+    root_->frames = &threadFrames;
+    root_->state = detail::Context::State::running;
+    running_ = root_.get();
+}
 
 Scheduler::~Scheduler() {
-    // Destroying a job may release objects whose destructors submit more work;
-    // that work is destroyed in the next round, after everything older.
+    {
+        std::lock_guard lock(mutex_);
+        tearingDown_ = true;
+    }
+    // Destroying a job may release objects whose destructors submit more work,
+    // and unwinding a blocked item may finish it; what they submit is destroyed
+    // in the next round, after everything older.
+    struct Doomed {
+        std::uint64_t sequence;
+        std::optional<detail::Job> job;
+        detail::Context* context;
+    };
     for (;;) {
-        std::vector<detail::Job> doomed;
+        std::vector<Doomed> doomed;
         {
             std::lock_guard lock(mutex_);
-            tearingDown_ = true;
+            const auto take = [&](detail::Job& job) {
+                if (job.wakeUp == nullptr)
+                    doomed.push_back({job.sequence, std::move(job), nullptr});
+            };
             for (auto& job : ready_)
-                doomed.push_back(std::move(job));
+                take(job);
             for (auto& [key, job] : delayed_)
-                doomed.push_back(std::move(job));
-            ready_.clear();
-            delayed_.clear();
+                take(job);
+            std::erase_if(ready_, [](const detail::Job& job) { return job.wakeUp == nullptr; });
+            std::erase_if(delayed_,
+                          [](const auto& entry) { return entry.second.wakeUp == nullptr; });
+        }
+        for (const auto& worker : workers_) {
+            if (worker->state == detail::Context::State::blocked && !worker->unwinding)
+                doomed.push_back({worker->sequence, std::nullopt, worker.get()});
         }
         if (doomed.empty())
             break;
-        std::sort(doomed.begin(), doomed.end(), [](const detail::Job& a, const detail::Job& b) {
-            return a.sequence < b.sequence;
-        });
-        for (auto& job : doomed)
-            job = detail::Job{};
+        std::sort(doomed.begin(), doomed.end(),
+                  [](const Doomed& a, const Doomed& b) { return a.sequence < b.sequence; });
+        for (Doomed& entry : doomed) {
+            if (entry.job) {
+                entry.job.reset();
+                continue;
+            }
+            detail::Context& context = *entry.context;
+            {
+                std::lock_guard lock(mutex_);
+                unregisterLocked(*context.waiter);
+                context.waiter->woken = true;
+            }
+            context.unwinding = true;
+            std::unique_lock lock(mutex_);
+            try {
+                resumeLocked(lock, context);
+            } catch (...) {
+                // What an unwound item threw on its way out has nobody to go to.
+            }
+        }
     }
+    // The idle contexts end their loops and give their stacks back.
+    for (const auto& worker : workers_) {
+        if (worker->state == detail::Context::State::idle) {
+            worker->job.reset();
+            switchTo(*worker);
+        }
+    }
+    workers_.clear();
     mainRunLoop_.reset();
 }
 
@@ -140,7 +250,12 @@ void Scheduler::submit(const std::shared_ptr<detail::QueueState>& queue,
 void Scheduler::promoteDueLocked() {
     const std::uint64_t now = nowLocked();
     while (!delayed_.empty() && delayed_.begin()->first.first <= now) {
-        ready_.push_back(std::move(delayed_.begin()->second));
+        detail::Job& job = delayed_.begin()->second;
+        if (job.wakeUp != nullptr) {
+            job.wakeUp->delayedKey.reset();
+            job.wakeUp->wakeUpReady = true;
+        }
+        ready_.push_back(std::move(job));
         delayed_.erase(delayed_.begin());
     }
 }
@@ -149,29 +264,98 @@ std::optional<detail::Job> Scheduler::takeRunnableLocked() {
     // A queue whose first ready item cannot start holds back its later items too.
     std::vector<const detail::QueueState*> blocked;
     for (auto it = ready_.begin(); it != ready_.end(); ++it) {
-        const detail::QueueState* queue = it->queue.get();
-        if (std::find(blocked.begin(), blocked.end(), queue) != blocked.end())
-            continue;
-        if (!detail::canStart(*queue, it->isBarrier())) {
-            blocked.push_back(queue);
-            continue;
+        if (it->wakeUp == nullptr) {
+            const detail::QueueState* queue = it->queue.get();
+            if (std::find(blocked.begin(), blocked.end(), queue) != blocked.end())
+                continue;
+            if (!detail::canStart(*queue, it->isBarrier())) {
+                blocked.push_back(queue);
+                continue;
+            }
+            // Claimed under the same lock, so that no `sync` of another thread
+            // slips in between.
+            it->queue->running += 1;
+            if (it->isBarrier())
+                it->queue->barrierRunning = true;
         }
-        detail::Job job = std::move(*it);
-        ready_.erase(it);
+        std::optional<detail::Job> job(std::move(*it));
+        if (it == ready_.begin()) {
+            ready_.pop_front();
+        } else {
+            ready_.erase(it);
+        }
         return job;
     }
     return std::nullopt;
 }
 
-void Scheduler::execute(detail::Job& job) {
-    const bool barrier = job.isBarrier();
-    {
-        std::lock_guard lock(mutex_);
-        job.queue->running += 1;
-        if (barrier)
-            job.queue->barrierRunning = true;
+void Scheduler::requireOwnerThread(const char* operation) const {
+    if (!isOwnerThread()) {
+        std::fprintf(stderr, "Dispatch: %s must be called on the scheduler's own thread\n",
+                     operation);
+        std::abort();
     }
-    // Undone even when the body throws, so the queue never stays occupied.
+}
+
+// --- The owner thread's contexts
+
+void Scheduler::switchTo(detail::Context& context) {
+    QueueFrames* const savedFrames = currentFrames;
+    detail::Context* const previous = running_;
+    currentFrames = context.frames;
+    running_ = &context;
+    previous->stack->switchTo(*context.stack);
+    running_ = previous;
+    currentFrames = savedFrames;
+}
+
+void Scheduler::resumeLocked(std::unique_lock<std::mutex>& lock, detail::Context& context) {
+    context.state = detail::Context::State::running;
+    lock.unlock();
+    switchTo(context);
+    lock.lock();
+    if (context.state != detail::Context::State::finished)
+        return;
+    context.state = detail::Context::State::idle;
+    context.unwinding = false;
+    idle_.push_back(&context);
+    if (context.error)
+        std::rethrow_exception(std::exchange(context.error, nullptr));
+}
+
+void Scheduler::startLocked(std::unique_lock<std::mutex>& lock, std::optional<detail::Job>& job) {
+    detail::Context* worker = nullptr;
+    if (!idle_.empty()) {
+        worker = idle_.back();
+        idle_.pop_back();
+    } else {
+        lock.unlock();
+        auto created = std::make_unique<detail::Context>();
+        worker = created.get();
+        worker->stack = std::make_unique<ExecutionContext>(
+            [this, worker]() -> ExecutionContext& { return workerMain(*worker); });
+        workers_.push_back(std::move(created));
+        lock.lock();
+    }
+    worker->sequence = job->sequence;
+    worker->job = std::move(job);
+    resumeLocked(lock, *worker);
+}
+
+ExecutionContext& Scheduler::workerMain(detail::Context& self) {
+    // One item a turn; the loop hands in the next, or none to end.
+    while (self.job) {
+        runItem(self);
+        self.state = detail::Context::State::finished;
+        self.stack->switchTo(*root_->stack);
+    }
+    return *root_->stack;
+}
+
+void Scheduler::runItem(detail::Context& self) {
+    detail::Job& job = *self.job;
+    const bool barrier = job.isBarrier();
+    // Undone even when the body throws or is unwound, so the queue never stays occupied.
     struct Finish {
         Scheduler& scheduler;
         detail::Job& job;
@@ -188,70 +372,192 @@ void Scheduler::execute(detail::Job& job) {
             if (job.group)
                 job.group->leave();
         }
-    } finish{*this, job, barrier};
-
-    QueueFrameScope frame(job.queue.get(), barrier, true);
-    if (!job.work->cancelled.load())
-        job.work->body();
-}
-
-void Scheduler::requireOwnerThread(const char* operation) const {
-    if (!isOwnerThread()) {
-        std::fprintf(stderr, "Dispatch: %s must be called on the scheduler's own thread\n",
-                     operation);
-        std::abort();
+    };
+    {
+        Finish finish{*this, job, barrier};
+        QueueFrameScope frame(job.queue.get(), barrier, true);
+        try {
+            if (!job.work->cancelled.load())
+                job.work->body();
+        } catch (const ContextUnwind&) {
+            // Destroyed while blocked: nothing to report.
+        } catch (...) {
+            self.error = std::current_exception();
+        }
     }
+    // The body's captures die in the item's own context.
+    self.job.reset();
 }
 
-bool Scheduler::drive(const std::function<bool()>& done, DispatchTime limit, bool waitWhenIdle) {
-    requireOwnerThread("driving the scheduler");
+bool Scheduler::block(const std::function<bool()>* ready, std::optional<std::uint64_t> deadline) {
+    detail::Context& self = *running_;
+    if (self.unwinding)
+        throw ContextUnwind{};
+    detail::Waiter waiter{.context = &self, .ready = ready};
+    const bool isRoot = &self == root_.get();
+    {
+        std::lock_guard lock(mutex_);
+        if (deadline) {
+            detail::Job wakeUp{
+                .sequence = nextSequence_++, .deadline = *deadline, .wakeUp = &waiter};
+            wakeUps_ += 1;
+            if (*deadline <= nowLocked()) {
+                waiter.wakeUpReady = true;
+                ready_.push_back(std::move(wakeUp));
+            } else {
+                waiter.delayedKey = std::pair{*deadline, wakeUp.sequence};
+                delayed_.emplace(*waiter.delayedKey, std::move(wakeUp));
+            }
+        }
+        if (ready != nullptr)
+            conditionWaiters_.push_back(&waiter);
+        if (!isRoot)
+            blocked_ += 1;
+    }
+    // A wait that ends without being woken (an error out of the loop) leaves no trace.
+    struct Registration {
+        Scheduler& scheduler;
+        detail::Waiter& waiter;
+        bool counted;
+        ~Registration() {
+            std::lock_guard lock(scheduler.mutex_);
+            if (!waiter.woken)
+                scheduler.unregisterLocked(waiter);
+            if (counted)
+                scheduler.blocked_ -= 1;
+        }
+    } registration{*this, waiter, !isRoot};
+
+    if (isRoot) {
+        serve(Goal{.waitWhenIdle = true, .waiter = &waiter});
+    } else {
+        self.waiter = &waiter;
+        self.state = detail::Context::State::blocked;
+        self.stack->switchTo(*root_->stack);
+        self.waiter = nullptr;
+        if (self.unwinding)
+            throw ContextUnwind{};
+    }
+    return waiter.woken && !waiter.byDeadline;
+}
+
+detail::Waiter* Scheduler::firstSatisfiedWaiter() const {
+    for (detail::Waiter* waiter : conditionWaiters_) {
+        if ((*waiter->ready)())
+            return waiter;
+    }
+    return nullptr;
+}
+
+void Scheduler::unregisterLocked(detail::Waiter& waiter) {
+    if (waiter.delayedKey) {
+        delayed_.erase(*waiter.delayedKey);
+        waiter.delayedKey.reset();
+        wakeUps_ -= 1;
+    }
+    if (waiter.wakeUpReady) {
+        std::erase_if(ready_, [&](const detail::Job& job) { return job.wakeUp == &waiter; });
+        waiter.wakeUpReady = false;
+        wakeUps_ -= 1;
+    }
+    if (waiter.ready != nullptr)
+        std::erase(conditionWaiters_, &waiter);
+}
+
+void Scheduler::wakeLocked(detail::Waiter& waiter, bool byDeadline) {
+    unregisterLocked(waiter);
+    waiter.woken = true;
+    waiter.byDeadline = byDeadline;
+}
+
+bool Scheduler::serve(const Goal& goal) {
+    const auto wallDeadline = [this](std::uint64_t ns) {
+        // Far enough for any wait, and safe from overflow.
+        constexpr std::uint64_t century = 3'155'760'000'000'000'000;
+        return wallEpoch_ + std::chrono::nanoseconds(std::min(ns, century));
+    };
     std::unique_lock lock(mutex_);
-    const std::uint64_t limitNs = limit.uptimeNanoseconds();
     for (;;) {
-        if (done) {
+        if (goal.waiter != nullptr && goal.waiter->woken)
+            return true;
+        if (goal.done != nullptr) {
             lock.unlock();
-            const bool finished = done();
+            const bool finished = (*goal.done)();
             lock.lock();
             if (finished)
                 return true;
         }
         promoteDueLocked();
-        if (std::optional<detail::Job> job = takeRunnableLocked()) {
+        if (!conditionWaiters_.empty()) {
             lock.unlock();
-            execute(*job);
-            // The job's body and captures die here, outside the lock.
-            job.reset();
+            detail::Waiter* const satisfied = firstSatisfiedWaiter();
             lock.lock();
+            if (satisfied != nullptr) {
+                wakeLocked(*satisfied, false);
+                if (satisfied->context != root_.get())
+                    resumeLocked(lock, *satisfied->context);
+                continue;
+            }
+        }
+        if (std::optional<detail::Job> job = takeRunnableLocked()) {
+            if (detail::Waiter* const waiter = job->wakeUp) {
+                waiter->wakeUpReady = false;
+                wakeUps_ -= 1;
+                wakeLocked(*waiter, true);
+                if (waiter->context != root_.get())
+                    resumeLocked(lock, *waiter->context);
+            } else {
+                startLocked(lock, job);
+            }
             continue;
         }
         const bool haveDelayed = !delayed_.empty();
         const std::uint64_t next = haveDelayed ? delayed_.begin()->first.first : 0;
-        if (haveDelayed && next <= limitNs) {
+        if (haveDelayed && next <= goal.limit) {
             if (isVirtual()) {
                 virtualNow_ = std::max(virtualNow_, next);
             } else {
-                changed_.wait_until(lock, wallEpoch_ + std::chrono::nanoseconds(next));
+                changed_.wait_until(lock, wallDeadline(next));
             }
             continue;
         }
-        if (!limit.isNever()) {
-            if (nowLocked() >= limitNs) {
+        if (goal.limit != neverNanoseconds) {
+            if (nowLocked() >= goal.limit) {
                 lock.unlock();
-                return done && done();
+                return goal.done != nullptr && (*goal.done)();
             }
             if (isVirtual()) {
-                virtualNow_ = limitNs;
+                virtualNow_ = goal.limit;
             } else {
-                changed_.wait_until(lock, wallEpoch_ + std::chrono::nanoseconds(limitNs));
+                changed_.wait_until(lock, wallDeadline(goal.limit));
             }
             continue;
         }
-        if (!waitWhenIdle) {
+        if (!goal.waitWhenIdle) {
             lock.unlock();
-            return done && done();
+            return goal.done != nullptr && (*goal.done)();
         }
         changed_.wait(lock);
     }
+}
+
+bool Scheduler::drive(const std::function<bool()>& done, DispatchTime limit, bool waitWhenIdle) {
+    requireOwnerThread("driving the scheduler");
+    if (running_ != root_.get()) {
+        // Inside a work item: the item blocks, and the loop that runs it goes on.
+        if (done && done())
+            return true;
+        std::optional<std::uint64_t> deadline;
+        if (!limit.isNever()) {
+            deadline = limit.uptimeNanoseconds();
+        } else if (!done) {
+            deadline = now().uptimeNanoseconds();
+        }
+        return block(done ? &done : nullptr, deadline) || (done && done());
+    }
+    return serve(Goal{.done = done ? &done : nullptr,
+                      .limit = limit.uptimeNanoseconds(),
+                      .waitWhenIdle = waitWhenIdle});
 }
 
 void Scheduler::wake() {
@@ -286,16 +592,20 @@ bool Scheduler::runUntil(const std::function<bool()>& predicate, double limitSec
 
 void Scheduler::sleep(double seconds) {
     const std::uint64_t ns = secondsToNanoseconds(seconds);
+    if (ns == 0)
+        return;
     if (isOwnerThread()) {
-        // Only this thread sleeps: the other queues go on meanwhile, as their
-        // own threads would. Code outside any work item is the main thread, so
-        // the main queue waits with it; a queue whose item sleeps waits anyway.
-        const bool topLevel = std::none_of(queueFrames.begin(), queueFrames.end(),
-                                           [](const QueueFrame& frame) { return frame.async; });
+        // Top-level code is the main thread, so the main queue waits with it; a
+        // queue whose item sleeps waits anyway.
+        const bool topLevel = running_ == root_.get();
         detail::QueueState& main = detail::mainQueueStateForScheduler();
-        if (topLevel) {
+        std::uint64_t deadline;
+        {
             std::lock_guard lock(mutex_);
-            main.running += 1;
+            const std::uint64_t now = nowLocked();
+            deadline = ns >= neverNanoseconds - 1 - now ? neverNanoseconds - 1 : now + ns;
+            if (topLevel)
+                main.running += 1;
         }
         struct Release {
             Scheduler& scheduler;
@@ -311,10 +621,7 @@ void Scheduler::sleep(double seconds) {
                 scheduler.changed_.notify_all();
             }
         } release{*this, main, topLevel};
-        drive({},
-              now() + DispatchTimeInterval::nanoseconds(
-                          static_cast<std::int64_t>(std::min<std::uint64_t>(ns, INT64_MAX))),
-              false);
+        block(nullptr, deadline);
         return;
     }
     if (!isVirtual()) {
@@ -323,24 +630,75 @@ void Scheduler::sleep(double seconds) {
     }
     {
         std::lock_guard lock(mutex_);
-        const std::uint64_t never = DispatchTime::never().uptimeNanoseconds();
-        virtualNow_ = ns >= never - virtualNow_ ? never - 1 : virtualNow_ + ns;
+        virtualNow_ =
+            ns >= neverNanoseconds - virtualNow_ ? neverNanoseconds - 1 : virtualNow_ + ns;
     }
     changed_.notify_all();
+}
+
+bool Scheduler::syncWouldDeadlock(const detail::QueueState& queue, bool barrier) const {
+    // Follows the contexts that hold the queue against this block through the
+    // queues they wait to sync on; reaching the caller closes a cycle.
+    std::vector<const detail::Context*> contexts{root_.get()};
+    for (const auto& worker : workers_)
+        contexts.push_back(worker.get());
+    std::vector<const detail::Context*> seen;
+    std::vector<std::pair<const detail::QueueState*, bool>> wanted{{&queue, barrier}};
+    while (!wanted.empty()) {
+        const detail::QueueState* const target = wanted.back().first;
+        const bool targetBarrier = wanted.back().second;
+        wanted.pop_back();
+        for (const detail::Context* context : contexts) {
+            const bool holds = std::any_of(
+                context->frames->begin(), context->frames->end(),
+                [&](const QueueFrame& f) { return excludes(f, *target, targetBarrier); });
+            if (!holds)
+                continue;
+            if (context == running_)
+                return true;
+            if (std::find(seen.begin(), seen.end(), context) != seen.end())
+                continue;
+            seen.push_back(context);
+            if (context->syncTarget != nullptr)
+                wanted.emplace_back(context->syncTarget, context->syncBarrier);
+        }
+    }
+    return false;
 }
 
 void Scheduler::runSync(detail::QueueState& queue, const std::function<void()>& body,
                         bool barrier) {
     barrier = barrier && queue.concurrent;
-    for (const QueueFrame& frame : queueFrames) {
-        if (frame.queue == &queue && (!queue.concurrent || barrier || frame.barrier)) {
+    for (const QueueFrame& frame : frames()) {
+        if (excludes(frame, queue, barrier))
             fatal("sync on a queue that the calling thread occupies would deadlock");
-        }
     }
-    {
+    if (isOwnerThread()) {
+        // Earlier work of the queue that is still running (blocked in its own
+        // context) finishes first; pending items of the queue are not waited for.
+        const std::function<bool()> free = [&] {
+            std::lock_guard lock(mutex_);
+            return detail::canStart(queue, barrier);
+        };
         std::unique_lock lock(mutex_);
-        // Earlier work of the queue that is already running on another thread
-        // finishes first; pending items of the queue are not waited for.
+        while (!detail::canStart(queue, barrier)) {
+            if (syncWouldDeadlock(queue, barrier))
+                fatal("sync on a queue held by work that waits for the caller would deadlock");
+            lock.unlock();
+            struct Target {
+                detail::Context& context;
+                ~Target() { context.syncTarget = nullptr; }
+            } target{*running_};
+            running_->syncTarget = &queue;
+            running_->syncBarrier = barrier;
+            block(&free, std::nullopt);
+            lock.lock();
+        }
+        queue.running += 1;
+        if (barrier)
+            queue.barrierRunning = true;
+    } else {
+        std::unique_lock lock(mutex_);
         changed_.wait(lock, [&] { return detail::canStart(queue, barrier); });
         queue.running += 1;
         if (barrier)
@@ -366,10 +724,15 @@ void Scheduler::runSync(detail::QueueState& queue, const std::function<void()>& 
 
 void Scheduler::waitForGroup(const detail::GroupState& group, DispatchTime timeout,
                              DispatchGroup::WaitResult& result) {
-    const auto empty = [&] { return group.count.load() == 0; };
+    const std::function<bool()> empty = [&] { return group.count.load() == 0; };
     if (isOwnerThread()) {
-        result = drive(empty, timeout, timeout.isNever()) ? DispatchGroup::WaitResult::success
-                                                          : DispatchGroup::WaitResult::timedOut;
+        if (!empty()) {
+            std::optional<std::uint64_t> deadline;
+            if (!timeout.isNever())
+                deadline = timeout.uptimeNanoseconds();
+            block(&empty, deadline);
+        }
+        result = empty() ? DispatchGroup::WaitResult::success : DispatchGroup::WaitResult::timedOut;
         return;
     }
     std::unique_lock lock(mutex_);
@@ -385,20 +748,27 @@ void Scheduler::waitForGroup(const detail::GroupState& group, DispatchTime timeo
 std::vector<Scheduler::PendingWork> Scheduler::pendingWork() const {
     std::lock_guard lock(mutex_);
     std::vector<PendingWork> result;
-    const auto describe = [](const detail::Job& job, bool ready) {
-        return PendingWork{job.queue->label, DispatchTime::fromUptimeNanoseconds(job.deadline),
-                           job.qos, job.flags | job.work->flags, ready};
+    const auto describe = [&](const detail::Job& job, bool ready) {
+        if (job.wakeUp == nullptr) {
+            result.push_back({job.queue->label, DispatchTime::fromUptimeNanoseconds(job.deadline),
+                              job.qos, job.flags | job.work->flags, ready});
+        }
     };
     for (const auto& job : ready_)
-        result.push_back(describe(job, true));
+        describe(job, true);
     for (const auto& [key, job] : delayed_)
-        result.push_back(describe(job, false));
+        describe(job, false);
     return result;
 }
 
 std::size_t Scheduler::pendingCount() const {
     std::lock_guard lock(mutex_);
-    return ready_.size() + delayed_.size();
+    return ready_.size() + delayed_.size() - wakeUps_;
+}
+
+std::size_t Scheduler::blockedCount() const {
+    std::lock_guard lock(mutex_);
+    return blocked_;
 }
 
 std::optional<DispatchTime> Scheduler::nextDeadline() const {
@@ -437,7 +807,8 @@ const QueueState& mainQueueState();
 }  // namespace detail
 
 bool isMainThread() {
-    for (auto it = queueFrames.rbegin(); it != queueFrames.rend(); ++it) {
+    const QueueFrames& current = frames();
+    for (auto it = current.rbegin(); it != current.rend(); ++it) {
         if (it->async)
             return it->queue == &detail::mainQueueState();
     }
@@ -445,7 +816,8 @@ bool isMainThread() {
 }
 
 std::string DispatchQueue::currentLabel() {
-    return queueFrames.empty() ? std::string() : queueFrames.back().queue->label;
+    const QueueFrames& current = frames();
+    return current.empty() ? std::string() : current.back().queue->label;
 }
 
 }  // namespace zoral::platform

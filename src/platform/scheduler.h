@@ -1,14 +1,45 @@
 #pragma once
 
-// The scheduler that serves every dispatch queue on one thread, the thread
-// that owns it (the main thread). Its clock is either virtual, moved only by
-// the code that drives it (tests, and sleeps inside work items), or the
+// The scheduler that serves every dispatch queue on one thread, the thread that
+// owns it (the main thread). Its clock is either virtual, moved only by the code
+// that drives it (tests) and by the passing of blocked work's time, or the
 // machine's monotonic clock (the interactive program).
 //
-// Ready work runs in the order it became ready; delayed work becomes ready at
-// its deadline, earlier deadlines first and equal deadlines in submission
-// order. Other threads may submit work, wait for groups and run `sync` blocks
-// at any time; only the owner thread drives.
+// Ordering. Ready work runs in the order it became ready; delayed work becomes
+// ready at its deadline, earlier deadlines first and equal deadlines in
+// submission order. A serial queue runs one item at a time, and never starts
+// its next item while one is blocked; a concurrent queue runs a barrier item
+// alone. Work never runs inside the call that submits it.
+//
+// Blocking. Each work item runs on an execution context of its own, and exactly
+// one context of the owner thread runs at any moment: the item runs until it
+// finishes or blocks. A blocked item (in a sleep, a group wait, a nested run
+// loop, a `sync` on a queue that is busy, or a drive of the scheduler) gives the
+// processor back, and other work runs meanwhile; when the time comes the clock
+// moves on to the next due work, and the blocked item resumes when its turn
+// comes. A sleep ends like delayed work: at its deadline, in the order the
+// sleep began among equal deadlines. A wait for a condition (a group emptied, a
+// queue free, a run loop stopped) ends right after the item that fulfilled it,
+// waiters in the order they began to wait. A sleep of no time returns at once.
+// So every interleaving follows the clock and the order of submissions alone,
+// on the virtual clock and on the wall clock alike.
+//
+// Top-level code (outside any work item) is the main thread: while it sleeps
+// the main queue waits with it; while it waits for a group or drives the
+// scheduler, every queue runs.
+//
+// Teardown. Destroying the scheduler destroys what has not run, without running
+// it, in submission order; an item that is still blocked is unwound then, in
+// the same order: its blocking call throws an exception that is no
+// std::exception and that the item must let pass (an item that catches it
+// anyway finds every later blocking call throwing it again).
+//
+// Errors. An exception that leaves a work item comes out of the scheduler call
+// that was driving when it left (a drive, a sleep or a wait of top-level code),
+// after the item's queue and group have been released.
+//
+// Other threads may submit work, wait for groups and run `sync` blocks at any
+// time; they block as threads do. Only the owner thread drives.
 
 #include <condition_variable>
 #include <cstddef>
@@ -29,7 +60,13 @@
 
 namespace zoral::platform {
 
+class ExecutionContext;
 class RunLoop;
+
+namespace detail {
+// One execution context of the owner thread, with what it runs and waits for.
+struct Context;
+}  // namespace detail
 
 class Scheduler {
 public:
@@ -48,7 +85,8 @@ public:
     static constexpr Date defaultStartDate = Date::fromUnixTime(1767603600.0);
 
     explicit Scheduler(ClockKind clock = ClockKind::virtualTime, Date startDate = defaultStartDate);
-    // Destroys pending work without running it, in submission order.
+    // Destroys pending work without running it and unwinds blocked work, in
+    // submission order.
     ~Scheduler();
     Scheduler(const Scheduler&) = delete;
     Scheduler& operator=(const Scheduler&) = delete;
@@ -66,7 +104,7 @@ public:
     RunLoop& mainRunLoop() { return *mainRunLoop_; }
 
     // Runs all work that is ready now, and the work it makes ready now, without
-    // moving the clock. Returns the number of items run.
+    // moving the clock. Returns the number of items that finished.
     std::size_t runUntilIdle();
     // Virtual clock only: moves time forward by `seconds`, running each item
     // when its deadline comes.
@@ -78,19 +116,24 @@ public:
     // have passed; returns whether the predicate holds.
     bool runUntil(const std::function<bool()>& predicate, double limitSeconds);
     // A blocking sleep of the calling thread. On the scheduler's own thread the
-    // other queues' work runs meanwhile, at its time, as their threads would;
-    // the sleeping queue (the main queue for code outside any work item) waits.
-    // On another thread a virtual sleep moves the clock forward at once.
+    // calling item (or top-level code) blocks and other work runs meanwhile, at
+    // its time. On another thread a virtual sleep moves the clock forward at once.
     void sleep(double seconds);
 
+    // Items submitted and not started (blocked items are not counted).
     std::vector<PendingWork> pendingWork() const;
     std::size_t pendingCount() const;
+    // Items that started and are blocked.
+    std::size_t blockedCount() const;
+    // When the next work is due: now while anything is ready.
     std::optional<DispatchTime> nextDeadline() const;
 
-    // The engine behind the calls above, the run loop and group waits: runs work
-    // until `done` holds (checked between items), or nothing is left to run
-    // before `limit`. With `waitWhenIdle`, an unlimited drive waits for other
-    // threads to submit work or change `done` instead of returning.
+    // The engine behind the calls above and the run loop: runs work until `done`
+    // holds (checked between items), or nothing is left to run before `limit`
+    // (work due at `limit` runs). With `waitWhenIdle`, an unlimited drive waits
+    // for other threads to submit work or change `done` instead of returning.
+    // Called inside a work item, the item blocks until `done` holds or the
+    // clock reaches `limit`.
     bool drive(const std::function<bool()>& done, DispatchTime limit, bool waitWhenIdle);
     // Wakes a drive or a waiting thread so that it checks its condition again.
     void wake();
@@ -98,6 +141,7 @@ public:
 private:
     friend class DispatchQueue;
     friend class DispatchGroup;
+    struct Goal;
 
     void submit(const std::shared_ptr<detail::QueueState>& queue,
                 std::shared_ptr<detail::WorkItemState> work, DispatchTime deadline,
@@ -109,8 +153,23 @@ private:
     std::uint64_t nowLocked() const;
     void promoteDueLocked();
     std::optional<detail::Job> takeRunnableLocked();
-    void execute(detail::Job& job);
     void requireOwnerThread(const char* operation) const;
+
+    // The loop of the owner thread's own context: runs items on their contexts
+    // and resumes blocked ones until the goal is met.
+    bool serve(const Goal& goal);
+    // Blocks the running context until `ready` holds (checked between items) or
+    // the turn of `deadline` comes; true when `ready` woke it.
+    bool block(const std::function<bool()>* ready, std::optional<std::uint64_t> deadline);
+    detail::Waiter* firstSatisfiedWaiter() const;
+    void wakeLocked(detail::Waiter& waiter, bool byDeadline);
+    void unregisterLocked(detail::Waiter& waiter);
+    void startLocked(std::unique_lock<std::mutex>& lock, std::optional<detail::Job>& job);
+    void resumeLocked(std::unique_lock<std::mutex>& lock, detail::Context& context);
+    void switchTo(detail::Context& context);
+    ExecutionContext& workerMain(detail::Context& self);
+    void runItem(detail::Context& self);
+    bool syncWouldDeadlock(const detail::QueueState& queue, bool barrier) const;
 
     const ClockKind clock_;
     const Date startDate_;
@@ -123,10 +182,21 @@ private:
     std::uint64_t nextSequence_ = 0;
     std::size_t executed_ = 0;
     bool tearingDown_ = false;
+    // Ready items and the wake-ups of blocked items whose turn has come.
     std::deque<detail::Job> ready_;
     // Keyed by (deadline, submission sequence): earlier deadlines first, equal
-    // deadlines in submission order.
+    // deadlines in submission order. Holds items and blocked items' wake-ups.
     std::map<std::pair<std::uint64_t, std::uint64_t>, detail::Job> delayed_;
+    std::size_t wakeUps_ = 0;  // wake-ups among ready_ and delayed_
+    std::size_t blocked_ = 0;
+
+    // The owner thread's contexts: its own, and one per item that has started.
+    // Only the owner thread touches them.
+    std::unique_ptr<detail::Context> root_;
+    std::vector<std::unique_ptr<detail::Context>> workers_;
+    std::vector<detail::Context*> idle_;
+    detail::Context* running_ = nullptr;
+    std::vector<detail::Waiter*> conditionWaiters_;
 
     std::unique_ptr<RunLoop> mainRunLoop_;
 };

@@ -1,7 +1,9 @@
 #include "platform/run_loop.h"
 
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +56,31 @@ TEST_F(RunLoopTest, StopEndsTheInnermostRun) {
     RunLoop::main().run();
     order.push_back("outer returned");
     EXPECT_EQ(order, (std::vector<std::string>{"inner stop", "inner returned", "outer returned"}));
+}
+
+// Runs in different contexts nest by the order they began: a stop ends the one
+// that began last, and a timed run may end by its time while a later one goes on.
+TEST_F(RunLoopTest, AStopEndsTheRunThatBeganLast) {
+    std::vector<std::string> order;
+    const auto nested = [&](const std::string& name) {
+        return [&order, name] {
+            RunLoop::main().run();
+            order.push_back(name + " returned");
+        };
+    };
+    DispatchQueue first("first");
+    DispatchQueue second("second");
+    first.async(nested("first"));
+    second.async(nested("second"));
+    EXPECT_EQ(RunLoop::main().runFor(1.0), RunLoop::RunResult::timedOut);
+    EXPECT_EQ(RunLoop::main().runDepth(), 2) << "the items' runs go on";
+    RunLoop::main().stop();
+    scheduler().runUntilIdle();
+    EXPECT_EQ(order, (std::vector<std::string>{"second returned"}));
+    RunLoop::main().stop();
+    scheduler().runUntilIdle();
+    EXPECT_EQ(order, (std::vector<std::string>{"second returned", "first returned"}));
+    EXPECT_EQ(RunLoop::main().runDepth(), 0);
 }
 
 TEST_F(RunLoopTest, AnotherThreadCanStopTheRun) {

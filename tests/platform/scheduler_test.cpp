@@ -3,7 +3,11 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <exception>
+#include <functional>
 #include <limits>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -204,22 +208,117 @@ TEST_F(SchedulerTest, BarrierWaitsForEarlierWorkAndBlocksLaterWork) {
     }
 }
 
-TEST_F(SchedulerTest, SerialQueueNeverRunsTwoItemsAtOnce) {
-    DispatchQueue serial("serial");
+// However the first item blocks, the queue's next item waits for it to end,
+// and other queues run meanwhile.
+TEST_F(SchedulerTest, SerialQueueNeverStartsAnItemWhileOneIsBlocked) {
+    DispatchGroup group;
+    bool released = false;
+    struct Case {
+        const char* what;
+        std::function<void()> block;
+        std::function<void()> release;
+    };
+    const std::vector<Case> cases = {
+        {"group wait", [&] { group.wait(); }, [&] { group.leave(); }},
+        {"sleep", [] { sleepFor(0.1); }, [] {}},
+        {"nested run loop", [] { RunLoop::main().run(); }, [] { RunLoop::main().stop(); }},
+        {"drive", [&] { scheduler().runUntil([&] { return released; }, 1.0); },
+         [&] { released = true; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        order.clear();
+        group = DispatchGroup();
+        group.enter();
+        released = false;
+        DispatchQueue serial("serial");
+        serial.async([&] {
+            order.push_back("first starts");
+            c.block();
+            order.push_back("first ends");
+        });
+        serial.async(record("second"));
+        DispatchQueue::global().async([&] {
+            order.push_back("global");
+            c.release();
+        });
+        scheduler().advance(1);
+        EXPECT_EQ(order,
+                  (std::vector<std::string>{"first starts", "global", "first ends", "second"}));
+        EXPECT_EQ(scheduler().blockedCount(), 0u);
+    }
+}
+
+// Blocked items resume like delayed work: at their deadline, and among equal
+// deadlines in the order in which the sleeps (or submissions) began.
+TEST_F(SchedulerTest, BlockedItemsResumeAtTheirDeadlinesInTheOrderTheyBlocked) {
+    const DispatchQueue axQueue("AXQueue", DispatchQoS::unspecified,
+                                DispatchQueue::Attributes::concurrent);
+    const DispatchTime start = DispatchTime::now();
+    const auto stamp = [&](const std::string& what) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%.1f",
+                      DispatchTime::now().uptimeSeconds() - start.uptimeSeconds());
+        order.push_back(what + " " + text);
+    };
+    axQueue.async([&] {
+        stamp("A starts");
+        sleepFor(0.2);
+        stamp("A wakes");
+    });
+    // Submitted before A's sleep begins: due at the same time, it goes first.
+    DispatchQueue::main().asyncAfter(start + 0.2, [&] { stamp("M"); });
+    axQueue.async([&] {
+        sleepFor(0.1);
+        stamp("B wakes");
+        sleepFor(0.1);
+        stamp("B wakes again");
+    });
+    EXPECT_EQ(scheduler().runUntilIdle(), 0u) << "both items are blocked";
+    EXPECT_EQ(scheduler().blockedCount(), 2u);
+    EXPECT_EQ(order, (std::vector<std::string>{"A starts 0.0"}));
+    scheduler().advance(1);
+    EXPECT_EQ(order, (std::vector<std::string>{"A starts 0.0", "B wakes 0.1", "M 0.2",
+                                               "A wakes 0.2", "B wakes again 0.2"}));
+    EXPECT_EQ(scheduler().blockedCount(), 0u);
+}
+
+// A wait for a condition ends right after the item that fulfilled it, before
+// other ready work, and its waiters resume in the order they began to wait.
+TEST_F(SchedulerTest, AConditionWaitEndsRightAfterTheItemThatFulfilsIt) {
     DispatchGroup group;
     group.enter();
-    serial.async([&] {
-        order.push_back("first starts");
-        group.wait();
-        order.push_back("first ends");
-    });
-    serial.async(record("second"));
+    for (const char* name : {"first waiter", "second waiter"}) {
+        DispatchQueue(name).async([&, name] {
+            group.wait();
+            order.push_back(std::string(name) + " resumes");
+        });
+    }
     DispatchQueue::global().async([&] {
-        order.push_back("global");
+        order.push_back("leaves");
         group.leave();
     });
+    DispatchQueue::global().async(record("later work"));
     scheduler().runUntilIdle();
-    EXPECT_EQ(order, (std::vector<std::string>{"first starts", "global", "first ends", "second"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"leaves", "first waiter resumes",
+                                               "second waiter resumes", "later work"}));
+}
+
+// An item's `sync` on a queue whose item is blocked waits for that item to
+// end; the queue's pending items are not waited for.
+TEST_F(SchedulerTest, SyncWaitsForTheBlockedItemOfItsQueue) {
+    DispatchQueue serial("serial");
+    serial.async([&] {
+        sleepFor(0.1);
+        order.push_back("holder ends");
+    });
+    serial.asyncAfter(DispatchTime::now() + 0.5, record("pending item"));
+    DispatchQueue::main().async([&] {
+        serial.sync([&] { order.push_back("sync block"); });
+        order.push_back("main goes on");
+    });
+    scheduler().advance(0.2);
+    EXPECT_EQ(order, (std::vector<std::string>{"holder ends", "sync block", "main goes on"}));
 }
 
 TEST_F(SchedulerTest, GroupsNotifyWhenTheirWorkIsDone) {
@@ -294,11 +393,10 @@ TEST_F(SchedulerTest, SleepBlocksOnlyTheSleepingThread) {
         };
         if (c.sleeper) {
             c.sleeper->async(sleeper);
-            scheduler().runUntilIdle();
         } else {
             sleeper();
         }
-        scheduler().runUntilIdle();
+        scheduler().advance(1);
         EXPECT_EQ(order, c.expected);
     }
     // Sleeps that are not finite or negative take no time.
@@ -325,10 +423,27 @@ TEST_F(SchedulerTest, MainThreadIsMainQueueWorkAndTopLevelCode) {
     DispatchQueue::global().async(look);
     scheduler().runUntilIdle();
     std::thread([&] { look(); }).join();
+    // Each context keeps its own identity across the others' turns.
+    DispatchQueue::main().async([&] {
+        sleepFor(0.1);
+        look();
+    });
+    serial.async([&] {
+        look();
+        sleepFor(0.2);
+        look();
+    });
+    scheduler().advance(1);
 
-    const std::vector<std::pair<bool, std::string>> expected = {
-        {true, ""}, {true, "main"}, {true, "serial"}, {false, "serial"}, {false, "global.default"},
-        {false, ""}};
+    const std::vector<std::pair<bool, std::string>> expected = {{true, ""},
+                                                                {true, "main"},
+                                                                {true, "serial"},
+                                                                {false, "serial"},
+                                                                {false, "global.default"},
+                                                                {false, ""},
+                                                                {false, "serial"},
+                                                                {true, "main"},
+                                                                {false, "serial"}};
     ASSERT_EQ(seen.size(), expected.size());
     for (std::size_t i = 0; i < seen.size(); ++i) {
         EXPECT_EQ(seen[i].main, expected[i].first) << i;
@@ -343,7 +458,7 @@ TEST_F(SchedulerTest, SyncReturnsTheBodysValue) {
               "barrier");
 }
 
-TEST_F(SchedulerTest, SyncOnTheOccupiedQueueStopsTheProcess) {
+TEST_F(SchedulerTest, SyncThatWouldDeadlockStopsTheProcess) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(
         {
@@ -356,6 +471,18 @@ TEST_F(SchedulerTest, SyncOnTheOccupiedQueueStopsTheProcess) {
             DispatchQueue queue("c", DispatchQoS::unspecified,
                                 DispatchQueue::Attributes::concurrent);
             queue.sync([&] { queue.sync([] {}, DispatchWorkItemFlags::barrier); });
+        },
+        "deadlock");
+    // Two items each holding the queue that the other waits to sync on.
+    EXPECT_DEATH(
+        {
+            DispatchQueue serial("serial");
+            serial.async([] {
+                sleepFor(0.1);
+                DispatchQueue::main().sync([] {});
+            });
+            DispatchQueue::main().async([&] { serial.sync([] {}); });
+            scheduler().advance(1);
         },
         "deadlock");
 }
@@ -438,6 +565,149 @@ TEST(SchedulerTeardown, DestroysPendingWorkInSubmissionOrder) {
                                                    "submitted in teardown"}));
     ScopedScheduler next;
     EXPECT_EQ(next->pendingCount(), 0u);
+}
+
+// A scheduler destroyed while items are blocked unwinds their stacks, in
+// submission order among the pending work it destroys: what the items hold is
+// released, and an item that catches the unwind is unwound again at its next
+// blocking call.
+TEST(SchedulerTeardown, UnwindsBlockedItemsInSubmissionOrder) {
+    std::vector<std::string> log;
+    struct Guard {
+        Guard(std::vector<std::string>* into, std::string label)
+            : log(into), name(std::move(label)) {}
+        Guard(const Guard&) = delete;
+        Guard& operator=(const Guard&) = delete;
+        ~Guard() { log->push_back(name); }
+        std::vector<std::string>* log;
+        std::string name;
+    };
+    int caught = 0;
+    {
+        ScopedScheduler scheduler;
+        const DispatchQueue axQueue("AXQueue", DispatchQoS::unspecified,
+                                    DispatchQueue::Attributes::concurrent);
+        axQueue.async([&] {
+            Guard held{&log, "sleeper unwound"};
+            sleepFor(10);
+            log.push_back("sleeper woke");
+        });
+        DispatchQueue::main().asyncAfter(
+            DispatchTime::now() + 5,
+            [g = std::make_shared<Guard>(&log, "pending")] { g->log->push_back("pending ran"); });
+        DispatchGroup never;
+        never.enter();
+        DispatchGroup items;
+        axQueue.async(
+            [&] {
+                Guard held{&log, "waiter unwound"};
+                never.wait();
+                log.push_back("waiter woke");
+            },
+            {.group = items});
+        // Leaving the group on the way out submits its notification, destroyed in turn.
+        items.notify(DispatchQueue::main(), [g = std::make_shared<Guard>(&log, "notify")] {
+            g->log->push_back("notify ran");
+        });
+        axQueue.async([&] {
+            for (int i = 0; i < 3; ++i) {
+                try {
+                    sleepFor(1);
+                } catch (...) {
+                    ++caught;
+                }
+            }
+            log.push_back("catcher finished");
+        });
+        scheduler->advance(0.5);
+        EXPECT_EQ(scheduler->blockedCount(), 3u);
+        EXPECT_EQ(scheduler->pendingCount(), 1u);
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{"sleeper unwound", "pending", "waiter unwound",
+                                             "catcher finished", "notify"}));
+    EXPECT_EQ(caught, 3);
+}
+
+// An exception that leaves an item after it blocked comes out of the call that
+// drives the scheduler; the item's queue and group are released.
+TEST(SchedulerErrors, AnExceptionAfterBlockingComesOutOfTheDrive) {
+    ScopedScheduler scheduler;
+    std::vector<std::string> order;
+    DispatchQueue serial("serial");
+    DispatchGroup group;
+    serial.async(
+        [] {
+            sleepFor(0.1);
+            throw std::runtime_error("late");
+        },
+        {.group = group});
+    serial.async([&] { order.push_back("next item"); });
+    try {
+        scheduler->advance(1);
+        ADD_FAILURE() << "the exception was lost";
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(), "late");
+    }
+    EXPECT_DOUBLE_EQ(DispatchTime::now().uptimeSeconds(), 0.1);
+    EXPECT_EQ(group.wait(DispatchTime::now()), DispatchGroup::WaitResult::success);
+    scheduler->runUntilIdle();
+    EXPECT_EQ(order, (std::vector<std::string>{"next item"}));
+
+    // Out of a sleep of top-level code, which gives the main queue back.
+    DispatchQueue::global().asyncAfter(DispatchTime::now() + 0.2,
+                                       [] { throw std::runtime_error("while asleep"); });
+    DispatchQueue::main().async([&] { order.push_back("main"); });
+    EXPECT_THROW(sleepFor(1), std::runtime_error);
+    scheduler->runUntilIdle();
+    EXPECT_EQ(order, (std::vector<std::string>{"next item", "main"}));
+}
+
+// Items that block inside catch blocks each find their own exception again,
+// although they resume in another order than the one they caught in.
+TEST(SchedulerErrors, EachBlockedItemKeepsTheExceptionItHandles) {
+    ScopedScheduler scheduler;
+    const DispatchQueue axQueue("AXQueue", DispatchQoS::unspecified,
+                                DispatchQueue::Attributes::concurrent);
+    std::vector<std::string> rethrown;
+    for (const auto& [name, pause] : {std::pair{"first", 0.1}, std::pair{"second", 0.2}}) {
+        axQueue.async([&rethrown, name = std::string(name), pause = pause] {
+            try {
+                throw std::runtime_error(name);
+            } catch (const std::runtime_error&) {
+                sleepFor(pause);
+                EXPECT_EQ(std::uncaught_exceptions(), 0);
+                try {
+                    throw;
+                } catch (const std::runtime_error& again) {
+                    rethrown.emplace_back(again.what());
+                }
+            }
+        });
+    }
+    scheduler->advance(1);
+    EXPECT_EQ(rethrown, (std::vector<std::string>{"first", "second"}));
+}
+
+// On the wall clock too, an item sleeping on AXQueue holds nothing: a main-queue
+// item whose own short sleep ends first resumes at its time, not after the
+// other item's sleep. The order follows from the deadlines alone.
+TEST(SchedulerWallClock, ASleepingItemDoesNotHoldTheMainQueue) {
+    ScopedScheduler scheduler(Scheduler::ClockKind::wallTime);
+    const DispatchQueue axQueue("AXQueue", DispatchQoS::unspecified,
+                                DispatchQueue::Attributes::concurrent);
+    std::vector<std::string> order;
+    DispatchQueue::main().async([&] {
+        sleepFor(0.001);
+        order.push_back("main resumes");
+    });
+    axQueue.async([&] {
+        order.push_back("drag starts");
+        sleepFor(0.02);
+        order.push_back("drag ends");
+        RunLoop::main().stop();
+    });
+    RunLoop::main().run();
+    EXPECT_EQ(order, (std::vector<std::string>{"drag starts", "main resumes", "drag ends"}));
 }
 
 struct TimeCase {

@@ -260,33 +260,30 @@ void Scheduler::promoteDueLocked() {
     }
 }
 
-std::optional<detail::Job> Scheduler::takeRunnableLocked() {
+std::deque<detail::Job>::iterator Scheduler::findRunnableLocked() {
     // A queue whose first ready item cannot start holds back its later items too.
     std::vector<const detail::QueueState*> blocked;
     for (auto it = ready_.begin(); it != ready_.end(); ++it) {
-        if (it->wakeUp == nullptr) {
-            const detail::QueueState* queue = it->queue.get();
-            if (std::find(blocked.begin(), blocked.end(), queue) != blocked.end())
-                continue;
-            if (!detail::canStart(*queue, it->isBarrier())) {
-                blocked.push_back(queue);
-                continue;
-            }
-            // Claimed under the same lock, so that no `sync` of another thread
-            // slips in between.
-            it->queue->running += 1;
-            if (it->isBarrier())
-                it->queue->barrierRunning = true;
+        if (it->wakeUp != nullptr)
+            return it;
+        const detail::QueueState* queue = it->queue.get();
+        if (std::find(blocked.begin(), blocked.end(), queue) != blocked.end())
+            continue;
+        if (!detail::canStart(*queue, it->isBarrier())) {
+            blocked.push_back(queue);
+            continue;
         }
-        std::optional<detail::Job> job(std::move(*it));
-        if (it == ready_.begin()) {
-            ready_.pop_front();
-        } else {
-            ready_.erase(it);
-        }
-        return job;
+        return it;
     }
-    return std::nullopt;
+    return ready_.end();
+}
+
+void Scheduler::eraseReadyLocked(std::deque<detail::Job>::iterator entry) {
+    if (entry == ready_.begin()) {
+        ready_.pop_front();
+    } else {
+        ready_.erase(entry);
+    }
 }
 
 void Scheduler::requireOwnerThread(const char* operation) const {
@@ -323,22 +320,31 @@ void Scheduler::resumeLocked(std::unique_lock<std::mutex>& lock, detail::Context
         std::rethrow_exception(std::exchange(context.error, nullptr));
 }
 
-void Scheduler::startLocked(std::unique_lock<std::mutex>& lock, std::optional<detail::Job>& job) {
-    detail::Context* worker = nullptr;
-    if (!idle_.empty()) {
-        worker = idle_.back();
-        idle_.pop_back();
-    } else {
-        lock.unlock();
-        auto created = std::make_unique<detail::Context>();
-        worker = created.get();
-        worker->stack = std::make_unique<ExecutionContext>(
-            [this, worker]() -> ExecutionContext& { return workerMain(*worker); });
-        workers_.push_back(std::move(created));
-        lock.lock();
-    }
-    worker->sequence = job->sequence;
-    worker->job = std::move(job);
+void Scheduler::keepIdleWorkerLocked(std::unique_lock<std::mutex>& lock) {
+    if (!idle_.empty())
+        return;
+    lock.unlock();
+    auto created = std::make_unique<detail::Context>();
+    detail::Context* const worker = created.get();
+    worker->stack = std::make_unique<ExecutionContext>(
+        [this, worker]() -> ExecutionContext& { return workerMain(*worker); });
+    workers_.push_back(std::move(created));
+    lock.lock();
+    idle_.push_back(worker);
+}
+
+void Scheduler::startLocked(std::unique_lock<std::mutex>& lock,
+                            std::deque<detail::Job>::iterator entry) {
+    // Claimed under the same lock that found it, so that no `sync` of another
+    // thread slips in between.
+    entry->queue->running += 1;
+    if (entry->isBarrier())
+        entry->queue->barrierRunning = true;
+    detail::Context* const worker = idle_.back();
+    idle_.pop_back();
+    worker->sequence = entry->sequence;
+    worker->job.emplace(std::move(*entry));
+    eraseReadyLocked(entry);
     resumeLocked(lock, *worker);
 }
 
@@ -499,15 +505,19 @@ bool Scheduler::serve(const Goal& goal) {
                 continue;
             }
         }
-        if (std::optional<detail::Job> job = takeRunnableLocked()) {
-            if (detail::Waiter* const waiter = job->wakeUp) {
+        // A context to start an item on, made before the search: making one
+        // lets go of the lock, and other threads may change the ready work.
+        keepIdleWorkerLocked(lock);
+        if (const auto entry = findRunnableLocked(); entry != ready_.end()) {
+            if (detail::Waiter* const waiter = entry->wakeUp) {
+                eraseReadyLocked(entry);
                 waiter->wakeUpReady = false;
                 wakeUps_ -= 1;
                 wakeLocked(*waiter, true);
                 if (waiter->context != root_.get())
                     resumeLocked(lock, *waiter->context);
             } else {
-                startLocked(lock, job);
+                startLocked(lock, entry);
             }
             continue;
         }

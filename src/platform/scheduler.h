@@ -152,7 +152,10 @@ private:
 
     std::uint64_t nowLocked() const;
     void promoteDueLocked();
-    std::optional<detail::Job> takeRunnableLocked();
+    // The first ready entry that may run now: a wake-up, or an item whose queue
+    // lets it start.
+    std::deque<detail::Job>::iterator findRunnableLocked();
+    void eraseReadyLocked(std::deque<detail::Job>::iterator entry);
     void requireOwnerThread(const char* operation) const;
 
     // The loop of the owner thread's own context: runs items on their contexts
@@ -164,7 +167,8 @@ private:
     detail::Waiter* firstSatisfiedWaiter() const;
     void wakeLocked(detail::Waiter& waiter, bool byDeadline);
     void unregisterLocked(detail::Waiter& waiter);
-    void startLocked(std::unique_lock<std::mutex>& lock, std::optional<detail::Job>& job);
+    void keepIdleWorkerLocked(std::unique_lock<std::mutex>& lock);
+    void startLocked(std::unique_lock<std::mutex>& lock, std::deque<detail::Job>::iterator entry);
     void resumeLocked(std::unique_lock<std::mutex>& lock, detail::Context& context);
     void switchTo(detail::Context& context);
     ExecutionContext& workerMain(detail::Context& self);

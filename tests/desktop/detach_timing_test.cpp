@@ -24,7 +24,7 @@
 #include "sim/input_devices.h"
 #include "sim/spaces.h"
 #include "sim/tabs.h"
-#include "sim/temporary_home.h"
+#include "support/temporary_home.h"
 #include "sim/window_node.h"
 #include "sim/world.h"
 #include "support/captured_output.h"

@@ -9,21 +9,25 @@ PidTimestamps& PidTimestamps::shared() {
 
 void PidTimestamps::record(platform::ProcessId pid, std::int64_t windowId,
                            double secondsSince1970) {
+    const std::lock_guard lock(mutex_);
     entries_[pid][windowId] = secondsSince1970;
 }
 
-const PidTimestamps::Stamps* PidTimestamps::stamps(platform::ProcessId pid) const {
+std::optional<PidTimestamps::Stamps> PidTimestamps::stamps(platform::ProcessId pid) const {
+    const std::lock_guard lock(mutex_);
     const auto found = entries_.find(pid);
-    return found == entries_.end() ? nullptr : &found->second;
+    return found == entries_.end() ? std::nullopt : std::optional(found->second);
 }
 
 std::optional<std::int64_t> PidTimestamps::latest(platform::ProcessId pid) const {
-    const Stamps* entry = stamps(pid);
-    if (entry == nullptr || entry->empty())
+    const std::lock_guard lock(mutex_);
+    const auto found = entries_.find(pid);
+    if (found == entries_.end() || found->second.empty())
         return std::nullopt;
+    const Stamps& entry = found->second;
     // Equal times: the later identity in the entry's order, as a stable ascending sort leaves it.
-    auto best = entry->begin();
-    for (auto it = entry->begin(); it != entry->end(); ++it) {
+    auto best = entry.begin();
+    for (auto it = entry.begin(); it != entry.end(); ++it) {
         if (it->second >= best->second)
             best = it;
     }
@@ -31,9 +35,15 @@ std::optional<std::int64_t> PidTimestamps::latest(platform::ProcessId pid) const
 }
 
 void PidTimestamps::remove(platform::ProcessId pid, std::int64_t windowId) {
+    const std::lock_guard lock(mutex_);
     const auto found = entries_.find(pid);
     if (found != entries_.end())
         found->second.erase(windowId);
+}
+
+void PidTimestamps::removeAll() {
+    const std::lock_guard lock(mutex_);
+    entries_.clear();
 }
 
 }  // namespace zoral::desktop

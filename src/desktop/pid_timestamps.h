@@ -3,10 +3,12 @@
 // When each window of each process was minimised through the program, so that unminimizeLast can
 // bring back the latest one. Entries are added by minimising and taken one window at a time by
 // unminimizeLast; they never expire, even when the window has been restored some other way.
-// Only the main thread touches the process-wide instance.
+// The operations on all windows stamp from a global queue while the main thread reads and
+// removes, so every call holds a lock and reads hand out copies.
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <optional>
 
 #include "platform/accessibility.h"
@@ -23,13 +25,14 @@ public:
     // Replaces an earlier stamp of the same window.
     void record(platform::ProcessId pid, std::int64_t windowId, double secondsSince1970);
     // None when the process has no entry (an entry may be empty).
-    const Stamps* stamps(platform::ProcessId pid) const;
+    std::optional<Stamps> stamps(platform::ProcessId pid) const;
     // The identity with the latest stamp; none for a process without stamps.
     std::optional<std::int64_t> latest(platform::ProcessId pid) const;
     void remove(platform::ProcessId pid, std::int64_t windowId);
-    void removeAll() { entries_.clear(); }
+    void removeAll();
 
 private:
+    mutable std::mutex mutex_;
     std::map<platform::ProcessId, Stamps> entries_;
 };
 

@@ -234,8 +234,8 @@ TEST_F(ApplicationOperationsTest, UnminimizeLastTakesTheLatestStampAndRemovesOnl
     EXPECT_FALSE(nodes[0]->isMinimized());
     EXPECT_TRUE(nodes[1]->isMinimized());
     EXPECT_TRUE(editorActive());
-    const auto* stamps = PidTimestamps::shared().stamps(editorPid);
-    ASSERT_NE(stamps, nullptr);
+    const auto stamps = PidTimestamps::shared().stamps(editorPid);
+    ASSERT_TRUE(stamps);
     EXPECT_EQ(*stamps, (PidTimestamps::Stamps{{windowOf(nodes[1])->id(), 10}}));
 
     EXPECT_EQ(titleOf(valueOf(app->unminimizeLast())), "B");

@@ -51,8 +51,8 @@ TEST_F(WindowOperationsTest, MinimisingStampsTheTimeForTheLatestUnminimise) {
     EXPECT_FALSE(node->isMinimized()) << "the write waits a moment";
     settle(0.02);
     EXPECT_TRUE(node->isMinimized());
-    const auto* stamps = desktop::PidTimestamps::shared().stamps(editorPid);
-    ASSERT_NE(stamps, nullptr);
+    const auto stamps = desktop::PidTimestamps::shared().stamps(editorPid);
+    ASSERT_TRUE(stamps);
     EXPECT_EQ(stamps->at(window->id()), stampedAt);
 }
 

@@ -30,11 +30,6 @@ ScreenList& screenList() {
     return list;
 }
 
-double primaryHeight() {
-    const auto screens = NSScreen::screens();
-    return screens.empty() ? 0.0 : screens.front().frame().height();
-}
-
 // The toolkit's test for the mouse in an unflipped rectangle: the top edge belongs to it and the
 // bottom edge does not, since the mouse location's y counts from the bottom.
 bool mouseInRect(CGPoint point, const CGRect& rect) {
@@ -152,13 +147,21 @@ std::pair<std::int64_t, std::int64_t> screenSplit(platform::CGDirectDisplayID di
     return found == table.end() ? std::pair<std::int64_t, std::int64_t>{1, 1} : found->second;
 }
 
+double primaryDisplayHeight() {
+    const auto screens = NSScreen::screens();
+    return screens.empty() ? 0.0 : screens.front().frame().height();
+}
+
 CGRect flip(const CGRect& rect) {
-    return {rect.minX(), primaryHeight() - rect.height() - rect.minY(), rect.width(),
-            rect.height()};
+    return flip(rect, primaryDisplayHeight());
+}
+
+CGRect flip(const CGRect& rect, double primaryHeight) {
+    return {rect.minX(), primaryHeight - rect.height() - rect.minY(), rect.width(), rect.height()};
 }
 
 CGPoint flipPoint(const CGPoint& point) {
-    return {point.x, primaryHeight() - point.y};
+    return {point.x, primaryDisplayHeight() - point.y};
 }
 
 std::optional<NSScreen> screenContaining(CGPoint point) {

@@ -88,6 +88,10 @@ std::pair<std::int64_t, std::int64_t> screenSplit(platform::CGDirectDisplayID di
 // Between bottom-left and top-left coordinates, either way: y' = H - height - y, where H is the
 // primary display's height (0 without displays).
 platform::CGRect flip(const platform::CGRect& rect);
+// The same with a height read earlier, for work that must not ask the displays itself.
+platform::CGRect flip(const platform::CGRect& rect, double primaryHeight);
+// The height of the primary display's frame, which the conversions take; 0 without displays.
+double primaryDisplayHeight();
 platform::CGPoint flipPoint(const platform::CGPoint& point);
 
 // The first display whose frame holds the point (bottom-left coordinates), else the main one.

@@ -168,11 +168,15 @@ std::optional<Screen> Window::screen() const {
 }
 
 std::optional<Screen> Window::screenOfFrame(const platform::CGRect& frame) {
-    const auto screens = Screen::screens();
+    return screenOfFrame(frame, Screen::screens(), primaryDisplayHeight());
+}
+
+std::optional<Screen> Window::screenOfFrame(const platform::CGRect& frame,
+                                            std::span<const Screen> screens, double primaryHeight) {
     // Without screens the screen under the pointer would be searched in the same empty list.
     if (screens.empty())
         return std::nullopt;
-    const platform::CGRect flipped = flip(frame);
+    const platform::CGRect flipped = flip(frame, primaryHeight);
     std::vector<ScreenOverlap> overlaps;
     overlaps.reserve(screens.size());
     for (const Screen& candidate : screens)

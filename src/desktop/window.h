@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,10 @@ public:
     // The screen a window with this frame (top-left coordinates) belongs to, by the rule of
     // screen(), for a caller that has just read the frame.
     static std::optional<Screen> screenOfFrame(const platform::CGRect& frame);
+    // The same among the given screens, converting with the given primary display's height.
+    static std::optional<Screen> screenOfFrame(const platform::CGRect& frame,
+                                               std::span<const Screen> screens,
+                                               double primaryHeight);
 
     // The window server's on-screen windows of layer 0, front to back.
     static std::vector<OnScreenWindow> onScreenWindowList();

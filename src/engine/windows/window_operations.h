@@ -21,7 +21,8 @@
 namespace zoral::engine {
 
 // Minimises the window (0.01 s later, on the accessibility queue) and stamps the time for
-// unminimizeLast; a window whose process is unknown is minimised without a stamp.
+// unminimizeLast; a window whose process is unknown is minimised without a stamp. Also runs on a
+// global queue, for the operations on all windows: it touches only the window and the stamps.
 void minimize(const std::shared_ptr<desktop::Window>& window);
 // Leaves full screen, then minimises.
 void minimizeFromFullscreen(const std::shared_ptr<desktop::Window>& window);

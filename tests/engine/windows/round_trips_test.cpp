@@ -2,7 +2,6 @@
 // the real system. The counts do not depend on the machine, so they are pinned here.
 
 #include <iostream>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -21,21 +20,11 @@ constexpr GridSpan leftHalf{{0, 0}, {1, 1}, {2, 1}};
 
 class RoundTripsTest : public testing::SnapWorldTest {
 protected:
-    // The round trips since the last reset by kind and attribute, e.g. "set AXSize 2".
-    std::string breakdown() const {
-        std::map<std::string, std::int64_t> counts;
-        for (const auto& [key, count] : world->roundTrips())
-            counts[std::string(sim::roundTripName(key.kind)) + " " + key.attribute] += count;
-        std::string text;
-        for (const auto& [what, count] : counts)
-            text += what + " x" + std::to_string(count) + "; ";
-        return text;
-    }
     std::int64_t measure(const std::function<void()>& operation) {
         world->resetRoundTrips();
         operation();
         const std::int64_t count = world->roundTripCount();
-        std::cout << "  " << count << ": " << breakdown() << '\n';
+        std::cout << "  " << count << ": " << roundTripBreakdown() << '\n';
         return count;
     }
 };

@@ -10,6 +10,8 @@
 // the window moves in several steps, each step notifying the observers while the button is down,
 // and the button is released at the end.
 
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,9 +85,10 @@ protected:
     }
     desktop::Screen screen(std::size_t index) const { return desktop::Screen::screens().at(index); }
 
-    // An ordinary window of the editor, listed in front of the earlier ones.
-    std::shared_ptr<sim::WindowNode> addWindow(const CGRect& frame, sim::WindowLimits limits = {}) {
-        auto node = world->makeNode<sim::WindowNode>(editorPid, nextNumber++, limits);
+    // An ordinary window of the editor (or of the process), listed in front of the earlier ones.
+    std::shared_ptr<sim::WindowNode> addWindow(const CGRect& frame, sim::WindowLimits limits = {},
+                                               platform::ProcessId pid = editorPid) {
+        auto node = world->makeNode<sim::WindowNode>(pid, nextNumber++, limits);
         node->set("AXTitle", "Window " + std::to_string(node->windowNumber()));
         node->set("AXMinimized", false);
         node->set("AXFullScreen", false);
@@ -93,7 +96,7 @@ protected:
             node->setSettable(attribute);
         node->set("AXPosition", frame.origin);
         node->set("AXSize", node->clamped(frame.size));
-        world->process(editorPid)->application->appendChild(node);
+        world->process(pid)->application->appendChild(node);
         return node;
     }
     static std::shared_ptr<desktop::Window> windowOf(const std::shared_ptr<sim::Node>& node) {
@@ -134,6 +137,18 @@ protected:
             settle(stepTime);
         }
         release();
+    }
+
+    // The round trips since the last reset by kind and attribute, e.g. "setAttributeValue AXSize
+    // x2".
+    std::string roundTripBreakdown() const {
+        std::map<std::string, std::int64_t> counts;
+        for (const auto& [key, count] : world->roundTrips())
+            counts[std::string(sim::roundTripName(key.kind)) + " " + key.attribute] += count;
+        std::string text;
+        for (const auto& [what, count] : counts)
+            text += what + " x" + std::to_string(count) + "; ";
+        return text;
     }
 
     // The observer's reactions, in order.

@@ -27,6 +27,17 @@ public:
     static const CGEventFlags maskHelp;
     static const CGEventFlags maskSecondaryFn;
     static const CGEventFlags maskNonCoalesced;
+    // The bits that name a key whatever the device, and those that tell which of two keys (left
+    // or right) a device reports held.
+    static const CGEventFlags maskDeviceIndependent;
+    static const CGEventFlags maskDeviceLeftControl;
+    static const CGEventFlags maskDeviceLeftShift;
+    static const CGEventFlags maskDeviceRightShift;
+    static const CGEventFlags maskDeviceLeftCommand;
+    static const CGEventFlags maskDeviceRightCommand;
+    static const CGEventFlags maskDeviceLeftOption;
+    static const CGEventFlags maskDeviceRightOption;
+    static const CGEventFlags maskDeviceRightControl;
 
     constexpr CGEventFlags() = default;
     explicit constexpr CGEventFlags(std::uint64_t rawValue) : rawValue_(rawValue) {}
@@ -60,6 +71,15 @@ inline constexpr CGEventFlags CGEventFlags::maskNumericPad{0x200000};
 inline constexpr CGEventFlags CGEventFlags::maskHelp{0x400000};
 inline constexpr CGEventFlags CGEventFlags::maskSecondaryFn{0x800000};
 inline constexpr CGEventFlags CGEventFlags::maskNonCoalesced{0x100};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceIndependent{0xFFFF0000};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceLeftControl{0x1};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceLeftShift{0x2};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceRightShift{0x4};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceLeftCommand{0x8};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceRightCommand{0x10};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceLeftOption{0x20};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceRightOption{0x40};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceRightControl{0x2000};
 
 // The event services' event types, with the system's numbers. Any other number may be held too.
 enum class CGEventType : std::uint32_t {

@@ -19,7 +19,7 @@ class WindowNode;
 
 class ApplicationNode : public Node {
 public:
-    static constexpr std::string_view role = "AXApplication";
+    static constexpr std::string_view role = ax::role::application;
 
     explicit ApplicationNode(platform::ProcessId pid) : Node(pid, std::string(role)) {}
 

@@ -25,9 +25,9 @@ inline constexpr std::string_view dockBundleIdentifier = "com.apple.dock";
 
 class DockTileNode : public Node {
 public:
-    static constexpr std::string_view role = "AXDockItem";
+    static constexpr std::string_view role = ax::role::dockItem;
 
-    DockTileNode(platform::ProcessId pid, std::string subrole);
+    DockTileNode(platform::ProcessId pid, std::string_view subrole);
 
     // The window a minimised window's tile stands for.
     std::weak_ptr<WindowNode> window;
@@ -59,7 +59,7 @@ public:
     std::shared_ptr<DockTileNode> tileOf(const WindowNode& window) const;
 
 private:
-    std::shared_ptr<DockTileNode> addTile(World& world, std::string subrole,
+    std::shared_ptr<DockTileNode> addTile(World& world, std::string_view subrole,
                                           const std::string& title);
     void layOut(World& world);
 

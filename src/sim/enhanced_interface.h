@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/accessibility.h"
+#include "platform/ax_names.h"
 
 namespace zoral::sim {
 
@@ -25,7 +26,7 @@ struct EnhancedInterfaceWrite {
 
 class EnhancedInterface {
 public:
-    static constexpr std::string_view attribute = "AXEnhancedUserInterface";
+    static constexpr std::string_view attribute = platform::ax::attribute::enhancedUserInterface;
 
     // None: the application does not report the attribute (it can still be written).
     std::optional<bool> value(platform::ProcessId pid) const;

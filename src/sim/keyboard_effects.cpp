@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/key_codes.h"
 #include "sim/application_node.h"
 #include "sim/input_devices.h"
 #include "sim/window_node.h"
@@ -17,12 +18,6 @@ namespace {
 
 using platform::CGEventFlags;
 using platform::CGEventType;
-
-// Virtual key codes of the keys that have effects here.
-constexpr platform::CGKeyCode keyH = 4;
-constexpr platform::CGKeyCode keyW = 13;
-constexpr platform::CGKeyCode keyN = 45;
-constexpr platform::CGKeyCode keyTab = 48;
 
 // The switcher's state while Command is held after a Tab.
 struct Switcher {
@@ -62,7 +57,7 @@ void handle(World& world, const PostedEvent& posted) {
     if (!target || world.process(*target) == nullptr)
         return;
 
-    if (event.keyCode == keyTab) {
+    if (event.keyCode == platform::virtualKey::tab) {
         const auto candidates = switchableApplications(world);
         if (candidates.empty())
             return;
@@ -74,14 +69,14 @@ void handle(World& world, const PostedEvent& posted) {
     }
     auto application =
         std::dynamic_pointer_cast<ApplicationNode>(world.process(*target)->application);
-    if (event.keyCode == keyH) {
+    if (event.keyCode == platform::virtualKey::ansiH) {
         workspace(world).setHidden(world, *target, true);
-    } else if (event.keyCode == keyW) {
+    } else if (event.keyCode == platform::virtualKey::ansiW) {
         if (application) {
             if (auto main = application->mainWindow())
                 main->close(world);
         }
-    } else if (event.keyCode == keyN) {
+    } else if (event.keyCode == platform::virtualKey::ansiN) {
         if (application)
             application->openWindow(world);
     }

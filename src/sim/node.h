@@ -6,6 +6,7 @@
 // Dock's tiles) derive from it and override what they compute or act on.
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "platform/accessibility.h"
+#include "platform/ax_names.h"
 
 namespace zoral::sim {
 
@@ -24,7 +26,7 @@ namespace ax = platform::ax;
 
 class Node : public std::enable_shared_from_this<Node> {
 public:
-    Node(platform::ProcessId pid, std::string role);
+    Node(platform::ProcessId pid, std::string_view role);
     virtual ~Node() = default;
     Node(const Node&) = delete;
     Node& operator=(const Node&) = delete;
@@ -34,13 +36,16 @@ public:
     const std::string& role() const { return role_; }
 
     // Stored attributes: what reads answer unless a kind computes the value.
-    void set(std::string attribute, ax::Value value);
+    void set(std::string_view attribute, ax::Value value);
     void remove(std::string_view attribute);
     const ax::Value* stored(std::string_view attribute) const;
     std::vector<std::string> storedAttributeNames() const;
     std::vector<std::string> settableAttributes() const;
-    void setSettable(std::string attribute, bool settable = true);
+    void setSettable(std::string_view attribute, bool settable = true);
     void setActions(std::vector<std::string> actions) { actions_ = std::move(actions); }
+    void setActions(std::initializer_list<std::string_view> actions) {
+        actions_.assign(actions.begin(), actions.end());
+    }
     const std::vector<std::string>& actions() const { return actions_; }
 
     std::shared_ptr<Node> parent() const { return parent_.lock(); }

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/key_codes.h"
 #include "platform/plist_serialization.h"
 #include "platform/spaces.h"
 #include "sim/displays.h"
@@ -18,7 +19,11 @@ namespace zoral::sim {
 namespace {
 
 // The modifier keys a hot key can ask for: shift, control, option, command, fn.
-constexpr std::uint64_t hotKeyModifierMask = 0x9E0000;
+constexpr std::uint64_t hotKeyModifierMask =
+    (platform::CGEventFlags::maskShift | platform::CGEventFlags::maskControl |
+     platform::CGEventFlags::maskAlternate | platform::CGEventFlags::maskCommand |
+     platform::CGEventFlags::maskSecondaryFn)
+        .rawValue();
 
 struct HotKey {
     platform::CGKeyCode keyCode = 0;
@@ -28,7 +33,9 @@ struct HotKey {
 // The system's shortcut for one space left ("79") or right ("81"): the user's entry when the file
 // has one (none when it is disabled), Control-Fn-arrow without one.
 std::optional<HotKey> spaceHotKey(bool towardsRight) {
-    const HotKey fallback{static_cast<platform::CGKeyCode>(towardsRight ? 124 : 123), 0x840000};
+    const HotKey fallback{
+        towardsRight ? platform::virtualKey::rightArrow : platform::virtualKey::leftArrow,
+        (platform::CGEventFlags::maskControl | platform::CGEventFlags::maskSecondaryFn).rawValue()};
     const char* home = std::getenv("HOME");
     if (home == nullptr || *home == '\0')
         return fallback;
@@ -253,8 +260,8 @@ void Spaces::showMissionControl(World& world) {
     if (Dock::of(world) == nullptr)
         Dock::install(world);
     const Dock& dock = *Dock::of(world);
-    overview_ = world.makeNode(dock.pid(), "AXGroup");
-    overview_->set("AXTitle", std::string("Mission Control"));
+    overview_ = world.makeNode(dock.pid(), ax::role::group);
+    overview_->set(ax::attribute::title, std::string("Mission Control"));
     world.process(dock.pid())->application->appendChild(overview_);
     showsBars_ = true;
     layOut(world);
@@ -265,8 +272,8 @@ void Spaces::showAppExpose(World& world) {
     if (Dock::of(world) == nullptr)
         Dock::install(world);
     const Dock& dock = *Dock::of(world);
-    overview_ = world.makeNode(dock.pid(), "AXGroup");
-    overview_->set("AXTitle", std::string("App Expose"));
+    overview_ = world.makeNode(dock.pid(), ax::role::group);
+    overview_->set(ax::attribute::title, std::string("App Expose"));
     world.process(dock.pid())->application->appendChild(overview_);
 }
 
@@ -331,9 +338,9 @@ void Spaces::layOut(World& world) {
         return;
     const platform::ProcessId pid = overview_->pid();
     const auto place = [](Node& node, const platform::CGRect& frame) {
-        node.set("AXPosition", frame.origin);
-        node.set("AXSize", frame.size);
-        node.set("AXFrame", frame);
+        node.set(ax::attribute::position, frame.origin);
+        node.set(ax::attribute::size, frame.size);
+        node.set(ax::attribute::frame, frame);
     };
     for (const auto& display : displays_) {
         const auto frame = topLeftFrame(world, display.identifier);
@@ -341,10 +348,10 @@ void Spaces::layOut(World& world) {
             continue;
         Bar& bar = bars_[display.identifier];
         if (!bar.group) {
-            bar.group = world.makeNode(pid, "AXGroup");
-            bar.bar = world.makeNode(pid, "AXGroup");
-            bar.bar->set("AXTitle", std::string("Spaces Bar"));
-            bar.list = world.makeNode(pid, "AXList");
+            bar.group = world.makeNode(pid, ax::role::group);
+            bar.bar = world.makeNode(pid, ax::role::group);
+            bar.bar->set(ax::attribute::title, std::string("Spaces Bar"));
+            bar.list = world.makeNode(pid, ax::role::list);
             overview_->appendChild(bar.group);
             bar.group->appendChild(bar.bar);
             bar.bar->appendChild(bar.list);
@@ -361,11 +368,12 @@ void Spaces::layOut(World& world) {
         for (const auto& space : display.spaces) {
             auto& button = buttons_[space.id];
             if (!button) {
-                button = world.makeNode(pid, "AXButton");
-                button->setActions({"AXPress"});
+                button = world.makeNode(pid, ax::role::button);
+                button->setActions({ax::action::press});
             }
-            button->set("AXTitle", space.fullScreen ? std::string("Full Screen")
-                                                    : "Desktop " + std::to_string(++desktop));
+            button->set(ax::attribute::title, space.fullScreen
+                                                  ? std::string("Full Screen")
+                                                  : "Desktop " + std::to_string(++desktop));
             place(*button, platform::CGRect(x, frame->minY() + (barHeight - buttonHeight) / 2,
                                             buttonWidth, buttonHeight));
             bar.list->appendChild(button);

@@ -6,6 +6,7 @@
 #include "platform/dispatch.h"
 #include "platform/dispatch_time.h"
 #include "platform/events.h"
+#include "platform/key_codes.h"
 #include "sim/application_node.h"
 #include "sim/input_devices.h"
 #include "sim/window_node.h"
@@ -19,8 +20,6 @@ using platform::CGPoint;
 using platform::CGRect;
 
 namespace {
-
-constexpr platform::CGKeyCode escapeKeyCode = 53;
 
 // Where the bar lies below the window's top edge: browsers draw their tabs in the title bar.
 double barOffset(TabTreeShape shape) {
@@ -79,13 +78,14 @@ std::optional<CGRect> LaidOutNode::frame() const {
 }
 
 ax::Result<ax::Value> LaidOutNode::read(World& world, std::string_view attribute) const {
-    if (attribute == "AXPosition" || attribute == "AXSize" || attribute == "AXFrame") {
+    if (attribute == ax::attribute::position || attribute == ax::attribute::size ||
+        attribute == ax::attribute::frame) {
         const auto rect = frame();
         if (!rect)
             return ax::noValue;
-        if (attribute == "AXPosition")
+        if (attribute == ax::attribute::position)
             return ax::Value(rect->origin);
-        if (attribute == "AXSize")
+        if (attribute == ax::attribute::size)
             return ax::Value(rect->size);
         return ax::Value(*rect);
     }
@@ -94,7 +94,8 @@ ax::Result<ax::Value> LaidOutNode::read(World& world, std::string_view attribute
 
 std::vector<std::string> LaidOutNode::attributeNames() const {
     auto names = Node::attributeNames();
-    for (const char* name : {"AXPosition", "AXSize", "AXFrame"})
+    for (const std::string_view name :
+         {ax::attribute::position, ax::attribute::size, ax::attribute::frame})
         names.emplace_back(name);
     return names;
 }
@@ -127,19 +128,20 @@ std::shared_ptr<Node> Tabs::makeTab(World& world, const std::shared_ptr<Bar>& ba
         return owner && tab ? owner->tabFrame(tab.get()) : std::nullopt;
     };
     const bool cell = bar->shape == TabTreeShape::namedCells;
-    auto tab = world.makeNode<LaidOutNode>(pid, cell ? "AXGroup" : "AXRadioButton", tabFrame);
+    auto tab =
+        world.makeNode<LaidOutNode>(pid, cell ? ax::role::group : ax::role::radioButton, tabFrame);
     *self = tab;
-    tab->set("AXTitle", title);
+    tab->set(ax::attribute::title, title);
     if (cell) {
-        tab->set("AXIdentifier", "TabCellView");
+        tab->set(ax::attribute::identifier, "TabCellView");
     } else {
-        tab->set("AXSubrole", "AXTabButton");
-        tab->setActions({"AXPress"});
+        tab->set(ax::attribute::subrole, ax::subrole::tabButton);
+        tab->setActions({ax::action::press});
     }
-    auto text = world.makeNode<LaidOutNode>(pid, "AXStaticText", tabFrame);
-    text->set("AXValue", title);
+    auto text = world.makeNode<LaidOutNode>(pid, ax::role::staticText, tabFrame);
+    text->set(ax::attribute::value, title);
     if (bar->shape == TabTreeShape::editor) {
-        auto group = world.makeNode<LaidOutNode>(pid, "AXGroup", tabFrame);
+        auto group = world.makeNode<LaidOutNode>(pid, ax::role::group, tabFrame);
         group->appendChild(text);
         tab->appendChild(group);
     } else {
@@ -147,14 +149,14 @@ std::shared_ptr<Node> Tabs::makeTab(World& world, const std::shared_ptr<Bar>& ba
     }
     if (bar->shape == TabTreeShape::browser) {
         // The close button lies at the tab's right end, above its title.
-        auto close = world.makeNode<LaidOutNode>(pid, "AXButton", [tabFrame] {
+        auto close = world.makeNode<LaidOutNode>(pid, ax::role::button, [tabFrame] {
             const auto frame = tabFrame();
             return frame ? std::optional<CGRect>(
                                CGRect(frame->maxX() - 20, frame->minY() + 8, 14, 14))
                          : std::nullopt;
         });
-        close->set("AXDescription", "Close");
-        close->setActions({"AXPress"});
+        close->set(ax::attribute::description, "Close");
+        close->setActions({ax::action::press});
         tab->appendChild(close);
     }
     bar->holder->appendChild(tab);
@@ -177,16 +179,16 @@ TabStrip Tabs::addTabs(World& world, const std::shared_ptr<WindowNode>& window, 
     switch (shape) {
         case TabTreeShape::native:
         case TabTreeShape::editor:
-            bar->root = world.makeNode<LaidOutNode>(pid, "AXTabGroup", barFrame);
+            bar->root = world.makeNode<LaidOutNode>(pid, ax::role::tabGroup, barFrame);
             bar->holder = bar->root;
             break;
         case TabTreeShape::browser:
-            bar->root = world.makeNode<LaidOutNode>(pid, "AXGroup", barFrame);
-            bar->holder = world.makeNode<LaidOutNode>(pid, "AXTabGroup", barFrame);
+            bar->root = world.makeNode<LaidOutNode>(pid, ax::role::group, barFrame);
+            bar->holder = world.makeNode<LaidOutNode>(pid, ax::role::tabGroup, barFrame);
             bar->root->appendChild(bar->holder);
             break;
         case TabTreeShape::namedCells:
-            bar->root = world.makeNode<LaidOutNode>(pid, "AXGroup", barFrame);
+            bar->root = world.makeNode<LaidOutNode>(pid, ax::role::group, barFrame);
             bar->holder = bar->root;
             break;
     }
@@ -221,14 +223,14 @@ std::shared_ptr<Node> Tabs::addWebContent(World& world, const std::shared_ptr<Wi
                           rect.width(), rect.height());
         };
     };
-    auto scroll = world.makeNode<LaidOutNode>(pid, "AXScrollArea", relative(frame));
-    auto area = world.makeNode<LaidOutNode>(pid, "AXWebArea", relative(frame));
-    auto group = world.makeNode<LaidOutNode>(pid, "AXGroup", relative(frame));
+    auto scroll = world.makeNode<LaidOutNode>(pid, ax::role::scrollArea, relative(frame));
+    auto area = world.makeNode<LaidOutNode>(pid, ax::role::webArea, relative(frame));
+    auto group = world.makeNode<LaidOutNode>(pid, ax::role::group, relative(frame));
     auto control = world.makeNode<LaidOutNode>(
-        pid, "AXRadioButton",
+        pid, ax::role::radioButton,
         relative(CGRect(frame.minX() + 10, frame.minY() + 10, 120, barHeight)));
-    control->set("AXSubrole", "AXTabButton");
-    control->set("AXTitle", "Page tab");
+    control->set(ax::attribute::subrole, ax::subrole::tabButton);
+    control->set(ax::attribute::title, "Page tab");
     window->appendChild(scroll);
     scroll->appendChild(area);
     area->appendChild(group);
@@ -248,7 +250,7 @@ std::vector<std::string> Tabs::titles(const WindowNode& window) const {
     std::vector<std::string> result;
     if (const auto bar = barOf(window)) {
         for (const auto& tab : bar->tabs) {
-            const ax::Value* title = tab->stored("AXTitle");
+            const ax::Value* title = tab->stored(ax::attribute::title);
             const auto* text = title != nullptr ? title->getIf<std::string>() : nullptr;
             result.push_back(text != nullptr ? *text : std::string());
         }
@@ -278,7 +280,7 @@ void Tabs::closeTab(World& world, const std::shared_ptr<Bar>& bar, std::size_t i
     bar->tabs.erase(bar->tabs.begin() + static_cast<std::ptrdiff_t>(index));
     bar->holder->removeChild(tab);
     tab->markDestroyed();
-    world.postNotification(*tab, "AXUIElementDestroyed");
+    world.postNotification(*tab, ax::notification::uiElementDestroyed);
     if (bar->tabs.empty()) {
         if (const auto window = bar->window.lock())
             window->close(world);
@@ -297,7 +299,7 @@ void Tabs::detach(World& world, const std::shared_ptr<Bar>& bar, const std::shar
                                  : nullptr;
     if (!application)
         return;
-    const ax::Value* storedTitle = tab->stored("AXTitle");
+    const ax::Value* storedTitle = tab->stored(ax::attribute::title);
     const auto* titleText = storedTitle != nullptr ? storedTitle->getIf<std::string>() : nullptr;
     const std::string title = titleText != nullptr ? *titleText : std::string();
     closeTab(world, bar, static_cast<std::size_t>(found - bar->tabs.begin()));
@@ -306,18 +308,18 @@ void Tabs::detach(World& world, const std::shared_ptr<Bar>& bar, const std::shar
     for (const auto& window : application->windows())
         number = std::max(number, window->windowNumber() + 1);
     auto window = world.makeNode<WindowNode>(source->pid(), number, source->limits());
-    window->set("AXTitle", title);
-    window->set("AXMinimized", false);
-    window->setSettable("AXMinimized");
+    window->set(ax::attribute::title, title);
+    window->set(ax::attribute::minimized, false);
+    window->setSettable(ax::attribute::minimized);
     window->resizeTo(world, source->frame().value_or(CGRect()).size);
     // The new window's tab comes to rest under the point where the tab was let go.
     window->moveTo(
         world, {release.x - maxTabWidth / 2, release.y - barOffset(bar->shape) - barHeight / 2});
     application->appendChild(window);
     addTabs(world, window, bar->shape, {title});
-    world.postNotification(*window, "AXWindowCreated");
-    world.postNotification(*application, "AXMainWindowChanged");
-    world.postNotification(*application, "AXFocusedWindowChanged");
+    world.postNotification(*window, ax::notification::windowCreated);
+    world.postNotification(*application, ax::notification::mainWindowChanged);
+    world.postNotification(*application, ax::notification::focusedWindowChanged);
 }
 
 void Tabs::handle(World& world, const platform::CGEvent& event) {
@@ -364,7 +366,7 @@ void Tabs::handle(World& world, const platform::CGEvent& event) {
             return;
         }
         case CGEventType::keyDown:
-            if (event.keyCode == escapeKeyCode && pending_) {
+            if (event.keyCode == platform::virtualKey::escape && pending_) {
                 pending_->item.cancel();
                 pending_.reset();
             }

@@ -42,8 +42,8 @@ class LaidOutNode : public Node {
 public:
     using FrameSource = std::function<std::optional<platform::CGRect>()>;
 
-    LaidOutNode(platform::ProcessId pid, std::string role, FrameSource source)
-        : Node(pid, std::move(role)), source_(std::move(source)) {}
+    LaidOutNode(platform::ProcessId pid, std::string_view role, FrameSource source)
+        : Node(pid, role), source_(std::move(source)) {}
 
     std::optional<platform::CGRect> frame() const override;
     ax::Result<ax::Value> read(World& world, std::string_view attribute) const override;

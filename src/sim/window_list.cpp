@@ -21,7 +21,7 @@ std::optional<std::vector<PlistDictionary>> windowListCopyWindowInfo(std::uint32
             const auto window = std::dynamic_pointer_cast<sim::WindowNode>(*child);
             if (!window)
                 continue;
-            const auto* minimized = window->stored("AXMinimized");
+            const auto* minimized = window->stored(ax::attribute::minimized);
             if (onScreenOnly && minimized != nullptr && minimized->getIf<bool>() != nullptr &&
                 *minimized->getIf<bool>()) {
                 continue;
@@ -32,7 +32,7 @@ std::optional<std::vector<PlistDictionary>> windowListCopyWindowInfo(std::uint32
             entry["kCGWindowOwnerPID"] = PlistObject::integer(pid);
             entry["kCGWindowOwnerName"] = PlistObject::string(process.name);
             entry["kCGWindowNumber"] = PlistObject::integer(window->windowNumber());
-            if (const auto* title = window->stored("AXTitle")) {
+            if (const auto* title = window->stored(ax::attribute::title)) {
                 if (const auto* text = title->getIf<std::string>()) {
                     entry["kCGWindowName"] = PlistObject::string(*text);
                 }

@@ -14,12 +14,6 @@
 namespace zoral::sim {
 
 namespace {
-constexpr std::string_view positionAttribute = "AXPosition";
-constexpr std::string_view sizeAttribute = "AXSize";
-constexpr std::string_view frameAttribute = "AXFrame";
-constexpr std::string_view mainAttribute = "AXMain";
-constexpr std::string_view minimizedAttribute = "AXMinimized";
-constexpr std::string_view fullScreenAttribute = "AXFullScreen";
 
 // The frame, in top-left coordinates, of the display that holds the point.
 std::optional<platform::CGRect> displayFrameAt(World& world, platform::CGPoint point) {
@@ -40,14 +34,14 @@ std::optional<platform::CGRect> displayFrameAt(World& world, platform::CGPoint p
 
 WindowNode::WindowNode(platform::ProcessId pid, std::int64_t windowNumber, WindowLimits limits)
     : Node(pid, std::string(role)), windowNumber_(windowNumber), limits_(limits) {
-    set(std::string(positionAttribute), platform::CGPoint{});
-    set(std::string(sizeAttribute), clamped(platform::CGSize{}));
+    set(ax::attribute::position, platform::CGPoint{});
+    set(ax::attribute::size, clamped(platform::CGSize{}));
 }
 
 void WindowNode::setLimits(WindowLimits limits) {
     limits_ = limits;
-    if (const auto* size = stored(sizeAttribute)->getIf<platform::CGSize>()) {
-        set(std::string(sizeAttribute), clamped(*size));
+    if (const auto* size = stored(ax::attribute::size)->getIf<platform::CGSize>()) {
+        set(ax::attribute::size, clamped(*size));
     }
 }
 
@@ -64,14 +58,14 @@ platform::CGSize WindowNode::clamped(platform::CGSize size) const {
 }
 
 bool WindowNode::isMinimized() const {
-    const ax::Value* value = stored(minimizedAttribute);
+    const ax::Value* value = stored(ax::attribute::minimized);
     return value != nullptr && value->getIf<bool>() != nullptr && *value->getIf<bool>();
 }
 
 void WindowNode::setMinimized(World& world, bool minimized) {
     if (isMinimized() == minimized)
         return;
-    set(std::string(minimizedAttribute), minimized);
+    set(ax::attribute::minimized, minimized);
     // The Dock shows a tile for each minimised window.
     if (Dock* dock = Dock::of(world)) {
         if (minimized) {
@@ -80,11 +74,12 @@ void WindowNode::setMinimized(World& world, bool minimized) {
             dock->windowRestored(*this);
         }
     }
-    world.postNotification(*this, minimized ? "AXWindowMiniaturized" : "AXWindowDeminiaturized");
+    world.postNotification(*this, minimized ? ax::notification::windowMiniaturized
+                                            : ax::notification::windowDeminiaturized);
 }
 
 bool WindowNode::isFullScreen() const {
-    const ax::Value* value = stored(fullScreenAttribute);
+    const ax::Value* value = stored(ax::attribute::fullscreen);
     return value != nullptr && value->getIf<bool>() != nullptr && *value->getIf<bool>();
 }
 
@@ -99,11 +94,11 @@ void WindowNode::setFullScreen(World& world, bool fullScreen) {
         frameBeforeFullScreen_ = current;
         world.component<Spaces>().enterFullScreen(world, windowNumber_,
                                                   {current.midX(), current.midY()});
-        set(std::string(fullScreenAttribute), true);
-        set(std::string(positionAttribute), target->origin);
-        set(std::string(sizeAttribute), target->size);
-        world.postNotification(*this, "AXWindowMoved");
-        world.postNotification(*this, "AXWindowResized");
+        set(ax::attribute::fullscreen, true);
+        set(ax::attribute::position, target->origin);
+        set(ax::attribute::size, target->size);
+        world.postNotification(*this, ax::notification::windowMoved);
+        world.postNotification(*this, ax::notification::windowResized);
         return;
     }
     leavingFullScreen_ = true;
@@ -115,22 +110,22 @@ void WindowNode::setFullScreen(World& world, bool fullScreen) {
                 return;
             World& current = World::current();
             self->leavingFullScreen_ = false;
-            self->set(std::string(fullScreenAttribute), false);
+            self->set(ax::attribute::fullscreen, false);
             current.component<Spaces>().leaveFullScreen(current, self->windowNumber_);
             if (self->frameBeforeFullScreen_) {
-                self->set(std::string(positionAttribute), self->frameBeforeFullScreen_->origin);
-                self->set(std::string(sizeAttribute), self->frameBeforeFullScreen_->size);
+                self->set(ax::attribute::position, self->frameBeforeFullScreen_->origin);
+                self->set(ax::attribute::size, self->frameBeforeFullScreen_->size);
                 self->frameBeforeFullScreen_.reset();
             }
-            current.postNotification(*self, "AXWindowMoved");
-            current.postNotification(*self, "AXWindowResized");
+            current.postNotification(*self, ax::notification::windowMoved);
+            current.postNotification(*self, ax::notification::windowResized);
         });
 }
 
 void WindowNode::close(World& world) {
     if (isDestroyed())
         return;
-    world.postNotification(*this, "AXUIElementDestroyed");
+    world.postNotification(*this, ax::notification::uiElementDestroyed);
     if (Dock* dock = Dock::of(world))
         dock->windowRestored(*this);
     auto application = std::dynamic_pointer_cast<ApplicationNode>(parent());
@@ -139,8 +134,8 @@ void WindowNode::close(World& world) {
         owner->removeChild(shared_from_this());
     markDestroyed();
     if (wasMain) {
-        world.postNotification(*application, "AXMainWindowChanged");
-        world.postNotification(*application, "AXFocusedWindowChanged");
+        world.postNotification(*application, ax::notification::mainWindowChanged);
+        world.postNotification(*application, ax::notification::focusedWindowChanged);
     }
 }
 
@@ -149,29 +144,29 @@ void WindowNode::makeMain(World& world) {
     if (!application || application->mainWindow().get() == this)
         return;
     application->bringToFront(std::static_pointer_cast<WindowNode>(shared_from_this()));
-    world.postNotification(*application, "AXMainWindowChanged");
-    world.postNotification(*application, "AXFocusedWindowChanged");
+    world.postNotification(*application, ax::notification::mainWindowChanged);
+    world.postNotification(*application, ax::notification::focusedWindowChanged);
 }
 
 void WindowNode::moveTo(World& world, platform::CGPoint position) {
-    if (*stored(positionAttribute)->getIf<platform::CGPoint>() == position)
+    if (*stored(ax::attribute::position)->getIf<platform::CGPoint>() == position)
         return;
-    set(std::string(positionAttribute), position);
-    world.postNotification(*this, "AXWindowMoved");
+    set(ax::attribute::position, position);
+    world.postNotification(*this, ax::notification::windowMoved);
 }
 
 void WindowNode::resizeTo(World& world, platform::CGSize size) {
     size = clamped(size);
-    if (*stored(sizeAttribute)->getIf<platform::CGSize>() == size)
+    if (*stored(ax::attribute::size)->getIf<platform::CGSize>() == size)
         return;
-    set(std::string(sizeAttribute), size);
-    world.postNotification(*this, "AXWindowResized");
+    set(ax::attribute::size, size);
+    world.postNotification(*this, ax::notification::windowResized);
 }
 
 ax::Result<ax::Value> WindowNode::read(World& world, std::string_view attribute) const {
-    if (attribute == frameAttribute)
+    if (attribute == ax::attribute::frame)
         return ax::Value(*frame());
-    if (attribute == mainAttribute) {
+    if (attribute == ax::attribute::main) {
         const auto application = std::dynamic_pointer_cast<ApplicationNode>(parent());
         return ax::Value(application && application->mainWindow().get() == this);
     }
@@ -180,21 +175,21 @@ ax::Result<ax::Value> WindowNode::read(World& world, std::string_view attribute)
 
 std::vector<std::string> WindowNode::attributeNames() const {
     auto names = Node::attributeNames();
-    names.emplace_back(frameAttribute);
-    names.emplace_back(mainAttribute);
+    names.emplace_back(ax::attribute::frame);
+    names.emplace_back(ax::attribute::main);
     return names;
 }
 
 ax::Result<bool> WindowNode::isSettable(std::string_view attribute) const {
-    if (attribute == positionAttribute || attribute == mainAttribute)
+    if (attribute == ax::attribute::position || attribute == ax::attribute::main)
         return true;
-    if (attribute == sizeAttribute)
+    if (attribute == ax::attribute::size)
         return !limits_.fixedSize;
     return Node::isSettable(attribute);
 }
 
 ax::Error WindowNode::write(World& world, std::string_view attribute, const ax::Value& value) {
-    if (attribute == positionAttribute) {
+    if (attribute == ax::attribute::position) {
         const auto* position = value.getIf<platform::CGPoint>();
         if (position == nullptr || !std::isfinite(position->x) || !std::isfinite(position->y)) {
             return ax::illegalArgument;
@@ -202,7 +197,7 @@ ax::Error WindowNode::write(World& world, std::string_view attribute, const ax::
         moveTo(world, *position);
         return ax::success;
     }
-    if (attribute == sizeAttribute) {
+    if (attribute == ax::attribute::size) {
         if (limits_.fixedSize)
             return ax::attributeUnsupported;
         const auto* size = value.getIf<platform::CGSize>();
@@ -213,7 +208,7 @@ ax::Error WindowNode::write(World& world, std::string_view attribute, const ax::
         resizeTo(world, *size);
         return ax::success;
     }
-    if (attribute == mainAttribute) {
+    if (attribute == ax::attribute::main) {
         const auto* main = value.getIf<bool>();
         if (main == nullptr)
             return ax::illegalArgument;
@@ -222,7 +217,7 @@ ax::Error WindowNode::write(World& world, std::string_view attribute, const ax::
             makeMain(world);
         return ax::success;
     }
-    if (attribute == minimizedAttribute || attribute == fullScreenAttribute) {
+    if (attribute == ax::attribute::minimized || attribute == ax::attribute::fullscreen) {
         const ax::Result<bool> settable = isSettable(attribute);
         if (!settable.ok())
             return settable.error();
@@ -231,7 +226,7 @@ ax::Error WindowNode::write(World& world, std::string_view attribute, const ax::
         const auto* flag = value.getIf<bool>();
         if (flag == nullptr)
             return ax::illegalArgument;
-        if (attribute == minimizedAttribute) {
+        if (attribute == ax::attribute::minimized) {
             setMinimized(world, *flag);
         } else {
             setFullScreen(world, *flag);

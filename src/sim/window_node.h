@@ -27,7 +27,7 @@ struct WindowLimits {
 
 class WindowNode : public Node {
 public:
-    static constexpr std::string_view role = "AXWindow";
+    static constexpr std::string_view role = ax::role::window;
 
     WindowNode(platform::ProcessId pid, std::int64_t windowNumber, WindowLimits limits = {});
 

@@ -52,7 +52,8 @@ void Workspace::activateNow(World& world, platform::ProcessId pid) {
     const auto before = frontmost(world);
     world.bringToFront(pid);
     if (before != frontmost(world)) {
-        world.postNotification(*world.process(pid)->application, "AXApplicationActivated");
+        world.postNotification(*world.process(pid)->application,
+                               ax::notification::applicationActivated);
     }
 }
 
@@ -61,8 +62,8 @@ void Workspace::setHidden(World& world, platform::ProcessId pid, bool hidden) {
     if (process == nullptr || info(pid).hidden == hidden)
         return;
     info(pid).hidden = hidden;
-    world.postNotification(*process->application,
-                           hidden ? "AXApplicationHidden" : "AXApplicationShown");
+    world.postNotification(*process->application, hidden ? ax::notification::applicationHidden
+                                                         : ax::notification::applicationShown);
 }
 
 platform::RunningApplication Workspace::record(World& world, const Process& process) const {

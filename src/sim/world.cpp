@@ -51,7 +51,7 @@ World& World::current() {
 Process& World::addProcess(platform::ProcessId pid, std::string bundleIdentifier,
                            std::string name) {
     auto application = makeNode<ApplicationNode>(pid);
-    application->set("AXTitle", name);
+    application->set(ax::attribute::title, name);
     Process& process = processes_[pid];
     process = Process{.pid = pid,
                       .bundleIdentifier = std::move(bundleIdentifier),

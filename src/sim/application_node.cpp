@@ -4,6 +4,7 @@
 
 #include "sim/enhanced_interface.h"
 #include "sim/window_node.h"
+#include "sim/window_server.h"
 #include "sim/workspace.h"
 #include "sim/world.h"
 
@@ -11,10 +12,15 @@ namespace zoral::sim {
 
 std::vector<std::shared_ptr<WindowNode>> ApplicationNode::windows() const {
     std::vector<std::shared_ptr<WindowNode>> result;
-    for (auto child = children().rbegin(); child != children().rend(); ++child) {
-        auto window = std::dynamic_pointer_cast<WindowNode>(*child);
-        if (window && !window->isLeavingFullScreen())
-            result.push_back(window);
+    const auto owner = world();
+    if (!owner)
+        return result;
+    const WindowServer& server = WindowServer::of(*owner);
+    for (const auto& node : server.windowsOf(pid())) {
+        auto window = std::dynamic_pointer_cast<WindowNode>(node);
+        // Windows of spaces the displays do not show are not reported.
+        if (window && !window->isLeavingFullScreen() && server.isOnShownSpace(*owner, *window))
+            result.push_back(std::move(window));
     }
     return result;
 }
@@ -28,10 +34,7 @@ std::shared_ptr<WindowNode> ApplicationNode::mainWindow() const {
 }
 
 std::shared_ptr<WindowNode> ApplicationNode::openWindow(World& world) {
-    std::int64_t number = 1000;
-    for (const auto& window : windows())
-        number = std::max(number, window->windowNumber() + 1);
-    auto window = world.makeNode<WindowNode>(pid(), number);
+    auto window = world.makeNode<WindowNode>(pid(), WindowServer::of(world).allocateNumber());
     window->set(ax::attribute::title, std::string("Untitled"));
     window->set(ax::attribute::minimized, false);
     window->setSettable(ax::attribute::minimized);
@@ -49,7 +52,8 @@ std::shared_ptr<WindowNode> ApplicationNode::openWindow(World& world) {
 }
 
 void ApplicationNode::bringToFront(const std::shared_ptr<WindowNode>& window) {
-    appendChild(window);
+    if (const auto owner = world())
+        WindowServer::of(*owner).orderFrontOfApplication(*window);
 }
 
 ax::Result<ax::Value> ApplicationNode::read(World& world, std::string_view attribute) const {

@@ -71,7 +71,8 @@ Dock& Dock::install(World& world, platform::ProcessId pid) {
         slot.dock = std::make_unique<Dock>();
         slot.dock->pid_ = pid;
         Process& process = world.addProcess(pid, std::string(dockBundleIdentifier), "Dock");
-        process.aboveWindows = true;
+        process.windowOptions = {
+            .level = windowLevel::dock, .clickThrough = false, .allSpaces = true};
         workspace(world).info(pid).activationPolicy = platform::ActivationPolicy::prohibited;
         world.bringToBack(pid);
         slot.dock->list_ = world.makeNode(pid, ax::role::list);

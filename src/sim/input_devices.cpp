@@ -56,19 +56,20 @@ bool InputDevices::eventCreationFails() const {
 }
 
 std::vector<PostedEvent> InputDevices::postedEvents() const {
-    std::lock_guard lock(mutex_);
-    return posted_;
+    return Journal::of(world_).recordsOf<PostedEvent>();
 }
 
 std::vector<platform::CGPoint> InputDevices::warps() const {
-    std::lock_guard lock(mutex_);
-    return warps_;
+    std::vector<platform::CGPoint> locations;
+    for (const PointerWarp& warp : Journal::of(world_).recordsOf<PointerWarp>())
+        locations.push_back(warp.location);
+    return locations;
 }
 
 void InputDevices::resetPostedEvents() {
-    std::lock_guard lock(mutex_);
-    posted_.clear();
-    warps_.clear();
+    Journal& journal = Journal::of(world_);
+    journal.clear<PostedEvent>();
+    journal.clear<PointerWarp>();
 }
 
 void InputDevices::addPostHandler(PostHandler handler) {
@@ -89,10 +90,10 @@ std::optional<platform::CGEvent> InputDevices::makeEvent(platform::CGEventType t
 }
 
 void InputDevices::record(PostedEvent posted) {
+    Journal::of(world_).record(posted);
     std::vector<PostHandler> handlers;
     {
         std::lock_guard lock(mutex_);
-        posted_.push_back(posted);
         handlers = handlers_;
     }
     // Without the lock, so that a handler may post again or read the record.
@@ -101,8 +102,8 @@ void InputDevices::record(PostedEvent posted) {
 }
 
 void InputDevices::recordWarp(platform::CGPoint location) {
+    Journal::of(world_).record(PointerWarp{platform::uptimeSeconds(), location});
     std::lock_guard lock(mutex_);
-    warps_.push_back(location);
     pointer_ = location;
 }
 

@@ -12,24 +12,16 @@
 #include <vector>
 
 #include "platform/events.h"
+#include "sim/journal.h"
 
 namespace zoral::sim {
 
 class World;
 
-struct PostedEvent {
-    // Virtual seconds of the scheduler's clock when it was posted.
-    double time = 0;
-    // As posted; its targetPid names the process for events posted to one.
-    platform::CGEvent event;
-    // The tap location of events posted to the common stream; none for events posted to a process.
-    std::optional<platform::CGEventTapLocation> tap;
-
-    friend bool operator==(const PostedEvent&, const PostedEvent&) = default;
-};
-
 class InputDevices {
 public:
+    explicit InputDevices(World& world) : world_(world) {}
+
     using PostHandler = std::function<void(const PostedEvent&)>;
 
     // The devices of the world (made on first use).
@@ -51,10 +43,11 @@ public:
     void setEventCreationFails(bool fails);
     bool eventCreationFails() const;
 
-    // What the program posted since the last reset, in order.
+    // What the program posted since the last reset, in order (from the world's journal).
     std::vector<PostedEvent> postedEvents() const;
     // Where the program warped the pointer since the last reset, in order.
     std::vector<platform::CGPoint> warps() const;
+    // Forgets the posted events and the warps.
     void resetPostedEvents();
 
     // Called, in the order added, with each event after it is recorded.
@@ -68,13 +61,12 @@ public:
     void recordWarp(platform::CGPoint location);
 
 private:
+    World& world_;
     mutable std::mutex mutex_;
     platform::CGPoint pointer_;
     platform::CGEventFlags heldFlags_;
     std::uint64_t pressedButtons_ = 0;
     bool creationFails_ = false;
-    std::vector<PostedEvent> posted_;
-    std::vector<platform::CGPoint> warps_;
     std::vector<PostHandler> handlers_;
 };
 

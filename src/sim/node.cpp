@@ -60,11 +60,22 @@ void Node::appendChild(const std::shared_ptr<Node>& child) {
         old->removeChild(child);
     child->parent_ = weak_from_this();
     children_.push_back(child);
+    if (auto owner = world())
+        owner->childAttached(*this, child);
 }
 
 void Node::removeChild(const std::shared_ptr<Node>& child) {
-    std::erase(children_, child);
+    if (std::erase(children_, child) == 0)
+        return;
     child->parent_.reset();
+    if (auto owner = world())
+        owner->childDetached(*this, *child);
+}
+
+void Node::markSubtreeDestroyed() {
+    markDestroyed();
+    for (const auto& child : children_)
+        child->markSubtreeDestroyed();
 }
 
 bool Node::isDescendantOf(const Node& ancestor) const {

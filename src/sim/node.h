@@ -4,6 +4,8 @@
 // accessibility calls from its stored attributes and its place in the tree;
 // kinds of element with behaviour of their own (applications, windows, the
 // Dock's tiles) derive from it and override what they compute or act on.
+// A node made by a world knows that world (weakly), and tells it when children
+// come and go, so that the window server learns of each application's windows.
 
 #include <cstdint>
 #include <initializer_list>
@@ -35,8 +37,12 @@ public:
     platform::ProcessId pid() const { return pid_; }
     const std::string& role() const { return role_; }
 
-    // Stored attributes: what reads answer unless a kind computes the value.
-    void set(std::string_view attribute, ax::Value value);
+    // The world that made the node; none once that world is gone.
+    std::shared_ptr<World> world() const { return world_.lock(); }
+
+    // Stored attributes: what reads answer unless a kind computes the value. A kind may refuse
+    // to store a value of the wrong type for an attribute it computes from.
+    virtual void set(std::string_view attribute, ax::Value value);
     void remove(std::string_view attribute);
     const ax::Value* stored(std::string_view attribute) const;
     std::vector<std::string> storedAttributeNames() const;
@@ -56,6 +62,8 @@ public:
     // A destroyed element answers nothing any more, even while a reference to it lives.
     bool isDestroyed() const { return destroyed_; }
     void markDestroyed() { destroyed_ = true; }
+    // The node and everything below it, as when a window closes.
+    void markSubtreeDestroyed();
 
     // The accessibility calls, answered without round-trip accounting (the
     // world does that). The defaults serve the stored attributes plus "AXRole",
@@ -69,8 +77,10 @@ public:
     virtual std::optional<platform::CGRect> frame() const;
 
 private:
+    friend class World;
     static std::uint64_t nextIdentifier();
 
+    std::weak_ptr<World> world_;
     const ax::Element element_;
     const platform::ProcessId pid_;
     const std::string role_;

@@ -12,6 +12,8 @@
 #include "sim/dock.h"
 #include "sim/input_devices.h"
 #include "sim/window_node.h"
+#include "sim/window_server.h"
+#include "sim/workspace.h"
 #include "sim/world.h"
 
 namespace zoral::sim {
@@ -76,7 +78,7 @@ std::optional<HotKey> spaceHotKey(bool towardsRight) {
 
 // The window (if any) whose title bar lies under the point.
 std::shared_ptr<WindowNode> windowWithTitleBarAt(World& world, platform::CGPoint point) {
-    for (auto node = world.hitTest(point, std::nullopt); node; node = node->parent()) {
+    for (auto node = WindowServer::of(world).hitTest(world, point); node; node = node->parent()) {
         if (auto window = std::dynamic_pointer_cast<WindowNode>(node)) {
             const auto frame = window->frame();
             if (frame && point.y < frame->minY() + Spaces::titleBarHeight)
@@ -127,12 +129,29 @@ DisplaySpaces* Spaces::find(const std::string& identifier) {
 }
 
 std::optional<std::int64_t> Spaces::spaceOfWindow(std::int64_t windowNumber) const {
-    const auto found = windowSpaces_.find(windowNumber);
-    return found != windowSpaces_.end() ? std::optional(found->second) : std::nullopt;
+    return WindowServer::of(world_).spaceOf(windowNumber);
 }
 
 void Spaces::placeWindow(std::int64_t windowNumber, std::int64_t spaceId) {
-    windowSpaces_[windowNumber] = spaceId;
+    WindowServer::of(world_).placeOnSpace(windowNumber, spaceId);
+}
+
+bool Spaces::isShown(std::int64_t spaceId) const {
+    for (const auto& display : displays_) {
+        for (const auto& space : display.spaces) {
+            if (space.id == spaceId)
+                return display.current == spaceId;
+        }
+    }
+    return true;
+}
+
+void Spaces::makeCurrent(World& world, DisplaySpaces& display, std::int64_t spaceId) {
+    if (display.current == spaceId)
+        return;
+    if (const auto frame = Displays::of(world).topLeftFrame(display.identifier))
+        WindowServer::of(world).pinUnplaced(*frame, display.current);
+    display.current = spaceId;
 }
 
 bool Spaces::switchSpace(World& world, const std::string& identifier, bool towardsRight) {
@@ -148,11 +167,38 @@ bool Spaces::switchSpace(World& world, const std::string& identifier, bool towar
     const auto next = towardsRight ? index + 1 : index - 1;
     if (next < 0 || next >= std::ssize(display->spaces))
         return false;
-    display->current = display->spaces[static_cast<std::size_t>(next)].id;
-    if (auto window = held_.lock(); window && !window->isDestroyed())
+    makeCurrent(world, *display, display->spaces[static_cast<std::size_t>(next)].id);
+    if (auto window = held_.lock(); window && !window->isDestroyed()) {
         placeWindow(window->windowNumber(), display->current);
+    } else {
+        focusFrontWindow(world, identifier);
+    }
     layOut(world);
     return true;
+}
+
+void Spaces::focusFrontWindow(World& world, const std::string& identifier) {
+    // The active application stays active while it shows a window on the display; otherwise the
+    // application of the front-most window there comes forward, as the system does on a switch.
+    const auto frame = Displays::of(world).topLeftFrame(identifier);
+    if (!frame)
+        return;
+    WindowServer& server = WindowServer::of(world);
+    const auto active = workspace(world).frontmost(world);
+    std::optional<platform::ProcessId> front;
+    for (const ServerWindow& window : server.windows()) {
+        if (window.options.level != windowLevel::normal || !server.isVisible(world, *window.node))
+            continue;
+        const auto bounds = window.node->frame();
+        if (!bounds || !frame->containsPoint({bounds->midX(), bounds->midY()}))
+            continue;
+        if (window.owner == active)
+            return;
+        if (!front)
+            front = window.owner;
+    }
+    if (front)
+        workspace(world).activateNow(world, *front);
 }
 
 void Spaces::enterFullScreen(World& world, std::int64_t windowNumber, platform::CGPoint centre) {
@@ -166,7 +212,7 @@ void Spaces::enterFullScreen(World& world, std::int64_t windowNumber, platform::
             id = std::max(id, space.id + 1);
     }
     display->spaces.push_back(SimSpace{.id = id, .fullScreen = true});
-    display->current = id;
+    makeCurrent(world, *display, id);
     placeWindow(windowNumber, id);
     layOut(world);
 }
@@ -263,6 +309,7 @@ void Spaces::showMissionControl(World& world) {
     overview_ = world.makeNode(dock.pid(), ax::role::group);
     overview_->set(ax::attribute::title, std::string("Mission Control"));
     world.process(dock.pid())->application->appendChild(overview_);
+    showAbove(world);
     showsBars_ = true;
     layOut(world);
 }
@@ -275,6 +322,13 @@ void Spaces::showAppExpose(World& world) {
     overview_ = world.makeNode(dock.pid(), ax::role::group);
     overview_->set(ax::attribute::title, std::string("App Expose"));
     world.process(dock.pid())->application->appendChild(overview_);
+    showAbove(world);
+}
+
+void Spaces::showAbove(World& world) {
+    // The overview covers every window, the Dock's own tiles included.
+    WindowServer::of(world).setOptions(
+        *overview_, {.level = windowLevel::overlay, .clickThrough = false, .allSpaces = true});
 }
 
 void Spaces::hide(World& world) {
@@ -307,25 +361,9 @@ std::shared_ptr<Node> Spaces::barOf(const std::string& identifier) const {
     return found != bars_.end() ? found->second.bar : nullptr;
 }
 
-std::optional<platform::CGRect> Spaces::topLeftFrame(World& world,
-                                                     const std::string& identifier) const {
-    const auto displays = Displays::of(world).displays();
-    if (displays.empty())
-        return std::nullopt;
-    const double primaryHeight = displays.front().frame.height();
-    for (const auto& display : displays) {
-        if (display.uuid == identifier) {
-            const auto& frame = display.frame;
-            return platform::CGRect(frame.minX(), primaryHeight - frame.maxY(), frame.width(),
-                                    frame.height());
-        }
-    }
-    return std::nullopt;
-}
-
 std::optional<std::string> Spaces::displayAt(World& world, platform::CGPoint point) const {
     for (const auto& display : displays_) {
-        const auto frame = topLeftFrame(world, display.identifier);
+        const auto frame = Displays::of(world).topLeftFrame(display.identifier);
         if (frame && frame->containsPoint(point))
             return display.identifier;
     }
@@ -343,7 +381,7 @@ void Spaces::layOut(World& world) {
         node.set(ax::attribute::frame, frame);
     };
     for (const auto& display : displays_) {
-        const auto frame = topLeftFrame(world, display.identifier);
+        const auto frame = Displays::of(world).topLeftFrame(display.identifier);
         if (!frame)
             continue;
         Bar& bar = bars_[display.identifier];
@@ -393,7 +431,7 @@ void Spaces::handle(World& world, const PostedEvent& posted) {
         case platform::CGEventType::leftMouseDown: {
             dragged_.reset();
             if (overview_) {
-                const auto hit = world.hitTest(event.location, std::nullopt);
+                const auto hit = WindowServer::of(world).hitTest(world, event.location);
                 for (const auto& [id, button] : buttons_) {
                     if (hit == button)
                         dragged_ = id;

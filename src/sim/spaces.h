@@ -60,7 +60,7 @@ public:
     static Spaces& of(World& world);
     static Spaces& current();
 
-    Spaces() = default;
+    explicit Spaces(World& world) : world_(world) {}
     Spaces(const Spaces&) = delete;
     Spaces& operator=(const Spaces&) = delete;
 
@@ -68,9 +68,12 @@ public:
     void setDisplaySpaces(World& world, std::vector<DisplaySpaces> displays);
     std::vector<DisplaySpaces> displaySpaces() const { return displays_; }
     std::optional<DisplaySpaces> displaySpaces(const std::string& identifier) const;
-    // The space a window belongs to (by its window number); none until placed.
+    // The space a window belongs to (by its window number); none until placed. The window server
+    // keeps it.
     std::optional<std::int64_t> spaceOfWindow(std::int64_t windowNumber) const;
     void placeWindow(std::int64_t windowNumber, std::int64_t spaceId);
+    // Whether a display shows the space now; a space no display lists is shown.
+    bool isShown(std::int64_t spaceId) const;
 
     // One step left (previous) or right (next) in the display's list; false at either end or for
     // an unknown display. A held window goes along.
@@ -119,14 +122,17 @@ private:
     };
 
     DisplaySpaces* find(const std::string& identifier);
-    // The display's frame in top-left coordinates; none when no display has the identifier.
-    std::optional<platform::CGRect> topLeftFrame(World& world, const std::string& identifier) const;
     std::optional<std::string> displayAt(World& world, platform::CGPoint point) const;
+    // Shows the space on the display: the windows the display showed so far stay on the space it
+    // showed.
+    void makeCurrent(World& world, DisplaySpaces& display, std::int64_t spaceId);
     void layOut(World& world);
+    void showAbove(World& world);
+    void focusFrontWindow(World& world, const std::string& identifier);
     void onKeyDown(World& world, const PostedEvent& posted);
 
+    World& world_;
     std::vector<DisplaySpaces> displays_;
-    std::map<std::int64_t, std::int64_t> windowSpaces_;
     bool replaced_ = false;
     std::optional<platform::PlistObject> replacement_;
     int answers_ = 0;

@@ -10,6 +10,7 @@
 #include "sim/application_node.h"
 #include "sim/input_devices.h"
 #include "sim/window_node.h"
+#include "sim/window_server.h"
 #include "sim/world.h"
 
 namespace zoral::sim {
@@ -107,10 +108,10 @@ Tabs& Tabs::install(World& world) {
     tabs.installed_ = true;
     // Events may be posted from any queue; the effects act on the tree on the main queue, in the
     // order the events came.
-    InputDevices::of(world).addPostHandler([](const PostedEvent& posted) {
-        platform::DispatchQueue::main().async([event = posted.event] {
-            World& current = World::current();
-            current.component<Tabs>().handle(current, event);
+    InputDevices::of(world).addPostHandler([weakWorld = world.weak()](const PostedEvent& posted) {
+        platform::DispatchQueue::main().async([weakWorld, event = posted.event] {
+            if (const auto owner = weakWorld.lock())
+                owner->component<Tabs>().handle(*owner, event);
         });
     });
     return tabs;
@@ -265,7 +266,8 @@ std::optional<CGRect> Tabs::barFrame(const WindowNode& window) const {
 
 std::pair<std::shared_ptr<Tabs::Bar>, std::size_t> Tabs::tabAt(
     World& world, CGPoint point, std::optional<platform::ProcessId> pid) {
-    for (auto node = world.hitTest(point, pid); node; node = node->parent()) {
+    for (auto node = WindowServer::of(world).hitTest(world, point, pid); node;
+         node = node->parent()) {
         for (const auto& bar : bars_) {
             const auto found = std::find(bar->tabs.begin(), bar->tabs.end(), node);
             if (found != bar->tabs.end())
@@ -279,8 +281,8 @@ void Tabs::closeTab(World& world, const std::shared_ptr<Bar>& bar, std::size_t i
     const auto tab = bar->tabs[index];
     bar->tabs.erase(bar->tabs.begin() + static_cast<std::ptrdiff_t>(index));
     bar->holder->removeChild(tab);
-    tab->markDestroyed();
     world.postNotification(*tab, ax::notification::uiElementDestroyed);
+    tab->markSubtreeDestroyed();
     if (bar->tabs.empty()) {
         if (const auto window = bar->window.lock())
             window->close(world);
@@ -304,10 +306,8 @@ void Tabs::detach(World& world, const std::shared_ptr<Bar>& bar, const std::shar
     const std::string title = titleText != nullptr ? *titleText : std::string();
     closeTab(world, bar, static_cast<std::size_t>(found - bar->tabs.begin()));
 
-    std::int64_t number = 1000;
-    for (const auto& window : application->windows())
-        number = std::max(number, window->windowNumber() + 1);
-    auto window = world.makeNode<WindowNode>(source->pid(), number, source->limits());
+    auto window = world.makeNode<WindowNode>(
+        source->pid(), WindowServer::of(world).allocateNumber(), source->limits());
     window->set(ax::attribute::title, title);
     window->set(ax::attribute::minimized, false);
     window->setSettable(ax::attribute::minimized);
@@ -348,15 +348,17 @@ void Tabs::handle(World& world, const platform::CGEvent& event) {
                 if (pending_)
                     pending_->item.cancel();
                 auto pending = std::make_shared<Pending>(Pending{platform::DispatchWorkItem(
-                    [weakBar = std::weak_ptr<Bar>(bar), weakTab = std::weak_ptr<Node>(tab),
-                     release = event.location] {
-                        World& current = World::current();
-                        Tabs& tabs = current.component<Tabs>();
+                    [weakWorld = world.weak(), weakBar = std::weak_ptr<Bar>(bar),
+                     weakTab = std::weak_ptr<Node>(tab), release = event.location] {
+                        const auto current = weakWorld.lock();
+                        if (!current)
+                            return;
+                        Tabs& tabs = current->component<Tabs>();
                         tabs.pending_.reset();
                         const auto owner = weakBar.lock();
                         const auto detached = weakTab.lock();
                         if (owner && detached)
-                            tabs.detach(current, owner, detached, release);
+                            tabs.detach(*current, owner, detached, release);
                     })});
                 pending_ = pending;
                 platform::DispatchQueue::main().asyncAfter(

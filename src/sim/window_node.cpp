@@ -9,40 +9,89 @@
 #include "sim/dock.h"
 #include "sim/spaces.h"
 #include "sim/timing.h"
+#include "sim/window_server.h"
 #include "sim/world.h"
 
 namespace zoral::sim {
 
 namespace {
 
-// The frame, in top-left coordinates, of the display that holds the point.
-std::optional<platform::CGRect> displayFrameAt(World& world, platform::CGPoint point) {
-    const auto displays = Displays::of(world).displays();
-    if (displays.empty())
-        return std::nullopt;
-    const double primaryHeight = displays.front().frame.height();
-    for (const Display& display : displays) {
-        const platform::CGRect& f = display.frame;
-        const platform::CGRect flipped(f.minX(), primaryHeight - f.maxY(), f.width(), f.height());
-        if (flipped.containsPoint(point))
-            return flipped;
-    }
-    const platform::CGRect& f = displays.front().frame;
-    return platform::CGRect(f.minX(), primaryHeight - f.maxY(), f.width(), f.height());
+bool isFinite(platform::CGPoint point) {
+    return std::isfinite(point.x) && std::isfinite(point.y);
 }
+
+bool isValidSize(platform::CGSize size) {
+    return std::isfinite(size.width) && std::isfinite(size.height) && size.width >= 0 &&
+           size.height >= 0;
+}
+
 }  // namespace
 
 WindowNode::WindowNode(platform::ProcessId pid, std::int64_t windowNumber, WindowLimits limits)
-    : Node(pid, std::string(role)), windowNumber_(windowNumber), limits_(limits) {
-    set(ax::attribute::position, platform::CGPoint{});
-    set(ax::attribute::size, clamped(platform::CGSize{}));
+    : Node(pid, role), windowNumber_(windowNumber), limits_(limits) {
+    Node::set(ax::attribute::position, platform::CGPoint{});
+    Node::set(ax::attribute::size, clamped(platform::CGSize{}));
+}
+
+void WindowNode::set(std::string_view attribute, ax::Value value) {
+    // The frame is always a finite rectangle, whatever a world file or a test stores, and the
+    // window's states are flags; the frame itself is computed.
+    if (attribute == ax::attribute::position) {
+        const auto* point = value.getIf<platform::CGPoint>();
+        if (point == nullptr || !isFinite(*point))
+            return;
+    } else if (attribute == ax::attribute::size) {
+        const auto* size = value.getIf<platform::CGSize>();
+        if (size == nullptr || !isValidSize(*size))
+            return;
+    } else if (attribute == ax::attribute::minimized || attribute == ax::attribute::fullscreen) {
+        if (value.getIf<bool>() == nullptr)
+            return;
+    } else if (attribute == ax::attribute::frame) {
+        return;
+    }
+    Node::set(attribute, std::move(value));
+}
+
+platform::CGPoint WindowNode::position() const {
+    const ax::Value* value = stored(ax::attribute::position);
+    const auto* point = value != nullptr ? value->getIf<platform::CGPoint>() : nullptr;
+    return point != nullptr ? *point : platform::CGPoint{};
+}
+
+platform::CGSize WindowNode::size() const {
+    const ax::Value* value = stored(ax::attribute::size);
+    const auto* size = value != nullptr ? value->getIf<platform::CGSize>() : nullptr;
+    return size != nullptr ? *size : platform::CGSize{};
+}
+
+std::optional<platform::CGRect> WindowNode::frame() const {
+    return platform::CGRect(position(), size());
+}
+
+int WindowNode::layer() const {
+    if (const auto owner = world()) {
+        if (const auto placed = WindowServer::of(*owner).window(*this))
+            return placed->options.level;
+    }
+    return layer_;
+}
+
+void WindowNode::setLayer(int layer) {
+    layer_ = layer;
+    if (const auto owner = world()) {
+        WindowServer& server = WindowServer::of(*owner);
+        if (const auto placed = server.window(*this)) {
+            WindowOptions options = placed->options;
+            options.level = layer;
+            server.setOptions(*this, options);
+        }
+    }
 }
 
 void WindowNode::setLimits(WindowLimits limits) {
     limits_ = limits;
-    if (const auto* size = stored(ax::attribute::size)->getIf<platform::CGSize>()) {
-        set(ax::attribute::size, clamped(*size));
-    }
+    Node::set(ax::attribute::size, clamped(size()));
 }
 
 platform::CGSize WindowNode::clamped(platform::CGSize size) const {
@@ -57,15 +106,20 @@ platform::CGSize WindowNode::clamped(platform::CGSize size) const {
     return size;
 }
 
+bool WindowNode::storedFlag(std::string_view attribute) const {
+    const ax::Value* value = stored(attribute);
+    const bool* flag = value != nullptr ? value->getIf<bool>() : nullptr;
+    return flag != nullptr && *flag;
+}
+
 bool WindowNode::isMinimized() const {
-    const ax::Value* value = stored(ax::attribute::minimized);
-    return value != nullptr && value->getIf<bool>() != nullptr && *value->getIf<bool>();
+    return storedFlag(ax::attribute::minimized);
 }
 
 void WindowNode::setMinimized(World& world, bool minimized) {
     if (isMinimized() == minimized)
         return;
-    set(ax::attribute::minimized, minimized);
+    Node::set(ax::attribute::minimized, minimized);
     // The Dock shows a tile for each minimised window.
     if (Dock* dock = Dock::of(world)) {
         if (minimized) {
@@ -79,8 +133,7 @@ void WindowNode::setMinimized(World& world, bool minimized) {
 }
 
 bool WindowNode::isFullScreen() const {
-    const ax::Value* value = stored(ax::attribute::fullscreen);
-    return value != nullptr && value->getIf<bool>() != nullptr && *value->getIf<bool>();
+    return storedFlag(ax::attribute::fullscreen);
 }
 
 void WindowNode::setFullScreen(World& world, bool fullScreen) {
@@ -88,15 +141,15 @@ void WindowNode::setFullScreen(World& world, bool fullScreen) {
         return;
     if (fullScreen) {
         const platform::CGRect current = *frame();
-        const auto target = displayFrameAt(world, {current.midX(), current.midY()});
+        const platform::CGPoint centre{current.midX(), current.midY()};
+        const auto target = Displays::of(world).topLeftFrameAt(centre);
         if (!target)
             return;
         frameBeforeFullScreen_ = current;
-        world.component<Spaces>().enterFullScreen(world, windowNumber_,
-                                                  {current.midX(), current.midY()});
-        set(ax::attribute::fullscreen, true);
-        set(ax::attribute::position, target->origin);
-        set(ax::attribute::size, target->size);
+        Spaces::of(world).enterFullScreen(world, windowNumber_, centre);
+        Node::set(ax::attribute::fullscreen, true);
+        Node::set(ax::attribute::position, target->origin);
+        Node::set(ax::attribute::size, target->size);
         world.postNotification(*this, ax::notification::windowMoved);
         world.postNotification(*this, ax::notification::windowResized);
         return;
@@ -104,21 +157,23 @@ void WindowNode::setFullScreen(World& world, bool fullScreen) {
     leavingFullScreen_ = true;
     const double delay = world.component<Timing>().fullScreenExit;
     platform::DispatchQueue::main().asyncAfter(
-        platform::DispatchTime::now() + delay, [weak = std::weak_ptr<Node>(shared_from_this())] {
-            auto self = std::static_pointer_cast<WindowNode>(weak.lock());
-            if (!self)
+        platform::DispatchTime::now() + delay,
+        [weakWorld = world.weak(), weak = std::weak_ptr<WindowNode>(
+                                       std::static_pointer_cast<WindowNode>(shared_from_this()))] {
+            const auto owner = weakWorld.lock();
+            const auto self = weak.lock();
+            if (!owner || !self)
                 return;
-            World& current = World::current();
             self->leavingFullScreen_ = false;
-            self->set(ax::attribute::fullscreen, false);
-            current.component<Spaces>().leaveFullScreen(current, self->windowNumber_);
+            self->Node::set(ax::attribute::fullscreen, false);
+            Spaces::of(*owner).leaveFullScreen(*owner, self->windowNumber_);
             if (self->frameBeforeFullScreen_) {
-                self->set(ax::attribute::position, self->frameBeforeFullScreen_->origin);
-                self->set(ax::attribute::size, self->frameBeforeFullScreen_->size);
+                self->Node::set(ax::attribute::position, self->frameBeforeFullScreen_->origin);
+                self->Node::set(ax::attribute::size, self->frameBeforeFullScreen_->size);
                 self->frameBeforeFullScreen_.reset();
             }
-            current.postNotification(*self, ax::notification::windowMoved);
-            current.postNotification(*self, ax::notification::windowResized);
+            owner->postNotification(*self, ax::notification::windowMoved);
+            owner->postNotification(*self, ax::notification::windowResized);
         });
 }
 
@@ -132,7 +187,7 @@ void WindowNode::close(World& world) {
     const bool wasMain = application && application->mainWindow().get() == this;
     if (auto owner = parent())
         owner->removeChild(shared_from_this());
-    markDestroyed();
+    markSubtreeDestroyed();
     if (wasMain) {
         world.postNotification(*application, ax::notification::mainWindowChanged);
         world.postNotification(*application, ax::notification::focusedWindowChanged);
@@ -143,23 +198,25 @@ void WindowNode::makeMain(World& world) {
     auto application = std::dynamic_pointer_cast<ApplicationNode>(parent());
     if (!application || application->mainWindow().get() == this)
         return;
-    application->bringToFront(std::static_pointer_cast<WindowNode>(shared_from_this()));
+    WindowServer::of(world).orderFrontOfApplication(*this);
     world.postNotification(*application, ax::notification::mainWindowChanged);
     world.postNotification(*application, ax::notification::focusedWindowChanged);
 }
 
 void WindowNode::moveTo(World& world, platform::CGPoint position) {
-    if (*stored(ax::attribute::position)->getIf<platform::CGPoint>() == position)
+    if (!isFinite(position) || this->position() == position)
         return;
-    set(ax::attribute::position, position);
+    Node::set(ax::attribute::position, position);
     world.postNotification(*this, ax::notification::windowMoved);
 }
 
 void WindowNode::resizeTo(World& world, platform::CGSize size) {
-    size = clamped(size);
-    if (*stored(ax::attribute::size)->getIf<platform::CGSize>() == size)
+    if (!isValidSize(size))
         return;
-    set(ax::attribute::size, size);
+    size = clamped(size);
+    if (this->size() == size)
+        return;
+    Node::set(ax::attribute::size, size);
     world.postNotification(*this, ax::notification::windowResized);
 }
 
@@ -191,9 +248,8 @@ ax::Result<bool> WindowNode::isSettable(std::string_view attribute) const {
 ax::Error WindowNode::write(World& world, std::string_view attribute, const ax::Value& value) {
     if (attribute == ax::attribute::position) {
         const auto* position = value.getIf<platform::CGPoint>();
-        if (position == nullptr || !std::isfinite(position->x) || !std::isfinite(position->y)) {
+        if (position == nullptr || !isFinite(*position))
             return ax::illegalArgument;
-        }
         moveTo(world, *position);
         return ax::success;
     }
@@ -201,10 +257,8 @@ ax::Error WindowNode::write(World& world, std::string_view attribute, const ax::
         if (limits_.fixedSize)
             return ax::attributeUnsupported;
         const auto* size = value.getIf<platform::CGSize>();
-        if (size == nullptr || !std::isfinite(size->width) || !std::isfinite(size->height) ||
-            size->width < 0 || size->height < 0) {
+        if (size == nullptr || !isValidSize(*size))
             return ax::illegalArgument;
-        }
         resizeTo(world, *size);
         return ax::success;
     }

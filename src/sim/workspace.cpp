@@ -21,11 +21,27 @@ ApplicationInfo Workspace::infoOf(platform::ProcessId pid) const {
     return found == infos_.end() ? ApplicationInfo{} : found->second;
 }
 
+bool Workspace::isHidden(platform::ProcessId pid) const {
+    auto found = infos_.find(pid);
+    return found != infos_.end() && found->second.hidden;
+}
+
+std::vector<WorkspaceRequest> Workspace::requests() const {
+    return Journal::of(world_).recordsOf<WorkspaceRequest>();
+}
+
+void Workspace::record(WorkspaceRequest request) {
+    Journal::of(world_).record(request);
+}
+
 std::optional<platform::ProcessId> Workspace::frontmost(World& world) const {
     for (platform::ProcessId pid : world.processIds()) {
-        const ApplicationInfo info = infoOf(pid);
-        if (info.activationPolicy == platform::ActivationPolicy::regular && !info.hidden)
+        const auto found = infos_.find(pid);
+        if (found == infos_.end() ||
+            (found->second.activationPolicy == platform::ActivationPolicy::regular &&
+             !found->second.hidden)) {
             return pid;
+        }
     }
     return std::nullopt;
 }
@@ -127,11 +143,12 @@ bool request(sim::WorkspaceRequest::Kind kind, const RunningApplication& applica
     sim::workspace(world).record({kind, pid, options, DispatchTime::now().uptimeSeconds()});
     if (world.process(pid) == nullptr)
         return false;
+    // The effect belongs to this world: it does nothing once the world is gone.
     DispatchQueue::main().asyncAfter(DispatchTime::now() + delay,
-                                     [pid, effect = std::move(effect)] {
-                                         World& current = World::current();
-                                         if (current.process(pid) != nullptr)
-                                             effect(current, sim::workspace(current), pid);
+                                     [weakWorld = world.weak(), pid, effect = std::move(effect)] {
+                                         const auto owner = weakWorld.lock();
+                                         if (owner && owner->process(pid) != nullptr)
+                                             effect(*owner, sim::workspace(*owner), pid);
                                      });
     return true;
 }

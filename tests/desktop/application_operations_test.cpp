@@ -414,14 +414,14 @@ TEST_F(ApplicationOperationsTest, HideByShortcutPostsCommandHToTheProcessOrTheCo
         EXPECT_FALSE(posted[i].tap.has_value());
     }
 
-    // The process is gone: its identifier cannot be read.
+    // A process that has quit keeps its identifier: the keys still go to it, and nowhere else.
     devices.resetPostedEvents();
     world->removeProcess(editorPid);
     app->hideByShortcut();
     posted = devices.postedEvents();
     ASSERT_EQ(posted.size(), 2U);
-    EXPECT_EQ(posted[0].tap, platform::CGEventTapLocation::hid);
-    EXPECT_FALSE(posted[0].event.targetPid.has_value());
+    EXPECT_FALSE(posted[0].tap.has_value());
+    EXPECT_EQ(posted[0].event.targetPid, editorPid);
 }
 
 }  // namespace

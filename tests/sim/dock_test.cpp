@@ -56,7 +56,7 @@ TEST_F(DockTest, MinimisedWindowsGetATileThatRestoresThem) {
     auto tile = dock->tileOf(*window);
     ASSERT_TRUE(tile);
     EXPECT_EQ(subroles().back(), "AXMinimizedWindowDockItem");
-    EXPECT_EQ(*tile->stored("AXTitle")->getIf<std::string>(), "Draft");
+    EXPECT_EQ(ax::copyAttributeValue(tile->element(), "AXTitle").value(), ax::Value("Draft"));
 
     ASSERT_EQ(ax::performAction(tile->element(), "AXPress"), ax::success);
     EXPECT_FALSE(window->isMinimized());
@@ -77,7 +77,8 @@ TEST_F(DockTest, AnApplicationTileActivatesAndBringsBackAWindow) {
     ASSERT_EQ(ax::performAction(appTile->element(), "AXPress"), ax::success);
     auto application = std::dynamic_pointer_cast<ApplicationNode>(world->process(1)->application);
     ASSERT_EQ(application->windows().size(), 1u);
-    EXPECT_EQ(*application->windows()[0]->stored("AXTitle")->getIf<std::string>(), "Untitled");
+    EXPECT_EQ(ax::copyAttributeValue(application->windows()[0]->element(), "AXTitle").value(),
+              ax::Value("Untitled"));
     // Pressing a folder, a separator or the trash opens nothing here.
     EXPECT_EQ(ax::performAction(folder->element(), "AXPress"), ax::success);
     EXPECT_EQ(platform::frontmostApplication()->processIdentifier, 1);

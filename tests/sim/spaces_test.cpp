@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/accessibility.h"
 #include "platform/events.h"
 #include "platform/plist_serialization.h"
 #include "platform/spaces.h"
@@ -20,6 +21,7 @@
 namespace zoral::sim {
 namespace {
 
+namespace ax = platform::ax;
 using platform::CGEvent;
 using platform::CGEventFlags;
 using platform::CGEventTapLocation;
@@ -106,13 +108,14 @@ TEST_F(SpacesTest, MissionControlHangsOneSpacesBarPerDisplayUnderTheDock) {
     ASSERT_NE(Dock::of(*world), nullptr);
     const auto& dockChildren = world->process(Dock::defaultPid)->application->children();
     const auto overview = dockChildren.back();
-    EXPECT_EQ(*overview->stored("AXTitle")->getIf<std::string>(), "Mission Control");
+    EXPECT_EQ(ax::copyAttributeValue(overview->element(), "AXTitle").value(),
+              ax::Value("Mission Control"));
     ASSERT_EQ(overview->children().size(), 2U);
 
     // Bars are grandchildren of the overview, lists their children, buttons in the display's order.
     const auto right = overview->children()[1]->children().front();
     EXPECT_EQ(right, spaces().barOf("RIGHT"));
-    EXPECT_EQ(*right->stored("AXTitle")->getIf<std::string>(), "Spaces Bar");
+    EXPECT_EQ(ax::copyAttributeValue(right->element(), "AXTitle").value(), ax::Value("Spaces Bar"));
     EXPECT_EQ(right->frame(), platform::CGRect(1440, -180, 1920, Spaces::barHeight));
     const auto leftList = spaces().barOf("LEFT")->children().front();
     EXPECT_EQ(leftList->role(), "AXList");

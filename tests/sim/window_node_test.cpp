@@ -101,7 +101,7 @@ TEST_F(WindowNodeTest, RefusesWhatTheSystemRefuses) {
     EXPECT_FALSE(ax::isAttributeSettable(w, "AXSize").value());
     EXPECT_TRUE(ax::isAttributeSettable(w, "AXPosition").value());
     EXPECT_EQ(ax::setAttributeValue(w, "AXSize", CGSize{300, 300}), ax::attributeUnsupported);
-    EXPECT_EQ(*window->stored("AXSize")->getIf<CGSize>(), (CGSize{400, 300}));
+    EXPECT_EQ(window->size(), (CGSize{400, 300}));
 }
 
 TEST_F(WindowNodeTest, TheWindowListGoesFrontToBackAndLeavesMinimisedWindowsOut) {
@@ -123,10 +123,11 @@ TEST_F(WindowNodeTest, TheWindowListGoesFrontToBackAndLeavesMinimisedWindowsOut)
         }
         return result;
     };
+    // The panel's level lies above every ordinary window.
     EXPECT_EQ(numbers(platform::windowListOptionOnScreenOnly),
-              (std::vector<std::int64_t>{41, 43, 40, 34}));
+              (std::vector<std::int64_t>{43, 41, 40, 34}));
     EXPECT_EQ(numbers(platform::windowListOptionAll),
-              (std::vector<std::int64_t>{41, 43, 42, 40, 34}));
+              (std::vector<std::int64_t>{43, 41, 42, 40, 34}));
 
     const auto list =
         *platform::windowListCopyWindowInfo(platform::windowListOptionOnScreenOnly, 0);
@@ -136,7 +137,7 @@ TEST_F(WindowNodeTest, TheWindowListGoesFrontToBackAndLeavesMinimisedWindowsOut)
     EXPECT_EQ(notes.at("kCGWindowName"), platform::PlistObject::string("Notes"));
     EXPECT_EQ(notes.at("kCGWindowLayer"), platform::PlistObject::integer(0));
     EXPECT_EQ(*notes.at("kCGWindowBounds").find("Width"), platform::PlistObject::real(400));
-    EXPECT_EQ(list[1].at("kCGWindowLayer"), platform::PlistObject::integer(3));
+    EXPECT_EQ(list[0].at("kCGWindowLayer"), platform::PlistObject::integer(3));
     EXPECT_FALSE(list[0].contains("kCGWindowName"));
 }
 

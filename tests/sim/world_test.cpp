@@ -8,6 +8,8 @@
 #include "platform/accessibility.h"
 #include "platform/notification_center.h"
 #include "platform/run_loop.h"
+#include "platform/workspace.h"
+#include "sim/journal.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::sim {
@@ -46,8 +48,8 @@ protected:
 
 TEST_F(SimWorldTest, AnswersReadsWritesAndActionsWithTheSystemsCodes) {
     const ax::Element w = window->element();
-    EXPECT_EQ(*ax::copyAttributeValue(w, "AXTitle").value().getIf<std::string>(), "Notes");
-    EXPECT_EQ(*ax::copyAttributeValue(w, "AXRole").value().getIf<std::string>(), "AXWindow");
+    EXPECT_EQ(ax::copyAttributeValue(w, "AXTitle").value(), ax::Value("Notes"));
+    EXPECT_EQ(ax::copyAttributeValue(w, "AXRole").value(), ax::Value("AXWindow"));
     EXPECT_EQ(*ax::copyAttributeValue(w, "AXParent").value().getIf<ax::Element>(),
               application->element());
     const auto children = ax::copyAttributeValue(w, "AXChildren");
@@ -75,7 +77,7 @@ TEST_F(SimWorldTest, AnswersReadsWritesAndActionsWithTheSystemsCodes) {
     for (std::size_t i = 0; i < cases.size(); ++i) {
         EXPECT_EQ(cases[i].code, expected[i]) << cases[i].what;
     }
-    EXPECT_EQ(*window->stored("AXPosition")->getIf<CGPoint>(), (CGPoint{5, 6}));
+    EXPECT_EQ(ax::copyAttributeValue(w, "AXPosition").value(), ax::Value(CGPoint{5, 6}));
     EXPECT_TRUE(ax::isAttributeSettable(w, "AXPosition").value());
     EXPECT_FALSE(ax::isAttributeSettable(w, "AXTitle").value());
     EXPECT_EQ(ax::copyActionNames(w).value(), std::vector<std::string>{"AXRaise"});
@@ -86,9 +88,11 @@ TEST_F(SimWorldTest, ElementsOfAGoneProcessAreInvalid) {
     const ax::Element w = window->element();
     world->removeProcess(42);
     EXPECT_EQ(ax::copyAttributeValue(w, "AXTitle").error(), ax::invalidUIElement);
-    EXPECT_EQ(ax::getPid(w).error(), ax::invalidUIElement);
+    EXPECT_EQ(ax::getPid(w).value(), 42) << "an element keeps its process's identifier";
     EXPECT_EQ(ax::performAction(w, "AXRaise"), ax::invalidUIElement);
-    EXPECT_FALSE(ax::createApplication(42));
+    const ax::Element gone = ax::createApplication(42);
+    EXPECT_EQ(ax::getPid(gone).value(), 42);
+    EXPECT_EQ(ax::copyAttributeValue(gone, "AXRole").error(), ax::invalidUIElement);
 }
 
 TEST_F(SimWorldTest, CountsAndChargesEveryRoundTrip) {
@@ -250,6 +254,25 @@ TEST(SimWorld, ComponentsLiveAndDieWithTheirWorld) {
     }
     ScopedWorld fresh;
     EXPECT_EQ(fresh->component<Counter>().value, 0);
+}
+
+using SimWorldLifetime = zoral::testing::VirtualClockTest;
+
+TEST_F(SimWorldLifetime, ADelayedEffectOfAReplacedWorldDoesNothing) {
+    auto first = std::make_unique<ScopedWorld>();
+    (*first)->addProcess(1, "org.example.editor", "Editor");
+    (*first)->addProcess(2, "org.example.viewer", "Viewer");
+    ASSERT_TRUE(platform::activate(*platform::runningApplicationWithProcessIdentifier(1), 0));
+    first.reset();
+
+    // A world with the same processes, the other one in front: the activation meant for the
+    // first world must not reach it.
+    ScopedWorld second;
+    second->addProcess(1, "org.example.editor", "Editor");
+    second->addProcess(2, "org.example.viewer", "Viewer");
+    scheduler().advance(1);
+    EXPECT_EQ(platform::frontmostApplication()->processIdentifier, 2);
+    EXPECT_TRUE(Journal::of(*second).entries().empty());
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include "sim/application_node.h"
 #include "sim/displays.h"
+#include "sim/input_pipeline.h"
 #include "sim/window_node.h"
+#include "sim/window_server.h"
 #include "sim/workspace.h"
 #include "sim/world.h"
 
@@ -83,6 +85,37 @@ Dock& Dock::install(World& world, platform::ProcessId pid) {
 
 Dock* Dock::of(World& world) {
     return world.component<DockSlot>().dock.get();
+}
+
+namespace {
+
+class TileGrab : public PointerGrab {
+public:
+    explicit TileGrab(std::shared_ptr<DockTileNode> tile) : tile_(std::move(tile)) {}
+
+    void released(World& world, const platform::CGEvent& event) override {
+        const auto tile = tile_.lock();
+        if (!tile || tile->isDestroyed())
+            return;
+        const auto under = WindowServer::of(world).hitTest(world, event.location, tile->pid());
+        if (under == tile)
+            tile->perform(world, ax::action::press);
+    }
+
+private:
+    std::weak_ptr<DockTileNode> tile_;
+};
+
+}  // namespace
+
+void Dock::registerInput(InputPipeline& pipeline) {
+    pipeline.addPressHandler(
+        Receiver::dock, [](World&, const Press& press) -> std::shared_ptr<PointerGrab> {
+            auto tile = std::dynamic_pointer_cast<DockTileNode>(press.element);
+            if (press.event.type != platform::CGEventType::leftMouseDown || !tile)
+                return nullptr;
+            return std::make_shared<TileGrab>(std::move(tile));
+        });
 }
 
 std::shared_ptr<DockTileNode> Dock::addTile(World& world, std::string_view subrole,

@@ -20,6 +20,7 @@ namespace zoral::sim {
 
 class World;
 class WindowNode;
+class InputPipeline;
 
 inline constexpr std::string_view dockBundleIdentifier = "com.apple.dock";
 
@@ -42,6 +43,9 @@ public:
     // Adds the Dock process to the world (once); the Dock of a world without one is none.
     static Dock& install(World& world, platform::ProcessId pid = defaultPid);
     static Dock* of(World& world);
+    // A tile pressed and released under the pointer acts as when it is pressed through the
+    // accessibility interface.
+    static void registerInput(InputPipeline& pipeline);
 
     platform::ProcessId pid() const { return pid_; }
     std::shared_ptr<Node> list() const { return list_; }

@@ -10,7 +10,7 @@
 #include "platform/spaces.h"
 #include "sim/displays.h"
 #include "sim/dock.h"
-#include "sim/input_devices.h"
+#include "sim/input_pipeline.h"
 #include "sim/window_node.h"
 #include "sim/window_server.h"
 #include "sim/workspace.h"
@@ -76,31 +76,10 @@ std::optional<HotKey> spaceHotKey(bool towardsRight) {
                   static_cast<std::uint64_t>(*modifiers->int64Value())};
 }
 
-// The window (if any) whose title bar lies under the point.
-std::shared_ptr<WindowNode> windowWithTitleBarAt(World& world, platform::CGPoint point) {
-    for (auto node = WindowServer::of(world).hitTest(world, point); node; node = node->parent()) {
-        if (auto window = std::dynamic_pointer_cast<WindowNode>(node)) {
-            const auto frame = window->frame();
-            if (frame && point.y < frame->minY() + Spaces::titleBarHeight)
-                return window;
-            return nullptr;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 Spaces& Spaces::of(World& world) {
-    Spaces& spaces = world.component<Spaces>();
-    if (!spaces.handlerInstalled_) {
-        spaces.handlerInstalled_ = true;
-        // The world owns both the devices and the spaces, so the handler cannot outlive either.
-        InputDevices::of(world).addPostHandler([&world](const PostedEvent& posted) {
-            world.component<Spaces>().handle(world, posted);
-        });
-    }
-    return spaces;
+    return world.component<Spaces>();
 }
 
 Spaces& Spaces::current() {
@@ -168,7 +147,7 @@ bool Spaces::switchSpace(World& world, const std::string& identifier, bool towar
     if (next < 0 || next >= std::ssize(display->spaces))
         return false;
     makeCurrent(world, *display, display->spaces[static_cast<std::size_t>(next)].id);
-    if (auto window = held_.lock(); window && !window->isDestroyed()) {
+    if (auto window = heldWindow()) {
         placeWindow(window->windowNumber(), display->current);
     } else {
         focusFrontWindow(world, identifier);
@@ -348,7 +327,6 @@ void Spaces::hide(World& world) {
     showsBars_ = false;
     bars_.clear();
     buttons_.clear();
-    dragged_.reset();
 }
 
 std::shared_ptr<Node> Spaces::buttonOf(std::int64_t spaceId) const {
@@ -422,65 +400,63 @@ void Spaces::layOut(World& world) {
 
 // --- Input
 
-void Spaces::handle(World& world, const PostedEvent& posted) {
-    // Only the common stream reaches the window server's shortcuts and Mission Control.
-    if (!posted.tap)
+namespace {
+
+// A space button of Mission Control taken by the pointer: let go on another display's spaces
+// bar, the space moves there.
+class SpaceButtonGrab : public PointerGrab {
+public:
+    explicit SpaceButtonGrab(std::int64_t space) : space_(space) {}
+
+    void released(World& world, const platform::CGEvent& event) override {
+        world.component<Spaces>().dropSpace(world, space_, event.location);
+    }
+
+private:
+    std::int64_t space_;
+};
+
+}  // namespace
+
+void Spaces::registerInput(InputPipeline& pipeline) {
+    pipeline.addSystemKeyHandler([](World& world, const platform::CGEvent& event) {
+        return event.type == platform::CGEventType::keyDown &&
+               world.component<Spaces>().onHotKey(world, event);
+    });
+    pipeline.addPressHandler(
+        Receiver::dock, [](World& world, const Press& press) -> std::shared_ptr<PointerGrab> {
+            if (press.event.type != platform::CGEventType::leftMouseDown)
+                return nullptr;
+            for (const auto& [id, button] : world.component<Spaces>().buttons_) {
+                if (press.element == button)
+                    return std::make_shared<SpaceButtonGrab>(id);
+            }
+            return nullptr;
+        });
+}
+
+void Spaces::dropSpace(World& world, std::int64_t space, platform::CGPoint location) {
+    if (!overview_)
         return;
-    const platform::CGEvent& event = posted.event;
-    switch (event.type) {
-        case platform::CGEventType::leftMouseDown: {
-            dragged_.reset();
-            if (overview_) {
-                const auto hit = WindowServer::of(world).hitTest(world, event.location);
-                for (const auto& [id, button] : buttons_) {
-                    if (hit == button)
-                        dragged_ = id;
-                }
-                if (dragged_)
-                    return;
-            }
-            held_ = windowWithTitleBarAt(world, event.location);
+    for (const auto& [identifier, bar] : bars_) {
+        const auto frame = bar.bar->frame();
+        if (frame && frame->containsPoint(location)) {
+            moveSpace(world, space, identifier);
             return;
         }
-        case platform::CGEventType::leftMouseUp: {
-            held_.reset();
-            const auto dragged = dragged_;
-            dragged_.reset();
-            if (!dragged || !overview_)
-                return;
-            for (const auto& [identifier, bar] : bars_) {
-                const auto frame = bar.bar->frame();
-                if (frame && frame->containsPoint(event.location)) {
-                    moveSpace(world, *dragged, identifier);
-                    return;
-                }
-            }
-            return;
-        }
-        case platform::CGEventType::keyDown:
-            onKeyDown(world, posted);
-            return;
-        default:
-            return;
     }
 }
 
-void Spaces::onKeyDown(World& world, const PostedEvent& posted) {
-    const platform::CGEvent& event = posted.event;
+bool Spaces::onHotKey(World& world, const platform::CGEvent& event) {
     for (const bool towardsRight : {false, true}) {
         const auto hotKey = spaceHotKey(towardsRight);
         if (!hotKey || hotKey->keyCode != event.keyCode ||
             (hotKey->modifiers & hotKeyModifierMask) !=
                 (event.flags.rawValue() & hotKeyModifierMask))
             continue;
-        // A title bar the user holds counts as much as one the program pressed.
-        const bool userHolds =
-            held_.expired() && (InputDevices::of(world).pressedMouseButtons() & 1U) != 0;
-        if (userHolds)
-            held_ = windowWithTitleBarAt(world, InputDevices::of(world).pointer());
         // The display of the held window, else the one under the pointer, else the first.
         std::optional<std::string> display;
-        if (auto window = held_.lock()) {
+        if (auto window = heldWindow()) {
             if (const auto frame = window->frame())
                 display = displayAt(world, {frame->midX(), frame->midY()});
         }
@@ -490,10 +466,14 @@ void Spaces::onKeyDown(World& world, const PostedEvent& posted) {
             display = displays_.front().identifier;
         if (display)
             switchSpace(world, *display, towardsRight);
-        if (userHolds)
-            held_.reset();
-        return;
+        return true;
     }
+    return false;
+}
+
+std::shared_ptr<WindowNode> Spaces::heldWindow() const {
+    const auto held = std::dynamic_pointer_cast<WindowNode>(WindowServer::of(world_).heldWindow());
+    return held && !held->isDestroyed() ? held : nullptr;
 }
 
 }  // namespace zoral::sim

@@ -6,10 +6,10 @@
 // display, a group holding that display's "Spaces Bar", whose list holds one button per space in
 // the display's order (children and grandchildren of that child, as the program searches them).
 //
-// Posted input has the system's effects: the space hot key (from the symbolic hot keys file, or
-// Control-Fn-arrow without one) switches the current space of the display, carrying along a window
-// whose title bar the left button holds; a left drag of a space button released on another
-// display's spaces bar moves the space there.
+// Input, the user's or the program's, has the system's effects: the space hot key (from the
+// symbolic hot keys file, or Control-Fn-arrow without one) switches the current space of the
+// display, carrying along a window whose title bar the left button holds; a left drag of a space
+// button released on another display's spaces bar moves the space there.
 //
 // A component of the world: Spaces::of(world).
 
@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/events.h"
 #include "platform/geometry.h"
 #include "platform/plist_object.h"
 #include "sim/node.h"
@@ -28,7 +29,7 @@ namespace zoral::sim {
 
 class World;
 class WindowNode;
-struct PostedEvent;
+class InputPipeline;
 
 struct SimSpace {
     std::int64_t id = 0;
@@ -49,14 +50,13 @@ struct DisplaySpaces {
 
 class Spaces {
 public:
-    // Height of the spaces bar along the top of a display, and of a window's title bar.
+    // Height of the spaces bar along the top of a display.
     static constexpr double barHeight = 100;
     static constexpr double buttonWidth = 160;
     static constexpr double buttonHeight = 90;
     static constexpr double buttonGap = 20;
-    static constexpr double titleBarHeight = 28;
 
-    // The spaces of the world; the first use installs their input effects.
+    // The spaces of the world.
     static Spaces& of(World& world);
     static Spaces& current();
 
@@ -110,9 +110,12 @@ public:
     // The spaces bar of the display while Mission Control shows.
     std::shared_ptr<Node> barOf(const std::string& identifier) const;
 
-    // --- Input
-    void handle(World& world, const PostedEvent& posted);
-    std::shared_ptr<WindowNode> heldWindow() const { return held_.lock(); }
+    // --- Input: the space hot keys, and dragging the buttons of the spaces bars.
+    static void registerInput(InputPipeline& pipeline);
+    // The window whose title bar the left button holds: a space switch carries it along.
+    std::shared_ptr<WindowNode> heldWindow() const;
+    // A space button let go at the location: on another display's spaces bar, the space moves.
+    void dropSpace(World& world, std::int64_t space, platform::CGPoint location);
 
 private:
     struct Bar {
@@ -129,21 +132,18 @@ private:
     void layOut(World& world);
     void showAbove(World& world);
     void focusFrontWindow(World& world, const std::string& identifier);
-    void onKeyDown(World& world, const PostedEvent& posted);
+    bool onHotKey(World& world, const platform::CGEvent& event);
 
     World& world_;
     std::vector<DisplaySpaces> displays_;
     bool replaced_ = false;
     std::optional<platform::PlistObject> replacement_;
     int answers_ = 0;
-    bool handlerInstalled_ = false;
 
     std::shared_ptr<Node> overview_;
     bool showsBars_ = false;
     std::map<std::string, Bar> bars_;
     std::map<std::int64_t, std::shared_ptr<Node>> buttons_;
-    std::weak_ptr<WindowNode> held_;
-    std::optional<std::int64_t> dragged_;
 };
 
 }  // namespace zoral::sim

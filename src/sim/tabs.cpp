@@ -8,7 +8,7 @@
 #include "platform/events.h"
 #include "platform/key_codes.h"
 #include "sim/application_node.h"
-#include "sim/input_devices.h"
+#include "sim/input_pipeline.h"
 #include "sim/window_node.h"
 #include "sim/window_server.h"
 #include "sim/world.h"
@@ -72,6 +72,7 @@ struct Tabs::Bar {
 
 struct Tabs::Pending {
     platform::DispatchWorkItem item;
+    platform::ProcessId pid = 0;
 };
 
 std::optional<CGRect> LaidOutNode::frame() const {
@@ -102,19 +103,65 @@ std::vector<std::string> LaidOutNode::attributeNames() const {
 }
 
 Tabs& Tabs::install(World& world) {
-    Tabs& tabs = world.component<Tabs>();
-    if (tabs.installed_)
-        return tabs;
-    tabs.installed_ = true;
-    // Events may be posted from any queue; the effects act on the tree on the main queue, in the
-    // order the events came.
-    InputDevices::of(world).addPostHandler([weakWorld = world.weak()](const PostedEvent& posted) {
-        platform::DispatchQueue::main().async([weakWorld, event = posted.event] {
-            if (const auto owner = weakWorld.lock())
-                owner->component<Tabs>().handle(*owner, event);
+    return world.component<Tabs>();
+}
+
+namespace {
+
+// A tab pressed with the left button (dragged out and let go far from its bar, it detaches) or
+// with the middle one (released on the same tab, it closes).
+class TabGrab : public PointerGrab {
+public:
+    TabGrab(std::shared_ptr<Node> tab, platform::ProcessId pid, bool middle)
+        : tab_(std::move(tab)), pid_(pid), middle_(middle) {}
+
+    void released(World& world, const platform::CGEvent& event) override {
+        const auto tab = tab_.lock();
+        if (!tab || tab->isDestroyed())
+            return;
+        Tabs& tabs = world.component<Tabs>();
+        if (!middle_) {
+            tabs.releaseDragged(world, tab, event.location);
+            return;
+        }
+        const auto under = WindowServer::of(world).hitTest(world, event.location, pid_);
+        tabs.releaseMiddle(world, tab, under);
+    }
+
+private:
+    std::weak_ptr<Node> tab_;
+    platform::ProcessId pid_;
+    bool middle_;
+};
+
+}  // namespace
+
+void Tabs::registerInput(InputPipeline& pipeline) {
+    pipeline.addPressHandler(
+        Receiver::application,
+        [](World& world, const Press& press) -> std::shared_ptr<PointerGrab> {
+            const bool left = press.event.type == CGEventType::leftMouseDown;
+            const bool middle = press.event.type == CGEventType::otherMouseDown &&
+                                press.event.mouseButton == CGMouseButton::center;
+            if (!left && !middle)
+                return nullptr;
+            const auto [bar, index] = world.component<Tabs>().tabHolding(press.element);
+            if (!bar)
+                return nullptr;
+            return std::make_shared<TabGrab>(bar->tabs[index], press.pid, middle);
         });
+    pipeline.addApplicationKeyHandler([](World& world, const platform::CGEvent& event,
+                                         platform::ProcessId target) {
+        Tabs& tabs = world.component<Tabs>();
+        // Escape stops the detach of the application it reaches.
+        if (event.type != CGEventType::keyDown || event.keyCode != platform::virtualKey::escape ||
+            !tabs.pending_ || tabs.pending_->pid != target) {
+            return false;
+        }
+        tabs.pending_->item.cancel();
+        tabs.pending_.reset();
+        return true;
     });
-    return tabs;
 }
 
 std::shared_ptr<Node> Tabs::makeTab(World& world, const std::shared_ptr<Bar>& bar,
@@ -264,10 +311,9 @@ std::optional<CGRect> Tabs::barFrame(const WindowNode& window) const {
     return bar ? bar->frame() : std::nullopt;
 }
 
-std::pair<std::shared_ptr<Tabs::Bar>, std::size_t> Tabs::tabAt(
-    World& world, CGPoint point, std::optional<platform::ProcessId> pid) {
-    for (auto node = WindowServer::of(world).hitTest(world, point, pid); node;
-         node = node->parent()) {
+std::pair<std::shared_ptr<Tabs::Bar>, std::size_t> Tabs::tabHolding(
+    const std::shared_ptr<Node>& element) {
+    for (auto node = element; node; node = node->parent()) {
         for (const auto& bar : bars_) {
             const auto found = std::find(bar->tabs.begin(), bar->tabs.end(), node);
             if (found != bar->tabs.end())
@@ -322,75 +368,41 @@ void Tabs::detach(World& world, const std::shared_ptr<Bar>& bar, const std::shar
     world.postNotification(*application, ax::notification::focusedWindowChanged);
 }
 
-void Tabs::handle(World& world, const platform::CGEvent& event) {
-    switch (event.type) {
-        case CGEventType::leftMouseDown: {
-            const auto [bar, index] = tabAt(world, event.location, event.targetPid);
-            dragged_ = bar ? bar->tabs[index] : nullptr;
-            return;
-        }
-        case CGEventType::leftMouseUp: {
-            const auto tab = dragged_.lock();
-            dragged_.reset();
-            if (!tab || tab->isDestroyed())
+void Tabs::releaseDragged(World& world, const std::shared_ptr<Node>& tab, CGPoint release) {
+    const auto [bar, index] = tabHolding(tab);
+    const auto frame = bar ? bar->frame() : std::nullopt;
+    if (!frame)
+        return;
+    const CGRect near(frame->minX() - detachDistance, frame->minY() - detachDistance,
+                      frame->width() + 2 * detachDistance, frame->height() + 2 * detachDistance);
+    if (near.containsPoint(release))
+        return;
+    if (pending_)
+        pending_->item.cancel();
+    auto pending = std::make_shared<Pending>(Pending{
+        platform::DispatchWorkItem([weakWorld = world.weak(), weakBar = std::weak_ptr<Bar>(bar),
+                                    weakTab = std::weak_ptr<Node>(tab), release] {
+            const auto current = weakWorld.lock();
+            if (!current)
                 return;
-            for (const auto& bar : bars_) {
-                if (std::find(bar->tabs.begin(), bar->tabs.end(), tab) == bar->tabs.end())
-                    continue;
-                const auto frame = bar->frame();
-                if (!frame)
-                    return;
-                const CGRect near(frame->minX() - detachDistance, frame->minY() - detachDistance,
-                                  frame->width() + 2 * detachDistance,
-                                  frame->height() + 2 * detachDistance);
-                if (near.containsPoint(event.location))
-                    return;
-                if (pending_)
-                    pending_->item.cancel();
-                auto pending = std::make_shared<Pending>(Pending{platform::DispatchWorkItem(
-                    [weakWorld = world.weak(), weakBar = std::weak_ptr<Bar>(bar),
-                     weakTab = std::weak_ptr<Node>(tab), release = event.location] {
-                        const auto current = weakWorld.lock();
-                        if (!current)
-                            return;
-                        Tabs& tabs = current->component<Tabs>();
-                        tabs.pending_.reset();
-                        const auto owner = weakBar.lock();
-                        const auto detached = weakTab.lock();
-                        if (owner && detached)
-                            tabs.detach(*current, owner, detached, release);
-                    })});
-                pending_ = pending;
-                platform::DispatchQueue::main().asyncAfter(
-                    platform::DispatchTime::now() + detachLatency_, pending->item);
-                return;
-            }
-            return;
-        }
-        case CGEventType::keyDown:
-            if (event.keyCode == platform::virtualKey::escape && pending_) {
-                pending_->item.cancel();
-                pending_.reset();
-            }
-            return;
-        case CGEventType::otherMouseDown:
-            if (event.mouseButton == CGMouseButton::center) {
-                const auto [bar, index] = tabAt(world, event.location, event.targetPid);
-                middlePressed_ = bar ? bar->tabs[index] : nullptr;
-            }
-            return;
-        case CGEventType::otherMouseUp:
-            if (event.mouseButton == CGMouseButton::center) {
-                const auto pressed = middlePressed_.lock();
-                middlePressed_.reset();
-                const auto [bar, index] = tabAt(world, event.location, event.targetPid);
-                if (bar && pressed && bar->tabs[index] == pressed)
-                    closeTab(world, bar, index);
-            }
-            return;
-        default:
-            return;
-    }
+            Tabs& tabs = current->component<Tabs>();
+            tabs.pending_.reset();
+            const auto owner = weakBar.lock();
+            const auto detached = weakTab.lock();
+            if (owner && detached)
+                tabs.detach(*current, owner, detached, release);
+        }),
+        tab->pid()});
+    pending_ = pending;
+    platform::DispatchQueue::main().asyncAfter(platform::DispatchTime::now() + detachLatency_,
+                                               pending->item);
+}
+
+void Tabs::releaseMiddle(World& world, const std::shared_ptr<Node>& pressed,
+                         const std::shared_ptr<Node>& releasedOn) {
+    const auto [bar, index] = tabHolding(releasedOn);
+    if (bar && bar->tabs[index] == pressed)
+        closeTab(world, bar, index);
 }
 
 }  // namespace zoral::sim

@@ -150,8 +150,7 @@ void WindowNode::setFullScreen(World& world, bool fullScreen) {
         Node::set(ax::attribute::fullscreen, true);
         Node::set(ax::attribute::position, target->origin);
         Node::set(ax::attribute::size, target->size);
-        world.postNotification(*this, ax::notification::windowMoved);
-        world.postNotification(*this, ax::notification::windowResized);
+        notifyFrameChanged(world, true, true);
         return;
     }
     leavingFullScreen_ = true;
@@ -172,8 +171,7 @@ void WindowNode::setFullScreen(World& world, bool fullScreen) {
                 self->Node::set(ax::attribute::size, self->frameBeforeFullScreen_->size);
                 self->frameBeforeFullScreen_.reset();
             }
-            owner->postNotification(*self, ax::notification::windowMoved);
-            owner->postNotification(*self, ax::notification::windowResized);
+            self->notifyFrameChanged(*owner, true, true);
         });
 }
 
@@ -207,7 +205,7 @@ void WindowNode::moveTo(World& world, platform::CGPoint position) {
     if (!isFinite(position) || this->position() == position)
         return;
     Node::set(ax::attribute::position, position);
-    world.postNotification(*this, ax::notification::windowMoved);
+    notifyFrameChanged(world, true, false);
 }
 
 void WindowNode::resizeTo(World& world, platform::CGSize size) {
@@ -217,7 +215,19 @@ void WindowNode::resizeTo(World& world, platform::CGSize size) {
     if (this->size() == size)
         return;
     Node::set(ax::attribute::size, size);
-    world.postNotification(*this, ax::notification::windowResized);
+    notifyFrameChanged(world, false, true);
+}
+
+void WindowNode::notifyFrameChanged(World& world, bool moved, bool resized) {
+    // Observers of the window hear of it as an element, observers of the application as a window.
+    if (moved) {
+        world.postNotification(*this, ax::notification::moved);
+        world.postNotification(*this, ax::notification::windowMoved);
+    }
+    if (resized) {
+        world.postNotification(*this, ax::notification::resized);
+        world.postNotification(*this, ax::notification::windowResized);
+    }
 }
 
 ax::Result<ax::Value> WindowNode::read(World& world, std::string_view attribute) const {

@@ -5,7 +5,8 @@
 // non-negative size: a value of another kind is not stored. Writes act as on
 // the real system: a size is kept within the window's limits (a fixed-size
 // window refuses it), a value of the wrong kind is an illegal argument, and a
-// change sends the moved or resized notifications. "AXFrame" follows from the
+// change sends the moved or resized notifications ("AXMoved" and "AXWindowMoved",
+// "AXResized" and "AXWindowResized"), whoever made it. "AXFrame" follows from the
 // two. "AXMain" says whether it is its application's main window, and writing
 // true makes it so; "AXMinimized" minimises and restores it, and
 // "AXFullScreen" enters and leaves full screen, each after the world's latency
@@ -78,6 +79,7 @@ public:
 
 private:
     bool storedFlag(std::string_view attribute) const;
+    void notifyFrameChanged(World& world, bool moved, bool resized);
 
     const std::int64_t windowNumber_;
     WindowLimits limits_;

@@ -107,6 +107,10 @@ public:
     // coordinates) on the space: called before a display shows another space.
     void pinUnplaced(platform::CGRect displayFrame, std::int64_t space);
 
+    // --- The window whose title bar the left button holds (by the user or the program)
+    std::shared_ptr<Node> heldWindow() const { return held_.lock(); }
+    void setHeldWindow(const std::shared_ptr<Node>& window) { held_ = window; }
+
     // --- What the user sees and reaches
     // The deepest element under the point, in the front-most visible window that the pointer can
     // hit; only the process's windows when one is given. Above the visible frame, in the menu bar,
@@ -136,6 +140,7 @@ private:
     // Front to back; higher levels always before lower ones.
     std::vector<Entry> entries_;
     std::int64_t highestNumber_ = 0;
+    std::weak_ptr<Node> held_;
 };
 
 }  // namespace zoral::sim

@@ -61,12 +61,12 @@ std::optional<platform::ProcessId> Workspace::processWithBundleURL(World& world,
     return std::nullopt;
 }
 
-void Workspace::activateNow(World& world, platform::ProcessId pid) {
+void Workspace::activateNow(World& world, platform::ProcessId pid, bool allWindows) {
     if (world.process(pid) == nullptr)
         return;
     setHidden(world, pid, false);
     const auto before = frontmost(world);
-    world.bringToFront(pid);
+    world.bringToFront(pid, allWindows);
     if (before != frontmost(world)) {
         world.postNotification(*world.process(pid)->application,
                                ax::notification::applicationActivated);

@@ -36,8 +36,9 @@ public:
 
     std::optional<platform::ProcessId> frontmost(World& world) const;
 
-    // Brings the process in front (unhiding it), as an activation does once it has happened.
-    void activateNow(World& world, platform::ProcessId pid);
+    // Brings the process in front (unhiding it), as an activation does once it has happened:
+    // with all its windows, or (as a click on one of them does) with none but the clicked one.
+    void activateNow(World& world, platform::ProcessId pid, bool allWindows = true);
     void setHidden(World& world, platform::ProcessId pid, bool hidden);
 
     // Bundles on disk, running or not: URL to bundle identifier.

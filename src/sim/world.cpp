@@ -99,12 +99,13 @@ std::vector<platform::ProcessId> World::processIds() const {
     return {zOrder_.begin(), zOrder_.end()};
 }
 
-void World::bringToFront(platform::ProcessId pid) {
+void World::bringToFront(platform::ProcessId pid, bool withWindows) {
     if (std::find(zOrder_.begin(), zOrder_.end(), pid) == zOrder_.end())
         return;
     std::erase(zOrder_, pid);
     zOrder_.push_front(pid);
-    WindowServer::of(*this).orderProcessFront(pid);
+    if (withWindows)
+        WindowServer::of(*this).orderProcessFront(pid);
 }
 
 void World::bringToBack(platform::ProcessId pid) {

@@ -102,7 +102,7 @@ public:
     // Front-most first: the order in which applications were activated.
     std::vector<platform::ProcessId> processIds() const;
     // Puts the process first (last), with its windows in front of (behind) the others'.
-    void bringToFront(platform::ProcessId pid);
+    void bringToFront(platform::ProcessId pid, bool withWindows = true);
     void bringToBack(platform::ProcessId pid);
 
     // The program itself, as a process of the world: an accessory application whose windows are

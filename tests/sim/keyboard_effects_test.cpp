@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/events.h"
+#include "platform/key_codes.h"
 #include "platform/workspace.h"
 #include "sim/application_node.h"
 #include "sim/window_node.h"
@@ -24,8 +25,6 @@ protected:
             auto window = world->makeNode<WindowNode>(pid, 10 * pid);
             process.application->appendChild(window);
         }
-        installKeyboardEffects(*world);
-        installKeyboardEffects(*world);  // once is enough
     }
 
     // Posts a key down and up with the flags, to the common stream or to one process.
@@ -41,8 +40,9 @@ protected:
         }
     }
     void releaseCommand() {
-        auto event = *platform::eventCreate();
+        auto event = *platform::eventCreateKeyboardEvent(platform::virtualKey::command, false);
         event.type = platform::CGEventType::flagsChanged;
+        event.flags = CGEventFlags();
         platform::eventPost(platform::CGEventTapLocation::hid, event);
     }
     std::shared_ptr<ApplicationNode> application(platform::ProcessId pid) {

@@ -12,7 +12,7 @@
 #include "sim/application_node.h"
 #include "sim/displays.h"
 #include "sim/dock.h"
-#include "sim/input_devices.h"
+#include "sim/hands.h"
 #include "sim/window_node.h"
 #include "sim/world.h"
 #include "support/virtual_clock.h"
@@ -177,13 +177,18 @@ TEST_F(SpacesTest, HotKeyCarriesTheWindowWhoseTitleBarIsHeld) {
         EXPECT_EQ(spaces().heldWindow(), nullptr);
     }
 
-    // The user's own press on the title bar carries the window too.
+    // The user's own press on the title bar, and the user's own hot key, carry the window too.
     spaces().setDisplaySpaces(*world, {{"LEFT", 1, {{1}, {2}}}, {"RIGHT", 10, {{10}}}});
     spaces().placeWindow(50, 1);
-    InputDevices::of(*world).movePointer({300, 210});
-    InputDevices::of(*world).setPressedMouseButtons(1);
-    pressKey(rightArrow, controlFn, {300, 210});
+    Hands& hands = Hands::of(*world);
+    hands.movePointer({300, 210});
+    hands.pressButton();
+    hands.holdModifiers(CGEventFlags(controlFn));
+    hands.pressKey(rightArrow);
     EXPECT_EQ(spaces().spaceOfWindow(50), 2);
+    EXPECT_EQ(spaces().heldWindow(), window);
+    hands.releaseButton();
+    EXPECT_EQ(spaces().heldWindow(), nullptr);
 }
 
 TEST_F(SpacesTest, TheUsersHotKeyFileReplacesTheDefault) {

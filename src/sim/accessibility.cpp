@@ -118,8 +118,13 @@ bool isProcessTrustedWithOptions(bool prompt) {
 
 Result<ObserverRef> observerCreateWithInfoCallback(ProcessId pid, ObserverCallback callback) {
     World& world = World::current();
-    if (pid <= 0 || world.process(pid) == nullptr || !callback)
+    if (!world.isTrusted())
+        return apiDisabled;
+    if (pid <= 0 || !callback)
         return illegalArgument;
+    // A process that is not running (or no longer) has no element to observe.
+    if (world.process(pid) == nullptr)
+        return invalidUIElement;
     ObserverRef observer = sim::SimObserver::make(pid, std::move(callback));
     world.addObserver(observer);
     return observer;
@@ -127,6 +132,8 @@ Result<ObserverRef> observerCreateWithInfoCallback(ProcessId pid, ObserverCallba
 
 Error observerAddNotification(const ObserverRef& observer, Element element,
                               std::string_view notification, ObserverUserData userData) {
+    if (!World::current().isTrusted())
+        return apiDisabled;
     if (!observer)
         return invalidUIElementObserver;
     if (!World::current().resolve(element))
@@ -136,6 +143,8 @@ Error observerAddNotification(const ObserverRef& observer, Element element,
 
 Error observerRemoveNotification(const ObserverRef& observer, Element element,
                                  std::string_view notification) {
+    if (!World::current().isTrusted())
+        return apiDisabled;
     if (!observer)
         return invalidUIElementObserver;
     return observer->remove(element, std::string(notification));

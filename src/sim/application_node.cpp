@@ -106,7 +106,7 @@ ax::Error ApplicationNode::write(World& world, std::string_view attribute, const
         if (flag == nullptr)
             return ax::illegalArgument;
         if (attribute == ax::attribute::hidden) {
-            workspace(world).setHidden(world, pid(), *flag);
+            workspace(world).requestHidden(world, pid(), *flag);
         } else if (*flag) {
             // Writing false changes nothing, as on the system.
             workspace(world).activateNow(world, pid());

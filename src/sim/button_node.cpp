@@ -27,7 +27,7 @@ ax::Error ButtonNode::perform(World& world, std::string_view action) {
     if (*kind == ax::subrole::closeButton) {
         window->close(world);
     } else if (*kind == ax::subrole::minimizeButton) {
-        window->setMinimized(world, true);
+        window->minimize(world, true);
     } else if (*kind == ax::subrole::fullScreenButton) {
         window->setFullScreen(world, !window->isFullScreen());
     }

@@ -37,7 +37,7 @@ ax::Error DockTileNode::perform(World& world, std::string_view action) {
     Workspace& apps = workspace(world);
     if (subrole == ax::subrole::minimizedDockItem) {
         if (auto target = window.lock(); target && !target->isDestroyed()) {
-            target->setMinimized(world, false);
+            target->minimize(world, false);
             target->makeMain(world);
             apps.activateNow(world, target->pid());
         }
@@ -57,7 +57,7 @@ ax::Error DockTileNode::perform(World& world, std::string_view action) {
             const auto minimised = std::find_if(windows.begin(), windows.end(),
                                                 [](const auto& w) { return w->isMinimized(); });
             if (minimised != windows.end()) {
-                (*minimised)->setMinimized(world, false);
+                (*minimised)->minimize(world, false);
                 (*minimised)->makeMain(world);
             } else {
                 application->openWindow(world);

@@ -68,7 +68,7 @@ bool applicationShortcut(World& world, const platform::CGEvent& event, platform:
         return false;
     auto application = std::dynamic_pointer_cast<ApplicationNode>(process->application);
     if (event.keyCode == platform::virtualKey::ansiH) {
-        workspace(world).setHidden(world, target, true);
+        workspace(world).requestHidden(world, target, true);
     } else if (event.keyCode == platform::virtualKey::ansiW) {
         if (application) {
             if (auto main = application->mainWindow())

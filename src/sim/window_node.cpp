@@ -132,47 +132,73 @@ void WindowNode::setMinimized(World& world, bool minimized) {
                                             : ax::notification::windowDeminiaturized);
 }
 
+void WindowNode::minimize(World& world, bool minimized) {
+    if (transition_ != Transition::none || isMinimized() == minimized)
+        return;
+    const Timing& timing = world.component<Timing>();
+    after(world, minimized ? timing.minimize : timing.restore,
+          minimized ? Transition::minimizing : Transition::restoring,
+          [minimized](World& owner, WindowNode& self) { self.setMinimized(owner, minimized); });
+}
+
 bool WindowNode::isFullScreen() const {
     return storedFlag(ax::attribute::fullscreen);
 }
 
-void WindowNode::setFullScreen(World& world, bool fullScreen) {
-    if (leavingFullScreen_ || isFullScreen() == fullScreen)
-        return;
-    if (fullScreen) {
-        const platform::CGRect current = *frame();
-        const platform::CGPoint centre{current.midX(), current.midY()};
-        const auto target = Displays::of(world).topLeftFrameAt(centre);
-        if (!target)
-            return;
-        frameBeforeFullScreen_ = current;
-        Spaces::of(world).enterFullScreen(world, windowNumber_, centre);
-        Node::set(ax::attribute::fullscreen, true);
-        Node::set(ax::attribute::position, target->origin);
-        Node::set(ax::attribute::size, target->size);
-        notifyFrameChanged(world, true, true);
-        return;
-    }
-    leavingFullScreen_ = true;
-    const double delay = world.component<Timing>().fullScreenExit;
+void WindowNode::after(World& world, double delay, Transition transition,
+                       std::function<void(World&, WindowNode&)> change) {
+    transition_ = transition;
     platform::DispatchQueue::main().asyncAfter(
         platform::DispatchTime::now() + delay,
-        [weakWorld = world.weak(), weak = std::weak_ptr<WindowNode>(
-                                       std::static_pointer_cast<WindowNode>(shared_from_this()))] {
+        [weakWorld = world.weak(),
+         weak = std::weak_ptr<WindowNode>(std::static_pointer_cast<WindowNode>(shared_from_this())),
+         change = std::move(change)] {
             const auto owner = weakWorld.lock();
             const auto self = weak.lock();
             if (!owner || !self)
                 return;
-            self->leavingFullScreen_ = false;
-            self->Node::set(ax::attribute::fullscreen, false);
-            Spaces::of(*owner).leaveFullScreen(*owner, self->windowNumber_);
-            if (self->frameBeforeFullScreen_) {
-                self->Node::set(ax::attribute::position, self->frameBeforeFullScreen_->origin);
-                self->Node::set(ax::attribute::size, self->frameBeforeFullScreen_->size);
-                self->frameBeforeFullScreen_.reset();
-            }
-            self->notifyFrameChanged(*owner, true, true);
+            self->transition_ = Transition::none;
+            if (!self->isDestroyed())
+                change(*owner, *self);
         });
+}
+
+void WindowNode::setFullScreen(World& world, bool fullScreen) {
+    if (transition_ != Transition::none || isFullScreen() == fullScreen)
+        return;
+    const Timing& timing = world.component<Timing>();
+    if (fullScreen) {
+        after(world, timing.fullScreenEnter, Transition::enteringFullScreen,
+              [](World& owner, WindowNode& self) { self.enterFullScreen(owner); });
+    } else {
+        after(world, timing.fullScreenExit, Transition::leavingFullScreen,
+              [](World& owner, WindowNode& self) { self.leaveFullScreen(owner); });
+    }
+}
+
+void WindowNode::enterFullScreen(World& world) {
+    const platform::CGRect current = *frame();
+    const platform::CGPoint centre{current.midX(), current.midY()};
+    const auto target = Displays::of(world).topLeftFrameAt(centre);
+    if (!target)
+        return;
+    frameBeforeFullScreen_ = current;
+    Spaces::of(world).enterFullScreen(world, windowNumber_, centre);
+    Node::set(ax::attribute::fullscreen, true);
+    Node::set(ax::attribute::position, target->origin);
+    Node::set(ax::attribute::size, target->size);
+    notifyFrameChanged(world, true, true);
+}
+
+void WindowNode::leaveFullScreen(World& world) {
+    Node::set(ax::attribute::fullscreen, false);
+    Spaces::of(world).leaveFullScreen(world, windowNumber_);
+    if (frameBeforeFullScreen_) {
+        Node::set(ax::attribute::position, frameBeforeFullScreen_->origin);
+        Node::set(ax::attribute::size, frameBeforeFullScreen_->size);
+        frameBeforeFullScreen_.reset();
+    }
+    notifyFrameChanged(world, true, true);
 }
 
 void WindowNode::close(World& world) {
@@ -291,7 +317,7 @@ ax::Error WindowNode::write(World& world, std::string_view attribute, const ax::
         if (flag == nullptr)
             return ax::illegalArgument;
         if (attribute == ax::attribute::minimized) {
-            setMinimized(world, *flag);
+            minimize(world, *flag);
         } else {
             setFullScreen(world, *flag);
         }

@@ -13,6 +13,7 @@
 // for it. Each of the last two is settable when the world says so.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "sim/node.h"
@@ -49,14 +50,17 @@ public:
     std::optional<platform::CGRect> frame() const override;
 
     bool isMinimized() const;
-    // Minimises or restores the window at once, with the notification; the frame is kept.
+    // Minimises or restores the window at once, with the notification; the frame is kept. What
+    // a world starts with, or what a test sets up.
     void setMinimized(World& world, bool minimized);
+    // Minimises or restores the window as the system does: after the world's latency for it.
+    void minimize(World& world, bool minimized);
     bool isFullScreen() const;
     // True from leaving full screen until the window is back: meanwhile its
     // application does not list it.
-    bool isLeavingFullScreen() const { return leavingFullScreen_; }
-    // Fills the display that holds the window's centre, or leaves full screen
-    // and returns to the frame it had, after the world's latency.
+    bool isLeavingFullScreen() const { return transition_ == Transition::leavingFullScreen; }
+    // Fills the display that holds the window's centre on a full-screen space of its own, or
+    // leaves full screen and returns to the frame it had, after the world's latency for each.
     void setFullScreen(World& world, bool fullScreen);
 
     // Closes the window: it tells its observers it is destroyed, leaves its
@@ -78,14 +82,22 @@ public:
     ax::Error write(World& world, std::string_view attribute, const ax::Value& value) override;
 
 private:
+    // What the window is on its way to; one change at a time.
+    enum class Transition { none, minimizing, restoring, enteringFullScreen, leavingFullScreen };
+
     bool storedFlag(std::string_view attribute) const;
     void notifyFrameChanged(World& world, bool moved, bool resized);
+    // Runs the change after the delay, unless the window or the world is gone by then.
+    void after(World& world, double delay, Transition transition,
+               std::function<void(World&, WindowNode&)> change);
+    void enterFullScreen(World& world);
+    void leaveFullScreen(World& world);
 
     const std::int64_t windowNumber_;
     WindowLimits limits_;
     int layer_ = 0;
     std::optional<platform::CGRect> frameBeforeFullScreen_;
-    bool leavingFullScreen_ = false;
+    Transition transition_ = Transition::none;
 };
 
 }  // namespace zoral::sim

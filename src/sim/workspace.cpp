@@ -82,6 +82,15 @@ void Workspace::setHidden(World& world, platform::ProcessId pid, bool hidden) {
                                                          : ax::notification::applicationShown);
 }
 
+void Workspace::requestHidden(World& world, platform::ProcessId pid, bool hidden) {
+    platform::DispatchQueue::main().asyncAfter(
+        platform::DispatchTime::now() + world.component<Timing>().hide,
+        [weakWorld = world.weak(), pid, hidden] {
+            if (const auto owner = weakWorld.lock())
+                workspace(*owner).setHidden(*owner, pid, hidden);
+        });
+}
+
 platform::RunningApplication Workspace::record(World& world, const Process& process) const {
     const ApplicationInfo info = infoOf(process.pid);
     return platform::RunningApplication{
@@ -178,14 +187,16 @@ bool activate(const RunningApplication& application, std::uint32_t options) {
 }
 
 bool hide(const RunningApplication& application) {
-    return request(sim::WorkspaceRequest::Kind::hide, application, 0, 0,
+    const double delay = World::current().component<sim::Timing>().hide;
+    return request(sim::WorkspaceRequest::Kind::hide, application, 0, delay,
                    [](World& world, sim::Workspace& workspace, ProcessId pid) {
                        workspace.setHidden(world, pid, true);
                    });
 }
 
 bool unhide(const RunningApplication& application) {
-    return request(sim::WorkspaceRequest::Kind::unhide, application, 0, 0,
+    const double delay = World::current().component<sim::Timing>().hide;
+    return request(sim::WorkspaceRequest::Kind::unhide, application, 0, delay,
                    [](World& world, sim::Workspace& workspace, ProcessId pid) {
                        workspace.setHidden(world, pid, false);
                    });

@@ -39,7 +39,10 @@ public:
     // Brings the process in front (unhiding it), as an activation does once it has happened:
     // with all its windows, or (as a click on one of them does) with none but the clicked one.
     void activateNow(World& world, platform::ProcessId pid, bool allWindows = true);
+    // Hides or shows the process at once: what a world starts with, or a test sets up.
     void setHidden(World& world, platform::ProcessId pid, bool hidden);
+    // Hides or shows it as the system does, after the world's latency for it.
+    void requestHidden(World& world, platform::ProcessId pid, bool hidden);
 
     // Bundles on disk, running or not: URL to bundle identifier.
     void installBundle(std::string url, std::string bundleIdentifier) {

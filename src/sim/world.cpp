@@ -243,6 +243,9 @@ ax::Error World::beginRoundTrip(RoundTrip kind, ax::Element element, std::string
     const std::shared_ptr<Node> node = resolve(element);
     const platform::ProcessId pid = node ? node->pid() : -1;
     roundTrips_[CountKey{kind, std::string(attribute), pid}] += 1;
+    // Without the Accessibility permission the system answers no call of the program.
+    if (!trusted_)
+        return ax::apiDisabled;
     if (!node)
         return ax::invalidUIElement;
     if (const Process* owner = process(pid); owner != nullptr && owner->hung) {

@@ -234,6 +234,7 @@ TEST_F(ApplicationOperationsTest, UnminimizeLastTakesTheLatestStampAndRemovesOnl
     PidTimestamps::shared().record(editorPid, windowOf(nodes[1])->id(), 10);
 
     EXPECT_EQ(titleOf(valueOf(app->unminimizeLast())), "A");
+    settleEffects();  // the Dock's animation
     EXPECT_FALSE(nodes[0]->isMinimized());
     EXPECT_TRUE(nodes[1]->isMinimized());
     EXPECT_TRUE(editorActive());
@@ -242,6 +243,7 @@ TEST_F(ApplicationOperationsTest, UnminimizeLastTakesTheLatestStampAndRemovesOnl
     EXPECT_EQ(*stamps, (PidTimestamps::Stamps{{windowOf(nodes[1])->id(), 10}}));
 
     EXPECT_EQ(titleOf(valueOf(app->unminimizeLast())), "B");
+    settleEffects();
     EXPECT_FALSE(nodes[1]->isMinimized());
     EXPECT_TRUE(PidTimestamps::shared().stamps(editorPid)->empty());
 }
@@ -260,6 +262,7 @@ TEST_F(ApplicationOperationsTest, UnminimizeLastKeepsAStaleStampAndTakesTheLastM
     ASSERT_NE(restored, nullptr);
     EXPECT_EQ(*restored, *minimized.back());
     EXPECT_EQ(PidTimestamps::shared().stamps(editorPid)->size(), 2U) << "every stamp is kept";
+    settleEffects();
 
     // Without any stamp the last minimised window is taken as well.
     PidTimestamps::shared().removeAll();
@@ -316,6 +319,7 @@ TEST_F(ApplicationOperationsTest, ActivateWithoutVisibleWindowsBringsBackTheLate
         node->setMinimized(*world, true);
     PidTimestamps::shared().record(editorPid, windowOf(nodes[1])->id(), 5);
     EXPECT_EQ(titleOf(valueOf(editor()->activate())), "B");
+    settleEffects();
     EXPECT_FALSE(nodes[1]->isMinimized());
     EXPECT_TRUE(nodes[0]->isMinimized());
     EXPECT_TRUE(linesWith("by click").empty());

@@ -6,6 +6,7 @@
 #include "platform/key_codes.h"
 #include "platform/workspace.h"
 #include "sim/application_node.h"
+#include "sim/timing.h"
 #include "sim/window_node.h"
 #include "sim/workspace.h"
 #include "sim/world.h"
@@ -75,6 +76,8 @@ TEST_F(KeyboardEffectsTest, CommandWClosesAndCommandNOpensAWindowOfTheActiveAppl
 
 TEST_F(KeyboardEffectsTest, CommandHHidesTheApplication) {
     press(4, command);
+    EXPECT_FALSE(workspace(*world).infoOf(1).hidden) << "hiding takes its time";
+    scheduler().advance(world->component<Timing>().hide);
     EXPECT_TRUE(workspace(*world).infoOf(1).hidden);
     EXPECT_EQ(frontmost(), 2);
 }

@@ -10,6 +10,7 @@
 #include "platform/run_loop.h"
 #include "platform/workspace.h"
 #include "sim/journal.h"
+#include "sim/window_node.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::sim {
@@ -238,9 +239,60 @@ TEST_F(SimWorldTest, ObserversDeliverRegisteredNotificationsOnTheMainRunLoop) {
 TEST_F(SimWorldTest, ObserversNeedALiveProcessAndACallback) {
     const auto noop = [](const ax::ObserverRef&, ax::Element, const std::string&, const ax::Info&,
                          const ax::ObserverUserData&) {};
-    EXPECT_EQ(ax::observerCreateWithInfoCallback(999, noop).error(), ax::illegalArgument);
+    EXPECT_EQ(ax::observerCreateWithInfoCallback(0, noop).error(), ax::illegalArgument);
     EXPECT_EQ(ax::observerCreateWithInfoCallback(42, nullptr).error(), ax::illegalArgument);
+    EXPECT_EQ(ax::observerCreateWithInfoCallback(999, noop).error(), ax::invalidUIElement)
+        << "no such process";
     EXPECT_TRUE(ax::observerCreateWithInfoCallback(42, noop).ok());
+    world->removeProcess(42);
+    EXPECT_EQ(ax::observerCreateWithInfoCallback(42, noop).error(), ax::invalidUIElement)
+        << "a process that quit";
+}
+
+TEST_F(SimWorldTest, WithoutThePermissionEveryCallFailsAsDisabled) {
+    const auto noop = [](const ax::ObserverRef&, ax::Element, const std::string&, const ax::Info&,
+                         const ax::ObserverUserData&) {};
+    auto observer = ax::observerCreateWithInfoCallback(42, noop).value();
+    world->setTrusted(false);
+    const ax::Element w = window->element();
+    const std::vector<std::pair<const char*, ax::Error>> calls = {
+        {"read", ax::copyAttributeValue(w, "AXTitle").error()},
+        {"names", ax::copyAttributeNames(w).error()},
+        {"settable", ax::isAttributeSettable(w, "AXPosition").error()},
+        {"write", ax::setAttributeValue(w, "AXPosition", CGPoint{1, 1})},
+        {"actions", ax::copyActionNames(w).error()},
+        {"action", ax::performAction(w, "AXRaise")},
+        {"hit test", ax::copyElementAtPosition(ax::createSystemWide(), 112, 107).error()},
+        {"observer", ax::observerCreateWithInfoCallback(42, noop).error()},
+        {"registration", ax::observerAddNotification(observer, w, "AXMoved", {})},
+        {"removal", ax::observerRemoveNotification(observer, w, "AXMoved")},
+    };
+    for (const auto& [what, error] : calls)
+        EXPECT_EQ(error, ax::apiDisabled) << what;
+    const ax::Value* position = window->stored("AXPosition");
+    ASSERT_NE(position, nullptr);
+    EXPECT_EQ(*position, ax::Value(CGPoint{100, 100})) << "nothing was written";
+    // What the reference itself says needs no permission.
+    EXPECT_EQ(ax::getPid(w).value(), 42);
+    world->setTrusted(true);
+    EXPECT_TRUE(ax::copyAttributeValue(w, "AXTitle").ok());
+}
+
+TEST_F(SimWorldTest, AClosedWindowsWholeSubtreeIsInvalid) {
+    auto closing = world->makeNode<WindowNode>(42, 77);
+    auto group = world->makeNode(42, "AXGroup");
+    auto text = world->makeNode(42, "AXStaticText");
+    group->appendChild(text);
+    closing->appendChild(group);
+    world->process(42)->application->appendChild(closing);
+    ASSERT_TRUE(ax::copyAttributeValue(text->element(), "AXRole").ok());
+    closing->close(*world);
+    for (const auto& node : {std::shared_ptr<Node>(closing), group, text}) {
+        EXPECT_EQ(ax::copyAttributeValue(node->element(), "AXRole").error(), ax::invalidUIElement)
+            << node->role();
+        EXPECT_EQ(ax::getPid(node->element()).value(), 42);
+    }
+    EXPECT_TRUE(ax::copyAttributeValue(button->element(), "AXRole").ok()) << "other windows live";
 }
 
 TEST(SimWorld, ComponentsLiveAndDieWithTheirWorld) {

@@ -121,7 +121,7 @@ void InputPipeline::pass(InputEvent input) {
 
 void InputPipeline::addTap(const std::shared_ptr<EventTap>& tap, bool atHead) {
     if (atHead) {
-        taps_.insert(taps_.begin(), tap);
+        taps_.push_front(tap);
     } else {
         taps_.push_back(tap);
     }

@@ -127,7 +127,7 @@ private:
     bool registered_ = false;
     bool passing_ = false;
     std::deque<InputEvent> waiting_;
-    std::vector<std::weak_ptr<EventTap>> taps_;
+    std::deque<std::weak_ptr<EventTap>> taps_;
     std::weak_ptr<HotKeyRoute> hotKeys_;
     std::vector<SystemKeyHandler> systemKeyHandlers_;
     std::vector<KeyHandler> applicationKeyHandlers_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/window_list.h"
 #include "sim/displays.h"
 #include "sim/spaces.h"
 #include "sim/window_node.h"
@@ -41,6 +42,19 @@ std::shared_ptr<Node> deepest(const std::shared_ptr<Node>& node, platform::CGPoi
 }
 
 }  // namespace
+
+struct WindowServer::Sight {
+    explicit Sight(World& owner)
+        : world(owner),
+          workspace(sim::workspace(owner)),
+          spaces(Spaces::of(owner)),
+          front(sim::workspace(owner).frontmost(owner)) {}
+
+    World& world;
+    const Workspace& workspace;
+    const Spaces& spaces;
+    std::optional<platform::ProcessId> front;
+};
 
 WindowServer& WindowServer::of(World& world) {
     return world.component<WindowServer>();
@@ -154,7 +168,7 @@ std::shared_ptr<Node> WindowServer::windowHolding(const Node& element) const {
 
 bool WindowServer::isVisible(World& world, const Node& window) const {
     const auto found = find(window);
-    return found != entries_.end() && isVisible(world, *found, window);
+    return found != entries_.end() && isVisible(Sight(world), *found, window);
 }
 
 bool WindowServer::isOnShownSpace(World& world, const Node& window) const {
@@ -164,15 +178,15 @@ bool WindowServer::isOnShownSpace(World& world, const Node& window) const {
     return found->options.allSpaces || !found->space || Spaces::of(world).isShown(*found->space);
 }
 
-bool WindowServer::isVisible(World& world, const Entry& entry, const Node& node) const {
+bool WindowServer::isVisible(const Sight& sight, const Entry& entry, const Node& node) {
     if (node.isDestroyed() || isMinimized(node))
         return false;
-    if (world.process(entry.owner) == nullptr || workspace(world).isHidden(entry.owner))
+    if (sight.world.process(entry.owner) == nullptr || sight.workspace.isHidden(entry.owner))
         return false;
     // Only the front application's menu bar is drawn.
-    if (isMenuBar(node) && workspace(world).frontmost(world) != entry.owner)
+    if (isMenuBar(node) && sight.front != entry.owner)
         return false;
-    return entry.options.allSpaces || !entry.space || Spaces::of(world).isShown(*entry.space);
+    return entry.options.allSpaces || !entry.space || sight.spaces.isShown(*entry.space);
 }
 
 void WindowServer::orderFront(const Node& window) {
@@ -268,11 +282,11 @@ void WindowServer::pinUnplaced(platform::CGRect displayFrame, std::int64_t space
 
 std::shared_ptr<Node> WindowServer::hitTest(World& world, platform::CGPoint point,
                                             std::optional<platform::ProcessId> only) const {
+    const Sight sight(world);
     const auto menuBarAnswer = [&]() -> std::shared_ptr<Node> {
         if (!Displays::of(world).isInMenuBar(point))
             return nullptr;
-        const auto front = workspace(world).frontmost(world);
-        const Process* process = front ? world.process(*front) : nullptr;
+        const Process* process = sight.front ? world.process(*sight.front) : nullptr;
         if (process == nullptr || (only && *only != process->pid))
             return nullptr;
         return process->application;
@@ -287,7 +301,11 @@ std::shared_ptr<Node> WindowServer::hitTest(World& world, platform::CGPoint poin
         if (entry.options.clickThrough || (only && entry.owner != *only))
             continue;
         const auto node = entry.node.lock();
-        if (!node || !isVisible(world, entry, *node))
+        if (!node || !isVisible(sight, entry, *node))
+            continue;
+        // A window takes the points of its bounds; one without bounds of its own (a group of
+        // bars) those of its elements.
+        if (const auto bounds = node->frame(); bounds && !bounds->containsPoint(point))
             continue;
         if (auto hit = deepest(node, point))
             return hit;
@@ -298,30 +316,35 @@ std::shared_ptr<Node> WindowServer::hitTest(World& world, platform::CGPoint poin
 std::vector<platform::PlistDictionary> WindowServer::windowList(World& world,
                                                                 bool onScreenOnly) const {
     using platform::PlistObject;
+    const Sight sight(world);
     std::vector<platform::PlistDictionary> list;
     for (const Entry& entry : entries_) {
         const auto node = entry.node.lock();
-        if (!node || (onScreenOnly && !isVisible(world, entry, *node)))
+        if (!node || (onScreenOnly && !isVisible(sight, entry, *node)))
             continue;
         const auto frame = node->frame();
         const Process* process = world.process(entry.owner);
         if (!frame || process == nullptr)
             continue;
         platform::PlistDictionary item;
-        item["kCGWindowLayer"] = PlistObject::integer(entry.options.level);
-        item["kCGWindowOwnerPID"] = PlistObject::integer(entry.owner);
-        item["kCGWindowOwnerName"] = PlistObject::string(process->name);
-        item["kCGWindowNumber"] = PlistObject::integer(entry.number);
+        const auto put = [&](std::string_view key, PlistObject value) {
+            item.insert_or_assign(std::string(key), std::move(value));
+        };
+        put(platform::windowLayerKey, PlistObject::integer(entry.options.level));
+        put(platform::windowOwnerPIDKey, PlistObject::integer(entry.owner));
+        put(platform::windowOwnerNameKey, PlistObject::string(process->name));
+        put(platform::windowNumberKey, PlistObject::integer(entry.number));
         if (const ax::Value* title = node->stored(ax::attribute::title)) {
             if (const auto* text = title->getIf<std::string>())
-                item["kCGWindowName"] = PlistObject::string(*text);
+                put(platform::windowNameKey, PlistObject::string(*text));
         }
-        item["kCGWindowBounds"] = PlistObject::dictionary({
-            {"X", PlistObject::real(frame->origin.x)},
-            {"Y", PlistObject::real(frame->origin.y)},
-            {"Width", PlistObject::real(frame->size.width)},
-            {"Height", PlistObject::real(frame->size.height)},
-        });
+        put(platform::windowBoundsKey,
+            PlistObject::dictionary({
+                {std::string(platform::boundsXKey), PlistObject::real(frame->origin.x)},
+                {std::string(platform::boundsYKey), PlistObject::real(frame->origin.y)},
+                {std::string(platform::boundsWidthKey), PlistObject::real(frame->size.width)},
+                {std::string(platform::boundsHeightKey), PlistObject::real(frame->size.height)},
+            }));
         list.push_back(std::move(item));
     }
     return list;

@@ -131,9 +131,12 @@ private:
         std::weak_ptr<Node> node;
     };
 
+    // What visibility depends on besides the window, looked up once for a whole query.
+    struct Sight;
+
     std::vector<Entry>::iterator find(const Node& node);
     std::vector<Entry>::const_iterator find(const Node& node) const;
-    bool isVisible(World& world, const Entry& entry, const Node& node) const;
+    static bool isVisible(const Sight& sight, const Entry& entry, const Node& node);
     void place(Entry entry, std::size_t index);
     void moveWithinLevel(const Node& window, bool toFront);
 

@@ -118,6 +118,10 @@ std::optional<RunningApplication> runningApplicationWithProcessIdentifier(Proces
     return sim::workspace(world).record(world, *process);
 }
 
+ProcessId currentProcessIdentifier() {
+    return World::current().programProcess().pid;
+}
+
 std::optional<RunningApplication> frontmostApplication() {
     World& world = World::current();
     const auto pid = sim::workspace(world).frontmost(world);

@@ -112,6 +112,55 @@ TEST_F(SimWorldTest, CountsAndChargesEveryRoundTrip) {
     EXPECT_EQ(world->roundTripCount(), 0);
 }
 
+TEST_F(SimWorldTest, LatencyIsOneFunctionOfProcessKindAndName) {
+    world->setLatency(0.001);
+    world->process(42)->latency = 0.01;
+    world->addLatencyRule({.kind = RoundTrip::setAttributeValue, .seconds = 0.02});
+    world->addLatencyRule(
+        {.pid = 42, .kind = RoundTrip::copyAttributeValue, .name = "AXTitle", .seconds = 0.5});
+    world->addLatencyRule({.name = "AXTitle", .seconds = 0.3});
+    world->addLatencyRule(
+        {.kind = RoundTrip::notificationDelivery, .name = "AXWindowMoved", .seconds = 0.25});
+    struct Case {
+        platform::ProcessId pid;
+        RoundTrip kind;
+        const char* name;
+        double seconds;
+    };
+    const Case cases[] = {
+        {7, RoundTrip::copyAttributeValue, "AXRole", 0.001},     // the world's
+        {42, RoundTrip::copyAttributeValue, "AXRole", 0.01},     // the process's
+        {42, RoundTrip::setAttributeValue, "AXPosition", 0.02},  // the kind's, added later
+        {42, RoundTrip::copyAttributeValue, "AXTitle", 0.5},     // the most given fields win
+        {7, RoundTrip::copyAttributeValue, "AXTitle", 0.3},      // the name's
+        {42, RoundTrip::notificationDelivery, "AXWindowMoved", 0.25},
+        {42, RoundTrip::notificationDelivery, "AXWindowResized", 0.01},
+    };
+    for (const Case& c : cases) {
+        EXPECT_DOUBLE_EQ(world->latencyOf(c.pid, c.kind, c.name), c.seconds)
+            << c.pid << " " << roundTripName(c.kind) << " " << c.name;
+    }
+
+    // A notification reaches its observers after its delivery latency.
+    std::vector<double> arrivals;
+    auto observer = ax::observerCreateWithInfoCallback(42, [&](const ax::ObserverRef&, ax::Element,
+                                                               const std::string&, const ax::Info&,
+                                                               const ax::ObserverUserData&) {
+                        arrivals.push_back(now());
+                    }).value();
+    platform::RunLoop::main().addSource(ax::observerGetRunLoopSource(observer),
+                                        platform::RunLoopMode::defaultMode);
+    ASSERT_EQ(ax::observerAddNotification(observer, window->element(), "AXWindowMoved", {}),
+              ax::success);
+    const double posted = now();
+    world->postNotification(*window, "AXWindowMoved");
+    scheduler().advance(1);
+    ASSERT_EQ(arrivals.size(), 1u);
+    EXPECT_DOUBLE_EQ(arrivals[0] - posted, 0.25);
+    platform::RunLoop::main().removeSource(ax::observerGetRunLoopSource(observer),
+                                           platform::RunLoopMode::defaultMode);
+}
+
 TEST_F(SimWorldTest, AHungApplicationAnswersAfterTheMessagingTimeout) {
     world->process(42)->hung = true;
     const auto timed = [&](ax::Element element) {
@@ -179,6 +228,7 @@ TEST_F(SimWorldTest, TrustChangesAreAnnouncedAndPromptsRecorded) {
     EXPECT_FALSE(ax::isProcessTrusted());
     EXPECT_FALSE(ax::isProcessTrustedWithOptions(true));
     EXPECT_EQ(world->trustPrompts(), 1);
+    EXPECT_EQ(Journal::of(*world).recordsOf<PermissionPrompt>().size(), 1u) << "in the journal";
     scheduler().runUntilIdle();
     EXPECT_EQ(announced, 1);
     platform::DistributedNotificationCenter::defaultCenter().removeObserver(token);

@@ -105,6 +105,21 @@ TEST_F(WindowNodeTest, RefusesWhatTheSystemRefuses) {
     EXPECT_EQ(window->size(), (CGSize{400, 300}));
 }
 
+TEST_F(WindowNodeTest, ValuesOfTheWrongKindNeverBecomeItsFrameOrStates) {
+    // As a world file might give them: the window keeps what it had.
+    window->set("AXPosition", ax::Value(5));
+    window->set("AXSize", ax::Value("big"));
+    window->set("AXSize", CGSize{std::nan(""), 10});
+    window->set("AXMinimized", ax::Value(1));
+    window->set("AXFrame", platform::CGRect(1, 2, 3, 4));
+    EXPECT_EQ(*window->frame(), platform::CGRect(10, 20, 400, 300));
+    EXPECT_EQ(ax::copyAttributeValue(window->element(), "AXFrame").value(),
+              ax::Value(platform::CGRect(10, 20, 400, 300)));
+    EXPECT_FALSE(window->isMinimized());
+    ASSERT_EQ(ax::setAttributeValue(window->element(), "AXPosition", CGPoint{3, 4}), ax::success);
+    EXPECT_EQ(window->position(), (CGPoint{3, 4}));
+}
+
 TEST_F(WindowNodeTest, TheWindowListGoesFrontToBackAndLeavesMinimisedWindowsOut) {
     Process& other = world->addProcess(7, "org.example.viewer", "Viewer");
     auto back = world->makeNode<WindowNode>(7, 40);

@@ -119,9 +119,9 @@ TEST_F(WindowServerTest, WhatIsSeenHitAndFocusedFollowsEveryChangeOfVisibility) 
         std::vector<std::string> onScreen;
         std::string focused;
     };
-    const auto spaceOf = [](std::initializer_list<const char*> names, std::int64_t space) {
-        return [=](InterleavedDesktop& t) {
-            for (const char* name : names)
+    const auto spaceOf = [](std::vector<std::string> names, std::int64_t space) {
+        return [names = std::move(names), space](InterleavedDesktop& t) {
+            for (const std::string& name : names)
                 Spaces::of(*t.world).placeWindow(t.windows.at(name)->windowNumber(), space);
         };
     };

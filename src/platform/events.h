@@ -169,8 +169,8 @@ enum class CGError : std::int32_t { success = 0, failure = 1000, illegalArgument
 
 using CGKeyCode = std::uint16_t;
 
-// Quartz has no name for it: the type of the trackpad's gesture events (pinches, double taps,
-// touches), whose toolkit type tells them apart.
+// The event services have no name for it: the type of the trackpad's gesture events (pinches,
+// double taps, touches), whose toolkit type tells them apart.
 inline constexpr CGEventType gestureEventType = static_cast<CGEventType>(29);
 
 // The phase of one finger on the trackpad (bits, as the system's).

@@ -20,28 +20,31 @@ struct NamedType {
     std::string_view name;
 };
 
+using platform::CGEventFlags;
+using settings::ModifierFlags;
+
 constexpr std::array<NamedBits, 9> eventFlagNames{{
-    {0x20000, "shift"},
-    {0x800000, "fn"},
-    {0x40000, "ctrl"},
-    {0x80000, "alt"},
-    {0x100000, "cmd"},
-    {0x10000, "a-shift"},
-    {0x200000, "num"},
-    {0x400000, "help"},
-    {0x100, "non-c"},
+    {CGEventFlags::maskShift.rawValue(), "shift"},
+    {CGEventFlags::maskSecondaryFn.rawValue(), "fn"},
+    {CGEventFlags::maskControl.rawValue(), "ctrl"},
+    {CGEventFlags::maskAlternate.rawValue(), "alt"},
+    {CGEventFlags::maskCommand.rawValue(), "cmd"},
+    {CGEventFlags::maskAlphaShift.rawValue(), "a-shift"},
+    {CGEventFlags::maskNumericPad.rawValue(), "num"},
+    {CGEventFlags::maskHelp.rawValue(), "help"},
+    {CGEventFlags::maskNonCoalesced.rawValue(), "non-c"},
 }};
 
 constexpr std::array<NamedBits, 9> modifierFlagNames{{
-    {0x10000, "caps"},
-    {0x100000, "cmd"},
-    {0x40000, "ctrl"},
-    {0xFFFF0000, "device"},
-    {0x800000, "fn"},
-    {0x400000, "help"},
-    {0x200000, "num"},
-    {0x80000, "alt"},
-    {0x20000, "shift"},
+    {ModifierFlags::capsLock.rawValue(), "caps"},
+    {ModifierFlags::command.rawValue(), "cmd"},
+    {ModifierFlags::control.rawValue(), "ctrl"},
+    {ModifierFlags::deviceIndependentFlagsMask.rawValue(), "device"},
+    {ModifierFlags::function.rawValue(), "fn"},
+    {ModifierFlags::help.rawValue(), "help"},
+    {ModifierFlags::numericPad.rawValue(), "num"},
+    {ModifierFlags::option.rawValue(), "alt"},
+    {ModifierFlags::shift.rawValue(), "shift"},
 }};
 
 constexpr std::array<NamedBits, 6> phaseNames{{

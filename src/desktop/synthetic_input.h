@@ -20,7 +20,10 @@ namespace zoral::desktop {
 
 // The modifier keys the program sets or clears on its events: shift, control, option, command and
 // the secondary function flag.
-inline constexpr platform::CGEventFlags ownedModifierFlags{0x9E0000};
+inline constexpr platform::CGEventFlags ownedModifierFlags =
+    platform::CGEventFlags::maskShift | platform::CGEventFlags::maskControl |
+    platform::CGEventFlags::maskAlternate | platform::CGEventFlags::maskCommand |
+    platform::CGEventFlags::maskSecondaryFn;
 
 // The pause after each posted key event and after a drag's press and release.
 inline constexpr double syntheticEventDelay = 0.01;

@@ -3,12 +3,13 @@
 #include <string>
 #include <utility>
 
+#include "platform/screens.h"
 #include "platform/user_defaults.h"
 
 namespace zoral::desktop {
 
 bool systemHasDarkAppearance() {
-    return true;
+    return platform::isOperatingSystemAtLeast({10, 14, 0});
 }
 
 SystemAppearance currentSystemAppearance() {

@@ -29,9 +29,8 @@ inline constexpr std::string_view interfaceStyleKey = "AppleInterfaceStyle";
 inline constexpr std::string_view themeChangedNotification =
     "AppleInterfaceThemeChangedNotification";
 
-// Whether the system has a dark appearance at all (older systems have none and always look
-// light). The platform reports no system version yet, and the desktop this runs on is taken to be
-// a recent one, so this holds.
+// Whether the system has a dark appearance at all: from 10.14 on. Older systems have none and
+// always look light, whatever the user defaults hold.
 bool systemHasDarkAppearance();
 
 // dark when the user defaults hold the string "Dark" under "AppleInterfaceStyle", light otherwise

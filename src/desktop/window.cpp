@@ -71,10 +71,10 @@ double overlapArea(const platform::CGRect& a, const platform::CGRect& b) {
 }
 
 std::optional<OnScreenWindow> onScreenWindowOf(const platform::PlistDictionary& entry) {
-    const auto pid = integerOf(entryValue(entry, "kCGWindowOwnerPID"));
-    const auto* ownerName = entryValue(entry, "kCGWindowOwnerName");
-    const auto number = integerOf(entryValue(entry, "kCGWindowNumber"));
-    const auto* bounds = entryValue(entry, "kCGWindowBounds");
+    const auto pid = integerOf(entryValue(entry, platform::windowOwnerPIDKey));
+    const auto* ownerName = entryValue(entry, platform::windowOwnerNameKey);
+    const auto number = integerOf(entryValue(entry, platform::windowNumberKey));
+    const auto* bounds = entryValue(entry, platform::windowBoundsKey);
     if (!pid || !std::in_range<platform::ProcessId>(*pid) || ownerName == nullptr ||
         ownerName->getIf<std::string>() == nullptr || !number || bounds == nullptr) {
         return std::nullopt;
@@ -82,17 +82,17 @@ std::optional<OnScreenWindow> onScreenWindowOf(const platform::PlistDictionary& 
     const auto* box = bounds->getIf<platform::PlistDictionary>();
     if (box == nullptr)
         return std::nullopt;
-    const auto x = numberOf(entryValue(*box, "X"));
-    const auto y = numberOf(entryValue(*box, "Y"));
-    const auto width = numberOf(entryValue(*box, "Width"));
-    const auto height = numberOf(entryValue(*box, "Height"));
+    const auto x = numberOf(entryValue(*box, platform::boundsXKey));
+    const auto y = numberOf(entryValue(*box, platform::boundsYKey));
+    const auto width = numberOf(entryValue(*box, platform::boundsWidthKey));
+    const auto height = numberOf(entryValue(*box, platform::boundsHeightKey));
     if (!x || !y || !width || !height)
         return std::nullopt;
     OnScreenWindow window;
     window.ownerPid = static_cast<platform::ProcessId>(*pid);
     window.ownerName = *ownerName->getIf<std::string>();
     window.number = *number;
-    if (const auto* name = entryValue(entry, "kCGWindowName")) {
+    if (const auto* name = entryValue(entry, platform::windowNameKey)) {
         if (const auto* text = name->getIf<std::string>())
             window.name = *text;
     }
@@ -200,7 +200,7 @@ std::vector<OnScreenWindow> Window::onScreenWindowList() {
     if (!list)
         return result;
     for (const platform::PlistDictionary& entry : *list) {
-        if (integerOf(entryValue(entry, "kCGWindowLayer")) != 0)
+        if (integerOf(entryValue(entry, platform::windowLayerKey)) != 0)
             continue;
         if (auto window = onScreenWindowOf(entry))
             result.push_back(std::move(*window));

@@ -98,6 +98,7 @@ public:
     // Plain integers are 64-bit numbers, never booleans.
     Value(int value) : storage_(static_cast<std::int64_t>(value)) {}
     Value(const char* text) : storage_(std::string(text)) {}
+    Value(std::string_view text) : storage_(std::string(text)) {}
 
     const Storage& storage() const { return storage_; }
     template <class T>

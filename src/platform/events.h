@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "platform/accessibility.h"
 #include "platform/geometry.h"
@@ -27,6 +28,17 @@ public:
     static const CGEventFlags maskHelp;
     static const CGEventFlags maskSecondaryFn;
     static const CGEventFlags maskNonCoalesced;
+    // The bits that name a key whatever the device, and those that tell which of two keys (left
+    // or right) a device reports held.
+    static const CGEventFlags maskDeviceIndependent;
+    static const CGEventFlags maskDeviceLeftControl;
+    static const CGEventFlags maskDeviceLeftShift;
+    static const CGEventFlags maskDeviceRightShift;
+    static const CGEventFlags maskDeviceLeftCommand;
+    static const CGEventFlags maskDeviceRightCommand;
+    static const CGEventFlags maskDeviceLeftOption;
+    static const CGEventFlags maskDeviceRightOption;
+    static const CGEventFlags maskDeviceRightControl;
 
     constexpr CGEventFlags() = default;
     explicit constexpr CGEventFlags(std::uint64_t rawValue) : rawValue_(rawValue) {}
@@ -60,6 +72,15 @@ inline constexpr CGEventFlags CGEventFlags::maskNumericPad{0x200000};
 inline constexpr CGEventFlags CGEventFlags::maskHelp{0x400000};
 inline constexpr CGEventFlags CGEventFlags::maskSecondaryFn{0x800000};
 inline constexpr CGEventFlags CGEventFlags::maskNonCoalesced{0x100};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceIndependent{0xFFFF0000};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceLeftControl{0x1};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceLeftShift{0x2};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceRightShift{0x4};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceLeftCommand{0x8};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceRightCommand{0x10};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceLeftOption{0x20};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceRightOption{0x40};
+inline constexpr CGEventFlags CGEventFlags::maskDeviceRightControl{0x2000};
 
 // The event services' event types, with the system's numbers. Any other number may be held too.
 enum class CGEventType : std::uint32_t {
@@ -148,26 +169,74 @@ enum class CGError : std::int32_t { success = 0, failure = 1000, illegalArgument
 
 using CGKeyCode = std::uint16_t;
 
-// One event as the program creates, reads and posts it.
+// The event services have no name for it: the type of the trackpad's gesture events (pinches,
+// double taps, touches), whose toolkit type tells them apart.
+inline constexpr CGEventType gestureEventType = static_cast<CGEventType>(29);
+
+// The phase of one finger on the trackpad (bits, as the system's).
+enum class NSTouchPhase : std::uint32_t {
+    began = 0x1,
+    moved = 0x2,
+    stationary = 0x4,
+    ended = 0x8,
+    cancelled = 0x10,
+};
+
+// One finger on the trackpad, as a gesture event reports it.
+struct Touch {
+    std::int64_t identity = 0;
+    NSTouchPhase phase = NSTouchPhase::began;
+    // Where on the surface, from (0, 0) at the bottom left to (1, 1).
+    CGPoint normalizedPosition;
+
+    friend bool operator==(const Touch&, const Touch&) = default;
+};
+
+// One event as the program creates, reads and posts it, with what keyboards, mice and trackpads
+// give.
 struct CGEvent {
     CGEventType type = CGEventType::null;
+    // Top-left coordinates, and the same point in the toolkit's bottom-left ones.
     CGPoint location;
+    CGPoint unflippedLocation;
+    // Device-independent bits (the upper sixteen) and device-dependent ones (the lower).
     CGEventFlags flags;
     // Seconds of the system's uptime clock when the event was made.
     double timestamp = 0;
-    // Keyboard events.
+    // Keyboard events: the virtual key code, and whether the key repeats while held.
     CGKeyCode keyCode = 0;
-    // Mouse events.
+    bool autorepeat = false;
+    // Mouse events: the button's number (0 for keyboard events).
     CGMouseButton mouseButton = CGMouseButton::left;
-    // Scroll events: the wheels' deltas in the event's units, vertical first.
+    // Scroll events: the wheels' deltas in the event's units, vertical first; the deltas in
+    // points as the toolkit gives them, horizontal first; whether the device inverts them
+    // ("natural" scrolling); the finger phase and the momentum phase.
     CGScrollEventUnit scrollUnit = CGScrollEventUnit::pixel;
     std::int32_t scrollDeltaAxis1 = 0;
     std::int32_t scrollDeltaAxis2 = 0;
+    double scrollingDeltaX = 0;
+    double scrollingDeltaY = 0;
+    bool isDirectionInvertedFromDevice = false;
+    NSEventPhase phase = NSEventPhase::none;
+    NSEventPhase momentumPhase = NSEventPhase::none;
+    // Gesture events: the toolkit's type (magnify, smart magnify, gesture, ...), the
+    // magnification of a pinch, and the fingers on the surface.
+    std::optional<NSEventType> gestureType;
+    double magnification = 0;
+    std::vector<Touch> touches;
     // The process an event was posted to; none for events in the common stream.
     std::optional<ProcessId> targetPid;
 
     friend bool operator==(const CGEvent&, const CGEvent&) = default;
 };
+
+// The toolkit's type of the event: the gesture's own for a gesture event, the same number for the
+// others.
+inline NSEventType toolkitType(const CGEvent& event) {
+    if (event.type == gestureEventType && event.gestureType)
+        return *event.gestureType;
+    return static_cast<NSEventType>(event.type);
+}
 
 // Each new event carries the pointer's location, the modifier flags held at the moment and the
 // current time; none when the system cannot make the event.

@@ -9,11 +9,24 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "platform/plist_object.h"
 
 namespace zoral::platform {
+
+// The keys of one window's dictionary, and of its bounds.
+inline constexpr std::string_view windowLayerKey = "kCGWindowLayer";
+inline constexpr std::string_view windowOwnerPIDKey = "kCGWindowOwnerPID";
+inline constexpr std::string_view windowOwnerNameKey = "kCGWindowOwnerName";
+inline constexpr std::string_view windowNumberKey = "kCGWindowNumber";
+inline constexpr std::string_view windowNameKey = "kCGWindowName";
+inline constexpr std::string_view windowBoundsKey = "kCGWindowBounds";
+inline constexpr std::string_view boundsXKey = "X";
+inline constexpr std::string_view boundsYKey = "Y";
+inline constexpr std::string_view boundsWidthKey = "Width";
+inline constexpr std::string_view boundsHeightKey = "Height";
 
 using WindowID = std::uint32_t;
 inline constexpr WindowID nullWindowID = 0;

@@ -30,6 +30,8 @@ struct RunningApplication {
 };
 
 std::optional<RunningApplication> runningApplicationWithProcessIdentifier(ProcessId pid);
+// The program's own process.
+ProcessId currentProcessIdentifier();
 // The application that receives keyboard input; none when no application is active.
 std::optional<RunningApplication> frontmostApplication();
 // Every running application, front-most first.

@@ -3,6 +3,7 @@
 #include "platform/accessibility.h"
 
 #include "sim/observer.h"
+#include "sim/window_server.h"
 #include "sim/world.h"
 
 namespace zoral::platform::ax {
@@ -15,10 +16,9 @@ Element createSystemWide() {
 }
 
 Element createApplication(ProcessId pid) {
-    sim::Process* process = World::current().process(pid);
     // The system hands out a reference even for a process that is gone; calls
-    // on it then fail.
-    return process != nullptr ? process->application->element() : Element();
+    // on it then fail, and it keeps the process identifier.
+    return World::current().applicationElement(pid);
 }
 
 Result<Value> copyAttributeValue(Element element, std::string_view attribute) {
@@ -69,11 +69,14 @@ Error performAction(Element element, std::string_view action) {
 }
 
 Result<ProcessId> getPid(Element element) {
-    // Answered from the reference itself, without a round trip.
-    auto node = World::current().resolve(element);
-    if (!node)
+    // Answered from the reference itself, without a round trip: an element of a
+    // process that has quit keeps its identifier.
+    if (!element)
+        return illegalArgument;
+    const auto pid = World::current().pidOf(element);
+    if (!pid)
         return invalidUIElement;
-    return node->pid();
+    return *pid;
 }
 
 Result<Element> copyElementAtPosition(Element element, float x, float y) {
@@ -85,7 +88,8 @@ Result<Element> copyElementAtPosition(Element element, float x, float y) {
     std::optional<ProcessId> only;
     if (receiver != world.systemWide())
         only = receiver->pid();
-    const auto hit = world.hitTest({static_cast<double>(x), static_cast<double>(y)}, only);
+    const auto hit = sim::WindowServer::of(world).hitTest(
+        world, {static_cast<double>(x), static_cast<double>(y)}, only);
     if (!hit)
         return noValue;
     return hit->element();
@@ -114,8 +118,13 @@ bool isProcessTrustedWithOptions(bool prompt) {
 
 Result<ObserverRef> observerCreateWithInfoCallback(ProcessId pid, ObserverCallback callback) {
     World& world = World::current();
-    if (pid <= 0 || world.process(pid) == nullptr || !callback)
+    if (!world.isTrusted())
+        return apiDisabled;
+    if (pid <= 0 || !callback)
         return illegalArgument;
+    // A process that is not running (or no longer) has no element to observe.
+    if (world.process(pid) == nullptr)
+        return invalidUIElement;
     ObserverRef observer = sim::SimObserver::make(pid, std::move(callback));
     world.addObserver(observer);
     return observer;
@@ -123,6 +132,8 @@ Result<ObserverRef> observerCreateWithInfoCallback(ProcessId pid, ObserverCallba
 
 Error observerAddNotification(const ObserverRef& observer, Element element,
                               std::string_view notification, ObserverUserData userData) {
+    if (!World::current().isTrusted())
+        return apiDisabled;
     if (!observer)
         return invalidUIElementObserver;
     if (!World::current().resolve(element))
@@ -132,6 +143,8 @@ Error observerAddNotification(const ObserverRef& observer, Element element,
 
 Error observerRemoveNotification(const ObserverRef& observer, Element element,
                                  std::string_view notification) {
+    if (!World::current().isTrusted())
+        return apiDisabled;
     if (!observer)
         return invalidUIElementObserver;
     return observer->remove(element, std::string(notification));

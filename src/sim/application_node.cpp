@@ -4,25 +4,23 @@
 
 #include "sim/enhanced_interface.h"
 #include "sim/window_node.h"
+#include "sim/window_server.h"
 #include "sim/workspace.h"
 #include "sim/world.h"
 
 namespace zoral::sim {
 
-namespace {
-constexpr std::string_view windowsAttribute = "AXWindows";
-constexpr std::string_view mainWindowAttribute = "AXMainWindow";
-constexpr std::string_view focusedWindowAttribute = "AXFocusedWindow";
-constexpr std::string_view frontmostAttribute = "AXFrontmost";
-constexpr std::string_view hiddenAttribute = "AXHidden";
-}  // namespace
-
 std::vector<std::shared_ptr<WindowNode>> ApplicationNode::windows() const {
     std::vector<std::shared_ptr<WindowNode>> result;
-    for (auto child = children().rbegin(); child != children().rend(); ++child) {
-        auto window = std::dynamic_pointer_cast<WindowNode>(*child);
-        if (window && !window->isLeavingFullScreen())
-            result.push_back(window);
+    const auto owner = world();
+    if (!owner)
+        return result;
+    const WindowServer& server = WindowServer::of(*owner);
+    for (const auto& node : server.windowsOf(pid())) {
+        auto window = std::dynamic_pointer_cast<WindowNode>(node);
+        // Windows of spaces the displays do not show are not reported.
+        if (window && !window->isLeavingFullScreen() && server.isOnShownSpace(*owner, *window))
+            result.push_back(std::move(window));
     }
     return result;
 }
@@ -36,13 +34,10 @@ std::shared_ptr<WindowNode> ApplicationNode::mainWindow() const {
 }
 
 std::shared_ptr<WindowNode> ApplicationNode::openWindow(World& world) {
-    std::int64_t number = 1000;
-    for (const auto& window : windows())
-        number = std::max(number, window->windowNumber() + 1);
-    auto window = world.makeNode<WindowNode>(pid(), number);
-    window->set("AXTitle", std::string("Untitled"));
-    window->set("AXMinimized", false);
-    window->setSettable("AXMinimized");
+    auto window = world.makeNode<WindowNode>(pid(), WindowServer::of(world).allocateNumber());
+    window->set(ax::attribute::title, std::string("Untitled"));
+    window->set(ax::attribute::minimized, false);
+    window->setSettable(ax::attribute::minimized);
     window->resizeTo(world, {800, 600});
     // Cascaded from the current main window.
     if (auto main = mainWindow()) {
@@ -50,35 +45,36 @@ std::shared_ptr<WindowNode> ApplicationNode::openWindow(World& world) {
         window->moveTo(world, {frame.origin.x + 20, frame.origin.y + 20});
     }
     appendChild(window);
-    world.postNotification(*window, "AXWindowCreated");
-    world.postNotification(*this, "AXMainWindowChanged");
-    world.postNotification(*this, "AXFocusedWindowChanged");
+    world.postNotification(*window, ax::notification::windowCreated);
+    world.postNotification(*this, ax::notification::mainWindowChanged);
+    world.postNotification(*this, ax::notification::focusedWindowChanged);
     return window;
 }
 
 void ApplicationNode::bringToFront(const std::shared_ptr<WindowNode>& window) {
-    appendChild(window);
+    if (const auto owner = world())
+        WindowServer::of(*owner).orderFrontOfApplication(*window);
 }
 
 ax::Result<ax::Value> ApplicationNode::read(World& world, std::string_view attribute) const {
     if (stored(attribute) == nullptr) {
-        if (attribute == windowsAttribute) {
+        if (attribute == ax::attribute::windows) {
             ax::Value::Array elements;
             for (const auto& window : windows())
                 elements.emplace_back(window->element());
             return ax::Value(std::move(elements));
         }
-        if (attribute == frontmostAttribute) {
+        if (attribute == ax::attribute::frontmost) {
             return ax::Value(workspace(world).frontmost(world) == pid());
         }
-        if (attribute == hiddenAttribute)
+        if (attribute == ax::attribute::hidden)
             return ax::Value(workspace(world).infoOf(pid()).hidden);
         if (attribute == EnhancedInterface::attribute) {
             if (const auto enhanced = world.component<EnhancedInterface>().value(pid()))
                 return ax::Value(*enhanced);
             return ax::noValue;
         }
-        if (attribute == mainWindowAttribute || attribute == focusedWindowAttribute) {
+        if (attribute == ax::attribute::mainWindow || attribute == ax::attribute::focusedWindow) {
             if (auto window = mainWindow())
                 return ax::Value(window->element());
             return ax::noValue;
@@ -89,7 +85,7 @@ ax::Result<ax::Value> ApplicationNode::read(World& world, std::string_view attri
 
 ax::Result<bool> ApplicationNode::isSettable(std::string_view attribute) const {
     if (stored(attribute) == nullptr &&
-        (attribute == frontmostAttribute || attribute == hiddenAttribute ||
+        (attribute == ax::attribute::frontmost || attribute == ax::attribute::hidden ||
          attribute == EnhancedInterface::attribute)) {
         return true;
     }
@@ -105,12 +101,12 @@ ax::Error ApplicationNode::write(World& world, std::string_view attribute, const
         return ax::success;
     }
     if (stored(attribute) == nullptr &&
-        (attribute == frontmostAttribute || attribute == hiddenAttribute)) {
+        (attribute == ax::attribute::frontmost || attribute == ax::attribute::hidden)) {
         const auto* flag = value.getIf<bool>();
         if (flag == nullptr)
             return ax::illegalArgument;
-        if (attribute == hiddenAttribute) {
-            workspace(world).setHidden(world, pid(), *flag);
+        if (attribute == ax::attribute::hidden) {
+            workspace(world).requestHidden(world, pid(), *flag);
         } else if (*flag) {
             // Writing false changes nothing, as on the system.
             workspace(world).activateNow(world, pid());
@@ -122,8 +118,9 @@ ax::Error ApplicationNode::write(World& world, std::string_view attribute, const
 
 std::vector<std::string> ApplicationNode::attributeNames() const {
     auto names = Node::attributeNames();
-    for (auto name : {windowsAttribute, mainWindowAttribute, focusedWindowAttribute,
-                      frontmostAttribute, hiddenAttribute, EnhancedInterface::attribute}) {
+    for (auto name :
+         {ax::attribute::windows, ax::attribute::mainWindow, ax::attribute::focusedWindow,
+          ax::attribute::frontmost, ax::attribute::hidden, EnhancedInterface::attribute}) {
         if (stored(name) == nullptr)
             names.emplace_back(name);
     }

@@ -1,9 +1,9 @@
 #pragma once
 
 // The application element of a simulated process. Unless a world stores them,
-// it computes "AXWindows" (its windows, front-most first), "AXMainWindow" and
-// "AXFocusedWindow" (the front-most window that is not minimised) from its
-// window children, whose later children lie in front; "AXFrontmost" and
+// it computes "AXWindows" (its windows on the spaces the displays show, in the
+// window server's order, front-most first), "AXMainWindow" and
+// "AXFocusedWindow" (the front-most of them that is not minimised); "AXFrontmost" and
 // "AXHidden" come from the workspace, and writing them activates or hides.
 // "AXEnhancedUserInterface" is kept, and every write recorded, by the world's
 // EnhancedInterface component.
@@ -19,11 +19,12 @@ class WindowNode;
 
 class ApplicationNode : public Node {
 public:
-    static constexpr std::string_view role = "AXApplication";
+    static constexpr std::string_view role = ax::role::application;
 
     explicit ApplicationNode(platform::ProcessId pid) : Node(pid, std::string(role)) {}
 
-    // Front-most first; a window on its way out of full screen is not listed.
+    // Front-most first; a window on its way out of full screen, or on a space no display shows,
+    // is not listed.
     std::vector<std::shared_ptr<WindowNode>> windows() const;
     std::shared_ptr<WindowNode> mainWindow() const;
     // Opens a new, untitled window in front of the others, as an application

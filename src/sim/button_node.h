@@ -11,7 +11,7 @@ namespace zoral::sim {
 
 class ButtonNode : public Node {
 public:
-    static constexpr std::string_view role = "AXButton";
+    static constexpr std::string_view role = ax::role::button;
 
     explicit ButtonNode(platform::ProcessId pid);
 

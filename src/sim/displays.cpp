@@ -88,6 +88,53 @@ std::optional<Display> Displays::mainDisplay() const {
     return displays_.front();
 }
 
+platform::CGRect Displays::topLeftLocked(const Display& display) const {
+    const double primaryHeight = displays_.front().frame.height();
+    const platform::CGRect& f = display.frame;
+    return {f.minX(), primaryHeight - f.maxY(), f.width(), f.height()};
+}
+
+std::optional<platform::CGRect> Displays::topLeftFrame(const std::string& uuid) const {
+    std::lock_guard lock(mutex_);
+    for (const Display& display : displays_) {
+        if (display.uuid == uuid)
+            return topLeftLocked(display);
+    }
+    return std::nullopt;
+}
+
+std::optional<platform::CGRect> Displays::topLeftFrameAt(platform::CGPoint point) const {
+    std::lock_guard lock(mutex_);
+    if (displays_.empty())
+        return std::nullopt;
+    for (const Display& display : displays_) {
+        const platform::CGRect frame = topLeftLocked(display);
+        if (frame.containsPoint(point))
+            return frame;
+    }
+    return topLeftLocked(displays_.front());
+}
+
+bool Displays::isInMenuBar(platform::CGPoint point) const {
+    std::lock_guard lock(mutex_);
+    for (const Display& display : displays_) {
+        if (display.menuBarHeight <= 0)
+            continue;
+        const platform::CGRect frame = topLeftLocked(display);
+        if (platform::CGRect(frame.minX(), frame.minY(), frame.width(), display.menuBarHeight)
+                .containsPoint(point)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+platform::CGPoint Displays::flipped(platform::CGPoint point) const {
+    std::lock_guard lock(mutex_);
+    const double height = displays_.empty() ? 0.0 : displays_.front().frame.height();
+    return {point.x, height - point.y};
+}
+
 void Displays::setDisplays(std::vector<Display> displays) {
     {
         std::lock_guard lock(mutex_);

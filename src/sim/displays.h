@@ -61,6 +61,15 @@ public:
     // The display that takes keyboard input: the one chosen, else the first.
     std::optional<Display> mainDisplay() const;
 
+    // Frames in the top-left coordinates of windows and events: the frame of the display with
+    // the UUID; of the display that holds the point, else of the first; whether the point lies
+    // in a display's menu bar.
+    std::optional<platform::CGRect> topLeftFrame(const std::string& uuid) const;
+    std::optional<platform::CGRect> topLeftFrameAt(platform::CGPoint point) const;
+    bool isInMenuBar(platform::CGPoint point) const;
+    // Bottom-left coordinates of a top-left point, and the other way round (the same turn).
+    platform::CGPoint flipped(platform::CGPoint point) const;
+
     // Each change below posts the screen-parameters notification once.
     void setDisplays(std::vector<Display> displays);
     void addDisplay(Display display);
@@ -76,6 +85,8 @@ public:
 
 private:
     void changed();
+    // The display's frame in top-left coordinates; the lock is held.
+    platform::CGRect topLeftLocked(const Display& display) const;
 
     mutable std::mutex mutex_;
     std::vector<Display> displays_;

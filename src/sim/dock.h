@@ -20,14 +20,15 @@ namespace zoral::sim {
 
 class World;
 class WindowNode;
+class InputPipeline;
 
 inline constexpr std::string_view dockBundleIdentifier = "com.apple.dock";
 
 class DockTileNode : public Node {
 public:
-    static constexpr std::string_view role = "AXDockItem";
+    static constexpr std::string_view role = ax::role::dockItem;
 
-    DockTileNode(platform::ProcessId pid, std::string subrole);
+    DockTileNode(platform::ProcessId pid, std::string_view subrole);
 
     // The window a minimised window's tile stands for.
     std::weak_ptr<WindowNode> window;
@@ -42,6 +43,9 @@ public:
     // Adds the Dock process to the world (once); the Dock of a world without one is none.
     static Dock& install(World& world, platform::ProcessId pid = defaultPid);
     static Dock* of(World& world);
+    // A tile pressed and released under the pointer acts as when it is pressed through the
+    // accessibility interface.
+    static void registerInput(InputPipeline& pipeline);
 
     platform::ProcessId pid() const { return pid_; }
     std::shared_ptr<Node> list() const { return list_; }
@@ -59,7 +63,7 @@ public:
     std::shared_ptr<DockTileNode> tileOf(const WindowNode& window) const;
 
 private:
-    std::shared_ptr<DockTileNode> addTile(World& world, std::string subrole,
+    std::shared_ptr<DockTileNode> addTile(World& world, std::string_view subrole,
                                           const std::string& title);
     void layOut(World& world);
 

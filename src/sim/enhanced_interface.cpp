@@ -1,6 +1,7 @@
 #include "sim/enhanced_interface.h"
 
 #include "platform/dispatch_time.h"
+#include "sim/world.h"
 
 namespace zoral::sim {
 
@@ -18,7 +19,16 @@ void EnhancedInterface::setValue(platform::ProcessId pid, std::optional<bool> va
 
 void EnhancedInterface::write(platform::ProcessId pid, bool value) {
     values_[pid] = value;
-    writes_.push_back({pid, value, platform::DispatchTime::now().uptimeSeconds()});
+    Journal::of(world_).record(
+        EnhancedInterfaceWrite{pid, value, platform::DispatchTime::now().uptimeSeconds()});
+}
+
+std::vector<EnhancedInterfaceWrite> EnhancedInterface::writes() const {
+    return Journal::of(world_).recordsOf<EnhancedInterfaceWrite>();
+}
+
+void EnhancedInterface::clearWrites() {
+    Journal::of(world_).clear<EnhancedInterfaceWrite>();
 }
 
 }  // namespace zoral::sim

@@ -11,21 +11,18 @@
 #include <vector>
 
 #include "platform/accessibility.h"
+#include "platform/ax_names.h"
+#include "sim/journal.h"
 
 namespace zoral::sim {
 
-struct EnhancedInterfaceWrite {
-    platform::ProcessId pid = 0;
-    bool value = false;
-    // Virtual seconds since the clock's start.
-    double time = 0;
-
-    friend bool operator==(const EnhancedInterfaceWrite&, const EnhancedInterfaceWrite&) = default;
-};
+class World;
 
 class EnhancedInterface {
 public:
-    static constexpr std::string_view attribute = "AXEnhancedUserInterface";
+    explicit EnhancedInterface(World& world) : world_(world) {}
+
+    static constexpr std::string_view attribute = platform::ax::attribute::enhancedUserInterface;
 
     // None: the application does not report the attribute (it can still be written).
     std::optional<bool> value(platform::ProcessId pid) const;
@@ -34,12 +31,13 @@ public:
     // A write through the accessibility interface: stored and recorded.
     void write(platform::ProcessId pid, bool value);
 
-    const std::vector<EnhancedInterfaceWrite>& writes() const { return writes_; }
-    void clearWrites() { writes_.clear(); }
+    // The writes, from the world's journal.
+    std::vector<EnhancedInterfaceWrite> writes() const;
+    void clearWrites();
 
 private:
+    World& world_;
     std::map<platform::ProcessId, bool> values_;
-    std::vector<EnhancedInterfaceWrite> writes_;
 };
 
 }  // namespace zoral::sim

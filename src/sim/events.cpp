@@ -1,11 +1,16 @@
-// The platform's event calls, answered by the simulated pointer and keyboard.
+// The platform's event calls, answered by the simulated pointer and keyboard; posted events enter
+// the world's input pipeline after the journal has recorded them.
 
 #include "platform/events.h"
 
 #include <cmath>
 
 #include "platform/scheduler.h"
+#include "sim/displays.h"
 #include "sim/input_devices.h"
+#include "sim/input_pipeline.h"
+#include "sim/journal.h"
+#include "sim/world.h"
 
 namespace zoral::platform {
 
@@ -28,6 +33,7 @@ std::optional<CGEvent> eventCreateMouseEvent(CGEventType type, CGPoint location,
     auto event = InputDevices::current().makeEvent(type);
     if (event) {
         event->location = location;
+        event->unflippedLocation = sim::Displays::current().flipped(location);
         event->mouseButton = button;
     }
     return event;
@@ -45,15 +51,23 @@ std::optional<CGEvent> eventCreateScrollWheelEvent(CGScrollEventUnit unit, std::
 }
 
 void eventPost(CGEventTapLocation tap, const CGEvent& event) {
+    sim::World& world = sim::World::current();
     CGEvent posted = event;
     posted.targetPid.reset();
-    InputDevices::current().record({.time = uptimeSeconds(), .event = posted, .tap = tap});
+    sim::Journal::of(world).record(
+        sim::PostedEvent{.time = uptimeSeconds(), .event = posted, .tap = tap});
+    sim::InputPipeline::of(world).enter(
+        {.event = std::move(posted), .source = sim::InputSource::posted, .tap = tap});
 }
 
 void eventPostToPid(ProcessId pid, const CGEvent& event) {
+    sim::World& world = sim::World::current();
     CGEvent posted = event;
     posted.targetPid = pid;
-    InputDevices::current().record({.time = uptimeSeconds(), .event = posted, .tap = std::nullopt});
+    sim::Journal::of(world).record(
+        sim::PostedEvent{.time = uptimeSeconds(), .event = posted, .tap = std::nullopt});
+    sim::InputPipeline::of(world).enter(
+        {.event = std::move(posted), .source = sim::InputSource::posted, .tap = std::nullopt});
 }
 
 CGError warpMouseCursorPosition(CGPoint location) {

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/scheduler.h"
+#include "sim/displays.h"
 #include "sim/world.h"
 
 namespace zoral::sim {
@@ -56,24 +57,68 @@ bool InputDevices::eventCreationFails() const {
 }
 
 std::vector<PostedEvent> InputDevices::postedEvents() const {
-    std::lock_guard lock(mutex_);
-    return posted_;
+    return Journal::of(world_).recordsOf<PostedEvent>();
 }
 
 std::vector<platform::CGPoint> InputDevices::warps() const {
-    std::lock_guard lock(mutex_);
-    return warps_;
+    std::vector<platform::CGPoint> locations;
+    for (const PointerWarp& warp : Journal::of(world_).recordsOf<PointerWarp>())
+        locations.push_back(warp.location);
+    return locations;
 }
 
 void InputDevices::resetPostedEvents() {
-    std::lock_guard lock(mutex_);
-    posted_.clear();
-    warps_.clear();
+    Journal& journal = Journal::of(world_);
+    journal.clear<PostedEvent>();
+    journal.clear<PointerWarp>();
 }
 
-void InputDevices::addPostHandler(PostHandler handler) {
+void InputDevices::follow(const platform::CGEvent& event) {
+    using platform::CGEventType;
+    using platform::CGMouseButton;
+    const auto bit = [](CGMouseButton button) {
+        return std::uint64_t{1} << (static_cast<std::uint32_t>(button) & 63U);
+    };
     std::lock_guard lock(mutex_);
-    handlers_.push_back(std::move(handler));
+    switch (event.type) {
+        case CGEventType::keyDown:
+        case CGEventType::keyUp:
+        case CGEventType::flagsChanged:
+            heldFlags_ = event.flags & ~platform::CGEventFlags::maskNonCoalesced;
+            return;
+        case CGEventType::mouseMoved:
+        case CGEventType::leftMouseDragged:
+        case CGEventType::rightMouseDragged:
+        case CGEventType::otherMouseDragged:
+            pointer_ = event.location;
+            return;
+        case CGEventType::leftMouseDown:
+            pointer_ = event.location;
+            pressedButtons_ |= bit(CGMouseButton::left);
+            return;
+        case CGEventType::rightMouseDown:
+            pointer_ = event.location;
+            pressedButtons_ |= bit(CGMouseButton::right);
+            return;
+        case CGEventType::otherMouseDown:
+            pointer_ = event.location;
+            pressedButtons_ |= bit(event.mouseButton);
+            return;
+        case CGEventType::leftMouseUp:
+            pointer_ = event.location;
+            pressedButtons_ &= ~bit(CGMouseButton::left);
+            return;
+        case CGEventType::rightMouseUp:
+            pointer_ = event.location;
+            pressedButtons_ &= ~bit(CGMouseButton::right);
+            return;
+        case CGEventType::otherMouseUp:
+            pointer_ = event.location;
+            pressedButtons_ &= ~bit(event.mouseButton);
+            return;
+        default:
+            return;
+    }
 }
 
 std::optional<platform::CGEvent> InputDevices::makeEvent(platform::CGEventType type) const {
@@ -83,26 +128,15 @@ std::optional<platform::CGEvent> InputDevices::makeEvent(platform::CGEventType t
     platform::CGEvent event;
     event.type = type;
     event.location = pointer_;
+    event.unflippedLocation = Displays::of(world_).flipped(pointer_);
     event.flags = heldFlags_;
     event.timestamp = platform::uptimeSeconds();
     return event;
 }
 
-void InputDevices::record(PostedEvent posted) {
-    std::vector<PostHandler> handlers;
-    {
-        std::lock_guard lock(mutex_);
-        posted_.push_back(posted);
-        handlers = handlers_;
-    }
-    // Without the lock, so that a handler may post again or read the record.
-    for (const auto& handler : handlers)
-        handler(posted);
-}
-
 void InputDevices::recordWarp(platform::CGPoint location) {
+    Journal::of(world_).record(PointerWarp{platform::uptimeSeconds(), location});
     std::lock_guard lock(mutex_);
-    warps_.push_back(location);
     pointer_ = location;
 }
 

@@ -1,81 +1,71 @@
 #pragma once
 
 // The simulated pointer and keyboard: where the pointer is, which mouse buttons and modifier keys
-// the user holds, and every event the program posts, recorded with the virtual time it was posted
-// at and where it went. Posting changes nothing else yet; effects register as post handlers, which
-// are called with each recorded event.
+// are held, and every event the program posts, recorded in the world's journal with the virtual
+// time it was posted at and where it went. The state follows every event of the input pipeline,
+// from the user's hands and from the program alike (sim/input_pipeline.h).
 
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <optional>
 #include <vector>
 
 #include "platform/events.h"
+#include "sim/journal.h"
 
 namespace zoral::sim {
 
 class World;
 
-struct PostedEvent {
-    // Virtual seconds of the scheduler's clock when it was posted.
-    double time = 0;
-    // As posted; its targetPid names the process for events posted to one.
-    platform::CGEvent event;
-    // The tap location of events posted to the common stream; none for events posted to a process.
-    std::optional<platform::CGEventTapLocation> tap;
-
-    friend bool operator==(const PostedEvent&, const PostedEvent&) = default;
-};
-
 class InputDevices {
 public:
+    explicit InputDevices(World& world) : world_(world) {}
+
     using PostHandler = std::function<void(const PostedEvent&)>;
 
     // The devices of the world (made on first use).
     static InputDevices& of(World& world);
     static InputDevices& current();
 
-    // The pointer in top-left coordinates. Moving it is the user's doing and posts nothing.
+    // The pointer in top-left coordinates, the modifier flags held (device-independent and
+    // device-dependent bits) and the pressed mouse buttons (bit n for button n). The setters put
+    // the devices in a state as if it had always been so, and send nothing; the user's hands
+    // (sim/hands.h) make the events that change it.
     platform::CGPoint pointer() const;
     void movePointer(platform::CGPoint location);
-
     platform::CGEventFlags heldModifierFlags() const;
     void setHeldModifierFlags(platform::CGEventFlags flags);
-
-    // Bit n for mouse button n.
     std::uint64_t pressedMouseButtons() const;
     void setPressedMouseButtons(std::uint64_t buttons);
+
+    // Follows one event of the common stream: a mouse event moves the pointer and presses or
+    // releases its button, a key event sets the modifier flags it carries.
+    void follow(const platform::CGEvent& event);
 
     // Makes every event creation fail, as the system's does when it is out of resources.
     void setEventCreationFails(bool fails);
     bool eventCreationFails() const;
 
-    // What the program posted since the last reset, in order.
+    // What the program posted since the last reset, in order (from the world's journal).
     std::vector<PostedEvent> postedEvents() const;
     // Where the program warped the pointer since the last reset, in order.
     std::vector<platform::CGPoint> warps() const;
+    // Forgets the posted events and the warps.
     void resetPostedEvents();
-
-    // Called, in the order added, with each event after it is recorded.
-    void addPostHandler(PostHandler handler);
 
     // --- Used by the platform calls
     // A new event of the type, with the pointer's location, the held flags and the current time;
     // none while creation fails.
     std::optional<platform::CGEvent> makeEvent(platform::CGEventType type) const;
-    void record(PostedEvent posted);
     void recordWarp(platform::CGPoint location);
 
 private:
+    World& world_;
     mutable std::mutex mutex_;
     platform::CGPoint pointer_;
     platform::CGEventFlags heldFlags_;
     std::uint64_t pressedButtons_ = 0;
     bool creationFails_ = false;
-    std::vector<PostedEvent> posted_;
-    std::vector<platform::CGPoint> warps_;
-    std::vector<PostHandler> handlers_;
 };
 
 }  // namespace zoral::sim

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/key_codes.h"
 #include "sim/application_node.h"
-#include "sim/input_devices.h"
+#include "sim/input_pipeline.h"
 #include "sim/window_node.h"
 #include "sim/workspace.h"
 #include "sim/world.h"
@@ -18,15 +19,8 @@ namespace {
 using platform::CGEventFlags;
 using platform::CGEventType;
 
-// Virtual key codes of the keys that have effects here.
-constexpr platform::CGKeyCode keyH = 4;
-constexpr platform::CGKeyCode keyW = 13;
-constexpr platform::CGKeyCode keyN = 45;
-constexpr platform::CGKeyCode keyTab = 48;
-
 // The switcher's state while Command is held after a Tab.
 struct Switcher {
-    bool installed = false;
     std::optional<std::size_t> selection;
 };
 
@@ -40,62 +34,60 @@ std::vector<platform::ProcessId> switchableApplications(World& world) {
     return result;
 }
 
-void handle(World& world, const PostedEvent& posted) {
-    const platform::CGEvent& event = posted.event;
-    Switcher& switcher = world.component<Switcher>();
+bool switcher(World& world, const platform::CGEvent& event) {
+    Switcher& state = world.component<Switcher>();
     const bool command = event.flags.contains(CGEventFlags::maskCommand);
-
-    if (switcher.selection && !command &&
+    if (state.selection && !command &&
         (event.type == CGEventType::flagsChanged || event.type == CGEventType::keyUp)) {
-        // Command released: the selection comes to the front.
+        // Command released: the selection comes to the front; the release goes on.
         const auto candidates = switchableApplications(world);
-        if (*switcher.selection < candidates.size())
-            workspace(world).activateNow(world, candidates[*switcher.selection]);
-        switcher.selection.reset();
-        return;
+        if (*state.selection < candidates.size())
+            workspace(world).activateNow(world, candidates[*state.selection]);
+        state.selection.reset();
+        return false;
     }
-    if (event.type != CGEventType::keyDown || !command)
-        return;
-
-    const std::optional<platform::ProcessId> target =
-        event.targetPid ? event.targetPid : workspace(world).frontmost(world);
-    if (!target || world.process(*target) == nullptr)
-        return;
-
-    if (event.keyCode == keyTab) {
-        const auto candidates = switchableApplications(world);
-        if (candidates.empty())
-            return;
-        const std::size_t count = candidates.size();
-        const bool backwards = event.flags.contains(CGEventFlags::maskShift);
-        const std::size_t current = switcher.selection.value_or(0);
-        switcher.selection = backwards ? (current + count - 1) % count : (current + 1) % count;
-        return;
+    if (event.type != CGEventType::keyDown || !command ||
+        event.keyCode != platform::virtualKey::tab) {
+        return false;
     }
-    auto application =
-        std::dynamic_pointer_cast<ApplicationNode>(world.process(*target)->application);
-    if (event.keyCode == keyH) {
-        workspace(world).setHidden(world, *target, true);
-    } else if (event.keyCode == keyW) {
+    const auto candidates = switchableApplications(world);
+    if (candidates.empty())
+        return true;
+    const std::size_t count = candidates.size();
+    const bool backwards = event.flags.contains(CGEventFlags::maskShift);
+    const std::size_t current = state.selection.value_or(0);
+    state.selection = backwards ? (current + count - 1) % count : (current + 1) % count;
+    return true;
+}
+
+bool applicationShortcut(World& world, const platform::CGEvent& event, platform::ProcessId target) {
+    if (event.type != CGEventType::keyDown || !event.flags.contains(CGEventFlags::maskCommand))
+        return false;
+    const Process* process = world.process(target);
+    if (process == nullptr)
+        return false;
+    auto application = std::dynamic_pointer_cast<ApplicationNode>(process->application);
+    if (event.keyCode == platform::virtualKey::ansiH) {
+        workspace(world).requestHidden(world, target, true);
+    } else if (event.keyCode == platform::virtualKey::ansiW) {
         if (application) {
             if (auto main = application->mainWindow())
                 main->close(world);
         }
-    } else if (event.keyCode == keyN) {
+    } else if (event.keyCode == platform::virtualKey::ansiN) {
         if (application)
             application->openWindow(world);
+    } else {
+        return false;
     }
+    return true;
 }
 
 }  // namespace
 
-void installKeyboardEffects(World& world) {
-    Switcher& switcher = world.component<Switcher>();
-    if (switcher.installed)
-        return;
-    switcher.installed = true;
-    InputDevices::of(world).addPostHandler(
-        [&world](const PostedEvent& posted) { handle(world, posted); });
+void registerKeyboardEffects(InputPipeline& pipeline) {
+    pipeline.addSystemKeyHandler(switcher);
+    pipeline.addApplicationKeyHandler(applicationShortcut);
 }
 
 }  // namespace zoral::sim

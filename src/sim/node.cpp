@@ -7,14 +7,6 @@
 
 namespace zoral::sim {
 
-namespace {
-constexpr std::string_view roleAttribute = "AXRole";
-constexpr std::string_view parentAttribute = "AXParent";
-constexpr std::string_view childrenAttribute = "AXChildren";
-constexpr std::string_view positionAttribute = "AXPosition";
-constexpr std::string_view sizeAttribute = "AXSize";
-}  // namespace
-
 std::uint64_t Node::nextIdentifier() {
     // Identifiers are never reused, so a reference to a destroyed element can
     // never reach a newer one.
@@ -22,11 +14,15 @@ std::uint64_t Node::nextIdentifier() {
     return next.fetch_add(1);
 }
 
-Node::Node(platform::ProcessId pid, std::string role)
-    : element_(nextIdentifier()), pid_(pid), role_(std::move(role)) {}
+Node::Node(platform::ProcessId pid, std::string_view role)
+    : element_(nextIdentifier()), pid_(pid), role_(role) {}
 
-void Node::set(std::string attribute, ax::Value value) {
-    attributes_.insert_or_assign(std::move(attribute), std::move(value));
+void Node::set(std::string_view attribute, ax::Value value) {
+    if (auto found = attributes_.find(attribute); found != attributes_.end()) {
+        found->second = std::move(value);
+    } else {
+        attributes_.emplace(std::string(attribute), std::move(value));
+    }
 }
 
 void Node::remove(std::string_view attribute) {
@@ -51,9 +47,9 @@ std::vector<std::string> Node::settableAttributes() const {
     return {settable_.begin(), settable_.end()};
 }
 
-void Node::setSettable(std::string attribute, bool settable) {
+void Node::setSettable(std::string_view attribute, bool settable) {
     if (settable) {
-        settable_.insert(std::move(attribute));
+        settable_.emplace(attribute);
     } else if (auto found = settable_.find(attribute); found != settable_.end()) {
         settable_.erase(found);
     }
@@ -64,11 +60,22 @@ void Node::appendChild(const std::shared_ptr<Node>& child) {
         old->removeChild(child);
     child->parent_ = weak_from_this();
     children_.push_back(child);
+    if (auto owner = world())
+        owner->childAttached(*this, child);
 }
 
 void Node::removeChild(const std::shared_ptr<Node>& child) {
-    std::erase(children_, child);
+    if (std::erase(children_, child) == 0)
+        return;
     child->parent_.reset();
+    if (auto owner = world())
+        owner->childDetached(*this, *child);
+}
+
+void Node::markSubtreeDestroyed() {
+    markDestroyed();
+    for (const auto& child : children_)
+        child->markSubtreeDestroyed();
 }
 
 bool Node::isDescendantOf(const Node& ancestor) const {
@@ -80,14 +87,14 @@ bool Node::isDescendantOf(const Node& ancestor) const {
 }
 
 ax::Result<ax::Value> Node::read(World&, std::string_view attribute) const {
-    if (attribute == roleAttribute)
+    if (attribute == ax::attribute::role)
         return ax::Value(role_);
-    if (attribute == parentAttribute) {
+    if (attribute == ax::attribute::parent) {
         if (auto node = parent())
             return ax::Value(node->element());
         return ax::noValue;
     }
-    if (attribute == childrenAttribute) {
+    if (attribute == ax::attribute::children) {
         ax::Value::Array elements;
         for (const auto& child : children_)
             elements.emplace_back(child->element());
@@ -99,9 +106,10 @@ ax::Result<ax::Value> Node::read(World&, std::string_view attribute) const {
 }
 
 std::vector<std::string> Node::attributeNames() const {
-    std::vector<std::string> names{std::string(roleAttribute), std::string(childrenAttribute)};
+    std::vector<std::string> names{std::string(ax::attribute::role),
+                                   std::string(ax::attribute::children)};
     if (parent())
-        names.emplace_back(parentAttribute);
+        names.emplace_back(ax::attribute::parent);
     for (const auto& [name, value] : attributes_)
         names.push_back(name);
     return names;
@@ -110,8 +118,8 @@ std::vector<std::string> Node::attributeNames() const {
 ax::Result<bool> Node::isSettable(std::string_view attribute) const {
     if (settable_.contains(attribute))
         return true;
-    if (attribute == roleAttribute || attribute == childrenAttribute ||
-        attribute == parentAttribute || stored(attribute) != nullptr) {
+    if (attribute == ax::attribute::role || attribute == ax::attribute::children ||
+        attribute == ax::attribute::parent || stored(attribute) != nullptr) {
         return false;
     }
     return ax::attributeUnsupported;
@@ -134,8 +142,8 @@ ax::Error Node::perform(World&, std::string_view action) {
 }
 
 std::optional<platform::CGRect> Node::frame() const {
-    const ax::Value* position = stored(positionAttribute);
-    const ax::Value* size = stored(sizeAttribute);
+    const ax::Value* position = stored(ax::attribute::position);
+    const ax::Value* size = stored(ax::attribute::size);
     if (position == nullptr || size == nullptr)
         return std::nullopt;
     const auto* p = position->getIf<platform::CGPoint>();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/dispatch.h"
+#include "platform/scheduler.h"
 #include "sim/node.h"
 
 namespace zoral::sim {
@@ -55,7 +57,9 @@ const SimObserver::Registration* SimObserver::find(ax::Element element,
     return found == registrations_.end() ? nullptr : &*found;
 }
 
-void SimObserver::offer(const Node& node, const std::string& notification, const ax::Info& info) {
+void SimObserver::offer(const Node& node, const std::string& notification, const ax::Info& info,
+                        double delay) {
+    const double now = platform::uptimeSeconds();
     for (const Registration& registration : registrations_) {
         if (registration.notification != notification)
             continue;
@@ -68,17 +72,31 @@ void SimObserver::offer(const Node& node, const std::string& notification, const
             }
         }
         if (onNode || onAncestor) {
-            pending_.push_back({registration.element, node.element(), notification, info});
-            break;
+            pending_.push_back(
+                {registration.element, node.element(), notification, info, now + delay});
+            if (delay <= 0) {
+                source_->signal();
+            } else {
+                platform::DispatchQueue::main().asyncAfter(
+                    platform::DispatchTime::now() + delay,
+                    [weak = std::weak_ptr<SimObserver>(shared_from_this())] {
+                        if (auto self = weak.lock())
+                            self->source_->signal();
+                    });
+            }
+            return;
         }
     }
-    if (!pending_.empty())
-        source_->signal();
 }
 
 void SimObserver::deliverPending() {
+    // What is due goes now, in the order it came; the rest waits for its own signal.
+    const double now = platform::uptimeSeconds();
     std::deque<Pending> batch;
-    batch.swap(pending_);
+    std::deque<Pending> later;
+    for (Pending& item : pending_)
+        (item.due <= now ? batch : later).push_back(std::move(item));
+    pending_.swap(later);
     const auto self = std::static_pointer_cast<ax::Observer>(shared_from_this());
     for (const Pending& item : batch) {
         // Removed since it was queued: never delivered.

@@ -35,8 +35,10 @@ public:
     bool isRegistered(platform::ax::Element element, const std::string& notification) const;
     std::size_t registrationCount() const { return registrations_.size(); }
 
-    // Queues the notification when it is registered on the node or an ancestor.
-    void offer(const Node& node, const std::string& notification, const platform::ax::Info& info);
+    // Queues the notification when it is registered on the node or an ancestor (as the tree is
+    // now); it is delivered once the delay has passed.
+    void offer(const Node& node, const std::string& notification, const platform::ax::Info& info,
+               double delay = 0);
 
 private:
     struct Registration {
@@ -49,6 +51,8 @@ private:
         platform::ax::Element element;
         std::string notification;
         platform::ax::Info info;
+        // Virtual seconds of the clock from which it may be delivered.
+        double due = 0;
     };
 
     void deliverPending();

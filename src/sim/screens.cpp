@@ -32,10 +32,7 @@ std::optional<std::string> displayCreateUUIDFromDisplayID(CGDirectDisplayID disp
 
 CGPoint mouseLocation() {
     // The pointer lives in top-left coordinates; bottom-left ones turn on the primary display.
-    const CGPoint pointer = sim::InputDevices::current().pointer();
-    const auto displays = Displays::current().displays();
-    const double height = displays.empty() ? 0.0 : displays.front().frame.height();
-    return {pointer.x, height - pointer.y};
+    return Displays::current().flipped(sim::InputDevices::current().pointer());
 }
 
 OperatingSystemVersion operatingSystemVersion() {

@@ -5,13 +5,16 @@
 #include <iterator>
 
 #include "platform/home.h"
+#include "platform/key_codes.h"
 #include "platform/plist_serialization.h"
 #include "platform/spaces.h"
 #include "sim/displays.h"
 #include "sim/dock.h"
-#include "sim/input_devices.h"
 #include "sim/system_settings.h"
+#include "sim/input_pipeline.h"
 #include "sim/window_node.h"
+#include "sim/window_server.h"
+#include "sim/workspace.h"
 #include "sim/world.h"
 
 namespace zoral::sim {
@@ -19,7 +22,11 @@ namespace zoral::sim {
 namespace {
 
 // The modifier keys a hot key can ask for: shift, control, option, command, fn.
-constexpr std::uint64_t hotKeyModifierMask = 0x9E0000;
+constexpr std::uint64_t hotKeyModifierMask =
+    (platform::CGEventFlags::maskShift | platform::CGEventFlags::maskControl |
+     platform::CGEventFlags::maskAlternate | platform::CGEventFlags::maskCommand |
+     platform::CGEventFlags::maskSecondaryFn)
+        .rawValue();
 
 struct HotKey {
     platform::CGKeyCode keyCode = 0;
@@ -29,7 +36,9 @@ struct HotKey {
 // The system's shortcut for one space left ("79") or right ("81"): the user's entry when the file
 // has one (none when it is disabled), Control-Fn-arrow without one.
 std::optional<HotKey> spaceHotKey(bool towardsRight) {
-    const HotKey fallback{static_cast<platform::CGKeyCode>(towardsRight ? 124 : 123), 0x840000};
+    const HotKey fallback{
+        towardsRight ? platform::virtualKey::rightArrow : platform::virtualKey::leftArrow,
+        (platform::CGEventFlags::maskControl | platform::CGEventFlags::maskSecondaryFn).rawValue()};
     const auto path = platform::preferencesFile(symbolicHotKeysDomain);
     if (!path)
         return fallback;
@@ -67,31 +76,10 @@ std::optional<HotKey> spaceHotKey(bool towardsRight) {
                   static_cast<std::uint64_t>(*modifiers->int64Value())};
 }
 
-// The window (if any) whose title bar lies under the point.
-std::shared_ptr<WindowNode> windowWithTitleBarAt(World& world, platform::CGPoint point) {
-    for (auto node = world.hitTest(point, std::nullopt); node; node = node->parent()) {
-        if (auto window = std::dynamic_pointer_cast<WindowNode>(node)) {
-            const auto frame = window->frame();
-            if (frame && point.y < frame->minY() + Spaces::titleBarHeight)
-                return window;
-            return nullptr;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 Spaces& Spaces::of(World& world) {
-    Spaces& spaces = world.component<Spaces>();
-    if (!spaces.handlerInstalled_) {
-        spaces.handlerInstalled_ = true;
-        // The world owns both the devices and the spaces, so the handler cannot outlive either.
-        InputDevices::of(world).addPostHandler([&world](const PostedEvent& posted) {
-            world.component<Spaces>().handle(world, posted);
-        });
-    }
-    return spaces;
+    return world.component<Spaces>();
 }
 
 Spaces& Spaces::current() {
@@ -120,12 +108,29 @@ DisplaySpaces* Spaces::find(const std::string& identifier) {
 }
 
 std::optional<std::int64_t> Spaces::spaceOfWindow(std::int64_t windowNumber) const {
-    const auto found = windowSpaces_.find(windowNumber);
-    return found != windowSpaces_.end() ? std::optional(found->second) : std::nullopt;
+    return WindowServer::of(world_).spaceOf(windowNumber);
 }
 
 void Spaces::placeWindow(std::int64_t windowNumber, std::int64_t spaceId) {
-    windowSpaces_[windowNumber] = spaceId;
+    WindowServer::of(world_).placeOnSpace(windowNumber, spaceId);
+}
+
+bool Spaces::isShown(std::int64_t spaceId) const {
+    for (const auto& display : displays_) {
+        for (const auto& space : display.spaces) {
+            if (space.id == spaceId)
+                return display.current == spaceId;
+        }
+    }
+    return true;
+}
+
+void Spaces::makeCurrent(World& world, DisplaySpaces& display, std::int64_t spaceId) {
+    if (display.current == spaceId)
+        return;
+    if (const auto frame = Displays::of(world).topLeftFrame(display.identifier))
+        WindowServer::of(world).pinUnplaced(*frame, display.current);
+    display.current = spaceId;
 }
 
 bool Spaces::switchSpace(World& world, const std::string& identifier, bool towardsRight) {
@@ -141,11 +146,38 @@ bool Spaces::switchSpace(World& world, const std::string& identifier, bool towar
     const auto next = towardsRight ? index + 1 : index - 1;
     if (next < 0 || next >= std::ssize(display->spaces))
         return false;
-    display->current = display->spaces[static_cast<std::size_t>(next)].id;
-    if (auto window = held_.lock(); window && !window->isDestroyed())
+    makeCurrent(world, *display, display->spaces[static_cast<std::size_t>(next)].id);
+    if (auto window = heldWindow()) {
         placeWindow(window->windowNumber(), display->current);
+    } else {
+        focusFrontWindow(world, identifier);
+    }
     layOut(world);
     return true;
+}
+
+void Spaces::focusFrontWindow(World& world, const std::string& identifier) {
+    // The active application stays active while it shows a window on the display; otherwise the
+    // application of the front-most window there comes forward, as the system does on a switch.
+    const auto frame = Displays::of(world).topLeftFrame(identifier);
+    if (!frame)
+        return;
+    WindowServer& server = WindowServer::of(world);
+    const auto active = workspace(world).frontmost(world);
+    std::optional<platform::ProcessId> front;
+    for (const ServerWindow& window : server.windows()) {
+        if (window.options.level != windowLevel::normal || !server.isVisible(world, *window.node))
+            continue;
+        const auto bounds = window.node->frame();
+        if (!bounds || !frame->containsPoint({bounds->midX(), bounds->midY()}))
+            continue;
+        if (window.owner == active)
+            return;
+        if (!front)
+            front = window.owner;
+    }
+    if (front)
+        workspace(world).activateNow(world, *front);
 }
 
 void Spaces::enterFullScreen(World& world, std::int64_t windowNumber, platform::CGPoint centre) {
@@ -159,7 +191,7 @@ void Spaces::enterFullScreen(World& world, std::int64_t windowNumber, platform::
             id = std::max(id, space.id + 1);
     }
     display->spaces.push_back(SimSpace{.id = id, .fullScreen = true});
-    display->current = id;
+    makeCurrent(world, *display, id);
     placeWindow(windowNumber, id);
     layOut(world);
 }
@@ -253,9 +285,10 @@ void Spaces::showMissionControl(World& world) {
     if (Dock::of(world) == nullptr)
         Dock::install(world);
     const Dock& dock = *Dock::of(world);
-    overview_ = world.makeNode(dock.pid(), "AXGroup");
-    overview_->set("AXTitle", std::string("Mission Control"));
+    overview_ = world.makeNode(dock.pid(), ax::role::group);
+    overview_->set(ax::attribute::title, std::string("Mission Control"));
     world.process(dock.pid())->application->appendChild(overview_);
+    showAbove(world);
     showsBars_ = true;
     layOut(world);
 }
@@ -265,9 +298,16 @@ void Spaces::showAppExpose(World& world) {
     if (Dock::of(world) == nullptr)
         Dock::install(world);
     const Dock& dock = *Dock::of(world);
-    overview_ = world.makeNode(dock.pid(), "AXGroup");
-    overview_->set("AXTitle", std::string("App Expose"));
+    overview_ = world.makeNode(dock.pid(), ax::role::group);
+    overview_->set(ax::attribute::title, std::string("App Expose"));
     world.process(dock.pid())->application->appendChild(overview_);
+    showAbove(world);
+}
+
+void Spaces::showAbove(World& world) {
+    // The overview covers every window, the Dock's own tiles included.
+    WindowServer::of(world).setOptions(
+        *overview_, {.level = windowLevel::overlay, .clickThrough = false, .allSpaces = true});
 }
 
 void Spaces::hide(World& world) {
@@ -287,7 +327,6 @@ void Spaces::hide(World& world) {
     showsBars_ = false;
     bars_.clear();
     buttons_.clear();
-    dragged_.reset();
 }
 
 std::shared_ptr<Node> Spaces::buttonOf(std::int64_t spaceId) const {
@@ -300,25 +339,9 @@ std::shared_ptr<Node> Spaces::barOf(const std::string& identifier) const {
     return found != bars_.end() ? found->second.bar : nullptr;
 }
 
-std::optional<platform::CGRect> Spaces::topLeftFrame(World& world,
-                                                     const std::string& identifier) const {
-    const auto displays = Displays::of(world).displays();
-    if (displays.empty())
-        return std::nullopt;
-    const double primaryHeight = displays.front().frame.height();
-    for (const auto& display : displays) {
-        if (display.uuid == identifier) {
-            const auto& frame = display.frame;
-            return platform::CGRect(frame.minX(), primaryHeight - frame.maxY(), frame.width(),
-                                    frame.height());
-        }
-    }
-    return std::nullopt;
-}
-
 std::optional<std::string> Spaces::displayAt(World& world, platform::CGPoint point) const {
     for (const auto& display : displays_) {
-        const auto frame = topLeftFrame(world, display.identifier);
+        const auto frame = Displays::of(world).topLeftFrame(display.identifier);
         if (frame && frame->containsPoint(point))
             return display.identifier;
     }
@@ -331,20 +354,20 @@ void Spaces::layOut(World& world) {
         return;
     const platform::ProcessId pid = overview_->pid();
     const auto place = [](Node& node, const platform::CGRect& frame) {
-        node.set("AXPosition", frame.origin);
-        node.set("AXSize", frame.size);
-        node.set("AXFrame", frame);
+        node.set(ax::attribute::position, frame.origin);
+        node.set(ax::attribute::size, frame.size);
+        node.set(ax::attribute::frame, frame);
     };
     for (const auto& display : displays_) {
-        const auto frame = topLeftFrame(world, display.identifier);
+        const auto frame = Displays::of(world).topLeftFrame(display.identifier);
         if (!frame)
             continue;
         Bar& bar = bars_[display.identifier];
         if (!bar.group) {
-            bar.group = world.makeNode(pid, "AXGroup");
-            bar.bar = world.makeNode(pid, "AXGroup");
-            bar.bar->set("AXTitle", std::string("Spaces Bar"));
-            bar.list = world.makeNode(pid, "AXList");
+            bar.group = world.makeNode(pid, ax::role::group);
+            bar.bar = world.makeNode(pid, ax::role::group);
+            bar.bar->set(ax::attribute::title, std::string("Spaces Bar"));
+            bar.list = world.makeNode(pid, ax::role::list);
             overview_->appendChild(bar.group);
             bar.group->appendChild(bar.bar);
             bar.bar->appendChild(bar.list);
@@ -361,11 +384,12 @@ void Spaces::layOut(World& world) {
         for (const auto& space : display.spaces) {
             auto& button = buttons_[space.id];
             if (!button) {
-                button = world.makeNode(pid, "AXButton");
-                button->setActions({"AXPress"});
+                button = world.makeNode(pid, ax::role::button);
+                button->setActions({ax::action::press});
             }
-            button->set("AXTitle", space.fullScreen ? std::string("Full Screen")
-                                                    : "Desktop " + std::to_string(++desktop));
+            button->set(ax::attribute::title, space.fullScreen
+                                                  ? std::string("Full Screen")
+                                                  : "Desktop " + std::to_string(++desktop));
             place(*button, platform::CGRect(x, frame->minY() + (barHeight - buttonHeight) / 2,
                                             buttonWidth, buttonHeight));
             bar.list->appendChild(button);
@@ -376,65 +400,63 @@ void Spaces::layOut(World& world) {
 
 // --- Input
 
-void Spaces::handle(World& world, const PostedEvent& posted) {
-    // Only the common stream reaches the window server's shortcuts and Mission Control.
-    if (!posted.tap)
+namespace {
+
+// A space button of Mission Control taken by the pointer: let go on another display's spaces
+// bar, the space moves there.
+class SpaceButtonGrab : public PointerGrab {
+public:
+    explicit SpaceButtonGrab(std::int64_t space) : space_(space) {}
+
+    void released(World& world, const platform::CGEvent& event) override {
+        world.component<Spaces>().dropSpace(world, space_, event.location);
+    }
+
+private:
+    std::int64_t space_;
+};
+
+}  // namespace
+
+void Spaces::registerInput(InputPipeline& pipeline) {
+    pipeline.addSystemKeyHandler([](World& world, const platform::CGEvent& event) {
+        return event.type == platform::CGEventType::keyDown &&
+               world.component<Spaces>().onHotKey(world, event);
+    });
+    pipeline.addPressHandler(
+        Receiver::dock, [](World& world, const Press& press) -> std::shared_ptr<PointerGrab> {
+            if (press.event.type != platform::CGEventType::leftMouseDown)
+                return nullptr;
+            for (const auto& [id, button] : world.component<Spaces>().buttons_) {
+                if (press.element == button)
+                    return std::make_shared<SpaceButtonGrab>(id);
+            }
+            return nullptr;
+        });
+}
+
+void Spaces::dropSpace(World& world, std::int64_t space, platform::CGPoint location) {
+    if (!overview_)
         return;
-    const platform::CGEvent& event = posted.event;
-    switch (event.type) {
-        case platform::CGEventType::leftMouseDown: {
-            dragged_.reset();
-            if (overview_) {
-                const auto hit = world.hitTest(event.location, std::nullopt);
-                for (const auto& [id, button] : buttons_) {
-                    if (hit == button)
-                        dragged_ = id;
-                }
-                if (dragged_)
-                    return;
-            }
-            held_ = windowWithTitleBarAt(world, event.location);
+    for (const auto& [identifier, bar] : bars_) {
+        const auto frame = bar.bar->frame();
+        if (frame && frame->containsPoint(location)) {
+            moveSpace(world, space, identifier);
             return;
         }
-        case platform::CGEventType::leftMouseUp: {
-            held_.reset();
-            const auto dragged = dragged_;
-            dragged_.reset();
-            if (!dragged || !overview_)
-                return;
-            for (const auto& [identifier, bar] : bars_) {
-                const auto frame = bar.bar->frame();
-                if (frame && frame->containsPoint(event.location)) {
-                    moveSpace(world, *dragged, identifier);
-                    return;
-                }
-            }
-            return;
-        }
-        case platform::CGEventType::keyDown:
-            onKeyDown(world, posted);
-            return;
-        default:
-            return;
     }
 }
 
-void Spaces::onKeyDown(World& world, const PostedEvent& posted) {
-    const platform::CGEvent& event = posted.event;
+bool Spaces::onHotKey(World& world, const platform::CGEvent& event) {
     for (const bool towardsRight : {false, true}) {
         const auto hotKey = spaceHotKey(towardsRight);
         if (!hotKey || hotKey->keyCode != event.keyCode ||
             (hotKey->modifiers & hotKeyModifierMask) !=
                 (event.flags.rawValue() & hotKeyModifierMask))
             continue;
-        // A title bar the user holds counts as much as one the program pressed.
-        const bool userHolds =
-            held_.expired() && (InputDevices::of(world).pressedMouseButtons() & 1U) != 0;
-        if (userHolds)
-            held_ = windowWithTitleBarAt(world, InputDevices::of(world).pointer());
         // The display of the held window, else the one under the pointer, else the first.
         std::optional<std::string> display;
-        if (auto window = held_.lock()) {
+        if (auto window = heldWindow()) {
             if (const auto frame = window->frame())
                 display = displayAt(world, {frame->midX(), frame->midY()});
         }
@@ -444,10 +466,14 @@ void Spaces::onKeyDown(World& world, const PostedEvent& posted) {
             display = displays_.front().identifier;
         if (display)
             switchSpace(world, *display, towardsRight);
-        if (userHolds)
-            held_.reset();
-        return;
+        return true;
     }
+    return false;
+}
+
+std::shared_ptr<WindowNode> Spaces::heldWindow() const {
+    const auto held = std::dynamic_pointer_cast<WindowNode>(WindowServer::of(world_).heldWindow());
+    return held && !held->isDestroyed() ? held : nullptr;
 }
 
 }  // namespace zoral::sim

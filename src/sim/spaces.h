@@ -6,10 +6,10 @@
 // display, a group holding that display's "Spaces Bar", whose list holds one button per space in
 // the display's order (children and grandchildren of that child, as the program searches them).
 //
-// Posted input has the system's effects: the space hot key (from the symbolic hot keys file, or
-// Control-Fn-arrow without one) switches the current space of the display, carrying along a window
-// whose title bar the left button holds; a left drag of a space button released on another
-// display's spaces bar moves the space there.
+// Input, the user's or the program's, has the system's effects: the space hot key (from the
+// symbolic hot keys file, or Control-Fn-arrow without one) switches the current space of the
+// display, carrying along a window whose title bar the left button holds; a left drag of a space
+// button released on another display's spaces bar moves the space there.
 //
 // A component of the world: Spaces::of(world).
 
@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/events.h"
 #include "platform/geometry.h"
 #include "platform/plist_object.h"
 #include "sim/node.h"
@@ -28,7 +29,7 @@ namespace zoral::sim {
 
 class World;
 class WindowNode;
-struct PostedEvent;
+class InputPipeline;
 
 struct SimSpace {
     std::int64_t id = 0;
@@ -49,18 +50,17 @@ struct DisplaySpaces {
 
 class Spaces {
 public:
-    // Height of the spaces bar along the top of a display, and of a window's title bar.
+    // Height of the spaces bar along the top of a display.
     static constexpr double barHeight = 100;
     static constexpr double buttonWidth = 160;
     static constexpr double buttonHeight = 90;
     static constexpr double buttonGap = 20;
-    static constexpr double titleBarHeight = 28;
 
-    // The spaces of the world; the first use installs their input effects.
+    // The spaces of the world.
     static Spaces& of(World& world);
     static Spaces& current();
 
-    Spaces() = default;
+    explicit Spaces(World& world) : world_(world) {}
     Spaces(const Spaces&) = delete;
     Spaces& operator=(const Spaces&) = delete;
 
@@ -68,9 +68,12 @@ public:
     void setDisplaySpaces(World& world, std::vector<DisplaySpaces> displays);
     std::vector<DisplaySpaces> displaySpaces() const { return displays_; }
     std::optional<DisplaySpaces> displaySpaces(const std::string& identifier) const;
-    // The space a window belongs to (by its window number); none until placed.
+    // The space a window belongs to (by its window number); none until placed. The window server
+    // keeps it.
     std::optional<std::int64_t> spaceOfWindow(std::int64_t windowNumber) const;
     void placeWindow(std::int64_t windowNumber, std::int64_t spaceId);
+    // Whether a display shows the space now; a space no display lists is shown.
+    bool isShown(std::int64_t spaceId) const;
 
     // One step left (previous) or right (next) in the display's list; false at either end or for
     // an unknown display. A held window goes along.
@@ -107,9 +110,12 @@ public:
     // The spaces bar of the display while Mission Control shows.
     std::shared_ptr<Node> barOf(const std::string& identifier) const;
 
-    // --- Input
-    void handle(World& world, const PostedEvent& posted);
-    std::shared_ptr<WindowNode> heldWindow() const { return held_.lock(); }
+    // --- Input: the space hot keys, and dragging the buttons of the spaces bars.
+    static void registerInput(InputPipeline& pipeline);
+    // The window whose title bar the left button holds: a space switch carries it along.
+    std::shared_ptr<WindowNode> heldWindow() const;
+    // A space button let go at the location: on another display's spaces bar, the space moves.
+    void dropSpace(World& world, std::int64_t space, platform::CGPoint location);
 
 private:
     struct Bar {
@@ -119,25 +125,25 @@ private:
     };
 
     DisplaySpaces* find(const std::string& identifier);
-    // The display's frame in top-left coordinates; none when no display has the identifier.
-    std::optional<platform::CGRect> topLeftFrame(World& world, const std::string& identifier) const;
     std::optional<std::string> displayAt(World& world, platform::CGPoint point) const;
+    // Shows the space on the display: the windows the display showed so far stay on the space it
+    // showed.
+    void makeCurrent(World& world, DisplaySpaces& display, std::int64_t spaceId);
     void layOut(World& world);
-    void onKeyDown(World& world, const PostedEvent& posted);
+    void showAbove(World& world);
+    void focusFrontWindow(World& world, const std::string& identifier);
+    bool onHotKey(World& world, const platform::CGEvent& event);
 
+    World& world_;
     std::vector<DisplaySpaces> displays_;
-    std::map<std::int64_t, std::int64_t> windowSpaces_;
     bool replaced_ = false;
     std::optional<platform::PlistObject> replacement_;
     int answers_ = 0;
-    bool handlerInstalled_ = false;
 
     std::shared_ptr<Node> overview_;
     bool showsBars_ = false;
     std::map<std::string, Bar> bars_;
     std::map<std::int64_t, std::shared_ptr<Node>> buttons_;
-    std::weak_ptr<WindowNode> held_;
-    std::optional<std::int64_t> dragged_;
 };
 
 }  // namespace zoral::sim

@@ -5,12 +5,8 @@
 
 namespace zoral::sim {
 
-namespace {
-constexpr std::string_view focusedApplicationAttribute = "AXFocusedApplication";
-}
-
 ax::Result<ax::Value> SystemWideNode::read(World& world, std::string_view attribute) const {
-    if (attribute == focusedApplicationAttribute && stored(attribute) == nullptr) {
+    if (attribute == ax::attribute::focusedApplication && stored(attribute) == nullptr) {
         const auto active = workspace(world).frontmost(world);
         if (!active)
             return ax::noValue;
@@ -21,7 +17,7 @@ ax::Result<ax::Value> SystemWideNode::read(World& world, std::string_view attrib
 
 std::vector<std::string> SystemWideNode::attributeNames() const {
     auto names = Node::attributeNames();
-    names.emplace_back(focusedApplicationAttribute);
+    names.emplace_back(ax::attribute::focusedApplication);
     return names;
 }
 

@@ -9,7 +9,7 @@ namespace zoral::sim {
 
 class SystemWideNode : public Node {
 public:
-    static constexpr std::string_view role = "AXSystemWide";
+    static constexpr std::string_view role = ax::role::systemWide;
 
     explicit SystemWideNode(platform::ProcessId pid) : Node(pid, std::string(role)) {}
 

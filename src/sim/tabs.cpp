@@ -6,9 +6,11 @@
 #include "platform/dispatch.h"
 #include "platform/dispatch_time.h"
 #include "platform/events.h"
+#include "platform/key_codes.h"
 #include "sim/application_node.h"
-#include "sim/input_devices.h"
+#include "sim/input_pipeline.h"
 #include "sim/window_node.h"
+#include "sim/window_server.h"
 #include "sim/world.h"
 
 namespace zoral::sim {
@@ -19,8 +21,6 @@ using platform::CGPoint;
 using platform::CGRect;
 
 namespace {
-
-constexpr platform::CGKeyCode escapeKeyCode = 53;
 
 // Where the bar lies below the window's top edge: browsers draw their tabs in the title bar.
 double barOffset(TabTreeShape shape) {
@@ -72,6 +72,7 @@ struct Tabs::Bar {
 
 struct Tabs::Pending {
     platform::DispatchWorkItem item;
+    platform::ProcessId pid = 0;
 };
 
 std::optional<CGRect> LaidOutNode::frame() const {
@@ -79,13 +80,14 @@ std::optional<CGRect> LaidOutNode::frame() const {
 }
 
 ax::Result<ax::Value> LaidOutNode::read(World& world, std::string_view attribute) const {
-    if (attribute == "AXPosition" || attribute == "AXSize" || attribute == "AXFrame") {
+    if (attribute == ax::attribute::position || attribute == ax::attribute::size ||
+        attribute == ax::attribute::frame) {
         const auto rect = frame();
         if (!rect)
             return ax::noValue;
-        if (attribute == "AXPosition")
+        if (attribute == ax::attribute::position)
             return ax::Value(rect->origin);
-        if (attribute == "AXSize")
+        if (attribute == ax::attribute::size)
             return ax::Value(rect->size);
         return ax::Value(*rect);
     }
@@ -94,25 +96,72 @@ ax::Result<ax::Value> LaidOutNode::read(World& world, std::string_view attribute
 
 std::vector<std::string> LaidOutNode::attributeNames() const {
     auto names = Node::attributeNames();
-    for (const char* name : {"AXPosition", "AXSize", "AXFrame"})
+    for (const std::string_view name :
+         {ax::attribute::position, ax::attribute::size, ax::attribute::frame})
         names.emplace_back(name);
     return names;
 }
 
 Tabs& Tabs::install(World& world) {
-    Tabs& tabs = world.component<Tabs>();
-    if (tabs.installed_)
-        return tabs;
-    tabs.installed_ = true;
-    // Events may be posted from any queue; the effects act on the tree on the main queue, in the
-    // order the events came.
-    InputDevices::of(world).addPostHandler([](const PostedEvent& posted) {
-        platform::DispatchQueue::main().async([event = posted.event] {
-            World& current = World::current();
-            current.component<Tabs>().handle(current, event);
+    return world.component<Tabs>();
+}
+
+namespace {
+
+// A tab pressed with the left button (dragged out and let go far from its bar, it detaches) or
+// with the middle one (released on the same tab, it closes).
+class TabGrab : public PointerGrab {
+public:
+    TabGrab(std::shared_ptr<Node> tab, platform::ProcessId pid, bool middle)
+        : tab_(std::move(tab)), pid_(pid), middle_(middle) {}
+
+    void released(World& world, const platform::CGEvent& event) override {
+        const auto tab = tab_.lock();
+        if (!tab || tab->isDestroyed())
+            return;
+        Tabs& tabs = world.component<Tabs>();
+        if (!middle_) {
+            tabs.releaseDragged(world, tab, event.location);
+            return;
+        }
+        const auto under = WindowServer::of(world).hitTest(world, event.location, pid_);
+        tabs.releaseMiddle(world, tab, under);
+    }
+
+private:
+    std::weak_ptr<Node> tab_;
+    platform::ProcessId pid_;
+    bool middle_;
+};
+
+}  // namespace
+
+void Tabs::registerInput(InputPipeline& pipeline) {
+    pipeline.addPressHandler(
+        Receiver::application,
+        [](World& world, const Press& press) -> std::shared_ptr<PointerGrab> {
+            const bool left = press.event.type == CGEventType::leftMouseDown;
+            const bool middle = press.event.type == CGEventType::otherMouseDown &&
+                                press.event.mouseButton == CGMouseButton::center;
+            if (!left && !middle)
+                return nullptr;
+            const auto [bar, index] = world.component<Tabs>().tabHolding(press.element);
+            if (!bar)
+                return nullptr;
+            return std::make_shared<TabGrab>(bar->tabs[index], press.pid, middle);
         });
+    pipeline.addApplicationKeyHandler([](World& world, const platform::CGEvent& event,
+                                         platform::ProcessId target) {
+        Tabs& tabs = world.component<Tabs>();
+        // Escape stops the detach of the application it reaches.
+        if (event.type != CGEventType::keyDown || event.keyCode != platform::virtualKey::escape ||
+            !tabs.pending_ || tabs.pending_->pid != target) {
+            return false;
+        }
+        tabs.pending_->item.cancel();
+        tabs.pending_.reset();
+        return true;
     });
-    return tabs;
 }
 
 std::shared_ptr<Node> Tabs::makeTab(World& world, const std::shared_ptr<Bar>& bar,
@@ -127,19 +176,20 @@ std::shared_ptr<Node> Tabs::makeTab(World& world, const std::shared_ptr<Bar>& ba
         return owner && tab ? owner->tabFrame(tab.get()) : std::nullopt;
     };
     const bool cell = bar->shape == TabTreeShape::namedCells;
-    auto tab = world.makeNode<LaidOutNode>(pid, cell ? "AXGroup" : "AXRadioButton", tabFrame);
+    auto tab =
+        world.makeNode<LaidOutNode>(pid, cell ? ax::role::group : ax::role::radioButton, tabFrame);
     *self = tab;
-    tab->set("AXTitle", title);
+    tab->set(ax::attribute::title, title);
     if (cell) {
-        tab->set("AXIdentifier", "TabCellView");
+        tab->set(ax::attribute::identifier, "TabCellView");
     } else {
-        tab->set("AXSubrole", "AXTabButton");
-        tab->setActions({"AXPress"});
+        tab->set(ax::attribute::subrole, ax::subrole::tabButton);
+        tab->setActions({ax::action::press});
     }
-    auto text = world.makeNode<LaidOutNode>(pid, "AXStaticText", tabFrame);
-    text->set("AXValue", title);
+    auto text = world.makeNode<LaidOutNode>(pid, ax::role::staticText, tabFrame);
+    text->set(ax::attribute::value, title);
     if (bar->shape == TabTreeShape::editor) {
-        auto group = world.makeNode<LaidOutNode>(pid, "AXGroup", tabFrame);
+        auto group = world.makeNode<LaidOutNode>(pid, ax::role::group, tabFrame);
         group->appendChild(text);
         tab->appendChild(group);
     } else {
@@ -147,14 +197,14 @@ std::shared_ptr<Node> Tabs::makeTab(World& world, const std::shared_ptr<Bar>& ba
     }
     if (bar->shape == TabTreeShape::browser) {
         // The close button lies at the tab's right end, above its title.
-        auto close = world.makeNode<LaidOutNode>(pid, "AXButton", [tabFrame] {
+        auto close = world.makeNode<LaidOutNode>(pid, ax::role::button, [tabFrame] {
             const auto frame = tabFrame();
             return frame ? std::optional<CGRect>(
                                CGRect(frame->maxX() - 20, frame->minY() + 8, 14, 14))
                          : std::nullopt;
         });
-        close->set("AXDescription", "Close");
-        close->setActions({"AXPress"});
+        close->set(ax::attribute::description, "Close");
+        close->setActions({ax::action::press});
         tab->appendChild(close);
     }
     bar->holder->appendChild(tab);
@@ -177,16 +227,16 @@ TabStrip Tabs::addTabs(World& world, const std::shared_ptr<WindowNode>& window, 
     switch (shape) {
         case TabTreeShape::native:
         case TabTreeShape::editor:
-            bar->root = world.makeNode<LaidOutNode>(pid, "AXTabGroup", barFrame);
+            bar->root = world.makeNode<LaidOutNode>(pid, ax::role::tabGroup, barFrame);
             bar->holder = bar->root;
             break;
         case TabTreeShape::browser:
-            bar->root = world.makeNode<LaidOutNode>(pid, "AXGroup", barFrame);
-            bar->holder = world.makeNode<LaidOutNode>(pid, "AXTabGroup", barFrame);
+            bar->root = world.makeNode<LaidOutNode>(pid, ax::role::group, barFrame);
+            bar->holder = world.makeNode<LaidOutNode>(pid, ax::role::tabGroup, barFrame);
             bar->root->appendChild(bar->holder);
             break;
         case TabTreeShape::namedCells:
-            bar->root = world.makeNode<LaidOutNode>(pid, "AXGroup", barFrame);
+            bar->root = world.makeNode<LaidOutNode>(pid, ax::role::group, barFrame);
             bar->holder = bar->root;
             break;
     }
@@ -221,14 +271,14 @@ std::shared_ptr<Node> Tabs::addWebContent(World& world, const std::shared_ptr<Wi
                           rect.width(), rect.height());
         };
     };
-    auto scroll = world.makeNode<LaidOutNode>(pid, "AXScrollArea", relative(frame));
-    auto area = world.makeNode<LaidOutNode>(pid, "AXWebArea", relative(frame));
-    auto group = world.makeNode<LaidOutNode>(pid, "AXGroup", relative(frame));
+    auto scroll = world.makeNode<LaidOutNode>(pid, ax::role::scrollArea, relative(frame));
+    auto area = world.makeNode<LaidOutNode>(pid, ax::role::webArea, relative(frame));
+    auto group = world.makeNode<LaidOutNode>(pid, ax::role::group, relative(frame));
     auto control = world.makeNode<LaidOutNode>(
-        pid, "AXRadioButton",
+        pid, ax::role::radioButton,
         relative(CGRect(frame.minX() + 10, frame.minY() + 10, 120, barHeight)));
-    control->set("AXSubrole", "AXTabButton");
-    control->set("AXTitle", "Page tab");
+    control->set(ax::attribute::subrole, ax::subrole::tabButton);
+    control->set(ax::attribute::title, "Page tab");
     window->appendChild(scroll);
     scroll->appendChild(area);
     area->appendChild(group);
@@ -248,7 +298,7 @@ std::vector<std::string> Tabs::titles(const WindowNode& window) const {
     std::vector<std::string> result;
     if (const auto bar = barOf(window)) {
         for (const auto& tab : bar->tabs) {
-            const ax::Value* title = tab->stored("AXTitle");
+            const ax::Value* title = tab->stored(ax::attribute::title);
             const auto* text = title != nullptr ? title->getIf<std::string>() : nullptr;
             result.push_back(text != nullptr ? *text : std::string());
         }
@@ -261,9 +311,9 @@ std::optional<CGRect> Tabs::barFrame(const WindowNode& window) const {
     return bar ? bar->frame() : std::nullopt;
 }
 
-std::pair<std::shared_ptr<Tabs::Bar>, std::size_t> Tabs::tabAt(
-    World& world, CGPoint point, std::optional<platform::ProcessId> pid) {
-    for (auto node = world.hitTest(point, pid); node; node = node->parent()) {
+std::pair<std::shared_ptr<Tabs::Bar>, std::size_t> Tabs::tabHolding(
+    const std::shared_ptr<Node>& element) {
+    for (auto node = element; node; node = node->parent()) {
         for (const auto& bar : bars_) {
             const auto found = std::find(bar->tabs.begin(), bar->tabs.end(), node);
             if (found != bar->tabs.end())
@@ -277,8 +327,8 @@ void Tabs::closeTab(World& world, const std::shared_ptr<Bar>& bar, std::size_t i
     const auto tab = bar->tabs[index];
     bar->tabs.erase(bar->tabs.begin() + static_cast<std::ptrdiff_t>(index));
     bar->holder->removeChild(tab);
-    tab->markDestroyed();
-    world.postNotification(*tab, "AXUIElementDestroyed");
+    world.postNotification(*tab, ax::notification::uiElementDestroyed);
+    tab->markSubtreeDestroyed();
     if (bar->tabs.empty()) {
         if (const auto window = bar->window.lock())
             window->close(world);
@@ -297,96 +347,62 @@ void Tabs::detach(World& world, const std::shared_ptr<Bar>& bar, const std::shar
                                  : nullptr;
     if (!application)
         return;
-    const ax::Value* storedTitle = tab->stored("AXTitle");
+    const ax::Value* storedTitle = tab->stored(ax::attribute::title);
     const auto* titleText = storedTitle != nullptr ? storedTitle->getIf<std::string>() : nullptr;
     const std::string title = titleText != nullptr ? *titleText : std::string();
     closeTab(world, bar, static_cast<std::size_t>(found - bar->tabs.begin()));
 
-    std::int64_t number = 1000;
-    for (const auto& window : application->windows())
-        number = std::max(number, window->windowNumber() + 1);
-    auto window = world.makeNode<WindowNode>(source->pid(), number, source->limits());
-    window->set("AXTitle", title);
-    window->set("AXMinimized", false);
-    window->setSettable("AXMinimized");
+    auto window = world.makeNode<WindowNode>(
+        source->pid(), WindowServer::of(world).allocateNumber(), source->limits());
+    window->set(ax::attribute::title, title);
+    window->set(ax::attribute::minimized, false);
+    window->setSettable(ax::attribute::minimized);
     window->resizeTo(world, source->frame().value_or(CGRect()).size);
     // The new window's tab comes to rest under the point where the tab was let go.
     window->moveTo(
         world, {release.x - maxTabWidth / 2, release.y - barOffset(bar->shape) - barHeight / 2});
     application->appendChild(window);
     addTabs(world, window, bar->shape, {title});
-    world.postNotification(*window, "AXWindowCreated");
-    world.postNotification(*application, "AXMainWindowChanged");
-    world.postNotification(*application, "AXFocusedWindowChanged");
+    world.postNotification(*window, ax::notification::windowCreated);
+    world.postNotification(*application, ax::notification::mainWindowChanged);
+    world.postNotification(*application, ax::notification::focusedWindowChanged);
 }
 
-void Tabs::handle(World& world, const platform::CGEvent& event) {
-    switch (event.type) {
-        case CGEventType::leftMouseDown: {
-            const auto [bar, index] = tabAt(world, event.location, event.targetPid);
-            dragged_ = bar ? bar->tabs[index] : nullptr;
-            return;
-        }
-        case CGEventType::leftMouseUp: {
-            const auto tab = dragged_.lock();
-            dragged_.reset();
-            if (!tab || tab->isDestroyed())
+void Tabs::releaseDragged(World& world, const std::shared_ptr<Node>& tab, CGPoint release) {
+    const auto [bar, index] = tabHolding(tab);
+    const auto frame = bar ? bar->frame() : std::nullopt;
+    if (!frame)
+        return;
+    const CGRect near(frame->minX() - detachDistance, frame->minY() - detachDistance,
+                      frame->width() + 2 * detachDistance, frame->height() + 2 * detachDistance);
+    if (near.containsPoint(release))
+        return;
+    if (pending_)
+        pending_->item.cancel();
+    auto pending = std::make_shared<Pending>(Pending{
+        platform::DispatchWorkItem([weakWorld = world.weak(), weakBar = std::weak_ptr<Bar>(bar),
+                                    weakTab = std::weak_ptr<Node>(tab), release] {
+            const auto current = weakWorld.lock();
+            if (!current)
                 return;
-            for (const auto& bar : bars_) {
-                if (std::find(bar->tabs.begin(), bar->tabs.end(), tab) == bar->tabs.end())
-                    continue;
-                const auto frame = bar->frame();
-                if (!frame)
-                    return;
-                const CGRect near(frame->minX() - detachDistance, frame->minY() - detachDistance,
-                                  frame->width() + 2 * detachDistance,
-                                  frame->height() + 2 * detachDistance);
-                if (near.containsPoint(event.location))
-                    return;
-                if (pending_)
-                    pending_->item.cancel();
-                auto pending = std::make_shared<Pending>(Pending{platform::DispatchWorkItem(
-                    [weakBar = std::weak_ptr<Bar>(bar), weakTab = std::weak_ptr<Node>(tab),
-                     release = event.location] {
-                        World& current = World::current();
-                        Tabs& tabs = current.component<Tabs>();
-                        tabs.pending_.reset();
-                        const auto owner = weakBar.lock();
-                        const auto detached = weakTab.lock();
-                        if (owner && detached)
-                            tabs.detach(current, owner, detached, release);
-                    })});
-                pending_ = pending;
-                platform::DispatchQueue::main().asyncAfter(
-                    platform::DispatchTime::now() + detachLatency_, pending->item);
-                return;
-            }
-            return;
-        }
-        case CGEventType::keyDown:
-            if (event.keyCode == escapeKeyCode && pending_) {
-                pending_->item.cancel();
-                pending_.reset();
-            }
-            return;
-        case CGEventType::otherMouseDown:
-            if (event.mouseButton == CGMouseButton::center) {
-                const auto [bar, index] = tabAt(world, event.location, event.targetPid);
-                middlePressed_ = bar ? bar->tabs[index] : nullptr;
-            }
-            return;
-        case CGEventType::otherMouseUp:
-            if (event.mouseButton == CGMouseButton::center) {
-                const auto pressed = middlePressed_.lock();
-                middlePressed_.reset();
-                const auto [bar, index] = tabAt(world, event.location, event.targetPid);
-                if (bar && pressed && bar->tabs[index] == pressed)
-                    closeTab(world, bar, index);
-            }
-            return;
-        default:
-            return;
-    }
+            Tabs& tabs = current->component<Tabs>();
+            tabs.pending_.reset();
+            const auto owner = weakBar.lock();
+            const auto detached = weakTab.lock();
+            if (owner && detached)
+                tabs.detach(*current, owner, detached, release);
+        }),
+        tab->pid()});
+    pending_ = pending;
+    platform::DispatchQueue::main().asyncAfter(platform::DispatchTime::now() + detachLatency_,
+                                               pending->item);
+}
+
+void Tabs::releaseMiddle(World& world, const std::shared_ptr<Node>& pressed,
+                         const std::shared_ptr<Node>& releasedOn) {
+    const auto [bar, index] = tabHolding(releasedOn);
+    if (bar && bar->tabs[index] == pressed)
+        closeTab(world, bar, index);
 }
 
 }  // namespace zoral::sim

@@ -34,6 +34,7 @@ namespace zoral::sim {
 
 class World;
 class WindowNode;
+class InputPipeline;
 
 enum class TabTreeShape : std::uint8_t { native, browser, namedCells, editor };
 
@@ -42,8 +43,8 @@ class LaidOutNode : public Node {
 public:
     using FrameSource = std::function<std::optional<platform::CGRect>()>;
 
-    LaidOutNode(platform::ProcessId pid, std::string role, FrameSource source)
-        : Node(pid, std::move(role)), source_(std::move(source)) {}
+    LaidOutNode(platform::ProcessId pid, std::string_view role, FrameSource source)
+        : Node(pid, role), source_(std::move(source)) {}
 
     std::optional<platform::CGRect> frame() const override;
     ax::Result<ax::Value> read(World& world, std::string_view attribute) const override;
@@ -68,8 +69,10 @@ public:
     static constexpr double detachDistance = 40;
     static constexpr double maxTabWidth = 200;
 
-    // The world's tabs; the first call registers their effects with the world's input devices.
+    // The world's tabs.
     static Tabs& install(World& world);
+    // What the applications do with presses on their tabs and with Escape.
+    static void registerInput(InputPipeline& pipeline);
 
     // From the release of a detaching drag to the new window.
     double detachLatency() const { return detachLatency_; }
@@ -92,26 +95,25 @@ public:
     struct Bar;
     struct Pending;
 
-    // Called by the post handler on the main queue.
-    void handle(World& world, const platform::CGEvent& event);
+    // The bar and index of the tab that holds the element, when one does.
+    std::pair<std::shared_ptr<Bar>, std::size_t> tabHolding(const std::shared_ptr<Node>& element);
+    // A tab let go far from its bar detaches after the latency; a middle click that ends on the
+    // tab it began on closes it.
+    void releaseDragged(World& world, const std::shared_ptr<Node>& tab, platform::CGPoint release);
+    void releaseMiddle(World& world, const std::shared_ptr<Node>& pressed,
+                       const std::shared_ptr<Node>& releasedOn);
 
 private:
     std::shared_ptr<Bar> barOf(const WindowNode& window) const;
-    // The bar and index of the tab that holds the node, when it belongs to one.
-    std::pair<std::shared_ptr<Bar>, std::size_t> tabAt(World& world, platform::CGPoint point,
-                                                       std::optional<platform::ProcessId> pid);
     std::shared_ptr<Node> makeTab(World& world, const std::shared_ptr<Bar>& bar,
                                   const std::string& title, std::shared_ptr<Node>* label);
     void closeTab(World& world, const std::shared_ptr<Bar>& bar, std::size_t index);
     void detach(World& world, const std::shared_ptr<Bar>& bar, const std::shared_ptr<Node>& tab,
                 platform::CGPoint release);
 
-    bool installed_ = false;
     double detachLatency_ = 0.2;
     std::vector<std::shared_ptr<Bar>> bars_;
-    // The left-button drag and middle click in progress: the tab pressed.
-    std::weak_ptr<Node> dragged_;
-    std::weak_ptr<Node> middlePressed_;
+    // The detach that waits for its latency, if any.
     std::shared_ptr<Pending> pending_;
 };
 

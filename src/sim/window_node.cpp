@@ -9,46 +9,89 @@
 #include "sim/dock.h"
 #include "sim/spaces.h"
 #include "sim/timing.h"
+#include "sim/window_server.h"
 #include "sim/world.h"
 
 namespace zoral::sim {
 
 namespace {
-constexpr std::string_view positionAttribute = "AXPosition";
-constexpr std::string_view sizeAttribute = "AXSize";
-constexpr std::string_view frameAttribute = "AXFrame";
-constexpr std::string_view mainAttribute = "AXMain";
-constexpr std::string_view minimizedAttribute = "AXMinimized";
-constexpr std::string_view fullScreenAttribute = "AXFullScreen";
 
-// The frame, in top-left coordinates, of the display that holds the point.
-std::optional<platform::CGRect> displayFrameAt(World& world, platform::CGPoint point) {
-    const auto displays = Displays::of(world).displays();
-    if (displays.empty())
-        return std::nullopt;
-    const double primaryHeight = displays.front().frame.height();
-    for (const Display& display : displays) {
-        const platform::CGRect& f = display.frame;
-        const platform::CGRect flipped(f.minX(), primaryHeight - f.maxY(), f.width(), f.height());
-        if (flipped.containsPoint(point))
-            return flipped;
-    }
-    const platform::CGRect& f = displays.front().frame;
-    return platform::CGRect(f.minX(), primaryHeight - f.maxY(), f.width(), f.height());
+bool isFinite(platform::CGPoint point) {
+    return std::isfinite(point.x) && std::isfinite(point.y);
 }
+
+bool isValidSize(platform::CGSize size) {
+    return std::isfinite(size.width) && std::isfinite(size.height) && size.width >= 0 &&
+           size.height >= 0;
+}
+
 }  // namespace
 
 WindowNode::WindowNode(platform::ProcessId pid, std::int64_t windowNumber, WindowLimits limits)
-    : Node(pid, std::string(role)), windowNumber_(windowNumber), limits_(limits) {
-    set(std::string(positionAttribute), platform::CGPoint{});
-    set(std::string(sizeAttribute), clamped(platform::CGSize{}));
+    : Node(pid, role), windowNumber_(windowNumber), limits_(limits) {
+    Node::set(ax::attribute::position, platform::CGPoint{});
+    Node::set(ax::attribute::size, clamped(platform::CGSize{}));
+}
+
+void WindowNode::set(std::string_view attribute, ax::Value value) {
+    // The frame is always a finite rectangle, whatever a world file or a test stores, and the
+    // window's states are flags; the frame itself is computed.
+    if (attribute == ax::attribute::position) {
+        const auto* point = value.getIf<platform::CGPoint>();
+        if (point == nullptr || !isFinite(*point))
+            return;
+    } else if (attribute == ax::attribute::size) {
+        const auto* size = value.getIf<platform::CGSize>();
+        if (size == nullptr || !isValidSize(*size))
+            return;
+    } else if (attribute == ax::attribute::minimized || attribute == ax::attribute::fullscreen) {
+        if (value.getIf<bool>() == nullptr)
+            return;
+    } else if (attribute == ax::attribute::frame) {
+        return;
+    }
+    Node::set(attribute, std::move(value));
+}
+
+platform::CGPoint WindowNode::position() const {
+    const ax::Value* value = stored(ax::attribute::position);
+    const auto* point = value != nullptr ? value->getIf<platform::CGPoint>() : nullptr;
+    return point != nullptr ? *point : platform::CGPoint{};
+}
+
+platform::CGSize WindowNode::size() const {
+    const ax::Value* value = stored(ax::attribute::size);
+    const auto* size = value != nullptr ? value->getIf<platform::CGSize>() : nullptr;
+    return size != nullptr ? *size : platform::CGSize{};
+}
+
+std::optional<platform::CGRect> WindowNode::frame() const {
+    return platform::CGRect(position(), size());
+}
+
+int WindowNode::layer() const {
+    if (const auto owner = world()) {
+        if (const auto placed = WindowServer::of(*owner).window(*this))
+            return placed->options.level;
+    }
+    return layer_;
+}
+
+void WindowNode::setLayer(int layer) {
+    layer_ = layer;
+    if (const auto owner = world()) {
+        WindowServer& server = WindowServer::of(*owner);
+        if (const auto placed = server.window(*this)) {
+            WindowOptions options = placed->options;
+            options.level = layer;
+            server.setOptions(*this, options);
+        }
+    }
 }
 
 void WindowNode::setLimits(WindowLimits limits) {
     limits_ = limits;
-    if (const auto* size = stored(sizeAttribute)->getIf<platform::CGSize>()) {
-        set(std::string(sizeAttribute), clamped(*size));
-    }
+    Node::set(ax::attribute::size, clamped(size()));
 }
 
 platform::CGSize WindowNode::clamped(platform::CGSize size) const {
@@ -63,15 +106,20 @@ platform::CGSize WindowNode::clamped(platform::CGSize size) const {
     return size;
 }
 
+bool WindowNode::storedFlag(std::string_view attribute) const {
+    const ax::Value* value = stored(attribute);
+    const bool* flag = value != nullptr ? value->getIf<bool>() : nullptr;
+    return flag != nullptr && *flag;
+}
+
 bool WindowNode::isMinimized() const {
-    const ax::Value* value = stored(minimizedAttribute);
-    return value != nullptr && value->getIf<bool>() != nullptr && *value->getIf<bool>();
+    return storedFlag(ax::attribute::minimized);
 }
 
 void WindowNode::setMinimized(World& world, bool minimized) {
     if (isMinimized() == minimized)
         return;
-    set(std::string(minimizedAttribute), minimized);
+    Node::set(ax::attribute::minimized, minimized);
     // The Dock shows a tile for each minimised window.
     if (Dock* dock = Dock::of(world)) {
         if (minimized) {
@@ -80,67 +128,93 @@ void WindowNode::setMinimized(World& world, bool minimized) {
             dock->windowRestored(*this);
         }
     }
-    world.postNotification(*this, minimized ? "AXWindowMiniaturized" : "AXWindowDeminiaturized");
+    world.postNotification(*this, minimized ? ax::notification::windowMiniaturized
+                                            : ax::notification::windowDeminiaturized);
+}
+
+void WindowNode::minimize(World& world, bool minimized) {
+    if (transition_ != Transition::none || isMinimized() == minimized)
+        return;
+    const Timing& timing = world.component<Timing>();
+    after(world, minimized ? timing.minimize : timing.restore,
+          minimized ? Transition::minimizing : Transition::restoring,
+          [minimized](World& owner, WindowNode& self) { self.setMinimized(owner, minimized); });
 }
 
 bool WindowNode::isFullScreen() const {
-    const ax::Value* value = stored(fullScreenAttribute);
-    return value != nullptr && value->getIf<bool>() != nullptr && *value->getIf<bool>();
+    return storedFlag(ax::attribute::fullscreen);
+}
+
+void WindowNode::after(World& world, double delay, Transition transition,
+                       std::function<void(World&, WindowNode&)> change) {
+    transition_ = transition;
+    platform::DispatchQueue::main().asyncAfter(
+        platform::DispatchTime::now() + delay,
+        [weakWorld = world.weak(),
+         weak = std::weak_ptr<WindowNode>(std::static_pointer_cast<WindowNode>(shared_from_this())),
+         change = std::move(change)] {
+            const auto owner = weakWorld.lock();
+            const auto self = weak.lock();
+            if (!owner || !self)
+                return;
+            self->transition_ = Transition::none;
+            if (!self->isDestroyed())
+                change(*owner, *self);
+        });
 }
 
 void WindowNode::setFullScreen(World& world, bool fullScreen) {
-    if (leavingFullScreen_ || isFullScreen() == fullScreen)
+    if (transition_ != Transition::none || isFullScreen() == fullScreen)
         return;
+    const Timing& timing = world.component<Timing>();
     if (fullScreen) {
-        const platform::CGRect current = *frame();
-        const auto target = displayFrameAt(world, {current.midX(), current.midY()});
-        if (!target)
-            return;
-        frameBeforeFullScreen_ = current;
-        world.component<Spaces>().enterFullScreen(world, windowNumber_,
-                                                  {current.midX(), current.midY()});
-        set(std::string(fullScreenAttribute), true);
-        set(std::string(positionAttribute), target->origin);
-        set(std::string(sizeAttribute), target->size);
-        world.postNotification(*this, "AXWindowMoved");
-        world.postNotification(*this, "AXWindowResized");
-        return;
+        after(world, timing.fullScreenEnter, Transition::enteringFullScreen,
+              [](World& owner, WindowNode& self) { self.enterFullScreen(owner); });
+    } else {
+        after(world, timing.fullScreenExit, Transition::leavingFullScreen,
+              [](World& owner, WindowNode& self) { self.leaveFullScreen(owner); });
     }
-    leavingFullScreen_ = true;
-    const double delay = world.component<Timing>().fullScreenExit;
-    platform::DispatchQueue::main().asyncAfter(
-        platform::DispatchTime::now() + delay, [weak = std::weak_ptr<Node>(shared_from_this())] {
-            auto self = std::static_pointer_cast<WindowNode>(weak.lock());
-            if (!self)
-                return;
-            World& current = World::current();
-            self->leavingFullScreen_ = false;
-            self->set(std::string(fullScreenAttribute), false);
-            current.component<Spaces>().leaveFullScreen(current, self->windowNumber_);
-            if (self->frameBeforeFullScreen_) {
-                self->set(std::string(positionAttribute), self->frameBeforeFullScreen_->origin);
-                self->set(std::string(sizeAttribute), self->frameBeforeFullScreen_->size);
-                self->frameBeforeFullScreen_.reset();
-            }
-            current.postNotification(*self, "AXWindowMoved");
-            current.postNotification(*self, "AXWindowResized");
-        });
+}
+
+void WindowNode::enterFullScreen(World& world) {
+    const platform::CGRect current = *frame();
+    const platform::CGPoint centre{current.midX(), current.midY()};
+    const auto target = Displays::of(world).topLeftFrameAt(centre);
+    if (!target)
+        return;
+    frameBeforeFullScreen_ = current;
+    Spaces::of(world).enterFullScreen(world, windowNumber_, centre);
+    Node::set(ax::attribute::fullscreen, true);
+    Node::set(ax::attribute::position, target->origin);
+    Node::set(ax::attribute::size, target->size);
+    notifyFrameChanged(world, true, true);
+}
+
+void WindowNode::leaveFullScreen(World& world) {
+    Node::set(ax::attribute::fullscreen, false);
+    Spaces::of(world).leaveFullScreen(world, windowNumber_);
+    if (frameBeforeFullScreen_) {
+        Node::set(ax::attribute::position, frameBeforeFullScreen_->origin);
+        Node::set(ax::attribute::size, frameBeforeFullScreen_->size);
+        frameBeforeFullScreen_.reset();
+    }
+    notifyFrameChanged(world, true, true);
 }
 
 void WindowNode::close(World& world) {
     if (isDestroyed())
         return;
-    world.postNotification(*this, "AXUIElementDestroyed");
+    world.postNotification(*this, ax::notification::uiElementDestroyed);
     if (Dock* dock = Dock::of(world))
         dock->windowRestored(*this);
     auto application = std::dynamic_pointer_cast<ApplicationNode>(parent());
     const bool wasMain = application && application->mainWindow().get() == this;
     if (auto owner = parent())
         owner->removeChild(shared_from_this());
-    markDestroyed();
+    markSubtreeDestroyed();
     if (wasMain) {
-        world.postNotification(*application, "AXMainWindowChanged");
-        world.postNotification(*application, "AXFocusedWindowChanged");
+        world.postNotification(*application, ax::notification::mainWindowChanged);
+        world.postNotification(*application, ax::notification::focusedWindowChanged);
     }
 }
 
@@ -148,30 +222,44 @@ void WindowNode::makeMain(World& world) {
     auto application = std::dynamic_pointer_cast<ApplicationNode>(parent());
     if (!application || application->mainWindow().get() == this)
         return;
-    application->bringToFront(std::static_pointer_cast<WindowNode>(shared_from_this()));
-    world.postNotification(*application, "AXMainWindowChanged");
-    world.postNotification(*application, "AXFocusedWindowChanged");
+    WindowServer::of(world).orderFrontOfApplication(*this);
+    world.postNotification(*application, ax::notification::mainWindowChanged);
+    world.postNotification(*application, ax::notification::focusedWindowChanged);
 }
 
 void WindowNode::moveTo(World& world, platform::CGPoint position) {
-    if (*stored(positionAttribute)->getIf<platform::CGPoint>() == position)
+    if (!isFinite(position) || this->position() == position)
         return;
-    set(std::string(positionAttribute), position);
-    world.postNotification(*this, "AXWindowMoved");
+    Node::set(ax::attribute::position, position);
+    notifyFrameChanged(world, true, false);
 }
 
 void WindowNode::resizeTo(World& world, platform::CGSize size) {
-    size = clamped(size);
-    if (*stored(sizeAttribute)->getIf<platform::CGSize>() == size)
+    if (!isValidSize(size))
         return;
-    set(std::string(sizeAttribute), size);
-    world.postNotification(*this, "AXWindowResized");
+    size = clamped(size);
+    if (this->size() == size)
+        return;
+    Node::set(ax::attribute::size, size);
+    notifyFrameChanged(world, false, true);
+}
+
+void WindowNode::notifyFrameChanged(World& world, bool moved, bool resized) {
+    // Observers of the window hear of it as an element, observers of the application as a window.
+    if (moved) {
+        world.postNotification(*this, ax::notification::moved);
+        world.postNotification(*this, ax::notification::windowMoved);
+    }
+    if (resized) {
+        world.postNotification(*this, ax::notification::resized);
+        world.postNotification(*this, ax::notification::windowResized);
+    }
 }
 
 ax::Result<ax::Value> WindowNode::read(World& world, std::string_view attribute) const {
-    if (attribute == frameAttribute)
+    if (attribute == ax::attribute::frame)
         return ax::Value(*frame());
-    if (attribute == mainAttribute) {
+    if (attribute == ax::attribute::main) {
         const auto application = std::dynamic_pointer_cast<ApplicationNode>(parent());
         return ax::Value(application && application->mainWindow().get() == this);
     }
@@ -180,40 +268,37 @@ ax::Result<ax::Value> WindowNode::read(World& world, std::string_view attribute)
 
 std::vector<std::string> WindowNode::attributeNames() const {
     auto names = Node::attributeNames();
-    names.emplace_back(frameAttribute);
-    names.emplace_back(mainAttribute);
+    names.emplace_back(ax::attribute::frame);
+    names.emplace_back(ax::attribute::main);
     return names;
 }
 
 ax::Result<bool> WindowNode::isSettable(std::string_view attribute) const {
-    if (attribute == positionAttribute || attribute == mainAttribute)
+    if (attribute == ax::attribute::position || attribute == ax::attribute::main)
         return true;
-    if (attribute == sizeAttribute)
+    if (attribute == ax::attribute::size)
         return !limits_.fixedSize;
     return Node::isSettable(attribute);
 }
 
 ax::Error WindowNode::write(World& world, std::string_view attribute, const ax::Value& value) {
-    if (attribute == positionAttribute) {
+    if (attribute == ax::attribute::position) {
         const auto* position = value.getIf<platform::CGPoint>();
-        if (position == nullptr || !std::isfinite(position->x) || !std::isfinite(position->y)) {
+        if (position == nullptr || !isFinite(*position))
             return ax::illegalArgument;
-        }
         moveTo(world, *position);
         return ax::success;
     }
-    if (attribute == sizeAttribute) {
+    if (attribute == ax::attribute::size) {
         if (limits_.fixedSize)
             return ax::attributeUnsupported;
         const auto* size = value.getIf<platform::CGSize>();
-        if (size == nullptr || !std::isfinite(size->width) || !std::isfinite(size->height) ||
-            size->width < 0 || size->height < 0) {
+        if (size == nullptr || !isValidSize(*size))
             return ax::illegalArgument;
-        }
         resizeTo(world, *size);
         return ax::success;
     }
-    if (attribute == mainAttribute) {
+    if (attribute == ax::attribute::main) {
         const auto* main = value.getIf<bool>();
         if (main == nullptr)
             return ax::illegalArgument;
@@ -222,7 +307,7 @@ ax::Error WindowNode::write(World& world, std::string_view attribute, const ax::
             makeMain(world);
         return ax::success;
     }
-    if (attribute == minimizedAttribute || attribute == fullScreenAttribute) {
+    if (attribute == ax::attribute::minimized || attribute == ax::attribute::fullscreen) {
         const ax::Result<bool> settable = isSettable(attribute);
         if (!settable.ok())
             return settable.error();
@@ -231,8 +316,8 @@ ax::Error WindowNode::write(World& world, std::string_view attribute, const ax::
         const auto* flag = value.getIf<bool>();
         if (flag == nullptr)
             return ax::illegalArgument;
-        if (attribute == minimizedAttribute) {
-            setMinimized(world, *flag);
+        if (attribute == ax::attribute::minimized) {
+            minimize(world, *flag);
         } else {
             setFullScreen(world, *flag);
         }

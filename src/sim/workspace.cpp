@@ -21,11 +21,27 @@ ApplicationInfo Workspace::infoOf(platform::ProcessId pid) const {
     return found == infos_.end() ? ApplicationInfo{} : found->second;
 }
 
+bool Workspace::isHidden(platform::ProcessId pid) const {
+    auto found = infos_.find(pid);
+    return found != infos_.end() && found->second.hidden;
+}
+
+std::vector<WorkspaceRequest> Workspace::requests() const {
+    return Journal::of(world_).recordsOf<WorkspaceRequest>();
+}
+
+void Workspace::record(WorkspaceRequest request) {
+    Journal::of(world_).record(request);
+}
+
 std::optional<platform::ProcessId> Workspace::frontmost(World& world) const {
     for (platform::ProcessId pid : world.processIds()) {
-        const ApplicationInfo info = infoOf(pid);
-        if (info.activationPolicy == platform::ActivationPolicy::regular && !info.hidden)
+        const auto found = infos_.find(pid);
+        if (found == infos_.end() ||
+            (found->second.activationPolicy == platform::ActivationPolicy::regular &&
+             !found->second.hidden)) {
             return pid;
+        }
     }
     return std::nullopt;
 }
@@ -45,14 +61,15 @@ std::optional<platform::ProcessId> Workspace::processWithBundleURL(World& world,
     return std::nullopt;
 }
 
-void Workspace::activateNow(World& world, platform::ProcessId pid) {
+void Workspace::activateNow(World& world, platform::ProcessId pid, bool allWindows) {
     if (world.process(pid) == nullptr)
         return;
     setHidden(world, pid, false);
     const auto before = frontmost(world);
-    world.bringToFront(pid);
+    world.bringToFront(pid, allWindows);
     if (before != frontmost(world)) {
-        world.postNotification(*world.process(pid)->application, "AXApplicationActivated");
+        world.postNotification(*world.process(pid)->application,
+                               ax::notification::applicationActivated);
     }
 }
 
@@ -61,8 +78,17 @@ void Workspace::setHidden(World& world, platform::ProcessId pid, bool hidden) {
     if (process == nullptr || info(pid).hidden == hidden)
         return;
     info(pid).hidden = hidden;
-    world.postNotification(*process->application,
-                           hidden ? "AXApplicationHidden" : "AXApplicationShown");
+    world.postNotification(*process->application, hidden ? ax::notification::applicationHidden
+                                                         : ax::notification::applicationShown);
+}
+
+void Workspace::requestHidden(World& world, platform::ProcessId pid, bool hidden) {
+    platform::DispatchQueue::main().asyncAfter(
+        platform::DispatchTime::now() + world.component<Timing>().hide,
+        [weakWorld = world.weak(), pid, hidden] {
+            if (const auto owner = weakWorld.lock())
+                workspace(*owner).setHidden(*owner, pid, hidden);
+        });
 }
 
 platform::RunningApplication Workspace::record(World& world, const Process& process) const {
@@ -90,6 +116,10 @@ std::optional<RunningApplication> runningApplicationWithProcessIdentifier(Proces
     if (process == nullptr)
         return std::nullopt;
     return sim::workspace(world).record(world, *process);
+}
+
+ProcessId currentProcessIdentifier() {
+    return World::current().programProcess().pid;
 }
 
 std::optional<RunningApplication> frontmostApplication() {
@@ -126,11 +156,12 @@ bool request(sim::WorkspaceRequest::Kind kind, const RunningApplication& applica
     sim::workspace(world).record({kind, pid, options, DispatchTime::now().uptimeSeconds()});
     if (world.process(pid) == nullptr)
         return false;
+    // The effect belongs to this world: it does nothing once the world is gone.
     DispatchQueue::main().asyncAfter(DispatchTime::now() + delay,
-                                     [pid, effect = std::move(effect)] {
-                                         World& current = World::current();
-                                         if (current.process(pid) != nullptr)
-                                             effect(current, sim::workspace(current), pid);
+                                     [weakWorld = world.weak(), pid, effect = std::move(effect)] {
+                                         const auto owner = weakWorld.lock();
+                                         if (owner && owner->process(pid) != nullptr)
+                                             effect(*owner, sim::workspace(*owner), pid);
                                      });
     return true;
 }
@@ -160,14 +191,16 @@ bool activate(const RunningApplication& application, std::uint32_t options) {
 }
 
 bool hide(const RunningApplication& application) {
-    return request(sim::WorkspaceRequest::Kind::hide, application, 0, 0,
+    const double delay = World::current().component<sim::Timing>().hide;
+    return request(sim::WorkspaceRequest::Kind::hide, application, 0, delay,
                    [](World& world, sim::Workspace& workspace, ProcessId pid) {
                        workspace.setHidden(world, pid, true);
                    });
 }
 
 bool unhide(const RunningApplication& application) {
-    return request(sim::WorkspaceRequest::Kind::unhide, application, 0, 0,
+    const double delay = World::current().component<sim::Timing>().hide;
+    return request(sim::WorkspaceRequest::Kind::unhide, application, 0, delay,
                    [](World& world, sim::Workspace& workspace, ProcessId pid) {
                        workspace.setHidden(world, pid, false);
                    });

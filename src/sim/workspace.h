@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/workspace.h"
+#include "sim/journal.h"
 #include "sim/world.h"
 
 namespace zoral::sim {
@@ -23,29 +24,25 @@ struct ApplicationInfo {
     bool refusesTermination = false;
 };
 
-// One request the program made of the workspace, as the simulation recorded it.
-struct WorkspaceRequest {
-    enum class Kind { activate, hide, unhide, terminate };
-    Kind kind;
-    platform::ProcessId pid;
-    std::uint32_t options = 0;
-    double time = 0;
-
-    friend bool operator==(const WorkspaceRequest&, const WorkspaceRequest&) = default;
-};
-
 // A component of the world (World::component<Workspace>()).
 class Workspace {
 public:
+    explicit Workspace(World& world) : world_(world) {}
+
     // The process's information, made with the defaults on first use.
     ApplicationInfo& info(platform::ProcessId pid) { return infos_[pid]; }
     ApplicationInfo infoOf(platform::ProcessId pid) const;
+    bool isHidden(platform::ProcessId pid) const;
 
     std::optional<platform::ProcessId> frontmost(World& world) const;
 
-    // Brings the process in front (unhiding it), as an activation does once it has happened.
-    void activateNow(World& world, platform::ProcessId pid);
+    // Brings the process in front (unhiding it), as an activation does once it has happened:
+    // with all its windows, or (as a click on one of them does) with none but the clicked one.
+    void activateNow(World& world, platform::ProcessId pid, bool allWindows = true);
+    // Hides or shows the process at once: what a world starts with, or a test sets up.
     void setHidden(World& world, platform::ProcessId pid, bool hidden);
+    // Hides or shows it as the system does, after the world's latency for it.
+    void requestHidden(World& world, platform::ProcessId pid, bool hidden);
 
     // Bundles on disk, running or not: URL to bundle identifier.
     void installBundle(std::string url, std::string bundleIdentifier) {
@@ -56,13 +53,14 @@ public:
     std::optional<platform::ProcessId> processWithBundleURL(World& world,
                                                             std::string_view url) const;
 
-    const std::vector<WorkspaceRequest>& requests() const { return requests_; }
-    void record(WorkspaceRequest request) { requests_.push_back(request); }
+    // The requests the program made, from the world's journal.
+    std::vector<WorkspaceRequest> requests() const;
+    void record(WorkspaceRequest request);
     platform::RunningApplication record(World& world, const Process& process) const;
 
 private:
+    World& world_;
     std::map<platform::ProcessId, ApplicationInfo> infos_;
-    std::vector<WorkspaceRequest> requests_;
     std::map<std::string, std::string, std::less<>> bundles_;
 };
 

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <atomic>
 
+#include "platform/bundle.h"
 #include "platform/notification_center.h"
 #include "platform/scheduler.h"
 #include "sim/application_node.h"
+#include "sim/journal.h"
 #include "sim/observer.h"
 #include "sim/system_wide_node.h"
+#include "sim/workspace.h"
 
 namespace zoral::sim {
 
@@ -31,12 +34,17 @@ const char* roundTripName(RoundTrip kind) {
             return "performAction";
         case RoundTrip::copyElementAtPosition:
             return "copyElementAtPosition";
+        case RoundTrip::notificationDelivery:
+            return "notificationDelivery";
     }
     return "unknown";
 }
 
-World::World() {
-    systemWide_ = makeNode<SystemWideNode>(systemWidePid);
+std::shared_ptr<World> World::make() {
+    // The constructor is private, so that every world is shared and its nodes can know it.
+    std::shared_ptr<World> world(new World());
+    world->systemWide_ = world->makeNode<SystemWideNode>(systemWidePid);
+    return world;
 }
 
 World::~World() = default;
@@ -44,29 +52,36 @@ World::~World() = default;
 World& World::current() {
     if (World* world = installedWorld.load())
         return *world;
-    static World* const processWorld = new World();
-    return *processWorld;
+    static const auto* const processWorld = new std::shared_ptr<World>(make());
+    return **processWorld;
 }
 
 Process& World::addProcess(platform::ProcessId pid, std::string bundleIdentifier,
                            std::string name) {
+    if (processes_.contains(pid))
+        removeProcess(pid);
     auto application = makeNode<ApplicationNode>(pid);
-    application->set("AXTitle", name);
+    application->set(ax::attribute::title, name);
     Process& process = processes_[pid];
     process = Process{.pid = pid,
                       .bundleIdentifier = std::move(bundleIdentifier),
                       .name = std::move(name),
                       .hung = false,
                       .latency = std::nullopt,
-                      .aboveWindows = false,
+                      .windowOptions = {},
                       .application = std::move(application)};
-    std::erase(zOrder_, pid);
-    zOrder_.insert(zOrder_.begin(), pid);
+    zOrder_.push_front(pid);
     return process;
 }
 
 void World::removeProcess(platform::ProcessId pid) {
-    processes_.erase(pid);
+    auto found = processes_.find(pid);
+    if (found == processes_.end())
+        return;
+    // Its elements stay dead even if a process with the same identifier starts later.
+    found->second.application->markSubtreeDestroyed();
+    WindowServer::of(*this).detachProcess(pid);
+    processes_.erase(found);
     std::erase(zOrder_, pid);
 }
 
@@ -75,15 +90,22 @@ Process* World::process(platform::ProcessId pid) {
     return found == processes_.end() ? nullptr : &found->second;
 }
 
-std::vector<platform::ProcessId> World::processIds() const {
-    return zOrder_;
+const Process* World::process(platform::ProcessId pid) const {
+    auto found = processes_.find(pid);
+    return found == processes_.end() ? nullptr : &found->second;
 }
 
-void World::bringToFront(platform::ProcessId pid) {
+std::vector<platform::ProcessId> World::processIds() const {
+    return {zOrder_.begin(), zOrder_.end()};
+}
+
+void World::bringToFront(platform::ProcessId pid, bool withWindows) {
     if (std::find(zOrder_.begin(), zOrder_.end(), pid) == zOrder_.end())
         return;
     std::erase(zOrder_, pid);
-    zOrder_.insert(zOrder_.begin(), pid);
+    zOrder_.push_front(pid);
+    if (withWindows)
+        WindowServer::of(*this).orderProcessFront(pid);
 }
 
 void World::bringToBack(platform::ProcessId pid) {
@@ -91,23 +113,55 @@ void World::bringToBack(platform::ProcessId pid) {
         return;
     std::erase(zOrder_, pid);
     zOrder_.push_back(pid);
+    WindowServer::of(*this).orderProcessBack(pid);
+}
+
+Process& World::programProcess() {
+    if (Process* existing = process(programPid_))
+        return *existing;
+    Process& program =
+        addProcess(programPid_, std::string(platform::Bundle::main().bundleIdentifier()),
+                   std::string(platform::Bundle::main().name()));
+    // A menu-bar program: never the active application, behind every other one.
+    workspace(*this).info(programPid_).activationPolicy = platform::ActivationPolicy::accessory;
+    bringToBack(programPid_);
+    return program;
 }
 
 void World::registerNode(const std::shared_ptr<Node>& node) {
-    nodes_[node->element()] = node;
+    node->world_ = weak_from_this();
+    nodes_[node->element()] = Registration{node, node->pid()};
 }
 
 std::shared_ptr<Node> World::resolve(ax::Element element) const {
     auto found = nodes_.find(element);
     if (found == nodes_.end())
         return nullptr;
-    auto node = found->second.lock();
+    auto node = found->second.node.lock();
     if (node && node->isDestroyed())
         return nullptr;
     // A node of a process that has gone is gone too, even while someone holds it.
     if (node && node->pid() != systemWidePid && !processes_.contains(node->pid()))
         return nullptr;
     return node;
+}
+
+std::optional<platform::ProcessId> World::pidOf(ax::Element element) const {
+    auto found = nodes_.find(element);
+    if (found == nodes_.end())
+        return std::nullopt;
+    return found->second.pid;
+}
+
+ax::Element World::applicationElement(platform::ProcessId pid) {
+    if (const Process* running = process(pid))
+        return running->application->element();
+    auto& stray = strayApplications_[pid];
+    if (!stray) {
+        stray = makeNode<ApplicationNode>(pid);
+        stray->markDestroyed();
+    }
+    return stray->element();
 }
 
 void World::injectError(ax::Element element, std::string attribute, ax::Error code) {
@@ -141,13 +195,22 @@ void World::setTrusted(bool trusted) {
     platform::DistributedNotificationCenter::defaultCenter().post("com.apple.accessibility.api");
 }
 
+int World::trustPrompts() {
+    return static_cast<int>(Journal::of(*this).recordsOf<PermissionPrompt>().size());
+}
+
+void World::recordTrustPrompt() {
+    Journal::of(*this).record(PermissionPrompt{platform::uptimeSeconds()});
+}
+
 void World::postNotification(const Node& node, std::string_view notification, ax::Info info) {
     const std::string name(notification);
+    const double delay = latencyOf(node.pid(), RoundTrip::notificationDelivery, notification);
     std::erase_if(observers_, [](const auto& weak) { return weak.expired(); });
     for (const auto& weak : observers_) {
         auto observer = weak.lock();
         if (observer && observer->pid() == node.pid())
-            observer->offer(node, name, info);
+            observer->offer(node, name, info, delay);
     }
 }
 
@@ -155,24 +218,41 @@ void World::addObserver(const std::shared_ptr<SimObserver>& observer) {
     observers_.push_back(observer);
 }
 
-double World::latencyOf(platform::ProcessId pid) const {
-    auto found = processes_.find(pid);
-    if (found != processes_.end() && found->second.latency)
-        return *found->second.latency;
-    return latency_;
+double World::latencyOf(platform::ProcessId pid, RoundTrip kind, std::string_view name) const {
+    double seconds = latency_;
+    int best = 0;
+    if (const Process* owner = process(pid); owner != nullptr && owner->latency) {
+        seconds = *owner->latency;
+        best = 1;
+    }
+    for (const LatencyRule& rule : latencyRules_) {
+        if ((rule.pid && *rule.pid != pid) || (rule.kind && *rule.kind != kind) ||
+            (rule.name && *rule.name != name)) {
+            continue;
+        }
+        const int given = (rule.pid ? 1 : 0) + (rule.kind ? 1 : 0) + (rule.name ? 1 : 0);
+        if (given >= best) {
+            best = given;
+            seconds = rule.seconds;
+        }
+    }
+    return seconds;
 }
 
 ax::Error World::beginRoundTrip(RoundTrip kind, ax::Element element, std::string_view attribute) {
     const std::shared_ptr<Node> node = resolve(element);
     const platform::ProcessId pid = node ? node->pid() : -1;
     roundTrips_[CountKey{kind, std::string(attribute), pid}] += 1;
+    // Without the Accessibility permission the system answers no call of the program.
+    if (!trusted_)
+        return ax::apiDisabled;
     if (!node)
         return ax::invalidUIElement;
     if (const Process* owner = process(pid); owner != nullptr && owner->hung) {
         platform::sleepFor(messagingTimeout(element));
         return ax::cannotComplete;
     }
-    platform::sleepFor(latencyOf(pid));
+    platform::sleepFor(latencyOf(pid, kind, attribute));
     // Other queues ran meanwhile: the element may be gone by the time the call arrives.
     if (!resolve(element))
         return ax::invalidUIElement;
@@ -198,41 +278,23 @@ double World::messagingTimeout(ax::Element element) const {
     return defaultMessagingTimeout;
 }
 
-std::shared_ptr<Node> World::hitTest(platform::CGPoint point,
-                                     std::optional<platform::ProcessId> pid) const {
-    // The deepest element under the point, searching applications front-most first.
-    const auto deepest = [&](const auto& self,
-                             const std::shared_ptr<Node>& node) -> std::shared_ptr<Node> {
-        // Later children lie above earlier ones.
-        for (auto child = node->children().rbegin(); child != node->children().rend(); ++child) {
-            if (auto hit = self(self, *child))
-                return hit;
-        }
-        const auto frame = node->frame();
-        return frame && frame->containsPoint(point) ? node : nullptr;
-    };
-    std::vector<platform::ProcessId> order;
-    for (bool above : {true, false}) {
-        for (platform::ProcessId candidate : zOrder_) {
-            if (processes_.at(candidate).aboveWindows == above)
-                order.push_back(candidate);
-        }
-    }
-    for (platform::ProcessId candidate : order) {
-        if (pid && candidate != *pid)
-            continue;
-        const auto& application = processes_.at(candidate).application;
-        for (auto child = application->children().rbegin(); child != application->children().rend();
-             ++child) {
-            if (auto hit = deepest(deepest, *child))
-                return hit;
-        }
-    }
-    return nullptr;
+bool World::isApplicationOfLiveProcess(const Node& node) const {
+    const Process* owner = process(node.pid());
+    return owner != nullptr && owner->application.get() == &node;
+}
+
+void World::childAttached(const Node& parent, const std::shared_ptr<Node>& child) {
+    if (isApplicationOfLiveProcess(parent))
+        WindowServer::of(*this).attach(*this, child);
+}
+
+void World::childDetached(const Node& parent, const Node& child) {
+    if (isApplicationOfLiveProcess(parent))
+        WindowServer::of(*this).detach(child);
 }
 
 ScopedWorld::ScopedWorld()
-    : world_(std::make_unique<World>()), previous_(installedWorld.exchange(world_.get())) {}
+    : world_(World::make()), previous_(installedWorld.exchange(world_.get())) {}
 
 ScopedWorld::~ScopedWorld() {
     installedWorld.store(previous_);

@@ -231,6 +231,7 @@ TEST_F(ApplicationOperationsTest, UnminimizeLastTakesTheLatestStampAndRemovesOnl
     PidTimestamps::shared().record(editorPid, windowOf(nodes[1])->id(), 10);
 
     EXPECT_EQ(titleOf(valueOf(app->unminimizeLast())), "A");
+    settleEffects();  // the Dock's animation
     EXPECT_FALSE(nodes[0]->isMinimized());
     EXPECT_TRUE(nodes[1]->isMinimized());
     EXPECT_TRUE(editorActive());
@@ -239,6 +240,7 @@ TEST_F(ApplicationOperationsTest, UnminimizeLastTakesTheLatestStampAndRemovesOnl
     EXPECT_EQ(*stamps, (PidTimestamps::Stamps{{windowOf(nodes[1])->id(), 10}}));
 
     EXPECT_EQ(titleOf(valueOf(app->unminimizeLast())), "B");
+    settleEffects();
     EXPECT_FALSE(nodes[1]->isMinimized());
     EXPECT_TRUE(PidTimestamps::shared().stamps(editorPid)->empty());
 }
@@ -257,6 +259,7 @@ TEST_F(ApplicationOperationsTest, UnminimizeLastKeepsAStaleStampAndTakesTheLastM
     ASSERT_NE(restored, nullptr);
     EXPECT_EQ(*restored, *minimized.back());
     EXPECT_EQ(PidTimestamps::shared().stamps(editorPid)->size(), 2U) << "every stamp is kept";
+    settleEffects();
 
     // Without any stamp the last minimised window is taken as well.
     PidTimestamps::shared().removeAll();
@@ -313,6 +316,7 @@ TEST_F(ApplicationOperationsTest, ActivateWithoutVisibleWindowsBringsBackTheLate
         node->setMinimized(*world, true);
     PidTimestamps::shared().record(editorPid, windowOf(nodes[1])->id(), 5);
     EXPECT_EQ(titleOf(valueOf(editor()->activate())), "B");
+    settleEffects();
     EXPECT_FALSE(nodes[1]->isMinimized());
     EXPECT_TRUE(nodes[0]->isMinimized());
     EXPECT_TRUE(linesWith("by click").empty());
@@ -409,14 +413,14 @@ TEST_F(ApplicationOperationsTest, HideByShortcutPostsCommandHToTheProcessOrTheCo
         EXPECT_FALSE(posted[i].tap.has_value());
     }
 
-    // The process is gone: its identifier cannot be read.
+    // A process that has quit keeps its identifier: the keys still go to it, and nowhere else.
     devices.resetPostedEvents();
     world->removeProcess(editorPid);
     app->hideByShortcut();
     posted = devices.postedEvents();
     ASSERT_EQ(posted.size(), 2U);
-    EXPECT_EQ(posted[0].tap, platform::CGEventTapLocation::hid);
-    EXPECT_FALSE(posted[0].event.targetPid.has_value());
+    EXPECT_FALSE(posted[0].tap.has_value());
+    EXPECT_EQ(posted[0].event.targetPid, editorPid);
 }
 
 }  // namespace

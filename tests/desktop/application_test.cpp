@@ -204,8 +204,18 @@ TEST_F(ApplicationTest, ObserversAreMadeForLiveProcessesOnly) {
     EXPECT_EQ(app->makeObserver([](const std::shared_ptr<Observer>&, const UIElementRef&,
                                    AXNotification, const ax::Info&) {}),
               nullptr);
+    EXPECT_TRUE(output.lines().empty()) << "a process that quit is an invalid element: no line";
+
+    // Without the permission the refusal is unexpected, and says so.
+    world->addProcess(editorPid, "org.example.editor", "Editor");
+    const auto again = editor();
+    ASSERT_TRUE(again);
+    world->setTrusted(false);
+    EXPECT_EQ(again->makeObserver([](const std::shared_ptr<Observer>&, const UIElementRef&,
+                                     AXNotification, const ax::Info&) {}),
+              nullptr);
     EXPECT_EQ(output.lines(), std::vector<std::string>{"AXObserver: Unexpected error: " +
-                                                       AXError(ax::illegalArgument).description()});
+                                                       AXError(ax::apiDisabled).description()});
 }
 
 }  // namespace

@@ -180,9 +180,11 @@ TEST_F(MissionControlSpaceTest, ASpaceWithoutItsDisplaysRecordIsNotMovable) {
     const auto answer = spaces().describe();
     const auto replaceLeft = [&](const char* key, PlistObject value) {
         auto copy = answer;
-        (*copy.getIf<platform::PlistArray>())[0]
-            .getIf<platform::PlistDictionary>()
-            ->insert_or_assign(key, std::move(value));
+        auto* displays = copy.getIf<platform::PlistArray>();
+        ASSERT_NE(displays, nullptr);
+        auto* first = displays->front().getIf<platform::PlistDictionary>();
+        ASSERT_NE(first, nullptr);
+        first->insert_or_assign(key, std::move(value));
         spaces().replaceAnswer(copy);
     };
     replaceLeft("Display Identifier", PlistObject::string("OTHER"));

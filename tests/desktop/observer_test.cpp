@@ -91,7 +91,7 @@ TEST_F(ObserverTest, RepeatedRegistrationsSucceedAndOtherRefusalsRaise) {
     EXPECT_EQ(raisedCode([&] { observer->addNotification(AXNotification::moved, *orphan); }),
               ax::invalidUIElement);
     EXPECT_EQ(raisedCode([&] { (void)std::make_shared<Observer>(999, nullptr); }),
-              ax::illegalArgument)
+              ax::invalidUIElement)
         << "no process to observe";
 }
 

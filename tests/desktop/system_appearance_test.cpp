@@ -9,6 +9,8 @@
 #include "platform/notification_center.h"
 #include "platform/plist_object.h"
 #include "platform/user_defaults.h"
+#include "sim/displays.h"
+#include "sim/world.h"
 #include "support/captured_output.h"
 #include "support/temporary_home.h"
 #include "support/virtual_clock.h"
@@ -56,6 +58,25 @@ TEST_F(SystemAppearanceTest, DarkOnlyForTheStringDark) {
         EXPECT_EQ(currentSystemAppearance(), appearance)
             << (style ? UserDefaults::standard().stringForKey(interfaceStyleKey).value_or("?")
                       : "none");
+    }
+}
+
+TEST_F(SystemAppearanceTest, SystemsBeforeTheDarkAppearanceAlwaysLookLight) {
+    sim::ScopedWorld world;
+    setInterfaceStyle(PlistObject::string("Dark"));
+    struct Case {
+        platform::OperatingSystemVersion version;
+        SystemAppearance appearance;
+    };
+    const Case cases[] = {
+        {{10, 13, 6}, SystemAppearance::light},
+        {{10, 14, 0}, SystemAppearance::dark},
+        {{14, 0, 0}, SystemAppearance::dark},
+    };
+    for (const Case& c : cases) {
+        sim::SystemVersion::of(*world).setVersion(c.version);
+        EXPECT_EQ(systemHasDarkAppearance(), c.appearance == SystemAppearance::dark);
+        EXPECT_EQ(currentSystemAppearance(), c.appearance) << c.version.minorVersion;
     }
 }
 

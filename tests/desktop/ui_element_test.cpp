@@ -265,7 +265,7 @@ TEST_F(UIElementTest, ApplicationIsTheRunningApplicationOfThePid) {
     EXPECT_EQ(systemWide->application(), nullptr) << "pid 0 is no application";
     const auto gone = wrap(textArea);
     world->removeProcess(editorPid);
-    EXPECT_EQ(gone->pid(), std::nullopt);
+    EXPECT_EQ(gone->pid(), editorPid) << "an element keeps its process's identifier";
     EXPECT_EQ(gone->application(), nullptr);
 }
 

@@ -143,8 +143,11 @@ TEST_F(WindowTest, ExitFullscreenOfAWindowAlreadyBackLogsZeroAndMakesNoRetry) {
 }
 
 TEST_F(WindowTest, ExitFullscreenWaitsForTheWindowToComeBack) {
+    world->component<sim::Timing>().fullScreenEnter = 0.3;
     world->component<sim::Timing>().fullScreenExit = 0.15;
     ASSERT_EQ(ax::setAttributeValue(node->element(), "AXFullScreen", true), ax::success);
+    EXPECT_FALSE(node->isFullScreen()) << "entering takes its time too";
+    scheduler().advance(0.3);
     ASSERT_TRUE(node->isFullScreen());
     world->resetRoundTrips();
 
@@ -153,7 +156,7 @@ TEST_F(WindowTest, ExitFullscreenWaitsForTheWindowToComeBack) {
     ASSERT_TRUE(result && result->holdsValue());
     EXPECT_FALSE(node->isFullScreen());
     EXPECT_EQ(output.lines(), std::vector<std::string>{"Window: Unfullscreened in 150ms"});
-    EXPECT_NEAR(now(), 0.15, 1e-9);
+    EXPECT_NEAR(now(), 0.45, 1e-9);
     // The application is found once; each failed check reads only its empty window list.
     EXPECT_EQ(world->roundTripCount(), 9);
 }
@@ -248,6 +251,7 @@ TEST_F(WindowTest, OnScreenListKeepsOrdinaryWindowsInTheServersOrder) {
     addWindow("Front", 36, {10, 20, 300, 200});
     auto minimised = addWindow("Away", 37, {0, 0, 50, 50});
     ASSERT_EQ(ax::setAttributeValue(minimised->element(), "AXMinimized", true), ax::success);
+    scheduler().advance(world->component<sim::Timing>().minimize);
 
     const auto list = Window::onScreenWindowList();
     ASSERT_EQ(list.size(), 2U);

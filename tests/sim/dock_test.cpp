@@ -6,6 +6,8 @@
 #include "platform/workspace.h"
 #include "sim/application_node.h"
 #include "sim/displays.h"
+#include "sim/hands.h"
+#include "sim/timing.h"
 #include "sim/window_node.h"
 #include "sim/workspace.h"
 #include "sim/world.h"
@@ -53,12 +55,16 @@ TEST_F(DockTest, MinimisedWindowsGetATileThatRestoresThem) {
     const std::vector<std::string> plain = {"AXApplicationDockItem", "AXFolderDockItem"};
     EXPECT_EQ(subroles(), plain);
     ASSERT_EQ(ax::setAttributeValue(window->element(), "AXMinimized", true), ax::success);
+    EXPECT_FALSE(dock->tileOf(*window)) << "not before the animation ends";
+    scheduler().advance(world->component<Timing>().minimize);
     auto tile = dock->tileOf(*window);
     ASSERT_TRUE(tile);
     EXPECT_EQ(subroles().back(), "AXMinimizedWindowDockItem");
-    EXPECT_EQ(*tile->stored("AXTitle")->getIf<std::string>(), "Draft");
+    EXPECT_EQ(ax::copyAttributeValue(tile->element(), "AXTitle").value(), ax::Value("Draft"));
 
     ASSERT_EQ(ax::performAction(tile->element(), "AXPress"), ax::success);
+    EXPECT_TRUE(window->isMinimized());
+    scheduler().advance(world->component<Timing>().restore);
     EXPECT_FALSE(window->isMinimized());
     EXPECT_EQ(subroles(), plain) << "the tile goes with the restore";
     EXPECT_EQ(ax::copyAttributeValue(ax::createSystemWide(), "AXFocusedApplication").value(),
@@ -71,15 +77,31 @@ TEST_F(DockTest, AnApplicationTileActivatesAndBringsBackAWindow) {
     window->setMinimized(*world, true);
     ASSERT_EQ(ax::performAction(appTile->element(), "AXPress"), ax::success);
     EXPECT_EQ(platform::frontmostApplication()->processIdentifier, 1);
+    scheduler().advance(world->component<Timing>().restore);
     EXPECT_FALSE(window->isMinimized());
     // With no window at all, the application opens one.
     window->close(*world);
     ASSERT_EQ(ax::performAction(appTile->element(), "AXPress"), ax::success);
     auto application = std::dynamic_pointer_cast<ApplicationNode>(world->process(1)->application);
     ASSERT_EQ(application->windows().size(), 1u);
-    EXPECT_EQ(*application->windows()[0]->stored("AXTitle")->getIf<std::string>(), "Untitled");
+    EXPECT_EQ(ax::copyAttributeValue(application->windows()[0]->element(), "AXTitle").value(),
+              ax::Value("Untitled"));
     // Pressing a folder, a separator or the trash opens nothing here.
     EXPECT_EQ(ax::performAction(folder->element(), "AXPress"), ax::success);
+    EXPECT_EQ(platform::frontmostApplication()->processIdentifier, 1);
+
+    // The user's click on the tile does what the press does; a press dragged off it does not.
+    workspace(*world).activateNow(*world, 2);
+    const platform::CGRect frame = *appTile->frame();
+    Hands& hands = Hands::of(*world);
+    hands.movePointer({frame.midX(), frame.midY()});
+    hands.pressButton();
+    hands.movePointer({frame.midX(), frame.minY() - 100});
+    hands.releaseButton();
+    EXPECT_EQ(platform::frontmostApplication()->processIdentifier, 2);
+    hands.movePointer({frame.midX(), frame.midY()});
+    hands.pressButton();
+    hands.releaseButton();
     EXPECT_EQ(platform::frontmostApplication()->processIdentifier, 1);
 }
 

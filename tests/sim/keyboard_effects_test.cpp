@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/events.h"
+#include "platform/key_codes.h"
 #include "platform/workspace.h"
 #include "sim/application_node.h"
+#include "sim/timing.h"
 #include "sim/window_node.h"
 #include "sim/workspace.h"
 #include "sim/world.h"
@@ -24,8 +26,6 @@ protected:
             auto window = world->makeNode<WindowNode>(pid, 10 * pid);
             process.application->appendChild(window);
         }
-        installKeyboardEffects(*world);
-        installKeyboardEffects(*world);  // once is enough
     }
 
     // Posts a key down and up with the flags, to the common stream or to one process.
@@ -41,8 +41,9 @@ protected:
         }
     }
     void releaseCommand() {
-        auto event = *platform::eventCreate();
+        auto event = *platform::eventCreateKeyboardEvent(platform::virtualKey::command, false);
         event.type = platform::CGEventType::flagsChanged;
+        event.flags = CGEventFlags();
         platform::eventPost(platform::CGEventTapLocation::hid, event);
     }
     std::shared_ptr<ApplicationNode> application(platform::ProcessId pid) {
@@ -60,9 +61,11 @@ TEST_F(KeyboardEffectsTest, CommandWClosesAndCommandNOpensAWindowOfTheActiveAppl
     press(13, command);
     EXPECT_TRUE(application(1)->windows().empty());
     press(45, command);
+    const auto first = application(1)->windows().front();
     press(45, command);
     ASSERT_EQ(application(1)->windows().size(), 2u);
-    EXPECT_EQ(application(1)->windows()[0]->windowNumber(), 1001) << "the newest is in front";
+    EXPECT_EQ(application(1)->windows()[1], first) << "the newest is in front";
+    EXPECT_GT(application(1)->windows()[0]->windowNumber(), first->windowNumber());
     // Posted to one process, the keys reach that process.
     press(13, command, 2);
     EXPECT_TRUE(application(2)->windows().empty());
@@ -73,6 +76,8 @@ TEST_F(KeyboardEffectsTest, CommandWClosesAndCommandNOpensAWindowOfTheActiveAppl
 
 TEST_F(KeyboardEffectsTest, CommandHHidesTheApplication) {
     press(4, command);
+    EXPECT_FALSE(workspace(*world).infoOf(1).hidden) << "hiding takes its time";
+    scheduler().advance(world->component<Timing>().hide);
     EXPECT_TRUE(workspace(*world).infoOf(1).hidden);
     EXPECT_EQ(frontmost(), 2);
 }

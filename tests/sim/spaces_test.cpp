@@ -5,13 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/accessibility.h"
 #include "platform/events.h"
 #include "platform/plist_serialization.h"
 #include "platform/spaces.h"
 #include "sim/application_node.h"
 #include "sim/displays.h"
 #include "sim/dock.h"
-#include "sim/input_devices.h"
+#include "sim/hands.h"
 #include "sim/window_node.h"
 #include "sim/world.h"
 #include "support/temporary_home.h"
@@ -20,6 +21,7 @@
 namespace zoral::sim {
 namespace {
 
+namespace ax = platform::ax;
 using platform::CGEvent;
 using platform::CGEventFlags;
 using platform::CGEventTapLocation;
@@ -106,13 +108,14 @@ TEST_F(SpacesTest, MissionControlHangsOneSpacesBarPerDisplayUnderTheDock) {
     ASSERT_NE(Dock::of(*world), nullptr);
     const auto& dockChildren = world->process(Dock::defaultPid)->application->children();
     const auto overview = dockChildren.back();
-    EXPECT_EQ(*overview->stored("AXTitle")->getIf<std::string>(), "Mission Control");
+    EXPECT_EQ(ax::copyAttributeValue(overview->element(), "AXTitle").value(),
+              ax::Value("Mission Control"));
     ASSERT_EQ(overview->children().size(), 2U);
 
     // Bars are grandchildren of the overview, lists their children, buttons in the display's order.
     const auto right = overview->children()[1]->children().front();
     EXPECT_EQ(right, spaces().barOf("RIGHT"));
-    EXPECT_EQ(*right->stored("AXTitle")->getIf<std::string>(), "Spaces Bar");
+    EXPECT_EQ(ax::copyAttributeValue(right->element(), "AXTitle").value(), ax::Value("Spaces Bar"));
     EXPECT_EQ(right->frame(), platform::CGRect(1440, -180, 1920, Spaces::barHeight));
     const auto leftList = spaces().barOf("LEFT")->children().front();
     EXPECT_EQ(leftList->role(), "AXList");
@@ -174,13 +177,18 @@ TEST_F(SpacesTest, HotKeyCarriesTheWindowWhoseTitleBarIsHeld) {
         EXPECT_EQ(spaces().heldWindow(), nullptr);
     }
 
-    // The user's own press on the title bar carries the window too.
+    // The user's own press on the title bar, and the user's own hot key, carry the window too.
     spaces().setDisplaySpaces(*world, {{"LEFT", 1, {{1}, {2}}}, {"RIGHT", 10, {{10}}}});
     spaces().placeWindow(50, 1);
-    InputDevices::of(*world).movePointer({300, 210});
-    InputDevices::of(*world).setPressedMouseButtons(1);
-    pressKey(rightArrow, controlFn, {300, 210});
+    Hands& hands = Hands::of(*world);
+    hands.movePointer({300, 210});
+    hands.pressButton();
+    hands.holdModifiers(CGEventFlags(controlFn));
+    hands.pressKey(rightArrow);
     EXPECT_EQ(spaces().spaceOfWindow(50), 2);
+    EXPECT_EQ(spaces().heldWindow(), window);
+    hands.releaseButton();
+    EXPECT_EQ(spaces().heldWindow(), nullptr);
 }
 
 TEST_F(SpacesTest, TheUsersHotKeyFileReplacesTheDefault) {

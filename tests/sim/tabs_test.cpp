@@ -10,6 +10,7 @@
 #include "platform/events.h"
 #include "sim/application_node.h"
 #include "sim/window_node.h"
+#include "sim/window_server.h"
 #include "sim/world.h"
 #include "support/virtual_clock.h"
 
@@ -122,7 +123,8 @@ TEST_F(TabsTest, EachShapeBuildsTheTreeItsApplicationsShow) {
         // Side by side along the bar, and under the pointer where they are drawn.
         EXPECT_EQ(frameOf(strip.tabs[0]), (CGRect{100, c.barTop, 200, Tabs::barHeight}));
         EXPECT_EQ(frameOf(tab), (CGRect{300, c.barTop, 200, Tabs::barHeight}));
-        EXPECT_EQ(world->hitTest({310, c.barTop + 5}, browserPid), strip.labels[1]);
+        EXPECT_EQ(WindowServer::of(*world).hitTest(*world, {310, c.barTop + 5}, browserPid),
+                  strip.labels[1]);
         owner->moveTo(*world, {0, 50});
         EXPECT_EQ(frameOf(tab), (CGRect{200, c.barTop - 50, 200, Tabs::barHeight}));
         owner->close(*world);

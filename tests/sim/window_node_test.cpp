@@ -32,7 +32,8 @@ protected:
         process.application->appendChild(window);
     }
 
-    std::vector<std::string> notifications() {
+    std::vector<std::string> notifications(std::initializer_list<const char*> names = {
+                                               "AXWindowMoved", "AXWindowResized"}) {
         std::vector<std::string> heard;
         auto observer =
             ax::observerCreateWithInfoCallback(12, [&](const ax::ObserverRef&, ax::Element,
@@ -42,7 +43,7 @@ protected:
             }).value();
         platform::RunLoop::main().addSource(ax::observerGetRunLoopSource(observer),
                                             platform::RunLoopMode::defaultMode);
-        for (const char* name : {"AXWindowMoved", "AXWindowResized"}) {
+        for (const char* name : names) {
             (void)ax::observerAddNotification(observer, window->element(), name, {});
         }
         writes();
@@ -101,7 +102,22 @@ TEST_F(WindowNodeTest, RefusesWhatTheSystemRefuses) {
     EXPECT_FALSE(ax::isAttributeSettable(w, "AXSize").value());
     EXPECT_TRUE(ax::isAttributeSettable(w, "AXPosition").value());
     EXPECT_EQ(ax::setAttributeValue(w, "AXSize", CGSize{300, 300}), ax::attributeUnsupported);
-    EXPECT_EQ(*window->stored("AXSize")->getIf<CGSize>(), (CGSize{400, 300}));
+    EXPECT_EQ(window->size(), (CGSize{400, 300}));
+}
+
+TEST_F(WindowNodeTest, ValuesOfTheWrongKindNeverBecomeItsFrameOrStates) {
+    // As a world file might give them: the window keeps what it had.
+    window->set("AXPosition", ax::Value(5));
+    window->set("AXSize", ax::Value("big"));
+    window->set("AXSize", CGSize{std::nan(""), 10});
+    window->set("AXMinimized", ax::Value(1));
+    window->set("AXFrame", platform::CGRect(1, 2, 3, 4));
+    EXPECT_EQ(*window->frame(), platform::CGRect(10, 20, 400, 300));
+    EXPECT_EQ(ax::copyAttributeValue(window->element(), "AXFrame").value(),
+              ax::Value(platform::CGRect(10, 20, 400, 300)));
+    EXPECT_FALSE(window->isMinimized());
+    ASSERT_EQ(ax::setAttributeValue(window->element(), "AXPosition", CGPoint{3, 4}), ax::success);
+    EXPECT_EQ(window->position(), (CGPoint{3, 4}));
 }
 
 TEST_F(WindowNodeTest, TheWindowListGoesFrontToBackAndLeavesMinimisedWindowsOut) {
@@ -123,10 +139,11 @@ TEST_F(WindowNodeTest, TheWindowListGoesFrontToBackAndLeavesMinimisedWindowsOut)
         }
         return result;
     };
+    // The panel's level lies above every ordinary window.
     EXPECT_EQ(numbers(platform::windowListOptionOnScreenOnly),
-              (std::vector<std::int64_t>{41, 43, 40, 34}));
+              (std::vector<std::int64_t>{43, 41, 40, 34}));
     EXPECT_EQ(numbers(platform::windowListOptionAll),
-              (std::vector<std::int64_t>{41, 43, 42, 40, 34}));
+              (std::vector<std::int64_t>{43, 41, 42, 40, 34}));
 
     const auto list =
         *platform::windowListCopyWindowInfo(platform::windowListOptionOnScreenOnly, 0);
@@ -136,7 +153,7 @@ TEST_F(WindowNodeTest, TheWindowListGoesFrontToBackAndLeavesMinimisedWindowsOut)
     EXPECT_EQ(notes.at("kCGWindowName"), platform::PlistObject::string("Notes"));
     EXPECT_EQ(notes.at("kCGWindowLayer"), platform::PlistObject::integer(0));
     EXPECT_EQ(*notes.at("kCGWindowBounds").find("Width"), platform::PlistObject::real(400));
-    EXPECT_EQ(list[1].at("kCGWindowLayer"), platform::PlistObject::integer(3));
+    EXPECT_EQ(list[0].at("kCGWindowLayer"), platform::PlistObject::integer(3));
     EXPECT_FALSE(list[0].contains("kCGWindowName"));
 }
 
@@ -166,16 +183,18 @@ TEST_F(WindowNodeTest, TheApplicationAnswersItsWindowsMainWindowFirst) {
         << "its minimised state is not settable";
     ASSERT_EQ(ax::setAttributeValue(second->element(), "AXMain", true), ax::success);
     ASSERT_EQ(ax::setAttributeValue(second->element(), "AXMinimized", true), ax::success);
+    scheduler().advance(world->component<Timing>().minimize);
     EXPECT_EQ(read("AXMainWindow"), ax::Value(window->element()));
     EXPECT_TRUE(second->isMinimized());
     EXPECT_EQ(ax::setAttributeValue(second->element(), "AXMinimized", 1), ax::illegalArgument);
 }
 
-TEST_F(WindowNodeTest, FullScreenFillsTheDisplayAndLeavingItTakesTime) {
+TEST_F(WindowNodeTest, FullScreenFillsTheDisplayAndEnteringAndLeavingItTakeTime) {
     Displays::of(*world).setDisplays({
         Display{.number = 1, .uuid = "a", .frame = {0, 0, 1440, 900}},
         Display{.number = 2, .uuid = "b", .frame = {1440, 100, 1000, 800}},
     });
+    world->component<Timing>().fullScreenEnter = 0.3;
     world->component<Timing>().fullScreenExit = 0.15;
     Spaces::of(*world).setDisplaySpaces(*world, {{"a", 1, {{1}}}, {"b", 5, {{5}, {7, true}}}});
     const auto spacesOfB = [&] { return *Spaces::of(*world).displaySpaces("b"); };
@@ -185,8 +204,17 @@ TEST_F(WindowNodeTest, FullScreenFillsTheDisplayAndLeavingItTakesTime) {
     window->set("AXFullScreen", false);
     window->setSettable("AXFullScreen");
     window->moveTo(*world, {1500, 50});  // centre on the second display
+    scheduler().runUntilIdle();
 
-    ASSERT_EQ(ax::setAttributeValue(w, "AXFullScreen", true), ax::success);
+    // The observer's full-screen branches run on the resize notifications of both changes.
+    writes = [&] {
+        ASSERT_EQ(ax::setAttributeValue(w, "AXFullScreen", true), ax::success);
+        scheduler().advance(0.299);
+        EXPECT_FALSE(window->isFullScreen());
+        scheduler().advance(0.001);
+    };
+    EXPECT_EQ(notifications({"AXMoved", "AXResized"}),
+              (std::vector<std::string>{"AXMoved", "AXResized"}));
     EXPECT_TRUE(window->isFullScreen());
     // The second display in top-left coordinates: y = 900 - (100 + 800).
     EXPECT_EQ(*window->frame(), platform::CGRect(1440, 0, 1000, 800));
@@ -194,12 +222,16 @@ TEST_F(WindowNodeTest, FullScreenFillsTheDisplayAndLeavingItTakesTime) {
     EXPECT_EQ(spacesOfB(), (DisplaySpaces{"b", 8, {{5}, {7, true}, {8, true}}}));
     EXPECT_EQ(Spaces::of(*world).spaceOfWindow(34), 8);
 
-    ASSERT_EQ(ax::setAttributeValue(w, "AXFullScreen", false), ax::success);
-    EXPECT_EQ(ax::copyAttributeValue(app, "AXWindows").value(), ax::Value(ax::Value::Array{}))
-        << "on its way back the window is not listed";
-    scheduler().advance(0.149);
-    EXPECT_TRUE(window->isLeavingFullScreen());
-    scheduler().advance(0.001);
+    writes = [&] {
+        ASSERT_EQ(ax::setAttributeValue(w, "AXFullScreen", false), ax::success);
+        EXPECT_EQ(ax::copyAttributeValue(app, "AXWindows").value(), ax::Value(ax::Value::Array{}))
+            << "on its way back the window is not listed";
+        scheduler().advance(0.149);
+        EXPECT_TRUE(window->isLeavingFullScreen());
+        scheduler().advance(0.001);
+    };
+    EXPECT_EQ(notifications({"AXMoved", "AXResized"}),
+              (std::vector<std::string>{"AXMoved", "AXResized"}));
     EXPECT_FALSE(window->isFullScreen());
     EXPECT_EQ(*window->frame(), platform::CGRect(1500, 50, 400, 300));
     EXPECT_EQ(spacesOfB(), (DisplaySpaces{"b", 5, {{5}, {7, true}}}));
@@ -234,6 +266,7 @@ TEST_F(WindowNodeTest, TitleBarButtonsActOnTheirWindow) {
     ASSERT_EQ(ax::performAction(close->element(), "AXPress"), ax::success);
     EXPECT_FALSE(window->isDestroyed()) << "a disabled button does nothing";
     ASSERT_EQ(ax::performAction(minimise->element(), "AXPress"), ax::success);
+    scheduler().advance(world->component<Timing>().minimize);
     EXPECT_TRUE(window->isMinimized());
 
     close->set("AXEnabled", true);

@@ -8,6 +8,9 @@
 #include "platform/accessibility.h"
 #include "platform/notification_center.h"
 #include "platform/run_loop.h"
+#include "platform/workspace.h"
+#include "sim/journal.h"
+#include "sim/window_node.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::sim {
@@ -46,8 +49,8 @@ protected:
 
 TEST_F(SimWorldTest, AnswersReadsWritesAndActionsWithTheSystemsCodes) {
     const ax::Element w = window->element();
-    EXPECT_EQ(*ax::copyAttributeValue(w, "AXTitle").value().getIf<std::string>(), "Notes");
-    EXPECT_EQ(*ax::copyAttributeValue(w, "AXRole").value().getIf<std::string>(), "AXWindow");
+    EXPECT_EQ(ax::copyAttributeValue(w, "AXTitle").value(), ax::Value("Notes"));
+    EXPECT_EQ(ax::copyAttributeValue(w, "AXRole").value(), ax::Value("AXWindow"));
     EXPECT_EQ(*ax::copyAttributeValue(w, "AXParent").value().getIf<ax::Element>(),
               application->element());
     const auto children = ax::copyAttributeValue(w, "AXChildren");
@@ -75,7 +78,7 @@ TEST_F(SimWorldTest, AnswersReadsWritesAndActionsWithTheSystemsCodes) {
     for (std::size_t i = 0; i < cases.size(); ++i) {
         EXPECT_EQ(cases[i].code, expected[i]) << cases[i].what;
     }
-    EXPECT_EQ(*window->stored("AXPosition")->getIf<CGPoint>(), (CGPoint{5, 6}));
+    EXPECT_EQ(ax::copyAttributeValue(w, "AXPosition").value(), ax::Value(CGPoint{5, 6}));
     EXPECT_TRUE(ax::isAttributeSettable(w, "AXPosition").value());
     EXPECT_FALSE(ax::isAttributeSettable(w, "AXTitle").value());
     EXPECT_EQ(ax::copyActionNames(w).value(), std::vector<std::string>{"AXRaise"});
@@ -86,9 +89,11 @@ TEST_F(SimWorldTest, ElementsOfAGoneProcessAreInvalid) {
     const ax::Element w = window->element();
     world->removeProcess(42);
     EXPECT_EQ(ax::copyAttributeValue(w, "AXTitle").error(), ax::invalidUIElement);
-    EXPECT_EQ(ax::getPid(w).error(), ax::invalidUIElement);
+    EXPECT_EQ(ax::getPid(w).value(), 42) << "an element keeps its process's identifier";
     EXPECT_EQ(ax::performAction(w, "AXRaise"), ax::invalidUIElement);
-    EXPECT_FALSE(ax::createApplication(42));
+    const ax::Element gone = ax::createApplication(42);
+    EXPECT_EQ(ax::getPid(gone).value(), 42);
+    EXPECT_EQ(ax::copyAttributeValue(gone, "AXRole").error(), ax::invalidUIElement);
 }
 
 TEST_F(SimWorldTest, CountsAndChargesEveryRoundTrip) {
@@ -105,6 +110,55 @@ TEST_F(SimWorldTest, CountsAndChargesEveryRoundTrip) {
     EXPECT_EQ((world->roundTrips().at({RoundTrip::copyAttributeValue, "AXTitle", 42})), 2);
     world->resetRoundTrips();
     EXPECT_EQ(world->roundTripCount(), 0);
+}
+
+TEST_F(SimWorldTest, LatencyIsOneFunctionOfProcessKindAndName) {
+    world->setLatency(0.001);
+    world->process(42)->latency = 0.01;
+    world->addLatencyRule({.kind = RoundTrip::setAttributeValue, .seconds = 0.02});
+    world->addLatencyRule(
+        {.pid = 42, .kind = RoundTrip::copyAttributeValue, .name = "AXTitle", .seconds = 0.5});
+    world->addLatencyRule({.name = "AXTitle", .seconds = 0.3});
+    world->addLatencyRule(
+        {.kind = RoundTrip::notificationDelivery, .name = "AXWindowMoved", .seconds = 0.25});
+    struct Case {
+        platform::ProcessId pid;
+        RoundTrip kind;
+        const char* name;
+        double seconds;
+    };
+    const Case cases[] = {
+        {7, RoundTrip::copyAttributeValue, "AXRole", 0.001},     // the world's
+        {42, RoundTrip::copyAttributeValue, "AXRole", 0.01},     // the process's
+        {42, RoundTrip::setAttributeValue, "AXPosition", 0.02},  // the kind's, added later
+        {42, RoundTrip::copyAttributeValue, "AXTitle", 0.5},     // the most given fields win
+        {7, RoundTrip::copyAttributeValue, "AXTitle", 0.3},      // the name's
+        {42, RoundTrip::notificationDelivery, "AXWindowMoved", 0.25},
+        {42, RoundTrip::notificationDelivery, "AXWindowResized", 0.01},
+    };
+    for (const Case& c : cases) {
+        EXPECT_DOUBLE_EQ(world->latencyOf(c.pid, c.kind, c.name), c.seconds)
+            << c.pid << " " << roundTripName(c.kind) << " " << c.name;
+    }
+
+    // A notification reaches its observers after its delivery latency.
+    std::vector<double> arrivals;
+    auto observer = ax::observerCreateWithInfoCallback(42, [&](const ax::ObserverRef&, ax::Element,
+                                                               const std::string&, const ax::Info&,
+                                                               const ax::ObserverUserData&) {
+                        arrivals.push_back(now());
+                    }).value();
+    platform::RunLoop::main().addSource(ax::observerGetRunLoopSource(observer),
+                                        platform::RunLoopMode::defaultMode);
+    ASSERT_EQ(ax::observerAddNotification(observer, window->element(), "AXWindowMoved", {}),
+              ax::success);
+    const double posted = now();
+    world->postNotification(*window, "AXWindowMoved");
+    scheduler().advance(1);
+    ASSERT_EQ(arrivals.size(), 1u);
+    EXPECT_DOUBLE_EQ(arrivals[0] - posted, 0.25);
+    platform::RunLoop::main().removeSource(ax::observerGetRunLoopSource(observer),
+                                           platform::RunLoopMode::defaultMode);
 }
 
 TEST_F(SimWorldTest, AHungApplicationAnswersAfterTheMessagingTimeout) {
@@ -174,6 +228,7 @@ TEST_F(SimWorldTest, TrustChangesAreAnnouncedAndPromptsRecorded) {
     EXPECT_FALSE(ax::isProcessTrusted());
     EXPECT_FALSE(ax::isProcessTrustedWithOptions(true));
     EXPECT_EQ(world->trustPrompts(), 1);
+    EXPECT_EQ(Journal::of(*world).recordsOf<PermissionPrompt>().size(), 1u) << "in the journal";
     scheduler().runUntilIdle();
     EXPECT_EQ(announced, 1);
     platform::DistributedNotificationCenter::defaultCenter().removeObserver(token);
@@ -234,9 +289,60 @@ TEST_F(SimWorldTest, ObserversDeliverRegisteredNotificationsOnTheMainRunLoop) {
 TEST_F(SimWorldTest, ObserversNeedALiveProcessAndACallback) {
     const auto noop = [](const ax::ObserverRef&, ax::Element, const std::string&, const ax::Info&,
                          const ax::ObserverUserData&) {};
-    EXPECT_EQ(ax::observerCreateWithInfoCallback(999, noop).error(), ax::illegalArgument);
+    EXPECT_EQ(ax::observerCreateWithInfoCallback(0, noop).error(), ax::illegalArgument);
     EXPECT_EQ(ax::observerCreateWithInfoCallback(42, nullptr).error(), ax::illegalArgument);
+    EXPECT_EQ(ax::observerCreateWithInfoCallback(999, noop).error(), ax::invalidUIElement)
+        << "no such process";
     EXPECT_TRUE(ax::observerCreateWithInfoCallback(42, noop).ok());
+    world->removeProcess(42);
+    EXPECT_EQ(ax::observerCreateWithInfoCallback(42, noop).error(), ax::invalidUIElement)
+        << "a process that quit";
+}
+
+TEST_F(SimWorldTest, WithoutThePermissionEveryCallFailsAsDisabled) {
+    const auto noop = [](const ax::ObserverRef&, ax::Element, const std::string&, const ax::Info&,
+                         const ax::ObserverUserData&) {};
+    auto observer = ax::observerCreateWithInfoCallback(42, noop).value();
+    world->setTrusted(false);
+    const ax::Element w = window->element();
+    const std::vector<std::pair<const char*, ax::Error>> calls = {
+        {"read", ax::copyAttributeValue(w, "AXTitle").error()},
+        {"names", ax::copyAttributeNames(w).error()},
+        {"settable", ax::isAttributeSettable(w, "AXPosition").error()},
+        {"write", ax::setAttributeValue(w, "AXPosition", CGPoint{1, 1})},
+        {"actions", ax::copyActionNames(w).error()},
+        {"action", ax::performAction(w, "AXRaise")},
+        {"hit test", ax::copyElementAtPosition(ax::createSystemWide(), 112, 107).error()},
+        {"observer", ax::observerCreateWithInfoCallback(42, noop).error()},
+        {"registration", ax::observerAddNotification(observer, w, "AXMoved", {})},
+        {"removal", ax::observerRemoveNotification(observer, w, "AXMoved")},
+    };
+    for (const auto& [what, error] : calls)
+        EXPECT_EQ(error, ax::apiDisabled) << what;
+    const ax::Value* position = window->stored("AXPosition");
+    ASSERT_NE(position, nullptr);
+    EXPECT_EQ(*position, ax::Value(CGPoint{100, 100})) << "nothing was written";
+    // What the reference itself says needs no permission.
+    EXPECT_EQ(ax::getPid(w).value(), 42);
+    world->setTrusted(true);
+    EXPECT_TRUE(ax::copyAttributeValue(w, "AXTitle").ok());
+}
+
+TEST_F(SimWorldTest, AClosedWindowsWholeSubtreeIsInvalid) {
+    auto closing = world->makeNode<WindowNode>(42, 77);
+    auto group = world->makeNode(42, "AXGroup");
+    auto text = world->makeNode(42, "AXStaticText");
+    group->appendChild(text);
+    closing->appendChild(group);
+    world->process(42)->application->appendChild(closing);
+    ASSERT_TRUE(ax::copyAttributeValue(text->element(), "AXRole").ok());
+    closing->close(*world);
+    for (const auto& node : {std::shared_ptr<Node>(closing), group, text}) {
+        EXPECT_EQ(ax::copyAttributeValue(node->element(), "AXRole").error(), ax::invalidUIElement)
+            << node->role();
+        EXPECT_EQ(ax::getPid(node->element()).value(), 42);
+    }
+    EXPECT_TRUE(ax::copyAttributeValue(button->element(), "AXRole").ok()) << "other windows live";
 }
 
 TEST(SimWorld, ComponentsLiveAndDieWithTheirWorld) {
@@ -250,6 +356,25 @@ TEST(SimWorld, ComponentsLiveAndDieWithTheirWorld) {
     }
     ScopedWorld fresh;
     EXPECT_EQ(fresh->component<Counter>().value, 0);
+}
+
+using SimWorldLifetime = zoral::testing::VirtualClockTest;
+
+TEST_F(SimWorldLifetime, ADelayedEffectOfAReplacedWorldDoesNothing) {
+    auto first = std::make_unique<ScopedWorld>();
+    (*first)->addProcess(1, "org.example.editor", "Editor");
+    (*first)->addProcess(2, "org.example.viewer", "Viewer");
+    ASSERT_TRUE(platform::activate(*platform::runningApplicationWithProcessIdentifier(1), 0));
+    first.reset();
+
+    // A world with the same processes, the other one in front: the activation meant for the
+    // first world must not reach it.
+    ScopedWorld second;
+    second->addProcess(1, "org.example.editor", "Editor");
+    second->addProcess(2, "org.example.viewer", "Viewer");
+    scheduler().advance(1);
+    EXPECT_EQ(platform::frontmostApplication()->processIdentifier, 2);
+    EXPECT_TRUE(Journal::of(*second).entries().empty());
 }
 
 }  // namespace

@@ -109,7 +109,6 @@ TEST_F(WindowOperationsTest, AWindowGoesFullScreenOnTheNextScreen) {
 }
 
 TEST_F(WindowOperationsTest, ClosingPressesTheCloseButtonOrSendsCommandW) {
-    sim::installKeyboardEffects(*world);
     for (const bool enabled : {true, false}) {
         SCOPED_TRACE(enabled ? "enabled button" : "disabled button");
         const auto node = addWindow({100, 100, 600, 400});

@@ -1,0 +1,107 @@
+#pragma once
+
+// The world's journal: one time-stamped list of what the program asked of the simulated system
+// that leaves no other trace to read back: the events it posted, its pointer warps, its requests
+// to the workspace, its permission prompts and its writes of the enhanced accessibility interface,
+// in the order they were made. Tests and the world runner read it; the modules that record a
+// kind keep their own readers as views of it.
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <variant>
+#include <vector>
+
+#include "platform/accessibility.h"
+#include "platform/events.h"
+
+namespace zoral::sim {
+
+class World;
+
+// An event the program posted, with where it went.
+struct PostedEvent {
+    // Virtual seconds of the scheduler's clock when it was posted.
+    double time = 0;
+    // As posted; its targetPid names the process for events posted to one.
+    platform::CGEvent event;
+    // The tap location of events posted to the common stream; none for events posted to a process.
+    std::optional<platform::CGEventTapLocation> tap;
+
+    friend bool operator==(const PostedEvent&, const PostedEvent&) = default;
+};
+
+// The pointer moved without an event.
+struct PointerWarp {
+    double time = 0;
+    platform::CGPoint location;
+
+    friend bool operator==(const PointerWarp&, const PointerWarp&) = default;
+};
+
+// One request the program made of the workspace.
+struct WorkspaceRequest {
+    enum class Kind { activate, hide, unhide, terminate };
+    Kind kind;
+    platform::ProcessId pid;
+    std::uint32_t options = 0;
+    double time = 0;
+
+    friend bool operator==(const WorkspaceRequest&, const WorkspaceRequest&) = default;
+};
+
+// The program asked the system to show the Accessibility permission prompt while it lacked it.
+struct PermissionPrompt {
+    double time = 0;
+
+    friend bool operator==(const PermissionPrompt&, const PermissionPrompt&) = default;
+};
+
+// A write of an application's "AXEnhancedUserInterface".
+struct EnhancedInterfaceWrite {
+    platform::ProcessId pid = 0;
+    bool value = false;
+    double time = 0;
+
+    friend bool operator==(const EnhancedInterfaceWrite&, const EnhancedInterfaceWrite&) = default;
+};
+
+using JournalEntry = std::variant<PostedEvent, PointerWarp, WorkspaceRequest, PermissionPrompt,
+                                  EnhancedInterfaceWrite>;
+
+double timeOf(const JournalEntry& entry);
+
+// A component of the world. Entries may be recorded from any queue.
+class Journal {
+public:
+    static Journal& of(World& world);
+
+    void record(JournalEntry entry);
+    std::vector<JournalEntry> entries() const;
+    void clear();
+
+    // The entries of one kind, in order.
+    template <class Record>
+    std::vector<Record> recordsOf() const {
+        std::lock_guard lock(mutex_);
+        std::vector<Record> found;
+        for (const JournalEntry& entry : entries_) {
+            if (const auto* record = std::get_if<Record>(&entry))
+                found.push_back(*record);
+        }
+        return found;
+    }
+    template <class Record>
+    void clear() {
+        std::lock_guard lock(mutex_);
+        std::erase_if(entries_, [](const JournalEntry& entry) {
+            return std::holds_alternative<Record>(entry);
+        });
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<JournalEntry> entries_;
+};
+
+}  // namespace zoral::sim

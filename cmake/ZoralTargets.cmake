@@ -29,11 +29,11 @@ if(ZORAL_FUZZ)
 endif()
 
 # zoral_add_library(<folder> DEPS <targets...>)
-# One library per folder of src/: every .cpp file of the folder, public headers
+# One library per folder of src/: every .cpp file of the folder and its subfolders, public headers
 # included as "<folder>/<file>.h".
 function(zoral_add_library folder)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(sources)
     add_library(zoral_${folder} STATIC ${sources})
     target_include_directories(zoral_${folder} PUBLIC ${PROJECT_SOURCE_DIR}/src)
@@ -48,10 +48,10 @@ function(zoral_add_library folder)
 endfunction()
 
 # zoral_add_test(<folder> DEPS <targets...>)
-# One GoogleTest binary per folder of tests/, labelled with the folder's name.
+# One GoogleTest binary per folder of tests/ (subfolders included), labelled with the folder's name.
 function(zoral_add_test folder)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)
     return()
   endif()

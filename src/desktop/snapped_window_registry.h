@@ -1,15 +1,13 @@
 #pragma once
 
-// The registry of snapped windows, as the other parts of the desktop model see it: whether a
-// window is snapped, the frame it had before it was first snapped, and a way to unsnap it. The
-// snap engine fills it (insert, remove) and installs the unsnap operation; until it does, unsnap
-// only forgets the window. Only the main thread touches the registry.
+// The registry of snapped windows, as the desktop model sees it: whether a window is snapped, the
+// frame it had before it was first snapped, and a way to unsnap it. The snap engine owns the real
+// registry and installs it here when it is first used; until then no window is snapped, so the
+// empty registry answers. Only the main thread touches it.
 
 #include <cstddef>
-#include <functional>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 
 #include "desktop/window.h"
 #include "platform/geometry.h"
@@ -18,50 +16,26 @@ namespace zoral::desktop {
 
 class SnappedWindowRegistry {
 public:
-    struct Entry {
-        // Accessibility coordinates: kept across repeated snaps of the same window.
-        platform::CGRect frameBeforeSnap;
-    };
-    using Unsnap = std::function<void(const std::shared_ptr<Window>&)>;
-
-    // The process-wide registry.
+    // The installed registry, else one in which nothing is snapped.
     static SnappedWindowRegistry& shared();
+    // Makes the registry the shared one; null puts the empty one back. The registry must outlive
+    // its installation.
+    static void install(SnappedWindowRegistry* registry);
 
-    bool isSnapped(const Window& window) const;
-    std::optional<platform::CGRect> frameBeforeSnap(const Window& window) const;
-    std::size_t count() const { return entries_.size(); }
+    virtual ~SnappedWindowRegistry() = default;
 
-    // Replaces the window's entry.
-    void insert(const std::shared_ptr<Window>& window, Entry entry);
-    std::optional<Entry> remove(const Window& window);
-    void removeAll() { entries_.clear(); }
+    virtual bool isSnapped(const Window& window) const = 0;
+    // Accessibility coordinates; none for a window that is not snapped.
+    virtual std::optional<platform::CGRect> frameBeforeSnap(const Window& window) const = 0;
+    virtual std::size_t count() const = 0;
+    // Puts a snapped window back where it was before snapping and forgets it; a window that is not
+    // snapped is left alone.
+    virtual void unsnap(const std::shared_ptr<Window>& window) = 0;
 
-    // Unsnaps a snapped window through the installed operation; a window that is not snapped is
-    // left alone.
-    void unsnap(const std::shared_ptr<Window>& window);
-    void setUnsnap(Unsnap unsnap) { unsnap_ = std::move(unsnap); }
-
-private:
-    // Transparent, so that a window is looked up by reference without owning it.
-    struct WindowHash {
-        using is_transparent = void;
-        std::size_t operator()(const Window& window) const { return window.hash(); }
-        std::size_t operator()(const std::shared_ptr<Window>& window) const {
-            return window->hash();
-        }
-    };
-    struct WindowEqual {
-        using is_transparent = void;
-        static const Window& of(const Window& window) { return window; }
-        static const Window& of(const std::shared_ptr<Window>& window) { return *window; }
-        template <class A, class B>
-        bool operator()(const A& a, const B& b) const {
-            return of(a) == of(b);
-        }
-    };
-
-    std::unordered_map<std::shared_ptr<Window>, Entry, WindowHash, WindowEqual> entries_;
-    Unsnap unsnap_;
+protected:
+    SnappedWindowRegistry() = default;
+    SnappedWindowRegistry(const SnappedWindowRegistry&) = default;
+    SnappedWindowRegistry& operator=(const SnappedWindowRegistry&) = default;
 };
 
 }  // namespace zoral::desktop

@@ -54,6 +54,15 @@ std::optional<double> numberOf(const platform::PlistObject* object) {
     return std::nullopt;
 }
 
+// The frame, or the zero rectangle when it cannot be read.
+platform::CGRect readFrame(const UIElement& window) {
+    try {
+        return window.rectAttribute(rawValue(Attribute::frame)).value_or(platform::CGRect{});
+    } catch (const AXError&) {
+        return {};
+    }
+}
+
 // The area two rectangles share; none at all when they only touch or miss.
 double overlapArea(const platform::CGRect& a, const platform::CGRect& b) {
     const double width = std::min(a.maxX(), b.maxX()) - std::max(a.minX(), b.minX());
@@ -154,14 +163,20 @@ promises::Promise<promises::Unit> Window::exitFullscreen() {
 }
 
 std::optional<Screen> Window::screen() const {
+    // One read serves every screen: the frame is the same for all of them.
+    return screenOfFrame(readFrame(*this));
+}
+
+std::optional<Screen> Window::screenOfFrame(const platform::CGRect& frame) {
     const auto screens = Screen::screens();
     // Without screens the screen under the pointer would be searched in the same empty list.
     if (screens.empty())
         return std::nullopt;
+    const platform::CGRect flipped = flip(frame);
     std::vector<ScreenOverlap> overlaps;
     overlaps.reserve(screens.size());
     for (const Screen& candidate : screens)
-        overlaps.push_back(frameOnScreens(candidate));
+        overlaps.push_back({candidate, overlapArea(flipped, candidate.uiFrame)});
     std::stable_sort(
         overlaps.begin(), overlaps.end(),
         [](const ScreenOverlap& a, const ScreenOverlap& b) { return a.area > b.area; });
@@ -169,14 +184,7 @@ std::optional<Screen> Window::screen() const {
 }
 
 ScreenOverlap Window::frameOnScreens(const Screen& onScreen) const {
-    std::optional<platform::CGRect> frame;
-    try {
-        frame = rectAttribute(rawValue(Attribute::frame));
-    } catch (const AXError&) {
-        frame.reset();
-    }
-    const platform::CGRect flipped = flip(frame.value_or(platform::CGRect{}));
-    return {onScreen, overlapArea(flipped, onScreen.uiFrame)};
+    return {onScreen, overlapArea(flip(readFrame(*this)), onScreen.uiFrame)};
 }
 
 std::vector<OnScreenWindow> Window::onScreenWindowList() {

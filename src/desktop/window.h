@@ -67,6 +67,9 @@ public:
     // whose frame cannot be read); none while no screens are listed.
     virtual std::optional<Screen> screen() const;
     ScreenOverlap frameOnScreens(const Screen& screen) const;
+    // The screen a window with this frame (top-left coordinates) belongs to, by the rule of
+    // screen(), for a caller that has just read the frame.
+    static std::optional<Screen> screenOfFrame(const platform::CGRect& frame);
 
     // The window server's on-screen windows of layer 0, front to back.
     static std::vector<OnScreenWindow> onScreenWindowList();

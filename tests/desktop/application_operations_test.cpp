@@ -10,8 +10,8 @@
 #include "desktop/application.h"
 #include "desktop/pid_timestamps.h"
 #include "desktop/promise_error.h"
-#include "desktop/snapped_window_registry.h"
 #include "desktop/window.h"
+#include "fake_snapped_window_registry.h"
 #include "platform/workspace.h"
 #include "sim/dock.h"
 #include "sim/input_devices.h"
@@ -37,8 +37,6 @@ protected:
     ApplicationOperationsTest() {
         AppCycleState::shared() = {};
         PidTimestamps::shared().removeAll();
-        SnappedWindowRegistry::shared().removeAll();
-        SnappedWindowRegistry::shared().setUnsnap({});
         world->addProcess(otherPid, "org.example.other", "Other");
         world->addProcess(editorPid, "org.example.editor", "Editor");
         sim::workspace(*world).info(editorPid).bundleURL = editorURL;
@@ -50,8 +48,6 @@ protected:
     ~ApplicationOperationsTest() override {
         AppCycleState::shared() = {};
         PidTimestamps::shared().removeAll();
-        SnappedWindowRegistry::shared().removeAll();
-        SnappedWindowRegistry::shared().setUnsnap({});
     }
 
     std::shared_ptr<sim::WindowNode> addWindow(const std::string& title) {
@@ -130,6 +126,7 @@ protected:
 
     sim::ScopedWorld world;
     zoral::testing::ScopedOutputCapture output;
+    testing::FakeSnappedWindowRegistry registry;
     std::int64_t nextNumber = 30;
     std::vector<std::shared_ptr<sim::WindowNode>> nodes;
 };
@@ -377,15 +374,13 @@ TEST_F(ApplicationOperationsTest, QuitTerminatesOnTheNextTurnWithoutSnappedWindo
 }
 
 TEST_F(ApplicationOperationsTest, QuitUnsnapsSnappedWindowsAndTerminatesAfterThem) {
-    SnappedWindowRegistry& registry = SnappedWindowRegistry::shared();
-    registry.insert(windowOf(nodes[0]), {.frameBeforeSnap = {0, 0, 200, 100}});
-    registry.insert(windowOf(nodes[2]), {.frameBeforeSnap = {0, 0, 300, 100}});
+    registry.insert(windowOf(nodes[0]), {0, 0, 200, 100});
+    registry.insert(windowOf(nodes[2]), {0, 0, 300, 100});
     std::vector<std::string> unsnapped;
     double unsnappedAt = -1;
-    registry.setUnsnap([&](const WindowRef& window) {
+    registry.onUnsnap([&](const WindowRef& window) {
         unsnapped.push_back(titleOf(window));
         unsnappedAt = now();
-        SnappedWindowRegistry::shared().remove(*window);
     });
     scheduler().advance(1);
 

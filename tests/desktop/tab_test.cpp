@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "desktop/promise_error.h"
-#include "desktop/snapped_window_registry.h"
 #include "desktop/window.h"
+#include "fake_snapped_window_registry.h"
 #include "platform/scheduler.h"
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
@@ -61,7 +61,6 @@ protected:
             world->addProcess(kind.pid, kind.bundleIdentifier, kind.bundleIdentifier);
         tabs().setDetachLatency(0.2);
     }
-    ~TabTest() override { SnappedWindowRegistry::shared().removeAll(); }
 
     sim::Tabs& tabs() { return sim::Tabs::install(*world); }
     sim::InputDevices& input() { return sim::InputDevices::of(*world); }
@@ -131,6 +130,7 @@ protected:
     zoral::testing::TemporaryHome home;
     sim::ScopedWorld world;
     zoral::testing::ScopedOutputCapture output;
+    testing::FakeSnappedWindowRegistry registry;
 };
 
 TEST_F(TabTest, TheKindComesFromTheBundleIdentifiersPrefix) {
@@ -305,8 +305,7 @@ TEST_F(TabTest, ANewWindowUnderThePointerLeavesThePointerAlone) {
 
 TEST_F(TabTest, ADetachFromASnappedWindowTakesThePreSnapSize) {
     const Built built = addWindow(chrome, {"One", "Two"});
-    SnappedWindowRegistry::shared().insert(windowOf(built.window),
-                                           {.frameBeforeSnap = {20, 30, 500, 400}});
+    registry.insert(windowOf(built.window), {20, 30, 500, 400});
     const auto result = settle(tabAt(built, 1)->detach());
     ASSERT_TRUE(result.holdsValue());
     EXPECT_EQ(result.value()->size(), (CGSize{500, 400}));

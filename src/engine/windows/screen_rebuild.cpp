@@ -1,4 +1,4 @@
-#include "engine/screen_rebuild.h"
+#include "engine/windows/screen_rebuild.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -8,7 +8,7 @@
 
 #include "desktop/rect_grid.h"
 #include "desktop/system_appearance.h"
-#include "engine/snapping_geometry.h"
+#include "engine/windows/snapping_geometry.h"
 #include "platform/output.h"
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"

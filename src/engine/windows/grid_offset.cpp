@@ -1,4 +1,4 @@
-#include "engine/grid_offset.h"
+#include "engine/windows/grid_offset.h"
 
 namespace zoral::engine {
 

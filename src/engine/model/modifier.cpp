@@ -1,4 +1,4 @@
-#include "engine/modifier.h"
+#include "engine/model/modifier.h"
 
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"

@@ -1,4 +1,4 @@
-#include "engine/screen_rebuild.h"
+#include "engine/windows/screen_rebuild.h"
 
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "engine/snapping_geometry.h"
+#include "engine/windows/snapping_geometry.h"
 
 #include <cstdint>
 #include <cstdlib>

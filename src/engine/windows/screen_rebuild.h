@@ -5,7 +5,7 @@
 // the Stage Manager strip and inset by the snapping offset.
 
 #include "desktop/screen.h"
-#include "engine/grid_offset.h"
+#include "engine/windows/grid_offset.h"
 #include "platform/geometry.h"
 #include "platform/screens.h"
 

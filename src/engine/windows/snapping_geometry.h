@@ -7,8 +7,8 @@
 
 #include "desktop/direction.h"
 #include "desktop/system_appearance.h"
-#include "engine/grid_offset.h"
-#include "engine/grid_span.h"
+#include "engine/model/grid_span.h"
+#include "engine/windows/grid_offset.h"
 #include "platform/geometry.h"
 #include "settings/snapping_center_action.h"
 

@@ -1,0 +1,237 @@
+#include "engine/windows/snap_engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <utility>
+
+#include "desktop/application.h"
+#include "desktop/ax_error.h"
+#include "desktop/ax_vocabulary.h"
+#include "engine/windows/screen_rebuild.h"
+#include "engine/windows/snapped_window_observer.h"
+#include "engine/windows/snapped_windows.h"
+#include "engine/windows/snapping_geometry.h"
+#include "engine/windows/window_operations.h"
+#include "platform/accessibility.h"
+#include "platform/events.h"
+#include "platform/output.h"
+#include "platform/workspace.h"
+
+namespace zoral::engine {
+
+namespace {
+
+using desktop::Attribute;
+using desktop::AXError;
+using desktop::Screen;
+using desktop::Window;
+using platform::CGPoint;
+using platform::CGRect;
+using platform::CGSize;
+
+// The main-window write of an activation waits this long, on the accessibility queue.
+constexpr double mainWriteDelay = 0.01;
+
+CGRect readFrame(const Window& window) {
+    try {
+        return window.rectAttribute(desktop::rawValue(Attribute::frame)).value_or(CGRect{});
+    } catch (const AXError&) {
+        return {};
+    }
+}
+
+std::optional<CGSize> readSize(const Window& window) {
+    try {
+        return window.sizeAttribute(desktop::rawValue(Attribute::size));
+    } catch (const AXError&) {
+        return std::nullopt;
+    }
+}
+
+// Straight to the accessibility interface; the snap does not depend on the result.
+void write(const Window& window, Attribute attribute, const platform::ax::Value& value) {
+    (void)platform::ax::setAttributeValue(window.element(), desktop::rawValue(attribute), value);
+}
+
+void writeFrame(const Window& window, const CGPoint& origin, const CGSize& size) {
+    write(window, Attribute::size, size);
+    write(window, Attribute::position, origin);
+    write(window, Attribute::size, size);
+}
+
+// The area of the intersection of the two rectangles.
+double sharedArea(const CGRect& a, const CGRect& b) {
+    const double width = std::min(a.maxX(), b.maxX()) - std::max(a.minX(), b.minX());
+    const double height = std::min(a.maxY(), b.maxY()) - std::max(a.minY(), b.minY());
+    return width > 0 && height > 0 ? width * height : 0;
+}
+
+double roundedHalfAway(double value) {
+    return std::round(value);
+}
+
+// The application's enhanced interface is off for the life of this object, and restored after.
+class EnhancedInterfaceOff {
+public:
+    explicit EnhancedInterfaceOff(std::shared_ptr<desktop::Application> application)
+        : application_(std::move(application)) {
+        if (application_)
+            application_->disableEnhancedUI();
+    }
+    ~EnhancedInterfaceOff() {
+        if (application_)
+            application_->restoreEnhancedUI();
+    }
+    EnhancedInterfaceOff(const EnhancedInterfaceOff&) = delete;
+    EnhancedInterfaceOff& operator=(const EnhancedInterfaceOff&) = delete;
+
+private:
+    std::shared_ptr<desktop::Application> application_;
+};
+
+// Brings the window's application in front and makes the window main; the focus poll runs on
+// and nothing waits for it.
+void activateWindow(const std::shared_ptr<Window>& window) {
+    if (const auto application = window->application())
+        (void)platform::activate(application->nsApp(), platform::activateIgnoringOtherApps);
+    window->setAttributeAfter(Attribute::main, platform::ax::Value(true), mainWriteDelay);
+    focusWithRetries(window).handleError([](const platform::ErrorRef&) {});
+}
+
+// The window server's number of the window: the first on-screen entry of its process with exactly
+// its frame.
+std::optional<std::int64_t> windowNumberOf(const Window& window, const CGRect& frame) {
+    const platform::ProcessId pid = window.pid().value_or(-1);
+    for (const desktop::OnScreenWindow& entry : Window::onScreenWindowList()) {
+        if (entry.ownerPid == pid && entry.bounds == frame)
+            return entry.number;
+    }
+    return std::nullopt;
+}
+
+void warpBelowTopEdge(double midX, double minY) {
+    (void)platform::warpMouseCursorPosition({midX, minY + cursorBelowTopEdge});
+}
+
+// The snap, with the frame already read when the caller has just read it.
+void snapFrom(const std::shared_ptr<Window>& window, const GridSpan& span, const Screen& screen,
+              bool moveCursor, bool activate, std::optional<CGRect> knownFrame) {
+    const auto application = window->application();
+    const EnhancedInterfaceOff enhancedOff(application);
+    if (activate)
+        activateWindow(window);
+
+    SnappedWindows& registry = SnappedWindows::shared();
+    const CGRect frame = knownFrame ? *knownFrame : readFrame(*window);
+    const CGRect frameBeforeSnap = registry.frameBeforeSnap(*window).value_or(frame);
+    const auto windowNumber = windowNumberOf(*window, frame);
+    // The old observer goes before the writes, so that it reports none of them.
+    (void)registry.remove(*window);
+
+    const CGRect& area = screen.snapFrame;
+    const CGSize size = spanSize(area, span, currentGridOffset());
+    if (window->canResize()) {
+        writeFrame(*window, spanOrigin(size, area, span), size);
+        // A window that keeps a size of its own is aligned to the span with that size.
+        const CGSize taken = readSize(*window).value_or(CGSize{});
+        write(*window, Attribute::position, spanOrigin(taken, area, span));
+    } else {
+        write(*window, Attribute::position, spanOrigin(frameBeforeSnap.size, area, span));
+    }
+
+    const CGRect snappedFrame = readFrame(*window);
+    const auto nowOn = Window::screenOfFrame(snappedFrame);
+    registry.insert(window, {
+                                .windowNumber = windowNumber,
+                                .span = span,
+                                .frameBeforeSnap = frameBeforeSnap,
+                                .snappedFrame = snappedFrame,
+                                .screenFrame = nowOn ? nowOn->uiFrame : CGRect{},
+                                .observer = observeSnappedWindow(window),
+                            });
+    if (moveCursor)
+        warpBelowTopEdge(snappedFrame.midX(), snappedFrame.minY());
+}
+
+}  // namespace
+
+CGRect snapTargetFrame(const Window& window, const GridSpan& span, const Screen& screen) {
+    const CGRect& area = screen.snapFrame;
+    const CGSize size = window.canResize() ? spanSize(area, span, currentGridOffset())
+                                           : readSize(window).value_or(CGSize{});
+    return {spanOrigin(size, area, span), size};
+}
+
+void snap(const std::shared_ptr<Window>& window, const GridSpan& span, const Screen& screen,
+          bool moveCursor, bool activate) {
+    if (window)
+        snapFrom(window, span, screen, moveCursor, activate, std::nullopt);
+}
+
+void center(const std::shared_ptr<Window>& window, const Screen& screen, bool moveCursor,
+            bool activate, bool restore) {
+    if (!window)
+        return;
+    const EnhancedInterfaceOff enhancedOff(window->application());
+    if (activate)
+        activateWindow(window);
+
+    // After centring the window is not snapped, whichever size it gets.
+    const auto record = removeSnapRecord(*window);
+    const std::optional<CGSize> size =
+        restore && record ? std::optional(record->frameBeforeSnap.size) : readSize(*window);
+    if (!size) {
+        // Writing a zero size would shrink the window to nothing.
+        platform::output::printLine("Window: Cannot center, size unknown");
+        return;
+    }
+    const CGRect& area = screen.snapFrame;
+    const CGPoint origin{roundedHalfAway(area.midX() - size->width / 2),
+                         roundedHalfAway(area.midY() - size->height / 2)};
+    writeFrame(*window, origin, *size);
+    if (moveCursor)
+        warpBelowTopEdge(origin.x + size->width / 2, origin.y);
+}
+
+void unsnap(const std::shared_ptr<Window>& window) {
+    if (!window)
+        return;
+    SnappedWindows& registry = SnappedWindows::shared();
+    const auto record = registry.record(*window);
+    if (!record)
+        return;
+    const CGRect& before = record->frameBeforeSnap;
+    const auto screen = window->screen();
+    if (!screen ||
+        sharedArea(desktop::flip(screen->uiFrame), before) > before.width() * before.height() / 2) {
+        const EnhancedInterfaceOff enhancedOff(window->application());
+        window->setSizeAndPosition(before.minX(), before.minY(), before.width(), before.height());
+    } else {
+        // Most of the old frame is off this screen (it came from another display): bring the
+        // window back here at its old size.
+        center(window, *screen, false, false, true);
+    }
+    (void)registry.remove(*window);
+}
+
+void unsnapAllWindows() {
+    for (const auto& window : SnappedWindows::shared().windows())
+        unsnap(window);
+}
+
+void resnapAllWindows() {
+    SnappedWindows& registry = SnappedWindows::shared();
+    for (const auto& window : registry.windows()) {
+        const auto record = registry.record(*window);
+        if (!record)
+            continue;
+        // One read of the frame finds the screen and starts the snap.
+        const CGRect frame = readFrame(*window);
+        const auto screen = Window::screenOfFrame(frame);
+        if (screen)
+            snapFrom(window, record->span, *screen, false, false, frame);
+    }
+}
+
+}  // namespace zoral::engine

@@ -1,0 +1,92 @@
+#include "engine/windows/snapped_windows.h"
+
+#include <algorithm>
+
+#include "engine/windows/snap_engine.h"
+
+namespace zoral::engine {
+
+SnappedWindows& SnappedWindows::shared() {
+    static SnappedWindows registry;
+    static const bool installed = (desktop::SnappedWindowRegistry::install(&registry), true);
+    (void)installed;
+    return registry;
+}
+
+SnappedWindows::~SnappedWindows() {
+    if (&desktop::SnappedWindowRegistry::shared() == this)
+        desktop::SnappedWindowRegistry::install(nullptr);
+}
+
+std::vector<SnappedWindows::Entry>::const_iterator SnappedWindows::find(
+    const desktop::Window& window) const {
+    return std::find_if(entries_.begin(), entries_.end(),
+                        [&](const Entry& entry) { return *entry.first == window; });
+}
+
+std::optional<SnapRecord> SnappedWindows::record(const desktop::Window& window) const {
+    const auto found = find(window);
+    return found != entries_.end() ? std::optional(found->second) : std::nullopt;
+}
+
+void SnappedWindows::insert(const WindowRef& window, SnapRecord record) {
+    if (!window)
+        return;
+    // The old record (and its observer) goes only after the new one is in place.
+    auto old = remove(*window);
+    entries_.emplace_back(window, std::move(record));
+}
+
+std::optional<SnapRecord> SnappedWindows::remove(const desktop::Window& window) {
+    const auto found = find(window);
+    if (found == entries_.end())
+        return std::nullopt;
+    SnapRecord removed = found->second;
+    entries_.erase(found);
+    return removed;
+}
+
+void SnappedWindows::removeAll() {
+    // Releasing the observers must not find the registry half cleared.
+    auto old = std::move(entries_);
+    entries_.clear();
+}
+
+std::vector<WindowRef> SnappedWindows::windows() const {
+    std::vector<WindowRef> windows;
+    windows.reserve(entries_.size());
+    for (const Entry& entry : entries_)
+        windows.push_back(entry.first);
+    return windows;
+}
+
+bool SnappedWindows::isSnapped(const desktop::Window& window) const {
+    return find(window) != entries_.end();
+}
+
+std::optional<platform::CGRect> SnappedWindows::frameBeforeSnap(
+    const desktop::Window& window) const {
+    const auto found = find(window);
+    return found != entries_.end() ? std::optional(found->second.frameBeforeSnap) : std::nullopt;
+}
+
+void SnappedWindows::unsnap(const WindowRef& window) {
+    if (window && isSnapped(*window))
+        engine::unsnap(window);
+}
+
+std::optional<SnapRecord> removeSnapRecord(const desktop::Window& window) {
+    return SnappedWindows::shared().remove(window);
+}
+
+std::vector<SnappedWindows::Entry> snappedWindowsOnScreen(const desktop::Screen& screen) {
+    std::vector<SnappedWindows::Entry> onScreen;
+    for (SnappedWindows::Entry& entry : SnappedWindows::shared().entries()) {
+        const auto current = entry.first->screen();
+        if (current && current->uiFrame == screen.uiFrame)
+            onScreen.push_back(std::move(entry));
+    }
+    return onScreen;
+}
+
+}  // namespace zoral::engine

@@ -1,0 +1,83 @@
+// What the snapping operations cost in accessibility round trips, each an inter-process message on
+// the real system. The counts do not depend on the machine, so they are pinned here.
+
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/windows/snap_engine.h"
+#include "snap_world.h"
+
+namespace zoral::engine {
+namespace {
+
+using desktop::CGRectEdge;
+using platform::CGRect;
+
+constexpr GridSpan leftHalf{{0, 0}, {1, 1}, {2, 1}};
+
+class RoundTripsTest : public testing::SnapWorldTest {
+protected:
+    // The round trips since the last reset by kind and attribute, e.g. "set AXSize 2".
+    std::string breakdown() const {
+        std::map<std::string, std::int64_t> counts;
+        for (const auto& [key, count] : world->roundTrips())
+            counts[std::string(sim::roundTripName(key.kind)) + " " + key.attribute] += count;
+        std::string text;
+        for (const auto& [what, count] : counts)
+            text += what + " x" + std::to_string(count) + "; ";
+        return text;
+    }
+    std::int64_t measure(const std::function<void()>& operation) {
+        world->resetRoundTrips();
+        operation();
+        const std::int64_t count = world->roundTripCount();
+        std::cout << "  " << count << ": " << breakdown() << '\n';
+        return count;
+    }
+};
+
+TEST_F(RoundTripsTest, SnapCentreUnsnapAndResnapCostWhatTheirStepsRead) {
+    const auto node = addWindow({200, 150, 600, 400});
+    // Windows as the gesture finds them: nothing about their applications is known yet.
+    const auto fresh = [&] { return windowOf(node); };
+    auto window = fresh();
+    EXPECT_EQ(measure([&] { snap(window, leftHalf, screen(0), false, false); }), 10);
+    window = fresh();
+    EXPECT_EQ(measure([&] { center(window, screen(0), false, false, true); }), 5);
+    snap(fresh(), leftHalf, screen(0), false, false);
+    window = fresh();
+    EXPECT_EQ(measure([&] { unsnap(window); }), 6);
+
+    std::vector<std::shared_ptr<sim::WindowNode>> nodes;
+    for (int index = 0; index < 10; ++index) {
+        nodes.push_back(addWindow({100.0 + index, 100, 600, 400}));
+        snap(windowOf(nodes.back()), {{index % 2, 0}, {index % 2 + 1, 1}, {2, 1}}, screen(0), false,
+             false);
+    }
+    settings::Defaults::writeValue(settings::Defaults::Keys::gridOffset(), std::int64_t{-1});
+    reinitializeScreens();
+    EXPECT_EQ(measure([] { resnapAllWindows(); }), 10 * 9);
+}
+
+TEST_F(RoundTripsTest, AnAdjacentResizeWritesEachNeighbourOnce) {
+    std::vector<std::shared_ptr<sim::WindowNode>> quarters;
+    for (std::int64_t column = 0; column < 2; ++column) {
+        for (std::int64_t row = 0; row < 2; ++row) {
+            quarters.push_back(addWindow({200, 150, 600, 400}));
+            snap(windowOf(quarters.back()), {{column, row}, {column + 1, row + 1}, {2, 2}},
+                 screen(0), false, false);
+        }
+    }
+    settle();
+    // One step of the user's drag: one resize notification of the window, three neighbours.
+    const std::int64_t first = measure([&] { userResize(quarters[0], CGRectEdge::right, 30, 1); });
+    EXPECT_EQ(frameOf(quarters[3]).minX(), 751);
+    EXPECT_EQ(first, 19);
+}
+
+}  // namespace
+}  // namespace zoral::engine

@@ -1,0 +1,247 @@
+#include "engine/windows/snap_engine.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "desktop/application.h"
+#include "desktop/snapped_window_registry.h"
+#include "engine/windows/snapping_geometry.h"
+#include "sim/workspace.h"
+#include "snap_world.h"
+
+namespace zoral::engine {
+namespace {
+
+using desktop::Screen;
+using platform::CGPoint;
+using platform::CGRect;
+using platform::CGSize;
+using settings::Defaults::Keys;
+
+constexpr GridSpan leftHalf{{0, 0}, {1, 1}, {2, 1}};
+constexpr GridSpan rightHalf{{1, 0}, {2, 1}, {2, 1}};
+constexpr GridSpan topRightQuarter{{1, 0}, {2, 1}, {2, 2}};
+constexpr GridSpan middleThird{{1, 0}, {2, 1}, {3, 1}};
+
+class SnapEngineTest : public testing::SnapWorldTest {
+protected:
+    std::optional<SnapRecord> recordOf(const std::shared_ptr<sim::WindowNode>& node) const {
+        return SnappedWindows::shared().record(*windowOf(node));
+    }
+    // The frame the span has on the screen with the current settings.
+    static CGRect spanFrame(const Screen& screen, const GridSpan& span) {
+        const CGSize size = spanSize(screen.snapFrame, span, currentGridOffset());
+        return {spanOrigin(size, screen.snapFrame, span), size};
+    }
+};
+
+TEST_F(SnapEngineTest, TheHalvesShareTheGapAndTheFirstFrameBeforeSnapIsKept) {
+    const CGRect original{200, 150, 600, 400};
+    const auto node = addWindow(original);
+    const auto window = windowOf(node);
+
+    snap(window, leftHalf, screen(0), false, false);
+    EXPECT_EQ(frameOf(node), (CGRect{0, 25, 720, 875}));
+    snap(window, rightHalf, screen(0), false, false);
+    EXPECT_EQ(frameOf(node), (CGRect{721, 25, 719, 875})) << "one point between the halves";
+
+    const auto record = recordOf(node);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->frameBeforeSnap, original) << "the frame from before the first snap";
+    EXPECT_EQ(record->snappedFrame, (CGRect{721, 25, 719, 875}));
+    EXPECT_EQ(record->span, rightHalf);
+    EXPECT_EQ(record->screenFrame, screen(0).uiFrame);
+    EXPECT_EQ(record->windowNumber, node->windowNumber());
+    EXPECT_NE(record->observer, nullptr);
+    EXPECT_EQ(SnappedWindows::shared().count(), 1U);
+
+    unsnap(window);
+    EXPECT_EQ(frameOf(node), original);
+    EXPECT_FALSE(recordOf(node));
+}
+
+TEST_F(SnapEngineTest, AWindowThatRefusesTheSpanSizeIsAlignedToTheSpansOuterEdge) {
+    struct Case {
+        const char* what;
+        sim::WindowLimits limits;
+        GridSpan span;
+        CGRect expected;
+    };
+    const Case cases[] = {
+        {"fixed size, left half: flush left", {.fixedSize = true}, leftHalf, {0, 25, 600, 400}},
+        {"fixed size, right half: flush right",
+         {.fixedSize = true},
+         rightHalf,
+         {840, 25, 600, 400}},
+        {"fixed size, middle third: centred",
+         {.fixedSize = true},
+         middleThird,
+         {420, 25, 600, 400}},
+        {"minimum width beyond the right half: flush right with its own width",
+         {.minimum = CGSize{900, 300}},
+         rightHalf,
+         {540, 25, 900, 875}},
+        {"minimum height beyond the top-right quarter: flush top and right",
+         {.minimum = CGSize{300, 600}},
+         topRightQuarter,
+         {721, 25, 719, 600}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto node = addWindow({200, 150, 600, 400}, c.limits);
+        snap(windowOf(node), c.span, screen(0), false, false);
+        EXPECT_EQ(frameOf(node), c.expected);
+        // What the record keeps is what the window took.
+        EXPECT_EQ(recordOf(node)->snappedFrame, c.expected);
+        EXPECT_EQ(snapTargetFrame(*windowOf(node), c.span, screen(0)).origin,
+                  c.limits.fixedSize ? c.expected.origin : spanFrame(screen(0), c.span).origin)
+            << "the preview knows only fixed sizes";
+    }
+}
+
+TEST_F(SnapEngineTest, TheTargetFrameTouchesNothing) {
+    const auto node = addWindow({200, 150, 600, 400});
+    world->resetRoundTrips();
+    EXPECT_EQ(snapTargetFrame(*windowOf(node), leftHalf, screen(0)), (CGRect{0, 25, 720, 875}));
+    EXPECT_EQ(world->roundTripCount(sim::RoundTrip::setAttributeValue), 0);
+    EXPECT_EQ(frameOf(node), (CGRect{200, 150, 600, 400}));
+    EXPECT_FALSE(recordOf(node));
+}
+
+TEST_F(SnapEngineTest, UnsnapCentresOnTheCurrentScreenWhenLittleOfTheOldFrameIsThere) {
+    addExternalDisplay();
+    // Mostly on the external display: 40 x 600 of its 800 x 600 lie on the laptop.
+    const CGRect original{1400, 100, 800, 600};
+    const auto node = addWindow(original);
+    const auto window = windowOf(node);
+    snap(window, leftHalf, screen(0), false, false);
+
+    unsnap(window);
+    EXPECT_EQ(frameOf(node), (CGRect{320, 163, 800, 600})) << "centred on the laptop's snap area";
+    EXPECT_FALSE(recordOf(node));
+
+    // With more than half of the old frame on the window's screen it simply goes back.
+    const auto other = addWindow({100, 100, 800, 600});
+    snap(windowOf(other), rightHalf, screen(0), false, false);
+    unsnap(windowOf(other));
+    EXPECT_EQ(frameOf(other), (CGRect{100, 100, 800, 600}));
+}
+
+TEST_F(SnapEngineTest, CentringForgetsTheSnapAndUsesThePreSnapSizeOnlyWhenRestoring) {
+    const auto node = addWindow({200, 150, 600, 400});
+    const auto window = windowOf(node);
+
+    snap(window, leftHalf, screen(0), false, false);
+    center(window, screen(0), false, false, true);
+    EXPECT_EQ(frameOf(node), (CGRect{420, 263, 600, 400}));
+    EXPECT_FALSE(recordOf(node));
+
+    snap(window, leftHalf, screen(0), false, false);
+    center(window, screen(0), false, false, false);
+    EXPECT_EQ(frameOf(node), (CGRect{360, 25, 720, 875})) << "its snapped size, centred";
+    EXPECT_FALSE(recordOf(node));
+
+    // Without a record the current size is used, restore or not.
+    node->resizeTo(*world, {301, 201});
+    center(window, screen(0), false, false, true);
+    EXPECT_EQ(frameOf(node), (CGRect{570, 362, 301, 201})) << "569.5 rounds away from zero";
+}
+
+TEST_F(SnapEngineTest, CentringAWindowWhoseSizeCannotBeReadLeavesItAndForgetsTheSnap) {
+    const auto node = addWindow({200, 150, 600, 400});
+    const auto window = windowOf(node);
+    snap(window, leftHalf, screen(0), false, false);
+    world->injectError(node->element(), "AXSize", platform::ax::cannotComplete);
+    output.clear();
+    world->resetRoundTrips();
+
+    center(window, screen(0), false, false, false);
+    EXPECT_EQ(frameOf(node), (CGRect{0, 25, 720, 875}));
+    EXPECT_EQ(world->roundTripCount(sim::RoundTrip::setAttributeValue), 0);
+    EXPECT_FALSE(recordOf(node));
+    EXPECT_EQ(output.lines(), (std::vector<std::string>{"Window: Cannot center, size unknown",
+                                                        "Observer: Destroyed (pid=12)"}));
+}
+
+TEST_F(SnapEngineTest, ResnappingPlacesEveryWindowOnTheNewGridAndKeepsTheOldFrames) {
+    const CGRect originals[] = {{10, 40, 500, 300}, {300, 200, 640, 480}, {50, 60, 700, 500}};
+    const GridSpan spans[] = {leftHalf, topRightQuarter, {{0, 1}, {1, 2}, {2, 2}}};
+    std::vector<std::shared_ptr<sim::WindowNode>> nodes;
+    for (std::size_t index = 0; index < 3; ++index) {
+        nodes.push_back(addWindow(originals[index]));
+        snap(windowOf(nodes.back()), spans[index], screen(0), false, false);
+    }
+
+    // A larger display and a wider offset with edges.
+    sim::Displays::of(*world).setDisplays(
+        {{.number = 1, .uuid = "LAPTOP", .frame = {0, 0, 1920, 1200}, .menuBarHeight = 25}});
+    settings::Defaults::writeValue(Keys::gridOffset(), std::int64_t{4});
+    reinitializeScreens();
+    resnapAllWindows();
+
+    for (std::size_t index = 0; index < 3; ++index) {
+        SCOPED_TRACE(index);
+        EXPECT_EQ(frameOf(nodes[index]), spanFrame(screen(0), spans[index]));
+        const auto record = recordOf(nodes[index]);
+        ASSERT_TRUE(record);
+        EXPECT_EQ(record->frameBeforeSnap, originals[index]);
+        EXPECT_EQ(record->span, spans[index]);
+    }
+    // The gap is the offset now.
+    EXPECT_EQ(frameOf(nodes[1]).minX() - frameOf(nodes[0]).maxX(), 4);
+
+    unsnapAllWindows();
+    for (std::size_t index = 0; index < 3; ++index)
+        EXPECT_EQ(frameOf(nodes[index]), originals[index]);
+    EXPECT_EQ(SnappedWindows::shared().count(), 0U);
+
+    world->resetRoundTrips();
+    resnapAllWindows();
+    EXPECT_EQ(world->roundTripCount(), 0) << "nothing to do with an empty registry";
+}
+
+TEST_F(SnapEngineTest, ThePointerFollowsTheWindowWhenAsked) {
+    const auto node = addWindow({200, 150, 600, 400});
+    snap(windowOf(node), leftHalf, screen(0), true, false);
+    center(windowOf(node), screen(0), true, false, true);
+    snap(windowOf(node), rightHalf, screen(0), false, false);
+    EXPECT_EQ(input().warps(), (std::vector<CGPoint>{{360, 25 + 26}, {720, 263 + 26}}));
+}
+
+TEST_F(SnapEngineTest, ActivatingBringsTheApplicationInFrontAndWaitsForTheFocus) {
+    world->addProcess(20, "org.example.other", "Other");
+    sim::workspace(*world).activateNow(*world, 20);
+    const auto first = addWindow({200, 150, 600, 400});
+    const auto second = addWindow({300, 150, 600, 400});
+    snap(windowOf(first), leftHalf, screen(0), false, true);
+    EXPECT_EQ(frameOf(first), (CGRect{0, 25, 720, 875})) << "the frame does not wait";
+    settle(1);
+    EXPECT_TRUE(platform::runningApplicationWithProcessIdentifier(editorPid)->active);
+    EXPECT_EQ(windowOf(first)->boolAttribute("AXMain"), true);
+    EXPECT_EQ(windowOf(second)->boolAttribute("AXMain"), false);
+    std::vector<std::string> focused;
+    for (const auto& line : output.lines()) {
+        if (line.rfind("Window: Focused in ", 0) == 0)
+            focused.push_back(line);
+    }
+    EXPECT_EQ(focused, (std::vector<std::string>{"Window: Focused in 50ms"}));
+}
+
+TEST_F(SnapEngineTest, QuittingAnApplicationUnsnapsItsWindowsThroughTheRegistry) {
+    const CGRect original{200, 150, 600, 400};
+    const auto node = addWindow(original);
+    snap(windowOf(node), leftHalf, screen(0), false, false);
+    desktop::SnappedWindowRegistry& seen = desktop::SnappedWindowRegistry::shared();
+    EXPECT_TRUE(seen.isSnapped(*windowOf(node)));
+    EXPECT_EQ(seen.frameBeforeSnap(*windowOf(node)), original);
+
+    desktop::Application::applicationForPID(editorPid)->quit();
+    EXPECT_EQ(frameOf(node), original);
+    EXPECT_FALSE(seen.isSnapped(*windowOf(node)));
+    EXPECT_EQ(seen.count(), 0U);
+}
+
+}  // namespace
+}  // namespace zoral::engine

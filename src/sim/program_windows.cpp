@@ -63,6 +63,7 @@ void ProgramWindows::orderFront(World& world, platform::WindowNumber number) {
     Entry* entry = find(number);
     if (entry == nullptr)
         return;
+    orderings_.push_back({number, true});
     WindowServer& server = WindowServer::of(world);
     if (!entry->state.orderedIn) {
         world.programProcess().application->appendChild(entry->node);
@@ -76,7 +77,10 @@ void ProgramWindows::orderFront(World& world, platform::WindowNumber number) {
 
 void ProgramWindows::orderOut(World& world, platform::WindowNumber number) {
     Entry* entry = find(number);
-    if (entry == nullptr || !entry->state.orderedIn)
+    if (entry == nullptr)
+        return;
+    orderings_.push_back({number, false});
+    if (!entry->state.orderedIn)
         return;
     if (const Process* program = world.process(world.programPid()))
         program->application->removeChild(entry->node);
@@ -84,11 +88,13 @@ void ProgramWindows::orderOut(World& world, platform::WindowNumber number) {
 }
 
 void ProgramWindows::destroy(World& world, platform::WindowNumber number) {
-    orderOut(world, number);
-    if (Entry* entry = find(number)) {
-        entry->node->markDestroyed();
-        windows_.erase(number);
-    }
+    Entry* entry = find(number);
+    if (entry == nullptr)
+        return;
+    if (entry->state.orderedIn)
+        orderOut(world, number);
+    entry->node->markDestroyed();
+    windows_.erase(number);
 }
 
 std::optional<ProgramWindow> ProgramWindows::window(platform::WindowNumber number) const {

@@ -32,6 +32,14 @@ struct ProgramWindow {
     bool orderedIn = false;
 };
 
+// One order in or out the program asked for, in the order asked.
+struct ProgramWindowOrdering {
+    platform::WindowNumber number = 0;
+    bool in = false;
+
+    friend bool operator==(const ProgramWindowOrdering&, const ProgramWindowOrdering&) = default;
+};
+
 class ProgramWindows {
 public:
     static ProgramWindows& of(World& world);
@@ -49,6 +57,7 @@ public:
     // The window server's node for the window, while it lives.
     std::shared_ptr<WindowNode> node(platform::WindowNumber number) const;
     std::size_t count() const { return windows_.size(); }
+    const std::vector<ProgramWindowOrdering>& orderings() const { return orderings_; }
 
     // What the user sees of the program, front to back: the windows that are ordered in, that the
     // window server shows (on a shown space, or on every space) and that are not fully transparent.
@@ -64,6 +73,7 @@ private:
     void place(World& world, Entry& entry);
 
     std::map<platform::WindowNumber, Entry> windows_;
+    std::vector<ProgramWindowOrdering> orderings_;
 };
 
 }  // namespace zoral::sim

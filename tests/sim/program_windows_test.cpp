@@ -83,6 +83,10 @@ TEST_F(ProgramWindowsTest, AnOrderedInWindowIsSeenAboveEverythingAndNeverHit) {
     EXPECT_EQ(windows().visible(*world).size(), 1u) << "and comes back with the same number";
     EXPECT_EQ(WindowServer::of(*world).window(*node)->number, number);
 
+    EXPECT_EQ(windows().orderings(),
+              (std::vector<ProgramWindowOrdering>{{number, true}, {number, false}, {number, true}}))
+        << "what the program asked, in order";
+
     platform::programWindowDestroy(number);
     EXPECT_EQ(windows().count(), 0u);
     EXPECT_TRUE(windows().visible(*world).empty());

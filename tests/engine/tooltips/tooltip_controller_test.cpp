@@ -1,6 +1,8 @@
 // The controller over time: which container is up, fades on the virtual clock, the cursor hidden
 // for the tooltips, and the live snapping preview.
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "engine/windows/snap_engine.h"
@@ -36,8 +38,18 @@ TEST_F(TooltipControllerTest, ASnapThenACloseClosesTheWindowTooltipBeforeTheCirc
     EXPECT_EQ(seenNumbers(), std::vector{windowTooltip()->windowNumber()});
     EXPECT_EQ(windowTooltip()->frame(), (CGRect{700, 435, 40, 30}));
 
+    const auto& orderings = sim::ProgramWindows::of(*world).orderings();
+    const std::size_t before = orderings.size();
     propose(Action(Kind::close));
     EXPECT_EQ(seenNumbers(), std::vector{circle()->windowNumber()});
+    // The window tooltip went first; the circle came last.
+    const std::vector<sim::ProgramWindowOrdering> asked(
+        orderings.begin() + static_cast<std::ptrdiff_t>(before), orderings.end());
+    ASSERT_FALSE(asked.empty());
+    EXPECT_EQ(asked.back(), (sim::ProgramWindowOrdering{circle()->windowNumber(), true}));
+    EXPECT_NE(std::find(asked.begin(), asked.end(),
+                        sim::ProgramWindowOrdering{windowTooltip()->windowNumber(), false}),
+              asked.end());
     EXPECT_EQ(circle()->vfxLayer().maskImage, "TooltipX");
 
     // Executed: redrawn where it stands in the inactive colour, not brought up again.

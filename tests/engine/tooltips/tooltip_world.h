@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -49,7 +50,7 @@ protected:
     std::shared_ptr<TooltipWindow> circle() const { return single(TooltipShape::circle); }
     std::shared_ptr<TooltipWindow> windowTooltip() const { return single(TooltipShape::window); }
     std::shared_ptr<TooltipGroup> group(TooltipShape shape) const {
-        return std::dynamic_pointer_cast<TooltipGroup>(controller->tooltips().at(shape));
+        return container<TooltipGroup>(shape);
     }
     std::shared_ptr<LiveTooltipWindow> live() const { return controller->liveWindow(); }
 
@@ -85,7 +86,15 @@ protected:
 
 private:
     std::shared_ptr<TooltipWindow> single(TooltipShape shape) const {
-        return std::dynamic_pointer_cast<TooltipWindow>(controller->tooltips().at(shape));
+        return container<TooltipWindow>(shape);
+    }
+    // The container under the shape, of the type the controller makes for it.
+    template <class Container>
+    std::shared_ptr<Container> container(TooltipShape shape) const {
+        auto found = std::dynamic_pointer_cast<Container>(controller->tooltips().at(shape));
+        if (!found)
+            throw std::logic_error("the controller holds another kind of container");
+        return found;
     }
 };
 

@@ -47,10 +47,11 @@ function(zoral_add_library folder)
   add_library(zoral::${folder} ALIAS zoral_${folder})
 endfunction()
 
-# zoral_add_test(<folder> DEPS <targets...>)
-# One GoogleTest binary per folder of tests/ (subfolders included), labelled with the folder's name.
+# zoral_add_test(<folder> DEPS <targets...> [ENVIRONMENT <NAME=value...>])
+# One GoogleTest binary per folder of tests/ (subfolders included), labelled with the folder's name,
+# each test run with the environment given.
 function(zoral_add_test folder)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;ENVIRONMENT" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)
     return()
@@ -58,8 +59,12 @@ function(zoral_add_test folder)
   add_executable(${folder}_tests ${sources})
   target_link_libraries(${folder}_tests PRIVATE ${ARG_DEPS} zoral_test_support
                         GTest::gmock zoral_options)
+  set(properties LABELS ${folder})
+  if(ARG_ENVIRONMENT)
+    list(APPEND properties ENVIRONMENT "${ARG_ENVIRONMENT}")
+  endif()
   gtest_discover_tests(${folder}_tests
-    PROPERTIES LABELS ${folder}
+    PROPERTIES ${properties}
     DISCOVERY_TIMEOUT 60
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 endfunction()

@@ -1,0 +1,44 @@
+#pragma once
+
+// The simulated mouse cursor: the window server's hide count, which each hide raises and each
+// unhide lowers (never below zero), and the calls the program made, counted so that tests can pin
+// them. As on the real system, a process that is not the active application changes the cursor
+// only after it has set the "SetsCursorInBackground" property of its connection; until then its
+// hides and unhides are counted as calls and change nothing.
+//
+// A component of the world: Cursor::of(world).
+
+#include <cstdint>
+#include <mutex>
+
+namespace zoral::sim {
+
+class World;
+
+class Cursor {
+public:
+    static Cursor& of(World& world);
+    static Cursor& current();
+
+    bool isVisible() const;
+    std::int64_t hideCount() const;
+    // Every call the program made, whether or not it took effect.
+    std::int64_t hideCalls() const;
+    std::int64_t unhideCalls() const;
+    bool setsCursorInBackground() const;
+
+    void hide(World& world);
+    void unhide(World& world);
+    void setSetsCursorInBackground(bool enabled);
+
+private:
+    bool mayChange(World& world) const;
+
+    mutable std::mutex mutex_;
+    std::int64_t hideCount_ = 0;
+    std::int64_t hideCalls_ = 0;
+    std::int64_t unhideCalls_ = 0;
+    bool setsCursorInBackground_ = false;
+};
+
+}  // namespace zoral::sim

@@ -12,6 +12,7 @@
 
 #include "platform/plist_serialization.h"
 #include "platform/plist_unicode.h"
+#include "platform/utf8.h"
 
 namespace zoral::platform::detail {
 
@@ -538,7 +539,7 @@ private:
         units.reserve(text.size());
         std::size_t position = 0;
         while (position < text.size()) {
-            const auto codePoint = decodeUtf8(text, position);
+            const auto codePoint = utf8::decode(text, position);
             if (!codePoint) {
                 fail("a string that is not valid UTF-8 (byte " + std::to_string(position) + ")");
             }

@@ -6,6 +6,7 @@
 
 #include "platform/plist_serialization.h"
 #include "platform/plist_unicode.h"
+#include "platform/utf8.h"
 
 namespace zoral::platform::detail {
 
@@ -48,7 +49,7 @@ std::string decodeText(std::span<const std::uint8_t> bytes) {
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
-    if (const auto bad = findInvalidUtf8(text)) {
+    if (const auto bad = utf8::findInvalid(text)) {
         const auto line =
             1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(*bad), '\n');
         throw PlistSerializationError("old-style property list: invalid UTF-8 at line " +
@@ -314,7 +315,7 @@ private:
                             fail("unpaired surrogate in \\U escape", escapeStart);
                         unit = combineSurrogates(unit, low);
                     }
-                    appendUtf8(out, unit);
+                    utf8::append(out, unit);
                     break;
                 }
                 default:
@@ -327,7 +328,7 @@ private:
                         }
                         if (value > 0xFF)
                             fail("octal escape above \\377", escapeStart);
-                        appendUtf8(out, value);
+                        utf8::append(out, value);
                     } else {
                         // \\, \", \' and a backslash before anything else stand for the character.
                         out.push_back(escape);

@@ -14,6 +14,7 @@
 
 #include "platform/plist_serialization.h"
 #include "platform/plist_unicode.h"
+#include "platform/utf8.h"
 
 namespace zoral::platform::detail {
 
@@ -739,7 +740,7 @@ private:
             const auto byte = static_cast<std::uint8_t>(text[position]);
             if (byte >= 0x80) {
                 const std::size_t start = position;
-                const auto codePoint = decodeUtf8(text, position);
+                const auto codePoint = utf8::decode(text, position);
                 if (!codePoint)
                     fail("the string " + excerpt(text) + ": it is not valid UTF-8");
                 if (*codePoint == 0xFFFE || *codePoint == 0xFFFF) {

@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "platform/atomic_file.h"
-#include "platform/plist_unicode.h"
+#include "platform/utf8.h"
 #include "plist/value_conversion.h"
 
 namespace zoral::plist {
@@ -126,7 +126,7 @@ std::shared_ptr<PList> PList::initWithDictionary(const platform::PlistDictionary
 }
 
 std::shared_ptr<PList> PList::initWithString(std::string_view text) {
-    if (platform::detail::findInvalidUtf8(text))
+    if (!platform::utf8::isValid(text))
         raise(PListLoadError::Kind::formatNotExpected);
     const auto* begin = reinterpret_cast<const std::uint8_t*>(text.data());
     return initWithData(std::span<const std::uint8_t>(begin, text.size()));

@@ -6,6 +6,7 @@
 
 #include "platform/plist_serialization.h"
 #include "platform/plist_unicode.h"
+#include "platform/plist_value_stack.h"
 #include "platform/utf8.h"
 
 namespace zoral::platform::detail {
@@ -138,17 +139,17 @@ private:
     }
 
     PlistDictionary parseDictionaryBody(std::size_t depth, std::size_t start, bool braced) {
-        PlistDictionary dictionary;
+        const std::size_t base = entries_.size();
         while (true) {
             skipSpace();
             if (atEnd()) {
                 if (braced)
                     fail("unterminated dictionary", start);
-                return dictionary;
+                return takeDictionary(entries_, base);
             }
             if (braced && peek() == '}') {
                 ++position_;
-                return dictionary;
+                return takeDictionary(entries_, base);
             }
             std::string key = parseString("dictionary key");
             skipSpace();
@@ -158,7 +159,7 @@ private:
                 // "key;" stands for "key = key;".
                 ++position_;
                 PlistObject value = PlistObject::string(key);
-                dictionary.insert_or_assign(std::move(key), std::move(value));
+                entries_.emplace_back(std::move(key), std::move(value));
                 continue;
             }
             if (peek() != '=')
@@ -171,8 +172,7 @@ private:
                 fail("missing ';' after the value of key \"" + key + "\"", position_);
             }
             ++position_;
-            // A repeated key keeps its last value.
-            dictionary.insert_or_assign(std::move(key), std::move(value));
+            entries_.emplace_back(std::move(key), std::move(value));
         }
     }
 
@@ -339,6 +339,7 @@ private:
 
     std::string text_;
     std::size_t position_ = 0;
+    std::vector<PlistEntry> entries_;  // of the dictionaries being read, innermost last
 };
 
 }  // namespace

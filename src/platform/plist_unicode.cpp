@@ -14,6 +14,10 @@ std::optional<std::size_t> appendUtf16AsUtf8(std::string& out, const std::uint8_
     };
     for (std::size_t index = 0; index < unitCount; ++index) {
         const char32_t unit = unitAt(index);
+        if (unit < 0x80) {
+            out.push_back(static_cast<char>(unit));
+            continue;
+        }
         if (isLowSurrogate(unit))
             return index;
         if (isHighSurrogate(unit)) {

@@ -316,10 +316,8 @@ private:
                 parent.array.push_back(std::move(value));
                 return;
             case Element::dict:
-                // A repeated key keeps its last value. Keys usually come
-                // sorted, so the end is the first place to look.
-                parent.dictionary.insert_or_assign(parent.dictionary.end(), std::move(*parent.key),
-                                                   std::move(value));
+                // A repeated key keeps its last value.
+                parent.dictionary.insert_or_assign(std::move(*parent.key), std::move(value));
                 parent.key.reset();
                 return;
             default:

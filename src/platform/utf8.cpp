@@ -1,5 +1,6 @@
 #include "platform/utf8.h"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -69,22 +70,25 @@ std::optional<std::size_t> findInvalid(std::string_view text) {
 }
 
 void append(std::string& out, char32_t codePoint) {
-    auto put = [&](char32_t value) { out.push_back(static_cast<char>(value)); };
     if (codePoint < 0x80) {
-        put(codePoint);
-    } else if (codePoint < 0x800) {
+        out.push_back(static_cast<char>(codePoint));
+        return;
+    }
+    std::array<char, 4> bytes{};
+    std::size_t length = 0;
+    auto put = [&](char32_t value) { bytes[length++] = static_cast<char>(value); };
+    if (codePoint < 0x800) {
         put(0xC0 | (codePoint >> 6));
-        put(0x80 | (codePoint & 0x3F));
     } else if (codePoint < 0x10000) {
         put(0xE0 | (codePoint >> 12));
         put(0x80 | ((codePoint >> 6) & 0x3F));
-        put(0x80 | (codePoint & 0x3F));
     } else {
         put(0xF0 | (codePoint >> 18));
         put(0x80 | ((codePoint >> 12) & 0x3F));
         put(0x80 | ((codePoint >> 6) & 0x3F));
-        put(0x80 | (codePoint & 0x3F));
     }
+    put(0x80 | (codePoint & 0x3F));
+    out.append(bytes.data(), length);
 }
 
 }  // namespace zoral::platform::utf8

@@ -38,7 +38,7 @@ Bytes utf16(std::string_view text, bool bigEndian) {
 }
 
 PlistObject dict(std::initializer_list<std::pair<const std::string, PlistObject>> entries) {
-    return PlistObject::dictionary(PlistDictionary(entries));
+    return PlistObject::dictionary(PlistDictionary(entries.begin(), entries.end()));
 }
 PlistObject str(std::string text) {
     return PlistObject::string(std::move(text));
@@ -329,6 +329,28 @@ TEST(PlistSerialization, ReadsBinaryEncodingsThatItDoesNotWrite) {
     const PlistObject expected =
         PlistObject::array({PlistObject::real(1.5), integer(-2), str("A\xF0\x9F\x98\x80"),
                             dict({{"\xC3\xA9", integer(1)}})});
+    EXPECT_EQ(readPlist(assemble(layout)).object, expected);
+}
+
+// Keys in file order, one key repeated, and key objects shared by several
+// dictionaries, as other writers lay them out.
+TEST(PlistSerialization, ReadsBinaryDictionariesWhateverTheOrderOfTheirKeys) {
+    BinaryLayout layout;
+    layout.objects = {
+        {0xA3, 0x01, 0x02, 0x03},                    // [1, 2, 3]
+        {0xD2, 0x04, 0x05, 0x06, 0x07},              // {"é": 1, "b": 2}
+        {0xD2, 0x05, 0x04, 0x06, 0x07},              // {"b": 1, "é": 2}
+        {0xD3, 0x04, 0x05, 0x04, 0x06, 0x07, 0x08},  // {"é": 1, "b": 2, "é": 3}
+        {0x61, 0x00, 0xE9},                          // "é" in UTF-16
+        {0x51, 'b'},                                 // "b"
+        {0x10, 0x01},
+        {0x10, 0x02},
+        {0x10, 0x03},
+    };
+    const PlistObject expected =
+        PlistObject::array({dict({{"b", integer(2)}, {"\xC3\xA9", integer(1)}}),
+                            dict({{"b", integer(1)}, {"\xC3\xA9", integer(2)}}),
+                            dict({{"b", integer(2)}, {"\xC3\xA9", integer(3)}})});
     EXPECT_EQ(readPlist(assemble(layout)).object, expected);
 }
 

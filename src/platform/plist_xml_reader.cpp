@@ -1,17 +1,17 @@
 #include "platform/plist_xml_reader.h"
 
-#include <algorithm>
-#include <array>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include <expat.h>
+#include <vector>
 
 #include "platform/plist_base64.h"
 #include "platform/plist_date_text.h"
 #include "platform/plist_number_text.h"
 #include "platform/plist_serialization.h"
+#include "platform/plist_value_stack.h"
+#include "platform/plist_xml_document.h"
 #include "platform/plist_xml_text.h"
 
 namespace zoral::platform::detail {
@@ -32,311 +32,282 @@ enum class Element {
     data
 };
 
-struct ElementName {
-    std::string_view name;
-    Element element;
-};
-
-constexpr std::array<ElementName, 11> elementNames = {{
-    {"plist", Element::plist},
-    {"dict", Element::dict},
-    {"array", Element::array},
-    {"key", Element::key},
-    {"string", Element::string},
-    {"integer", Element::integer},
-    {"real", Element::real},
-    {"true", Element::trueValue},
-    {"false", Element::falseValue},
-    {"date", Element::date},
-    {"data", Element::data},
-}};
-
-std::optional<Element> elementNamed(std::string_view name) {
-    for (const auto& entry : elementNames) {
-        if (entry.name == name)
-            return entry.element;
+std::optional<Element> elementNamed(const char* name) {
+    auto is = [name](const char* candidate) { return std::strcmp(name, candidate) == 0; };
+    switch (name[0]) {
+        case 'a':
+            return is("array") ? std::optional(Element::array) : std::nullopt;
+        case 'd':
+            if (is("dict"))
+                return Element::dict;
+            if (is("data"))
+                return Element::data;
+            return is("date") ? std::optional(Element::date) : std::nullopt;
+        case 'f':
+            return is("false") ? std::optional(Element::falseValue) : std::nullopt;
+        case 'i':
+            return is("integer") ? std::optional(Element::integer) : std::nullopt;
+        case 'k':
+            return is("key") ? std::optional(Element::key) : std::nullopt;
+        case 'p':
+            return is("plist") ? std::optional(Element::plist) : std::nullopt;
+        case 'r':
+            return is("real") ? std::optional(Element::real) : std::nullopt;
+        case 's':
+            return is("string") ? std::optional(Element::string) : std::nullopt;
+        case 't':
+            return is("true") ? std::optional(Element::trueValue) : std::nullopt;
+        default:
+            return std::nullopt;
     }
-    return std::nullopt;
 }
 
-std::string_view nameOf(Element element) {
-    for (const auto& entry : elementNames) {
-        if (entry.element == element)
-            return entry.name;
+std::string nameOf(Element element) {
+    switch (element) {
+        case Element::plist:
+            return "plist";
+        case Element::dict:
+            return "dict";
+        case Element::array:
+            return "array";
+        case Element::key:
+            return "key";
+        case Element::string:
+            return "string";
+        case Element::integer:
+            return "integer";
+        case Element::real:
+            return "real";
+        case Element::trueValue:
+            return "true";
+        case Element::falseValue:
+            return "false";
+        case Element::date:
+            return "date";
+        case Element::data:
+            return "data";
     }
     return "?";
 }
 
-// Elements whose text is their value.
-bool holdsText(Element element) {
-    switch (element) {
-        case Element::key:
-        case Element::string:
-        case Element::integer:
-        case Element::real:
-        case Element::date:
-        case Element::data:
-            return true;
-        default:
-            return false;
-    }
+bool isAllSpace(const char* text) {
+    while (isXmlSpace(*text))
+        ++text;
+    return *text == '\0';
 }
 
-bool isContainer(Element element) {
-    return element == Element::dict || element == Element::array;
-}
-
-// Builds the value tree from expat's events on an explicit stack, so that the
-// nesting of the document never turns into recursion here. Exceptions must
-// not cross expat's C frames: a handler records the first error and stops the
-// parser, and parse() throws it afterwards.
+// Builds the value from the document's tree. Containers recurse, at most
+// plistMaxDepth deep; every other element ends the descent, since an element
+// inside a scalar is an error.
 class XmlReader {
 public:
-    XmlReader() : parser_(XML_ParserCreate(nullptr)) {
-        if (parser_ == nullptr)
-            throw PlistSerializationError("XML property list: out of memory");
-        XML_SetUserData(parser_, this);
-        XML_SetElementHandler(parser_, &XmlReader::onStart, &XmlReader::onEnd);
-        XML_SetCharacterDataHandler(parser_, &XmlReader::onText);
-        // Entities are where expansion bombs and reads of outside files come
-        // from; a property list needs none beyond the predefined ones.
-        XML_SetEntityDeclHandler(parser_, &XmlReader::onEntityDeclaration);
-        XML_SetSkippedEntityHandler(parser_, &XmlReader::onSkippedEntity);
-        XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
-    }
-    ~XmlReader() { XML_ParserFree(parser_); }
-    XmlReader(const XmlReader&) = delete;
-    XmlReader& operator=(const XmlReader&) = delete;
+    explicit XmlReader(const XmlDocument& document) : document_(document) {}
 
-    PlistObject parse(std::span<const std::uint8_t> bytes) {
-        // White space before the XML declaration is tolerated: expat sees the
-        // document from its first '<', and line numbers still count from the top.
-        if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
-            bytes = bytes.subspan(3);
-        }
-        while (!bytes.empty() && isXmlSpace(static_cast<char>(bytes.front()))) {
-            if (bytes.front() == '\n')
-                ++skippedLines_;
-            bytes = bytes.subspan(1);
-        }
-        // expat takes int lengths: feed very large inputs in pieces.
-        constexpr std::size_t chunk = std::size_t{1} << 30;
-        std::size_t offset = 0;
-        do {
-            const std::size_t length = std::min(chunk, bytes.size() - offset);
-            const bool last = offset + length == bytes.size();
-            const XML_Status status =
-                XML_Parse(parser_, reinterpret_cast<const char*>(bytes.data()) + offset,
-                          static_cast<int>(length), last ? XML_TRUE : XML_FALSE);
-            if (!error_.empty())
-                throw PlistSerializationError(error_);
-            if (status != XML_STATUS_OK) {
-                throw PlistSerializationError(
-                    "XML property list: " +
-                    std::string(XML_ErrorString(XML_GetErrorCode(parser_))) + " at line " +
-                    std::to_string(currentLine()) + ", column " +
-                    std::to_string(XML_GetCurrentColumnNumber(parser_) + 1));
-            }
-            offset += length;
-        } while (offset < bytes.size());
-        if (!root_)
-            throw PlistSerializationError("XML property list: no value in the document");
-        return std::move(*root_);
+    PlistObject read() {
+        const pugi::xml_node root = document_.root();
+        const Element element = elementOf(root);
+        if (element == Element::plist)
+            return plist(root);
+        if (element == Element::key)
+            document_.fail("<key> outside <dict>", root);
+        return value(root, element, 0);
     }
 
 private:
-    struct Frame {
-        Element element;
-        std::string text;
-        PlistArray array;
-        PlistDictionary dictionary;
-        std::optional<std::string> key;  // a dict's key still waiting for its value
-        bool hasValue = false;           // a plist's one value has been seen
-    };
-
-    std::uint64_t currentLine() const { return XML_GetCurrentLineNumber(parser_) + skippedLines_; }
-
-    static XmlReader& self(void* userData) { return *static_cast<XmlReader*>(userData); }
-
-    static void XMLCALL onStart(void* userData, const XML_Char* name, const XML_Char**) {
-        self(userData).start(name);
-    }
-    static void XMLCALL onEnd(void* userData, const XML_Char*) { self(userData).end(); }
-    static void XMLCALL onText(void* userData, const XML_Char* text, int length) {
-        self(userData).text(std::string_view(text, static_cast<std::size_t>(length)));
-    }
-    static void XMLCALL onEntityDeclaration(void* userData, const XML_Char* name, int,
-                                            const XML_Char*, int, const XML_Char*, const XML_Char*,
-                                            const XML_Char*, const XML_Char*) {
-        self(userData).fail("entity declaration \"" + std::string(name) +
-                            "\" (entity declarations are not allowed)");
-    }
-    static void XMLCALL onSkippedEntity(void* userData, const XML_Char* name, int) {
-        self(userData).fail("unknown entity &" + std::string(name) + ";");
-    }
-
-    void fail(const std::string& what) {
-        if (!error_.empty())
-            return;
-        error_ = "XML property list: " + what + " at line " + std::to_string(currentLine());
-        XML_StopParser(parser_, XML_FALSE);
-    }
-
-    void start(std::string_view name) {
-        if (!error_.empty())
-            return;
-        const auto element = elementNamed(name);
+    // The element's kind, once its name is known and its attributes checked.
+    Element elementOf(pugi::xml_node node) const {
+        const auto element = elementNamed(node.name());
         if (!element)
-            return fail("unknown element <" + std::string(name) + ">");
-        if (!stack_.empty()) {
-            Frame& parent = stack_.back();
-            if (holdsText(parent.element) || parent.element == Element::trueValue ||
-                parent.element == Element::falseValue) {
-                return fail("<" + std::string(name) + "> inside <" +
-                            std::string(nameOf(parent.element)) + ">");
-            }
-            if (parent.element == Element::dict) {
-                if (*element == Element::key && parent.key) {
-                    return fail("<key> " + excerpt(*parent.key) + " has no value");
-                }
-                if (*element != Element::key && !parent.key) {
-                    return fail("<" + std::string(name) + "> without a <key> in <dict>");
-                }
-            }
-        } else if (root_) {
-            return fail("second root element <" + std::string(name) + ">");
-        }
-        if (*element == Element::plist && !stack_.empty())
-            return fail("<plist> inside a value");
-        if (*element == Element::key &&
-            (stack_.empty() || stack_.back().element != Element::dict)) {
-            return fail("<key> outside <dict>");
-        }
-        if (isContainer(*element)) {
-            if (containerDepth_ >= plistMaxDepth) {
-                return fail("containers nested deeper than " + std::to_string(plistMaxDepth));
-            }
-            ++containerDepth_;
-        }
-        stack_.push_back(Frame{*element, {}, {}, {}, {}, false});
+            document_.fail("unknown element <" + std::string(node.name()) + ">", node);
+        document_.checkElement(node);
+        return *element;
     }
 
-    void text(std::string_view text) {
-        if (!error_.empty() || stack_.empty())
-            return;
-        Frame& frame = stack_.back();
-        if (holdsText(frame.element)) {
-            frame.text.append(text);
-        } else if (!trimmed(text).empty()) {
-            fail("text " + excerpt(trimmed(text)) + " inside <" +
-                 std::string(nameOf(frame.element)) + ">");
+    // Calls `onElement` for each child element of a node that holds no text
+    // of its own, which may hold white space, comments and processing
+    // instructions besides.
+    template <class OnElement>
+    void forEachElement(pugi::xml_node node, Element element, OnElement onElement) {
+        checkSpace(node.value(), false, element);
+        for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+            switch (child.type()) {
+                case pugi::node_element:
+                    onElement(child);
+                    break;
+                case pugi::node_pcdata:
+                case pugi::node_cdata:
+                    checkSpace(child.value(), child.type() == pugi::node_cdata, element);
+                    break;
+                default:
+                    document_.checkMarkup(child);
+            }
         }
     }
 
-    void end() {
-        if (!error_.empty())
+    void checkSpace(const char* raw, bool cdata, Element element) {
+        if (isAllSpace(raw))
             return;
-        Frame frame = std::move(stack_.back());
-        stack_.pop_back();
-        std::optional<PlistObject> value;
-        switch (frame.element) {
-            case Element::plist:
-                if (!frame.hasValue)
-                    fail("empty <plist>");
-                return;
-            case Element::key:
-                stack_.back().key = std::move(frame.text);
-                return;
-            case Element::dict:
-                if (frame.key)
-                    return fail("<key> " + excerpt(*frame.key) + " has no value");
-                --containerDepth_;
-                value = PlistObject::dictionary(std::move(frame.dictionary));
-                break;
-            case Element::array:
-                --containerDepth_;
-                value = PlistObject::array(std::move(frame.array));
-                break;
+        // References may stand for white space.
+        const std::string_view text = trimmed(cdata ? raw : document_.characterData(raw, scratch_));
+        if (!text.empty()) {
+            const std::string_view written = trimmed(raw);
+            document_.fail("text " + excerpt(text) + " inside <" + nameOf(element) + ">",
+                           written.data());
+        }
+    }
+
+    // The text of an element that holds text: a view of the document when it
+    // is one piece without references, as usual, or of scratch_.
+    std::string_view text(pugi::xml_node node, Element element) {
+        pugi::xml_node child = node.first_child();
+        if (!child)
+            return document_.characterData(node.value(), scratch_);
+        scratch_.clear();
+        document_.appendCharacterData(scratch_, node.value());
+        for (; child; child = child.next_sibling()) {
+            switch (child.type()) {
+                case pugi::node_pcdata:
+                    document_.appendCharacterData(scratch_, child.value());
+                    break;
+                case pugi::node_cdata:
+                    scratch_ += child.value();
+                    break;
+                case pugi::node_element:
+                    elementOf(child);
+                    document_.fail(
+                        "<" + std::string(child.name()) + "> inside <" + nameOf(element) + ">",
+                        child);
+                default:
+                    document_.checkMarkup(child);
+            }
+        }
+        return scratch_;
+    }
+
+    PlistObject plist(pugi::xml_node node) {
+        std::optional<PlistObject> result;
+        forEachElement(node, Element::plist, [&](pugi::xml_node child) {
+            const Element element = elementOf(child);
+            if (element == Element::plist)
+                document_.fail("<plist> inside a value", child);
+            if (element == Element::key)
+                document_.fail("<key> outside <dict>", child);
+            if (result)
+                document_.fail("more than one value in <plist>", child);
+            result = value(child, element, 0);
+        });
+        if (!result)
+            document_.fail("empty <plist>", node);
+        return std::move(*result);
+    }
+
+    PlistObject value(pugi::xml_node node, Element element, std::size_t depth) {
+        switch (element) {
             case Element::string:
-                value = PlistObject::string(std::move(frame.text));
-                break;
-            case Element::trueValue:
-                value = PlistObject::boolean(true);
-                break;
-            case Element::falseValue:
-                value = PlistObject::boolean(false);
-                break;
+                return PlistObject::string(std::string(text(node, element)));
             case Element::integer: {
-                const auto integer = parseInteger(trimmed(frame.text));
-                if (!integer) {
-                    return fail("invalid or too large <integer> " + excerpt(trimmed(frame.text)));
-                }
-                value = PlistObject::integer(*integer);
-                break;
+                const std::string_view digits = trimmed(text(node, element));
+                const auto integer = parseInteger(digits);
+                if (!integer)
+                    document_.fail("invalid or too large <integer> " + excerpt(digits), node);
+                return PlistObject::integer(*integer);
             }
             case Element::real: {
-                const auto real = parseReal(trimmed(frame.text));
+                const std::string_view digits = trimmed(text(node, element));
+                const auto real = parseReal(digits);
                 if (!real)
-                    return fail("invalid <real> " + excerpt(trimmed(frame.text)));
-                value = PlistObject::real(*real);
-                break;
+                    document_.fail("invalid <real> " + excerpt(digits), node);
+                return PlistObject::real(*real);
             }
             case Element::date: {
-                const auto date = parseDate(trimmed(frame.text));
+                const std::string_view written = trimmed(text(node, element));
+                const auto date = parseDate(written);
                 if (!date)
-                    return fail("invalid <date> " + excerpt(trimmed(frame.text)));
-                value = PlistObject::date(*date);
-                break;
+                    document_.fail("invalid <date> " + excerpt(written), node);
+                return PlistObject::date(*date);
             }
             case Element::data: {
-                auto data = decodeBase64(frame.text);
+                auto data = decodeBase64(text(node, element));
                 if (!data)
-                    return fail("invalid base64 in <data>");
-                value = PlistObject::data(std::move(*data));
-                break;
+                    document_.fail("invalid base64 in <data>", node);
+                return PlistObject::data(std::move(*data));
             }
-        }
-        attach(std::move(*value));
-    }
-
-    void attach(PlistObject value) {
-        if (stack_.empty()) {
-            root_ = std::move(value);
-            return;
-        }
-        Frame& parent = stack_.back();
-        switch (parent.element) {
-            case Element::plist:
-                if (parent.hasValue)
-                    return fail("more than one value in <plist>");
-                parent.hasValue = true;
-                root_ = std::move(value);
-                return;
+            case Element::trueValue:
+            case Element::falseValue:
+                forEachElement(node, element, [&](pugi::xml_node child) {
+                    elementOf(child);
+                    document_.fail(
+                        "<" + std::string(child.name()) + "> inside <" + nameOf(element) + ">",
+                        child);
+                });
+                return PlistObject::boolean(element == Element::trueValue);
             case Element::array:
-                parent.array.push_back(std::move(value));
-                return;
+                return array(node, depth);
             case Element::dict:
-                // A repeated key keeps its last value.
-                parent.dictionary.insert_or_assign(std::move(*parent.key), std::move(value));
-                parent.key.reset();
-                return;
-            default:
-                return fail("value inside <" + std::string(nameOf(parent.element)) + ">");
+                return dictionary(node, depth);
+            case Element::plist:
+            case Element::key:
+                break;
+        }
+        document_.fail("<" + nameOf(element) + "> inside a value", node);
+    }
+
+    void checkDepth(pugi::xml_node node, std::size_t depth) const {
+        if (depth >= plistMaxDepth) {
+            document_.fail("containers nested deeper than " + std::to_string(plistMaxDepth), node);
         }
     }
 
-    XML_Parser parser_;
-    std::vector<Frame> stack_;
-    std::optional<PlistObject> root_;
-    std::size_t containerDepth_ = 0;
-    std::uint64_t skippedLines_ = 0;
-    std::string error_;
+    PlistObject array(pugi::xml_node node, std::size_t depth) {
+        checkDepth(node, depth);
+        const std::size_t base = items_.size();
+        forEachElement(node, Element::array, [&](pugi::xml_node child) {
+            const Element element = elementOf(child);
+            if (element == Element::key)
+                document_.fail("<key> outside <dict>", child);
+            PlistObject item = value(child, element, depth + 1);
+            items_.push_back(std::move(item));
+        });
+        return PlistObject::array(takeArray(items_, base));
+    }
+
+    PlistObject dictionary(pugi::xml_node node, std::size_t depth) {
+        checkDepth(node, depth);
+        const std::size_t base = entries_.size();
+        std::string key;
+        pugi::xml_node keyNode;  // a key still waiting for its value
+        forEachElement(node, Element::dict, [&](pugi::xml_node child) {
+            const Element element = elementOf(child);
+            if (element == Element::key) {
+                if (keyNode)
+                    document_.fail("<key> " + excerpt(key) + " has no value", child);
+                key = std::string(text(child, element));
+                keyNode = child;
+                return;
+            }
+            if (!keyNode) {
+                document_.fail("<" + nameOf(element) + "> without a <key> in <dict>", child);
+            }
+            PlistObject item = value(child, element, depth + 1);
+            entries_.emplace_back(std::move(key), std::move(item));
+            keyNode = pugi::xml_node();
+        });
+        if (keyNode)
+            document_.fail("<key> " + excerpt(key) + " has no value", keyNode);
+        return PlistObject::dictionary(takeDictionary(entries_, base));
+    }
+
+    const XmlDocument& document_;
+    std::string scratch_;
+    std::vector<PlistObject> items_;
+    std::vector<PlistEntry> entries_;
 };
 
 }  // namespace
 
 PlistObject readXmlPlist(std::span<const std::uint8_t> bytes) {
-    return XmlReader().parse(bytes);
+    const XmlDocument document(bytes);
+    return XmlReader(document).read();
 }
 
 }  // namespace zoral::platform::detail

@@ -80,8 +80,8 @@ public:
     std::pair<iterator, bool> insert(value_type entry);
     template <class... Arguments>
     std::pair<iterator, bool> emplace(Arguments&&... arguments);
-    // The hint is where the entry would go; the end, when adding in key order,
-    // spares the search.
+    // As std::map's, but the hint is passed over: adding in key order spares
+    // the search anyway.
     template <class... Arguments>
     iterator emplace_hint(const_iterator hint, Arguments&&... arguments);
     template <class... Arguments>
@@ -303,7 +303,6 @@ std::pair<PlistDictionary::iterator, bool> PlistDictionary::emplace(Arguments&&.
 
 template <class... Arguments>
 PlistDictionary::iterator PlistDictionary::emplace_hint(const_iterator, Arguments&&... arguments) {
-    // insert() itself looks at the end first.
     return insert(value_type(std::forward<Arguments>(arguments)...)).first;
 }
 

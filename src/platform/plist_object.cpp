@@ -76,10 +76,54 @@ void PlistDictionary::sortAndDropRepeats(bool keepLast) {
                                             }) == entries_.end();
     if (inOrder)
         return;
-    // Sorted as small records of the key's first eight bytes, which settle
-    // most comparisons without reaching the strings, and the entry's place,
-    // which keeps each key's entries in their given order; the entries then
-    // move once, into their sorted places.
+    // Both sorts are stable, so that each key's entries keep their given order.
+    if (entries_.size() <= 8)
+        insertionSort();
+    else
+        sortByPrefix();
+    // Repeated keys now stand together.
+    auto kept = entries_.begin();
+    for (auto run = entries_.begin(); run != entries_.end();) {
+        auto next = run + 1;
+        while (next != entries_.end() && next->first == run->first)
+            ++next;
+        auto chosen = keepLast ? next - 1 : run;
+        if (kept != chosen)
+            *kept = std::move(*chosen);
+        ++kept;
+        run = next;
+    }
+    entries_.erase(kept, entries_.end());
+}
+
+void PlistDictionary::insertionSort() {
+    // In place, with no allocation: the most common dictionaries are this small.
+    for (std::size_t i = 1; i < entries_.size(); ++i) {
+        std::size_t at = i;
+        while (at > 0 && entries_[i].first < entries_[at - 1].first)
+            --at;
+        if (at == i)
+            continue;
+        value_type moving = std::move(entries_[i]);
+        for (std::size_t k = i; k > at; --k)
+            entries_[k] = std::move(entries_[k - 1]);
+        entries_[at] = std::move(moving);
+    }
+}
+
+void PlistDictionary::sortByPrefix() {
+    // Sorted as small records of eight bytes of the key, taken after the
+    // prefix that all keys share (as "com.example." often is), which settle
+    // most comparisons without reaching the strings; and of the entry's
+    // place, which keeps the sort stable. The entries then move once, into
+    // their sorted places.
+    const std::string& first = entries_.front().first;
+    std::size_t shared = first.size();
+    for (const auto& [key, value] : entries_) {
+        const auto limit = static_cast<std::ptrdiff_t>(std::min(shared, key.size()));
+        shared = static_cast<std::size_t>(
+            std::mismatch(first.begin(), first.begin() + limit, key.begin()).first - first.begin());
+    }
     struct SortKey {
         std::uint64_t prefix;
         std::size_t index;
@@ -89,7 +133,7 @@ void PlistDictionary::sortAndDropRepeats(bool keepLast) {
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         const std::string& key = entries_[i].first;
         std::uint64_t prefix = 0;
-        for (std::size_t byte = 0; byte < 8; ++byte) {
+        for (std::size_t byte = shared; byte < shared + 8; ++byte) {
             const std::uint64_t c = byte < key.size() ? static_cast<std::uint8_t>(key[byte]) : 0u;
             prefix = (prefix << 8) | c;
         }
@@ -104,15 +148,8 @@ void PlistDictionary::sortAndDropRepeats(bool keepLast) {
     });
     std::vector<value_type> sorted;
     sorted.reserve(entries_.size());
-    for (std::size_t i = 0; i < order.size();) {
-        std::size_t next = i + 1;
-        while (next < order.size() &&
-               entries_[order[next].index].first == entries_[order[i].index].first) {
-            ++next;
-        }
-        sorted.push_back(std::move(entries_[order[keepLast ? next - 1 : i].index]));
-        i = next;
-    }
+    for (const SortKey& key : order)
+        sorted.push_back(std::move(entries_[key.index]));
     entries_ = std::move(sorted);
 }
 

@@ -99,6 +99,8 @@ public:
 private:
     // Sorts the entries by key and keeps the first or the last of each key.
     void sortAndDropRepeats(bool keepLast);
+    void insertionSort();
+    void sortByPrefix();
 
     std::vector<value_type> entries_;
 };

@@ -1,6 +1,5 @@
 #include "platform/plist_xml_reader.h"
 
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,7 +32,15 @@ enum class Element {
 };
 
 std::optional<Element> elementNamed(const char* name) {
-    auto is = [name](const char* candidate) { return std::strcmp(name, candidate) == 0; };
+    // Compared here rather than by strcmp: the names are short, and there is
+    // one for every element of the document.
+    auto is = [name](std::string_view candidate) {
+        for (std::size_t i = 0; i < candidate.size(); ++i) {
+            if (name[i] != candidate[i])
+                return false;
+        }
+        return name[candidate.size()] == '\0';
+    };
     switch (name[0]) {
         case 'a':
             return is("array") ? std::optional(Element::array) : std::nullopt;

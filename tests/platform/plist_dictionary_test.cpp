@@ -66,7 +66,7 @@ TEST(PlistDictionary, BehavesAsAMapKeptInKeyOrder) {
 }
 
 // Keys that share their first eight bytes, or are a prefix of one another,
-// must still sort by the whole key.
+// must still sort by the whole key; short and long dictionaries sort apart.
 TEST(PlistDictionary, SortsEntriesGivenInAnyOrder) {
     const std::vector<std::string> keys = {
         "",          "a",
@@ -75,36 +75,42 @@ TEST(PlistDictionary, SortsEntriesGivenInAnyOrder) {
         "prefix-b",  "prefixes",
         "z\xC3\xA9", "\xE2\x9C\x93",
     };
-    std::vector<Entry> entries;
-    for (std::size_t copy = 0; copy < 3; ++copy) {
-        for (std::size_t i = keys.size(); i-- > 0;)
-            entries.emplace_back(keys[i] + std::string(copy, '~'), integer(0));
-    }
-    std::vector<std::string> expected;
-    for (const auto& [key, value] : entries)
-        expected.push_back(key);
-    std::sort(expected.begin(), expected.end());
+    for (const std::size_t count : {std::size_t{6}, std::size_t{30}}) {
+        SCOPED_TRACE(count);
+        std::vector<Entry> entries;
+        for (std::size_t i = count; i-- > 0;)
+            entries.emplace_back(keys[i % keys.size()] + std::string(i / keys.size(), '~'),
+                                 integer(0));
+        std::vector<std::string> expected;
+        for (const auto& [key, value] : entries)
+            expected.push_back(key);
+        std::sort(expected.begin(), expected.end());
 
-    EXPECT_EQ(keysOf(PlistDictionary(entries.begin(), entries.end())), expected);
-    EXPECT_EQ(keysOf(PlistDictionary::fromEntries(entries)), expected);
+        EXPECT_EQ(keysOf(PlistDictionary(entries.begin(), entries.end())), expected);
+        EXPECT_EQ(keysOf(PlistDictionary::fromEntries(entries)), expected);
+    }
 }
 
 TEST(PlistDictionary, ARepeatedKeyKeepsItsFirstValueAsAMapDoesOrItsLastFromAFile) {
-    std::vector<Entry> entries = {{"b", integer(1)}, {"a", integer(2)}, {"b", integer(3)}};
-    for (int i = 0; i < 20; ++i)
-        entries.emplace_back("other " + std::to_string(i), integer(0));
-    entries.emplace_back("b", integer(4));
+    for (const int others : {0, 20}) {
+        SCOPED_TRACE(others);
+        std::vector<Entry> entries = {{"b", integer(1)}, {"a", integer(2)}, {"b", integer(3)}};
+        for (int i = 0; i < others; ++i)
+            entries.emplace_back("other " + std::to_string(i), integer(0));
+        entries.emplace_back("b", integer(4));
+        const auto size = static_cast<std::size_t>(2 + others);
 
-    const PlistDictionary asMap(entries.begin(), entries.end());
-    EXPECT_EQ(asMap.size(), 22u);
-    EXPECT_EQ(asMap.at("b"), integer(1));
+        const PlistDictionary asMap(entries.begin(), entries.end());
+        EXPECT_EQ(asMap.size(), size);
+        EXPECT_EQ(asMap.at("b"), integer(1));
+
+        const PlistDictionary fromFile = PlistDictionary::fromEntries(entries);
+        EXPECT_EQ(fromFile.size(), size);
+        EXPECT_EQ(fromFile.at("b"), integer(4));
+        EXPECT_EQ(fromFile.at("a"), integer(2));
+    }
     const PlistDictionary listed{{"k", integer(1)}, {"k", integer(2)}};
     EXPECT_EQ(listed.at("k"), integer(1));
-
-    const PlistDictionary fromFile = PlistDictionary::fromEntries(entries);
-    EXPECT_EQ(fromFile.size(), 22u);
-    EXPECT_EQ(fromFile.at("b"), integer(4));
-    EXPECT_EQ(fromFile.at("a"), integer(2));
 }
 
 }  // namespace

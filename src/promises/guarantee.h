@@ -15,8 +15,8 @@
 #include "promises/box.h"
 #include "promises/chaining.h"
 #include "promises/configuration.h"
-#include "promises/guarantee_elements.h"
 #include "promises/result.h"
+#include "promises/sequence.h"
 #include "promises/thenable.h"
 
 namespace zoral::promises {
@@ -30,7 +30,7 @@ struct PendingGuarantee {
 
 template <class T>
 class Guarantee : public ChainingOperations<Guarantee<T>, T>,
-                  public GuaranteeElementOperations<Guarantee<T>, T> {
+                  public SequenceOperations<Guarantee<T>, T> {
     // The box of every pending guarantee: it reports being dropped while still pending.
     class Box final : public EmptyBox<T> {
     public:

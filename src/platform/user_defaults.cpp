@@ -48,10 +48,8 @@ detail::StoredDomain& loadedDomain(Registry& registry, std::string_view name,
                                    std::vector<std::string>& lines) {
     auto found = registry.domains.find(name);
     if (found == registry.domains.end()) {
-        found =
-            registry.domains
-                .emplace(std::string(name), detail::loadDomain(name, preferencesFile(name), lines))
-                .first;
+        auto loaded = detail::loadDomain(name, preferencesFile(name), lines);
+        found = registry.domains.emplace(std::string(name), std::move(loaded.domain)).first;
     }
     return found->second;
 }
@@ -310,15 +308,21 @@ void UserDefaults::change(Mutation mutation) {
             (void)mutation.apply(registration_);
         } else {
             detail::StoredDomain& domain = loadedDomain(all, mutation.domain, lines);
-            const bool changed = mutation.apply(domain.values);
             if (mutation.reloaded) {
                 domain.path = mutation.reloaded->path;
                 domain.saveBlocked = mutation.reloaded->saveBlocked;
                 domain.unsaved = false;
             }
-            if (mutation.save && (changed || domain.unsaved)) {
-                if (auto failure = detail::saveDomain(mutation.domain, domain))
-                    lines.push_back(*failure);
+            if (!mutation.save) {
+                (void)mutation.apply(domain.values);
+            } else {
+                // Changed on a copy: a change whose file could not be read back is refused.
+                PlistDictionary updated = domain.values;
+                if (mutation.apply(updated) || domain.unsaved) {
+                    if (auto failure =
+                            detail::storeDomain(mutation.domain, domain, std::move(updated)))
+                        lines.push_back(*failure);
+                }
             }
         }
 
@@ -471,15 +475,19 @@ void UserDefaults::removePersistentDomainForName(std::string_view name) {
 void UserDefaults::reload() {
     for (const std::string_view name : {std::string_view(domainName_), globalDomainName}) {
         std::vector<std::string> lines;
-        detail::StoredDomain fresh = detail::loadDomain(name, preferencesFile(name), lines);
+        auto fresh = detail::loadDomain(name, preferencesFile(name), lines);
         printLines(lines);
-        auto values = std::move(fresh.values);
+        // A file that cannot be opened now leaves the values in memory as they are.
+        const bool keeps = fresh.keepsValues;
+        auto values = std::move(fresh.domain.values);
         change({std::string(name),
-                [&values](PlistDictionary& stored) {
+                [keeps, &values](PlistDictionary& stored) {
+                    if (keeps)
+                        return false;
                     stored = values;
                     return true;
                 },
-                false, std::move(fresh)});
+                false, std::move(fresh.domain)});
     }
 }
 

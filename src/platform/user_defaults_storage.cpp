@@ -1,136 +1,176 @@
 #include "platform/user_defaults_storage.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <utility>
+#include <variant>
 
 #include <fcntl.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include "platform/atomic_file.h"
 #include "platform/plist_serialization.h"
+#include "platform/regular_file.h"
 
 namespace zoral::platform::detail {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Larger files are taken as corrupt: preferences are small, and reading must stay bounded.
-constexpr std::size_t maxPreferencesFileSize = 64 * 1024 * 1024;
+// Set-aside copies are numbered up to here; past it the file stays where it is.
+constexpr int maxSetAsideCopies = 1000;
 
-struct FileContents {
-    bool missing = false;
-    std::vector<std::uint8_t> bytes;
-    std::optional<std::string> error;
-};
+// Moves the file to `to` unless something is there already; 0, or the error.
+int moveWithoutReplacing(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system that cannot refuse to replace: look first.
+    struct stat existing {};
+    if (::lstat(to.c_str(), &existing) == 0)
+        return EEXIST;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
 
-FileContents readFile(const std::filesystem::path& path) {
-    FileContents contents;
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        if (errno == ENOENT) {
-            contents.missing = true;
-        } else {
-            contents.error = std::strerror(errno);
-        }
-        return contents;
+// Moves the file aside to the first free name of <file>.corrupt, <file>.corrupt.1, ...; the
+// name it took, or what kept it in place.
+std::variant<fs::path, std::string> setAside(const fs::path& path) {
+    for (int copy = 0; copy < maxSetAsideCopies; ++copy) {
+        fs::path aside = path.string() + ".corrupt";
+        if (copy > 0)
+            aside += "." + std::to_string(copy);
+        const int error = moveWithoutReplacing(path, aside);
+        if (error == 0)
+            return aside;
+        if (error != EEXIST)
+            return std::string(std::strerror(error));
     }
-    std::uint8_t buffer[65536];
-    for (;;) {
-        const ssize_t count = ::read(descriptor, buffer, sizeof buffer);
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            contents.error = std::strerror(errno);
-            break;
+    return std::string("every name for a copy is taken");
+}
+
+// What is wrong with the content of the file's bytes, if anything.
+std::optional<std::string> readValues(const std::vector<std::uint8_t>& bytes,
+                                      PlistDictionary& values) {
+    try {
+        auto read = readPlist(bytes);
+        if (auto* dictionary = read.object.getIf<PlistDictionary>()) {
+            values = std::move(*dictionary);
+            return std::nullopt;
         }
-        if (count == 0)
-            break;
-        if (contents.bytes.size() + static_cast<std::size_t>(count) > maxPreferencesFileSize) {
-            contents.error = "larger than " + std::to_string(maxPreferencesFileSize) + " bytes";
-            break;
-        }
-        contents.bytes.insert(contents.bytes.end(), buffer, buffer + count);
+        const std::string kind = kindName(read.object.kind());
+        const char* article = kind[0] == 'a' || kind[0] == 'i' ? "an " : "a ";
+        return std::string("its root is ") + article + kind + ", not a dictionary";
+    } catch (const PlistSerializationError& error) {
+        return std::string(error.what());
     }
-    ::close(descriptor);
-    return contents;
 }
 
 // XML where it can hold the values; the binary format takes what XML cannot (control characters,
-// dates far out), so that one such value does not stop the whole domain from being saved.
+// dates far out), so that one such value does not stop the whole domain from being saved, and
+// a domain whose XML would be too large to read back.
 std::vector<std::uint8_t> serializeDomain(const PlistDictionary& values) {
     const auto root = PlistObject::dictionary(values);
     try {
-        return writePlist(root, PlistFormat::xml);
+        auto xml = writePlist(root, PlistFormat::xml);
+        if (xml.size() <= propertyListFileSizeLimit())
+            return xml;
     } catch (const PlistSerializationError&) {
-        return writePlist(root, PlistFormat::binary);
     }
+    return writePlist(root, PlistFormat::binary);
 }
 
-}  // namespace
-
-// Reads a domain's file. A file that cannot be read or parsed is moved aside, so that the next
-// save cannot destroy what may still be recovered from it, and the domain starts empty.
-StoredDomain loadDomain(std::string_view name, std::optional<fs::path> path,
-                        std::vector<std::string>& lines) {
-    StoredDomain domain;
-    domain.path = std::move(path);
-    if (!domain.path)
-        return domain;
-
-    auto contents = readFile(*domain.path);
-    if (contents.missing)
-        return domain;
-    std::optional<std::string> problem = contents.error;
-    if (!problem) {
-        try {
-            auto read = readPlist(contents.bytes);
-            if (auto* values = read.object.getIf<PlistDictionary>()) {
-                domain.values = std::move(*values);
-                return domain;
-            }
-            problem =
-                std::string("its root is a ") + kindName(read.object.kind()) + ", not a dictionary";
-        } catch (const PlistSerializationError& error) {
-            problem = error.what();
-        }
-    }
-
-    const std::filesystem::path corruptPath = domain.path->string() + ".corrupt";
-    std::error_code error;
-    std::filesystem::rename(*domain.path, corruptPath, error);
-    if (error) {
-        domain.saveBlocked = true;
-        lines.push_back("User defaults: cannot read " + domain.path->string() + " (" + *problem +
-                        ") nor move it aside (" + error.message() + "); changes to " +
-                        std::string(name) + " will not be saved");
-    } else {
-        lines.push_back("User defaults: cannot read " + domain.path->string() + " (" + *problem +
-                        "); moved it to " + corruptPath.string() + ", " + std::string(name) +
-                        " starts empty");
-    }
-    return domain;
-}
-
-// Returns the line to print when the domain could not be saved.
-std::optional<std::string> saveDomain(std::string_view name, StoredDomain& domain) {
-    if (!domain.path)
-        return std::nullopt;
+std::optional<std::string> write(std::string_view name, StoredDomain& domain,
+                                 const std::vector<std::uint8_t>& bytes) {
     domain.unsaved = true;
     if (domain.saveBlocked) {
         return "User defaults: " + std::string(name) + " not saved: the unreadable " +
                domain.path->string() + " is still in place";
     }
-    std::optional<std::string> failure;
-    try {
-        failure = writeFileAtomically(*domain.path, serializeDomain(domain.values));
-    } catch (const PlistSerializationError& error) {
-        failure = error.what();
-    }
-    if (failure)
-        return "User defaults: cannot save " + std::string(name) + ": " + *failure;
+    if (auto failure =
+            writeFileAtomically(*domain.path, bytes, AtomicWriteOptions{.createDirectories = true}))
+        return "User defaults: cannot save " + std::string(name) + ": " + failure->description();
     domain.unsaved = false;
     return std::nullopt;
+}
+
+}  // namespace
+
+LoadedDomain loadDomain(std::string_view name, std::optional<fs::path> path,
+                        std::vector<std::string>& lines) {
+    LoadedDomain loaded;
+    StoredDomain& domain = loaded.domain;
+    domain.path = std::move(path);
+    if (!domain.path)
+        return loaded;
+
+    auto read = readRegularFile(*domain.path);
+    std::optional<std::string> problem;
+    if (const auto* failure = std::get_if<FileReadFailure>(&read)) {
+        switch (failure->kind) {
+            case FileReadFailure::Kind::missing:
+                return loaded;
+            case FileReadFailure::Kind::unreadable:
+                // Nothing says its content is lost: it is left for the user to mend.
+                domain.saveBlocked = true;
+                loaded.keepsValues = true;
+                lines.push_back("User defaults: cannot open " + domain.path->string() + " (" +
+                                failure->reason + "); it stays in place, and changes to " +
+                                std::string(name) + " are kept in memory only");
+                return loaded;
+            case FileReadFailure::Kind::notRegular:
+            case FileReadFailure::Kind::tooLarge:
+                problem = failure->reason;
+                break;
+        }
+    } else {
+        problem = readValues(std::get<std::vector<std::uint8_t>>(read), domain.values);
+        if (!problem)
+            return loaded;
+    }
+
+    // Moved aside rather than left to the next save, which would replace it: what may still be
+    // recovered from it stays.
+    auto aside = setAside(*domain.path);
+    if (const auto* error = std::get_if<std::string>(&aside)) {
+        domain.saveBlocked = true;
+        lines.push_back("User defaults: cannot read " + domain.path->string() + " (" + *problem +
+                        ") nor move it aside (" + *error + "); changes to " + std::string(name) +
+                        " will not be saved");
+    } else {
+        lines.push_back("User defaults: cannot read " + domain.path->string() + " (" + *problem +
+                        "); moved it to " + std::get<fs::path>(aside).string() + ", " +
+                        std::string(name) + " starts empty");
+    }
+    return loaded;
+}
+
+std::optional<std::string> storeDomain(std::string_view name, StoredDomain& domain,
+                                       PlistDictionary values) {
+    if (!domain.path) {
+        domain.values = std::move(values);
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = serializeDomain(values);
+    } catch (const PlistSerializationError& error) {
+        domain.values = std::move(values);
+        domain.unsaved = true;
+        return "User defaults: cannot save " + std::string(name) + ": " + error.what();
+    }
+    if (const std::size_t limit = propertyListFileSizeLimit(); bytes.size() > limit) {
+        return "User defaults: " + std::string(name) + " left as it was: its file would take " +
+               std::to_string(bytes.size()) + " bytes, more than the " + std::to_string(limit) +
+               " that are read back";
+    }
+    domain.values = std::move(values);
+    return write(name, domain, bytes);
+}
+
+std::optional<std::string> saveDomain(std::string_view name, StoredDomain& domain) {
+    return storeDomain(name, domain, domain.values);
 }
 
 }  // namespace zoral::platform::detail

@@ -335,8 +335,8 @@ TEST_F(UserDefaultsTest, AFileWhoseContentCannotBeUsedIsSetAsideAndTheDomainStar
         {"a link to a named pipe",
          [this](const fs::path& path) {
              fs::create_directories(path.parent_path());
-             ASSERT_EQ(::mkfifo((home_ / "pipe").c_str(), 0600), 0);
-             fs::create_symlink(home_ / "pipe", path);
+             ASSERT_EQ(::mkfifo((home_.path() / "pipe").c_str(), 0600), 0);
+             fs::create_symlink(home_.path() / "pipe", path);
          },
          "a named pipe"},
         {"too large to read back", makeOversizedFile, "larger than"},
@@ -345,7 +345,7 @@ TEST_F(UserDefaultsTest, AFileWhoseContentCannotBeUsedIsSetAsideAndTheDomainStar
         SCOPED_TRACE(c.name);
         output_.clear();
         fs::remove_all(preferences());
-        fs::remove(home_ / "pipe");
+        fs::remove(home_.path() / "pipe");
         c.make(standardFile());
         const bool isRegular = fs::is_regular_file(standardFile()) &&
                                fs::file_size(standardFile()) <= maxPropertyListFileSize;
@@ -516,7 +516,7 @@ TEST_F(UserDefaultsTest, AWriteThatTheFileCouldNotCarryIsRefused) {
 
 // Links point to where the user keeps the file; saves replace that file and keep its mode.
 TEST_F(UserDefaultsTest, SavesWriteThroughSymbolicLinksKeepingThePermissions) {
-    const fs::path kept = home_ / "dotfiles" / "preferences.plist";
+    const fs::path kept = home_.path() / "dotfiles" / "preferences.plist";
     struct Case {
         std::string name;
         std::function<void()> link;
@@ -528,8 +528,8 @@ TEST_F(UserDefaultsTest, SavesWriteThroughSymbolicLinksKeepingThePermissions) {
          [&] { fs::create_symlink("../../dotfiles/preferences.plist", standardFile()); }, true},
         {"a chain of links",
          [&] {
-             fs::create_symlink(kept, home_ / "dotfiles" / "current");
-             fs::create_symlink(home_ / "dotfiles" / "current", standardFile());
+             fs::create_symlink(kept, home_.path() / "dotfiles" / "current");
+             fs::create_symlink(home_.path() / "dotfiles" / "current", standardFile());
          },
          true},
         {"a link to nothing yet", [&] { fs::create_symlink(kept, standardFile()); }, false},
@@ -537,7 +537,7 @@ TEST_F(UserDefaultsTest, SavesWriteThroughSymbolicLinksKeepingThePermissions) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(preferences());
-        fs::remove_all(home_ / "dotfiles");
+        fs::remove_all(home_.path() / "dotfiles");
         fs::create_directories(preferences());
         fs::create_directories(kept.parent_path());
         if (c.targetExists) {

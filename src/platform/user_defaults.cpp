@@ -185,7 +185,8 @@ std::shared_ptr<UserDefaults> UserDefaults::suite(std::string_view name) {
 }
 
 void UserDefaults::resetForTesting() {
-    // Made here if need be, so that every reset leaves the standard domains read from the home in place.
+    // Made here if need be, so that every reset leaves the standard domains read from the home in
+    // place.
     (void)standard();
     auto& all = registry();
     std::vector<std::string> lines;

@@ -10,7 +10,8 @@
 // domain holding what XML cannot (control characters in strings) or too large in XML. A file whose
 // content cannot be used is moved aside to <domain>.plist.corrupt (numbered when earlier copies are
 // there), with one line, and the domain starts empty; one that cannot be opened stays in place and
-// is never saved over (user_defaults_storage.h). Without a home (platform/home.h) the domains live in memory only.
+// is never saved over (user_defaults_storage.h). Without a home (platform/home.h) the domains live
+// in memory only.
 //
 // Every call is safe from any thread. Observers are called on the writing thread, before the write
 // returns, with no lock held, so that a handler may read and write again.

@@ -23,8 +23,8 @@
 #include "platform/plist_serialization.h"
 #include "platform/regular_file.h"
 #include "support/captured_output.h"
-#include "support/temporary_home.h"
 #include "support/file_permissions.h"
+#include "support/temporary_home.h"
 
 namespace zoral::platform {
 namespace {

@@ -80,4 +80,57 @@ void BM_PromiseThreeStepChainInPlace(benchmark::State& state) {
 }
 BENCHMARK(BM_PromiseThreeStepChainInPlace);
 
+// A pending chain built first and settled at its head: every step waits in a handler list and runs
+// when the one before it settles, in place.
+constexpr int pendingChainLength = 100;
+
+void BM_PromisePendingChainSettledInPlace(benchmark::State& state) {
+    int last = 0;
+    for (auto _ : state) {
+        auto [head, resolver] = Promise<int>::makePendingPair();
+        Promise<int> tail = head;
+        for (int i = 0; i < pendingChainLength; ++i)
+            tail = tail.transformValue(std::nullopt, [](int v) { return v + 1; });
+        resolver.fulfilWith(0);
+        last = *tail.currentValue();
+    }
+    benchmark::DoNotOptimize(last);
+    state.SetItemsProcessed(state.iterations() * pendingChainLength);
+}
+BENCHMARK(BM_PromisePendingChainSettledInPlace);
+
+void BM_GuaranteePendingChainSettledInPlace(benchmark::State& state) {
+    int last = 0;
+    for (auto _ : state) {
+        auto [head, resolve] = Guarantee<int>::makePendingPair();
+        Guarantee<int> tail = head;
+        for (int i = 0; i < pendingChainLength; ++i)
+            tail = tail.transformValue(std::nullopt, [](int v) { return v + 1; });
+        resolve(0);
+        last = *tail.currentValue();
+    }
+    benchmark::DoNotOptimize(last);
+    state.SetItemsProcessed(state.iterations() * pendingChainLength);
+}
+BENCHMARK(BM_GuaranteePendingChainSettledInPlace);
+
+// The same pending chain with every step on the main queue.
+void BM_PromisePendingChainOnMainQueue(benchmark::State& state) {
+    ScopedScheduler scheduler;
+    const DispatchQueue main = DispatchQueue::main();
+    int last = 0;
+    for (auto _ : state) {
+        auto [head, resolver] = Promise<int>::makePendingPair();
+        Promise<int> tail = head;
+        for (int i = 0; i < pendingChainLength; ++i)
+            tail = tail.transformValue(main, [](int v) { return v + 1; });
+        resolver.fulfilWith(0);
+        scheduler->runUntilIdle();
+        last = *tail.currentValue();
+    }
+    benchmark::DoNotOptimize(last);
+    state.SetItemsProcessed(state.iterations() * pendingChainLength);
+}
+BENCHMARK(BM_PromisePendingChainOnMainQueue);
+
 }  // namespace

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang lld libclang-rt-14-dev clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  nlohmann-json3-dev libexpat1-dev libicu-dev libboost-context-dev
+  nlohmann-json3-dev libpugixml-dev libicu-dev libboost-context-dev
   # The toolkit of the program's windows, and its vector images.
   qt6-base-dev qt6-svg-dev
 )

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -12,6 +13,7 @@
 
 #include "platform/plist_serialization.h"
 #include "platform/plist_unicode.h"
+#include "platform/utf8.h"
 
 namespace zoral::platform::detail {
 
@@ -50,10 +52,45 @@ constexpr std::uint64_t expansionAllowance = std::uint64_t{16} << 20;
 constexpr std::uint64_t objectOverhead = 64;
 
 std::uint64_t readBigEndian(const std::uint8_t* bytes, std::size_t size) {
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < size; ++i)
-        value = (value << 8) | bytes[i];
-    return value;
+    // References and offsets take one, two, four or eight bytes in practice.
+    switch (size) {
+        case 1:
+            return bytes[0];
+        case 2:
+            return static_cast<std::uint64_t>(bytes[0] << 8 | bytes[1]);
+        case 4: {
+            std::uint32_t value = 0;
+            std::memcpy(&value, bytes, 4);
+            return std::endian::native == std::endian::little ? __builtin_bswap32(value) : value;
+        }
+        case 8: {
+            std::uint64_t value = 0;
+            std::memcpy(&value, bytes, 8);
+            return std::endian::native == std::endian::little ? __builtin_bswap64(value) : value;
+        }
+        default: {
+            std::uint64_t value = 0;
+            for (std::size_t i = 0; i < size; ++i)
+                value = (value << 8) | bytes[i];
+            return value;
+        }
+    }
+}
+
+// The index of the first byte of the eight-byte steps that is not ASCII.
+std::optional<std::size_t> firstNonAscii(const std::uint8_t* bytes, std::size_t size) {
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes + i, 8);
+        if ((word & 0x8080808080808080u) != 0)
+            break;
+    }
+    for (; i < size; ++i) {
+        if (bytes[i] >= 0x80)
+            return i;
+    }
+    return std::nullopt;
 }
 
 std::string hexByte(std::uint8_t byte) {
@@ -103,7 +140,7 @@ public:
                  trailer + 16);
         }
         budget_ = expansionFactor * static_cast<std::uint64_t>(size) + expansionAllowance;
-        decoding_.assign(objectCount_, 0);
+        objects_.assign(objectCount_, 0);
     }
 
     PlistObject read() { return decode(topObject_, 0, bytes_.size() - trailerSize + 16); }
@@ -114,20 +151,34 @@ private:
                                       std::to_string(offset));
     }
 
+    // For the checks made once per object: the message is built out of line,
+    // which keeps the check itself small enough to inline.
+    template <class Message>
+    [[noreturn, gnu::cold, gnu::noinline]] static void failWith(Message message,
+                                                                std::uint64_t offset) {
+        fail(message(), offset);
+    }
+
     // Objects live between the header and the offset table.
     void need(std::uint64_t position, std::uint64_t length, std::string_view what) const {
         if (position > tableOffset_ || length > tableOffset_ - position) {
-            fail(std::string(what) + " of " + std::to_string(length) +
-                     " bytes runs past the object area",
-                 position);
+            failWith(
+                [&] {
+                    return std::string(what) + " of " + std::to_string(length) +
+                           " bytes runs past the object area";
+                },
+                position);
         }
     }
 
     void charge(std::uint64_t cost, std::uint64_t offset) {
         if (cost > budget_) {
-            fail("objects expand beyond " + std::to_string(expansionFactor) +
-                     " times the file size (too many references to shared objects)",
-                 offset);
+            failWith(
+                [] {
+                    return "objects expand beyond " + std::to_string(expansionFactor) +
+                           " times the file size (too many references to shared objects)";
+                },
+                offset);
         }
         budget_ -= cost;
     }
@@ -136,9 +187,12 @@ private:
         const std::uint64_t entry = tableOffset_ + index * offsetSize_;
         const std::uint64_t offset = readBigEndian(&bytes_[entry], offsetSize_);
         if (offset < headerSize || offset >= tableOffset_) {
-            fail("offset " + std::to_string(offset) + " of object " + std::to_string(index) +
-                     " out of range",
-                 entry);
+            failWith(
+                [&] {
+                    return "offset " + std::to_string(offset) + " of object " +
+                           std::to_string(index) + " out of range";
+                },
+                entry);
         }
         return offset;
     }
@@ -146,9 +200,12 @@ private:
     std::uint64_t readReference(std::uint64_t position) const {
         const std::uint64_t index = readBigEndian(&bytes_[position], referenceSize_);
         if (index >= objectCount_) {
-            fail("object reference " + std::to_string(index) + " out of range (" +
-                     std::to_string(objectCount_) + " objects)",
-                 position);
+            failWith(
+                [&] {
+                    return "object reference " + std::to_string(index) + " out of range (" +
+                           std::to_string(objectCount_) + " objects)";
+                },
+                position);
         }
         return index;
     }
@@ -212,31 +269,29 @@ private:
         std::uint64_t position = offset + 1;
         const std::uint8_t marker = bytes_[offset];
         const std::uint64_t count = readCount(marker, position);
-        std::string text;
         if ((marker & 0xF0) == Marker::asciiString) {
             need(position, count, "string");
             charge(count, offset);
-            text.assign(reinterpret_cast<const char*>(&bytes_[position]), count);
-            for (std::size_t i = 0; i < text.size(); ++i) {
-                if (static_cast<std::uint8_t>(text[i]) >= 0x80) {
-                    fail("non-ASCII byte in ASCII string (object " + std::to_string(index) + ")",
-                         position + i);
-                }
+            const std::uint8_t* ascii = &bytes_[position];
+            if (const auto bad = firstNonAscii(ascii, count)) {
+                fail("non-ASCII byte in ASCII string (object " + std::to_string(index) + ")",
+                     position + *bad);
             }
-        } else {
-            needItems(position, count, 2, "UTF-16 string");
-            charge(3 * count, offset);
-            text.reserve(count);
-            if (const auto bad = appendUtf16AsUtf8(text, &bytes_[position], count, true)) {
-                fail("unpaired surrogate in UTF-16 string (object " + std::to_string(index) + ")",
-                     position + 2 * *bad);
-            }
+            return std::string(reinterpret_cast<const char*>(ascii), count);
+        }
+        needItems(position, count, 2, "UTF-16 string");
+        charge(3 * count, offset);
+        std::string text;
+        text.reserve(count);
+        if (const auto bad = appendUtf16AsUtf8(text, &bytes_[position], count, true)) {
+            fail("unpaired surrogate in UTF-16 string (object " + std::to_string(index) + ")",
+                 position + 2 * *bad);
         }
         return text;
     }
 
     PlistObject decode(std::uint64_t index, std::size_t depth, std::uint64_t referencedAt) {
-        if (decoding_[index] != 0) {
+        if ((objects_[index] & beingDecoded) != 0) {
             fail("object " + std::to_string(index) + " contains itself (reference cycle)",
                  referencedAt);
         }
@@ -301,31 +356,30 @@ private:
                 needItems(position, count, referenceSize_, "array");
                 PlistArray array;
                 array.reserve(count);
-                decoding_[index] = 1;
+                objects_[index] |= beingDecoded;
                 for (std::uint64_t i = 0; i < count; ++i) {
                     const std::uint64_t at = position + i * referenceSize_;
                     array.push_back(decode(readReference(at), depth + 1, at));
                 }
-                decoding_[index] = 0;
+                objects_[index] &= static_cast<std::uint8_t>(~beingDecoded);
                 return PlistObject::array(std::move(array));
             }
             case Marker::dictionary: {
                 checkDepth(depth, offset);
                 const std::uint64_t count = readCount(marker, position);
                 needItems(position, count, 2 * std::uint64_t{referenceSize_}, "dictionary");
-                PlistDictionary dictionary;
-                decoding_[index] = 1;
+                std::vector<PlistDictionary::value_type> entries;
+                entries.reserve(count);
+                objects_[index] |= beingDecoded;
                 for (std::uint64_t i = 0; i < count; ++i) {
                     const std::uint64_t keyAt = position + i * referenceSize_;
                     const std::uint64_t valueAt = keyAt + count * referenceSize_;
                     std::string key = decodeKey(readReference(keyAt), keyAt);
                     PlistObject value = decode(readReference(valueAt), depth + 1, valueAt);
-                    // A repeated key keeps its last value. Keys usually come
-                    // sorted, so the end is the first place to look.
-                    dictionary.insert_or_assign(dictionary.end(), std::move(key), std::move(value));
+                    entries.emplace_back(std::move(key), std::move(value));
                 }
-                decoding_[index] = 0;
-                return PlistObject::dictionary(std::move(dictionary));
+                objects_[index] &= static_cast<std::uint8_t>(~beingDecoded);
+                return PlistObject::dictionary(PlistDictionary::fromEntries(std::move(entries)));
             }
             default:
                 break;
@@ -333,15 +387,30 @@ private:
         fail("unknown object marker " + hexByte(marker), offset);
     }
 
+    // A key object is usually shared by every dictionary that has the key.
+    // One seen a second time is kept decoded; every copy of it is charged as
+    // if decoded again.
     std::string decodeKey(std::uint64_t index, std::uint64_t referencedAt) {
         const std::uint64_t offset = objectOffset(index);
+        const bool seenBefore = (objects_[index] & seenAsKey) != 0;
+        if (seenBefore) {
+            if (const auto found = keys_.find(index); found != keys_.end()) {
+                charge(found->second.cost, offset);
+                return found->second.text;
+            }
+        }
         const std::uint8_t type = bytes_[offset] & 0xF0;
         if (type != Marker::asciiString && type != Marker::utf16String) {
             fail("dictionary key (object " + std::to_string(index) + ") is not a string",
                  referencedAt);
         }
+        const std::uint64_t before = budget_;
         charge(objectOverhead, offset);
-        return decodeString(index, offset);
+        std::string text = decodeString(index, offset);
+        if (seenBefore)
+            keys_.emplace(index, DecodedKey{text, before - budget_});
+        objects_[index] |= seenAsKey;
+        return text;
     }
 
     static void checkDepth(std::size_t depth, std::uint64_t offset) {
@@ -357,7 +426,16 @@ private:
     std::uint64_t topObject_ = 0;
     std::uint64_t tableOffset_ = 0;
     std::uint64_t budget_ = 0;
-    std::vector<std::uint8_t> decoding_;  // objects on the path being decoded: 1
+
+    // Per object: flags.
+    static constexpr std::uint8_t beingDecoded = 1;  // on the path being decoded
+    static constexpr std::uint8_t seenAsKey = 2;
+    std::vector<std::uint8_t> objects_;
+    struct DecodedKey {
+        std::string text;
+        std::uint64_t cost;  // what decoding it charged
+    };
+    std::unordered_map<std::uint64_t, DecodedKey> keys_;  // by object
 };
 
 // ---------------------------------------------------------------- writer
@@ -538,7 +616,7 @@ private:
         units.reserve(text.size());
         std::size_t position = 0;
         while (position < text.size()) {
-            const auto codePoint = decodeUtf8(text, position);
+            const auto codePoint = utf8::decode(text, position);
             if (!codePoint) {
                 fail("a string that is not valid UTF-8 (byte " + std::to_string(position) + ")");
             }

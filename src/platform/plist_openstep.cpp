@@ -6,6 +6,8 @@
 
 #include "platform/plist_serialization.h"
 #include "platform/plist_unicode.h"
+#include "platform/plist_value_stack.h"
+#include "platform/utf8.h"
 
 namespace zoral::platform::detail {
 
@@ -48,7 +50,7 @@ std::string decodeText(std::span<const std::uint8_t> bytes) {
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
-    if (const auto bad = findInvalidUtf8(text)) {
+    if (const auto bad = utf8::findInvalid(text)) {
         const auto line =
             1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(*bad), '\n');
         throw PlistSerializationError("old-style property list: invalid UTF-8 at line " +
@@ -137,17 +139,17 @@ private:
     }
 
     PlistDictionary parseDictionaryBody(std::size_t depth, std::size_t start, bool braced) {
-        PlistDictionary dictionary;
+        const std::size_t base = entries_.size();
         while (true) {
             skipSpace();
             if (atEnd()) {
                 if (braced)
                     fail("unterminated dictionary", start);
-                return dictionary;
+                return takeDictionary(entries_, base);
             }
             if (braced && peek() == '}') {
                 ++position_;
-                return dictionary;
+                return takeDictionary(entries_, base);
             }
             std::string key = parseString("dictionary key");
             skipSpace();
@@ -157,7 +159,7 @@ private:
                 // "key;" stands for "key = key;".
                 ++position_;
                 PlistObject value = PlistObject::string(key);
-                dictionary.insert_or_assign(std::move(key), std::move(value));
+                entries_.emplace_back(std::move(key), std::move(value));
                 continue;
             }
             if (peek() != '=')
@@ -170,8 +172,7 @@ private:
                 fail("missing ';' after the value of key \"" + key + "\"", position_);
             }
             ++position_;
-            // A repeated key keeps its last value.
-            dictionary.insert_or_assign(std::move(key), std::move(value));
+            entries_.emplace_back(std::move(key), std::move(value));
         }
     }
 
@@ -314,7 +315,7 @@ private:
                             fail("unpaired surrogate in \\U escape", escapeStart);
                         unit = combineSurrogates(unit, low);
                     }
-                    appendUtf8(out, unit);
+                    utf8::append(out, unit);
                     break;
                 }
                 default:
@@ -327,7 +328,7 @@ private:
                         }
                         if (value > 0xFF)
                             fail("octal escape above \\377", escapeStart);
-                        appendUtf8(out, value);
+                        utf8::append(out, value);
                     } else {
                         // \\, \", \' and a backslash before anything else stand for the character.
                         out.push_back(escape);
@@ -338,6 +339,7 @@ private:
 
     std::string text_;
     std::size_t position_ = 0;
+    std::vector<PlistEntry> entries_;  // of the dictionaries being read, innermost last
 };
 
 }  // namespace

@@ -5,7 +5,8 @@
 
 #include "platform/plist_binary.h"
 #include "platform/plist_openstep.h"
-#include "platform/plist_xml.h"
+#include "platform/plist_xml_reader.h"
+#include "platform/plist_xml_writer.h"
 
 namespace zoral::platform {
 

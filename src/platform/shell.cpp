@@ -3,13 +3,14 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
-#include <cstdint>
 #include <utility>
 
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "platform/utf8.h"
 
 extern char** environ;
 
@@ -112,7 +113,7 @@ Result runWithBash(std::string_view command) {
     std::string bytes = readToEnd(readEnd);
     ::close(readEnd);
     const int status = waitForExit(pid);
-    if (!isValidUtf8(bytes)) {
+    if (!utf8::isValid(bytes)) {
         bytes.clear();
     }
     return {std::move(bytes), status};
@@ -124,52 +125,6 @@ Runner setRunner(Runner runner) {
     }
     std::lock_guard lock(runnerMutex());
     return std::exchange(currentRunner(), std::move(runner));
-}
-
-bool isValidUtf8(std::string_view bytes) {
-    std::size_t i = 0;
-    const std::size_t size = bytes.size();
-    while (i < size) {
-        const auto lead = static_cast<std::uint8_t>(bytes[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        std::uint32_t codePoint = 0;
-        std::uint32_t minimum = 0;
-        if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            codePoint = lead & 0x1Fu;
-            minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            codePoint = lead & 0x0Fu;
-            minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            codePoint = lead & 0x07u;
-            minimum = 0x10000;
-        } else {
-            return false;
-        }
-        if (size - i < length) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<std::uint8_t>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                return false;
-            }
-            codePoint = (codePoint << 6) | (next & 0x3Fu);
-        }
-        if (codePoint < minimum || codePoint > 0x10FFFF ||
-            (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
 }
 
 ScopedRecorder::ScopedRecorder(Result answer) : answer_(std::move(answer)) {

@@ -34,10 +34,6 @@ Result runWithBash(std::string_view command);
 // Installs a runner and returns the one it replaces; an empty function restores runWithBash.
 Runner setRunner(Runner runner);
 
-// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
-// U+10FFFF).
-bool isValidUtf8(std::string_view bytes);
-
 // Records the commands run while it lives, instead of running them, and answers each with the
 // result given to it. Puts back the previous runner when it ends. Commands may come from any
 // thread, but none may still be running when the recorder ends.

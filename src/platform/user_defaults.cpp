@@ -3,47 +3,27 @@
 #include <algorithm>
 #include <atomic>
 #include <cassert>
-#include <cerrno>
-#include <charconv>
-#include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <functional>
-#include <limits>
 #include <map>
 #include <mutex>
 #include <stdexcept>
 #include <utility>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include "platform/atomic_file.h"
 #include "platform/home.h"
 #include "platform/identity.h"
 #include "platform/output.h"
 #include "platform/plist_serialization.h"
+#include "platform/user_defaults_coercion.h"
+#include "platform/user_defaults_storage.h"
 
 namespace zoral::platform {
 namespace {
 
-// Larger files are taken as corrupt: preferences are small, and reading must stay bounded.
-constexpr std::size_t maxPreferencesFileSize = 64 * 1024 * 1024;
-
-struct Domain {
-    PlistDictionary values;
-    // None without a home directory: the domain then lives in memory only.
-    std::optional<std::filesystem::path> path;
-    // Its unreadable file could not be moved aside, and must not be overwritten.
-    bool saveBlocked = false;
-    // The last save failed; synchronize tries again.
-    bool unsaved = false;
-};
-
 struct Registry {
     std::mutex mutex;
-    std::map<std::string, Domain, std::less<>> domains;
+    std::map<std::string, detail::StoredDomain, std::less<>> domains;
     std::map<std::string, std::shared_ptr<UserDefaults>, std::less<>> suites;
     std::shared_ptr<UserDefaults> standard;
     std::uint64_t nextObservationId = 1;
@@ -64,122 +44,12 @@ bool isFileName(std::string_view name) {
            name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
 }
 
-struct FileContents {
-    bool missing = false;
-    std::vector<std::uint8_t> bytes;
-    std::optional<std::string> error;
-};
-
-FileContents readFile(const std::filesystem::path& path) {
-    FileContents contents;
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        if (errno == ENOENT) {
-            contents.missing = true;
-        } else {
-            contents.error = std::strerror(errno);
-        }
-        return contents;
-    }
-    std::uint8_t buffer[65536];
-    for (;;) {
-        const ssize_t count = ::read(descriptor, buffer, sizeof buffer);
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            contents.error = std::strerror(errno);
-            break;
-        }
-        if (count == 0)
-            break;
-        if (contents.bytes.size() + static_cast<std::size_t>(count) > maxPreferencesFileSize) {
-            contents.error = "larger than " + std::to_string(maxPreferencesFileSize) + " bytes";
-            break;
-        }
-        contents.bytes.insert(contents.bytes.end(), buffer, buffer + count);
-    }
-    ::close(descriptor);
-    return contents;
-}
-
-// Reads a domain's file. A file that cannot be read or parsed is moved aside, so that the next
-// save cannot destroy what may still be recovered from it, and the domain starts empty.
-Domain loadDomain(std::string_view name, std::vector<std::string>& lines) {
-    Domain domain;
-    domain.path = preferencesFile(name);
-    if (!domain.path)
-        return domain;
-
-    auto contents = readFile(*domain.path);
-    if (contents.missing)
-        return domain;
-    std::optional<std::string> problem = contents.error;
-    if (!problem) {
-        try {
-            auto read = readPlist(contents.bytes);
-            if (auto* values = read.object.getIf<PlistDictionary>()) {
-                domain.values = std::move(*values);
-                return domain;
-            }
-            problem =
-                std::string("its root is a ") + kindName(read.object.kind()) + ", not a dictionary";
-        } catch (const PlistSerializationError& error) {
-            problem = error.what();
-        }
-    }
-
-    const std::filesystem::path corruptPath = domain.path->string() + ".corrupt";
-    std::error_code error;
-    std::filesystem::rename(*domain.path, corruptPath, error);
-    if (error) {
-        domain.saveBlocked = true;
-        lines.push_back("User defaults: cannot read " + domain.path->string() + " (" + *problem +
-                        ") nor move it aside (" + error.message() + "); changes to " +
-                        std::string(name) + " will not be saved");
-    } else {
-        lines.push_back("User defaults: cannot read " + domain.path->string() + " (" + *problem +
-                        "); moved it to " + corruptPath.string() + ", " + std::string(name) +
-                        " starts empty");
-    }
-    return domain;
-}
-
-// XML where it can hold the values; the binary format takes what XML cannot (control characters,
-// dates far out), so that one such value does not stop the whole domain from being saved.
-std::vector<std::uint8_t> serializeDomain(const PlistDictionary& values) {
-    const auto root = PlistObject::dictionary(values);
-    try {
-        return writePlist(root, PlistFormat::xml);
-    } catch (const PlistSerializationError&) {
-        return writePlist(root, PlistFormat::binary);
-    }
-}
-
-// Returns the line to print when the domain could not be saved.
-std::optional<std::string> saveDomain(std::string_view name, Domain& domain) {
-    if (!domain.path)
-        return std::nullopt;
-    domain.unsaved = true;
-    if (domain.saveBlocked) {
-        return "User defaults: " + std::string(name) + " not saved: the unreadable " +
-               domain.path->string() + " is still in place";
-    }
-    std::optional<std::string> failure;
-    try {
-        failure = writeFileAtomically(*domain.path, serializeDomain(domain.values));
-    } catch (const PlistSerializationError& error) {
-        failure = error.what();
-    }
-    if (failure)
-        return "User defaults: cannot save " + std::string(name) + ": " + *failure;
-    domain.unsaved = false;
-    return std::nullopt;
-}
-
-Domain& loadedDomain(Registry& registry, std::string_view name, std::vector<std::string>& lines) {
+detail::StoredDomain& loadedDomain(Registry& registry, std::string_view name,
+                                   std::vector<std::string>& lines) {
     auto found = registry.domains.find(name);
     if (found == registry.domains.end()) {
-        found = registry.domains.emplace(std::string(name), loadDomain(name, lines)).first;
+        auto loaded = detail::loadDomain(name, preferencesFile(name), lines);
+        found = registry.domains.emplace(std::string(name), std::move(loaded.domain)).first;
     }
     return found->second;
 }
@@ -199,60 +69,6 @@ void checkDomainName(std::string_view name) {
         throw std::invalid_argument("not a user defaults domain name: \"" + std::string(name) +
                                     "\"");
     }
-}
-
-std::string formatReal(double value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
-std::string_view trimLeading(std::string_view text) {
-    const auto start = text.find_first_not_of(" \t\n\r\f\v");
-    return start == std::string_view::npos ? std::string_view() : text.substr(start);
-}
-
-// The integer at the start of the text, clamped to the 64-bit range.
-std::int64_t leadingInteger(std::string_view text) {
-    text = trimLeading(text);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    std::int64_t value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec == std::errc::result_out_of_range) {
-        return text.front() == '-' ? std::numeric_limits<std::int64_t>::min()
-                                   : std::numeric_limits<std::int64_t>::max();
-    }
-    return result.ec == std::errc() ? value : 0;
-}
-
-double leadingReal(std::string_view text) {
-    text = trimLeading(text);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    double value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    return result.ec == std::errc() ? value : 0;
-}
-
-std::int64_t clampToInteger(double value) {
-    if (std::isnan(value))
-        return 0;
-    constexpr double limit = 9223372036854775808.0;  // 2^63
-    if (value >= limit)
-        return std::numeric_limits<std::int64_t>::max();
-    if (value < -limit)
-        return std::numeric_limits<std::int64_t>::min();
-    return static_cast<std::int64_t>(value);
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto lower = [](char c) {
-                   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-               };
-               return lower(x) == lower(y);
-           });
 }
 
 }  // namespace
@@ -289,7 +105,8 @@ struct UserDefaults::Observation {
 // One change of one layer of the search lists.
 struct UserDefaults::Mutation {
     Mutation(std::string changedDomain, std::function<bool(PlistDictionary&)> change,
-             bool saveAfterwards = true, std::optional<Domain> reloadedDomain = std::nullopt)
+             bool saveAfterwards = true,
+             std::optional<detail::StoredDomain> reloadedDomain = std::nullopt)
         : domain(std::move(changedDomain)),
           apply(std::move(change)),
           save(saveAfterwards),
@@ -301,7 +118,7 @@ struct UserDefaults::Mutation {
     std::function<bool(PlistDictionary&)> apply;
     bool save = true;
     // On a reload: where the domain's file now is, and whether it may be written.
-    std::optional<Domain> reloaded;
+    std::optional<detail::StoredDomain> reloaded;
 };
 
 struct UserDefaults::Override {
@@ -368,7 +185,8 @@ std::shared_ptr<UserDefaults> UserDefaults::suite(std::string_view name) {
 }
 
 void UserDefaults::resetForTesting() {
-    // Made here if need be, so that every reset leaves the standard domains read from this home.
+    // Made here if need be, so that every reset leaves the standard domains read from the home in
+    // place.
     (void)standard();
     auto& all = registry();
     std::vector<std::string> lines;
@@ -490,16 +308,22 @@ void UserDefaults::change(Mutation mutation) {
         if (registration) {
             (void)mutation.apply(registration_);
         } else {
-            Domain& domain = loadedDomain(all, mutation.domain, lines);
-            const bool changed = mutation.apply(domain.values);
+            detail::StoredDomain& domain = loadedDomain(all, mutation.domain, lines);
             if (mutation.reloaded) {
                 domain.path = mutation.reloaded->path;
                 domain.saveBlocked = mutation.reloaded->saveBlocked;
                 domain.unsaved = false;
             }
-            if (mutation.save && (changed || domain.unsaved)) {
-                if (auto failure = saveDomain(mutation.domain, domain))
-                    lines.push_back(*failure);
+            if (!mutation.save) {
+                (void)mutation.apply(domain.values);
+            } else {
+                // Changed on a copy: a change whose file could not be read back is refused.
+                PlistDictionary updated = domain.values;
+                if (mutation.apply(updated) || domain.unsaved) {
+                    if (auto failure =
+                            detail::storeDomain(mutation.domain, domain, std::move(updated)))
+                        lines.push_back(*failure);
+                }
             }
         }
 
@@ -535,17 +359,7 @@ std::optional<PlistObject> UserDefaults::objectForKey(std::string_view key) cons
 
 std::optional<std::string> UserDefaults::stringForKey(std::string_view key) const {
     const auto value = objectForKey(key);
-    if (!value)
-        return std::nullopt;
-    if (auto text = value->stringValue())
-        return std::string(*text);
-    if (auto integer = value->integerValue())
-        return integer->toString();
-    if (auto real = value->realValue())
-        return formatReal(*real);
-    if (auto boolean = value->boolValue())
-        return *boolean ? "1" : "0";
-    return std::nullopt;
+    return value ? detail::coerceToString(*value) : std::nullopt;
 }
 
 std::optional<PlistData> UserDefaults::dataForKey(std::string_view key) const {
@@ -559,51 +373,17 @@ std::optional<PlistData> UserDefaults::dataForKey(std::string_view key) const {
 
 bool UserDefaults::boolForKey(std::string_view key) const {
     const auto value = objectForKey(key);
-    if (!value)
-        return false;
-    if (auto boolean = value->boolValue())
-        return *boolean;
-    if (auto integer = value->integerValue())
-        return *integer != PlistInteger();
-    if (auto real = value->realValue())
-        return *real != 0;
-    if (auto text = value->stringValue()) {
-        const auto trimmed = trimLeading(*text);
-        return equalsIgnoringCase(trimmed, "yes") || equalsIgnoringCase(trimmed, "true") ||
-               leadingInteger(trimmed) != 0;
-    }
-    return false;
+    return value && detail::coerceToBool(*value);
 }
 
 std::int64_t UserDefaults::integerForKey(std::string_view key) const {
     const auto value = objectForKey(key);
-    if (!value)
-        return 0;
-    if (auto integer = value->integerValue()) {
-        return integer->int64Value().value_or(std::numeric_limits<std::int64_t>::max());
-    }
-    if (auto real = value->realValue())
-        return clampToInteger(*real);
-    if (auto boolean = value->boolValue())
-        return *boolean ? 1 : 0;
-    if (auto text = value->stringValue())
-        return leadingInteger(*text);
-    return 0;
+    return value ? detail::coerceToInteger(*value) : 0;
 }
 
 double UserDefaults::doubleForKey(std::string_view key) const {
     const auto value = objectForKey(key);
-    if (!value)
-        return 0;
-    if (auto real = value->realValue())
-        return *real;
-    if (auto integer = value->integerValue())
-        return integer->doubleValue();
-    if (auto boolean = value->boolValue())
-        return *boolean ? 1 : 0;
-    if (auto text = value->stringValue())
-        return leadingReal(*text);
-    return 0;
+    return value ? detail::coerceToDouble(*value) : 0;
 }
 
 void UserDefaults::setObject(std::optional<PlistObject> value, std::string_view key) {
@@ -696,15 +476,19 @@ void UserDefaults::removePersistentDomainForName(std::string_view name) {
 void UserDefaults::reload() {
     for (const std::string_view name : {std::string_view(domainName_), globalDomainName}) {
         std::vector<std::string> lines;
-        Domain fresh = loadDomain(name, lines);
+        auto fresh = detail::loadDomain(name, preferencesFile(name), lines);
         printLines(lines);
-        auto values = std::move(fresh.values);
+        // A file that cannot be opened now leaves the values in memory as they are.
+        const bool keeps = fresh.keepsValues;
+        auto values = std::move(fresh.domain.values);
         change({std::string(name),
-                [&values](PlistDictionary& stored) {
+                [keeps, &values](PlistDictionary& stored) {
+                    if (keeps)
+                        return false;
                     stored = values;
                     return true;
                 },
-                false, std::move(fresh)});
+                false, std::move(fresh.domain)});
     }
 }
 
@@ -717,7 +501,7 @@ bool UserDefaults::synchronize() {
         for (auto& [name, domain] : all.domains) {
             if (!domain.unsaved && !domain.saveBlocked)
                 continue;
-            if (auto failure = saveDomain(name, domain)) {
+            if (auto failure = detail::saveDomain(name, domain)) {
                 lines.push_back(*failure);
                 saved = false;
             }

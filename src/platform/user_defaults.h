@@ -3,11 +3,15 @@
 // The user defaults: named domains of property-list values, each kept in its own file at
 // <home>/Library/Preferences/<domain>.plist. An instance reads through its search list: its own
 // domain, then the global domain, then its registration domain (volatile defaults that are never
-// written to disk). Writes go to its own domain and reach the file at once, atomically; a save
-// that fails prints one line, and the value stays in memory until synchronize() saves it. Files are
-// XML, or binary for a domain holding what XML cannot (control characters in strings). A file that
-// cannot be read is moved aside to <domain>.plist.corrupt, with one line, and the domain starts
-// empty. Without a home (platform/home.h) the domains live in memory only.
+// written to disk). Writes go to its own domain and reach the file at once, atomically (through a
+// symbolic link to the file it names, keeping the file's permissions); a save that fails prints
+// one line, and the value stays in memory until synchronize() saves it. A write that would make the
+// file larger than can be read back is refused with one line. Files are XML, or binary for a
+// domain holding what XML cannot (control characters in strings) or too large in XML. A file whose
+// content cannot be used is moved aside to <domain>.plist.corrupt (numbered when earlier copies are
+// there), with one line, and the domain starts empty; one that cannot be opened stays in place and
+// is never saved over (user_defaults_storage.h). Without a home (platform/home.h) the domains live
+// in memory only.
 //
 // Every call is safe from any thread. Observers are called on the writing thread, before the write
 // returns, with no lock held, so that a handler may read and write again.
@@ -68,7 +72,8 @@ public:
 
     // Stores the value in this instance's domain and saves the domain file; no value removes the
     // key. Throws std::invalid_argument, changing nothing, for a value that no property-list file
-    // can hold (a string that is not valid UTF-8, nesting too deep).
+    // can hold (a string that is not valid UTF-8, nesting too deep). A value that would make the
+    // file too large to be read back is not stored; one line says so.
     void setObject(std::optional<PlistObject> value, std::string_view key);
     // A URL is stored as its text; no URL removes the key.
     void setURL(std::optional<std::string> url, std::string_view key);

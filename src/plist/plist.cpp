@@ -1,68 +1,49 @@
 #include "plist/plist.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include <string>
+#include <variant>
+#include <vector>
 
 #include "platform/atomic_file.h"
-#include "platform/plist_unicode.h"
+#include "platform/regular_file.h"
+#include "platform/utf8.h"
 #include "plist/value_conversion.h"
 
 namespace zoral::plist {
 namespace {
 
-namespace fs = std::filesystem;
-
 [[noreturn]] void raise(PListLoadError::Kind kind) {
     throw PListLoadError(kind);
 }
 
-std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                                    std::istreambuf_iterator<char>());
-    if (file.bad())
-        return std::nullopt;
-    return bytes;
+// The loading error for the file at the path, naming it and what is wrong with it.
+[[noreturn]] void raise(PListLoadError::Kind kind, const std::string& path,
+                        const std::string& reason) {
+    throw PListLoadError(kind, path + ": " + reason);
 }
 
-// The root dictionary of the bytes converted, or none when the bytes are no
-// property list, have another root, or hold a value that cannot be converted.
-std::optional<PListDictionary> readDictionary(std::span<const std::uint8_t> bytes) {
+// The root dictionary of the bytes converted, or what keeps them from being one.
+std::variant<PListDictionary, std::string> readDictionary(std::span<const std::uint8_t> bytes) {
     try {
         const platform::PlistReadResult result = platform::readPlist(bytes);
         const auto* root = result.object.getIf<platform::PlistDictionary>();
-        return root ? convertDictionary(*root) : std::nullopt;
-    } catch (const platform::PlistSerializationError&) {
-        return std::nullopt;
+        if (!root) {
+            const std::string kind = platform::kindName(result.object.kind());
+            const char* article = kind[0] == 'a' || kind[0] == 'i' ? "an " : "a ";
+            return std::string("its root is ") + article + kind + ", not a dictionary";
+        }
+        std::optional<PListDictionary> converted = convertDictionary(*root);
+        if (!converted)
+            return std::string("it holds a value that cannot be converted");
+        return std::move(*converted);
+    } catch (const platform::PlistSerializationError& error) {
+        return std::string(error.what());
     }
 }
 
-// Where the bytes of a save go: through a symbolic link to the file it names,
-// so that saving replaces the file rather than the link.
-fs::path writeTarget(const std::string& path) {
-    std::error_code error;
-    if (fs::is_symlink(fs::symlink_status(path, error))) {
-        const fs::path target = fs::weakly_canonical(path, error);
-        if (!error)
-            return target;
-    }
-    return fs::path(path);
-}
-
-// Whether a file can be made at the path: its directory exists and nothing but
-// a file is in the way.
-bool canHoldFile(const fs::path& path) {
-    if (path.empty())
-        return false;
-    std::error_code error;
-    if (fs::is_directory(path, error))
-        return false;
-    const fs::path directory = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    return fs::is_directory(directory, error);
+// The error of a save that could not make its file at the place, with the cause.
+LocalizedError cannotCreate(const std::string& cause) {
+    return makeLocalizedError("OutputStream could not be created. " + cause);
 }
 
 }  // namespace
@@ -83,21 +64,22 @@ std::shared_ptr<PList> PList::initWithStorage(PListDictionary storage, Format fo
 }
 
 std::shared_ptr<PList> PList::loadFile(const std::string& path) {
-    std::error_code error;
-    if (path.empty() || !fs::exists(path, error))
-        raise(PListLoadError::Kind::fileNotFound);
-    // Only regular files are read: a directory is no document, and a pipe or a
-    // device could block the caller forever.
-    if (!fs::is_regular_file(path, error))
-        raise(PListLoadError::Kind::formatNotExpected);
-    const std::optional<std::vector<std::uint8_t>> bytes = readWholeFile(path);
-    if (!bytes)
-        raise(PListLoadError::Kind::formatNotExpected);
-    std::optional<PListDictionary> storage = readDictionary(*bytes);
-    if (!storage)
-        raise(PListLoadError::Kind::formatNotExpected);
+    if (path.empty())
+        throw PListLoadError(PListLoadError::Kind::fileNotFound, "no path given");
+    auto read = platform::readRegularFile(path);
+    if (const auto* failure = std::get_if<platform::FileReadFailure>(&read)) {
+        // Only a file that is not there is not found; any other file that cannot be read is not
+        // in the expected format, and says why.
+        raise(failure->kind == platform::FileReadFailure::Kind::missing
+                  ? PListLoadError::Kind::fileNotFound
+                  : PListLoadError::Kind::formatNotExpected,
+              path, failure->reason);
+    }
+    auto storage = readDictionary(std::get<std::vector<std::uint8_t>>(read));
+    if (const auto* problem = std::get_if<std::string>(&storage))
+        raise(PListLoadError::Kind::formatNotExpected, path, *problem);
     auto document = std::make_shared<PList>(Token());
-    document->storage_ = std::move(*storage);
+    document->storage_ = std::get<PListDictionary>(std::move(storage));
     return document;
 }
 
@@ -126,7 +108,7 @@ std::shared_ptr<PList> PList::initWithDictionary(const platform::PlistDictionary
 }
 
 std::shared_ptr<PList> PList::initWithString(std::string_view text) {
-    if (platform::detail::findInvalidUtf8(text))
+    if (!platform::utf8::isValid(text))
         raise(PListLoadError::Kind::formatNotExpected);
     const auto* begin = reinterpret_cast<const std::uint8_t*>(text.data());
     return initWithData(std::span<const std::uint8_t>(begin, text.size()));
@@ -161,19 +143,15 @@ std::vector<std::uint8_t> PList::serializedData(std::optional<Format> format) co
 }
 
 void PList::writeFile(const std::string& path, Format format) const {
-    const fs::path target = writeTarget(path);
-    if (!canHoldFile(target))
-        throw makeLocalizedError("OutputStream could not be created.");
+    if (path.empty())
+        throw cannotCreate("No path given.");
     const std::vector<std::uint8_t> bytes = serializedData(format);
-
-    std::error_code error;
-    const fs::file_status old = fs::status(target, error);
-    const bool replacing = !error && fs::exists(old);
-    if (const std::optional<std::string> failure = platform::writeFileAtomically(target, bytes))
-        throw makeLocalizedError(failure->empty() ? std::string("Unknown error.") : *failure);
-    // The file beside it was made private; the file it replaces keeps its permissions.
-    if (replacing)
-        fs::permissions(target, old.permissions(), fs::perm_options::replace, error);
+    const auto failure = platform::writeFileAtomically(path, bytes);
+    if (!failure)
+        return;
+    if (failure->stage == platform::AtomicWriteFailure::Stage::create)
+        throw cannotCreate(failure->path.string() + ": " + failure->reason);
+    throw makeLocalizedError(failure->description());
 }
 
 void PList::saveToFilePath(const std::string& path, std::optional<Format> format) {
@@ -187,7 +165,7 @@ void PList::saveToFilePath(const std::string& path, std::optional<Format> format
 void PList::saveToFileURL(const Url& url, std::optional<Format> format) {
     const Format used = format.value_or(format_);
     if (!url.isFileUrl())
-        throw makeLocalizedError("OutputStream could not be created.");
+        throw cannotCreate(url.absoluteString() + ": not a file URL");
     writeFile(url.path(), used);
     filePath_ = url.path();
     fileURL_ = url;

@@ -48,9 +48,12 @@ public:
     static std::shared_ptr<PList> initWithStorage(PListDictionary storage,
                                                   Format format = defaultFormat);
     // Loads a file of any format whose root is a dictionary; the document's
-    // format stays the default whatever the file's is. Raises LoadError:
-    // fileNotFound when nothing exists at the path, formatNotExpected when it
-    // cannot be read as a dictionary or a value in it cannot be converted.
+    // format stays the default whatever the file's is. Raises LoadError, whose
+    // description names the path and the cause: fileNotFound when nothing exists
+    // at the path; formatNotExpected when it cannot be read (no permission, a
+    // link loop, not a regular file, larger than platform::maxPropertyListFileSize,
+    // which is refused before reading) or cannot be read as a dictionary, or a
+    // value in it cannot be converted.
     static std::shared_ptr<PList> initWithFilePath(const std::string& path);
     // As initWithFilePath for a file URL. Only file URLs can be read here: any
     // other raises formatNotExpected, as an unreadable file does.
@@ -96,12 +99,13 @@ public:
 
     // Saving replaces the file atomically: the bytes go to a file beside it that
     // is renamed over it, so a failed save leaves the old file whole. A file's
-    // permissions are kept, and a symbolic link is written through. Each raises
-    // the serialiser's error, or a LocalizedError:
-    // - "OutputStream could not be created." when the place cannot take a file
-    //   (no such directory, a directory in the way, a URL that is not a file URL);
-    // - the writer's own message when writing fails, "Unknown error." when it
-    //   fails without one;
+    // permissions are kept, and a symbolic link is written through (a link to
+    // nothing yet makes the file it names). Each raises the serialiser's error,
+    // or a LocalizedError:
+    // - "OutputStream could not be created." followed by the path and the cause
+    //   when the place cannot take a file (no such directory, a directory or a
+    //   link loop in the way, no permission, a URL that is not a file URL);
+    // - the writer's own message, with the path, when writing fails;
     // - "No file path or URL supplied." from saveToDisk for a document that has
     //   no location.
     // On success the document takes over the location and the format used; on

@@ -22,6 +22,11 @@ PListLoadError::PListLoadError(Kind kind)
     : platform::Error(std::string(errorDomain), static_cast<std::int64_t>(kind), kindName(kind)),
       kind_(kind) {}
 
+PListLoadError::PListLoadError(Kind kind, const std::string& detail)
+    : platform::Error(std::string(errorDomain), static_cast<std::int64_t>(kind),
+                      std::string(kindName(kind)) + ": " + detail),
+      kind_(kind) {}
+
 LocalizedError::LocalizedError(std::string description, std::string failureReason,
                                std::optional<std::string> recoverySuggestion)
     : platform::Error(std::string(errorDomain), errorCode, std::move(description)),

@@ -27,9 +27,11 @@ public:
     static constexpr std::string_view errorDomain = "PropertyLists.PList.LoadError";
 
     explicit PListLoadError(Kind kind);
+    // With what went wrong: the description is the kind's name, a colon and the detail.
+    PListLoadError(Kind kind, const std::string& detail);
     Kind kind() const { return kind_; }
 
-    // Equal by case.
+    // Equal by case, whatever the detail.
     friend bool operator==(const PListLoadError& a, const PListLoadError& b) {
         return a.kind_ == b.kind_;
     }

@@ -13,6 +13,7 @@
 #include "promises/configuration.h"
 #include "promises/promises_error.h"
 #include "promises/result.h"
+#include "promises/step.h"
 #include "promises/thenable.h"
 
 namespace zoral::promises {
@@ -33,19 +34,9 @@ public:
     auto runOnValue(QueueArg queue, FlagsArg flags, F body) const {
         using Out = detail::DependentT<Promise<Unit>, F>;
         Out result = Out::initPending();
-        self().attachHandler([queue = std::move(queue), flags, body = std::move(body),
-                              result](const Result<T>& outcome) mutable {
-            if (!outcome.holdsValue()) {
-                result.box()->settle(Result<Unit>::rejected(outcome.error()));
-                return;
-            }
-            detail::dispatch(queue, flags,
-                             [body = std::move(body), value = outcome.value(), result]() mutable {
-                                 result.box()->settle(detail::resultOf<Unit>([&] {
-                                     detail::callWithValue(body, value);
-                                     return Unit{};
-                                 }));
-                             });
+        onValue<Unit>(result, std::move(queue), flags, [body = std::move(body)](T& value) mutable {
+            detail::callWithValue(body, value);
+            return Unit{};
         });
         return result;
     }
@@ -65,23 +56,8 @@ public:
         static_assert(Thenable<Inner>, "a chain body returns a promise or a guarantee");
         using U = ValueOf<Inner>;
         Promise<U> result = Promise<U>::initPending();
-        self().attachHandler([queue = std::move(queue), flags, body = std::move(body),
-                              result](const Result<T>& outcome) mutable {
-            if (!outcome.holdsValue()) {
-                result.box()->settle(Result<U>::rejected(outcome.error()));
-                return;
-            }
-            detail::dispatch(
-                queue, flags, [body = std::move(body), value = outcome.value(), result]() mutable {
-                    std::optional<Inner> inner;
-                    try {
-                        inner.emplace(detail::callWithValue(body, value));
-                    } catch (...) {
-                        result.box()->settle(Result<U>::rejected(platform::currentError()));
-                        return;
-                    }
-                    followInner(*inner, result);
-                });
+        onValue<U>(result, std::move(queue), flags, [body = std::move(body)](T& value) mutable {
+            return detail::Follow{detail::callWithValue(body, value)};
         });
         return result;
     }
@@ -99,17 +75,8 @@ public:
     auto transformValue(QueueArg queue, FlagsArg flags, F body) const {
         using U = std::remove_cvref_t<detail::UnitIfVoid<detail::BodyResult<F, T>>>;
         Promise<U> result = Promise<U>::initPending();
-        self().attachHandler([queue = std::move(queue), flags, body = std::move(body),
-                              result](const Result<T>& outcome) mutable {
-            if (!outcome.holdsValue()) {
-                result.box()->settle(Result<U>::rejected(outcome.error()));
-                return;
-            }
-            detail::dispatch(
-                queue, flags, [body = std::move(body), value = outcome.value(), result]() mutable {
-                    result.box()->settle(
-                        detail::resultOf<U>([&] { return detail::callForValue(body, value); }));
-                });
+        onValue<U>(result, std::move(queue), flags, [body = std::move(body)](T& value) mutable {
+            return detail::callForValue(body, value);
         });
         return result;
     }
@@ -165,16 +132,18 @@ public:
     template <class F>
     auto peekResult(QueueArg queue, FlagsArg flags, F body) const {
         using Out = detail::DependentT<Promise<T>, F>;
-        return Out::initWithResolver([&](Resolver<T> resolver) {
-            self().attachHandler([queue = std::move(queue), flags, body = std::move(body),
-                                  resolver](const Result<T>& outcome) mutable {
-                detail::dispatch(queue, flags,
-                                 [body = std::move(body), outcome, resolver]() mutable {
-                                     detail::callNoThrow(body, outcome);
-                                     resolver.resolveWithResult(outcome);
-                                 });
+        using OutResolver = detail::DependentT<Resolver<T>, F>;
+        Out result = Out::initPending();
+        // A resolver rides along, so that the result dropped unsettled reports it as the result
+        // made by a resolver does.
+        detail::attachToOutcome(
+            self(), result.box(), std::move(queue), flags, detail::PassNothing{},
+            [body = std::move(body),
+             resolver = OutResolver(result.box())](const Result<T>& outcome) mutable {
+                detail::callNoThrow(body, outcome);
+                return outcome;
             });
-        });
+        return result;
     }
 
     // Drops the value; the result follows the receiver at once, on the delivering thread.
@@ -199,20 +168,15 @@ public:
     bool hasValue() const { return currentValue().has_value(); }
     bool hasError() const { return currentError().has_value(); }
 
-protected:
-    // Settles `result` with whatever the body's thenable delivers, on the thread that delivers
-    // it; a body that handed back `result` itself would wait for ever, so that is an error.
-    template <class Inner, class U>
-    static void followInner(const Inner& inner, const Promise<U>& result) {
-        if (detail::isSameObject(inner, result)) {
-            result.box()->settle(Result<U>::rejected(PromisesError::returnedSelf()));
-            return;
-        }
-        inner.attachHandler(
-            [box = result.box()](const Result<U>& delivered) { box->settle(delivered); });
+private:
+    // The step of an operation that runs its work with the value: a rejection passes down at once.
+    template <class U, class Out, class Work>
+    void onValue(const Out& result, QueueArg queue, FlagsArg flags, Work work) const {
+        detail::attachToOutcome(
+            self(), result.box(), std::move(queue), flags, detail::PassRejection<U>{},
+            [work = std::move(work)](Result<T>& outcome) mutable { return work(outcome.value()); });
     }
 
-private:
     const Self& self() const { return static_cast<const Self&>(*this); }
 };
 

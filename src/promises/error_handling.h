@@ -13,6 +13,7 @@
 #include "promises/configuration.h"
 #include "promises/promises_error.h"
 #include "promises/result.h"
+#include "promises/step.h"
 #include "promises/thenable.h"
 
 namespace zoral::promises {
@@ -41,20 +42,12 @@ public:
     auto handleError(QueueArg queue, FlagsArg flags, CatchPolicy policy, F body) const {
         using Finalizer = detail::DependentT<PromisesFinalizer, F>;
         Finalizer finalizer;
-        self().attachHandler(
-            [queue = std::move(queue), flags, policy, body = std::move(body),
-             resolve = finalizer.pending.resolve](const Result<T>& outcome) mutable {
-                if (outcome.holdsValue() || isFiltered(policy, outcome.error())) {
-                    resolve(Unit{});
-                    return;
-                }
-                detail::dispatch(queue, flags,
-                                 [body = std::move(body), error = outcome.error(),
-                                  resolve = std::move(resolve)]() mutable {
-                                     detail::callNoThrow(body, error);
-                                     resolve(Unit{});
-                                 });
-            });
+        onError(finalizer.pending.guarantee.box(), std::move(queue), flags,
+                passValueAs(Unit{}, policy),
+                [body = std::move(body)](const ErrorRef& error) mutable {
+                    detail::callNoThrow(body, error);
+                    return Unit{};
+                });
         return finalizer;
     }
 
@@ -86,30 +79,10 @@ public:
                       "a recovery body returns a thenable of the same value type");
         using Out = detail::DependentT<Promise<T>, F>;
         Out result = Out::initPending();
-        self().attachHandler([queue = std::move(queue), flags, policy, body = std::move(body),
-                              result](const Result<T>& outcome) mutable {
-            if (outcome.holdsValue() || isFiltered(policy, outcome.error())) {
-                result.box()->settle(outcome);
-                return;
-            }
-            detail::dispatch(
-                queue, flags, [body = std::move(body), error = outcome.error(), result]() mutable {
-                    std::optional<Inner> inner;
-                    try {
-                        inner.emplace(std::invoke(body, error));
-                    } catch (...) {
-                        result.box()->settle(Result<T>::rejected(platform::currentError()));
-                        return;
-                    }
-                    if (detail::isSameObject(*inner, result)) {
-                        result.box()->settle(Result<T>::rejected(PromisesError::returnedSelf()));
-                        return;
-                    }
-                    inner->attachHandler([box = result.box()](const Result<T>& delivered) {
-                        box->settle(delivered);
-                    });
+        onError(result.box(), std::move(queue), flags, passOutcome(policy),
+                [body = std::move(body)](const ErrorRef& error) mutable {
+                    return detail::Follow{std::invoke(body, error)};
                 });
-        });
         return result;
     }
 
@@ -130,18 +103,16 @@ public:
             std::is_same_v<std::remove_cvref_t<std::invoke_result_t<F&, const ErrorRef&>>, Out>,
             "a recovery body returns a guarantee of the same value type");
         Out result = Out::initPending();
-        self().attachHandler([queue = std::move(queue), flags, body = std::move(body),
-                              box = result.box()](const Result<T>& outcome) mutable {
-            if (outcome.holdsValue()) {
-                box->settle(outcome.value());
-                return;
-            }
-            detail::dispatch(
-                queue, flags, [body = std::move(body), error = outcome.error(), box]() mutable {
-                    Out replacement = detail::callNoThrow(body, error);
-                    replacement.attachValueHandler([box](const T& value) { box->settle(value); });
-                });
-        });
+        onError(
+            result.box(), std::move(queue), flags,
+            [](const Result<T>& outcome) -> std::optional<T> {
+                if (outcome.holdsValue())
+                    return outcome.value();
+                return std::nullopt;
+            },
+            [body = std::move(body)](const ErrorRef& error) mutable {
+                return detail::Follow{std::invoke(body, error)};
+            });
         return result;
     }
     // The same, under the name the desktop model's callers use.
@@ -165,18 +136,11 @@ public:
                      F body) const requires std::is_same_v<T, Unit> {
         using Out = detail::DependentT<Guarantee<Unit>, F>;
         Out result = Out::initPending();
-        self().attachHandler([queue = std::move(queue), flags, body = std::move(body),
-                              box = result.box()](const Result<T>& outcome) mutable {
-            if (outcome.holdsValue()) {
-                box->settle(Unit{});
-                return;
-            }
-            detail::dispatch(queue, flags,
-                             [body = std::move(body), error = outcome.error(), box]() mutable {
-                                 detail::callNoThrow(body, error);
-                                 box->settle(Unit{});
-                             });
-        });
+        onError(result.box(), std::move(queue), flags, passValueAs(Unit{}, std::nullopt),
+                [body = std::move(body)](const ErrorRef& error) mutable {
+                    detail::callNoThrow(body, error);
+                    return Unit{};
+                });
         return result;
     }
 
@@ -192,20 +156,11 @@ public:
                              F body) const requires std::is_same_v<T, Unit> {
         using Out = detail::DependentT<Promise<Unit>, F>;
         Out result = Out::initPending();
-        self().attachHandler([queue = std::move(queue), flags, policy, body = std::move(body),
-                              result](const Result<T>& outcome) mutable {
-            if (outcome.holdsValue() || isFiltered(policy, outcome.error())) {
-                result.box()->settle(outcome);
-                return;
-            }
-            detail::dispatch(queue, flags,
-                             [body = std::move(body), error = outcome.error(), result]() mutable {
-                                 result.box()->settle(detail::resultOf<Unit>([&] {
-                                     std::invoke(body, error);
-                                     return Unit{};
-                                 }));
-                             });
-        });
+        onError(result.box(), std::move(queue), flags, passOutcome(policy),
+                [body = std::move(body)](const ErrorRef& error) mutable {
+                    std::invoke(body, error);
+                    return Unit{};
+                });
         return result;
     }
 
@@ -222,13 +177,12 @@ public:
     auto runAlways(QueueArg queue, FlagsArg flags, F body) const {
         using Out = detail::DependentT<Promise<T>, F>;
         Out result = Out::initPending();
-        self().attachHandler([queue = std::move(queue), flags, body = std::move(body),
-                              result](const Result<T>& outcome) mutable {
-            detail::dispatch(queue, flags, [body = std::move(body), outcome, result]() mutable {
-                detail::callNoThrow(body);
-                result.box()->settle(outcome);
-            });
-        });
+        detail::attachToOutcome(self(), result.box(), std::move(queue), flags,
+                                detail::PassNothing{},
+                                [body = std::move(body)](const Result<T>& outcome) mutable {
+                                    detail::callNoThrow(body);
+                                    return outcome;
+                                });
         return result;
     }
 
@@ -246,14 +200,16 @@ public:
     auto runAlwaysThen(QueueArg queue, FlagsArg flags, F body) const {
         using Out = detail::DependentT<Promise<T>, F>;
         Out result = Out::initPending();
-        self().attachHandler([queue = std::move(queue), flags, body = std::move(body),
-                              result](const Result<T>& outcome) mutable {
-            detail::dispatch(queue, flags, [body = std::move(body), outcome, result]() mutable {
-                auto done = detail::callNoThrow(body);
-                done.runOnValue(promiseConfiguration().returnQueue, std::nullopt,
-                                [outcome, result] { result.box()->settle(outcome); });
-            });
-        });
+        detail::attachToOutcome(self(), result.box(), std::move(queue), flags,
+                                detail::PassNothing{},
+                                [body = std::move(body)](const Result<T>& outcome) mutable {
+                                    auto done = detail::callNoThrow(body);
+                                    // The outcome passes on from the return queue as it is when the
+                                    // body returns.
+                                    return detail::Follow{done.transformValue(
+                                        promiseConfiguration().returnQueue, std::nullopt,
+                                        [outcome] { return outcome; })};
+                                });
         return result;
     }
 
@@ -270,6 +226,35 @@ public:
 private:
     static bool isFiltered(CatchPolicy policy, const ErrorRef& error) {
         return policy == CatchPolicy::allErrorsExceptCancellation && countsAsCancelled(error);
+    }
+
+    // A value passes as the result's value; so does a cancellation that the policy filters.
+    template <class V>
+    static auto passValueAs(V value, std::optional<CatchPolicy> policy) {
+        return [value, policy](const Result<T>& outcome) -> std::optional<V> {
+            if (outcome.holdsValue() || (policy && isFiltered(*policy, outcome.error())))
+                return value;
+            return std::nullopt;
+        };
+    }
+    // A value passes as it is; so does a cancellation that the policy filters.
+    static auto passOutcome(CatchPolicy policy) {
+        return [policy](const Result<T>& outcome) -> std::optional<Result<T>> {
+            if (outcome.holdsValue() || isFiltered(policy, outcome.error()))
+                return outcome;
+            return std::nullopt;
+        };
+    }
+
+    // The step of an operation that runs its work with the error of a rejection that `pass` did
+    // not pass on.
+    template <class V, class Pass, class Work>
+    void onError(detail::OutBox<V> out, QueueArg queue, FlagsArg flags, Pass pass,
+                 Work work) const {
+        detail::attachToOutcome(self(), std::move(out), std::move(queue), flags, std::move(pass),
+                                [work = std::move(work)](const Result<T>& outcome) mutable {
+                                    return work(outcome.error());
+                                });
     }
 
     const Self& self() const { return static_cast<const Self&>(*this); }

@@ -15,8 +15,9 @@
 #include "promises/box.h"
 #include "promises/chaining.h"
 #include "promises/configuration.h"
-#include "promises/guarantee_elements.h"
 #include "promises/result.h"
+#include "promises/sequence.h"
+#include "promises/step.h"
 #include "promises/thenable.h"
 
 namespace zoral::promises {
@@ -30,12 +31,12 @@ struct PendingGuarantee {
 
 template <class T>
 class Guarantee : public ChainingOperations<Guarantee<T>, T>,
-                  public GuaranteeElementOperations<Guarantee<T>, T> {
+                  public SequenceOperations<Guarantee<T>, T> {
     // The box of every pending guarantee: it reports being dropped while still pending.
     class Box final : public EmptyBox<T> {
     public:
         ~Box() override {
-            if (this->isPending())
+            if (this->isPending() && detail::warnsOfDroppedBoxes())
                 reportLogEvent(LogEvent::pendingGuaranteeDeallocated());
         }
     };
@@ -68,24 +69,30 @@ public:
     const std::shared_ptr<BoxType>& box() const { return box_; }
 
     // The handler runs once with the value: at once when it is there, else on the settling thread.
-    void attachValueHandler(std::function<void(const T&)> handler) const {
-        Sealant<T> state = box_->readState();
-        if (!state.isPending()) {
-            handler(state.value());
-            return;
-        }
-        box_->withState([&handler](const Sealant<T>& current) {
-            if (current.isPending()) {
-                current.handlers().addBody(std::move(handler));
-            } else {
-                handler(current.value());
-            }
+    template <class F>
+    void attachValueHandler(F handler) const {
+        detail::runAll(attachValueStep([handler = std::move(handler)](const T& value) mutable {
+            handler(value);
+            return detail::Next();
+        }));
+    }
+    template <class F>
+    void attachHandler(F handler) const {
+        attachValueHandler([handler = std::move(handler)](const T& value) mutable {
+            handler(Result<T>::fulfilled(value));
         });
     }
 
-    void attachHandler(std::function<void(const Result<T>&)> handler) const {
-        attachValueHandler([handler = std::move(handler)](const T& value) {
-            handler(Result<T>::fulfilled(value));
+    // For the module's operations: the step runs once with the value, at once when it is there
+    // (its run is handed back), else in the settling thread's loop.
+    template <class F>
+    detail::Next attachValueStep(F step) const {
+        return detail::attachBody<T>(*box_, std::move(step));
+    }
+    template <class F>
+    detail::Next attachStep(F step) const {
+        return attachValueStep([step = std::move(step)](const T& value) mutable {
+            return step(Result<T>::fulfilled(value));
         });
     }
 
@@ -108,15 +115,11 @@ public:
     template <class F>
     Guarantee<Unit> runOnValue(QueueArg queue, FlagsArg flags, F body) const {
         Guarantee<Unit> result = Guarantee<Unit>::initPending();
-        attachValueHandler([queue = std::move(queue), flags, body = std::move(body),
-                            out = result.box()](const T& value) mutable {
-            detail::dispatch(
-                queue, flags,
-                [body = std::move(body), value = value, out = std::move(out)]() mutable {
-                    detail::callForValueNoThrow(body, value);
-                    out->settle(Unit{});
-                });
-        });
+        detail::attachToValue(*this, result.box(), std::move(queue), flags,
+                              [body = std::move(body)](T& value) mutable {
+                                  detail::callWithValue(body, value);
+                                  return Unit{};
+                              });
         return result;
     }
 
@@ -133,14 +136,10 @@ public:
     auto transformValue(QueueArg queue, FlagsArg flags, F body) const {
         using U = std::remove_cvref_t<detail::UnitIfVoid<detail::BodyResult<F, T>>>;
         Guarantee<U> result = Guarantee<U>::initPending();
-        attachValueHandler([queue = std::move(queue), flags, body = std::move(body),
-                            out = result.box()](const T& value) mutable {
-            detail::dispatch(
-                queue, flags,
-                [body = std::move(body), value = value, out = std::move(out)]() mutable {
-                    out->settle(detail::callForValueNoThrow(body, value));
-                });
-        });
+        detail::attachToValue(*this, result.box(), std::move(queue), flags,
+                              [body = std::move(body)](T& value) mutable {
+                                  return detail::callForValue(body, value);
+                              });
         return result;
     }
 
@@ -160,16 +159,10 @@ public:
         if constexpr (isGuarantee<Inner>) {
             using U = ValueOf<Inner>;
             Guarantee<U> result = Guarantee<U>::initPending();
-            attachValueHandler([queue = std::move(queue), flags, body = std::move(body),
-                                out = result.box()](const T& value) mutable {
-                detail::dispatch(
-                    queue, flags,
-                    [body = std::move(body), value = value, out = std::move(out)]() mutable {
-                        Inner inner = detail::callForValueNoThrow(body, value);
-                        inner.attachValueHandler(
-                            [out](const U& delivered) { out->settle(delivered); });
-                    });
-            });
+            detail::attachToValue(*this, result.box(), std::move(queue), flags,
+                                  [body = std::move(body)](T& value) mutable {
+                                      return detail::Follow{detail::callWithValue(body, value)};
+                                  });
             return result;
         } else {
             return ChainingOperations<Guarantee<T>, T>::chain(std::move(queue), flags,
@@ -232,12 +225,7 @@ auto runAsGuarantee(const platform::DispatchQueue& queue, PromisesNamespacer,
                     platform::DispatchSubmission submission, F body) {
     using T = std::remove_cvref_t<detail::UnitIfVoid<std::invoke_result_t<F&>>>;
     Guarantee<T> result = Guarantee<T>::initPending();
-    queue.async(
-        [body = std::move(body), out = result.box()]() mutable {
-            Unit none;
-            out->settle(detail::callForValueNoThrow(body, none));
-        },
-        std::move(submission));
+    detail::runOnQueue(queue, std::move(submission), result.box(), std::move(body));
     return result;
 }
 template <class F>

@@ -21,6 +21,7 @@
 #include "promises/resolver.h"
 #include "promises/result.h"
 #include "promises/sequence.h"
+#include "promises/step.h"
 #include "promises/text_form.h"
 #include "promises/thenable.h"
 
@@ -83,27 +84,27 @@ public:
     template <Thenable Other>
     static Promise initFromThenable(const Other& other) {
         Promise promise = initPending();
-        other.attachHandler(
-            [box = promise.box_](const Result<T>& outcome) { box->settle(outcome); });
+        detail::runAll(other.attachStep(
+            [box = promise.box_](const Result<T>& outcome) { return box->seal(outcome); }));
         return promise;
     }
 
     const std::shared_ptr<BoxType>& box() const { return box_; }
 
     // The body runs once with the outcome: at once when it is known, else on the settling thread.
-    void attachHandler(std::function<void(const Result<T>&)> body) const {
-        Sealant<Result<T>> state = box_->readState();
-        if (!state.isPending()) {
-            body(state.value());
-            return;
-        }
-        box_->withState([&body](const Sealant<Result<T>>& current) {
-            if (current.isPending()) {
-                current.handlers().addBody(std::move(body));
-            } else {
-                body(current.value());
-            }
-        });
+    template <class F>
+    void attachHandler(F body) const {
+        detail::runAll(attachStep([body = std::move(body)](const Result<T>& outcome) mutable {
+            body(outcome);
+            return detail::Next();
+        }));
+    }
+
+    // For the module's operations: the step runs once with the outcome, at once when it is known
+    // (its run is handed back), else in the settling thread's loop.
+    template <class F>
+    detail::Next attachStep(F step) const {
+        return detail::attachBody<Result<T>>(*box_, std::move(step));
     }
 
     std::optional<Result<T>> currentResult() const {
@@ -170,12 +171,7 @@ auto runAsPromise(const platform::DispatchQueue& queue, PromisesNamespacer,
                   platform::DispatchSubmission submission, F body) {
     using T = std::remove_cvref_t<detail::UnitIfVoid<std::invoke_result_t<F&>>>;
     Promise<T> result = Promise<T>::initPending();
-    queue.async(
-        [body = std::move(body), out = result.box()]() mutable {
-            Unit none;
-            out->settle(detail::resultOf<T>([&] { return detail::callForValue(body, none); }));
-        },
-        std::move(submission));
+    detail::runOnQueue(queue, std::move(submission), result.box(), std::move(body));
     return result;
 }
 template <class F>

@@ -76,7 +76,7 @@ private:
     struct State {
         explicit State(std::shared_ptr<BoxType> b) : box(std::move(b)) {}
         ~State() {
-            if (box->readState().isPending())
+            if (box->readState().isPending() && detail::warnsOfDroppedBoxes())
                 reportLogEvent(LogEvent::pendingPromiseDeallocated());
         }
         State(const State&) = delete;

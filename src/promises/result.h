@@ -38,6 +38,11 @@ public:
         assert(holdsValue());
         return std::get<0>(state_);
     }
+    // The value of this copy, for a body that takes it to change.
+    T& value() {
+        assert(holdsValue());
+        return std::get<0>(state_);
+    }
     // Only for a rejected result.
     const ErrorRef& error() const {
         assert(!holdsValue());
@@ -55,19 +60,5 @@ private:
 
     std::variant<T, ErrorRef> state_;
 };
-
-namespace detail {
-
-// What the body gives, or the error it throws, as a result.
-template <class T, class F>
-Result<T> resultOf(F&& body) {
-    try {
-        return Result<T>::fulfilled(std::forward<F>(body)());
-    } catch (...) {
-        return Result<T>::rejected(platform::currentError());
-    }
-}
-
-}  // namespace detail
 
 }  // namespace zoral::promises

@@ -75,20 +75,6 @@ struct ValueJoin;
 // Stops the process: a body that must not fail did.
 [[noreturn]] void contractViolation(std::string_view message);
 
-// The dispatch rule of every operation that runs a body.
-template <class Work>
-void dispatch(const QueueArg& queue, const FlagsArg& flags, Work&& work) {
-    if (!queue) {
-        work();
-        return;
-    }
-    queue->async(
-        std::function<void()>(std::forward<Work>(work)),
-        platform::DispatchSubmission{.group = std::nullopt,
-                                     .qos = platform::DispatchQoS::unspecified,
-                                     .flags = flags.value_or(platform::DispatchWorkItemFlags{})});
-}
-
 // Calls a body with a value; a body for the empty value may also take nothing.
 template <class F, class T>
 decltype(auto) callWithValue(F& body, T& value) {
@@ -128,25 +114,6 @@ decltype(auto) callNoThrow(F& body, Args&... args) noexcept {
         return std::invoke(body, args...);
     } catch (...) {
         contractViolation("a body that cannot fail threw: " + describeCurrentException());
-    }
-}
-
-template <class F, class T>
-UnitIfVoid<BodyResult<F, T>> callForValueNoThrow(F& body, T& value) noexcept {
-    try {
-        return callForValue(body, value);
-    } catch (...) {
-        contractViolation("a guarantee body threw: " + describeCurrentException());
-    }
-}
-
-// Whether a body's thenable is the very promise that the operation returned.
-template <class Inner, class Out>
-bool isSameObject(const Inner& inner, const Out& out) {
-    if constexpr (std::is_same_v<Inner, Out>) {
-        return inner.box() == out.box();
-    } else {
-        return false;
     }
 }
 

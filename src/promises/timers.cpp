@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/dispatch.h"
+#include "promises/step.h"
 
 namespace zoral::promises {
 
@@ -12,11 +13,12 @@ namespace {
 
 Guarantee<Unit> settledAt(platform::DispatchTime deadline) {
     Guarantee<Unit> result = Guarantee<Unit>::initPending();
-    // The queued work holds the box, so a delay is never dropped while pending.
+    // The queued work holds the box, so the program never drops a delay while it is pending;
+    // only the scheduler's end can, and that is no fault to warn of (see QueuedWork).
     platform::DispatchQueue::global(platform::DispatchQoS::default_)
-        .asyncAfter(
-            deadline, [box = result.box()] { box->settle(Unit{}); },
-            platform::DispatchSubmission{});
+        .asyncAfter(deadline,
+                    detail::QueuedWork([box = result.box()] { return box->seal(Unit{}); }),
+                    platform::DispatchSubmission{});
     return result;
 }
 

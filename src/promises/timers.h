@@ -17,6 +17,7 @@
 #include "promises/guarantee.h"
 #include "promises/promise.h"
 #include "promises/result.h"
+#include "promises/step.h"
 #include "promises/thenable.h"
 
 namespace zoral::promises {
@@ -34,13 +35,10 @@ auto beginChain(F body) {
     using Inner = std::remove_cvref_t<std::invoke_result_t<F&>>;
     static_assert(Thenable<Inner>, "the body returns a promise or a guarantee");
     using T = ValueOf<Inner>;
-    std::optional<Inner> inner;
-    try {
-        inner.emplace(std::invoke(body));
-    } catch (...) {
-        return Promise<T>::initRejected(platform::currentError());
-    }
-    return Promise<T>::initFromThenable(*inner);
+    Promise<T> result = Promise<T>::initPending();
+    auto work = [&body] { return detail::Follow{std::invoke(body)}; };
+    detail::runAll(detail::complete(result.box(), work));
+    return result;
 }
 
 namespace detail {

@@ -59,15 +59,15 @@ public:
     }
 
     SubscriptionRef subscribe(SignalObserver observer, Callback callback) {
-        return add(std::move(observer), std::move(callback), false).first;
+        return add(std::move(observer), std::move(callback), Mode::plain).first;
     }
     SubscriptionRef subscribeOnce(SignalObserver observer, Callback callback) {
-        return add(std::move(observer), std::move(callback), true).first;
+        return add(std::move(observer), std::move(callback), Mode::once).first;
     }
     // Calls the callback with the last value, if any, before returning; that
     // replay passes no filter, queue or sampling.
     SubscriptionRef subscribeReplayingLast(SignalObserver observer, Callback callback) {
-        auto [subscription, last] = add(std::move(observer), std::move(callback), false);
+        auto [subscription, last] = add(std::move(observer), std::move(callback), Mode::plain);
         if (last)
             subscription->replay(*last);
         return subscription;
@@ -75,14 +75,10 @@ public:
     // With a last value the subscription receives only that value; otherwise it
     // waits for the next fire, once.
     SubscriptionRef subscribeOnceReplayingLast(SignalObserver observer, Callback callback) {
-        auto [subscription, last] = add(std::move(observer), std::move(callback), false);
-        if (last) {
-            // Ended before the callback runs, so a fire from inside it cannot reach it.
-            subscription->cancel();
+        auto [subscription, last] =
+            add(std::move(observer), std::move(callback), Mode::onceReplayingLast);
+        if (last)
             subscription->replay(*last);
-        } else {
-            subscription->setOnce(true);
-        }
         return subscription;
     }
 
@@ -144,14 +140,22 @@ public:
     }
 
 private:
+    enum class Mode { plain, once, onceReplayingLast };
+
+    // The subscription is what it is to be before a fire can see it: a fire on another thread
+    // must find it once-only, or already ended by the replay that is to come.
     std::pair<SubscriptionRef, std::optional<T>> add(SignalObserver observer, Callback callback,
-                                                     bool once) {
+                                                     Mode mode) {
         auto subscription =
             std::make_shared<Subscription>(std::move(observer), std::move(callback));
-        subscription->setOnce(once);
         std::vector<SubscriptionRef> dropped;
         std::lock_guard lock(mutex_);
         purgeLocked(dropped);
+        if (mode == Mode::onceReplayingLast && lastDataFired_) {
+            subscription->cancel();
+        } else {
+            subscription->setOnce(mode != Mode::plain);
+        }
         listeners_.push_back(subscription);
         return {subscription, lastDataFired_};
     }

@@ -179,8 +179,11 @@ void writeHotKeys(const std::map<std::string, SymbolicHotKeyEntry>& hotKeys) {
     const auto bytes = hotKeysFile(hotKeys);
     if (fileBytes(*path) == bytes)
         return;
+    // The system's preferences folder exists in every home, as it does on the system.
+    std::error_code folderError;
+    std::filesystem::create_directories(path->parent_path(), folderError);
     if (const auto error = platform::writeFileAtomically(*path, bytes))
-        throw SystemSettingsError(path->string() + " cannot be written: " + *error);
+        throw SystemSettingsError(path->string() + " cannot be written: " + error->description());
 }
 
 // Stores or removes the key when it differs.

@@ -24,10 +24,10 @@
 #include "sim/input_devices.h"
 #include "sim/spaces.h"
 #include "sim/tabs.h"
-#include "support/temporary_home.h"
 #include "sim/window_node.h"
 #include "sim/world.h"
 #include "support/captured_output.h"
+#include "support/temporary_home.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::desktop {

@@ -139,7 +139,7 @@ PlistObject uid(std::uint64_t value) {
 PlistObject str(std::string text) {
     return PlistObject::string(std::move(text));
 }
-PlistObject dict(std::initializer_list<std::pair<const std::string, PlistObject>> entries) {
+PlistObject dict(std::initializer_list<PlistDictionary::value_type> entries) {
     return PlistObject::dictionary(PlistDictionary(entries));
 }
 PlistObject classEntry(const std::string& name) {

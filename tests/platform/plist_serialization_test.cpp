@@ -11,6 +11,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/plist_xml_reader.h"
+
 namespace zoral::platform {
 namespace {
 
@@ -37,8 +39,24 @@ Bytes utf16(std::string_view text, bool bigEndian) {
     return out;
 }
 
+// UTF-16 code units as bytes, with a byte-order mark when asked.
+Bytes utf16Units(std::u16string_view text, bool bigEndian, bool byteOrderMark = false) {
+    Bytes out;
+    auto put = [&](char16_t unit) {
+        const auto high = static_cast<std::uint8_t>(unit >> 8);
+        const auto low = static_cast<std::uint8_t>(unit & 0xFF);
+        out.push_back(bigEndian ? high : low);
+        out.push_back(bigEndian ? low : high);
+    };
+    if (byteOrderMark)
+        put(u'\xFEFF');
+    for (const char16_t unit : text)
+        put(unit);
+    return out;
+}
+
 PlistObject dict(std::initializer_list<std::pair<const std::string, PlistObject>> entries) {
-    return PlistObject::dictionary(PlistDictionary(entries));
+    return PlistObject::dictionary(PlistDictionary(entries.begin(), entries.end()));
 }
 PlistObject str(std::string text) {
     return PlistObject::string(std::move(text));
@@ -332,6 +350,28 @@ TEST(PlistSerialization, ReadsBinaryEncodingsThatItDoesNotWrite) {
     EXPECT_EQ(readPlist(assemble(layout)).object, expected);
 }
 
+// Keys in file order, one key repeated, and key objects shared by several
+// dictionaries, as other writers lay them out.
+TEST(PlistSerialization, ReadsBinaryDictionariesWhateverTheOrderOfTheirKeys) {
+    BinaryLayout layout;
+    layout.objects = {
+        {0xA3, 0x01, 0x02, 0x03},                    // [1, 2, 3]
+        {0xD2, 0x04, 0x05, 0x06, 0x07},              // {"é": 1, "b": 2}
+        {0xD2, 0x05, 0x04, 0x06, 0x07},              // {"b": 1, "é": 2}
+        {0xD3, 0x04, 0x05, 0x04, 0x06, 0x07, 0x08},  // {"é": 1, "b": 2, "é": 3}
+        {0x61, 0x00, 0xE9},                          // "é" in UTF-16
+        {0x51, 'b'},                                 // "b"
+        {0x10, 0x01},
+        {0x10, 0x02},
+        {0x10, 0x03},
+    };
+    const PlistObject expected =
+        PlistObject::array({dict({{"b", integer(2)}, {"\xC3\xA9", integer(1)}}),
+                            dict({{"b", integer(1)}, {"\xC3\xA9", integer(2)}}),
+                            dict({{"b", integer(2)}, {"\xC3\xA9", integer(3)}})});
+    EXPECT_EQ(readPlist(assemble(layout)).object, expected);
+}
+
 TEST(PlistSerialization, ReadsOldStyleText) {
     const std::string text = R"(// a comment
 {
@@ -362,6 +402,86 @@ TEST(PlistSerialization, ReadsOldStyleText) {
     const PlistReadResult result = readPlist(bytesOf(text));
     EXPECT_EQ(result.format, PlistFormat::openStep);
     EXPECT_EQ(result.object, expected);
+}
+
+// What the text of an XML document stands for: references resolved, CDATA
+// taken as written, comments and processing instructions passed over, line
+// ends normalised, white space kept where it is a value.
+TEST(PlistSerialization, ReadsXmlTextAsXmlDefinesIt) {
+    struct Case {
+        const char* name;
+        std::string document;
+        PlistObject expected;
+    };
+    const Case cases[] = {
+        {"references",
+         xmlDocument("<string>&amp;&lt;&gt;&apos;&quot; &#65;&#x42;&#x1F600;</string>"),
+         str("&<>'\" AB\xF0\x9F\x98\x80")},
+        {"CDATA beside text", xmlDocument("<string>a<![CDATA[<b>&amp;]]>c</string>"),
+         str("a<b>&amp;c")},
+        {"comments and processing instructions in text",
+         xmlDocument("<string>a<!-- c -->b<?pi x?>c</string>"), str("abc")},
+        {"white space that is the value", xmlDocument("<string> \t </string>"), str(" \t ")},
+        {"white space around a comment", xmlDocument("<string> <!-- c --> </string>"), str("  ")},
+        {"line ends", xmlDocument("<string>a\r\nb\rc&#13;&#10;</string>"), str("a\nb\nc\r\n")},
+        {"references in keys and numbers",
+         xmlDocument("<dict><key>&#107;</key><integer> &#49;2 </integer></dict>"),
+         dict({{"k", integer(12)}})},
+        {"white space by reference between elements",
+         xmlDocument("<array>&#32;<true/>&#10;<![CDATA[ ]]></array>"),
+         PlistObject::array({PlistObject::boolean(true)})},
+        {"attributes", "<plist version=\"1.0\" x='y'><true a=\"&amp;&#60;\"/></plist>",
+         PlistObject::boolean(true)},
+        {"prolog and epilog",
+         "\n <?xml version='1.0' standalone='yes'?>\n<!-- c -->\n<?pi x?>\n"
+         "<!DOCTYPE plist [ <!-- c --> <?pi y?> ]>\n<plist><false/></plist>\n<!-- end -->"
+         "<?pi z?>\n",
+         PlistObject::boolean(false)},
+        {"a value as the root", "<?xml version=\"1.0\"?><string>x</string>", str("x")},
+        {"keys unsorted and repeated",
+         xmlDocument("<dict><key>b</key><integer>1</integer><key>a</key><integer>2</integer>"
+                     "<key>b</key><integer>3</integer></dict>"),
+         dict({{"a", integer(2)}, {"b", integer(3)}})},
+        {"empty elements", xmlDocument("<array><string/><dict/><array></array><data/></array>"),
+         PlistObject::array(
+             {str(""), PlistObject::dictionary(), PlistObject::array(), PlistObject::data({})})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PlistReadResult result = readPlist(bytesOf(c.document));
+        EXPECT_EQ(result.format, PlistFormat::xml);
+        EXPECT_EQ(result.object, c.expected);
+    }
+}
+
+TEST(PlistSerialization, ReadsXmlInTheEncodingsItDeclares) {
+    const std::string body = "<plist><string>\xC3\xA9\xF0\x9F\x98\x80</string></plist>";
+    const std::u16string body16 = u"<plist><string>\u00E9\U0001F600</string></plist>";
+    const PlistObject expected = str("\xC3\xA9\xF0\x9F\x98\x80");
+    struct Case {
+        const char* name;
+        Bytes document;
+        PlistObject expected;
+    };
+    const Case cases[] = {
+        {"UTF-8 declared", bytesOf("<?xml version=\"1.0\" encoding=\"utf-8\"?>" + body), expected},
+        {"UTF-16 little-endian with a byte-order mark",
+         utf16Units(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + std::u16string(body16), false,
+                    true),
+         expected},
+        {"UTF-16 big-endian without one", utf16Units(body16, true), expected},
+        {"ISO-8859-1",
+         bytesOf("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><string>\xE9\xFF</string>"),
+         str("\xC3\xA9\xC3\xBF")},
+        {"US-ASCII",
+         bytesOf("<?xml version=\"1.0\" encoding=\"US-ASCII\"?><string>&#xE9;</string>"),
+         str("\xC3\xA9")},
+        {"a byte-order mark after white space", bytesOf("\n \xEF\xBB\xBF" + body), expected},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(detail::readXmlPlist(c.document), c.expected);
+    }
 }
 
 TEST(PlistSerialization, RejectsMalformedInputSayingWhatAndWhere) {
@@ -487,9 +607,64 @@ TEST(PlistSerialization, RejectsMalformedInputSayingWhatAndWhere) {
                      std::string s;
                      for (int i = 0; i < 513; ++i)
                          s += "<array>";
+                     for (int i = 0; i < 513; ++i)
+                         s += "</array>";
                      return s;
-                 }()),
+                 }() +
+                 "</plist>"),
          "nested deeper than 512"},
+        {"invalid UTF-8 where it says where", bytesOf("<plist>\n<string>a\xFF</string></plist>"),
+         "invalid UTF-8) at line 2, column 10"},
+        {"control character", bytesOf(xmlDocument("<string>\x01</string>")),
+         "character U+0001 is not allowed"},
+        {"U+FFFE", bytesOf(xmlDocument("<string>\xEF\xBF\xBE</string>")), "U+FFFE"},
+        {"unknown encoding", bytesOf("<?xml version=\"1.0\" encoding=\"EBCDIC\"?><plist/>"),
+         "unknown encoding \"EBCDIC\""},
+        {"UTF-16 declared for 8-bit text",
+         bytesOf("<?xml version=\"1.0\" encoding=\"UTF-16\"?><plist/>"),
+         "declared for text in an 8-bit encoding"},
+        {"non-ASCII in US-ASCII",
+         bytesOf("<?xml version=\"1.0\" encoding=\"US-ASCII\"?><plist><string>\xC3\xA9</string>"
+                 "</plist>"),
+         "byte outside US-ASCII"},
+        {"unpaired surrogate in UTF-16",
+         utf16Units(u"<plist><string>\xD800</string></plist>", true, true), "unpaired surrogate"},
+        {"malformed XML declaration",
+         bytesOf("<?xml version=\"1.0\" standalone=\"maybe\"?><plist/>"),
+         "malformed XML declaration"},
+        {"XML declaration after the start",
+         bytesOf("<plist><true/></plist><?xml version=\"1.0\"?>"),
+         "XML declaration not at the start"},
+        {"text before the root", bytesOf("<?xml version=\"1.0\"?>x<plist><true/></plist>"),
+         "before the root element"},
+        {"text after the root", bytesOf("<plist><true/></plist>\n\nx"),
+         "text \"x\" after the root element at line 3, column 1"},
+        {"second root", bytesOf("<plist><true/></plist><plist/>"), "second root element <plist>"},
+        {"markup cut short at the end", bytesOf("<plist><true/></plist>\r<"), "at the end"},
+        {"mismatched end tag", bytesOf("<plist><true/></dict>"), "mismatched end tag"},
+        {"document type after the root", bytesOf("<plist><true/></plist><!DOCTYPE plist>"),
+         "document type declaration after the root element"},
+        {"markup declaration", bytesOf("<!DOCTYPE plist [<!ATTLIST plist v CDATA \"1\">]><plist/>"),
+         "declaration <!ATTLIST in the document type"},
+        {"parameter-entity reference", bytesOf("<!DOCTYPE plist [ %p; ]><plist/>"),
+         "unknown entity %p;"},
+        {"duplicate attribute", bytesOf("<plist a=\"1\" a=\"2\"><true/></plist>"),
+         "duplicate attribute a"},
+        {"\"<\" in an attribute", bytesOf("<plist a=\"<\"><true/></plist>"),
+         "\"<\" in the value of attribute a"},
+        {"unknown entity in an attribute", bytesOf("<plist a=\"&x;\"><true/></plist>"),
+         "unknown entity &x;"},
+        {"\"--\" in a comment", bytesOf(xmlDocument("<!-- a -- b --><true/>")),
+         "\"--\" inside a comment"},
+        {"\"]]>\" in text", bytesOf(xmlDocument("<string>a]]>b</string>")), "\"]]>\" in text"},
+        {"reference to character 0", bytesOf(xmlDocument("<string>&#0;</string>")),
+         "invalid character number &#0;"},
+        {"reference to a surrogate", bytesOf(xmlDocument("<string>&#xD800;</string>")),
+         "invalid character number &#xD800;"},
+        {"bare ampersand", bytesOf(xmlDocument("<string>a & b</string>")),
+         "\"&\" that starts no reference"},
+        {"text by reference in a container", bytesOf(xmlDocument("<array>&#65;</array>")),
+         "text \"A\" inside <array>"},
         // Old-style text.
         {"empty text", bytesOf(" \n// nothing\n"), "no property list in the text"},
         {"unterminated string", bytesOf("{\na = \"open;\n}"),

@@ -11,13 +11,19 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/atomic_file.h"
 #include "platform/identity.h"
 #include "platform/plist_serialization.h"
+#include "platform/regular_file.h"
 #include "support/captured_output.h"
+#include "support/file_permissions.h"
 #include "support/temporary_home.h"
 
 namespace zoral::platform {
@@ -295,7 +301,14 @@ TEST_F(UserDefaultsTest, WritesThatChangeNothingLeaveTheFileAlone) {
     EXPECT_EQ(defaults().stringForKey("global"), "g");
 }
 
-TEST_F(UserDefaultsTest, AnUnreadableFileIsMovedAsideAndTheDomainStartsEmpty) {
+// Larger than any property-list file that is read back, without taking the room: a sparse file.
+void makeOversizedFile(const fs::path& path) {
+    fs::create_directories(path.parent_path());
+    { std::ofstream create(path); }
+    fs::resize_file(path, maxPropertyListFileSize + 1);
+}
+
+TEST_F(UserDefaultsTest, AFileWhoseContentCannotBeUsedIsSetAsideAndTheDomainStartsEmpty) {
     struct Case {
         std::string name;
         std::function<void(const fs::path&)> make;
@@ -309,23 +322,41 @@ TEST_F(UserDefaultsTest, AnUnreadableFileIsMovedAsideAndTheDomainStartsEmpty) {
          [](const fs::path& path) {
              writeBytes(path, writePlist(PlistObject::array(), PlistFormat::xml));
          },
-         "not a dictionary"},
-        {"a directory", [](const fs::path& path) { fs::create_directories(path / "inside"); }, ""},
+         "an array, not a dictionary"},
+        {"a directory", [](const fs::path& path) { fs::create_directories(path / "inside"); },
+         "a directory"},
+        // Opening a pipe to read waits for a writer: none ever comes.
+        {"a named pipe",
+         [](const fs::path& path) {
+             fs::create_directories(path.parent_path());
+             ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+         },
+         "a named pipe"},
+        {"a link to a named pipe",
+         [this](const fs::path& path) {
+             fs::create_directories(path.parent_path());
+             ASSERT_EQ(::mkfifo((home_.path() / "pipe").c_str(), 0600), 0);
+             fs::create_symlink(home_.path() / "pipe", path);
+         },
+         "a named pipe"},
+        {"too large to read back", makeOversizedFile, "larger than"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         output_.clear();
         fs::remove_all(preferences());
+        fs::remove(home_.path() / "pipe");
         c.make(standardFile());
-        const bool isDirectory = fs::is_directory(standardFile());
-        const auto original = isDirectory ? std::vector<std::uint8_t>() : readBytes(standardFile());
+        const bool isRegular = fs::is_regular_file(standardFile()) &&
+                               fs::file_size(standardFile()) <= maxPropertyListFileSize;
+        const auto original = isRegular ? readBytes(standardFile()) : std::vector<std::uint8_t>();
 
         UserDefaults::resetForTesting();
 
         EXPECT_EQ(defaults().dictionaryRepresentation(), PlistDictionary{});
         const fs::path corrupt = standardFile().string() + ".corrupt";
-        ASSERT_TRUE(fs::exists(corrupt));
-        if (!isDirectory) {
+        ASSERT_TRUE(fs::exists(fs::symlink_status(corrupt)));
+        if (isRegular) {
             EXPECT_EQ(readBytes(corrupt), original);
         }
         ASSERT_EQ(output_.lines().size(), 1U);
@@ -333,17 +364,57 @@ TEST_F(UserDefaultsTest, AnUnreadableFileIsMovedAsideAndTheDomainStartsEmpty) {
         EXPECT_THAT(output_.lines()[0], HasSubstr(c.reason));
 
         defaults().setObject(str("fresh"), "key");
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(standardFile())));
         EXPECT_EQ(onDisk(identity::bundleIdentifier), (PlistDictionary{{"key", str("fresh")}}));
     }
 }
 
+TEST_F(UserDefaultsTest, EveryCorruptFileIsKeptInACopyOfItsOwn) {
+    const std::vector<std::string> contents = {"first garbage", "second garbage", "third"};
+    for (const auto& content : contents) {
+        writeBytes(standardFile(), bytesOf(content));
+        UserDefaults::resetForTesting();
+    }
+    const std::string corrupt = standardFile().string() + ".corrupt";
+    EXPECT_EQ(readBytes(corrupt), bytesOf(contents[0]));
+    EXPECT_EQ(readBytes(corrupt + ".1"), bytesOf(contents[1]));
+    EXPECT_EQ(readBytes(corrupt + ".2"), bytesOf(contents[2]));
+    ASSERT_EQ(output_.lines().size(), 3U);
+    EXPECT_THAT(output_.lines()[2], HasSubstr("moved it to " + corrupt + ".2"));
+}
+
+// Gives a directory back its permissions at the end of a test that took them away.
+class PermissionsRestore {
+public:
+    PermissionsRestore(fs::path path, fs::perms perms) : path_(std::move(path)), perms_(perms) {}
+    ~PermissionsRestore() {
+        std::error_code error;
+        fs::permissions(path_, perms_, error);
+    }
+    PermissionsRestore(const PermissionsRestore&) = delete;
+    PermissionsRestore& operator=(const PermissionsRestore&) = delete;
+
+private:
+    fs::path path_;
+    fs::perms perms_;
+};
+
+// Whether the calling thread is held to the file's permissions (see ScopedFilePermissions).
+bool cannotRead(const fs::path& path) {
+    return !std::ifstream(path).is_open();
+}
+
 TEST_F(UserDefaultsTest, AnUnreadableFileThatCannotBeMovedIsNeverOverwritten) {
     writeBytes(standardFile(), bytesOf("not a property list"));
-    // A non-empty directory in the way makes the move aside fail.
-    fs::create_directories(standardFile().string() + ".corrupt/full");
+    const PermissionsRestore restore(preferences(), fs::perms::owner_all);
+    fs::permissions(preferences(), fs::perms::owner_read | fs::perms::owner_exec);
+    const zoral::testing::ScopedFilePermissions asAUser;
+    if (fs::exists(preferences() / "probe") || std::ofstream(preferences() / "probe").is_open())
+        GTEST_SKIP() << "the directory stays writable for this user";
 
     UserDefaults::resetForTesting();
     ASSERT_EQ(output_.lines().size(), 1U);
+    EXPECT_THAT(output_.lines()[0], HasSubstr("nor move it aside (Permission denied)"));
     EXPECT_THAT(output_.lines()[0], HasSubstr("will not be saved"));
 
     defaults().setObject(str("value"), "key");
@@ -351,6 +422,177 @@ TEST_F(UserDefaultsTest, AnUnreadableFileThatCannotBeMovedIsNeverOverwritten) {
     EXPECT_EQ(readBytes(standardFile()), bytesOf("not a property list"));
     EXPECT_EQ(output_.lines().size(), 2U);
     EXPECT_FALSE(defaults().synchronize());
+}
+
+// Not its content but the way to it is at fault: the file is the user's to mend, and is neither
+// moved nor replaced. The domain's values live on in memory meanwhile.
+TEST_F(UserDefaultsTest, AFileThatCannotBeOpenedStaysInPlaceAndIsNeverSavedOver) {
+    struct Case {
+        std::string name;
+        std::function<void(const fs::path&)> block;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {"no permission", [](const fs::path& path) { fs::permissions(path, fs::perms::none); },
+         "Permission denied"},
+        {"a link loop",
+         [](const fs::path& path) {
+             fs::remove(path);
+             fs::create_symlink(path.filename(), path);
+         },
+         "Too many levels of symbolic links"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(preferences());
+        UserDefaults::resetForTesting();
+        defaults().setObject(str("saved before"), "kept");
+        const auto saved = readBytes(standardFile());
+        c.block(standardFile());
+        const zoral::testing::ScopedFilePermissions asAUser;
+        if (!cannotRead(standardFile()))
+            GTEST_SKIP() << "files stay readable for this user";
+        output_.clear();
+
+        // Read again while running: what the domain holds stays.
+        defaults().reload();
+        EXPECT_EQ(defaults().stringForKey("kept"), "saved before");
+        ASSERT_EQ(output_.lines().size(), 1U);
+        EXPECT_THAT(output_.lines()[0], HasSubstr(standardFile().string()));
+        EXPECT_THAT(output_.lines()[0], HasSubstr(c.reason));
+        EXPECT_THAT(output_.lines()[0], HasSubstr("stays in place"));
+
+        // A launch: the domain starts empty; new values are kept, and never saved over the file.
+        UserDefaults::resetForTesting();
+        defaults().setObject(str("new"), "key");
+        EXPECT_EQ(defaults().stringForKey("key"), "new");
+        EXPECT_FALSE(defaults().synchronize());
+        EXPECT_TRUE(fs::exists(fs::symlink_status(standardFile())));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(standardFile().string() + ".corrupt")));
+        if (!fs::is_symlink(standardFile())) {
+            fs::permissions(standardFile(), fs::perms::owner_read | fs::perms::owner_write);
+            EXPECT_EQ(readBytes(standardFile()), saved);
+        }
+    }
+}
+
+// Lowers the size limit of the files that are read back, for the life of a test, so that files
+// past it need not be tens of megabytes.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(std::size_t limit) {
+        setPropertyListFileSizeLimitForTesting(limit);
+    }
+    ~ScopedFileSizeLimit() { setPropertyListFileSizeLimitForTesting(std::nullopt); }
+    ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+    ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+};
+
+TEST_F(UserDefaultsTest, AWriteThatTheFileCouldNotCarryIsRefused) {
+    defaults().setObject(str("small"), "kept");
+    const auto saved = readBytes(standardFile());
+    const ScopedFileSizeLimit limit(saved.size() + 2000);
+    output_.clear();
+
+    // Data: no format makes it smaller than it is.
+    defaults().setObject(PlistObject::data(PlistData(3000, 0x5A)), "huge");
+
+    EXPECT_EQ(defaults().objectForKey("huge"), std::nullopt);
+    ASSERT_EQ(output_.lines().size(), 1U);
+    EXPECT_THAT(output_.lines()[0], HasSubstr(std::string(identity::bundleIdentifier) +
+                                              " left as it was: its file would take"));
+    EXPECT_EQ(readBytes(standardFile()), saved);
+    // What was saved is what the next launch reads.
+    UserDefaults::resetForTesting();
+    EXPECT_EQ(defaults().dictionaryRepresentation(), (PlistDictionary{{"kept", str("small")}}));
+
+    // Too large in XML only: saved in the binary format, which is read back.
+    defaults().setObject(PlistObject::data(PlistData(1800, 0x5A)), "large");
+    EXPECT_EQ(readPlist(readBytes(standardFile())).format, PlistFormat::binary);
+    UserDefaults::resetForTesting();
+    EXPECT_EQ(defaults().dataForKey("large"), PlistData(1800, 0x5A));
+    EXPECT_EQ(output_.lines().size(), 1U) << output_.text();
+}
+
+// Links point to where the user keeps the file; saves replace that file and keep its mode.
+TEST_F(UserDefaultsTest, SavesWriteThroughSymbolicLinksKeepingThePermissions) {
+    const fs::path kept = home_.path() / "dotfiles" / "preferences.plist";
+    struct Case {
+        std::string name;
+        std::function<void()> link;
+        bool targetExists;
+    };
+    const std::vector<Case> cases = {
+        {"an absolute link", [&] { fs::create_symlink(kept, standardFile()); }, true},
+        {"a relative link",
+         [&] { fs::create_symlink("../../dotfiles/preferences.plist", standardFile()); }, true},
+        {"a chain of links",
+         [&] {
+             fs::create_symlink(kept, home_.path() / "dotfiles" / "current");
+             fs::create_symlink(home_.path() / "dotfiles" / "current", standardFile());
+         },
+         true},
+        {"a link to nothing yet", [&] { fs::create_symlink(kept, standardFile()); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(preferences());
+        fs::remove_all(home_.path() / "dotfiles");
+        fs::create_directories(preferences());
+        fs::create_directories(kept.parent_path());
+        if (c.targetExists) {
+            writeBytes(kept, writePlist(PlistObject::dictionary({{"old", str("value")}}),
+                                        PlistFormat::xml));
+            fs::permissions(kept, fs::perms::owner_read | fs::perms::owner_write |
+                                      fs::perms::group_read | fs::perms::others_read);
+        }
+        c.link();
+        UserDefaults::resetForTesting();
+
+        defaults().setObject(str("new"), "key");
+
+        EXPECT_TRUE(fs::is_symlink(standardFile()));
+        const auto read = readPlist(readBytes(kept));
+        PlistDictionary expected{{"key", str("new")}};
+        if (c.targetExists)
+            expected.emplace("old", str("value"));
+        EXPECT_EQ(read.object, PlistObject::dictionary(expected));
+        EXPECT_EQ(fs::status(kept).permissions(),
+                  c.targetExists ? fs::perms::owner_read | fs::perms::owner_write |
+                                       fs::perms::group_read | fs::perms::others_read
+                                 : fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_TRUE(output_.lines().empty()) << output_.text();
+    }
+}
+
+// A save killed between writing and renaming leaves its temporary file; the next save of the same
+// domain clears it away, but not the one of a save still running, nor other files.
+TEST_F(UserDefaultsTest, ASaveRemovesTheTemporaryFilesThatKilledSavesLeft) {
+    defaults().setObject(str("one"), "key");
+    const std::string own = "." + standardFile().filename().string() + ".";
+    const fs::path stale = preferences() / (own + "k1LLed");
+    const fs::path running = preferences() / (own + "Runnin");
+    const std::vector<fs::path> others = {
+        preferences() / ".org.example.dock.plist.k1LLed",
+        preferences() / (own + "longer1"),
+        preferences() / (own + "k1LL-d"),
+    };
+    for (const auto& path : std::vector<fs::path>{stale, running})
+        writeBytes(path, bytesOf("half a file"));
+    for (const auto& path : others)
+        writeBytes(path, bytesOf("someone else's"));
+    const int held = ::open(running.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    defaults().setObject(str("two"), "key");
+    ::close(held);
+
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(running));
+    for (const auto& path : others)
+        EXPECT_TRUE(fs::exists(path)) << path;
+    EXPECT_EQ(onDisk(identity::bundleIdentifier), (PlistDictionary{{"key", str("two")}}));
 }
 
 TEST_F(UserDefaultsTest, SuitesAreSharedAndOnlyForProperNames) {

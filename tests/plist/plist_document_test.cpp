@@ -1,5 +1,6 @@
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -9,11 +10,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/atomic_file.h"
 #include "platform/plist_serialization.h"
+#include "platform/regular_file.h"
 #include "plist/plist.h"
 #include "plist/value_conversion.h"
+#include "support/file_permissions.h"
 #include "temporary_directory.h"
 
 namespace zoral::plist {
@@ -63,7 +67,7 @@ PListLoadError::Kind loadErrorOf(const std::function<void()>& load) {
     try {
         load();
     } catch (const PListLoadError& error) {
-        EXPECT_EQ(error.description(), kindName(error.kind()));
+        EXPECT_THAT(error.description(), ::testing::StartsWith(kindName(error.kind())));
         EXPECT_EQ(error.domain(), PListLoadError::errorDomain);
         return error.kind();
     }
@@ -203,6 +207,71 @@ TEST(PListLoading, BytesTheParserRefusesRaiseItsOwnError) {
     EXPECT_THROW(PList::initWithData(binaryWithIntegerKey()), platform::PlistSerializationError);
 }
 
+// Larger than any property-list file that is read, without taking the room: a sparse file.
+void makeOversizedFile(const std::string& path) {
+    writeText(path, "");
+    std::filesystem::resize_file(path, platform::maxPropertyListFileSize + 1);
+}
+
+// The description of a file's loading error says which file and what is wrong with it, so that
+// the user can mend it: a file that cannot be opened is not a missing one.
+TEST(PListLoading, ErrorsOfAFileNameItAndTheirCause) {
+    TemporaryDirectory directory;
+    using Kind = PListLoadError::Kind;
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> make;
+        Kind kind;
+        std::string cause;
+    };
+    const Case cases[] = {
+        {"nothing there", [](const std::string&) {}, Kind::fileNotFound,
+         "No such file or directory"},
+        {"no permission",
+         [](const std::string& path) {
+             writeBytes(path, encoded(PlistFormat::xml));
+             ::chmod(path.c_str(), 0);
+         },
+         Kind::formatNotExpected, "Permission denied"},
+        {"a link loop",
+         [](const std::string& path) {
+             std::filesystem::create_symlink(std::filesystem::path(path).filename(), path);
+         },
+         Kind::formatNotExpected, "Too many levels of symbolic links"},
+        // Opening a pipe to read waits for a writer: none ever comes.
+        {"a named pipe",
+         [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); },
+         Kind::formatNotExpected, "a named pipe"},
+        {"too large, refused before reading", makeOversizedFile, Kind::formatNotExpected,
+         "larger than 67108864 bytes"},
+        {"an array at the root",
+         [](const std::string& path) {
+             writeBytes(path, platform::writePlist(PlistObject::array({}), PlistFormat::xml));
+         },
+         Kind::formatNotExpected, "its root is an array, not a dictionary"},
+    };
+    const zoral::testing::ScopedFilePermissions asAUser;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = directory.file(std::string(c.name) + ".plist");
+        c.make(path);
+        if (c.cause == "Permission denied" && std::ifstream(path).is_open())
+            continue;  // files stay readable for this user
+        for (const auto& load : std::vector<std::function<void()>>{
+                 [&] { PList::initWithFilePath(path); },
+                 [&] { PList::initWithFileURL(Url::fileUrl(path)); }}) {
+            try {
+                load();
+                ADD_FAILURE() << "loaded";
+            } catch (const PListLoadError& error) {
+                EXPECT_EQ(error.kind(), c.kind);
+                EXPECT_EQ(error.description(),
+                          std::string(kindName(c.kind)) + ": " + path + ": " + c.cause);
+            }
+        }
+    }
+}
+
 TEST(PListSaving, DocumentsWithoutALocationRefuseToSaveToDisk) {
     TemporaryDirectory directory;
     const std::vector<std::uint8_t> xml = encoded(PlistFormat::xml);
@@ -260,18 +329,45 @@ TEST(PListSaving, DocumentLoadedByPathSavesBackToItsFile) {
     EXPECT_THAT(directory.entries(), ElementsAre("prefs.plist"));
 }
 
-TEST(PListSaving, PlacesThatCannotTakeAFileRaiseOutputStreamError) {
+TEST(PListSaving, PlacesThatCannotTakeAFileRaiseOutputStreamErrorWithTheCause) {
     TemporaryDirectory directory;
     const auto document = PList::initWithStorage(sample);
-    const std::string text = "OutputStream could not be created.";
-    expectSaveError([&] { document->saveToFilePath(directory.file("missing/dir/a.plist")); }, text);
-    expectSaveError([&] { document->saveToFilePath(directory.path().string()); }, text);
-    expectSaveError([&] { document->saveToFilePath(""); }, text);
-    expectSaveError(
-        [&] { document->saveToFileURL(*Url::parse("https://example.invalid/a.plist")); }, text);
+    const std::string loop = directory.file("loop.plist");
+    std::filesystem::create_symlink("loop.plist", loop);
+    const std::string locked = directory.file("locked");
+    std::filesystem::create_directories(locked);
+    ::chmod(locked.c_str(), 0500);
+    struct Case {
+        const char* name;
+        std::function<void()> save;
+        std::string cause;
+    };
+    const std::string missing = directory.file("missing/dir");
+    const Case cases[] = {
+        {"a missing folder", [&] { document->saveToFilePath(missing + "/a.plist"); },
+         missing + ": No such file or directory"},
+        {"a directory in the way", [&] { document->saveToFilePath(directory.path().string()); },
+         directory.path().string() + ": Is a directory"},
+        {"a link loop in the way", [&] { document->saveToFilePath(loop); },
+         loop + ": Too many levels of symbolic links"},
+        {"a folder that takes no files", [&] { document->saveToFilePath(locked + "/a.plist"); },
+         locked + ": Permission denied"},
+        {"no path", [&] { document->saveToFilePath(""); }, "No path given."},
+        {"a URL of another scheme",
+         [&] { document->saveToFileURL(*Url::parse("https://example.invalid/a.plist")); },
+         "https://example.invalid/a.plist: not a file URL"},
+    };
+    const zoral::testing::ScopedFilePermissions asAUser;
+    const bool foldersHoldThisUser = !std::ofstream(locked + "/probe").is_open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.cause.ends_with("Permission denied") && !foldersHoldThisUser)
+            continue;
+        expectSaveError(c.save, "OutputStream could not be created. " + c.cause);
+    }
     EXPECT_EQ(document->filePath(), std::nullopt);
     EXPECT_EQ(document->fileURL(), std::nullopt);
-    EXPECT_TRUE(directory.entries().empty());
+    EXPECT_THAT(directory.entries(), ::testing::UnorderedElementsAre("loop.plist", "locked"));
 }
 
 TEST(PListSaving, SerialiserErrorsPassThroughAndWriteNothing) {
@@ -347,6 +443,33 @@ TEST(PListSaving, KeepsPermissionsAndWritesThroughSymbolicLinks) {
     struct stat status {};
     ASSERT_EQ(::stat(target.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0644u);
+}
+
+TEST(PListSaving, ASaveThroughALinkToNothingYetMakesTheFileItNames) {
+    TemporaryDirectory directory;
+    std::filesystem::create_directories(directory.path() / "kept");
+    const std::string link = directory.file("link.plist");
+    // Relative to the link's folder, as links usually are.
+    std::filesystem::create_symlink("kept/target.plist", link);
+
+    PList::initWithStorage(sample)->saveToFilePath(link);
+
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(PList::initWithFilePath(directory.file("kept/target.plist"))->storage(), sample);
+}
+
+// A save killed between writing and renaming leaves its temporary file; the next save of the same
+// document clears it away, and only it.
+TEST(PListSaving, ASaveRemovesTheTemporaryFilesThatKilledSavesLeft) {
+    TemporaryDirectory directory;
+    const std::string path = directory.file("doc.plist");
+    writeText(directory.file(".doc.plist.k1LLed"), "half a file");
+    writeText(directory.file(".other.plist.k1LLed"), "another document's");
+
+    PList::initWithStorage(sample)->saveToFilePath(path);
+
+    EXPECT_THAT(directory.entries(),
+                ::testing::UnorderedElementsAre("doc.plist", ".other.plist.k1LLed"));
 }
 
 TEST(PListCopying, CopyIsAnIndependentDocumentWithoutLocation) {

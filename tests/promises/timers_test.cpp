@@ -40,6 +40,34 @@ TEST_F(Timers, DelaySettlesAtItsDeadlineOnTheGlobalQueue) {
     EXPECT_FALSE(onMain);
 }
 
+// Work the scheduler drops unrun when it goes (pending delays, steps waiting for their queue)
+// is no promise that the program lost: tearing it down says nothing, however much there is. A
+// promise that the program drops still warns.
+TEST_F(Timers, TearingDownPendingWorkWithTheSchedulerWarnsOfNothing) {
+    {
+        platform::ScopedScheduler ending;
+        const DispatchQueue main = DispatchQueue::main();
+        for (int i = 0; i < 1000; ++i) {
+            guaranteeAfterSeconds(1).runOnValue(std::nullopt, [] {});
+            guaranteeAfterSeconds(2).chain(main, [] { return Promise<int>::initFulfilled(1); });
+            Guarantee<int>::initWithValue(i).transformValue(main, [](int v) { return v; });
+            Promise<int>::initFulfilled(i).peekResult(main, [](const Result<int>&) {});
+        }
+        EXPECT_EQ(ending->pendingCount(), 4000u);
+    }
+    EXPECT_THAT(lines(), IsEmpty());
+
+    {
+        const auto dropped = guaranteeAfterSeconds(1).runOnValue(std::nullopt, [] {});
+    }
+    {
+        const auto pair = Guarantee<int>::makePendingPair();
+        pair.guarantee.runOnValue(std::nullopt, [](int) {});
+    }
+    // The timer's step is still held by the timer; the pair's box and its step are dropped.
+    EXPECT_THAT(lines(), ElementsAre(testing::pendingGuaranteeLine, testing::pendingGuaranteeLine));
+}
+
 TEST_F(Timers, NoDelayIsStillSettledByTheQueuedWork) {
     const auto delay = guaranteeAfterSeconds(0);
     EXPECT_TRUE(delay.isStillPending());

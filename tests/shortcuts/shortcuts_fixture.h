@@ -12,13 +12,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/notification_center.h"
+#include "platform/user_defaults.h"
 #include "shortcuts/global_shortcuts.h"
 #include "shortcuts/shortcut_state.h"
 #include "sim/hot_keys.h"
-#include "platform/user_defaults.h"
-#include "support/temporary_home.h"
 #include "sim/world.h"
 #include "support/captured_output.h"
+#include "support/temporary_home.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::shortcuts::testing {

@@ -330,6 +330,39 @@ TEST(SignalThreads, ConcurrentFiresDeliverAOnceSubscriptionOnce) {
     EXPECT_EQ(signal.fireCount(), threadCount * firesPerThread);
 }
 
+// A once-only subscription that replays the last value must be once-only from the moment a fire
+// can see it: a fire on another thread between adding it and marking it would deliver a second
+// value (with a last value) or keep delivering (without one).
+TEST(SignalThreads, OnceReplayingSubscriptionsReceiveOneValueWhileAnotherThreadFires) {
+    constexpr int subscriptions = 20'000;
+    for (const bool retaining : {true, false}) {
+        SCOPED_TRACE(retaining ? "with a last value" : "without a last value");
+        Signal<int> signal(retaining);
+        signal.fire(-1);
+        auto observer = std::make_shared<int>(0);
+        std::vector<std::atomic<int>> received(subscriptions);
+        std::atomic<bool> subscribing{true};
+        std::thread firing([&] {
+            int value = 0;
+            while (subscribing.load())
+                signal.fire(value++);
+        });
+        for (int i = 0; i < subscriptions; ++i) {
+            signal.subscribeOnceReplayingLast(
+                observer, [&received, i](int) { received[static_cast<std::size_t>(i)]++; });
+        }
+        subscribing = false;
+        firing.join();
+        // Without a last value, a subscription that no fire reached yet is reached by this one.
+        signal.fire(0);
+
+        int wrong = 0;
+        for (const auto& count : received)
+            wrong += count.load() != 1 ? 1 : 0;
+        EXPECT_EQ(wrong, 0) << "of " << subscriptions << " subscriptions";
+    }
+}
+
 TEST(SignalSampleDelay, ClampsIntervalsToTheClock) {
     constexpr double inf = std::numeric_limits<double>::infinity();
     struct Case {

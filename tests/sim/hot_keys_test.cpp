@@ -15,8 +15,8 @@
 
 #include "platform/events.h"
 #include "sim/hot_keys.h"
-#include "support/temporary_home.h"
 #include "sim/world.h"
+#include "support/temporary_home.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::sim {

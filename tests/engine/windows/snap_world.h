@@ -33,10 +33,10 @@
 #include "settings/defaults_keys.h"
 #include "sim/displays.h"
 #include "sim/input_devices.h"
-#include "support/temporary_home.h"
 #include "sim/window_node.h"
 #include "sim/world.h"
 #include "support/captured_output.h"
+#include "support/temporary_home.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::engine::testing {

@@ -1,10 +1,9 @@
 #pragma once
 
-// The XML property-list format, read with expat and written by hand.
+// The XML property-list reader.
 
 #include <cstdint>
 #include <span>
-#include <vector>
 
 #include "platform/plist_object.h"
 
@@ -12,6 +11,5 @@ namespace zoral::platform::detail {
 
 // Throws PlistSerializationError.
 PlistObject readXmlPlist(std::span<const std::uint8_t> bytes);
-std::vector<std::uint8_t> writeXmlPlist(const PlistObject& object);
 
 }  // namespace zoral::platform::detail

@@ -221,6 +221,12 @@ const Row rows[] = {
      [](Fixture& f) { return f.centre(f.menuBar.items[2]); }, noFlags, nothing},
     {"BlacklistedDockTile", [](Fixture& f) { f.blacklistEditor(); },
      [](Fixture& f) { return f.centre(f.editorTile); }, noFlags, nothing},
+    {"BlacklistedDockTileWithSuper", [](Fixture& f) { f.blacklistEditor(); },
+     [](Fixture& f) { return f.centre(f.editorTile); }, fn,
+     [](Fixture& f) {
+         return std::optional<Expected>(
+             {OriginType::window, nullptr, f.editorMainWindow(), f.editorPid});
+     }},
 
     // --- The menu bar
     {"MenuBar",

@@ -102,6 +102,14 @@ const Row rows[] = {
          return std::optional<Expected>(
              {OriginType::trafficLights, f.plainButtons.close, f.plain, f.editorPid});
      }},
+    {"CloseButtonOverAUnifiedToolbar",
+     {},
+     [](Fixture& f) { return f.centre(f.toolbarButtons.close); },
+     noFlags,
+     [](Fixture& f) {
+         return std::optional<Expected>(
+             {OriginType::trafficLights, f.toolbarButtons.close, f.toolbarWindow, f.editorPid});
+     }},
     {"MinimizeButton",
      {},
      [](Fixture& f) { return f.centre(f.plainButtons.minimize); },

@@ -27,10 +27,14 @@ const T& once(std::optional<T>& cache, Compute&& compute) {
 
 DesktopResolutionQuery::DesktopResolutionQuery(Origin origin) : origin_(std::move(origin)) {}
 
-bool DesktopResolutionQuery::isFullscreen() {
-    return once(isFullscreen_, [this] {
-        return origin_.window && origin_.window->isFullscreen().value_or(false);
+std::optional<bool> DesktopResolutionQuery::windowFullscreen() {
+    return once(windowFullscreen_, [this]() -> std::optional<bool> {
+        return origin_.window ? origin_.window->isFullscreen() : std::nullopt;
     });
+}
+
+bool DesktopResolutionQuery::isFullscreen() {
+    return windowFullscreen().value_or(false);
 }
 
 bool DesktopResolutionQuery::canSetFullscreen() {
@@ -64,9 +68,14 @@ std::optional<desktop::TabAppType> DesktopResolutionQuery::tabAppType() {
 }
 
 std::optional<bool> DesktopResolutionQuery::tabWindowFullscreen() {
+    if (!origin_.tab)
+        return std::nullopt;
+    // The origin's window is the tab's: the classification made the tab from the element under
+    // the pointer and that element's window. Asking the tab for its window again would walk the
+    // tree a second time.
+    if (origin_.window)
+        return windowFullscreen();
     return once(tabWindowFullscreen_, [this]() -> std::optional<bool> {
-        if (!origin_.tab)
-            return std::nullopt;
         const auto window = origin_.tab->window();
         return window ? window->isFullscreen() : std::nullopt;
     });

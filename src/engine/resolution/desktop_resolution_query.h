@@ -40,8 +40,11 @@ public:
     bool chainsScreenMoves() override;
 
 private:
+    // "AXFullScreen" of the origin's window; none without a window or a readable state.
+    std::optional<bool> windowFullscreen();
+
     Origin origin_;
-    std::optional<bool> isFullscreen_;
+    std::optional<std::optional<bool>> windowFullscreen_;
     std::optional<bool> canSetFullscreen_;
     std::optional<bool> canSetMinimized_;
     std::optional<std::size_t> displayCount_;

@@ -3,10 +3,10 @@
 // The simulated desktop for the resolution on the real desktop model: the laptop (screen 0) with
 // the external display to its right (screen 1), the editor and the viewer, every setting at its
 // default. Origins are made here as the classification would leave them, and the gesture gets
-// stand-ins for the executor and the tooltips that record what it hands them.
+// the recording stand-ins of the executor and the tooltips.
 
+#include <cstddef>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,46 +14,12 @@
 #include "engine/actions/all_windows_world.h"
 #include "engine/gesture/gesture.h"
 #include "engine/gesture/gesture_services.h"
+#include "engine/gesture/gesture_world.h"
 #include "engine/model/origin.h"
 #include "engine/resolution/desktop_action_resolver.h"
 #include "promises/guarantee.h"
 
 namespace zoral::engine::testing {
-
-// Performs nothing: records the action and hands the origin back unchanged, as having gone well.
-class RecordingPerformer final : public ActionPerformer {
-public:
-    promises::Guarantee<ActionOutcome> perform(const Origin& origin,
-                                               const Action& action) override {
-        performed.push_back(action.description() + " on " +
-                            std::string(desktop::caseName(origin.type)));
-        return promises::Guarantee<ActionOutcome>::initWithValue({origin, true});
-    }
-
-    std::vector<std::string> performed;
-};
-
-// Draws nothing: records each call.
-class RecordingTooltips final : public Tooltips {
-public:
-    void update(const Action& action, bool show, bool state, bool clear,
-                platform::CGPoint point) override {
-        std::ostringstream line;
-        line << "update " << action << " show " << show << " state " << state << " clear " << clear
-             << " at (" << point.x << ", " << point.y << ")";
-        calls.push_back(line.str());
-    }
-    void hide() override { calls.emplace_back("hide"); }
-    void fadeTooltips(double duration) override {
-        calls.push_back("fade " + std::to_string(duration));
-    }
-    void livePreview(const Action& action, const std::shared_ptr<desktop::Window>& window,
-                     const desktop::Screen&) override {
-        calls.push_back("live " + action.description() + (window ? " with window" : ""));
-    }
-
-    std::vector<std::string> calls;
-};
 
 class ResolutionWorldTest : public AllWindowsWorldTest {
 protected:
@@ -95,8 +61,25 @@ protected:
         return found;
     }
 
+    // Lets every execution asked for so far finish, as having gone well with the origin unchanged.
+    void finishExecutions() {
+        for (std::size_t index = finished; index < performer->calls.size(); ++index)
+            performer->calls[index].settle({performer->calls[index].origin, true});
+        finished = performer->calls.size();
+        settle();
+    }
+    // The executions asked for: the action and the origin's type.
+    std::vector<std::string> performed() const {
+        std::vector<std::string> found;
+        for (const auto& call : performer->calls)
+            found.push_back(call.action.description() + " on " +
+                            std::string(desktop::caseName(call.origin.type)));
+        return found;
+    }
+
     std::shared_ptr<RecordingPerformer> performer = std::make_shared<RecordingPerformer>();
     std::shared_ptr<RecordingTooltips> tooltips = std::make_shared<RecordingTooltips>();
+    std::size_t finished = 0;
 };
 
 }  // namespace zoral::engine::testing

@@ -6,7 +6,6 @@
 // stages of a space move, the polls of the waiting actions, and what the windows' observers do.
 // The counts do not depend on the machine, so they are pinned; the table is printed for the record.
 
-#include <cctype>
 #include <cstdint>
 #include <functional>
 #include <iomanip>
@@ -205,12 +204,7 @@ const std::vector<CostRow> costRows{
 
 INSTANTIATE_TEST_SUITE_P(Actions, ActionCostsTest, ::testing::ValuesIn(costRows),
                          [](const ::testing::TestParamInfo<CostRow>& row) {
-                             std::string name;
-                             for (const char c : std::string(row.param.name)) {
-                                 if (std::isalnum(static_cast<unsigned char>(c)))
-                                     name += c;
-                             }
-                             return name;
+                             return testing::testName(row.param.name);
                          });
 
 }  // namespace

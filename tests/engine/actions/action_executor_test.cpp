@@ -1,6 +1,5 @@
 #include "engine/actions/action_executor.h"
 
-#include <cctype>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -481,12 +480,7 @@ const std::vector<ActingRow> actingRows{
 
 INSTANTIATE_TEST_SUITE_P(Actions, ActionActsTest, ::testing::ValuesIn(actingRows),
                          [](const ::testing::TestParamInfo<ActingRow>& row) {
-                             std::string name;
-                             for (const char c : std::string(row.param.name)) {
-                                 if (std::isalnum(static_cast<unsigned char>(c)))
-                                     name += c;
-                             }
-                             return name;
+                             return testing::testName(row.param.name);
                          });
 
 // --- Single behaviours

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -33,6 +34,16 @@
 #include "sim/workspace.h"
 
 namespace zoral::engine::testing {
+
+// A row's name as a test name: its letters and digits.
+inline std::string testName(std::string_view name) {
+    std::string letters;
+    for (const char c : name) {
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            letters += c;
+    }
+    return letters;
+}
 
 class ExecutorWorldTest : public AllWindowsWorldTest {
 public:

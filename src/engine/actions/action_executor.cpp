@@ -44,6 +44,9 @@ using OutcomeGuarantee = promises::Guarantee<Outcome>;
 using WindowPromise = promises::Promise<std::shared_ptr<Window>>;
 using Keys = settings::Defaults::Keys;
 
+// The unminimising writes of unminimizeAll follow the activation request this much later.
+constexpr double unminimizeDelay = 0.01;
+
 // What an action needs from the origin; without it nothing is done.
 enum class Operand : std::uint8_t { none, window, application, tab, minDockItem, space };
 
@@ -221,7 +224,7 @@ OutcomeGuarantee closeTab(const Origin& origin, const Action&) {
     const auto probe = platform::eventCreate();
     if (!probe) {
         // Without an event there is no pointer location to click at.
-        platform::output::printLine("Action: closeTab without a pointer location");
+        platform::output::printLine("Tab: No pointer location to close at");
         return finished(origin);
     }
     postMiddleButton(platform::CGEventType::otherMouseDown, probe->location);
@@ -294,7 +297,7 @@ OutcomeGuarantee unminimizeAll(const Origin& origin, const Action&) {
                              platform::activateAllWindows | platform::activateIgnoringOtherApps);
     for (const auto& window : origin.application->windowsMinimized(true)) {
         window->setAttributeAfter(desktop::Attribute::minimized, platform::ax::Value(false),
-                                  desktop::syntheticEventDelay);
+                                  unminimizeDelay);
     }
     return finished(origin);
 }

@@ -485,6 +485,24 @@ INSTANTIATE_TEST_SUITE_P(Actions, ActionActsTest, ::testing::ValuesIn(actingRows
 
 // --- Single behaviours
 
+// A chained gesture goes on from the origin the executor gives back: a Dock tile's activation
+// leaves a window origin, and the next step snaps that window.
+TEST_F(ActionExecutorTest, TheOriginGivenBackCarriesAChainedGestureOn) {
+    world->bringToFront(viewerPid);
+    settle();
+    Origin tile = originOn(front);
+    tile.type = OriginType::dockItem;
+    tile.window = nullptr;
+    const auto [activated, flag] = perform(tile, Action(Kind::activate));
+    ASSERT_TRUE(flag);
+    ASSERT_TRUE(sameWindow(activated.window, front));
+
+    const CGRect target = snapTargetFrame(*activated.window, leftHalf, screen(0));
+    perform(activated, Action::snap(leftHalf));
+    EXPECT_EQ(frameOf(front), target);
+    EXPECT_NE(frameOf(back), target);
+}
+
 TEST_F(ActionExecutorTest, CloseOfAWindowWaitsForTheNextTurnOfTheMainQueue) {
     const auto [after, flag] = perform(originOn(front), Action(Kind::close));
     EXPECT_TRUE(flag);
@@ -587,7 +605,7 @@ TEST_F(ActionExecutorTest, CloseTabWithoutAPointerLocationPostsNothing) {
     input().setEventCreationFails(false);
     EXPECT_TRUE(flag);
     EXPECT_EQ(posted(), Lines{});
-    EXPECT_EQ(output.lines(), Lines{"Action: closeTab without a pointer location"});
+    EXPECT_EQ(output.lines(), Lines{"Tab: No pointer location to close at"});
     EXPECT_EQ(sim::Tabs::install(*world).titles(*browserWindow), (Lines{"One", "Two"}));
 }
 

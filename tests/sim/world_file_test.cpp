@@ -129,6 +129,10 @@ TEST_F(WorldFileTest, EveryKeyDumpsAsItWasLoadedAndLoadsBackEqual) {
     EXPECT_EQ(SystemVersion::of(*again).version(), (platform::OperatingSystemVersion{13, 4, 1}));
     EXPECT_EQ(Spaces::of(*again).spaceOfWindow(34), 2);
     EXPECT_EQ(Displays::of(*again).mainDisplay()->number, 2);
+    // The file's world answers nothing: the permission is off and the editor hangs.
+    EXPECT_EQ(ax::copyAttributeValue(ax::createApplication(502), "AXTitle").error(),
+              ax::apiDisabled);
+    again->setTrusted(true);
     again->process(501)->hung = false;
     const auto listed =
         answer<ax::Value::Array>(ax::copyAttributeValue(ax::createApplication(501), "AXWindows"));
@@ -191,6 +195,7 @@ TEST_F(WorldFileTest, FullScreenSpacesDumpAndLoadBack) {
         return dumped;
     };
     ASSERT_EQ(ax::setAttributeValue(window, "AXFullScreen", true), ax::success);
+    scheduler().advance(1);
     const Json full = roundTrip();
     EXPECT_EQ(full["displays"][0]["spaces"],
               Json::parse(R"([{"id": 1}, {"id": 2, "fullScreen": true}])"));

@@ -88,11 +88,13 @@ void postToApplication(const desktop::Application& application, Key key, CGEvent
     desktop::postKeyCombination(keys, downUp, flags, application.pid());
 }
 
-void postToSystem(Key key, CGEventFlags flags = {}) {
+// Keys down and up to the hardware stream, without modifier flags.
+void postToSystem(Key key) {
     const std::array keys{key};
-    desktop::postKeyCombination(keys, downUp, flags);
+    desktop::postKeyCombination(keys, downUp);
 }
 
+// A middle-button event at the location, its modifier flags cleared, to the hardware stream.
 void postMiddleButton(platform::CGEventType type, platform::CGPoint location) {
     auto event = platform::eventCreateMouseEvent(type, location, platform::CGMouseButton::center);
     if (!event)

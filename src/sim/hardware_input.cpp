@@ -295,9 +295,9 @@ double HardwareInput::playKey(double at, const KeyStroke& stroke) {
     return at;
 }
 
-double HardwareInput::play(const std::vector<HardwareStep>& steps) {
+double HardwareInput::play(const std::vector<HardwareStep>& steps, std::optional<double> startIn) {
     const double now = platform::uptimeSeconds();
-    const double start = std::max(busyUntil_, now) - now;
+    const double start = startIn ? std::max(*startIn, 0.0) : std::max(busyUntil_, now) - now;
     double at = start;
     for (const HardwareStep& step : steps) {
         at = std::visit(
@@ -348,7 +348,7 @@ double HardwareInput::play(const std::vector<HardwareStep>& steps) {
             },
             step);
     }
-    busyUntil_ = now + at;
+    busyUntil_ = std::max(busyUntil_, now + at);
     return at - start;
 }
 

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -105,10 +106,14 @@ public:
     void setNaturalScrolling(bool natural) { natural_ = natural; }
     bool naturalScrolling() const { return natural_; }
 
-    // Plays the steps one after another, starting now; returns the seconds they take. A step
-    // begins where the one before ended; a later play begins after the steps already playing.
-    double play(const std::vector<HardwareStep>& steps);
-    double play(const HardwareStep& step) { return play(std::vector<HardwareStep>{step}); }
+    // Plays the steps one after another; returns the seconds they take. A step begins where the
+    // one before ended; a play begins after the steps already playing, or, when given, that many
+    // seconds from now, alongside them (a second hand, say).
+    double play(const std::vector<HardwareStep>& steps,
+                std::optional<double> startIn = std::nullopt);
+    double play(const HardwareStep& step, std::optional<double> startIn = std::nullopt) {
+        return play(std::vector<HardwareStep>{step}, startIn);
+    }
     // Whether events are still to come.
     bool isBusy() const { return pending_ > 0; }
 

@@ -86,6 +86,7 @@ public:
     HotkeysEngine& operator=(const HotkeysEngine&) = delete;
 
     Gesture& gesture() const { return *gesture_; }
+    const std::shared_ptr<Gesture>& sharedGesture() const { return gesture_; }
     double gestureTimeout() const { return gestureTimeout_; }
     double cancelTimeout() const { return cancelTimeout_; }
     const ArrowKeys& arrows() const { return arrowKeys_; }

@@ -2,15 +2,18 @@
 
 // What the input engines and the core hand their gestures, as recording stand-ins: a resolver that
 // counts its runs and, once the gesture has a direction, proposes centring the window (an action
-// every origin accepts); an executor that leaves the origin as it was; tooltips that draw nothing.
+// every origin accepts) and may read an attribute each time; an executor that leaves the origin as
+// it was; tooltips that draw nothing.
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "engine/gesture/gesture.h"
 #include "engine/gesture/gesture_services.h"
 #include "engine/model/action.h"
 #include "engine/tooltips/tooltips.h"
+#include "platform/accessibility.h"
 
 namespace zoral::engine::testing {
 
@@ -18,6 +21,9 @@ class ProposingResolver : public ActionResolver {
 public:
     promises::Guarantee<promises::Unit> resolveAction(Gesture& gesture) override {
         ++runs;
+        // The resolution reads the desktop; a stand-in read, when asked for, costs what one does.
+        if (reads)
+            (void)platform::ax::copyAttributeValue(*reads, "AXRole");
         if (propose && !gesture.directions.empty() && !gesture.isCancelled())
             return gesture.setAction(Action(Action::Kind::center), true);
         return promises::Guarantee<promises::Unit>::initVoid();
@@ -25,6 +31,7 @@ public:
 
     int runs = 0;
     bool propose = true;
+    std::optional<platform::ax::Element> reads;
 };
 
 class StillPerformer : public ActionPerformer {

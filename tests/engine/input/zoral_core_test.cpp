@@ -1,5 +1,6 @@
 #include "engine/input/zoral_core.h"
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -356,6 +357,59 @@ TEST_F(CoreTest, ReplacingTheCoreManyTimesLeavesOneLiveTapAndReleasesTheOldCores
     desktop::AXAccess::shared().setIsTrusted(false);
     EXPECT_FALSE(ZoralCore::make(standIns.services()));
     core.reset();
+}
+
+// The accessibility round trips made while the window server waits for the callback: the origin's
+// classification where a gesture's first event is handled at once (a double tap, a hotkey press),
+// none for scroll events, whose handling waits for the next turn of the main queue, and none for
+// events that feed a gesture already made.
+TEST_F(CoreTest, TheCallbackMakesRoundTripsOnlyToClassifyAnOriginItHandlesAtOnce) {
+    writeValue(Keys::hotkeys(), true);
+    // What the classifications cost on their own, the title-bar height measured once already.
+    const auto titleBar = below(plain, 10);
+    ASSERT_TRUE(originAt(titleBar));
+    world->resetRoundTrips();
+    ASSERT_TRUE(originAt(titleBar));
+    const std::int64_t atPointer = world->roundTripCount();
+    world->resetRoundTrips();
+    ASSERT_TRUE(originForHotkey());
+    const std::int64_t forHotkey = world->roundTripCount();
+    ASSERT_GT(atPointer, 0);
+    ASSERT_GT(forHotkey, 0);
+
+    startCore();
+    play(titleBar,
+         {ScrollStroke{.moves = {{.travel = {-200, 0}, .events = 12}},
+                       .restBefore = 0.1,
+                       .momentumEvents = 4},
+          sim::PinchStroke{.magnifications = std::vector<double>(12, 0.02)}, sim::SmartMagnifyTap{},
+          sim::Pause{0.1}, ModifierChange{fn}, KeyStroke{.keyCode = vk::leftArrow},
+          KeyStroke{.keyCode = vk::rightArrow}, ModifierChange{}});
+    std::map<std::string, std::vector<std::int64_t>> byKind;
+    for (const auto& record : sim::EventTaps::of(*world).records(core->eventTap()->port())) {
+        std::string kind = describe(record);
+        kind = kind.substr(0, kind.rfind(':'));
+        byKind[kind].push_back(record.roundTrips);
+    }
+    const std::map<std::string, std::vector<std::int64_t>> expected{
+        {"gesture", std::vector<std::int64_t>(byKind["gesture"].size(), 0)},
+        {"scrollWheel mayBegin", {0, 0}},
+        {"scrollWheel began", {0}},
+        {"scrollWheel changed", std::vector<std::int64_t>(11, 0)},
+        {"scrollWheel ended", {0}},
+        {"scrollWheel cancelled", {0}},
+        {"scrollWheel momentum began", {0}},
+        {"scrollWheel momentum changed", {0, 0, 0}},
+        {"scrollWheel momentum ended", {0}},
+        {"magnify began", {0}},
+        {"magnify changed", std::vector<std::int64_t>(11, 0)},
+        {"magnify ended", {0}},
+        {"smartMagnify", {atPointer}},
+        {"flagsChanged 63", {0, 0}},
+        {"keyDown 115", {forHotkey}},
+        {"keyDown 119", {0}},
+    };
+    EXPECT_EQ(byKind, expected);
 }
 
 }  // namespace

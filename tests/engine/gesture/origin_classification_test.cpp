@@ -102,6 +102,14 @@ const Row rows[] = {
          return std::optional<Expected>(
              {OriginType::trafficLights, f.plainButtons.close, f.plain, f.editorPid});
      }},
+    {"CloseButtonOverAUnifiedToolbar",
+     {},
+     [](Fixture& f) { return f.centre(f.toolbarButtons.close); },
+     noFlags,
+     [](Fixture& f) {
+         return std::optional<Expected>(
+             {OriginType::trafficLights, f.toolbarButtons.close, f.toolbarWindow, f.editorPid});
+     }},
     {"MinimizeButton",
      {},
      [](Fixture& f) { return f.centre(f.plainButtons.minimize); },
@@ -221,6 +229,12 @@ const Row rows[] = {
      [](Fixture& f) { return f.centre(f.menuBar.items[2]); }, noFlags, nothing},
     {"BlacklistedDockTile", [](Fixture& f) { f.blacklistEditor(); },
      [](Fixture& f) { return f.centre(f.editorTile); }, noFlags, nothing},
+    {"BlacklistedDockTileWithSuper", [](Fixture& f) { f.blacklistEditor(); },
+     [](Fixture& f) { return f.centre(f.editorTile); }, fn,
+     [](Fixture& f) {
+         return std::optional<Expected>(
+             {OriginType::window, nullptr, f.editorMainWindow(), f.editorPid});
+     }},
 
     // --- The menu bar
     {"MenuBar",

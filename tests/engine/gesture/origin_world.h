@@ -85,8 +85,9 @@ public:
         WindowParts::addContent(*world, plain, 28);
 
         toolbarWindow = addWindow(editorPid, cell(1, 0));
-        toolbarButtons = WindowParts::addTitleBarButtons(*world, toolbarWindow, {.height = 52});
+        // A unified toolbar: the title-bar buttons lie in front of it.
         toolbar = WindowParts::addToolbar(*world, toolbarWindow, 0, 52, {"Back", "Share", "Find"});
+        toolbarButtons = WindowParts::addTitleBarButtons(*world, toolbarWindow, {.height = 52});
         WindowParts::addContent(*world, toolbarWindow, 52);
 
         zoomWindow = addWindow(editorPid, cell(2, 0));

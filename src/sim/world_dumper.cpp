@@ -352,7 +352,13 @@ private:
 }  // namespace
 
 Json dumpWorld(World& world) {
-    return formatWorldDescription(Capture(world).run());
+    const WorldDescription description = Capture(world).run();
+    try {
+        return formatWorldDescription(description);
+    } catch (const std::runtime_error& error) {
+        // A value the file has no notation for (a date among a login item's properties, say).
+        throw WorldFileError(error.what());
+    }
 }
 
 }  // namespace zoral::sim

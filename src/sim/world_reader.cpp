@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -178,6 +179,9 @@ private:
                 fail(at.index(i), "no window of the file has the number " + std::to_string(number));
             if (!listed.insert(number).second)
                 fail(at.index(i), "window " + std::to_string(number) + " is listed already");
+            // Higher levels always lie in front.
+            if (i > 0 && levels_[number] > levels_[file_.windowOrder[i - 1]])
+                fail(at.index(i), "a window of a higher level than the one before it");
         }
     }
 
@@ -230,6 +234,7 @@ private:
 
     void checkProcess(const ProcessDescription& process, const Place& at) {
         checkPid(process.pid, at.key("pid"));
+        processLayer_ = process.windowOptions.layer;
         checkContents(process.application, at, true);
     }
 
@@ -298,6 +303,7 @@ private:
         const Place fields = at.key("window");
         if (window.number) {
             const auto worldWindows = WindowServer::of(world_).windows();
+            levels_[*window.number] = window.layer.value_or(processLayer_);
             if (!windowNumbers_.insert(*window.number).second ||
                 std::any_of(
                     worldWindows.begin(), worldWindows.end(),
@@ -369,6 +375,9 @@ private:
     std::set<std::int64_t> pids_;
     std::set<std::string> fileNames_;
     std::set<std::int64_t> windowNumbers_;
+    // The level of each numbered window, and of the windows of the process checked now.
+    std::map<std::int64_t, std::int64_t> levels_;
+    std::int64_t processLayer_ = 0;
     std::set<std::int64_t> spaces_;
     std::vector<std::pair<std::string, Place>> references_;
     std::vector<std::pair<std::int64_t, Place>> windowSpaces_;

@@ -264,11 +264,84 @@ TEST_F(WorldFileTest, FullScreenSpacesDumpAndLoadBack) {
     EXPECT_EQ(full["displays"][0]["spaces"],
               Json::parse(R"([{"id": 1}, {"id": 2, "fullScreen": true}])"));
     EXPECT_EQ(full["processes"][0]["children"][0]["window"]["space"], 2);
+    EXPECT_EQ(full["processes"][0]["children"][0]["window"]["frameBeforeFullScreen"],
+              Json::parse("[10.0, 10.0, 300.0, 200.0]"));
+
+    // The loaded full-screen window leaves full screen for the frame it had before.
+    {
+        ScopedWorld loaded;
+        loadWorld(*loaded, full);
+        ASSERT_EQ(ax::setAttributeValue(*elementNamed(*loaded, "w"), "AXFullScreen", false),
+                  ax::success);
+        scheduler().advance(1);
+        const auto node =
+            std::dynamic_pointer_cast<WindowNode>(loaded->resolve(*elementNamed(*loaded, "w")));
+        EXPECT_EQ(node->frame(), platform::CGRect(10, 10, 300, 200));
+    }
     ASSERT_EQ(ax::setAttributeValue(window, "AXFullScreen", false), ax::success);
     scheduler().advance(1);
     const Json back = roundTrip();
     EXPECT_EQ(back["displays"][0]["spaces"], Json::parse(R"([{"id": 1}])"));
     EXPECT_EQ(back["processes"][0]["children"][0]["window"]["space"], 1);
+}
+
+// Tab bars load with their tabs named; a tab detached into a window of its own dumps as that
+// window's bar, and the world loads back equal.
+TEST_F(WorldFileTest, TabBarsLoadDetachAndLoadBack) {
+    loadWorld(*world, Json::parse(R"({"processes": [{"pid": 7, "children": [
+        {"role": "AXWindow", "id": "w", "window": {"number": 3, "tabBars": [{"shape": "editor",
+            "tabs": [{"title": "One", "id": "one"}, {"title": "Two", "id": "two"}]}]},
+         "attributes": {"AXPosition": {"point": [100, 100]}, "AXSize": {"size": [600, 400]}}}]}]})"));
+    const auto two = world->resolve(*elementNamed(*world, "two"));
+    ASSERT_TRUE(two);
+    EXPECT_EQ(answer<std::string>(ax::copyAttributeValue(two->element(), "AXTitle")), "Two");
+    Tabs& tabs = world->component<Tabs>();
+    tabs.releaseDragged(*world, two, {900, 700});
+    scheduler().advance(1);
+
+    const Json dumped = dumpWorld(*world);
+    const Json& windows = dumped["processes"][0]["children"];
+    ASSERT_EQ(windows.size(), 2u) << dumped.dump(2);
+    EXPECT_EQ(windows[0]["window"]["tabBars"],
+              Json::parse(R"([{"shape": "editor", "tabs": [{"title": "One", "id": "one"}]}])"));
+    EXPECT_EQ(windows[1]["window"]["tabBars"],
+              Json::parse(R"([{"shape": "editor", "tabs": [{"title": "Two"}]}])"));
+    EXPECT_FALSE(windows[0].contains("children")) << "the bar is written as its tabs alone";
+    ScopedWorld again;
+    loadWorld(*again, dumped);
+    EXPECT_EQ(dumpWorld(*again), dumped);
+}
+
+// Small worlds whose keys hold other values than the fixture's: each dumps as it was loaded.
+TEST_F(WorldFileTest, OtherValuesDumpAsTheyWereLoaded) {
+    const std::vector<const char*> files = {
+        R"({"overview": "appExpose"})",
+        R"({"keyboardLayout": null})",
+        R"({"systemVersion": [12, 6, 0],
+            "loginItems": {"sessionItems": [{"url": "file:///Applications/Editor.app/",
+                "properties": {"hidden": false, "list": [1, 2.5, "x"], "nested": {"a": 1}}}]}})",
+        R"({"latencyRules": [{"pid": 0, "kind": "copyElementAtPosition", "seconds": 0.25}]})",
+        R"({"processes": [{"pid": 5, "windowOptions": {"clickThrough": true},
+            "attributes": {"AXTitle": ""}, "children": [
+            {"role": "AXWindow", "window": {"number": 1, "clickThrough": false}, "attributes":
+                {"AXPosition": {"point": [0.0, 0.0]}, "AXSize": {"size": [10.0, 10.0]}}},
+            {"role": "AXWindow", "window": {"number": 2, "layer": 8}, "attributes":
+                {"AXPosition": {"point": [0.0, 0.0]}, "AXSize": {"size": [10.0, 10.0]}}},
+            {"role": "AXWindow", "window": {"number": 3}, "attributes":
+                {"AXPosition": {"point": [0.0, 0.0]}, "AXSize": {"size": [10.0, 10.0]}}}]}],
+            "windowOrder": [2, 3, 1]})",
+    };
+    for (const char* text : files) {
+        Json file = Json::parse(text);
+        ScopedWorld fresh;
+        loadWorld(*fresh, file);
+        const Json dumped = dumpWorld(*fresh);
+        for (const auto& [key, value] : file.items())
+            EXPECT_EQ(dumped[key], value) << key << " of " << text;
+        ScopedWorld again;
+        loadWorld(*again, dumped);
+        EXPECT_EQ(dumpWorld(*again), dumped) << text;
+    }
 }
 
 // An element that the file does not name gets a name when something refers to it, and the
@@ -529,6 +602,9 @@ TEST_F(WorldFileTest, ImpossibleValuesAreRefusedAtTheirPlace) {
         {R"({"processes": [{"pid": 1, "children": [{"role": "AXWindow", "window": {"number": 4}}]}],
              "windowOrder": [4, 4]})",
          "windowOrder[1]: window 4 is listed already"},
+        {R"({"processes": [{"pid": 1, "children": [{"role": "AXWindow", "window": {"number": 4}},
+             {"role": "AXWindow", "window": {"number": 5, "layer": 3}}]}], "windowOrder": [4, 5]})",
+         "windowOrder[1]: a window of a higher level than the one before it"},
         {window(R"("window": {"frameBeforeFullScreen": [0, 0, 10, 10]})"),
          "processes[0].children[0].window.frameBeforeFullScreen: only a window in full screen has "
          "one"},

@@ -57,46 +57,24 @@ const SimObserver::Registration* SimObserver::find(ax::Element element,
     return found == registrations_.end() ? nullptr : &*found;
 }
 
-void SimObserver::offer(const Node& node, const std::string& notification, const ax::Info& info,
-                        double delay) {
-    const double now = platform::uptimeSeconds();
+void SimObserver::offer(std::span<const ax::Element> lineage, const std::string& notification,
+                        const ax::Info& info) {
+    if (lineage.empty())
+        return;
     for (const Registration& registration : registrations_) {
-        if (registration.notification != notification)
-            continue;
-        const bool onNode = registration.element == node.element();
-        bool onAncestor = false;
-        for (auto parent = node.parent(); parent && !onNode; parent = parent->parent()) {
-            if (parent->element() == registration.element) {
-                onAncestor = true;
-                break;
-            }
-        }
-        if (onNode || onAncestor) {
-            pending_.push_back(
-                {registration.element, node.element(), notification, info, now + delay});
-            if (delay <= 0) {
-                source_->signal();
-            } else {
-                platform::DispatchQueue::main().asyncAfter(
-                    platform::DispatchTime::now() + delay,
-                    [weak = std::weak_ptr<SimObserver>(shared_from_this())] {
-                        if (auto self = weak.lock())
-                            self->source_->signal();
-                    });
-            }
+        if (registration.notification == notification &&
+            std::find(lineage.begin(), lineage.end(), registration.element) != lineage.end()) {
+            pending_.push_back({registration.element, lineage.front(), notification, info});
+            source_->signal();
             return;
         }
     }
 }
 
 void SimObserver::deliverPending() {
-    // What is due goes now, in the order it came; the rest waits for its own signal.
-    const double now = platform::uptimeSeconds();
+    // What has come goes now, in the order it came.
     std::deque<Pending> batch;
-    std::deque<Pending> later;
-    for (Pending& item : pending_)
-        (item.due <= now ? batch : later).push_back(std::move(item));
-    pending_.swap(later);
+    batch.swap(pending_);
     const auto self = std::static_pointer_cast<ax::Observer>(shared_from_this());
     for (const Pending& item : batch) {
         // Removed since it was queued: never delivered.

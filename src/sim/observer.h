@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <set>
+#include <span>
 #include <string>
 #include <tuple>
 
@@ -35,10 +36,11 @@ public:
     bool isRegistered(platform::ax::Element element, const std::string& notification) const;
     std::size_t registrationCount() const { return registrations_.size(); }
 
-    // Queues the notification when it is registered on the node or an ancestor (as the tree is
-    // now); it is delivered once the delay has passed.
-    void offer(const Node& node, const std::string& notification, const platform::ax::Info& info,
-               double delay = 0);
+    // Queues the notification of the element when it is registered on the element or one of its
+    // ancestors (lineage: the element first, then its ancestors, as the tree was when the
+    // application posted it); the run loop delivers it next.
+    void offer(std::span<const platform::ax::Element> lineage, const std::string& notification,
+               const platform::ax::Info& info);
 
 private:
     struct Registration {
@@ -51,8 +53,6 @@ private:
         platform::ax::Element element;
         std::string notification;
         platform::ax::Info info;
-        // Virtual seconds of the clock from which it may be delivered.
-        double due = 0;
     };
 
     void deliverPending();

@@ -10,8 +10,8 @@
 #include "platform/spaces.h"
 #include "sim/displays.h"
 #include "sim/dock.h"
-#include "sim/system_settings.h"
 #include "sim/input_pipeline.h"
+#include "sim/system_settings.h"
 #include "sim/window_node.h"
 #include "sim/window_server.h"
 #include "sim/workspace.h"
@@ -238,6 +238,34 @@ bool Spaces::moveSpace(World& world, std::int64_t spaceId, const std::string& ta
         return true;
     }
     return false;
+}
+
+void Spaces::displayRemoved(World& world, const std::string& identifier, const std::string& home) {
+    const auto gone = std::find_if(displays_.begin(), displays_.end(), [&](const auto& display) {
+        return display.identifier == identifier;
+    });
+    if (gone == displays_.end())
+        return;
+    const DisplaySpaces removed = *gone;
+    displays_.erase(gone);
+    DisplaySpaces* target = find(home);
+    for (const SimSpace& space : removed.spaces) {
+        if (target != nullptr && space.fullScreen) {
+            target->spaces.push_back(space);
+            continue;
+        }
+        for (const ServerWindow& window : WindowServer::of(world).windows()) {
+            if (window.space != space.id)
+                continue;
+            if (target != nullptr) {
+                placeWindow(window.number, target->current);
+            } else {
+                // No spaces where it went: on whatever that display shows.
+                WindowServer::of(world).removeFromSpace(window.number);
+            }
+        }
+    }
+    layOut(world);
 }
 
 platform::PlistObject Spaces::describe() const {

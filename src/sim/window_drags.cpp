@@ -18,12 +18,19 @@ using platform::CGRect;
 class MoveGrab : public PointerGrab {
 public:
     MoveGrab(const std::shared_ptr<WindowNode>& window, CGPoint start)
-        : window_(window), start_(start), origin_(window->position()) {}
+        : window_(window), last_(start) {}
 
     void dragged(World& world, const platform::CGEvent& event) override {
+        // The window goes as far as the pointer went since the last event, from wherever it is:
+        // a frame the program wrote meanwhile stays, and a release where the last drag ended
+        // moves nothing.
+        const CGPoint delta{event.location.x - last_.x, event.location.y - last_.y};
+        last_ = event.location;
+        if (delta.x == 0 && delta.y == 0)
+            return;
         if (const auto window = window_.lock()) {
-            window->moveTo(world, {origin_.x + event.location.x - start_.x,
-                                   origin_.y + event.location.y - start_.y});
+            const CGPoint at = window->position();
+            window->moveTo(world, {at.x + delta.x, at.y + delta.y});
         }
     }
     void released(World& world, const platform::CGEvent& event) override {
@@ -33,19 +40,19 @@ public:
 
 private:
     std::weak_ptr<WindowNode> window_;
-    CGPoint start_;
-    CGPoint origin_;
+    CGPoint last_;
 };
 
 class ResizeGrab : public PointerGrab {
 public:
     ResizeGrab(const std::shared_ptr<WindowNode>& window, std::uint8_t edges, CGPoint start)
-        : window_(window), edges_(edges), start_(start), frame_(*window->frame()) {}
+        : window_(window), edges_(edges), start_(start), last_(start), frame_(*window->frame()) {}
 
     void dragged(World& world, const platform::CGEvent& event) override {
         const auto window = window_.lock();
-        if (!window)
+        if (!window || event.location == last_)
             return;
+        last_ = event.location;
         const CGRect wanted = draggedFrame(
             frame_, edges_, {event.location.x - start_.x, event.location.y - start_.y});
         // The limits hold the size; the edges that did not move stay where they are.
@@ -61,6 +68,7 @@ private:
     std::weak_ptr<WindowNode> window_;
     std::uint8_t edges_;
     CGPoint start_;
+    CGPoint last_;
     CGRect frame_;
 };
 

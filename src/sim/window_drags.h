@@ -1,11 +1,13 @@
 #pragma once
 
 // What the window server does with a left press on a window itself, as the user's drags do on the
-// system: in the title bar the window follows the pointer; on an edge or a corner (within the
-// resize margin inside the frame) the edges under the pointer follow it, the size kept within the
-// window's limits and the opposite edges in place (a fixed-size window is only moved by its title
-// bar). Every drag step moves or resizes the window with its notifications, and the window is the
-// one the window server holds until the button is released.
+// system: in the title bar the window follows the pointer, moving as far as the pointer moves from
+// wherever the window is (a frame the program writes during the drag stays); on an edge or a
+// corner (within the resize margin inside the frame) the edges under the pointer follow it, the
+// size kept within the window's limits and the opposite edges in place (a fixed-size window is
+// only moved by its title bar). Every drag step moves or resizes the window with its
+// notifications (a release where the last step ended moves nothing), and the window is the one
+// the window server holds until the button is released.
 
 #include <cstdint>
 

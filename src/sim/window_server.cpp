@@ -75,15 +75,22 @@ std::int64_t WindowServer::allocateNumber() {
 }
 
 void WindowServer::attach(World& world, const std::shared_ptr<Node>& node) {
+    Entry entry;
+    // A window attached again keeps its space.
+    if (const auto found = find(*node); found != entries_.end())
+        entry.space = found->space;
     detach(*node);
     const Process* process = world.process(node->pid());
-    Entry entry;
     entry.owner = node->pid();
     entry.key = node.get();
     entry.node = node;
     entry.options = process != nullptr ? process->windowOptions : WindowOptions{};
     if (const auto* window = dynamic_cast<const WindowNode*>(node.get())) {
         entry.number = window->windowNumber();
+        if (const auto given = spacesToCome_.find(entry.number); given != spacesToCome_.end()) {
+            entry.space = given->second;
+            spacesToCome_.erase(given);
+        }
         if (window->initialLevel() != windowLevel::normal)
             entry.options.level = window->initialLevel();
         highestNumber_ = std::max(highestNumber_, entry.number);
@@ -264,8 +271,19 @@ std::optional<std::int64_t> WindowServer::spaceOf(std::int64_t number) const {
 
 void WindowServer::placeOnSpace(std::int64_t number, std::int64_t space) {
     for (Entry& entry : entries_) {
-        if (entry.number == number)
+        if (entry.number == number) {
             entry.space = space;
+            return;
+        }
+    }
+    spacesToCome_[number] = space;
+}
+
+void WindowServer::removeFromSpace(std::int64_t number) {
+    spacesToCome_.erase(number);
+    for (Entry& entry : entries_) {
+        if (entry.number == number)
+            entry.space.reset();
     }
 }
 

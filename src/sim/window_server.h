@@ -15,6 +15,7 @@
 // A component of the world: WindowServer::of(world).
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -102,7 +103,11 @@ public:
 
     // --- Spaces
     std::optional<std::int64_t> spaceOf(std::int64_t number) const;
+    // A window that is not shown yet (a world file's, before it joins its application) gets the
+    // space when it comes.
     void placeOnSpace(std::int64_t number, std::int64_t space);
+    // The window belongs to no space any more: it is on whatever its display shows.
+    void removeFromSpace(std::int64_t number);
     // Puts every window that belongs to no space yet and whose centre lies in the frame (top-left
     // coordinates) on the space: called before a display shows another space.
     void pinUnplaced(platform::CGRect displayFrame, std::int64_t space);
@@ -143,6 +148,8 @@ private:
     // Front to back; higher levels always before lower ones.
     std::vector<Entry> entries_;
     std::int64_t highestNumber_ = 0;
+    // Spaces given to window numbers before their windows came.
+    std::map<std::int64_t, std::int64_t> spacesToCome_;
     std::weak_ptr<Node> held_;
 };
 

@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "platform/bundle.h"
+#include "platform/dispatch.h"
 #include "platform/notification_center.h"
 #include "platform/scheduler.h"
 #include "sim/application_node.h"
@@ -204,14 +205,32 @@ void World::recordTrustPrompt() {
 }
 
 void World::postNotification(const Node& node, std::string_view notification, ax::Info info) {
-    const std::string name(notification);
-    const double delay = latencyOf(node.pid(), RoundTrip::notificationDelivery, notification);
-    std::erase_if(observers_, [](const auto& weak) { return weak.expired(); });
-    for (const auto& weak : observers_) {
-        auto observer = weak.lock();
-        if (observer && observer->pid() == node.pid())
-            observer->offer(node, name, info, delay);
-    }
+    // The application posts it when its run loop next turns, after the change and after its
+    // answer to the call that made it, and the observers registered by then hear of it: a program
+    // that writes a frame and then starts observing the window still hears of the write. The
+    // element's place in the tree is the one it had at the change.
+    std::vector<ax::Element> lineage{node.element()};
+    for (auto parent = node.parent(); parent; parent = parent->parent())
+        lineage.push_back(parent->element());
+    const platform::ProcessId pid = node.pid();
+    const double delay = latencyOf(pid, RoundTrip::notificationDelivery, notification);
+    platform::DispatchQueue::main().asyncAfter(
+        platform::DispatchTime::now() + delay,
+        [weak = weak_from_this(), pid, lineage = std::move(lineage),
+         name = std::string(notification), info = std::move(info)] {
+            const auto world = weak.lock();
+            if (!world)
+                return;
+            std::erase_if(world->observers_,
+                          [](const auto& observer) { return observer.expired(); });
+            // A copy: a delivery may add observers.
+            const auto observers = world->observers_;
+            for (const auto& entry : observers) {
+                const auto observer = entry.lock();
+                if (observer && observer->pid() == pid)
+                    observer->offer(lineage, name, info);
+            }
+        });
 }
 
 void World::addObserver(const std::shared_ptr<SimObserver>& observer) {

@@ -10,6 +10,7 @@
 #include "desktop/promise_error.h"
 #include "desktop/window.h"
 #include "fake_snapped_window_registry.h"
+#include "platform/events.h"
 #include "platform/scheduler.h"
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
@@ -297,11 +298,14 @@ TEST_F(TabTest, ANewWindowUnderThePointerLeavesThePointerAlone) {
     const Built built = addWindow(chrome, {"One", "Two"});
     const auto tab = tabAt(built, 0);
     const WindowPromise promise = tab->detach();
-    // The user moves the pointer down while the tab comes loose.
-    scheduler().advance(0.1);
+    // The user moves the pointer down while the tab comes loose: after the program's drag, whose
+    // events move the pointer too, and before the new window is found.
+    scheduler().advance(0.5);
+    ASSERT_TRUE(windowLines().empty());
     input().movePointer({300, 400});
     ASSERT_TRUE(settle(promise).holdsValue());
     EXPECT_TRUE(input().warps().empty());
+    EXPECT_EQ(platform::eventCreate()->location, (CGPoint{300, 400}));
 }
 
 TEST_F(TabTest, ADetachFromASnappedWindowTakesThePreSnapSize) {

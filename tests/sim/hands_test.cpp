@@ -43,6 +43,8 @@ protected:
         window->moveTo(*world, {100, 100});
         window->resizeTo(*world, {400, 300});
         world->process(5)->application->appendChild(window);
+        // The set-up's own notifications are posted before anyone listens.
+        scheduler().runUntilIdle();
         observer =
             ax::observerCreateWithInfoCallback(5, [this](const ax::ObserverRef&, ax::Element,
                                                          const std::string& name, const ax::Info&,

@@ -12,10 +12,10 @@
 #include "sim/displays.h"
 #include "sim/spaces.h"
 #include "sim/system_colors.h"
-#include "support/temporary_home.h"
 #include "sim/window_node.h"
 #include "sim/window_server.h"
 #include "sim/world.h"
+#include "support/temporary_home.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::sim {

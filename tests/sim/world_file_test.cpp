@@ -171,6 +171,9 @@ TEST_F(WorldFileTest, EveryKeyDumpsAsItWasLoadedAndLoadsBackEqual) {
     EXPECT_FALSE(items.sessionListAvailable());
     ASSERT_EQ(items.sessionItems().size(), 1u);
     EXPECT_FALSE(items.sessionItems()[0].resolves);
+    // The file's world answers nothing: the permission is off and the editor hangs.
+    EXPECT_EQ(ax::copyAttributeValue(ax::createApplication(502), "AXTitle").error(),
+              ax::apiDisabled);
     // Read as a trusted program would, from an application that answers.
     again->setTrusted(true);
     again->process(501)->hung = false;

@@ -10,8 +10,8 @@
 
 #include "platform/system_colors.h"
 #include "sim/displays.h"
-#include "support/temporary_home.h"
 #include "sim/world.h"
+#include "support/temporary_home.h"
 #include "support/virtual_clock.h"
 
 namespace zoral::ui::testing {

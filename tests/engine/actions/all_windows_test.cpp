@@ -51,7 +51,10 @@ TEST_F(AllWindowsTest, MinimisingAnApplicationStampsEveryVisibleWindowBeforeAnyI
                                      {windowOf(second)->id(), stampedAt},
                                      {windowOf(third)->id(), stampedAt}}))
         << "the window that was minimised already is not stamped";
-    settle(0.01);
+    settle(0.02);
+    EXPECT_EQ(minimized({first, second, third}), (std::vector{false, false, false}))
+        << "the Dock's animation";
+    settle(timing().minimize);
     EXPECT_EQ(minimized({first, second, third, already, viewer}),
               (std::vector{true, true, true, true, false}));
     EXPECT_EQ(PidTimestamps::shared().stamps(viewerPid), std::nullopt);
@@ -66,7 +69,7 @@ TEST_F(AllWindowsTest, EverythingIsMinimisedAndUnminimisedAcrossApplications) {
     const double stampedAt = now();
 
     minimizeAllApplications();
-    settle();
+    settleMinimising();
     EXPECT_EQ(minimized({editorWindow, viewerWindow, earlier}), (std::vector{true, true, true}));
     EXPECT_EQ(PidTimestamps::shared().stamps(editorPid),
               (PidTimestamps::Stamps{{windowOf(editorWindow)->id(), stampedAt}}));
@@ -76,7 +79,7 @@ TEST_F(AllWindowsTest, EverythingIsMinimisedAndUnminimisedAcrossApplications) {
         << "a minimised window keeps its stamp";
 
     unminimizeAllWindows();
-    settle();
+    settleMinimising();
     EXPECT_EQ(minimized({editorWindow, viewerWindow, earlier}), (std::vector{false, false, false}));
     EXPECT_FALSE(anyActivation()) << "no application comes in front";
     EXPECT_EQ(PidTimestamps::shared().stamps(viewerPid)->size(), 2U) << "stamps stay";
@@ -110,16 +113,16 @@ TEST_F(AllWindowsTest, ScreenOperationsTakeTheWindowsThatOverlapTheScreenMost) {
     for (const std::size_t target : {0U, 1U}) {
         SCOPED_TRACE("screen " + std::to_string(target));
         minimizeWindowsOnScreen(screen(target), screens);
-        settle();
+        settleMinimising();
         for (std::size_t i = 0; i < cases.size(); ++i)
             EXPECT_EQ(nodes[i]->isMinimized(), cases[i].screen == target) << cases[i].what;
 
         // The other screen's operation leaves these alone.
         unminimizeWindowsOnScreen(screen(1 - target), screens);
-        settle();
+        settleMinimising();
         EXPECT_EQ(nodes[0]->isMinimized(), target == 0);
         unminimizeWindowsOnScreen(screen(target), screens);
-        settle();
+        settleMinimising();
         for (std::size_t i = 0; i < cases.size(); ++i)
             EXPECT_FALSE(nodes[i]->isMinimized()) << cases[i].what;
     }
@@ -140,9 +143,11 @@ TEST_F(AllWindowsTest, UnminimizeLastBringsBackTheWindowOfTheScreenMinimisedLast
         ASSERT_EQ(minimized(nodes), (std::vector{true, true}));
 
         (void)application(editorPid)->unminimizeLast();
+        settle(timing().restore);
         EXPECT_FALSE(nodes[minimisedLast]->isMinimized());
         EXPECT_TRUE(nodes[1 - minimisedLast]->isMinimized());
         (void)application(editorPid)->unminimizeLast();
+        settle(timing().restore);
         EXPECT_FALSE(nodes[1 - minimisedLast]->isMinimized());
         settle(1);
         for (const auto& node : nodes)
@@ -180,7 +185,7 @@ TEST_F(AllWindowsTest, TheFourBulkOperationsRunOnAGlobalQueue) {
         scheduler().runUntilIdle();
         EXPECT_GT(world->roundTripCount(), 0);
         EXPECT_EQ(node->isMinimized(), row.startsMinimized) << "the writes follow 0.01 s later";
-        settle();
+        settleMinimising();
         EXPECT_EQ(node->isMinimized(), !row.startsMinimized);
     }
 }
@@ -195,7 +200,7 @@ TEST_F(AllWindowsTest, AScreenOperationKeepsTheScreensOfTheMomentItWasStarted) {
     reinitializeScreens();
     ASSERT_TRUE(desktop::Screen::screens().empty());
 
-    settle();
+    settleMinimising();
     EXPECT_EQ(minimized({laptopWindow, externalWindow}), (std::vector{true, false}));
 }
 

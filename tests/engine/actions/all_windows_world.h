@@ -4,6 +4,7 @@
 // windows: the laptop (screen 0) with the external display to its right (screen 1), the editor and
 // a viewer, and no minimising time stamps at the start and the end.
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -45,6 +46,9 @@ protected:
         return states;
     }
     static double now() { return platform::Date::now().unixTime(); }
+    // Lets the operations' writes (0.01 s after the call) and the Dock's animation of
+    // minimising or restoring run.
+    void settleMinimising() { settle(0.02 + std::max(timing().minimize, timing().restore)); }
 };
 
 }  // namespace zoral::engine::testing

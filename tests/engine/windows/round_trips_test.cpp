@@ -13,7 +13,6 @@
 namespace zoral::engine {
 namespace {
 
-using desktop::CGRectEdge;
 using platform::CGRect;
 
 constexpr GridSpan leftHalf{{0, 0}, {1, 1}, {2, 1}};
@@ -63,7 +62,9 @@ TEST_F(RoundTripsTest, AnAdjacentResizeWritesEachNeighbourOnce) {
     }
     settle();
     // One step of the user's drag: one resize notification of the window, three neighbours.
-    const std::int64_t first = measure([&] { userResize(quarters[0], CGRectEdge::right, 30, 1); });
+    const std::int64_t first = measure([&] {
+        userResize(quarters[0], sim::rightEdge, {30, 0}, 1);
+    });
     EXPECT_EQ(frameOf(quarters[3]).minX(), 751);
     EXPECT_EQ(first, 19);
 }

@@ -5,10 +5,9 @@
 // settings at their defaults in a home of the test's own, the program's output captured, and the
 // registry of snapped windows empty at the start and the end.
 //
-// The user's hands are here too, in one place (userDrag, userResize): they do what the window
-// server does when the user drags a window by its title bar or an edge, the left button held:
-// the window moves in several steps, each step notifying the observers while the button is down,
-// and the button is released at the end.
+// The user drags and resizes windows with the simulated desktop's own hands (userDrag,
+// userResize): the window server moves the window, or the edges taken, at each move of the
+// pointer with the left button held, and the button comes up after the last move.
 
 #include <cstdint>
 #include <map>
@@ -19,7 +18,6 @@
 #include <gtest/gtest.h>
 
 #include "desktop/application.h"
-#include "desktop/rect_edges.h"
 #include "desktop/screen.h"
 #include "desktop/window.h"
 #include "engine/windows/screen_rebuild.h"
@@ -28,11 +26,13 @@
 #include "platform/accessibility.h"
 #include "platform/events.h"
 #include "platform/geometry.h"
-#include "platform/run_loop.h"
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
 #include "sim/displays.h"
+#include "sim/hands.h"
 #include "sim/input_devices.h"
+#include "sim/timing.h"
+#include "sim/window_drags.h"
 #include "sim/window_node.h"
 #include "sim/world.h"
 #include "support/captured_output.h"
@@ -66,16 +66,11 @@ protected:
         sim::Displays::of(*world).setDisplays({laptop()});
         reinitializeScreens();
         world->addProcess(editorPid, "org.example.editor", "Editor");
-        bridgeFrameNotifications(editorPid);
         output.clear();
     }
     ~SnapWorldTest() override {
         SnappedWindows::shared().removeAll();
         resetResizer();
-        for (const auto& bridge : bridges) {
-            platform::RunLoop::main().removeSource(platform::ax::observerGetRunLoopSource(bridge),
-                                                   platform::RunLoopMode::defaultMode);
-        }
         desktop::Screen::setScreens({});
     }
 
@@ -109,34 +104,25 @@ protected:
 
     sim::InputDevices& input() { return sim::InputDevices::of(*world); }
 
+    // How long the world's slow changes take (minimising, full screen, ...).
+    sim::Timing& timing() { return world->component<sim::Timing>(); }
+
     // --- The user's hands
 
-    // Drags the window by its title bar by the distance, holding the flags.
+    // Drags the window by its title bar by the distance in that many moves, holding the flags,
+    // and lets go; returns when the button is up and what it set off has run.
     void userDrag(const std::shared_ptr<sim::WindowNode>& node, CGPoint distance,
-                  platform::CGEventFlags flags = {}, int steps = 5) {
-        const CGPoint start = frameOf(node).origin;
-        hold(flags);
-        for (int step = 1; step <= steps; ++step) {
-            const double part = static_cast<double>(step) / steps;
-            node->moveTo(*world, {start.x + distance.x * part, start.y + distance.y * part});
-            settle(stepTime);
-        }
-        release();
+                  platform::CGEventFlags flags = {}, int moves = 5) {
+        sim::Hands::of(*world).dragWindow(*node, distance, moves, flags);
+        untilHandsRest();
     }
 
-    // Drags the right or bottom edge of the window by the distance (positive: outwards).
-    void userResize(const std::shared_ptr<sim::WindowNode>& node, desktop::CGRectEdge edge,
-                    double distance, int steps = 5) {
-        const CGSize start = frameOf(node).size;
-        hold({});
-        for (int step = 1; step <= steps; ++step) {
-            const double part = distance * step / steps;
-            node->resizeTo(*world, edge == desktop::CGRectEdge::right
-                                       ? CGSize{start.width + part, start.height}
-                                       : CGSize{start.width, start.height + part});
-            settle(stepTime);
-        }
-        release();
+    // Drags the window's edges (sim::rightEdge, sim::leftEdge | sim::bottomEdge for a corner, ...)
+    // by the distance in that many moves, and lets go.
+    void userResize(const std::shared_ptr<sim::WindowNode>& node, std::uint8_t edges,
+                    CGPoint distance, int moves = 5) {
+        sim::Hands::of(*world).resizeWindow(*node, edges, distance, moves);
+        untilHandsRest();
     }
 
     // The round trips since the last reset by kind and attribute, e.g. "setAttributeValue AXSize
@@ -170,49 +156,12 @@ protected:
     std::int64_t nextNumber = 40;
 
 private:
-    static constexpr double stepTime = 0.01;
-
-    void hold(platform::CGEventFlags flags) {
-        input().setHeldModifierFlags(flags);
-        input().setPressedMouseButtons(1);
+    void untilHandsRest() {
+        const sim::Hands& hands = sim::Hands::of(*world);
+        scheduler().runUntil([&] { return !hands.isBusy(); }, 10);
+        // The notifications of the release.
+        scheduler().advance(0);
     }
-    void release() {
-        input().setPressedMouseButtons(0);
-        input().setHeldModifierFlags({});
-        settle(stepTime);
-    }
-
-    // The simulated windows announce their frame changes as "AXWindowMoved" and "AXWindowResized"
-    // only; the system also sends "AXMoved" and "AXResized" on the window, which is what the snap
-    // observer listens to. Until the simulated window server sends both, this repeats the first
-    // two as the second two.
-    void bridgeFrameNotifications(platform::ProcessId pid) {
-        namespace ax = platform::ax;
-        auto made = ax::observerCreateWithInfoCallback(
-            pid,
-            [this](const ax::ObserverRef&, ax::Element element, const std::string& notification,
-                   const ax::Info&, const ax::ObserverUserData&) {
-                const auto node = world->resolve(element);
-                if (!node)
-                    return;
-                world->postNotification(*node,
-                                        notification == "AXWindowMoved" ? "AXMoved" : "AXResized");
-            });
-        ASSERT_TRUE(made.ok());
-        const ax::ObserverRef observer = made.value();
-        const auto application = world->process(pid)->application;
-        for (const char* notification : {"AXWindowMoved", "AXWindowResized"}) {
-            ASSERT_EQ(ax::observerAddNotification(observer, application->element(), notification,
-                                                  bridgeToken),
-                      ax::success);
-        }
-        platform::RunLoop::main().addSource(ax::observerGetRunLoopSource(observer),
-                                            platform::RunLoopMode::defaultMode);
-        bridges.push_back(observer);
-    }
-
-    std::shared_ptr<int> bridgeToken = std::make_shared<int>(0);
-    std::vector<platform::ax::ObserverRef> bridges;
 };
 
 }  // namespace zoral::engine::testing

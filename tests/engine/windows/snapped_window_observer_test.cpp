@@ -7,12 +7,12 @@
 #include <gtest/gtest.h>
 
 #include "engine/windows/snap_engine.h"
+#include "sim/spaces.h"
 #include "snap_world.h"
 
 namespace zoral::engine {
 namespace {
 
-using desktop::CGRectEdge;
 using platform::CGPoint;
 using platform::CGRect;
 using platform::CGSize;
@@ -54,55 +54,137 @@ TEST_F(SnappedWindowObserverTest, TheProgramsOwnFrameWritesAreIgnored) {
     EXPECT_EQ(frameOf(node), (CGRect{721, 25, 719, 875}));
 }
 
+// Either half's inner edge: a left edge moves the window as well as resizing it, and that move is
+// part of the resize, not a drag.
 TEST_F(SnappedWindowObserverTest, ResizingOneHalfMovesTheOtherHalfsFacingEdge) {
-    const auto left = snapped(leftHalf);
-    const auto right = snapped(rightHalf);
-    output.clear();
+    struct Case {
+        const char* what;
+        bool resizeLeft;
+        std::uint8_t edge;
+        double distance;
+        CGRect left;
+        CGRect right;
+    };
+    const Case cases[] = {
+        {"the left half's right edge",
+         true,
+         sim::rightEdge,
+         50,
+         {0, 25, 770, 875},
+         {771, 25, 669, 875}},
+        {"the right half's left edge",
+         false,
+         sim::leftEdge,
+         -50,
+         {0, 25, 670, 875},
+         {671, 25, 769, 875}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto left = snapped(leftHalf);
+        const auto right = snapped(rightHalf);
+        output.clear();
 
-    userResize(left, CGRectEdge::right, 50);
-    EXPECT_EQ(frameOf(left), (CGRect{0, 25, 770, 875}));
-    EXPECT_EQ(frameOf(right), (CGRect{771, 25, 669, 875})) << "the gap stays, the right edge too";
-    EXPECT_TRUE(isSnapped(left));
-    EXPECT_TRUE(isSnapped(right));
-    const auto seen = reactions();
-    ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen.front().rfind("Resizer: Initialized from <AXWindow pid=12 id=", 0), 0U)
-        << seen.front();
+        userResize(c.resizeLeft ? left : right, c.edge, {c.distance, 0});
+        EXPECT_EQ(frameOf(left), c.left);
+        EXPECT_EQ(frameOf(right), c.right) << "the gap stays, the outer edges too";
+        EXPECT_TRUE(isSnapped(left));
+        EXPECT_TRUE(isSnapped(right));
+        const auto seen = reactions();
+        ASSERT_FALSE(seen.empty());
+        EXPECT_EQ(seen.front().rfind("Resizer: Initialized from <AXWindow pid=12 id=", 0), 0U)
+            << seen.front();
+        left->close(*world);
+        right->close(*world);
+        settle(resizerLifetime);
+    }
 }
 
+// The top-left quarter resized by its right edge, its bottom edge and the corner of the two.
 TEST_F(SnappedWindowObserverTest, InAQuarterLayoutAlignedAndFacingEdgesFollow) {
-    const auto topLeft = snapped(quarter(0, 0));
-    const auto bottomLeft = snapped(quarter(0, 1));
-    const auto topRight = snapped(quarter(1, 0));
-    const auto bottomRight = snapped(quarter(1, 1));
-    ASSERT_EQ(frameOf(topLeft), (CGRect{0, 25, 720, 437}));
-    ASSERT_EQ(frameOf(bottomRight), (CGRect{721, 463, 719, 437}));
+    struct Case {
+        const char* what;
+        std::uint8_t edges;
+        CGPoint distance;
+        CGRect topLeft;
+        CGRect bottomLeft;
+        CGRect topRight;
+        CGRect bottomRight;
+    };
+    const Case cases[] = {
+        {"right edge: the quarter below aligned, the right ones facing",
+         sim::rightEdge,
+         {30, 0},
+         {0, 25, 750, 437},
+         {0, 463, 750, 437},
+         {751, 25, 689, 437},
+         {751, 463, 689, 437}},
+        {"bottom edge: the quarter beside aligned, the lower ones facing",
+         sim::bottomEdge,
+         {0, 20},
+         {0, 25, 720, 457},
+         {0, 483, 720, 417},
+         {721, 25, 719, 457},
+         {721, 483, 719, 417}},
+        {"the corner: both at once",
+         sim::rightEdge | sim::bottomEdge,
+         {30, 20},
+         {0, 25, 750, 457},
+         {0, 483, 750, 417},
+         {751, 25, 689, 457},
+         {751, 483, 689, 417}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto topLeft = snapped(quarter(0, 0));
+        const auto bottomLeft = snapped(quarter(0, 1));
+        const auto topRight = snapped(quarter(1, 0));
+        const auto bottomRight = snapped(quarter(1, 1));
+        ASSERT_EQ(frameOf(topLeft), (CGRect{0, 25, 720, 437}));
+        ASSERT_EQ(frameOf(bottomRight), (CGRect{721, 463, 719, 437}));
 
-    userResize(topLeft, CGRectEdge::right, 30);
-    EXPECT_EQ(frameOf(topLeft), (CGRect{0, 25, 750, 437}));
-    EXPECT_EQ(frameOf(bottomLeft), (CGRect{0, 463, 750, 437})) << "stacked below: aligned";
-    EXPECT_EQ(frameOf(topRight), (CGRect{751, 25, 689, 437})) << "facing across the gap";
-    EXPECT_EQ(frameOf(bottomRight), (CGRect{751, 463, 689, 437})) << "facing across the gap";
+        userResize(topLeft, c.edges, c.distance);
+        EXPECT_EQ(frameOf(topLeft), c.topLeft);
+        EXPECT_EQ(frameOf(bottomLeft), c.bottomLeft);
+        EXPECT_EQ(frameOf(topRight), c.topRight);
+        EXPECT_EQ(frameOf(bottomRight), c.bottomRight);
+        for (const auto& node : {topLeft, bottomLeft, topRight, bottomRight})
+            node->close(*world);
+        settle(resizerLifetime);
+    }
 }
 
+// The on-screen list lacks windows of another space and minimised ones: their snapped frames stay.
 TEST_F(SnappedWindowObserverTest, ANeighbourTheWindowServerDoesNotShowIsLeftAlone) {
-    const auto left = snapped(leftHalf);
-    const auto right = snapped(rightHalf);
-    right->setMinimized(*world, true);
-    settle();
+    sim::Spaces& spaces = sim::Spaces::of(*world);
+    spaces.setDisplaySpaces(*world, {{"LAPTOP", 1, {{1}, {2}}}});
+    for (const bool onAnotherSpace : {true, false}) {
+        SCOPED_TRACE(onAnotherSpace ? "on another space" : "minimised");
+        const auto left = snapped(leftHalf);
+        const auto right = snapped(rightHalf);
+        spaces.placeWindow(left->windowNumber(), 1);
+        spaces.placeWindow(right->windowNumber(), onAnotherSpace ? 2 : 1);
+        if (!onAnotherSpace)
+            right->setMinimized(*world, true);
+        settle();
 
-    userResize(left, CGRectEdge::right, 50);
-    EXPECT_EQ(frameOf(left), (CGRect{0, 25, 770, 875}));
-    EXPECT_EQ(frameOf(right), (CGRect{721, 25, 719, 875}));
+        userResize(left, sim::rightEdge, {50, 0});
+        EXPECT_EQ(frameOf(left), (CGRect{0, 25, 770, 875}));
+        EXPECT_EQ(frameOf(right), (CGRect{721, 25, 719, 875}));
+        EXPECT_TRUE(isSnapped(right));
+        left->close(*world);
+        right->close(*world);
+        settle(resizerLifetime);
+    }
 }
 
 TEST_F(SnappedWindowObserverTest, MovesAreIgnoredUntilAFifthOfASecondAfterTheLastResize) {
     const auto left = snapped(leftHalf);
     const auto right = snapped(rightHalf);
-    userResize(left, CGRectEdge::right, 50);
+    userResize(left, sim::rightEdge, {50, 0});
     output.clear();
 
-    // 0.02 s after the last resize: the resize is still going on.
+    // A drag right after the resize, its move 2/60 s after the last resize: still the resize's.
     userDrag(left, {0, 10}, {}, 1);
     EXPECT_EQ(reactions(), (std::vector<std::string>{"Observer: Window move ignored"}));
     EXPECT_TRUE(isSnapped(left));
@@ -176,7 +258,7 @@ TEST_F(SnappedWindowObserverTest, WithoutAdjacentResizingAResizeStopsTheSnap) {
     const auto left = snapped(leftHalf);
     const auto right = snapped(rightHalf);
     output.clear();
-    userResize(left, CGRectEdge::right, 50);
+    userResize(left, sim::rightEdge, {50, 0});
     EXPECT_EQ(reactions().front(), "Observer: Window resized by dragging");
     EXPECT_FALSE(isSnapped(left));
     EXPECT_EQ(frameOf(right), (CGRect{721, 25, 719, 875}));
@@ -186,7 +268,7 @@ TEST_F(SnappedWindowObserverTest, LeavingFullScreenSnapsTheWindowBackIntoItsCell
     const auto node = snapped(leftHalf);
     output.clear();
     node->setFullScreen(*world, true);
-    settle();
+    settle(timing().fullScreenEnter);
     EXPECT_EQ(reactions(), (std::vector<std::string>{"Observer: Window move ignored",
                                                      "Observer: Window entering fullscreen mode"}));
 

@@ -50,6 +50,8 @@ TEST_F(WindowOperationsTest, MinimisingStampsTheTimeForTheLatestUnminimise) {
     minimize(window);
     EXPECT_FALSE(node->isMinimized()) << "the write waits a moment";
     settle(0.02);
+    EXPECT_FALSE(node->isMinimized()) << "the Dock's animation";
+    settle(timing().minimize);
     EXPECT_TRUE(node->isMinimized());
     const auto stamps = desktop::PidTimestamps::shared().stamps(editorPid);
     ASSERT_TRUE(stamps);
@@ -90,20 +92,24 @@ TEST_F(WindowOperationsTest, AWindowGoesFullScreenOnTheNextScreen) {
     addExternalDisplay();
     const auto node = addWindow({100, 100, 600, 400});
     moveToFullscreenOnScreen(windowOf(node), Direction::right, screen(0));
-    EXPECT_FALSE(node->isFullScreen());
     settle(0.02);
+    EXPECT_FALSE(node->isFullScreen()) << "asked 0.01 s after the move; the display's animation";
+    settle(timing().fullScreenEnter);
     EXPECT_TRUE(node->isFullScreen());
     EXPECT_EQ(frameOf(node), (CGRect{1440, -180, 1920, 1080})) << "the whole external display";
 
     // From full screen: out, across, and in again 0.2 s after the move.
     const auto other = addWindow({100, 100, 600, 400});
     other->setFullScreen(*world, true);
+    settle(timing().fullScreenEnter);
+    ASSERT_TRUE(other->isFullScreen());
     moveToFullscreenOnScreen(windowOf(other), Direction::right, screen(0));
-    // Back after 0.15 s; moved then, and in full screen again 0.2 s later.
-    settle(0.3);
+    // Back after the leaving's animation, when the poll sees it; moved then.
+    settle(timing().fullScreenExit + 0.1);
     EXPECT_FALSE(other->isFullScreen());
     EXPECT_EQ(frameOf(other).minX(), 1440 + (1920 - 600) / 2) << "moved as a window, centred";
-    settle(0.1);
+    // Asked 0.2 s after the move, in full screen once the animation is over.
+    settle(0.2 + timing().fullScreenEnter);
     EXPECT_TRUE(other->isFullScreen());
     EXPECT_EQ(frameOf(other), (CGRect{1440, -180, 1920, 1080}));
 }

@@ -1,7 +1,7 @@
 // The resolution through the gesture, on the simulated desktop: what the gesture logs, proposes
 // and executes as phases and modifier changes arrive, and how the gesture's state moves on.
 
-#include "engine/resolution/desktop_action_resolver.h"
+#include "engine/gesture/desktop_action_resolver.h"
 
 #include <memory>
 #include <optional>

@@ -16,7 +16,7 @@
 #include "engine/gesture/gesture_services.h"
 #include "engine/gesture/gesture_world.h"
 #include "engine/model/origin.h"
-#include "engine/resolution/desktop_action_resolver.h"
+#include "engine/gesture/desktop_action_resolver.h"
 #include "promises/guarantee.h"
 
 namespace zoral::engine::testing {

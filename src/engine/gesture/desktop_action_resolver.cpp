@@ -1,4 +1,4 @@
-#include "engine/resolution/desktop_action_resolver.h"
+#include "engine/gesture/desktop_action_resolver.h"
 
 #include <iterator>
 #include <type_traits>

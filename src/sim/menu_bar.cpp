@@ -1,0 +1,109 @@
+#include "sim/menu_bar.h"
+
+#include <optional>
+
+#include "sim/displays.h"
+#include "sim/input_devices.h"
+#include "sim/window_server.h"
+#include "sim/world.h"
+
+namespace zoral::sim {
+
+using platform::CGRect;
+
+namespace {
+
+// The menu-bar band of the display under the pointer; none without displays.
+std::optional<CGRect> bandUnderPointer(const std::weak_ptr<World>& weakWorld) {
+    const auto world = weakWorld.lock();
+    if (!world)
+        return std::nullopt;
+    const Displays& displays = Displays::of(*world);
+    const auto frame = displays.topLeftFrameAt(InputDevices::of(*world).pointer());
+    if (!frame)
+        return std::nullopt;
+    double height = 0;
+    for (const Display& display : displays.displays()) {
+        if (displays.topLeftFrame(display.uuid) == frame)
+            height = display.menuBarHeight;
+    }
+    return CGRect(frame->minX(), frame->minY(), frame->width(), height);
+}
+
+// The status items added so far, per world, so that each new one goes left of the others.
+struct StatusItems {
+    std::vector<std::weak_ptr<LaidOutNode>> items;
+    std::vector<double> widths;
+};
+
+}  // namespace
+
+double MenuBar::itemWidth(const std::string& title) {
+    return itemPadding + characterWidth * static_cast<double>(title.size());
+}
+
+MenuBarElements MenuBar::add(World& world, platform::ProcessId pid,
+                             const std::vector<std::string>& menus) {
+    Process* process = world.process(pid);
+    if (process == nullptr)
+        return {};
+    const std::weak_ptr<World> weakWorld = world.weak();
+    MenuBarElements elements;
+    elements.bar = world.makeNode<LaidOutNode>(pid, ax::role::menuBar,
+                                               [weakWorld] { return bandUnderPointer(weakWorld); });
+
+    std::vector<std::string> titles{"Apple", process->name};
+    titles.insert(titles.end(), menus.begin(), menus.end());
+    double left = edgeInset;
+    for (const std::string& title : titles) {
+        const double width = itemWidth(title);
+        auto item = world.makeNode<LaidOutNode>(
+            pid, ax::role::menuBarItem, [weakWorld, left, width]() -> std::optional<CGRect> {
+                const auto band = bandUnderPointer(weakWorld);
+                if (!band)
+                    return std::nullopt;
+                return CGRect(band->minX() + left, band->minY(), width, band->height());
+            });
+        item->set(ax::attribute::title, title);
+        item->setActions({ax::action::press});
+        elements.bar->appendChild(item);
+        elements.items.push_back(std::move(item));
+        left += width;
+    }
+    // Appended last, so that the window server registers the bar with its items in place.
+    process->application->set(ax::attribute::menuBar, ax::Value(elements.bar->element()));
+    process->application->appendChild(elements.bar);
+    return elements;
+}
+
+std::shared_ptr<LaidOutNode> MenuBar::addStatusItem(World& world, platform::ProcessId pid,
+                                                    const std::string& title) {
+    Process* process = world.process(pid);
+    if (process == nullptr)
+        return nullptr;
+    StatusItems& placed = world.component<StatusItems>();
+    double right = edgeInset;
+    for (const double width : placed.widths)
+        right += width;
+    const double width = itemWidth(title);
+    const std::weak_ptr<World> weakWorld = world.weak();
+    auto item = world.makeNode<LaidOutNode>(
+        pid, ax::role::menuBarItem, [weakWorld, right, width]() -> std::optional<CGRect> {
+            const auto band = bandUnderPointer(weakWorld);
+            if (!band)
+                return std::nullopt;
+            return CGRect(band->maxX() - right - width, band->minY(), width, band->height());
+        });
+    item->set(ax::attribute::subrole, std::string(ax::subrole::menuExtra));
+    item->set(ax::attribute::title, title);
+    item->setActions({ax::action::press});
+    process->application->appendChild(item);
+    // A status item is a window of its own above the menu bar, on every space.
+    WindowServer::of(world).setOptions(
+        *item, {.level = windowLevel::status, .clickThrough = false, .allSpaces = true});
+    placed.items.push_back(item);
+    placed.widths.push_back(width);
+    return item;
+}
+
+}  // namespace zoral::sim

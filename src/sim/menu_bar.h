@@ -1,0 +1,50 @@
+#pragma once
+
+// The menu bar as applications show it to the accessibility interface: each application's
+// "AXMenuBar" (what its "AXMenuBar" attribute names) holds its menu-bar items, the system menu
+// first, then the application menu named after the process, then the menus given, left to right.
+// Status items ("AXMenuBarItem" with subrole "AXMenuExtra") belong to the processes that put them
+// there and lie at the right end of the bar, in front of it, right to left in the order added.
+//
+// Every display shows the front application's menu bar; the bar and the items lie in the menu-bar
+// band of the display under the pointer, so that the display the user reaches answers them. The
+// window server draws only the front application's bar; above the visible frame, where no item
+// lies, the front application's element answers (sim/window_server.h).
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/accessibility.h"
+#include "sim/tabs.h"
+
+namespace zoral::sim {
+
+class World;
+
+struct MenuBarElements {
+    std::shared_ptr<LaidOutNode> bar;
+    // The system menu, the application menu, then the menus given.
+    std::vector<std::shared_ptr<LaidOutNode>> items;
+};
+
+class MenuBar {
+public:
+    // Space before the first item and after the last status item, and the width of an item's
+    // title per character and around it.
+    static constexpr double edgeInset = 10;
+    static constexpr double characterWidth = 7;
+    static constexpr double itemPadding = 18;
+
+    // Adds the process's menu bar with the menus given.
+    static MenuBarElements add(World& world, platform::ProcessId pid,
+                               const std::vector<std::string>& menus);
+    // Adds a status item of the process, left of the status items added before.
+    static std::shared_ptr<LaidOutNode> addStatusItem(World& world, platform::ProcessId pid,
+                                                      const std::string& title);
+
+    // The width an item with the title takes.
+    static double itemWidth(const std::string& title);
+};
+
+}  // namespace zoral::sim

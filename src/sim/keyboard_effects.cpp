@@ -67,7 +67,14 @@ bool applicationShortcut(World& world, const platform::CGEvent& event, platform:
     if (process == nullptr)
         return false;
     auto application = std::dynamic_pointer_cast<ApplicationNode>(process->application);
-    if (event.keyCode == platform::virtualKey::ansiH) {
+    if (event.keyCode == platform::virtualKey::ansiH &&
+        event.flags.contains(CGEventFlags::maskAlternate)) {
+        // Option-Command-H: the application hides every other one and stays.
+        for (platform::ProcessId other : switchableApplications(world)) {
+            if (other != target)
+                workspace(world).requestHidden(world, other, true);
+        }
+    } else if (event.keyCode == platform::virtualKey::ansiH) {
         workspace(world).requestHidden(world, target, true);
     } else if (event.keyCode == platform::virtualKey::ansiW) {
         if (application) {

@@ -82,7 +82,15 @@ void InputDevices::follow(const platform::CGEvent& event) {
     std::lock_guard lock(mutex_);
     switch (event.type) {
         case CGEventType::keyDown:
-        case CGEventType::keyUp:
+        case CGEventType::keyUp: {
+            // The numeric-pad and function bits of a key event describe the key (an arrow carries
+            // both), not a modifier held: those only a flags change sets.
+            const platform::CGEventFlags keyBits =
+                platform::CGEventFlags::maskNumericPad | platform::CGEventFlags::maskSecondaryFn;
+            heldFlags_ = (event.flags & ~platform::CGEventFlags::maskNonCoalesced & ~keyBits) |
+                         (heldFlags_ & keyBits);
+            return;
+        }
         case CGEventType::flagsChanged:
             heldFlags_ = event.flags & ~platform::CGEventFlags::maskNonCoalesced;
             return;

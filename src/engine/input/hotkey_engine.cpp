@@ -1,0 +1,123 @@
+#include "engine/input/hotkey_engine.h"
+
+#include <bit>
+#include <utility>
+
+#include "engine/input/sensitivity.h"
+#include "engine/model/modifier.h"
+#include "platform/dispatch.h"
+#include "settings/defaults.h"
+#include "settings/defaults_keys.h"
+
+namespace zoral::engine {
+
+using desktop::Direction;
+using desktop::Key;
+using platform::NSEventPhase;
+using settings::Defaults::Keys;
+using settings::Defaults::readValue;
+
+std::set<platform::CGKeyCode> hotkeysKeyCodes(settings::HotkeysArrowLayout arrows,
+                                              settings::HotkeysCenterLayout undo) {
+    const ArrowKeys& keys = arrowKeys(arrows);
+    std::set<platform::CGKeyCode> codes;
+    for (const Key key : {keys.up, keys.down, keys.left, keys.right, undoKey(undo)})
+        codes.merge(desktop::keyCodes(key));
+    return codes;
+}
+
+std::set<platform::CGKeyCode> hotkeysKeyCodes() {
+    return hotkeysKeyCodes(readValue(Keys::hotkeyArrow()), readValue(Keys::hotkeyUndo()));
+}
+
+HotkeysEngine::HotkeysEngine(Passkey, std::shared_ptr<Gesture> gesture,
+                             std::shared_ptr<ActionResolver> resolver)
+    : gesture_(std::move(gesture)),
+      resolver_(std::move(resolver)),
+      gestureTimeout_(currentSensitivity().gestureTimeout),
+      cancelTimeout_(currentCancelTimeout()),
+      gestureDispatchItem_{platform::DispatchQueue::main(), {}, std::nullopt},
+      cancelDispatchItem_{platform::DispatchQueue::main(), {}, std::nullopt},
+      arrowKeys_(arrowKeys(readValue(Keys::hotkeyArrow()))),
+      undoKey_(undoKey(readValue(Keys::hotkeyUndo()))) {}
+
+HotkeysEngine::~HotkeysEngine() {
+    for (const auto* item : {&gestureDispatchItem_, &cancelDispatchItem_}) {
+        if (item->pendingItem)
+            item->pendingItem->cancel();
+    }
+}
+
+void HotkeysEngine::arm(desktop::DispatchControlItem& item, double delay,
+                        void (HotkeysEngine::*body)()) {
+    item.schedule(delay, [weak = weak_from_this(), body] {
+        if (const auto engine = weak.lock())
+            ((*engine).*body)();
+    });
+}
+
+void HotkeysEngine::rescheduleCancel() {
+    arm(cancelDispatchItem_, cancelTimeout_, &HotkeysEngine::onCancelTimeout);
+}
+
+void HotkeysEngine::handleKey(std::optional<Key> key, platform::CGEventFlags flags,
+                              NSEventPhase phase) {
+    if (phase == NSEventPhase::ended) {
+        gesture_->phases.push_back(Phase::released);
+        gesture_->updatePhase();
+        return;
+    }
+    if (phase != NSEventPhase::changed)
+        return;
+    updateModifiers(flags);
+    if (key) {
+        const std::array<std::pair<Key, Direction>, 4> directions{{
+            {arrowKeys_.up, Direction::up},
+            {arrowKeys_.down, Direction::down},
+            {arrowKeys_.left, Direction::left},
+            {arrowKeys_.right, Direction::right},
+        }};
+        bool matched = false;
+        for (const auto& [candidate, direction] : directions) {
+            if (desktop::keyCode(candidate) != desktop::keyCode(*key))
+                continue;
+            gesture_->directions.push_back(direction);
+            gesture_->phases.push_back(Phase::scrolled);
+            gesture_->updatePhase();
+            arm(gestureDispatchItem_, gestureTimeout_, &HotkeysEngine::onPause);
+            matched = true;
+            break;
+        }
+        if (!matched && *key == undoKey_) {
+            gesture_->phases.push_back(Phase::tapped);
+            gesture_->updatePhase();
+        }
+    }
+    rescheduleCancel();
+}
+
+void HotkeysEngine::updateModifiers(platform::CGEventFlags flags) {
+    const int count = std::popcount(flags.rawValue());
+    if (count <= flagsDown_ && gesture_->action()) {
+        flagsDown_ = count;
+        return;
+    }
+    gesture_->modifiers = modifiersFromFlags(settings::ModifierFlags(flags.rawValue()));
+    if (!gesture_->isCancelled() && !gesture_->isChaining() && !gesture_->isCmdTabbing)
+        (void)resolver_->resolveAction(*gesture_);
+    flagsDown_ = count;
+}
+
+void HotkeysEngine::onPause() {
+    gesture_->phases.push_back(Phase::paused);
+    gesture_->updatePhase();
+}
+
+void HotkeysEngine::onCancelTimeout() {
+    if (gesture_->action() && !gesture_->isCancelled() && !gesture_->isChaining() &&
+        !gesture_->isCmdTabbing) {
+        gesture_->cancel();
+    }
+}
+
+}  // namespace zoral::engine

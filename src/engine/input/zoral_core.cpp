@@ -1,0 +1,324 @@
+#include "engine/input/zoral_core.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "desktop/ax_access.h"
+#include "desktop/run_after_delay.h"
+#include "engine/gesture/gesture.h"
+#include "engine/gesture/origin_classification.h"
+#include "engine/model/modifier.h"
+#include "platform/dispatch.h"
+#include "settings/defaults.h"
+#include "settings/defaults_keys.h"
+
+namespace zoral::engine {
+
+namespace {
+
+using desktop::Key;
+using platform::CGEvent;
+using platform::CGEventFlags;
+using platform::NSEventPhase;
+using platform::NSEventType;
+using platform::NSTouchPhase;
+using settings::Defaults::Keys;
+using settings::Defaults::readValue;
+
+// Written on every modifier change; main thread only.
+bool modifierKeyDownFlag = false;
+
+// Seconds after the last two-finger contact within which a scroll or pinch is the trackpad's.
+constexpr double trackpadContactWindow = 0.2;
+// A scroll cancelled by the trackpad ends the gesture this much later, unless a pinch takes over.
+constexpr double cancelledScrollDelay = 0.1;
+// The end of a double tap follows its start after this long.
+constexpr double smartMagnifyDelay = 0.01;
+
+constexpr std::uint64_t deviceIndependentBits = 0xFFFF0000;
+
+// Time stamps come from a clock of whole nanoseconds: their differences are compared as such, so
+// that 0.2 seconds apart is not 0.19999999999 by the rounding of seconds.
+double wholeNanoseconds(double seconds) {
+    return std::round(seconds * 1e9);
+}
+
+// Gestures on these origins leave their events to the system.
+bool blocksEvents(OriginType type) {
+    return type != OriginType::tab && type != OriginType::menubar &&
+           type != OriginType::menubarFS && type != OriginType::mcSpace;
+}
+
+bool isArrow(Key key) {
+    return key == Key::arrowUp || key == Key::arrowDown || key == Key::arrowLeft ||
+           key == Key::arrowRight;
+}
+
+// The arrows carry the numeric-pad and function bits of the keyboard: they are no modifiers held.
+CGEventFlags withoutArrowBits(Key key, CGEventFlags flags) {
+    const CGEventFlags bits = CGEventFlags::maskNumericPad | CGEventFlags::maskSecondaryFn;
+    if (isArrow(key) && !(flags & bits).isEmpty())
+        return flags & ~bits;
+    return flags;
+}
+
+// The keys the keyboard sends with fn held, read as the keys they shift.
+Key unshifted(Key key) {
+    switch (key) {
+        case Key::enter:
+            return Key::return_;
+        case Key::fwdDelete:
+            return Key::delete_;
+        case Key::home:
+            return Key::arrowLeft;
+        case Key::end:
+            return Key::arrowRight;
+        case Key::pageUp:
+            return Key::arrowUp;
+        case Key::pageDown:
+            return Key::arrowDown;
+        default:
+            return key;
+    }
+}
+
+bool holdsSuperModifier(CGEventFlags flags) {
+    const auto super = readValue(Keys::superModifier()).rawValue();
+    return (flags.rawValue() & deviceIndependentBits & super) == super;
+}
+
+bool isTouching(NSTouchPhase phase) {
+    return phase == NSTouchPhase::began || phase == NSTouchPhase::moved ||
+           phase == NSTouchPhase::stationary;
+}
+
+}  // namespace
+
+ZoralCore::ZoralCore(Passkey, GestureServices services)
+    : touchDispatchItem_{platform::DispatchQueue::main(), [] {}, std::nullopt},
+      services_(std::move(services)),
+      keyCodes_(readValue(Keys::hotkeys()) ? hotkeysKeyCodes() : std::set<platform::CGKeyCode>{}) {}
+
+ZoralCore::~ZoralCore() {
+    if (touchDispatchItem_.pendingItem)
+        touchDispatchItem_.pendingItem->cancel();
+}
+
+bool ZoralCore::permitted() {
+    return desktop::AXAccess::shared().isTrusted();
+}
+
+bool ZoralCore::modifierKeyDown() {
+    return modifierKeyDownFlag;
+}
+
+void ZoralCore::createTap() {
+    const auto options = readValue(Keys::activeTap()) ? platform::CGEventTapOptions::defaultTap
+                                                      : platform::CGEventTapOptions::listenOnly;
+    // The handler holds the core: the tap calls into it until the tap is invalidated.
+    eventTap_ = Tap::make(
+        options, platform::CGEventTapPlacement::headInsertEventTap, eventMask,
+        [core = shared_from_this()](NSEventType, const CGEvent& event) {
+            return core->handleEvent(event);
+        },
+        [weak = weak_from_this()] {
+            if (const auto core = weak.lock())
+                core->returnToIdle();
+        });
+}
+
+std::optional<CGEvent> ZoralCore::closingRule(const CGEvent& event) const {
+    if (gestureBlock_)
+        return std::nullopt;
+    return event;
+}
+
+std::optional<CGEvent> ZoralCore::handleEvent(const CGEvent& event) {
+    // The platform's event is the toolkit's too: the conversion cannot fail here.
+    const NSEventType type = platform::toolkitType(event);
+    if (std::find(handledTypes.begin(), handledTypes.end(), type) == handledTypes.end())
+        return event;
+    if (type != NSEventType::flagsChanged && readValue(Keys::requireSuperMod()) &&
+        !holdsSuperModifier(event.flags)) {
+        return event;
+    }
+    if (!readValue(Keys::tapMagicMouse())) {
+        if (type == NSEventType::gesture &&
+            std::count_if(event.touches.begin(), event.touches.end(),
+                          [](const auto& touch) { return isTouching(touch.phase); }) >= 2) {
+            lastTrackpadEvent_ = event.timestamp;
+            return event;
+        }
+        if ((type == NSEventType::scrollWheel || type == NSEventType::magnify ||
+             type == NSEventType::smartMagnify) &&
+            !(wholeNanoseconds(event.timestamp - lastTrackpadEvent_) <
+              wholeNanoseconds(trackpadContactWindow))) {
+            return event;  // from a mouse
+        }
+    }
+    switch (type) {
+        case NSEventType::keyDown:
+            return handleKeyDown(event);
+        case NSEventType::flagsChanged:
+            return handleFlagsChanged(event);
+        case NSEventType::scrollWheel:
+            return handleScroll(event);
+        case NSEventType::magnify:
+            if (touchDispatchItem_.pendingItem)
+                touchDispatchItem_.pendingItem->cancel();
+            handleTouchEvent(event, NSEventPhase::none, true);
+            return closingRule(event);
+        case NSEventType::smartMagnify:
+            handleTouchEvent(event, NSEventPhase::began, false);
+            touchDispatchItem_.schedule(smartMagnifyDelay, [weak = weak_from_this(), event] {
+                if (const auto core = weak.lock())
+                    core->handleTouchEvent(event, NSEventPhase::ended, false);
+            });
+            return closingRule(event);
+        default:
+            return closingRule(event);
+    }
+}
+
+std::optional<CGEvent> ZoralCore::handleKeyDown(const CGEvent& event) {
+    const bool buttonless = event.mouseButton == platform::CGMouseButton::left;
+    if (!keyCodes_.contains(event.keyCode)) {
+        if (event.keyCode == platform::virtualKey::escape && buttonless && !event.autorepeat)
+            cancelGestures();
+        return closingRule(event);
+    }
+    const auto pressed = desktop::keyFromCode(event.keyCode);
+    if (!buttonless || event.autorepeat || !pressed)
+        return closingRule(event);
+    const CGEventFlags flags = withoutArrowBits(*pressed, event.flags);
+    const Key key = modifierKeyDownFlag ? unshifted(*pressed) : *pressed;
+    if (holdsSuperModifier(flags))
+        handleKeyEvent(key, flags, NSEventPhase::changed);
+    return closingRule(event);
+}
+
+std::optional<CGEvent> ZoralCore::handleFlagsChanged(const CGEvent& event) {
+    if (touchEngine_)
+        touchEngine_->updateModifiers(event);
+    const std::uint64_t held = event.flags.rawValue() & deviceIndependentBits;
+    modifierKeyDownFlag = held != 0;
+    const auto roles = modifiersFromFlags(settings::ModifierFlags(event.flags.rawValue()));
+    // A role configured with no flags matches whenever nothing is held: without any modifier the
+    // hotkey gesture ends all the same, or the keyboard would stay swallowed.
+    const bool nothingHeld = (held & ~CGEventFlags::maskAlphaShift.rawValue()) == 0;
+    if (roles.empty() || nothingHeld) {
+        handleKeyEvent(std::nullopt, {}, NSEventPhase::ended);
+    } else if (keyEngine_) {
+        if (const auto key = desktop::keyFromCode(event.keyCode))
+            keyEngine_->updateModifiers(withoutArrowBits(*key, event.flags));
+        keyEngine_->rescheduleCancel();
+    }
+    return closingRule(event);
+}
+
+std::optional<CGEvent> ZoralCore::handleScroll(const CGEvent& event) {
+    if (event.phase == NSEventPhase::none && event.momentumPhase == NSEventPhase::none)
+        return event;  // a wheel
+    if (event.phase == NSEventPhase::ended) {
+        momentumBlock_ = gestureBlock_;
+    } else if (event.momentumPhase == NSEventPhase::ended ||
+               event.phase == NSEventPhase::mayBegin || event.phase == NSEventPhase::began) {
+        momentumBlock_ = false;
+    }
+    if (event.phase == NSEventPhase::cancelled) {
+        touchDispatchItem_.schedule(cancelledScrollDelay, [weak = weak_from_this(), event] {
+            if (const auto core = weak.lock())
+                core->handleTouchEvent(event, NSEventPhase::ended, false);
+        });
+    } else {
+        // The decision below uses what the earlier events left; the gesture sees this one on the
+        // next turn of the main queue.
+        desktop::runAfterDelay(platform::DispatchQueue::main(), 0,
+                               [weak = weak_from_this(), event] {
+                                   if (const auto core = weak.lock())
+                                       core->handleTouchEvent(event, NSEventPhase::none, true);
+                               });
+    }
+    if (momentumBlock_ && event.momentumPhase != NSEventPhase::none)
+        return std::nullopt;
+    return closingRule(event);
+}
+
+void ZoralCore::handleTouchEvent(const CGEvent& event, NSEventPhase phase, bool useEventPhase) {
+    if (useEventPhase)
+        phase = event.phase;
+    if (!touchEngine_ && (phase == NSEventPhase::mayBegin || phase == NSEventPhase::began)) {
+        const auto origin = originAtPointer(event);
+        if (!origin)
+            return;
+        auto gesture = Gesture::make(*origin, services_);
+        if (!gesture)
+            return;
+        gestureBlock_ = blocksEvents(origin->type);
+        touchEngine_ = MultitouchEngine::make(std::move(gesture), services_.resolver);
+        touchEngine_->updateModifiers(event);
+    }
+    if (!touchEngine_)
+        return;
+    // Held here: the engine may be dropped below while its gesture still works.
+    const std::shared_ptr<MultitouchEngine> engine = touchEngine_;
+    engine->handleEvent(event, phase);
+    gestureBlock_ = blocksEvents(engine->gesture().origin().type);
+    if (phase == NSEventPhase::ended || engine->gesture().isCancelled()) {
+        if (touchEngine_ == engine)
+            touchEngine_.reset();
+        gestureBlock_ = false;
+    }
+}
+
+void ZoralCore::handleKeyEvent(std::optional<Key> key, CGEventFlags flags, NSEventPhase phase) {
+    if (!keyEngine_ && phase == NSEventPhase::changed) {
+        const auto origin = originForHotkey();
+        if (!origin)
+            return;
+        auto gesture = Gesture::make(*origin, services_);
+        if (!gesture)
+            return;
+        gestureBlock_ = blocksEvents(origin->type);
+        keyEngine_ = HotkeysEngine::make(std::move(gesture), services_.resolver);
+    }
+    if (!keyEngine_)
+        return;
+    const std::shared_ptr<HotkeysEngine> engine = keyEngine_;
+    engine->handleKey(key, flags, phase);
+    gestureBlock_ = blocksEvents(engine->gesture().origin().type);
+    if (phase == NSEventPhase::ended || engine->gesture().isCancelled()) {
+        if (keyEngine_ == engine)
+            keyEngine_.reset();
+        gestureBlock_ = false;
+    }
+}
+
+std::optional<Origin> ZoralCore::originAtPointer(const CGEvent& event) {
+    return engine::originAtPointer(event);
+}
+
+std::optional<Origin> ZoralCore::originForHotkey() {
+    return engine::originForHotkey();
+}
+
+void ZoralCore::cancelGestures() {
+    // Held: cancelling may run code that replaces the engines.
+    if (const auto engine = touchEngine_)
+        engine->gesture().cancel();
+    if (const auto engine = keyEngine_)
+        engine->gesture().cancel();
+}
+
+void ZoralCore::returnToIdle() {
+    cancelGestures();
+    if (touchDispatchItem_.pendingItem)
+        touchDispatchItem_.pendingItem->cancel();
+    touchEngine_.reset();
+    keyEngine_.reset();
+    gestureBlock_ = false;
+    momentumBlock_ = false;
+}
+
+}  // namespace zoral::engine

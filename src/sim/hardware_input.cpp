@@ -1,0 +1,355 @@
+#include "sim/hardware_input.h"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+#include <type_traits>
+
+#include "platform/key_codes.h"
+#include "platform/scheduler.h"
+#include "sim/hands.h"
+#include "sim/input_devices.h"
+#include "sim/input_pipeline.h"
+#include "sim/world.h"
+
+namespace zoral::sim {
+
+namespace {
+
+using platform::CGEvent;
+using platform::CGEventFlags;
+using platform::CGEventType;
+using platform::CGKeyCode;
+using platform::CGPoint;
+using platform::NSEventPhase;
+using platform::NSEventType;
+using platform::NSTouchPhase;
+namespace vk = platform::virtualKey;
+
+// Points a wheel notch scrolls.
+constexpr double pointsPerLine = 10;
+
+// The modifier keys, in the order they go down (they come up in reverse), each with the key code
+// and the device bit of its left and right key; fn has one key and no device bit.
+struct ModifierKey {
+    CGEventFlags flag;
+    CGKeyCode left;
+    CGEventFlags leftBit;
+    CGKeyCode right;
+    CGEventFlags rightBit;
+};
+
+constexpr std::array<ModifierKey, 5> modifierKeys{{
+    {CGEventFlags::maskShift, vk::shift, CGEventFlags::maskDeviceLeftShift, vk::rightShift,
+     CGEventFlags::maskDeviceRightShift},
+    {CGEventFlags::maskControl, vk::control, CGEventFlags::maskDeviceLeftControl, vk::rightControl,
+     CGEventFlags::maskDeviceRightControl},
+    {CGEventFlags::maskAlternate, vk::option, CGEventFlags::maskDeviceLeftOption, vk::rightOption,
+     CGEventFlags::maskDeviceRightOption},
+    {CGEventFlags::maskCommand, vk::command, CGEventFlags::maskDeviceLeftCommand, vk::rightCommand,
+     CGEventFlags::maskDeviceRightCommand},
+    {CGEventFlags::maskSecondaryFn, vk::function, CGEventFlags(), vk::function, CGEventFlags()},
+}};
+
+// What the laptop keyboard sends for a key pressed with fn held.
+CGKeyCode withFunction(CGKeyCode key) {
+    switch (key) {
+        case vk::upArrow:
+            return vk::pageUp;
+        case vk::downArrow:
+            return vk::pageDown;
+        case vk::leftArrow:
+            return vk::home;
+        case vk::rightArrow:
+            return vk::end;
+        case vk::delete_:
+            return vk::forwardDelete;
+        case vk::return_:
+            return vk::keypadEnter;
+        default:
+            return key;
+    }
+}
+
+// The bits the keyboard sets on a key's own events: the arrows are keypad and function keys, the
+// navigation keys function keys, enter a keypad key.
+CGEventFlags keyBits(CGKeyCode key) {
+    switch (key) {
+        case vk::upArrow:
+        case vk::downArrow:
+        case vk::leftArrow:
+        case vk::rightArrow:
+            return CGEventFlags::maskNumericPad | CGEventFlags::maskSecondaryFn;
+        case vk::home:
+        case vk::end:
+        case vk::pageUp:
+        case vk::pageDown:
+        case vk::forwardDelete:
+            return CGEventFlags::maskSecondaryFn;
+        case vk::keypadEnter:
+            return CGEventFlags::maskNumericPad;
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+HardwareInput::HardwareInput(World& world) : world_(world), queue_("HID.hardware") {}
+
+HardwareInput& HardwareInput::of(World& world) {
+    return world.component<HardwareInput>();
+}
+
+CGEvent HardwareInput::make(CGEventType type) const {
+    const InputDevices& devices = InputDevices::of(world_);
+    CGEvent event;
+    event.type = type;
+    event.location = devices.pointer();
+    event.flags = devices.heldModifierFlags() | CGEventFlags::maskNonCoalesced;
+    event.timestamp = platform::uptimeSeconds();
+    return event;
+}
+
+void HardwareInput::enter(CGEvent event) {
+    InputPipeline::of(world_).enter(
+        {.event = std::move(event), .source = InputSource::hardware, .tap = std::nullopt});
+}
+
+void HardwareInput::schedule(double offset, std::function<void(HardwareInput&)> emit) {
+    ++pending_;
+    queue_.asyncAfter(platform::DispatchTime::now() + std::max(offset, 0.0),
+                      [weakWorld = world_.weak(), emit = std::move(emit)] {
+                          const auto world = weakWorld.lock();
+                          if (!world)
+                              return;
+                          HardwareInput& input = HardwareInput::of(*world);
+                          --input.pending_;
+                          emit(input);
+                      });
+}
+
+void HardwareInput::touches(NSTouchPhase phase, bool mouse) {
+    if (mouse)
+        return;
+    gestureEvent(NSEventType::gesture, 0, NSEventPhase::none, phase);
+}
+
+void HardwareInput::gestureEvent(NSEventType kind, double magnification, NSEventPhase phase,
+                                 NSTouchPhase touchPhase) {
+    CGEvent event = make(platform::gestureEventType);
+    event.gestureType = kind;
+    event.magnification = magnification;
+    event.phase = phase;
+    event.touches = {{.identity = 1, .phase = touchPhase, .normalizedPosition = {0.4, 0.5}},
+                     {.identity = 2, .phase = touchPhase, .normalizedPosition = {0.6, 0.5}}};
+    enter(std::move(event));
+}
+
+void HardwareInput::scroll(CGPoint travel, NSEventPhase phase, NSEventPhase momentumPhase) {
+    // Natural scrolling moves the content with the fingers; the other way the deltas turn round.
+    const double sign = natural_ ? 1.0 : -1.0;
+    CGEvent event = make(CGEventType::scrollWheel);
+    event.scrollingDeltaX = travel.x * sign;
+    event.scrollingDeltaY = travel.y * sign;
+    event.scrollDeltaAxis1 = static_cast<std::int32_t>(event.scrollingDeltaY);
+    event.scrollDeltaAxis2 = static_cast<std::int32_t>(event.scrollingDeltaX);
+    event.isDirectionInvertedFromDevice = natural_;
+    event.phase = phase;
+    event.momentumPhase = momentumPhase;
+    enter(std::move(event));
+}
+
+void HardwareInput::key(CGKeyCode physical, bool down, bool repeat) {
+    const bool function =
+        InputDevices::of(world_).heldModifierFlags().contains(CGEventFlags::maskSecondaryFn);
+    const CGKeyCode sent = function ? withFunction(physical) : physical;
+    CGEvent event = make(down ? CGEventType::keyDown : CGEventType::keyUp);
+    event.keyCode = sent;
+    event.autorepeat = repeat;
+    event.flags = event.flags | keyBits(sent);
+    enter(std::move(event));
+}
+
+void HardwareInput::modifiers(CGEventFlags flags, bool rightHand) {
+    const auto change = [&](const ModifierKey& key, bool down) {
+        CGEventFlags held = InputDevices::of(world_).heldModifierFlags();
+        // A key comes up on the hand that holds it.
+        const bool right =
+            down ? rightHand : !key.rightBit.isEmpty() && held.contains(key.rightBit);
+        const CGEventFlags deviceBit = right ? key.rightBit : key.leftBit;
+        held = down ? held | key.flag | deviceBit : held & ~(key.flag | key.leftBit | key.rightBit);
+        CGEvent event = make(CGEventType::flagsChanged);
+        event.keyCode = right ? key.right : key.left;
+        event.flags = held | CGEventFlags::maskNonCoalesced;
+        enter(std::move(event));
+    };
+    for (auto key = modifierKeys.rbegin(); key != modifierKeys.rend(); ++key) {
+        const bool held = InputDevices::of(world_).heldModifierFlags().contains(key->flag);
+        if (held && !flags.contains(key->flag))
+            change(*key, false);
+    }
+    for (const ModifierKey& key : modifierKeys) {
+        const bool held = InputDevices::of(world_).heldModifierFlags().contains(key.flag);
+        if (!held && flags.contains(key.flag))
+            change(key, true);
+    }
+}
+
+double HardwareInput::playScroll(double at, const ScrollStroke& stroke) {
+    const bool mouse = stroke.fromMouse;
+    schedule(at, [mouse](HardwareInput& input) { input.touches(NSTouchPhase::began, mouse); });
+    const bool rests = stroke.restBefore > 0 || stroke.moves.empty();
+    if (rests) {
+        schedule(at, [](HardwareInput& input) {
+            input.scroll({}, NSEventPhase::mayBegin, NSEventPhase::none);
+        });
+    }
+    at += stroke.restBefore;
+    if (stroke.moves.empty()) {
+        schedule(at, [mouse](HardwareInput& input) {
+            input.touches(NSTouchPhase::ended, mouse);
+            input.scroll({}, NSEventPhase::cancelled, NSEventPhase::none);
+        });
+        return at;
+    }
+    bool first = true;
+    CGPoint last;
+    for (const ScrollMove& move : stroke.moves) {
+        const int events = std::max(move.events, 1);
+        const CGPoint step{move.travel.x / events, move.travel.y / events};
+        for (int i = 0; i < events; ++i) {
+            if (!first)
+                at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
+            const NSEventPhase phase = first ? NSEventPhase::began : NSEventPhase::changed;
+            schedule(at, [mouse, step, phase](HardwareInput& input) {
+                input.touches(NSTouchPhase::moved, mouse);
+                input.scroll(step, phase, NSEventPhase::none);
+            });
+            first = false;
+            last = step;
+        }
+        at += move.holdAfter;
+    }
+    at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
+    schedule(at, [mouse](HardwareInput& input) {
+        input.touches(NSTouchPhase::ended, mouse);
+        input.scroll({}, NSEventPhase::ended, NSEventPhase::none);
+    });
+    // The momentum carries on with the last step's speed, halving at each event.
+    for (int j = 1; j <= stroke.momentumEvents; ++j) {
+        at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
+        const double fraction = 1.0 / static_cast<double>(1 << std::min(j, 30));
+        const CGPoint delta{last.x * fraction, last.y * fraction};
+        const NSEventPhase phase = j == 1 ? NSEventPhase::began : NSEventPhase::changed;
+        schedule(at, [delta, phase](HardwareInput& input) {
+            input.scroll(delta, NSEventPhase::none, phase);
+        });
+    }
+    if (stroke.momentumEvents > 0) {
+        at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
+        schedule(at, [](HardwareInput& input) {
+            input.scroll({}, NSEventPhase::none, NSEventPhase::ended);
+        });
+    }
+    return at;
+}
+
+double HardwareInput::playPinch(double at, const PinchStroke& pinch) {
+    schedule(at, [](HardwareInput& input) {
+        input.touches(NSTouchPhase::began, false);
+        input.scroll({}, NSEventPhase::mayBegin, NSEventPhase::none);
+    });
+    at += pinch.restBefore;
+    // The trackpad gives up the scroll as the fingers start to pinch.
+    schedule(at, [](HardwareInput& input) {
+        input.scroll({}, NSEventPhase::cancelled, NSEventPhase::none);
+    });
+    bool first = true;
+    for (const double magnification : pinch.magnifications) {
+        at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
+        const NSEventPhase phase = first ? NSEventPhase::began : NSEventPhase::changed;
+        schedule(at, [magnification, phase](HardwareInput& input) {
+            input.gestureEvent(NSEventType::magnify, magnification, phase, NSTouchPhase::moved);
+        });
+        first = false;
+    }
+    at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
+    schedule(at, [](HardwareInput& input) {
+        input.gestureEvent(NSEventType::magnify, 0, NSEventPhase::ended, NSTouchPhase::ended);
+    });
+    return at;
+}
+
+double HardwareInput::playKey(double at, const KeyStroke& stroke) {
+    const CGKeyCode code = stroke.keyCode;
+    schedule(at, [code](HardwareInput& input) { input.key(code, true, false); });
+    if (stroke.repeats > 0)
+        at += keyRepeatDelay - keyRepeatInterval;
+    for (int i = 0; i < stroke.repeats; ++i) {
+        at += keyRepeatInterval;
+        schedule(at, [code](HardwareInput& input) { input.key(code, true, true); });
+    }
+    at += keyRepeatInterval;
+    schedule(at, [code](HardwareInput& input) { input.key(code, false, false); });
+    return at;
+}
+
+double HardwareInput::play(const std::vector<HardwareStep>& steps, std::optional<double> startIn) {
+    const double now = platform::uptimeSeconds();
+    const double start = startIn ? std::max(*startIn, 0.0) : std::max(busyUntil_, now) - now;
+    double at = start;
+    for (const HardwareStep& step : steps) {
+        at = std::visit(
+            [&](const auto& description) -> double {
+                using Step = std::decay_t<decltype(description)>;
+                if constexpr (std::is_same_v<Step, ScrollStroke>) {
+                    return playScroll(at, description);
+                } else if constexpr (std::is_same_v<Step, PinchStroke>) {
+                    return playPinch(at, description);
+                } else if constexpr (std::is_same_v<Step, SmartMagnifyTap>) {
+                    schedule(at, [](HardwareInput& input) {
+                        input.gestureEvent(NSEventType::smartMagnify, 0, NSEventPhase::none,
+                                           NSTouchPhase::ended);
+                    });
+                    return at;
+                } else if constexpr (std::is_same_v<Step, WheelScroll>) {
+                    const WheelScroll wheel = description;
+                    schedule(at, [wheel](HardwareInput& input) {
+                        const double sign = input.natural_ ? 1.0 : -1.0;
+                        CGEvent event = input.make(CGEventType::scrollWheel);
+                        event.scrollUnit = platform::CGScrollEventUnit::line;
+                        event.scrollDeltaAxis1 = static_cast<std::int32_t>(wheel.lines * sign);
+                        event.scrollDeltaAxis2 =
+                            static_cast<std::int32_t>(wheel.horizontalLines * sign);
+                        event.scrollingDeltaY = event.scrollDeltaAxis1 * pointsPerLine;
+                        event.scrollingDeltaX = event.scrollDeltaAxis2 * pointsPerLine;
+                        event.isDirectionInvertedFromDevice = input.natural_;
+                        input.enter(std::move(event));
+                    });
+                    return at;
+                } else if constexpr (std::is_same_v<Step, KeyStroke>) {
+                    return playKey(at, description);
+                } else if constexpr (std::is_same_v<Step, ModifierChange>) {
+                    const ModifierChange change = description;
+                    schedule(at, [change](HardwareInput& input) {
+                        input.modifiers(change.flags, change.rightHand);
+                    });
+                    return at;
+                } else if constexpr (std::is_same_v<Step, PointerMove>) {
+                    const CGPoint location = description.location;
+                    schedule(at, [location](HardwareInput& input) {
+                        Hands::of(input.world_).movePointer(location);
+                    });
+                    return at;
+                } else {
+                    return at + std::max(description.seconds, 0.0);
+                }
+            },
+            step);
+    }
+    busyUntil_ = std::max(busyUntil_, now + at);
+    return at - start;
+}
+
+}  // namespace zoral::sim

@@ -2,17 +2,25 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "desktop/ax_error.h"
 #include "platform/accessibility.h"
+#include "platform/events.h"
 #include "platform/output.h"
 #include "platform/scheduler.h"
 #include "sim/element_names.h"
+#include "sim/hands.h"
+#include "sim/journal.h"
 #include "sim/json_codec.h"
+#include "sim/window_drags.h"
+#include "sim/window_node.h"
 #include "sim/world.h"
 #include "sim/world_file.h"
 #include "sim/world_format.h"
@@ -40,6 +48,24 @@ struct ActionStep {
     std::string action;
 };
 
+enum class Modifier { shift, control, option, command, fn };
+enum class Edge { left, right, top, bottom };
+
+// The user's hands taking a window by its title bar (or by edges, for a resize) and moving it.
+struct DragStep {
+    std::string window;
+    platform::CGPoint by;
+    std::int64_t moves = 1;
+    std::vector<Modifier> modifiers;
+    std::vector<Edge> edges;
+};
+
+// What the program asked of the system that leaves no other trace, one line an entry, with its
+// virtual time; "clear" forgets it afterwards.
+struct JournalStep {
+    bool clear = false;
+};
+
 }  // namespace zoral::world_runner
 
 namespace zoral::sim::json_codec {
@@ -61,6 +87,50 @@ struct FieldTable<world_runner::SetStep> {
         field("attribute", &S::attribute).required(),
         field("value", &S::value).required(),
     };
+};
+
+template <>
+struct NameTable<world_runner::Modifier> {
+    using enum world_runner::Modifier;
+    static constexpr std::array<std::pair<world_runner::Modifier, std::string_view>, 5> names{{
+        {shift, "shift"},
+        {control, "control"},
+        {option, "option"},
+        {command, "command"},
+        {fn, "fn"},
+    }};
+};
+
+template <>
+struct NameTable<world_runner::Edge> {
+    using enum world_runner::Edge;
+    static constexpr std::array<std::pair<world_runner::Edge, std::string_view>, 4> names{{
+        {left, "left"},
+        {right, "right"},
+        {top, "top"},
+        {bottom, "bottom"},
+    }};
+};
+
+constexpr const char* moveCount(const std::int64_t& moves) {
+    return moves < 1 || moves > 1000 ? "takes from 1 to 1000 moves" : nullptr;
+}
+
+template <>
+struct FieldTable<world_runner::DragStep> {
+    using S = world_runner::DragStep;
+    static constexpr auto fields = std::tuple{
+        field("window", &S::window).required(),
+        field("by", &S::by).required(),
+        field("moves", &S::moves).checked(moveCount),
+        field("modifiers", &S::modifiers),
+        field("edges", &S::edges),
+    };
+};
+
+template <>
+struct FieldTable<world_runner::JournalStep> {
+    static constexpr auto fields = std::tuple{field("clear", &world_runner::JournalStep::clear)};
 };
 
 template <>
@@ -167,9 +237,206 @@ void unhang(sim::World& world, const Json& arguments, const Place& at) {
     processOf(world, arguments, at).hung = false;
 }
 
+platform::CGEventFlags flagsOf(const std::vector<Modifier>& modifiers) {
+    platform::CGEventFlags flags;
+    for (const Modifier modifier : modifiers) {
+        switch (modifier) {
+            case Modifier::shift:
+                flags = flags | platform::CGEventFlags::maskShift;
+                break;
+            case Modifier::control:
+                flags = flags | platform::CGEventFlags::maskControl;
+                break;
+            case Modifier::option:
+                flags = flags | platform::CGEventFlags::maskAlternate;
+                break;
+            case Modifier::command:
+                flags = flags | platform::CGEventFlags::maskCommand;
+                break;
+            case Modifier::fn:
+                flags = flags | platform::CGEventFlags::maskSecondaryFn;
+                break;
+        }
+    }
+    return flags;
+}
+
+std::uint8_t edgesOf(const std::vector<Edge>& edges) {
+    std::uint8_t mask = 0;
+    for (const Edge edge : edges) {
+        switch (edge) {
+            case Edge::left:
+                mask |= sim::leftEdge;
+                break;
+            case Edge::right:
+                mask |= sim::rightEdge;
+                break;
+            case Edge::top:
+                mask |= sim::topEdge;
+                break;
+            case Edge::bottom:
+                mask |= sim::bottomEdge;
+                break;
+        }
+    }
+    return mask;
+}
+
+// Drags run on the virtual clock, a move every sixtieth of a second; the step lets them end and
+// prints the window's frame then.
+void runDrag(sim::World& world, const Json& arguments, const Place& at, bool byEdges) {
+    const auto step = sim::json_codec::read<DragStep>(arguments, at);
+    if (std::abs(step.by.x) > farthestCoordinate || std::abs(step.by.y) > farthestCoordinate)
+        fail(at.key("by"), "a distance lies from -1e9 to 1e9");
+    const std::uint8_t edges = edgesOf(step.edges);
+    if (byEdges && ((edges & sim::leftEdge) && (edges & sim::rightEdge)))
+        fail(at.key("edges"), "left and right are opposite edges");
+    if (byEdges && ((edges & sim::topEdge) && (edges & sim::bottomEdge)))
+        fail(at.key("edges"), "top and bottom are opposite edges");
+    if (byEdges && edges == 0)
+        fail(at, "needs \"edges\"");
+    if (!byEdges && !step.edges.empty())
+        fail(at.key("edges"), "a drag takes the title bar; a resize takes edges");
+    const auto element = sim::elementNamed(world, step.window);
+    if (!element)
+        fail(at.key("window"), "no element is named \"" + step.window + "\"");
+    const auto window = std::dynamic_pointer_cast<sim::WindowNode>(world.resolve(*element));
+    if (!window)
+        fail(at.key("window"), "\"" + step.window + "\" is no window");
+    sim::Hands& hands = sim::Hands::of(world);
+    if (hands.isBusy())
+        fail(at, "the hands are busy with an earlier stroke");
+    const auto moves = static_cast<int>(step.moves);
+    if (byEdges)
+        hands.resizeWindow(*window, edges, step.by, moves, flagsOf(step.modifiers));
+    else
+        hands.dragWindow(*window, step.by, moves, flagsOf(step.modifiers));
+    platform::Scheduler& scheduler = platform::Scheduler::current();
+    while (hands.isBusy())
+        scheduler.advance(sim::Hands::defaultInterval);
+    const auto frame = window->isDestroyed() ? std::nullopt : window->frame();
+    platform::output::printLine(
+        std::string(byEdges ? "resize" : "drag") + " " + step.window + ": " +
+        (frame ? sim::valueToJson(world, ax::Value(*frame)).dump() : std::string("gone")));
+}
+
+void drag(sim::World& world, const Json& arguments, const Place& at) {
+    runDrag(world, arguments, at, false);
+}
+
+void resize(sim::World& world, const Json& arguments, const Place& at) {
+    runDrag(world, arguments, at, true);
+}
+
+std::string eventTypeName(platform::CGEventType type) {
+    using platform::CGEventType;
+    switch (type) {
+        case CGEventType::null:
+            return "null";
+        case CGEventType::leftMouseDown:
+            return "leftMouseDown";
+        case CGEventType::leftMouseUp:
+            return "leftMouseUp";
+        case CGEventType::rightMouseDown:
+            return "rightMouseDown";
+        case CGEventType::rightMouseUp:
+            return "rightMouseUp";
+        case CGEventType::mouseMoved:
+            return "mouseMoved";
+        case CGEventType::leftMouseDragged:
+            return "leftMouseDragged";
+        case CGEventType::rightMouseDragged:
+            return "rightMouseDragged";
+        case CGEventType::keyDown:
+            return "keyDown";
+        case CGEventType::keyUp:
+            return "keyUp";
+        case CGEventType::flagsChanged:
+            return "flagsChanged";
+        case CGEventType::scrollWheel:
+            return "scrollWheel";
+        case CGEventType::otherMouseDown:
+            return "otherMouseDown";
+        case CGEventType::otherMouseUp:
+            return "otherMouseUp";
+        case CGEventType::otherMouseDragged:
+            return "otherMouseDragged";
+        default:
+            return "event " + std::to_string(static_cast<std::uint32_t>(type));
+    }
+}
+
+std::string pointText(platform::CGPoint point) {
+    return Json::array({point.x, point.y}).dump();
+}
+
+std::string hexText(std::uint64_t value) {
+    std::array<char, 24> text{};
+    std::snprintf(text.data(), text.size(), "0x%llx", static_cast<unsigned long long>(value));
+    return text.data();
+}
+
+std::string journalLine(const sim::JournalEntry& entry) {
+    return std::visit(
+        [](const auto& record) -> std::string {
+            using T = std::decay_t<decltype(record)>;
+            if constexpr (std::is_same_v<T, sim::PostedEvent>) {
+                const platform::CGEvent& event = record.event;
+                std::string line = "posted " + eventTypeName(event.type) + " at " +
+                                   pointText(event.location) + " flags " +
+                                   hexText(event.flags.rawValue());
+                if (event.type == platform::CGEventType::keyDown ||
+                    event.type == platform::CGEventType::keyUp ||
+                    event.type == platform::CGEventType::flagsChanged) {
+                    line += " key " + std::to_string(event.keyCode);
+                }
+                if (event.targetPid)
+                    return line + " to process " + std::to_string(*event.targetPid);
+                switch (record.tap.value_or(platform::CGEventTapLocation::hid)) {
+                    case platform::CGEventTapLocation::hid:
+                        return line + " to the HID stream";
+                    case platform::CGEventTapLocation::session:
+                        return line + " to the session";
+                    case platform::CGEventTapLocation::annotatedSession:
+                        return line + " to the annotated session";
+                }
+                return line;
+            } else if constexpr (std::is_same_v<T, sim::PointerWarp>) {
+                return "warped the pointer to " + pointText(record.location);
+            } else if constexpr (std::is_same_v<T, sim::WorkspaceRequest>) {
+                constexpr std::array<const char*, 4> kinds{"activate", "hide", "unhide",
+                                                           "terminate"};
+                return std::string("asked to ") + kinds[static_cast<std::size_t>(record.kind)] +
+                       " process " + std::to_string(record.pid) + " with options " +
+                       std::to_string(record.options);
+            } else if constexpr (std::is_same_v<T, sim::PermissionPrompt>) {
+                return "prompted for the Accessibility permission";
+            } else {
+                return "wrote AXEnhancedUserInterface " +
+                       std::string(record.value ? "true" : "false") + " to process " +
+                       std::to_string(record.pid);
+            }
+        },
+        entry);
+}
+
+void journal(sim::World& world, const Json& arguments, const Place& at) {
+    const auto step = sim::json_codec::read<JournalStep>(arguments, at);
+    sim::Journal& journal = sim::Journal::of(world);
+    const auto entries = journal.entries();
+    platform::output::printLine("journal: " + std::to_string(entries.size()) + " entries");
+    for (const sim::JournalEntry& entry : entries) {
+        std::array<char, 32> time{};
+        std::snprintf(time.data(), time.size(), "%.3f", sim::timeOf(entry));
+        platform::output::printLine("  " + std::string(time.data()) + " " + journalLine(entry));
+    }
+    if (step.clear)
+        journal.clear();
+}
+
 using Step = void (*)(sim::World&, const Json&, const Place&);
 
-constexpr std::array<std::pair<std::string_view, Step>, 8> steps{{
+constexpr std::array<std::pair<std::string_view, Step>, 11> steps{{
     {"advance", advance},
     {"read", read},
     {"set", set},
@@ -178,6 +445,9 @@ constexpr std::array<std::pair<std::string_view, Step>, 8> steps{{
     {"trusted", trusted},
     {"hang", hang},
     {"unhang", unhang},
+    {"drag", drag},
+    {"resize", resize},
+    {"journal", journal},
 }};
 
 void runStep(sim::World& world, const Json& entry) {

@@ -10,6 +10,15 @@
 //   {"hitTest": [130, 90]}                                print the element under a point
 //   {"trusted": false}                                    change the permission
 //   {"hang": 501} / {"unhang": 501}                       make a process stop or start answering
+//   {"drag": {"window": "notes", "by": [100, 50], "moves": 5, "modifiers": ["option"]}}
+//       the user's hands take the window by its title bar with the left button and the modifier
+//       keys (shift, control, option, command, fn) held, move it in that many moves a sixtieth of
+//       a second apart, and let go; the step prints the window's frame at the end
+//   {"resize": {"window": "notes", "edges": ["right", "bottom"], "by": [40, 20], "moves": 2}}
+//       the same, taking the window by an edge or a corner (left, right, top, bottom)
+//   {"journal": {"clear": true}}                          print what the program asked of the
+//       system (posted events, warps, workspace requests, permission prompts, enhanced-interface
+//       writes), one line an entry with its virtual time, and forget it when "clear" is true
 //
 // Values are written as in world files. Reads, writes, actions and hit tests go through the
 // accessibility calls, so they are counted and cost virtual time like the program's own, and

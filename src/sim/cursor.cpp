@@ -61,6 +61,11 @@ void Cursor::unhide(World& world) {
         --hideCount_;
 }
 
+void Cursor::setHideCount(std::int64_t count) {
+    std::lock_guard lock(mutex_);
+    hideCount_ = count;
+}
+
 void Cursor::setSetsCursorInBackground(bool enabled) {
     std::lock_guard lock(mutex_);
     setsCursorInBackground_ = enabled;

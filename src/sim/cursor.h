@@ -30,6 +30,8 @@ public:
     void hide(World& world);
     void unhide(World& world);
     void setSetsCursorInBackground(bool enabled);
+    // Puts the cursor in that state as if it had always been so; no call is counted.
+    void setHideCount(std::int64_t count);
 
 private:
     bool mayChange(World& world) const;

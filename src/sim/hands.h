@@ -49,6 +49,7 @@ public:
     void magnify(double magnification, platform::NSEventPhase phase);
     // Scrolling with "natural" direction, as trackpads do by default.
     void setNaturalScrolling(bool natural) { natural_ = natural; }
+    bool naturalScrolling() const { return natural_; }
 
     // --- Over time
     // Two fingers scroll: began, changed for each further step, ended, each with the delta,

@@ -178,6 +178,11 @@ void HotKeys::setInstallEventHandlerFails(bool fails) {
     state_->installFails = fails;
 }
 
+bool HotKeys::installEventHandlerFails() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->installFails;
+}
+
 void HotKeys::setSymbolicHotKeysUnavailable(bool unavailable) {
     std::lock_guard lock(state_->mutex);
     state_->symbolicHotKeysUnavailable = unavailable;

@@ -80,6 +80,7 @@ public:
     std::set<HotKeyCombination> heldCombinations() const;
     // Makes installing an event handler fail (paramErr), as when the system is out of memory.
     void setInstallEventHandlerFails(bool fails);
+    bool installEventHandlerFails() const;
     // Makes the list of symbolic hot keys unavailable (paramErr).
     void setSymbolicHotKeysUnavailable(bool unavailable);
 

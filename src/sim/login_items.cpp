@@ -54,6 +54,16 @@ void LoginItems::injectUnregisterFailure(platform::ErrorRef error) {
     unregisterFailure_ = std::move(error);
 }
 
+platform::ErrorRef LoginItems::registerFailure() const {
+    std::lock_guard lock(mutex_);
+    return registerFailure_;
+}
+
+platform::ErrorRef LoginItems::unregisterFailure() const {
+    std::lock_guard lock(mutex_);
+    return unregisterFailure_;
+}
+
 std::vector<LoginItems::ServiceCall> LoginItems::serviceCalls() const {
     std::lock_guard lock(mutex_);
     return calls_;
@@ -110,6 +120,11 @@ bool LoginItems::sessionListAvailable() const {
 void LoginItems::setSnapshotFails(bool fails) {
     std::lock_guard lock(mutex_);
     snapshotFails_ = fails;
+}
+
+bool LoginItems::snapshotFails() const {
+    std::lock_guard lock(mutex_);
+    return snapshotFails_;
 }
 
 std::optional<std::vector<std::uint64_t>> LoginItems::snapshot() const {

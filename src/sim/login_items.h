@@ -48,6 +48,8 @@ public:
     // status stays as it was.
     void injectRegisterFailure(platform::ErrorRef error);
     void injectUnregisterFailure(platform::ErrorRef error);
+    platform::ErrorRef registerFailure() const;
+    platform::ErrorRef unregisterFailure() const;
     // The calls the program made, in order.
     std::vector<ServiceCall> serviceCalls() const;
 
@@ -67,6 +69,7 @@ public:
     void setSessionListAvailable(bool available);
     bool sessionListAvailable() const;
     void setSnapshotFails(bool fails);
+    bool snapshotFails() const;
 
     // Used by the platform calls.
     std::optional<std::vector<std::uint64_t>> snapshot() const;

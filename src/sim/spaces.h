@@ -105,6 +105,8 @@ public:
     void showAppExpose(World& world);
     void hide(World& world);
     bool isShowing() const { return overview_ != nullptr; }
+    // Whether what shows is Mission Control, with its spaces bars, rather than App Exposé.
+    bool showsSpacesBars() const { return overview_ != nullptr && showsBars_; }
     // The button that stands for the space while Mission Control shows.
     std::shared_ptr<Node> buttonOf(std::int64_t spaceId) const;
     // The spaces bar of the display while Mission Control shows.

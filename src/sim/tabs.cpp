@@ -294,16 +294,32 @@ std::shared_ptr<Tabs::Bar> Tabs::barOf(const WindowNode& window) const {
     return nullptr;
 }
 
-std::vector<std::string> Tabs::titles(const WindowNode& window) const {
+namespace {
+
+std::vector<std::string> titlesOf(const std::vector<std::shared_ptr<Node>>& tabs) {
     std::vector<std::string> result;
-    if (const auto bar = barOf(window)) {
-        for (const auto& tab : bar->tabs) {
-            const ax::Value* title = tab->stored(ax::attribute::title);
-            const auto* text = title != nullptr ? title->getIf<std::string>() : nullptr;
-            result.push_back(text != nullptr ? *text : std::string());
-        }
+    for (const auto& tab : tabs) {
+        const ax::Value* title = tab->stored(ax::attribute::title);
+        const auto* text = title != nullptr ? title->getIf<std::string>() : nullptr;
+        result.push_back(text != nullptr ? *text : std::string());
     }
     return result;
+}
+
+}  // namespace
+
+std::vector<Tabs::BarView> Tabs::barsOf(const WindowNode& window) const {
+    std::vector<BarView> views;
+    for (const auto& bar : bars_) {
+        if (bar->window.lock().get() == &window)
+            views.push_back({bar->shape, bar->root, bar->tabs, titlesOf(bar->tabs)});
+    }
+    return views;
+}
+
+std::vector<std::string> Tabs::titles(const WindowNode& window) const {
+    const auto bar = barOf(window);
+    return bar ? titlesOf(bar->tabs) : std::vector<std::string>{};
 }
 
 std::optional<CGRect> Tabs::barFrame(const WindowNode& window) const {

@@ -68,6 +68,7 @@ public:
     static constexpr double barHeight = 30;
     static constexpr double detachDistance = 40;
     static constexpr double maxTabWidth = 200;
+    static constexpr double defaultDetachLatency = 0.2;
 
     // The world's tabs.
     static Tabs& install(World& world);
@@ -92,6 +93,16 @@ public:
     std::optional<platform::CGRect> barFrame(const WindowNode& window) const;
     bool isDetachPending() const { return pending_ != nullptr; }
 
+    // The window's tab bars as they were added, each with its shape, the element appended to the
+    // window, and its tabs and their titles in order.
+    struct BarView {
+        TabTreeShape shape = TabTreeShape::native;
+        std::shared_ptr<Node> root;
+        std::vector<std::shared_ptr<Node>> tabs;
+        std::vector<std::string> titles;
+    };
+    std::vector<BarView> barsOf(const WindowNode& window) const;
+
     struct Bar;
     struct Pending;
 
@@ -111,7 +122,7 @@ private:
     void detach(World& world, const std::shared_ptr<Bar>& bar, const std::shared_ptr<Node>& tab,
                 platform::CGPoint release);
 
-    double detachLatency_ = 0.2;
+    double detachLatency_ = defaultDetachLatency;
     std::vector<std::shared_ptr<Bar>> bars_;
     // The detach that waits for its latency, if any.
     std::shared_ptr<Pending> pending_;

@@ -62,6 +62,11 @@ public:
     // Fills the display that holds the window's centre on a full-screen space of its own, or
     // leaves full screen and returns to the frame it had, after the world's latency for each.
     void setFullScreen(World& world, bool fullScreen);
+    // The frame the window goes back to when it leaves full screen; what a world starts with.
+    std::optional<platform::CGRect> frameBeforeFullScreen() const { return frameBeforeFullScreen_; }
+    void setFrameBeforeFullScreen(std::optional<platform::CGRect> frame) {
+        frameBeforeFullScreen_ = frame;
+    }
 
     // Closes the window: it tells its observers it is destroyed, leaves its
     // application and, with everything in it, answers nothing any more.

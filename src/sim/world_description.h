@@ -15,12 +15,17 @@
 
 #include "platform/accessibility.h"
 #include "platform/geometry.h"
+#include "platform/iohid.h"
+#include "platform/plist_object.h"
 #include "platform/screens.h"
+#include "platform/service_management.h"
 #include "platform/workspace.h"
 #include "sim/displays.h"
 #include "sim/dock.h"
 #include "sim/system_settings.h"
+#include "sim/tabs.h"
 #include "sim/timing.h"
+#include "sim/world.h"
 
 namespace zoral::sim {
 
@@ -66,15 +71,39 @@ struct ElementContents {
     friend bool operator==(const ElementContents&, const ElementContents&) = default;
 };
 
+// One tab of a tab bar: its title, and the name of its element.
+struct TabDescription {
+    std::string title;
+    std::optional<std::string> id;
+
+    friend bool operator==(const TabDescription&, const TabDescription&) = default;
+};
+
+// A tab bar of a window, in the tree of its kind of application (sim/tabs.h). Its elements follow
+// from the shape and the tabs; only the tabs have names.
+struct TabBarDescription {
+    TabTreeShape shape = TabTreeShape::native;
+    std::vector<TabDescription> tabs;
+
+    friend bool operator==(const TabBarDescription&, const TabBarDescription&) = default;
+};
+
 // What the window server knows of a window beyond its attributes.
 struct WindowDescription {
-    // Handed out when none is given.
+    // Handed out when none is given; unique in the world.
     std::optional<std::int64_t> number;
     std::optional<platform::CGSize> minimumSize;
     std::optional<platform::CGSize> maximumSize;
     bool fixedSize = false;
-    std::int64_t layer = 0;
+    // None: as the process's window options say.
+    std::optional<std::int64_t> layer;
+    std::optional<bool> clickThrough;
+    std::optional<bool> allSpaces;
     std::optional<std::int64_t> space;
+    // The frame a full-screen window goes back to when it leaves full screen.
+    std::optional<platform::CGRect> frameBeforeFullScreen;
+    // After the window's other children.
+    std::vector<TabBarDescription> tabBars;
 
     friend bool operator==(const WindowDescription&, const WindowDescription&) = default;
 };
@@ -88,6 +117,16 @@ struct ElementDescription {
     friend bool operator==(const ElementDescription&, const ElementDescription&) = default;
 };
 
+// How the window server shows a process's windows unless a window says otherwise.
+struct WindowOptionsDescription {
+    std::int64_t layer = 0;
+    bool clickThrough = false;
+    bool allSpaces = false;
+
+    friend bool operator==(const WindowOptionsDescription&,
+                           const WindowOptionsDescription&) = default;
+};
+
 struct ProcessDescription {
     std::int64_t pid = 0;
     std::string bundleIdentifier;
@@ -99,6 +138,7 @@ struct ProcessDescription {
     bool hidden = false;
     bool refusesTermination = false;
     std::optional<bool> enhancedUserInterface;
+    WindowOptionsDescription windowOptions;
     // The application element.
     ElementContents application;
 
@@ -149,15 +189,102 @@ struct DisplayDescription {
 struct TimingDescription {
     double activation = Timing{}.activation;
     double termination = Timing{}.termination;
+    double hide = Timing{}.hide;
+    double minimize = Timing{}.minimize;
+    double restore = Timing{}.restore;
+    double fullScreenEnter = Timing{}.fullScreenEnter;
     double fullScreenExit = Timing{}.fullScreenExit;
-    double tabDetach = 0.2;
+    double tabDetach = Tabs::defaultDetachLatency;
 
     friend bool operator==(const TimingDescription&, const TimingDescription&) = default;
 };
 
+// One rule of the world's latency function (LatencyRule in sim/world.h).
+struct LatencyRuleDescription {
+    std::optional<std::int64_t> pid;
+    std::optional<RoundTrip> kind;
+    std::optional<std::string> name;
+    double seconds = 0;
+
+    friend bool operator==(const LatencyRuleDescription&, const LatencyRuleDescription&) = default;
+};
+
+// What the Mission Control of the Dock shows, when it shows.
+enum class OverviewKind { missionControl, appExpose };
+
+// The keyboard layout the user types with; none leaves the system without one that types ASCII.
+struct KeyboardLayoutChoice {
+    std::optional<std::string> identifier = "US";
+
+    friend bool operator==(const KeyboardLayoutChoice&, const KeyboardLayoutChoice&) = default;
+};
+
+// A key combination another program holds: a virtual key code and the event manager's modifiers.
+struct HeldHotKeyDescription {
+    std::int64_t keyCode = 0;
+    std::int64_t modifiers = 0;
+
+    friend bool operator==(const HeldHotKeyDescription&, const HeldHotKeyDescription&) = default;
+};
+
+struct HotKeysDescription {
+    std::vector<HeldHotKeyDescription> held;
+    bool installHandlerFails = false;
+    bool symbolicHotKeysUnavailable = false;
+
+    friend bool operator==(const HotKeysDescription&, const HotKeysDescription&) = default;
+};
+
+// An error the system reports.
+struct ErrorDescription {
+    std::string domain;
+    std::int64_t code = 0;
+    std::string description;
+
+    friend bool operator==(const ErrorDescription&, const ErrorDescription&) = default;
+};
+
+// An entry of the session's login-items list. Its identifier is handed out as it is loaded: nothing
+// that outlives the world refers to it.
+struct SessionLoginItemDescription {
+    std::string url;
+    platform::PlistDictionary properties;
+    bool resolves = true;
+
+    friend bool operator==(const SessionLoginItemDescription&,
+                           const SessionLoginItemDescription&) = default;
+};
+
+struct LoginItemsDescription {
+    platform::SMAppServiceStatus serviceStatus = platform::SMAppServiceStatus::notRegistered;
+    std::optional<ErrorDescription> registerFailure;
+    std::optional<ErrorDescription> unregisterFailure;
+    bool sessionListAvailable = true;
+    bool snapshotFails = false;
+    std::vector<SessionLoginItemDescription> sessionItems;
+
+    friend bool operator==(const LoginItemsDescription&, const LoginItemsDescription&) = default;
+};
+
+struct InputMonitoringDescription {
+    platform::iohid::AccessType post = platform::iohid::AccessType::granted;
+    platform::iohid::AccessType listen = platform::iohid::AccessType::granted;
+
+    friend bool operator==(const InputMonitoringDescription&,
+                           const InputMonitoringDescription&) = default;
+};
+
+struct CursorDescription {
+    std::int64_t hideCount = 0;
+    bool setsCursorInBackground = false;
+
+    friend bool operator==(const CursorDescription&, const CursorDescription&) = default;
+};
+
 struct WorldDescription {
-    // Of every accessibility round trip, unless a process has its own.
+    // Of every accessibility round trip, unless a process or a rule has its own.
     double latency = 0;
+    std::vector<LatencyRuleDescription> latencyRules;
     bool trusted = true;
     TimingDescription timing;
     platform::OperatingSystemVersion systemVersion{14, 0, 0};
@@ -165,9 +292,24 @@ struct WorldDescription {
     std::vector<DisplayDescription> displays;
     std::optional<std::int64_t> mainDisplay;
     platform::CGPoint pointer;
+    // The event flags of the modifier keys held, and the mouse buttons pressed (by number).
+    std::int64_t modifierFlags = 0;
+    std::vector<std::int64_t> pressedButtons;
+    bool naturalScrolling = true;
+    bool eventCreationFails = false;
+    InputMonitoringDescription inputMonitoring;
+    KeyboardLayoutChoice keyboardLayout;
+    HotKeysDescription hotKeys;
+    CursorDescription cursor;
+    std::int64_t programPid = World::defaultProgramPid;
     // Front-most first.
     std::vector<ProcessDescription> processes;
+    // The windows by number, front-most first, across applications; windows left out keep the
+    // order of their processes and of their elements.
+    std::vector<std::int64_t> windowOrder;
     std::optional<DockDescription> dock;
+    std::optional<OverviewKind> overview;
+    LoginItemsDescription loginItems;
     // Bundles on disk, running or not: URL to bundle identifier.
     std::map<std::string, std::string> bundles;
 

@@ -1,19 +1,28 @@
 // Dumping a world: what it is now captured as a description (world_description.h), then written
 // in the file's notation (world_format.cpp), so that it loads back into an equal world.
 
+#include <algorithm>
 #include <set>
+#include <stdexcept>
 #include <unordered_set>
 
 #include "sim/button_node.h"
+#include "sim/cursor.h"
 #include "sim/dock.h"
 #include "sim/element_names.h"
 #include "sim/enhanced_interface.h"
+#include "sim/hands.h"
+#include "sim/hot_keys.h"
 #include "sim/input_devices.h"
+#include "sim/iohid.h"
+#include "sim/keyboard_layout.h"
+#include "sim/login_items.h"
 #include "sim/spaces.h"
 #include "sim/system_settings.h"
 #include "sim/tabs.h"
 #include "sim/timing.h"
 #include "sim/window_node.h"
+#include "sim/window_server.h"
 #include "sim/workspace.h"
 #include "sim/world_file.h"
 #include "sim/world_format.h"
@@ -39,25 +48,37 @@ public:
     WorldDescription run() {
         WorldDescription file;
         file.latency = world_.latency();
+        for (const LatencyRule& rule : world_.latencyRules()) {
+            file.latencyRules.push_back(
+                {.pid = rule.pid, .kind = rule.kind, .name = rule.name, .seconds = rule.seconds});
+        }
         file.trusted = world_.isTrusted();
         const Timing& timing = world_.component<Timing>();
         file.timing = {.activation = timing.activation,
                        .termination = timing.termination,
+                       .hide = timing.hide,
+                       .minimize = timing.minimize,
+                       .restore = timing.restore,
+                       .fullScreenEnter = timing.fullScreenEnter,
                        .fullScreenExit = timing.fullScreenExit,
                        .tabDetach = world_.component<Tabs>().detachLatency()};
         file.systemVersion = SystemVersion::of(world_).version();
+        file.programPid = world_.programPid();
         try {
             file.systemSettings = readSystemSettings();
         } catch (const SystemSettingsError& error) {
             throw WorldFileError(std::string("systemSettings: ") + error.what());
         }
         captureDisplays(file);
-        file.pointer = InputDevices::of(world_).pointer();
+        captureInput(file);
+        captureLoginItems(file.loginItems);
 
+        // The Dock is written as its tiles; the program's own process and windows are the
+        // program's, made again when it runs.
         const Dock* dock = Dock::of(world_);
         std::vector<const Process*> processes;
         for (const platform::ProcessId pid : world_.processIds()) {
-            if (dock == nullptr || pid != dock->pid())
+            if ((dock == nullptr || pid != dock->pid()) && pid != world_.programPid())
                 processes.push_back(world_.process(pid));
         }
         // A reference can be written only to an element the file holds, and the element must
@@ -68,14 +89,82 @@ public:
             nameReferenced(*process->application);
         for (const Process* process : processes)
             file.processes.push_back(captureProcess(*process));
+        file.windowOrder = captureWindowOrder(processes);
         if (dock != nullptr)
             file.dock = captureDock(*dock);
+        if (const Spaces& spaces = Spaces::of(world_); spaces.isShowing()) {
+            file.overview =
+                spaces.showsSpacesBars() ? OverviewKind::missionControl : OverviewKind::appExpose;
+        }
         for (const auto& [url, identifier] : workspace(world_).bundles())
             file.bundles.emplace(url, identifier);
         return file;
     }
 
 private:
+    void captureInput(WorldDescription& file) {
+        const InputDevices& devices = InputDevices::of(world_);
+        file.pointer = devices.pointer();
+        file.modifierFlags = static_cast<std::int64_t>(devices.heldModifierFlags().rawValue());
+        const std::uint64_t buttons = devices.pressedMouseButtons();
+        for (std::int64_t button = 0; button < 32; ++button) {
+            if ((buttons >> button) & 1U)
+                file.pressedButtons.push_back(button);
+        }
+        file.eventCreationFails = devices.eventCreationFails();
+        file.naturalScrolling = Hands::of(world_).naturalScrolling();
+        const auto& monitoring = world_.component<InputMonitoringAccess>();
+        file.inputMonitoring = {.post = monitoring.post, .listen = monitoring.listen};
+        const auto layout = KeyboardLayouts::of(world_).currentLayout();
+        file.keyboardLayout.identifier = layout ? std::optional(layout->identifier) : std::nullopt;
+        const HotKeys& hotKeys = HotKeys::of(world_);
+        for (const HotKeyCombination& held : hotKeys.heldCombinations())
+            file.hotKeys.held.push_back({.keyCode = held.keyCode, .modifiers = held.modifiers});
+        file.hotKeys.installHandlerFails = hotKeys.installEventHandlerFails();
+        file.hotKeys.symbolicHotKeysUnavailable = hotKeys.symbolicHotKeysUnavailable();
+        const Cursor& cursor = Cursor::of(world_);
+        file.cursor = {.hideCount = cursor.hideCount(),
+                       .setsCursorInBackground = cursor.setsCursorInBackground()};
+    }
+
+    void captureLoginItems(LoginItemsDescription& description) const {
+        const LoginItems& items = LoginItems::of(world_);
+        const auto failure =
+            [](const platform::ErrorRef& error) -> std::optional<ErrorDescription> {
+            if (!error)
+                return std::nullopt;
+            return ErrorDescription{.domain = error->domain(),
+                                    .code = error->code(),
+                                    .description = error->description()};
+        };
+        description.serviceStatus = items.serviceStatus();
+        description.registerFailure = failure(items.registerFailure());
+        description.unregisterFailure = failure(items.unregisterFailure());
+        description.sessionListAvailable = items.sessionListAvailable();
+        description.snapshotFails = items.snapshotFails();
+        for (const SessionLoginItem& item : items.sessionItems()) {
+            description.sessionItems.push_back(
+                {.url = item.url, .properties = item.properties, .resolves = item.resolves});
+        }
+    }
+
+    // Front to back across applications, when there is an order to tell.
+    std::vector<std::int64_t> captureWindowOrder(const std::vector<const Process*>& processes) {
+        std::set<platform::ProcessId> written;
+        for (const Process* process : processes)
+            written.insert(process->pid);
+        std::vector<std::int64_t> order;
+        for (const ServerWindow& window : WindowServer::of(world_).windows()) {
+            if (written.contains(window.owner) &&
+                dynamic_cast<const WindowNode*>(window.node.get()) != nullptr) {
+                order.push_back(window.number);
+            }
+        }
+        if (order.size() < 2)
+            order.clear();
+        return order;
+    }
+
     void captureDisplays(WorldDescription& file) {
         const Displays& displays = Displays::of(world_);
         const Spaces& spaces = world_.component<Spaces>();
@@ -103,18 +192,41 @@ private:
             file.mainDisplay = main->number;
     }
 
+    // The tab bars of a window are written as their tabs: of their elements, only the tabs can
+    // be named.
+    std::vector<Tabs::BarView> barsOf(const Node& node) const {
+        const auto* window = dynamic_cast<const WindowNode*>(&node);
+        return window != nullptr ? world_.component<Tabs>().barsOf(*window)
+                                 : std::vector<Tabs::BarView>{};
+    }
+
+    static bool isBarRoot(const std::vector<Tabs::BarView>& bars, const Node& node) {
+        return std::any_of(bars.begin(), bars.end(),
+                           [&](const Tabs::BarView& bar) { return bar.root.get() == &node; });
+    }
+
     void collect(const Node& node) {
         held_.insert(node.element());
-        for (const auto& child : node.children())
-            collect(*child);
+        const auto bars = barsOf(node);
+        for (const auto& bar : bars) {
+            for (const auto& tab : bar.tabs)
+                held_.insert(tab->element());
+        }
+        for (const auto& child : node.children()) {
+            if (!isBarRoot(bars, *child))
+                collect(*child);
+        }
     }
 
     void nameReferenced(const Node& node) {
         for (const std::string& name : node.storedAttributeNames())
             (void)toAttributeValue(*node.stored(name),
                                    [&](ax::Element element) { return referenceTo(element); });
-        for (const auto& child : node.children())
-            nameReferenced(*child);
+        const auto bars = barsOf(node);
+        for (const auto& child : node.children()) {
+            if (!isBarRoot(bars, *child))
+                nameReferenced(*child);
+        }
     }
 
     ElementReference referenceTo(ax::Element element) {
@@ -134,31 +246,58 @@ private:
         contents.settable = node.settableAttributes();
         if (node.actions() != defaultActions(node))
             contents.actions = node.actions();
-        for (const auto& child : node.children())
-            contents.children.push_back(captureElement(*child));
+        const auto bars = barsOf(node);
+        for (const auto& child : node.children()) {
+            if (!isBarRoot(bars, *child))
+                contents.children.push_back(captureElement(*child));
+        }
         return contents;
     }
 
     ElementDescription captureElement(const Node& node) {
         ElementDescription element{.role = node.role(), .contents = captureContents(node)};
-        if (const auto* window = dynamic_cast<const WindowNode*>(&node)) {
-            const WindowLimits& limits = window->limits();
-            // A window whose space has gone is on none.
-            auto space = world_.component<Spaces>().spaceOfWindow(window->windowNumber());
-            if (space && !spaceIds_.contains(*space))
-                space.reset();
-            element.window = WindowDescription{.number = window->windowNumber(),
-                                               .minimumSize = limits.minimum,
-                                               .maximumSize = limits.maximum,
-                                               .fixedSize = limits.fixedSize,
-                                               .layer = window->layer(),
-                                               .space = space};
-        }
+        if (const auto* window = dynamic_cast<const WindowNode*>(&node))
+            element.window = captureWindow(*window);
         return element;
+    }
+
+    WindowDescription captureWindow(const WindowNode& window) {
+        const WindowLimits& limits = window.limits();
+        // A window whose space has gone is on none.
+        auto space = world_.component<Spaces>().spaceOfWindow(window.windowNumber());
+        if (space && !spaceIds_.contains(*space))
+            space.reset();
+        WindowDescription description{.number = window.windowNumber(),
+                                      .minimumSize = limits.minimum,
+                                      .maximumSize = limits.maximum,
+                                      .fixedSize = limits.fixedSize,
+                                      .space = space,
+                                      .frameBeforeFullScreen = window.frameBeforeFullScreen()};
+        // Options are written where they differ from those of the window's process.
+        const Process* process = world_.process(window.pid());
+        const WindowOptions usual = process != nullptr ? process->windowOptions : WindowOptions{};
+        if (const auto placed = WindowServer::of(world_).window(window)) {
+            if (placed->options.level != usual.level)
+                description.layer = placed->options.level;
+            if (placed->options.clickThrough != usual.clickThrough)
+                description.clickThrough = placed->options.clickThrough;
+            if (placed->options.allSpaces != usual.allSpaces)
+                description.allSpaces = placed->options.allSpaces;
+        }
+        for (const Tabs::BarView& bar : barsOf(window)) {
+            TabBarDescription written{.shape = bar.shape, .tabs = {}};
+            for (std::size_t i = 0; i < bar.tabs.size(); ++i) {
+                written.tabs.push_back(
+                    {.title = bar.titles[i], .id = names_.existingNameOf(bar.tabs[i]->element())});
+            }
+            description.tabBars.push_back(std::move(written));
+        }
+        return description;
     }
 
     ProcessDescription captureProcess(const Process& process) {
         const ApplicationInfo info = workspace(world_).infoOf(process.pid);
+        const WindowOptions& options = process.windowOptions;
         return {.pid = process.pid,
                 .bundleIdentifier = process.bundleIdentifier,
                 .name = process.name,
@@ -169,6 +308,9 @@ private:
                 .hidden = info.hidden,
                 .refusesTermination = info.refusesTermination,
                 .enhancedUserInterface = world_.component<EnhancedInterface>().value(process.pid),
+                .windowOptions = {.layer = options.level,
+                                  .clickThrough = options.clickThrough,
+                                  .allSpaces = options.allSpaces},
                 .application = captureContents(*process.application)};
     }
 
@@ -210,7 +352,13 @@ private:
 }  // namespace
 
 Json dumpWorld(World& world) {
-    return formatWorldDescription(Capture(world).run());
+    const WorldDescription description = Capture(world).run();
+    try {
+        return formatWorldDescription(description);
+    } catch (const std::runtime_error& error) {
+        // A value the file has no notation for (a date among a login item's properties, say).
+        throw WorldFileError(error.what());
+    }
 }
 
 }  // namespace zoral::sim

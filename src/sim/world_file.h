@@ -7,8 +7,12 @@
 // file with a fault. Dumping writes what loading reads, so that a dumped world loads back into an
 // equal one. The keys are listed in world_format.cpp; in short:
 //
-//   {"latency": 0.001, "trusted": true,
-//    "timing": {"activation": 0.05, "termination": 0.1, "fullScreenExit": 0.15, "tabDetach": 0.2},
+//   {"latency": 0.001,
+//    "latencyRules": [{"pid": 42, "kind": "setAttributeValue", "name": "AXSize", "seconds": 0.5}],
+//    "trusted": true,
+//    "timing": {"activation": 0.05, "termination": 0.1, "hide": 0.05, "minimize": 0.25,
+//               "restore": 0.25, "fullScreenEnter": 0.15, "fullScreenExit": 0.15,
+//               "tabDetach": 0.2},
 //    "systemVersion": [14, 0, 0],
 //    "systemSettings": {"interfaceStyle": "Dark", "dockOrientation": "left",
 //                       "stageManager": {"globallyEnabled": true, "autoHide": false},
@@ -18,20 +22,40 @@
 //                  "dock": {"edge": "bottom", "thickness": 70},
 //                  "spaces": [{"id": 1}, {"id": 2, "fullScreen": true}], "currentSpace": 1}],
 //    "mainDisplay": 1, "pointer": [700, 400],
+//    "modifierFlags": 131072, "pressedButtons": [0], "naturalScrolling": false,
+//    "eventCreationFails": false, "inputMonitoring": {"post": "granted", "listen": "denied"},
+//    "keyboardLayout": "French" (or null for none),
+//    "hotKeys": {"held": [{"keyCode": 49, "modifiers": 256}], "installHandlerFails": false,
+//                "symbolicHotKeysUnavailable": false},
+//    "cursor": {"hideCount": 1, "setsCursorInBackground": true}, "programPid": 700,
 //    "processes": [{"pid": 42, "bundleIdentifier": "org.example.editor", "name": "Editor",
 //                   "hung": false, "latency": 0.01, "bundleURL": "file:///...",
 //                   "activationPolicy": "regular", "hidden": false, "refusesTermination": false,
 //                   "enhancedUserInterface": true,
+//                   "windowOptions": {"layer": 0, "clickThrough": false, "allSpaces": false},
 //                   "id": "editor", "attributes": {...}, "children": [<element>, ...]}],
+//    "windowOrder": [35, 34],
 //    "dock": {"pid": 90, "tiles": [{"kind": "application", "title": "Editor", "url": "..."},
 //                                  {"kind": "separator"}]},
+//    "overview": "missionControl" (or "appExpose"),
+//    "loginItems": {"serviceStatus": "enabled", "registerFailure": {"domain": "...", "code": 1,
+//                   "description": "..."}, "unregisterFailure": {...},
+//                   "sessionListAvailable": true, "snapshotFails": false,
+//                   "sessionItems": [{"url": "file:///...", "properties": {...}, "resolves":
+//                   true}]},
 //    "bundles": {"file:///Applications/Editor.app/": "org.example.editor"}}
 //   <element>: {"role": "AXWindow", "id": "notes", "attributes": {"AXTitle": "Notes",
 //               "AXPosition": {"point": [100, 100]}, "AXSize": {"size": [400, 300]}},
 //               "settable": ["AXPosition"], "actions": ["AXRaise"], "children": [...]}
 //   A window (an "AXWindow" child of its application) may say more of itself:
 //   "window": {"number": 34, "minimumSize": [w, h], "maximumSize": [w, h], "fixedSize": true,
-//              "layer": 0, "space": 2}; its position and size are its "AXPosition" and "AXSize".
+//              "layer": 0, "clickThrough": false, "allSpaces": false, "space": 2,
+//              "frameBeforeFullScreen": [x, y, w, h],
+//              "tabBars": [{"shape": "browser", "tabs": [{"title": "Start", "id": "start-tab"}]}]};
+//   its position and size are its "AXPosition" and "AXSize". Window numbers are the window
+//   server's, unique across applications; "windowOrder" puts the windows it lists, front-most
+//   first, in front of the others of their level. Layer, click-through and every-space default to
+//   the process's "windowOptions". The tab bars follow the window's other children.
 //
 // The system settings live in the home (sim/system_settings.h): loading writes them all, those
 // the file leaves out as the system's defaults, so that nothing of an earlier world remains.

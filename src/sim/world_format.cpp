@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <stdexcept>
 #include <tuple>
 
 namespace zoral::sim::json_codec {
@@ -11,6 +12,28 @@ namespace ax = platform::ax;
 constexpr const char* processIdentifier(const std::int64_t& pid) {
     return pid <= 0 || pid > std::numeric_limits<platform::ProcessId>::max()
                ? "must be a positive process id"
+               : nullptr;
+}
+
+// Rules may name the process of the system-wide element.
+constexpr const char* processOrSystemWide(const std::int64_t& pid) {
+    return pid < 0 || pid > std::numeric_limits<platform::ProcessId>::max()
+               ? "must be a process id, or 0 for the system-wide element"
+               : nullptr;
+}
+
+// Mouse buttons by number: bits of the pressed-buttons mask.
+const char* buttonNumbers(const std::vector<std::int64_t>& buttons) {
+    for (const std::int64_t button : buttons) {
+        if (button < 0 || button > 31)
+            return "a mouse button is a number from 0 to 31";
+    }
+    return nullptr;
+}
+
+constexpr const char* thirtyTwoBits(const std::int64_t& value) {
+    return value < 0 || value > std::numeric_limits<std::uint32_t>::max()
+               ? "a number from 0 to 4294967295"
                : nullptr;
 }
 
@@ -41,6 +64,159 @@ struct NameTable<DockTileKind> {
     }};
 };
 
+template <>
+struct NameTable<RoundTrip> {
+    using enum RoundTrip;
+    static constexpr std::array<std::pair<RoundTrip, std::string_view>, 8> names{{
+        {copyAttributeValue, "copyAttributeValue"},
+        {copyAttributeNames, "copyAttributeNames"},
+        {isAttributeSettable, "isAttributeSettable"},
+        {setAttributeValue, "setAttributeValue"},
+        {copyActionNames, "copyActionNames"},
+        {performAction, "performAction"},
+        {copyElementAtPosition, "copyElementAtPosition"},
+        {notificationDelivery, "notificationDelivery"},
+    }};
+};
+
+template <>
+struct NameTable<TabTreeShape> {
+    using enum TabTreeShape;
+    static constexpr std::array<std::pair<TabTreeShape, std::string_view>, 4> names{{
+        {native, "native"},
+        {browser, "browser"},
+        {namedCells, "namedCells"},
+        {editor, "editor"},
+    }};
+};
+
+template <>
+struct NameTable<OverviewKind> {
+    using enum OverviewKind;
+    static constexpr std::array<std::pair<OverviewKind, std::string_view>, 2> names{{
+        {missionControl, "missionControl"},
+        {appExpose, "appExpose"},
+    }};
+};
+
+template <>
+struct NameTable<platform::iohid::AccessType> {
+    using enum platform::iohid::AccessType;
+    static constexpr std::array<std::pair<platform::iohid::AccessType, std::string_view>, 3> names{{
+        {granted, "granted"},
+        {denied, "denied"},
+        {unknown, "unknown"},
+    }};
+};
+
+template <>
+struct NameTable<platform::SMAppServiceStatus> {
+    using enum platform::SMAppServiceStatus;
+    static constexpr std::array<std::pair<platform::SMAppServiceStatus, std::string_view>, 4> names{
+        {
+            {notRegistered, "notRegistered"},
+            {enabled, "enabled"},
+            {requiresApproval, "requiresApproval"},
+            {notFound, "notFound"},
+        }};
+};
+
+// The layout's identifier, or null for none that types ASCII.
+template <>
+struct Codec<KeyboardLayoutChoice> {
+    static KeyboardLayoutChoice read(const Json& json, const Place& place) {
+        if (json.is_null())
+            return {std::nullopt};
+        if (!json.is_string())
+            fail(place, "expected a layout's identifier, or null for none");
+        return {json.get<std::string>()};
+    }
+    static Json write(const KeyboardLayoutChoice& choice) {
+        return choice.identifier ? Json(*choice.identifier) : Json(nullptr);
+    }
+};
+
+// Property-list values as JSON has them: strings, booleans, integers, reals, arrays and
+// dictionaries (objects). Dates, data and archive references have no JSON form.
+template <>
+struct Codec<platform::PlistObject> {
+    static platform::PlistObject read(const Json& json, const Place& place);
+    static Json write(const platform::PlistObject& value);
+};
+
+template <>
+struct Codec<platform::PlistDictionary> {
+    static platform::PlistDictionary read(const Json& json, const Place& place) {
+        if (!json.is_object())
+            fail(place, "expected an object");
+        platform::PlistDictionary dictionary;
+        for (auto entry = json.begin(); entry != json.end(); ++entry) {
+            dictionary.insert_or_assign(entry.key(), Codec<platform::PlistObject>::read(
+                                                         entry.value(), place.key(entry.key())));
+        }
+        return dictionary;
+    }
+    static Json write(const platform::PlistDictionary& dictionary) {
+        Json json = Json::object();
+        for (const auto& [key, value] : dictionary)
+            json[key] = Codec<platform::PlistObject>::write(value);
+        return json;
+    }
+};
+
+platform::PlistObject Codec<platform::PlistObject>::read(const Json& json, const Place& place) {
+    if (json.is_string())
+        return platform::PlistObject::string(json.get<std::string>());
+    if (json.is_boolean())
+        return platform::PlistObject::boolean(json.get<bool>());
+    if (json.is_number_integer())
+        return platform::PlistObject::integer(Codec<std::int64_t>::read(json, place));
+    if (json.is_number())
+        return platform::PlistObject::real(Codec<double>::read(json, place));
+    if (json.is_array()) {
+        platform::PlistArray items;
+        for (std::size_t i = 0; i < json.size(); ++i)
+            items.push_back(read(json[i], place.index(i)));
+        return platform::PlistObject::array(std::move(items));
+    }
+    if (json.is_object())
+        return platform::PlistObject::dictionary(
+            Codec<platform::PlistDictionary>::read(json, place));
+    fail(place, "expected a string, a boolean, a number, an array or an object");
+}
+
+Json Codec<platform::PlistObject>::write(const platform::PlistObject& value) {
+    using Kind = platform::PlistObject::Kind;
+    switch (value.kind()) {
+        case Kind::string:
+            return value.get<std::string>();
+        case Kind::boolean:
+            return value.get<bool>();
+        case Kind::integer: {
+            const auto integer = value.get<platform::PlistInteger>();
+            if (const auto small = integer.int64Value())
+                return *small;
+            return *integer.uint64Value();
+        }
+        case Kind::real:
+            return value.get<double>();
+        case Kind::array: {
+            Json items = Json::array();
+            for (const auto& item : value.get<platform::PlistArray>())
+                items.push_back(write(item));
+            return items;
+        }
+        case Kind::dictionary:
+            return Codec<platform::PlistDictionary>::write(value.get<platform::PlistDictionary>());
+        case Kind::date:
+        case Kind::data:
+        case Kind::uid:
+            break;
+    }
+    throw std::runtime_error(std::string("a property-list ") + platform::kindName(value.kind()) +
+                             " has no form in a world file");
+}
+
 // [major, minor, patch]
 template <>
 struct Codec<platform::OperatingSystemVersion> {
@@ -62,6 +238,7 @@ struct FieldTable<WorldDescription> {
     using W = WorldDescription;
     static constexpr auto fields = std::tuple{
         field("latency", &W::latency).checked(notNegative).alwaysWritten(),
+        field("latencyRules", &W::latencyRules),
         field("trusted", &W::trusted).alwaysWritten(),
         field("timing", &W::timing).alwaysWritten(),
         field("systemVersion", &W::systemVersion).alwaysWritten(),
@@ -69,9 +246,102 @@ struct FieldTable<WorldDescription> {
         field("displays", &W::displays),
         field("mainDisplay", &W::mainDisplay),
         field("pointer", &W::pointer).alwaysWritten(),
+        field("modifierFlags", &W::modifierFlags).checked(notNegativeInteger),
+        field("pressedButtons", &W::pressedButtons).checked(buttonNumbers),
+        field("naturalScrolling", &W::naturalScrolling),
+        field("eventCreationFails", &W::eventCreationFails),
+        field("inputMonitoring", &W::inputMonitoring),
+        field("keyboardLayout", &W::keyboardLayout),
+        field("hotKeys", &W::hotKeys),
+        field("cursor", &W::cursor),
+        field("programPid", &W::programPid).checked(processIdentifier),
         field("processes", &W::processes).alwaysWritten(),
+        field("windowOrder", &W::windowOrder),
         field("dock", &W::dock),
+        field("overview", &W::overview),
+        field("loginItems", &W::loginItems),
         field("bundles", &W::bundles),
+    };
+};
+
+template <>
+struct FieldTable<LatencyRuleDescription> {
+    using L = LatencyRuleDescription;
+    static constexpr auto fields = std::tuple{
+        field("pid", &L::pid).checked(processOrSystemWide),
+        field("kind", &L::kind),
+        field("name", &L::name),
+        field("seconds", &L::seconds).required().checked(notNegative),
+    };
+};
+
+template <>
+struct FieldTable<InputMonitoringDescription> {
+    using I = InputMonitoringDescription;
+    static constexpr auto fields = std::tuple{
+        field("post", &I::post),
+        field("listen", &I::listen),
+    };
+};
+
+template <>
+struct FieldTable<CursorDescription> {
+    using C = CursorDescription;
+    static constexpr auto fields = std::tuple{
+        field("hideCount", &C::hideCount).checked(notNegativeInteger),
+        field("setsCursorInBackground", &C::setsCursorInBackground),
+    };
+};
+
+template <>
+struct FieldTable<HotKeysDescription> {
+    using H = HotKeysDescription;
+    static constexpr auto fields = std::tuple{
+        field("held", &H::held),
+        field("installHandlerFails", &H::installHandlerFails),
+        field("symbolicHotKeysUnavailable", &H::symbolicHotKeysUnavailable),
+    };
+};
+
+template <>
+struct FieldTable<HeldHotKeyDescription> {
+    using H = HeldHotKeyDescription;
+    static constexpr auto fields = std::tuple{
+        field("keyCode", &H::keyCode).required().checked(thirtyTwoBits),
+        field("modifiers", &H::modifiers).required().checked(thirtyTwoBits),
+    };
+};
+
+template <>
+struct FieldTable<LoginItemsDescription> {
+    using L = LoginItemsDescription;
+    static constexpr auto fields = std::tuple{
+        field("serviceStatus", &L::serviceStatus),
+        field("registerFailure", &L::registerFailure),
+        field("unregisterFailure", &L::unregisterFailure),
+        field("sessionListAvailable", &L::sessionListAvailable),
+        field("snapshotFails", &L::snapshotFails),
+        field("sessionItems", &L::sessionItems),
+    };
+};
+
+template <>
+struct FieldTable<ErrorDescription> {
+    using E = ErrorDescription;
+    static constexpr auto fields = std::tuple{
+        field("domain", &E::domain).required(),
+        field("code", &E::code).required(),
+        field("description", &E::description),
+    };
+};
+
+template <>
+struct FieldTable<SessionLoginItemDescription> {
+    using S = SessionLoginItemDescription;
+    static constexpr auto fields = std::tuple{
+        field("url", &S::url).required(),
+        field("properties", &S::properties),
+        field("resolves", &S::resolves),
     };
 };
 
@@ -81,6 +351,10 @@ struct FieldTable<TimingDescription> {
     static constexpr auto fields = std::tuple{
         field("activation", &T::activation).checked(notNegative).alwaysWritten(),
         field("termination", &T::termination).checked(notNegative).alwaysWritten(),
+        field("hide", &T::hide).checked(notNegative).alwaysWritten(),
+        field("minimize", &T::minimize).checked(notNegative).alwaysWritten(),
+        field("restore", &T::restore).checked(notNegative).alwaysWritten(),
+        field("fullScreenEnter", &T::fullScreenEnter).checked(notNegative).alwaysWritten(),
         field("fullScreenExit", &T::fullScreenExit).checked(notNegative).alwaysWritten(),
         field("tabDetach", &T::tabDetach).checked(notNegative).alwaysWritten(),
     };
@@ -160,7 +434,18 @@ struct FieldTable<ProcessDescription> {
         field("hidden", &P::hidden),
         field("refusesTermination", &P::refusesTermination),
         field("enhancedUserInterface", &P::enhancedUserInterface),
+        field("windowOptions", &P::windowOptions),
         inlined(&P::application),
+    };
+};
+
+template <>
+struct FieldTable<WindowOptionsDescription> {
+    using W = WindowOptionsDescription;
+    static constexpr auto fields = std::tuple{
+        field("layer", &W::layer).checked(layerNumber),
+        field("clickThrough", &W::clickThrough),
+        field("allSpaces", &W::allSpaces),
     };
 };
 
@@ -190,9 +475,34 @@ template <>
 struct FieldTable<WindowDescription> {
     using W = WindowDescription;
     static constexpr auto fields = std::tuple{
-        field("number", &W::number).checked(positive),  field("minimumSize", &W::minimumSize),
-        field("maximumSize", &W::maximumSize),          field("fixedSize", &W::fixedSize),
-        field("layer", &W::layer).checked(layerNumber), field("space", &W::space).checked(positive),
+        field("number", &W::number).checked(positive),
+        field("minimumSize", &W::minimumSize),
+        field("maximumSize", &W::maximumSize),
+        field("fixedSize", &W::fixedSize),
+        field("layer", &W::layer).checked(layerNumber),
+        field("clickThrough", &W::clickThrough),
+        field("allSpaces", &W::allSpaces),
+        field("space", &W::space).checked(positive),
+        field("frameBeforeFullScreen", &W::frameBeforeFullScreen),
+        field("tabBars", &W::tabBars),
+    };
+};
+
+template <>
+struct FieldTable<TabBarDescription> {
+    using T = TabBarDescription;
+    static constexpr auto fields = std::tuple{
+        field("shape", &T::shape).alwaysWritten(),
+        field("tabs", &T::tabs).required(),
+    };
+};
+
+template <>
+struct FieldTable<TabDescription> {
+    using T = TabDescription;
+    static constexpr auto fields = std::tuple{
+        field("title", &T::title).required(),
+        field("id", &T::id),
     };
 };
 

@@ -2,23 +2,33 @@
 // checked against itself and against the world it joins, and only then built.
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <set>
 #include <string_view>
 #include <vector>
 
+#include "platform/error.h"
 #include "sim/application_node.h"
 #include "sim/button_node.h"
+#include "sim/cursor.h"
 #include "sim/displays.h"
 #include "sim/dock.h"
 #include "sim/element_names.h"
 #include "sim/enhanced_interface.h"
+#include "sim/hands.h"
+#include "sim/hot_keys.h"
 #include "sim/input_devices.h"
+#include "sim/iohid.h"
 #include "sim/json_codec.h"
+#include "sim/keyboard_layout.h"
+#include "sim/login_items.h"
 #include "sim/spaces.h"
 #include "sim/system_settings.h"
 #include "sim/tabs.h"
 #include "sim/timing.h"
 #include "sim/window_node.h"
+#include "sim/window_server.h"
 #include "sim/workspace.h"
 #include "sim/world_file.h"
 #include "sim/world_format.h"
@@ -32,11 +42,8 @@ using platform::Json;
 
 namespace {
 
-// The window numbers handed out in a world.
-struct WindowNumbers {
-    std::int64_t next = 100;
-    std::set<std::int64_t> taken;
-};
+// The system version from which the main application's service makes it start at login.
+constexpr platform::OperatingSystemVersion firstServiceVersion{13, 0, 0};
 
 // Attributes that an element answers from its place in the tree or its role, never from what is
 // stored: a stored value would never be read.
@@ -88,6 +95,10 @@ public:
         if (file_.dock)
             checkDock(*file_.dock, root.key("dock"));
         checkSettings(root.key("systemSettings"));
+        checkProgram(root);
+        checkWindowOrder(root.key("windowOrder"));
+        checkKeyboard(root);
+        checkLoginItems(root.key("loginItems"));
         // Every element has its name now.
         for (const auto& [name, place] : references_) {
             if (!fileNames_.contains(name) && !names_.isTaken(name))
@@ -150,6 +161,70 @@ private:
         }
     }
 
+    void checkProgram(const Place& root) {
+        if (file_.overview && !file_.dock)
+            checkPid(Dock::defaultPid, root.key("overview"));
+        const auto program = static_cast<platform::ProcessId>(file_.programPid);
+        if (pids_.contains(file_.programPid) ||
+            (world_.process(program) != nullptr && program != world_.programPid())) {
+            fail(root.key("programPid"), "pid " + std::to_string(file_.programPid) + " is taken");
+        }
+    }
+
+    void checkWindowOrder(const Place& at) {
+        std::set<std::int64_t> listed;
+        for (std::size_t i = 0; i < file_.windowOrder.size(); ++i) {
+            const std::int64_t number = file_.windowOrder[i];
+            if (!windowNumbers_.contains(number))
+                fail(at.index(i), "no window of the file has the number " + std::to_string(number));
+            if (!listed.insert(number).second)
+                fail(at.index(i), "window " + std::to_string(number) + " is listed already");
+            // Higher levels always lie in front.
+            if (i > 0 && levels_[number] > levels_[file_.windowOrder[i - 1]])
+                fail(at.index(i), "a window of a higher level than the one before it");
+        }
+    }
+
+    void checkKeyboard(const Place& root) {
+        for (std::size_t i = 0; i < file_.pressedButtons.size(); ++i) {
+            if (std::count(file_.pressedButtons.begin(),
+                           file_.pressedButtons.begin() + static_cast<std::ptrdiff_t>(i),
+                           file_.pressedButtons[i]) > 0) {
+                fail(root.key("pressedButtons").index(i), "the button is listed already");
+            }
+        }
+        if (const auto& layout = file_.keyboardLayout.identifier) {
+            const auto known = KeyboardLayouts::of(world_).layoutIdentifiers();
+            if (std::find(known.begin(), known.end(), *layout) == known.end()) {
+                std::vector<std::string_view> names(known.begin(), known.end());
+                fail(root.key("keyboardLayout"),
+                     "expected " + json_codec::joinedNames(names.data(), names.size()) +
+                         ", or null for none");
+            }
+        }
+        const auto& held = file_.hotKeys.held;
+        for (std::size_t i = 0; i < held.size(); ++i) {
+            if (std::find(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(i), held[i]) !=
+                held.begin() + static_cast<std::ptrdiff_t>(i)) {
+                fail(root.key("hotKeys").key("held").index(i), "the combination is held already");
+            }
+        }
+    }
+
+    // The service belongs to newer systems: older ones have only the session's list.
+    void checkLoginItems(const Place& at) {
+        if (file_.systemVersion >= firstServiceVersion)
+            return;
+        const LoginItemsDescription& items = file_.loginItems;
+        const char* const fault = "the system has no login service before version 13";
+        if (items.serviceStatus != platform::SMAppServiceStatus::notRegistered)
+            fail(at.key("serviceStatus"), fault);
+        if (items.registerFailure)
+            fail(at.key("registerFailure"), fault);
+        if (items.unregisterFailure)
+            fail(at.key("unregisterFailure"), fault);
+    }
+
     void checkPid(std::int64_t pid, const Place& at) {
         if (!pids_.insert(pid).second ||
             world_.process(static_cast<platform::ProcessId>(pid)) != nullptr) {
@@ -159,14 +234,26 @@ private:
 
     void checkProcess(const ProcessDescription& process, const Place& at) {
         checkPid(process.pid, at.key("pid"));
+        processLayer_ = process.windowOptions.layer;
         checkContents(process.application, at, true);
     }
 
+    void checkName(const std::string& name, const Place& at) {
+        if (!fileNames_.insert(name).second || names_.isTaken(name))
+            fail(at, "the name \"" + name + "\" is taken");
+    }
+
+    static bool isFullScreen(const ElementDescription& element) {
+        const auto found = element.contents.attributes.find("AXFullScreen");
+        if (found == element.contents.attributes.end())
+            return false;
+        const bool* flag = std::get_if<bool>(&found->second.value);
+        return flag != nullptr && *flag;
+    }
+
     void checkContents(const ElementContents& contents, const Place& at, bool isApplication) {
-        if (contents.id) {
-            if (!fileNames_.insert(*contents.id).second || names_.isTaken(*contents.id))
-                fail(at.key("id"), "the name \"" + *contents.id + "\" is taken");
-        }
+        if (contents.id)
+            checkName(*contents.id, at.key("id"));
         for (const auto& [name, value] : contents.attributes) {
             const Place place = at.key("attributes").key(name);
             if (isOneOf(name, treeAttributes))
@@ -198,17 +285,38 @@ private:
         if (isWindow)
             checkWindow(element, at);
         checkContents(element.contents, at, false);
+        // The tabs come after the window's other children.
+        if (element.window) {
+            const auto& bars = element.window->tabBars;
+            for (std::size_t b = 0; b < bars.size(); ++b) {
+                const Place tabs = at.key("window").key("tabBars").index(b).key("tabs");
+                for (std::size_t t = 0; t < bars[b].tabs.size(); ++t) {
+                    if (const auto& id = bars[b].tabs[t].id)
+                        checkName(*id, tabs.index(t).key("id"));
+                }
+            }
+        }
     }
 
     void checkWindow(const ElementDescription& element, const Place& at) {
         const WindowDescription window = element.window.value_or(WindowDescription{});
         const Place fields = at.key("window");
         if (window.number) {
+            const auto worldWindows = WindowServer::of(world_).windows();
+            levels_[*window.number] = window.layer.value_or(processLayer_);
             if (!windowNumbers_.insert(*window.number).second ||
-                world_.component<WindowNumbers>().taken.contains(*window.number)) {
+                std::any_of(
+                    worldWindows.begin(), worldWindows.end(),
+                    [&](const ServerWindow& other) { return other.number == *window.number; })) {
                 fail(fields.key("number"),
                      "window number " + std::to_string(*window.number) + " is taken");
             }
+        }
+        if (window.frameBeforeFullScreen && !isFullScreen(element))
+            fail(fields.key("frameBeforeFullScreen"), "only a window in full screen has one");
+        for (std::size_t b = 0; b < window.tabBars.size(); ++b) {
+            if (window.tabBars[b].tabs.empty())
+                fail(fields.key("tabBars").index(b).key("tabs"), "a tab bar has at least one tab");
         }
         if (window.minimumSize && window.maximumSize &&
             !fitsWithin(*window.minimumSize, std::nullopt, window.maximumSize)) {
@@ -267,6 +375,9 @@ private:
     std::set<std::int64_t> pids_;
     std::set<std::string> fileNames_;
     std::set<std::int64_t> windowNumbers_;
+    // The level of each numbered window, and of the windows of the process checked now.
+    std::map<std::int64_t, std::int64_t> levels_;
+    std::int64_t processLayer_ = 0;
     std::set<std::int64_t> spaces_;
     std::vector<std::pair<std::string, Place>> references_;
     std::vector<std::pair<std::int64_t, Place>> windowSpaces_;
@@ -280,17 +391,32 @@ public:
 
     void run() {
         world_.setLatency(file_.latency);
+        for (const LatencyRuleDescription& rule : file_.latencyRules) {
+            world_.addLatencyRule(
+                {.pid = rule.pid ? std::optional(static_cast<platform::ProcessId>(*rule.pid))
+                                 : std::nullopt,
+                 .kind = rule.kind,
+                 .name = rule.name,
+                 .seconds = rule.seconds});
+        }
         world_.setTrusted(file_.trusted);
-        Timing& timing = world_.component<Timing>();
-        timing.activation = file_.timing.activation;
-        timing.termination = file_.timing.termination;
-        timing.fullScreenExit = file_.timing.fullScreenExit;
-        world_.component<Tabs>().setDetachLatency(file_.timing.tabDetach);
+        const TimingDescription& times = file_.timing;
+        world_.component<Timing>() = {.activation = times.activation,
+                                      .termination = times.termination,
+                                      .hide = times.hide,
+                                      .minimize = times.minimize,
+                                      .restore = times.restore,
+                                      .fullScreenEnter = times.fullScreenEnter,
+                                      .fullScreenExit = times.fullScreenExit};
+        world_.component<Tabs>().setDetachLatency(times.tabDetach);
         SystemVersion::of(world_).setVersion(file_.systemVersion);
+        world_.setProgramPid(static_cast<platform::ProcessId>(file_.programPid));
         buildDisplays();
-        InputDevices::of(world_).movePointer(file_.pointer);
+        buildInput();
+        buildLoginItems();
         for (const auto& [url, identifier] : file_.bundles)
             workspace(world_).installBundle(url, identifier);
+        collectNumbers();
         for (const ProcessDescription& process : file_.processes)
             buildProcess(process);
         // Every element has its name now.
@@ -300,6 +426,11 @@ public:
                       }));
         if (file_.dock)
             buildDock(*file_.dock);
+        buildWindowOrder();
+        if (file_.overview == OverviewKind::missionControl)
+            Spaces::of(world_).showMissionControl(world_);
+        else if (file_.overview == OverviewKind::appExpose)
+            Spaces::of(world_).showAppExpose(world_);
     }
 
 private:
@@ -308,6 +439,78 @@ private:
         std::string attribute;
         const AttributeValue* value;
     };
+
+    // The user's hands and what the system does with their input.
+    void buildInput() {
+        InputDevices& devices = InputDevices::of(world_);
+        devices.movePointer(file_.pointer);
+        devices.setHeldModifierFlags(
+            platform::CGEventFlags(static_cast<std::uint64_t>(file_.modifierFlags)));
+        std::uint64_t buttons = 0;
+        for (const std::int64_t button : file_.pressedButtons)
+            buttons |= std::uint64_t{1} << button;
+        devices.setPressedMouseButtons(buttons);
+        devices.setEventCreationFails(file_.eventCreationFails);
+        Hands::of(world_).setNaturalScrolling(file_.naturalScrolling);
+        auto& monitoring = world_.component<InputMonitoringAccess>();
+        monitoring.post = file_.inputMonitoring.post;
+        monitoring.listen = file_.inputMonitoring.listen;
+        KeyboardLayouts::of(world_).selectLayout(file_.keyboardLayout.identifier);
+        HotKeys& hotKeys = HotKeys::of(world_);
+        for (const HeldHotKeyDescription& held : file_.hotKeys.held) {
+            hotKeys.holdCombination({.keyCode = static_cast<std::uint32_t>(held.keyCode),
+                                     .modifiers = static_cast<std::uint32_t>(held.modifiers)});
+        }
+        hotKeys.setInstallEventHandlerFails(file_.hotKeys.installHandlerFails);
+        hotKeys.setSymbolicHotKeysUnavailable(file_.hotKeys.symbolicHotKeysUnavailable);
+        Cursor& cursor = Cursor::of(world_);
+        cursor.setHideCount(file_.cursor.hideCount);
+        cursor.setSetsCursorInBackground(file_.cursor.setsCursorInBackground);
+    }
+
+    void buildLoginItems() {
+        const LoginItemsDescription& description = file_.loginItems;
+        LoginItems& items = LoginItems::of(world_);
+        const auto error = [](const std::optional<ErrorDescription>& failure) {
+            return failure
+                       ? platform::makeError(failure->domain, failure->code, failure->description)
+                       : nullptr;
+        };
+        items.setServiceStatus(description.serviceStatus);
+        items.injectRegisterFailure(error(description.registerFailure));
+        items.injectUnregisterFailure(error(description.unregisterFailure));
+        items.setSessionListAvailable(description.sessionListAvailable);
+        items.setSnapshotFails(description.snapshotFails);
+        for (const SessionLoginItemDescription& item : description.sessionItems)
+            items.addSessionItem(item.url, item.properties, item.resolves);
+    }
+
+    // The numbers the file gives its windows, which the windows it leaves unnumbered must not get.
+    void collectNumbers() {
+        const std::function<void(const ElementContents&)> visit = [&](const ElementContents& at) {
+            for (const ElementDescription& child : at.children) {
+                if (child.window && child.window->number)
+                    declaredNumbers_.insert(*child.window->number);
+                visit(child.contents);
+            }
+        };
+        for (const ProcessDescription& process : file_.processes)
+            visit(process.application);
+    }
+
+    // The listed windows in front of the others of their level, in the list's order.
+    void buildWindowOrder() {
+        WindowServer& server = WindowServer::of(world_);
+        const auto windows = server.windows();
+        for (auto number = file_.windowOrder.rbegin(); number != file_.windowOrder.rend();
+             ++number) {
+            const auto found =
+                std::find_if(windows.begin(), windows.end(),
+                             [&](const ServerWindow& window) { return window.number == *number; });
+            if (found != windows.end())
+                server.orderFront(*found->node);
+        }
+    }
 
     void buildDisplays() {
         if (file_.displays.empty())
@@ -347,6 +550,10 @@ private:
         info.activationPolicy = description.activationPolicy;
         info.hidden = description.hidden;
         info.refusesTermination = description.refusesTermination;
+        const WindowOptionsDescription& options = description.windowOptions;
+        process.windowOptions = {.level = static_cast<int>(options.layer),
+                                 .clickThrough = options.clickThrough,
+                                 .allSpaces = options.allSpaces};
         if (description.enhancedUserInterface) {
             world_.component<EnhancedInterface>().setValue(pid, description.enhancedUserInterface);
         }
@@ -363,18 +570,48 @@ private:
 
     std::shared_ptr<WindowNode> makeWindow(platform::ProcessId pid,
                                            const WindowDescription& description) {
-        auto& numbers = world_.component<WindowNumbers>();
-        const std::int64_t number = description.number.value_or(numbers.next);
-        numbers.taken.insert(number);
-        numbers.next = std::max(numbers.next, number + 1);
+        std::int64_t number = 0;
+        if (description.number) {
+            number = *description.number;
+        } else {
+            do {
+                number = WindowServer::of(world_).allocateNumber();
+            } while (declaredNumbers_.contains(number));
+        }
         auto window = world_.makeNode<WindowNode>(pid, number,
                                                   WindowLimits{.minimum = description.minimumSize,
                                                                .maximum = description.maximumSize,
                                                                .fixedSize = description.fixedSize});
-        window->setLayer(static_cast<int>(description.layer));
-        if (description.space)
-            Spaces::of(world_).placeWindow(number, *description.space);
+        if (description.layer)
+            window->setLayer(static_cast<int>(*description.layer));
+        window->setFrameBeforeFullScreen(description.frameBeforeFullScreen);
         return window;
+    }
+
+    // What the window server and the application add to a window once it is in its application.
+    void finishWindow(const std::shared_ptr<WindowNode>& window,
+                      const WindowDescription& description) {
+        // The window server keeps the space of the windows it has.
+        if (description.space)
+            Spaces::of(world_).placeWindow(window->windowNumber(), *description.space);
+        WindowServer& server = WindowServer::of(world_);
+        if (const auto placed = server.window(*window)) {
+            WindowOptions options = placed->options;
+            options.clickThrough = description.clickThrough.value_or(options.clickThrough);
+            options.allSpaces = description.allSpaces.value_or(options.allSpaces);
+            if (!(options == placed->options))
+                server.setOptions(*window, options);
+        }
+        for (const TabBarDescription& bar : description.tabBars) {
+            std::vector<std::string> titles;
+            for (const TabDescription& tab : bar.tabs)
+                titles.push_back(tab.title);
+            const TabStrip strip = Tabs::install(world_).addTabs(world_, window, bar.shape, titles);
+            for (std::size_t i = 0; i < bar.tabs.size(); ++i) {
+                if (bar.tabs[i].id)
+                    names_.add(*bar.tabs[i].id, strip.tabs[i]->element());
+            }
+        }
     }
 
     void fill(const std::shared_ptr<Node>& node, const ElementContents& contents) {
@@ -390,6 +627,8 @@ private:
             auto made = makeElement(node->pid(), child);
             node->appendChild(made);
             fill(made, child.contents);
+            if (const auto window = std::dynamic_pointer_cast<WindowNode>(made))
+                finishWindow(window, child.window.value_or(WindowDescription{}));
         }
     }
 
@@ -428,6 +667,7 @@ private:
     const WorldDescription& file_;
     ElementNames& names_;
     std::vector<Deferred> deferred_;
+    std::set<std::int64_t> declaredNumbers_;
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,11 +14,18 @@
 #include "platform/home.h"
 #include "platform/user_defaults.h"
 #include "platform/workspace.h"
+#include "sim/cursor.h"
 #include "sim/displays.h"
 #include "sim/dock.h"
+#include "sim/hands.h"
+#include "sim/hot_keys.h"
 #include "sim/input_devices.h"
+#include "sim/keyboard_layout.h"
+#include "sim/login_items.h"
 #include "sim/spaces.h"
+#include "sim/tabs.h"
 #include "sim/window_node.h"
+#include "sim/window_server.h"
 #include "sim/world_description.h"
 #include "sim/world_format.h"
 #include "support/captured_output.h"
@@ -132,6 +140,41 @@ TEST_F(WorldFileTest, EveryKeyDumpsAsItWasLoadedAndLoadsBackEqual) {
     // The file's world answers nothing: the permission is off and the editor hangs.
     EXPECT_EQ(ax::copyAttributeValue(ax::createApplication(502), "AXTitle").error(),
               ax::apiDisabled);
+    // The window server's order, levels and options; the tabs and the pre-frame of full screen.
+    auto windows = WindowServer::of(*again).windows();
+    std::erase_if(windows,
+                  [](const ServerWindow& window) { return window.owner == Dock::defaultPid; });
+    ASSERT_EQ(windows.size(), 2u);
+    EXPECT_EQ(windows[0].number, 35);
+    EXPECT_EQ(windows[0].options,
+              (WindowOptions{.level = 3, .clickThrough = false, .allSpaces = true}));
+    EXPECT_EQ(windows[1].options,
+              (WindowOptions{.level = 3, .clickThrough = true, .allSpaces = true}));
+    const auto notesNode = std::dynamic_pointer_cast<WindowNode>(windows[1].node);
+    ASSERT_TRUE(notesNode);
+    EXPECT_EQ(notesNode->frameBeforeFullScreen(), platform::CGRect(100, 100, 800, 600));
+    EXPECT_EQ(again->component<Tabs>().titles(dynamic_cast<const WindowNode&>(*windows[0].node)),
+              (std::vector<std::string>{"Start", "News"}));
+    EXPECT_TRUE(Spaces::of(*again).showsSpacesBars());
+    // The devices, the hot keys, the keyboard and the cursor.
+    EXPECT_EQ(InputDevices::of(*again).heldModifierFlags(), platform::CGEventFlags::maskShift);
+    EXPECT_EQ(InputDevices::of(*again).pressedMouseButtons(), 0b101u);
+    EXPECT_FALSE(Hands::of(*again).naturalScrolling());
+    EXPECT_EQ(KeyboardLayouts::of(*again).currentLayout()->identifier, "French");
+    EXPECT_EQ(HotKeys::of(*again).heldCombinations(),
+              (std::set<HotKeyCombination>{{.keyCode = 49, .modifiers = 256}}));
+    EXPECT_EQ(Cursor::of(*again).hideCount(), 2);
+    EXPECT_EQ(again->programPid(), 800);
+    EXPECT_DOUBLE_EQ(again->latencyOf(501, RoundTrip::setAttributeValue, "AXSize"), 0.5);
+    EXPECT_DOUBLE_EQ(again->latencyOf(502, RoundTrip::notificationDelivery, "AXMoved"), 0.01);
+    // Login items: the service refuses as the file says, and the session's list is not there.
+    const LoginItems& items = LoginItems::of(*again);
+    EXPECT_EQ(items.serviceStatus(), platform::SMAppServiceStatus::requiresApproval);
+    EXPECT_EQ(items.registerFailure()->description(), "Operation not permitted");
+    EXPECT_FALSE(items.sessionListAvailable());
+    ASSERT_EQ(items.sessionItems().size(), 1u);
+    EXPECT_FALSE(items.sessionItems()[0].resolves);
+    // Read as a trusted program would, from an application that answers.
     again->setTrusted(true);
     again->process(501)->hung = false;
     const auto listed =
@@ -141,6 +184,30 @@ TEST_F(WorldFileTest, EveryKeyDumpsAsItWasLoadedAndLoadsBackEqual) {
     // The gone element answers as a closed one does.
     EXPECT_EQ(ax::copyAttributeValue(itemOf<ax::Element>(listed[1]), "AXTitle").error(),
               ax::invalidUIElement);
+}
+
+// The window server numbers the windows of all applications: a window the file leaves unnumbered
+// never gets a number that another window of the file, or of the world it joins, has.
+TEST_F(WorldFileTest, WindowNumbersAreUniqueAcrossApplications) {
+    const auto numbers = [&] {
+        std::set<std::int64_t> all;
+        for (const ServerWindow& window : WindowServer::of(*world).windows())
+            all.insert(window.number);
+        return all;
+    };
+    loadWorld(*world, Json::parse(R"({"processes": [
+        {"pid": 1, "children": [{"role": "AXWindow"}, {"role": "AXWindow", "window": {"number": 2}}]},
+        {"pid": 3, "children": [{"role": "AXWindow"}, {"role": "AXWindow", "window": {"number": 1}}]}]})"));
+    const auto first = numbers();
+    EXPECT_EQ(first.size(), 4u);
+    EXPECT_TRUE(first.contains(1) && first.contains(2));
+
+    loadWorld(*world,
+              Json::parse(R"({"processes": [{"pid": 4, "children": [{"role": "AXWindow"}]}]})"));
+    EXPECT_EQ(numbers().size(), 5u);
+    EXPECT_THROW(loadWorld(*world, Json::parse(R"({"processes": [{"pid": 5, "children": [
+                     {"role": "AXWindow", "window": {"number": 1}}]}]})")),
+                 WorldFileError);
 }
 
 TEST_F(WorldFileTest, AFreshWorldDumpsAsTheFilesDefaults) {
@@ -200,11 +267,84 @@ TEST_F(WorldFileTest, FullScreenSpacesDumpAndLoadBack) {
     EXPECT_EQ(full["displays"][0]["spaces"],
               Json::parse(R"([{"id": 1}, {"id": 2, "fullScreen": true}])"));
     EXPECT_EQ(full["processes"][0]["children"][0]["window"]["space"], 2);
+    EXPECT_EQ(full["processes"][0]["children"][0]["window"]["frameBeforeFullScreen"],
+              Json::parse("[10.0, 10.0, 300.0, 200.0]"));
+
+    // The loaded full-screen window leaves full screen for the frame it had before.
+    {
+        ScopedWorld loaded;
+        loadWorld(*loaded, full);
+        ASSERT_EQ(ax::setAttributeValue(*elementNamed(*loaded, "w"), "AXFullScreen", false),
+                  ax::success);
+        scheduler().advance(1);
+        const auto node =
+            std::dynamic_pointer_cast<WindowNode>(loaded->resolve(*elementNamed(*loaded, "w")));
+        EXPECT_EQ(node->frame(), platform::CGRect(10, 10, 300, 200));
+    }
     ASSERT_EQ(ax::setAttributeValue(window, "AXFullScreen", false), ax::success);
     scheduler().advance(1);
     const Json back = roundTrip();
     EXPECT_EQ(back["displays"][0]["spaces"], Json::parse(R"([{"id": 1}])"));
     EXPECT_EQ(back["processes"][0]["children"][0]["window"]["space"], 1);
+}
+
+// Tab bars load with their tabs named; a tab detached into a window of its own dumps as that
+// window's bar, and the world loads back equal.
+TEST_F(WorldFileTest, TabBarsLoadDetachAndLoadBack) {
+    loadWorld(*world, Json::parse(R"({"processes": [{"pid": 7, "children": [
+        {"role": "AXWindow", "id": "w", "window": {"number": 3, "tabBars": [{"shape": "editor",
+            "tabs": [{"title": "One", "id": "one"}, {"title": "Two", "id": "two"}]}]},
+         "attributes": {"AXPosition": {"point": [100, 100]}, "AXSize": {"size": [600, 400]}}}]}]})"));
+    const auto two = world->resolve(*elementNamed(*world, "two"));
+    ASSERT_TRUE(two);
+    EXPECT_EQ(answer<std::string>(ax::copyAttributeValue(two->element(), "AXTitle")), "Two");
+    Tabs& tabs = world->component<Tabs>();
+    tabs.releaseDragged(*world, two, {900, 700});
+    scheduler().advance(1);
+
+    const Json dumped = dumpWorld(*world);
+    const Json& windows = dumped["processes"][0]["children"];
+    ASSERT_EQ(windows.size(), 2u) << dumped.dump(2);
+    EXPECT_EQ(windows[0]["window"]["tabBars"],
+              Json::parse(R"([{"shape": "editor", "tabs": [{"title": "One", "id": "one"}]}])"));
+    EXPECT_EQ(windows[1]["window"]["tabBars"],
+              Json::parse(R"([{"shape": "editor", "tabs": [{"title": "Two"}]}])"));
+    EXPECT_FALSE(windows[0].contains("children")) << "the bar is written as its tabs alone";
+    ScopedWorld again;
+    loadWorld(*again, dumped);
+    EXPECT_EQ(dumpWorld(*again), dumped);
+}
+
+// Small worlds whose keys hold other values than the fixture's: each dumps as it was loaded.
+TEST_F(WorldFileTest, OtherValuesDumpAsTheyWereLoaded) {
+    const std::vector<const char*> files = {
+        R"({"overview": "appExpose"})",
+        R"({"keyboardLayout": null})",
+        R"({"systemVersion": [12, 6, 0],
+            "loginItems": {"sessionItems": [{"url": "file:///Applications/Editor.app/",
+                "properties": {"hidden": false, "list": [1, 2.5, "x"], "nested": {"a": 1}}}]}})",
+        R"({"latencyRules": [{"pid": 0, "kind": "copyElementAtPosition", "seconds": 0.25}]})",
+        R"({"processes": [{"pid": 5, "windowOptions": {"clickThrough": true},
+            "attributes": {"AXTitle": ""}, "children": [
+            {"role": "AXWindow", "window": {"number": 1, "clickThrough": false}, "attributes":
+                {"AXPosition": {"point": [0.0, 0.0]}, "AXSize": {"size": [10.0, 10.0]}}},
+            {"role": "AXWindow", "window": {"number": 2, "layer": 8}, "attributes":
+                {"AXPosition": {"point": [0.0, 0.0]}, "AXSize": {"size": [10.0, 10.0]}}},
+            {"role": "AXWindow", "window": {"number": 3}, "attributes":
+                {"AXPosition": {"point": [0.0, 0.0]}, "AXSize": {"size": [10.0, 10.0]}}}]}],
+            "windowOrder": [2, 3, 1]})",
+    };
+    for (const char* text : files) {
+        Json file = Json::parse(text);
+        ScopedWorld fresh;
+        loadWorld(*fresh, file);
+        const Json dumped = dumpWorld(*fresh);
+        for (const auto& [key, value] : file.items())
+            EXPECT_EQ(dumped[key], value) << key << " of " << text;
+        ScopedWorld again;
+        loadWorld(*again, dumped);
+        EXPECT_EQ(dumpWorld(*again), dumped) << text;
+    }
 }
 
 // An element that the file does not name gets a name when something refers to it, and the
@@ -252,7 +392,8 @@ TEST_F(WorldFileTest, EveryValueKindSurvivesARoundTrip) {
 }
 
 // Each key of the fixture in turn given a value of another type: the file is refused at that
-// key's place, and nothing of it loads. Attribute values may be of any type and are left out.
+// key's place, and nothing of it loads. Attribute values and login-item properties may be of any
+// type and are left out.
 TEST_F(WorldFileTest, AWrongTypeOfAnyKeyIsRefusedAtItsPlace) {
     const Json file = readJsonFile(everyKeyWorld);
     const auto wrong = [](const Json& value) -> Json {
@@ -275,7 +416,7 @@ TEST_F(WorldFileTest, AWrongTypeOfAnyKeyIsRefusedAtItsPlace) {
             }
             if (value.is_object()) {
                 for (const auto& [key, member] : value.items()) {
-                    if (key != "attributes")
+                    if (key != "attributes" && key != "properties")
                         visit(at / key, place.empty() ? key : place + "." + key);
                 }
             } else if (value.is_array()) {
@@ -305,6 +446,18 @@ TEST_F(WorldFileTest, UnknownKeysAreRefusedAtTheirPlace) {
              "parameters": [1, 2, 3], "type": "standard"}}}})",
          "systemSettings.symbolicHotKeys.79.type"},
         {R"({"dock": {"tiles": [{"kind": "trash", "colour": "grey"}]}})", "dock.tiles[0].colour"},
+        {R"({"latencyRules": [{"seconds": 1, "attribute": "AXSize"}]})",
+         "latencyRules[0].attribute"},
+        {R"({"hotKeys": {"held": [{"keyCode": 1, "modifiers": 2, "owner": "x"}]}})",
+         "hotKeys.held[0].owner"},
+        {R"({"loginItems": {"sessionItems": [{"url": "file:///A.app/", "hidden": true}]}})",
+         "loginItems.sessionItems[0].hidden"},
+        {R"({"processes": [{"pid": 1, "windowOptions": {"level": 3}}]})",
+         "processes[0].windowOptions.level"},
+        {R"({"processes": [{"pid": 1, "children": [{"role": "AXWindow",
+             "window": {"tabBars": [{"tabs": [{"title": "A", "url": "x"}]}]}}]}]})",
+         "processes[0].children[0].window.tabBars[0].tabs[0].url"},
+        {R"({"cursor": {"hidden": true}})", "cursor.hidden"},
     };
     for (const auto& [text, place] : cases) {
         const std::string message = refusal(Json::parse(text));
@@ -445,6 +598,74 @@ TEST_F(WorldFileTest, ImpossibleValuesAreRefusedAtTheirPlace) {
         {R"({"systemSettings": {"symbolicHotKeys": {"79": {"enabled": true,
              "parameters": [65535, 123]}}}})",
          "systemSettings.symbolicHotKeys.79.parameters: expected an array of 3 integers"},
+        // The window server's order and options, tabs and full screen
+        {R"({"processes": [{"pid": 1, "children": [{"role": "AXWindow", "window": {"number": 4}},
+             {"role": "AXWindow", "window": {"number": 5}}]}], "windowOrder": [5, 6]})",
+         "windowOrder[1]: no window of the file has the number 6"},
+        {R"({"processes": [{"pid": 1, "children": [{"role": "AXWindow", "window": {"number": 4}}]}],
+             "windowOrder": [4, 4]})",
+         "windowOrder[1]: window 4 is listed already"},
+        {R"({"processes": [{"pid": 1, "children": [{"role": "AXWindow", "window": {"number": 4}},
+             {"role": "AXWindow", "window": {"number": 5, "layer": 3}}]}], "windowOrder": [4, 5]})",
+         "windowOrder[1]: a window of a higher level than the one before it"},
+        {window(R"("window": {"frameBeforeFullScreen": [0, 0, 10, 10]})"),
+         "processes[0].children[0].window.frameBeforeFullScreen: only a window in full screen has "
+         "one"},
+        {window(R"("window": {"tabBars": [{"shape": "browser", "tabs": []}]})"),
+         "processes[0].children[0].window.tabBars[0].tabs: a tab bar has at least one tab"},
+        {window(R"("window": {"tabBars": [{"shape": "spiral", "tabs": [{"title": "A"}]}]})"),
+         "processes[0].children[0].window.tabBars[0].shape: expected native, browser, namedCells "
+         "or editor"},
+        {window(R"("id": "w", "window": {"tabBars": [{"tabs": [{"title": "A", "id": "w"}]}]})"),
+         "processes[0].children[0].window.tabBars[0].tabs[0].id: the name \"w\" is taken"},
+        {window(R"("window": {"clickThrough": 1})"),
+         "processes[0].children[0].window.clickThrough: expected true or false"},
+        {R"({"processes": [{"pid": 1, "windowOptions": {"layer": 3000000000}}]})",
+         "processes[0].windowOptions.layer: out of range"},
+        {R"({"processes": [{"pid": 90}], "overview": "missionControl"})",
+         "overview: pid 90 is taken"},
+        {R"({"overview": "launchpad"})", "overview: expected missionControl or appExpose"},
+        {R"({"processes": [{"pid": 700}], "programPid": 700})", "programPid: pid 700 is taken"},
+        // Devices, hot keys, the keyboard and the cursor
+        {R"({"pressedButtons": [0, 32]})",
+         "pressedButtons: a mouse button is a number from 0 to 31"},
+        {R"({"pressedButtons": [1, 1]})", "pressedButtons[1]: the button is listed already"},
+        {R"({"modifierFlags": -1})", "modifierFlags: must not be negative"},
+        {R"({"inputMonitoring": {"post": "maybe"}})",
+         "inputMonitoring.post: expected granted, denied or unknown"},
+        {R"({"keyboardLayout": "Dvorak"})",
+         "keyboardLayout: expected French or US, or null for none"},
+        {R"({"keyboardLayout": 3})",
+         "keyboardLayout: expected a layout's identifier, or null for none"},
+        {R"({"hotKeys": {"held": [{"keyCode": 4294967296, "modifiers": 0}]}})",
+         "hotKeys.held[0].keyCode: a number from 0 to 4294967295"},
+        {R"({"hotKeys": {"held": [{"keyCode": 49, "modifiers": 256},
+                                  {"keyCode": 49, "modifiers": 256}]}})",
+         "hotKeys.held[1]: the combination is held already"},
+        {R"({"hotKeys": {"held": [{"keyCode": 49}]}})", "hotKeys.held[0]: needs \"modifiers\""},
+        {R"({"cursor": {"hideCount": -1}})", "cursor.hideCount: must not be negative"},
+        // Latencies
+        {R"({"latencyRules": [{"pid": 5}]})", "latencyRules[0]: needs \"seconds\""},
+        {R"({"latencyRules": [{"kind": "copyAttribute", "seconds": 1}]})",
+         "latencyRules[0].kind: expected copyAttributeValue, copyAttributeNames, "
+         "isAttributeSettable, setAttributeValue, copyActionNames, performAction, "
+         "copyElementAtPosition or notificationDelivery"},
+        {R"({"latencyRules": [{"pid": -1, "seconds": 1}]})",
+         "latencyRules[0].pid: must be a process id, or 0 for the system-wide element"},
+        {R"({"timing": {"minimize": -0.5}})", "timing.minimize: must not be negative"},
+        // Login items, and the system version they need
+        {R"({"systemVersion": [12, 6, 0], "loginItems": {"serviceStatus": "enabled"}})",
+         "loginItems.serviceStatus: the system has no login service before version 13"},
+        {R"({"systemVersion": [12, 6, 0], "loginItems": {"registerFailure":
+             {"domain": "SMAppServiceErrorDomain", "code": 1}}})",
+         "loginItems.registerFailure: the system has no login service before version 13"},
+        {R"({"loginItems": {"unregisterFailure": {"code": 1}}})",
+         "loginItems.unregisterFailure: needs \"domain\""},
+        {R"({"loginItems": {"sessionItems": [{"properties": {}}]}})",
+         "loginItems.sessionItems[0]: needs \"url\""},
+        {R"({"loginItems": {"sessionItems": [{"url": "file:///A.app/", "properties": {"a": null}}]}})",
+         "loginItems.sessionItems[0].properties.a: expected a string, a boolean, a number, an "
+         "array or an object"},
     };
     for (const auto& [text, message] : cases)
         EXPECT_EQ(refusal(Json::parse(text)), message) << text;

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/events.h"
 #include "platform/json.h"
+#include "sim/input_devices.h"
+#include "sim/journal.h"
 #include "sim/world.h"
 #include "sim/world_file.h"
 #include "support/captured_output.h"
@@ -81,6 +84,55 @@ TEST_F(ScriptTest, WritesOfTheWrongKindLeaveTheWindowAsItWas) {
                               }));
 }
 
+// The user's hands take the window by its title bar, then by its bottom-right corner, with modifier
+// keys held; each step runs to its end on the virtual clock (button and keys let go) and prints
+// the frame then, and the world dumps the moved window.
+TEST_F(ScriptTest, HandsDragAndResizeAWindowWithModifiersHeld) {
+    runScript(Json::parse(R"([
+        {"drag": {"window": "notes", "by": [100, 50], "moves": 5, "modifiers": ["option"]}},
+        {"resize": {"window": "notes", "edges": ["right", "bottom"], "by": [40, 20], "moves": 2,
+                    "modifiers": ["shift", "command"]}}])"));
+    EXPECT_EQ(output.lines(), (std::vector<std::string>{
+                                  R"(drag notes: {"rect":[220.0,130.0,800.0,600.0]})",
+                                  R"(resize notes: {"rect":[220.0,130.0,840.0,620.0]})",
+                              }));
+    EXPECT_EQ(sim::InputDevices::of(*world).pressedMouseButtons(), 0u);
+    EXPECT_TRUE(sim::InputDevices::of(*world).heldModifierFlags().isEmpty());
+    EXPECT_EQ(sim::dumpWorld(*world)["processes"][0]["children"][1]["attributes"]["AXSize"],
+              Json::parse(R"({"size": [840.0, 620.0]})"));
+}
+
+// Each kind of entry prints on a line of its own, with its virtual time.
+TEST_F(ScriptTest, TheJournalPrintsEveryEntryOnRequest) {
+    sim::Journal& journal = sim::Journal::of(*world);
+    journal.clear();
+    platform::CGEvent down{.type = platform::CGEventType::keyDown,
+                           .location = {10, 20},
+                           .flags = platform::CGEventFlags::maskShift,
+                           .keyCode = 49};
+    journal.record(
+        sim::PostedEvent{.time = 1.5, .event = down, .tap = platform::CGEventTapLocation::hid});
+    down.targetPid = 501;
+    journal.record(sim::PostedEvent{.time = 1.5, .event = down, .tap = std::nullopt});
+    journal.record(sim::PointerWarp{.time = 2, .location = {5, 6}});
+    journal.record(sim::WorkspaceRequest{
+        .kind = sim::WorkspaceRequest::Kind::activate, .pid = 502, .options = 2, .time = 2.25});
+    journal.record(sim::PermissionPrompt{.time = 3});
+    journal.record(sim::EnhancedInterfaceWrite{.pid = 501, .value = false, .time = 4});
+    runScript(Json::parse(R"([{"journal": {"clear": true}}, {"journal": {}}])"));
+    EXPECT_EQ(output.lines(),
+              (std::vector<std::string>{
+                  "journal: 6 entries",
+                  "  1.500 posted keyDown at [10.0,20.0] flags 0x20000 key 49 to the HID stream",
+                  "  1.500 posted keyDown at [10.0,20.0] flags 0x20000 key 49 to process 501",
+                  "  2.000 warped the pointer to [5.0,6.0]",
+                  "  2.250 asked to activate process 502 with options 2",
+                  "  3.000 prompted for the Accessibility permission",
+                  "  4.000 wrote AXEnhancedUserInterface false to process 501",
+                  "journal: 0 entries",
+              }));
+}
+
 TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
     const std::vector<std::pair<const char*, std::string>> cases = {
         {R"({})", "a script is a JSON array of steps"},
@@ -88,7 +140,21 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
          "step 1: a step is an object with one key, the step's name"},
         {R"([{"advance": 1}, {"jump": 3}])",
          "step 2: jump: unknown step (expected advance, read, set, perform, hitTest, trusted, "
-         "hang or unhang)"},
+         "hang, unhang, drag, resize or journal)"},
+        {R"([{"drag": {"window": "nobody", "by": [1, 1]}}])",
+         "step 1: drag.window: no element is named \"nobody\""},
+        {R"([{"drag": {"window": "notes-close", "by": [1, 1]}}])",
+         "step 1: drag.window: \"notes-close\" is no window"},
+        {R"([{"drag": {"window": "notes", "by": [1, 1], "moves": 0}}])",
+         "step 1: drag.moves: takes from 1 to 1000 moves"},
+        {R"([{"drag": {"window": "notes", "by": [1, 1], "modifiers": ["hyper"]}}])",
+         "step 1: drag.modifiers[0]: expected shift, control, option, command or fn"},
+        {R"([{"drag": {"window": "notes", "by": [1, 1], "edges": ["left"]}}])",
+         "step 1: drag.edges: a drag takes the title bar; a resize takes edges"},
+        {R"([{"resize": {"window": "notes", "by": [1, 1]}}])", "step 1: resize: needs \"edges\""},
+        {R"([{"resize": {"window": "notes", "by": [1, 1], "edges": ["left", "right"]}}])",
+         "step 1: resize.edges: left and right are opposite edges"},
+        {R"([{"journal": {"clear": "yes"}}])", "step 1: journal.clear: expected true or false"},
         {R"([{"read": {"element": "notes", "atribute": "AXTitle"}}])",
          "step 1: read.atribute: unknown key (expected element or attribute)"},
         {R"([{"read": {"element": "nobody", "attribute": "AXTitle"}}])",

@@ -4,6 +4,7 @@
 
 #include "sim/displays.h"
 #include "sim/dock.h"
+#include "sim/hot_keys.h"
 #include "sim/input_devices.h"
 #include "sim/keyboard_effects.h"
 #include "sim/spaces.h"
@@ -176,10 +177,8 @@ void InputPipeline::route(const platform::CGEvent& event,
 void InputPipeline::routeKey(const platform::CGEvent& event,
                              std::optional<platform::ProcessId> target) {
     if (!target) {
-        if (event.type != CGEventType::flagsChanged) {
-            if (const auto hotKeys = hotKeys_.lock(); hotKeys && hotKeys->offer(world_, event))
-                return;
-        }
+        if (HotKeys::of(world_).offerKeyEvent(event))
+            return;
         const auto handlers = systemKeyHandlers_;
         for (const auto& handler : handlers) {
             if (handler(world_, event))

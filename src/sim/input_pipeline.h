@@ -5,11 +5,12 @@
 // event stream. Each event, in the order it came:
 //   1. the device state follows it (pointer position, pressed buttons, modifier flags);
 //   2. the event taps see it, in order: each may pass it, swallow it or replace it;
-//   3. the window server routes it: key events are offered to the hot-key registry first, then to
-//      the system's own shortcuts (the space hot keys, the application switcher), then to the
-//      front application; a button press goes to the window under the pointer (its application,
-//      which a left press activates and whose window it raises), to the Dock or to the menu bar,
-//      and the receiver that takes the press gets the drags and the release that follow.
+//   3. the window server routes it: key events are offered to the hot keys registered with it
+//      first (sim/hot_keys.h: one it takes goes no further), then to the system's own shortcuts
+//      (the space hot keys, the application switcher), then to the front application; a button
+//      press goes to the window under the pointer (its application, which a left press activates
+//      and whose window it raises), to the Dock or to the menu bar, and the receiver that takes
+//      the press gets the drags and the release that follow.
 // Events posted to one process skip the device state, the taps and the system: they go to that
 // process alone.
 //
@@ -49,14 +50,6 @@ class EventTap {
 public:
     virtual ~EventTap() = default;
     virtual std::optional<platform::CGEvent> filter(const platform::CGEvent& event) = 0;
-};
-
-// The hot-key registry's place in the routing: key events are offered to it before anyone else,
-// and one it takes goes no further.
-class HotKeyRoute {
-public:
-    virtual ~HotKeyRoute() = default;
-    virtual bool offer(World& world, const platform::CGEvent& event) = 0;
 };
 
 // What a press reaches: the element under the pointer, the window that holds it (its top-level
@@ -104,7 +97,6 @@ public:
     // Taps, front first: a tap at the head sees events before the others.
     void addTap(const std::shared_ptr<EventTap>& tap, bool atHead = false);
     void removeTap(const EventTap& tap);
-    void setHotKeyRoute(std::weak_ptr<HotKeyRoute> route) { hotKeys_ = std::move(route); }
 
     void addSystemKeyHandler(SystemKeyHandler handler);
     void addApplicationKeyHandler(KeyHandler handler);
@@ -128,7 +120,6 @@ private:
     bool passing_ = false;
     std::deque<InputEvent> waiting_;
     std::deque<std::weak_ptr<EventTap>> taps_;
-    std::weak_ptr<HotKeyRoute> hotKeys_;
     std::vector<SystemKeyHandler> systemKeyHandlers_;
     std::vector<KeyHandler> applicationKeyHandlers_;
     std::map<Receiver, std::vector<PressHandler>> pressHandlers_;

@@ -8,11 +8,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/events.h"
+#include "platform/hot_keys.h"
 #include "platform/key_codes.h"
 #include "platform/scheduler.h"
 #include "platform/workspace.h"
 #include "sim/displays.h"
 #include "sim/hands.h"
+#include "sim/hot_keys.h"
 #include "sim/input_devices.h"
 #include "sim/journal.h"
 #include "sim/window_node.h"
@@ -191,27 +193,59 @@ TEST_F(InputPipelineTest, TapsPassSwallowOrReplaceAndProcessEventsSkipThem) {
     EXPECT_EQ(devices().pointer(), (CGPoint{8, 8}));
 }
 
-TEST_F(InputPipelineTest, TheHotKeyRegistryTakesKeysBeforeTheFrontApplication) {
-    struct Registry : HotKeyRoute {
-        std::vector<CGEventType> offered;
-        bool offer(World&, const CGEvent& event) override {
-            offered.push_back(event.type);
-            return event.keyCode == platform::virtualKey::ansiN;
-        }
+// A registered hot key takes its keys after the taps and before the front application, from the
+// user's keyboard and from the program's posted events alike; keys posted to a process, and keys a
+// tap swallowed, never reach it.
+TEST_F(InputPipelineTest, AHotKeyTakesItsKeysAfterTheTapsAndBeforeTheFrontApplication) {
+    namespace carbon = platform::carbon;
+    constexpr carbon::EventHotKeyID commandN{platform::fourCharCode("TEST"), 1};
+    carbon::EventHotKeyRef ref;
+    ASSERT_EQ(carbon::registerEventHotKey(platform::virtualKey::ansiN, carbon::cmdKey, commandN,
+                                          carbon::getEventDispatcherTarget(), 0, &ref),
+              carbon::noErr);
+    const auto tap = std::make_shared<RecordingTap>();
+    pipeline().addTap(tap);
+    const auto windows = [&] { return WindowServer::of(*world).windowsOf(7).size(); };
+    const auto delivered = [&] {
+        scheduler().runUntilIdle();
+        return HotKeys::of(*world).deliveries().size();
     };
-    auto registry = std::make_shared<Registry>();
-    pipeline().setHotKeyRoute(registry);
-    postKey(platform::virtualKey::command, true, CGEventFlags::maskCommand,
-            CGEventType::flagsChanged);
+
+    // The user's Command-N: the tap sees it, the hot key takes it, and Command-N opens nothing.
+    Hands& hands = Hands::of(*world);
+    hands.holdModifiers(CGEventFlags::maskCommand);
+    hands.pressKey(platform::virtualKey::ansiN);
+    hands.holdModifiers({});
+    EXPECT_EQ(windows(), 0u) << "taken before the front application";
+    EXPECT_EQ(delivered(), 2u) << "pressed and released";
+    ASSERT_EQ(tap->seen.size(), 4u) << "Command down, N down, N up, Command up";
+    EXPECT_EQ(tap->seen[1].keyCode, platform::virtualKey::ansiN);
+
+    // Posted to the event stream: the same.
     postKey(platform::virtualKey::ansiN, true, CGEventFlags::maskCommand);
-    EXPECT_TRUE(WindowServer::of(*world).windowsOf(7).empty()) << "taken: Command-N opens nothing";
-    EXPECT_EQ(registry->offered, std::vector<CGEventType>{CGEventType::keyDown});
-    // Keys posted to the process go to it alone.
+    postKey(platform::virtualKey::ansiN, false, CGEventFlags::maskCommand);
+    EXPECT_EQ(windows(), 0u);
+    EXPECT_EQ(delivered(), 4u);
+
+    // A tap that swallows key downs keeps them from the hot key (and from everyone else).
+    tap->swallowed = CGEventType::keyDown;
+    postKey(platform::virtualKey::ansiN, true, CGEventFlags::maskCommand);
+    postKey(platform::virtualKey::ansiN, false, CGEventFlags::maskCommand);
+    EXPECT_EQ(delivered(), 4u);
+    tap->swallowed = CGEventType::null;
+
+    // Posted to the process: it alone sees it, and opens a window.
     auto event = *platform::eventCreateKeyboardEvent(platform::virtualKey::ansiN, true);
     event.flags = CGEventFlags::maskCommand;
     platform::eventPostToPid(7, event);
-    EXPECT_EQ(WindowServer::of(*world).windowsOf(7).size(), 1u);
-    EXPECT_EQ(registry->offered.size(), 1u);
+    EXPECT_EQ(windows(), 1u);
+    EXPECT_EQ(delivered(), 4u);
+
+    // Unregistered, Command-N is the front application's again.
+    ASSERT_EQ(carbon::unregisterEventHotKey(ref), carbon::noErr);
+    postKey(platform::virtualKey::ansiN, true, CGEventFlags::maskCommand);
+    EXPECT_EQ(windows(), 2u);
+    EXPECT_EQ(delivered(), 4u);
 }
 
 TEST_F(InputPipelineTest, ALeftPressActivatesTheApplicationAndRaisesOnlyItsWindow) {

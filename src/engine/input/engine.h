@@ -18,8 +18,7 @@ namespace zoral::engine {
 // The action executor as the gesture asks for it.
 class ExecutorPerformer final : public ActionPerformer {
 public:
-    promises::Guarantee<ActionOutcome> perform(const Origin& origin,
-                                               const Action& action) override;
+    promises::Guarantee<ActionOutcome> perform(const Origin& origin, const Action& action) override;
 
 private:
     ActionExecutor executor_;

@@ -81,31 +81,43 @@ void PrintTo(const Row& row, std::ostream* os) {
 const std::vector<Row>& rows() {
     static const std::vector<Row> table{
         // --- Title bar: snaps, minimise, close, another space or display
-        {"title bar scroll left snaps the left half", nullptr,
+        {"title bar scroll left snaps the left half",
+         nullptr,
          [](T& t) { t.play(t.titleBarOf(t.front), {scroll({leftwards})}); },
          [](T& t) { EXPECT_EQ(T::frameOf(t.front), leftHalf); },
          {"Origin: Default height used for org.example.editor",
-          "Origin: org.example.editor titlebar", "Action: snap(start: (0, 0), end: (1, 1), matrix: (2, 1)) true"}},
-        {"title bar scroll up then right snaps the top right quarter", nullptr,
-         [](T& t) { t.play(t.titleBarOf(t.front), {scroll({upwards, rightwards})}); },
-         [](T& t) { EXPECT_EQ(T::frameOf(t.front), (CGRect{721, 25, 719, 405})); },
+          "Origin: org.example.editor titlebar",
+          "Action: snap(start: (0, 0), end: (1, 1), matrix: (2, 1)) true"}},
+        {"title bar scroll up then right snaps the top right quarter",
+         nullptr,
+         [](T& t) {
+             t.play(t.titleBarOf(t.front), {scroll({upwards, rightwards})});
+         },
+         [](T& t) {
+             EXPECT_EQ(T::frameOf(t.front), (CGRect{721, 25, 719, 405}));
+         },
          {"Origin: Default height used for org.example.editor",
-          "Origin: org.example.editor titlebar", "Action: snap(start: (0, 0), end: (1, 1), matrix: (1, 1)) true",
+          "Origin: org.example.editor titlebar",
+          "Action: snap(start: (0, 0), end: (1, 1), matrix: (1, 1)) true",
           "Action: snap(start: (1, 0), end: (2, 1), matrix: (2, 2)) true"}},
-        {"title bar scroll up maximises", nullptr,
+        {"title bar scroll up maximises",
+         nullptr,
          [](T& t) { t.play(t.titleBarOf(t.front), {scroll({upwards})}); },
-         [](T& t) { EXPECT_EQ(T::frameOf(t.front), (CGRect{0, 25, 1440, 810})); },
+         [](T& t) {
+             EXPECT_EQ(T::frameOf(t.front), (CGRect{0, 25, 1440, 810}));
+         },
          {"Origin: Default height used for org.example.editor",
-          "Origin: org.example.editor titlebar", "Action: snap(start: (0, 0), end: (1, 1), matrix: (1, 1)) true"}},
-        {"title bar scroll down minimises", nullptr,
+          "Origin: org.example.editor titlebar",
+          "Action: snap(start: (0, 0), end: (1, 1), matrix: (1, 1)) true"}},
+        {"title bar scroll down minimises",
+         nullptr,
          [](T& t) { t.play(t.titleBarOf(t.front), {scroll({downwards})}); },
          [](T& t) { EXPECT_TRUE(t.front->isMinimized()); },
          {"Origin: Default height used for org.example.editor",
           "Origin: org.example.editor titlebar", "Action: minimize true"}},
-        {"title bar pinch closes", nullptr,
-         [](T& t) {
-             t.play(t.titleBarOf(t.front), {pinch(-0.02)});
-         },
+        {"title bar pinch closes",
+         nullptr,
+         [](T& t) { t.play(t.titleBarOf(t.front), {pinch(-0.02)}); },
          [](T& t) {
              EXPECT_FALSE(t.isOpen(t.front));
              EXPECT_TRUE(t.isOpen(t.back));
@@ -116,8 +128,9 @@ const std::vector<Row>& rows() {
          "space",
          nullptr,
          [](T& t) {
-             t.play(t.titleBarOf(t.front), {ModifierChange{CGEventFlags::maskControl},
-                                            scroll({upwards, rightwards}), ModifierChange{}},
+             t.play(t.titleBarOf(t.front),
+                    {ModifierChange{CGEventFlags::maskControl}, scroll({upwards, rightwards}),
+                     ModifierChange{}},
                     2);
          },
          [](T& t) { EXPECT_EQ(t.spaceOf(t.front), 2); },
@@ -127,17 +140,17 @@ const std::vector<Row>& rows() {
         {"title bar scroll right with the screen modifier sends the window to the external display",
          nullptr,
          [](T& t) {
-             t.play(t.titleBarOf(t.front), {ModifierChange{CGEventFlags::maskCommand},
-                                            scroll({rightwards}), ModifierChange{}},
+             t.play(t.titleBarOf(t.front),
+                    {ModifierChange{CGEventFlags::maskCommand}, scroll({rightwards}),
+                     ModifierChange{}},
                     2);
          },
-         [](T& t) {
-             EXPECT_EQ(T::windowOf(t.front)->screen(), t.screen(1));
-         },
+         [](T& t) { EXPECT_EQ(T::windowOf(t.front)->screen(), t.screen(1)); },
          {"Origin: Default height used for org.example.editor",
           "Origin: org.example.editor titlebar", "Action: sendToScreen(right) true"}},
         // --- Dock tiles
-        {"dock tile scroll up unminimises the window minimised last", nullptr,
+        {"dock tile scroll up unminimises the window minimised last",
+         nullptr,
          [](T& t) {
              t.play(t.titleBarOf(t.front), {scroll({downwards})});
              ASSERT_TRUE(t.front->isMinimized());
@@ -147,7 +160,8 @@ const std::vector<Row>& rows() {
          [](T& t) { EXPECT_FALSE(t.front->isMinimized()); },
          {"Origin: Cursor not in frame of element <AXDockItem pid=90 Editor>",
           "Origin: org.example.editor dockItem", "Action: unminimizeLast true"}},
-        {"dock tile pinch terminates the application", nullptr,
+        {"dock tile pinch terminates the application",
+         nullptr,
          [](T& t) { t.play(t.centreOf(t.editorTile), {pinch(-0.02)}, 2); },
          [](T& t) { EXPECT_EQ(t.world->process(T::editorPid), nullptr); },
          {"Origin: Cursor not in frame of element <AXDockItem pid=90 Editor>",
@@ -161,19 +175,21 @@ const std::vector<Row>& rows() {
         // --- Menu bar
         {"menu bar scroll left switches to the previous application",
          [](T&) { enable({settings::ActionUserType::menubarAppSwitcher}); },
-         [](T& t) { t.play({600, 10}, {scroll({leftwards})}); },
          [](T& t) {
-             EXPECT_EQ(t.posted(), (Lines{"command down", "tab down cmd+shift",
-                                          "tab up cmd+shift", "command up"}));
+             t.play({600, 10}, {scroll({leftwards})});
+         },
+         [](T& t) {
+             EXPECT_EQ(t.posted(), (Lines{"command down", "tab down cmd+shift", "tab up cmd+shift",
+                                          "command up"}));
              EXPECT_NE(t.frontmost(), T::editorPid);
          },
          {"Origin: org.example.editor menubar", "Action: cmdTab(left) true"}},
         // --- Tabs
-        {"tab pinch closes the tab", nullptr,
+        {"tab pinch closes the tab",
+         nullptr,
          [](T& t) {
              const CGRect label = *t.strip.labels.at(1)->frame();
-             t.play({label.midX(), label.midY()},
-                    {pinch(-0.02)});
+             t.play({label.midX(), label.midY()}, {pinch(-0.02)});
          },
          [](T& t) {
              EXPECT_EQ(sim::Tabs::install(*t.world).titles(*t.browserWindow), Lines{"One"});
@@ -183,20 +199,19 @@ const std::vector<Row>& rows() {
         {"hotkey fn left snaps the focused window's left half",
          [](T&) { writeValue(Keys::hotkeys(), true); },
          [](T& t) {
-             t.play({700, 450},
-                    {ModifierChange{CGEventFlags::maskSecondaryFn},
-                     KeyStroke{.keyCode = vk::leftArrow}, ModifierChange{}});
+             t.play({700, 450}, {ModifierChange{CGEventFlags::maskSecondaryFn},
+                                 KeyStroke{.keyCode = vk::leftArrow}, ModifierChange{}});
          },
          [](T& t) { EXPECT_EQ(T::frameOf(t.front), leftHalf); },
-         {"Origin: org.example.editor hotkey", "Action: snap(start: (0, 0), end: (1, 1), matrix: (2, 1)) true"}},
+         {"Origin: org.example.editor hotkey",
+          "Action: snap(start: (0, 0), end: (1, 1), matrix: (2, 1)) true"}},
         // --- Mission Control
         {"mission control space scroll right moves the space to the external display",
          [](T&) { enable({settings::ActionUserType::missionControlSpace}); },
          [](T& t) {
              sim::Spaces::of(*t.world).showMissionControl(*t.world);
              t.settle(1);
-             t.play(t.centreOf(sim::Spaces::of(*t.world).buttonOf(2)), {scroll({rightwards})},
-                    2);
+             t.play(t.centreOf(sim::Spaces::of(*t.world).buttonOf(2)), {scroll({rightwards})}, 2);
          },
          [](T& t) {
              const auto external = sim::Spaces::of(*t.world).displaySpaces("EXTERNAL");
@@ -222,7 +237,9 @@ TEST_P(EndToEndTable, TheGestureChangesTheDesktop) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, EndToEndTable, ::testing::ValuesIn(rows()),
-                         [](const ::testing::TestParamInfo<Row>& row) { return testName(row.param.name); });
+                         [](const ::testing::TestParamInfo<Row>& row) {
+                             return testName(row.param.name);
+                         });
 
 using EndToEndTest = EndToEndWorld;
 
@@ -236,10 +253,11 @@ TEST_F(EndToEndTest, ADockTileRestActivatesTheApplicationAndTheNextScrollSnapsIt
     play(centreOf(editorTile), {scroll({leftwards}, 1.0)}, 2);
     EXPECT_EQ(frontmost(), editorPid);
     EXPECT_EQ(frameOf(front), leftHalf);
-    EXPECT_EQ(linesStarting({"Origin: ", "Action: ", "Gesture: chained"}),
-              (Lines{"Origin: Cursor not in frame of element <AXDockItem pid=90 Editor>",
-          "Origin: org.example.editor dockItem", "Action: activate true",
-                     "Gesture: chained", "Action: snap(start: (0, 0), end: (1, 1), matrix: (2, 1)) true"}))
+    EXPECT_EQ(
+        linesStarting({"Origin: ", "Action: ", "Gesture: chained"}),
+        (Lines{"Origin: Cursor not in frame of element <AXDockItem pid=90 Editor>",
+               "Origin: org.example.editor dockItem", "Action: activate true", "Gesture: chained",
+               "Action: snap(start: (0, 0), end: (1, 1), matrix: (2, 1)) true"}))
         << ::testing::PrintToString(output.lines());
 }
 

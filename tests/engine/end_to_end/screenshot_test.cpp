@@ -30,10 +30,10 @@ TEST_F(EndToEndScreenshotTest, ATitleBarScrollShowsItsSnapNearThePointerWhenProp
     input().movePointer(pointer);
     // The fingers move left and stay on the surface: the action is proposed, not yet executed.
     hardware().play(sim::ScrollStroke{.moves = {{.travel = {-200, 0}, .holdAfter = 0.5}}});
-    scheduler().runUntil(
-        [&] { return !linesStarting({"Action: "}).empty(); }, 2);
-    ASSERT_EQ(linesStarting({"Action: "}),
-              std::vector<std::string>{"Action: snap(start: (0, 0), end: (1, 1), matrix: (2, 1)) true"});
+    scheduler().runUntil([&] { return !linesStarting({"Action: "}).empty(); }, 2);
+    ASSERT_EQ(
+        linesStarting({"Action: "}),
+        std::vector<std::string>{"Action: snap(start: (0, 0), end: (1, 1), matrix: (2, 1)) true"});
     const CGRect before = frameOf(front);
 
     const ui::Image shot = screenshotOf(*world, *tooltips, laptop().frame, desktopColour);

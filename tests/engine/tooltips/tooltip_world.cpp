@@ -16,8 +16,7 @@ std::uint32_t channel(double value) {
 std::vector<const ui::Window*> windowsOf(const TooltipController& controller) {
     std::vector<const ui::Window*> windows;
     for (const auto shape : {TooltipShape::circle, TooltipShape::window}) {
-        if (auto single =
-                std::dynamic_pointer_cast<TooltipWindow>(controller.tooltips().at(shape)))
+        if (auto single = std::dynamic_pointer_cast<TooltipWindow>(controller.tooltips().at(shape)))
             windows.push_back(single.get());
     }
     for (const auto shape : {TooltipShape::spaces, TooltipShape::screens}) {

@@ -46,6 +46,17 @@ protected:
         const auto value = ax::copyAttributeValue(node->element(), attribute);
         return value.ok() ? std::optional(value.value()) : std::nullopt;
     }
+    static std::string textOf(const std::shared_ptr<Node>& node, const char* attribute) {
+        const auto value = read(node, attribute);
+        const auto* text = value ? value->getIf<std::string>() : nullptr;
+        return text != nullptr ? *text : std::string();
+    }
+    static std::optional<ax::Element> elementOf(const std::shared_ptr<Node>& node,
+                                                const char* attribute) {
+        const auto value = read(node, attribute);
+        const auto* element = value ? value->getIf<ax::Element>() : nullptr;
+        return element != nullptr ? std::optional(*element) : std::nullopt;
+    }
     static CGRect frameOf(const std::shared_ptr<Node>& node) {
         const auto value = read(node, "AXFrame");
         const auto* rect = value ? value->getIf<CGRect>() : nullptr;
@@ -67,10 +78,10 @@ TEST_F(WindowPartsTest, TitleBarButtonsAreCentredInTheBandAndNamedByTheWindow) {
     EXPECT_EQ(frameOf(buttons.close), (CGRect{107, 105.5, 14, 16}));
     EXPECT_EQ(frameOf(buttons.minimize), (CGRect{127, 105.5, 14, 16}));
     EXPECT_EQ(frameOf(buttons.green), (CGRect{147, 105.5, 14, 16}));
-    EXPECT_EQ(read(buttons.green, "AXSubrole")->getIf<std::string>()[0], "AXFullScreenButton");
-    EXPECT_EQ(*read(window, "AXCloseButton")->getIf<ax::Element>(), buttons.close->element());
-    EXPECT_EQ(*read(window, "AXFullScreenButton")->getIf<ax::Element>(), buttons.green->element());
-    EXPECT_EQ(*read(buttons.close, "AXWindow")->getIf<ax::Element>(), window->element());
+    EXPECT_EQ(textOf(buttons.green, "AXSubrole"), "AXFullScreenButton");
+    EXPECT_EQ(elementOf(window, "AXCloseButton"), buttons.close->element());
+    EXPECT_EQ(elementOf(window, "AXFullScreenButton"), buttons.green->element());
+    EXPECT_EQ(elementOf(buttons.close, "AXWindow"), window->element());
     EXPECT_EQ(hit(CGPoint{114, 113}), buttons.close);
 }
 
@@ -103,9 +114,9 @@ TEST_F(WindowPartsTest, AnEnabledCloseButtonClosesItsWindowADisabledOneDoesNothi
 TEST_F(WindowPartsTest, TheZoomButtonIsNoFullScreenButton) {
     const auto buttons =
         WindowParts::addTitleBarButtons(*world, window, {.green = GreenButton::zoom});
-    EXPECT_EQ(read(buttons.green, "AXSubrole")->getIf<std::string>()[0], "AXZoomButton");
+    EXPECT_EQ(textOf(buttons.green, "AXSubrole"), "AXZoomButton");
     EXPECT_FALSE(read(window, "AXFullScreenButton"));
-    EXPECT_EQ(*read(window, "AXZoomButton")->getIf<ax::Element>(), buttons.green->element());
+    EXPECT_EQ(elementOf(window, "AXZoomButton"), buttons.green->element());
 }
 
 TEST_F(WindowPartsTest, PopoversAndMenusLieInsideTheWindow) {
@@ -124,13 +135,12 @@ class MenuBarTest : public WindowPartsTest {};
 TEST_F(MenuBarTest, TheFrontApplicationsMenuBarLiesAboveTheVisibleFrame) {
     const auto bar = MenuBar::add(*world, editorPid, {"File", "Edit"});
     ASSERT_EQ(bar.items.size(), 4U);
-    EXPECT_EQ(read(bar.items[1], "AXTitle")->getIf<std::string>()[0], "Editor");
+    EXPECT_EQ(textOf(bar.items[1], "AXTitle"), "Editor");
     EXPECT_EQ(frameOf(bar.bar), (CGRect{0, 0, 1440, 25}));
     EXPECT_EQ(frameOf(bar.items[0]), (CGRect{10, 0, MenuBar::itemWidth("Apple"), 25}));
     EXPECT_EQ(hit(CGPoint{frameOf(bar.items[2]).midX(), 10}), bar.items[2]);
     EXPECT_EQ(hit(CGPoint{1000, 10}), bar.bar);
-    EXPECT_EQ(*read(world->process(editorPid)->application, "AXMenuBar")->getIf<ax::Element>(),
-              bar.bar->element());
+    EXPECT_EQ(elementOf(world->process(editorPid)->application, "AXMenuBar"), bar.bar->element());
 
     // Another application in front: its element answers there, for it has no bar of its own.
     world->addProcess(30, "org.example.other", "Other");
@@ -157,7 +167,7 @@ TEST_F(MenuBarTest, StatusItemsLieRightToLeftInFrontOfTheBar) {
     const auto second = MenuBar::addStatusItem(*world, clockPid, "Wi");
     EXPECT_EQ(frameOf(first).maxX(), 1430);
     EXPECT_EQ(frameOf(second).maxX(), frameOf(first).minX());
-    EXPECT_EQ(read(first, "AXSubrole")->getIf<std::string>()[0], "AXMenuExtra");
+    EXPECT_EQ(textOf(first, "AXSubrole"), "AXMenuExtra");
     EXPECT_EQ(hit(CGPoint{frameOf(first).midX(), 10}), first);
     // The editor stays in front and its bar answers elsewhere.
     EXPECT_EQ(hit(CGPoint{700, 10}), bar.bar);

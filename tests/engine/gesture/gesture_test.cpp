@@ -289,6 +289,8 @@ TEST_F(GestureTest, ExecuteNowAndClearAction) {
     gesture->execute();
     EXPECT_EQ(tooltips->calls.size(), 1U);
     EXPECT_EQ(performer->calls.size(), 1U);
+    // An execution always finishes; until it does, it holds the gesture.
+    settleExecution();
 }
 
 // --- Execution
@@ -302,7 +304,10 @@ TEST_F(GestureTest, AnExecutionTakesTheNewOriginCountsItsKindAndRedrawsAFailure)
     Origin moved = origin(OriginType::window);
     moved.location = {10, 20};
     tooltips->calls.clear();
-    settleExecution(false, moved);
+    // The executor's result reaches the gesture on the main queue's next turn.
+    performer->calls.back().settle({moved, false});
+    EXPECT_FALSE(gesture->wasExecuted());
+    turn();
     EXPECT_TRUE(gesture->wasExecuted());
     EXPECT_EQ(gesture->origin().type, OriginType::window);
     EXPECT_THAT(tooltips->calls, ElementsAre("update minimize show 0 state 0 clear 0 at 10,20"));

@@ -99,6 +99,8 @@ Outcome resolveForDockItem(Context& context) {
     const auto row = std::ranges::find_if(dockRows, [&](const DockRow& candidate) {
         return candidate.last == *last && applies(context, candidate.condition);
     });
+    if (row == dockRows.end())
+        return Nothing{};
     return Proposal{
         .action = row->carriesDirection ? Action(row->action, *last) : Action(row->action),
         .display = isAvailable(context, row->availability),

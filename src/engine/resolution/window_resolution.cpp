@@ -126,6 +126,8 @@ Outcome choose(Context& context, std::span<const WindowRow> rows) {
     const auto row = std::ranges::find_if(rows, [&](const WindowRow& candidate) {
         return candidate.last == last && (!candidate.previous || candidate.previous == previous);
     });
+    if (row == rows.end())
+        return Nothing{};
     switch (row->choice) {
         case snap:
             return propose(Action::snap(row->span));

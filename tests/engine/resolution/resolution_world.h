@@ -23,6 +23,9 @@ namespace zoral::engine::testing {
 
 class ResolutionWorldTest : public AllWindowsWorldTest {
 protected:
+    // An execution left waiting holds its gesture, which holds the performer that holds it.
+    ~ResolutionWorldTest() override { finishExecutions(); }
+
     // An origin of the type on the window, with its application, on the screen of the window.
     Origin originOn(OriginType type, const std::shared_ptr<sim::WindowNode>& node,
                     std::size_t screenIndex = 0) const {

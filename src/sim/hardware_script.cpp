@@ -87,7 +87,9 @@ CGEventFlags flags(const Json& json) {
 HardwareStep step(const Json& json) {
     if (!json.is_object() || json.size() != 1)
         throw JsonDecodeError("a step is an object of one key");
-    const auto& [key, value] = *json.items().begin();
+    const auto first = json.begin();
+    const std::string key = first.key();
+    const Json& value = first.value();
     if (key == "scroll") {
         fields(value, {"moves", "restBefore", "momentum", "mouse"});
         ScrollStroke stroke;

@@ -65,6 +65,17 @@ TEST_F(CoreTest, ATitleBarScrollIsSwallowedAfterItsFirstEventAndItsMomentumUntil
     EXPECT_FALSE(core->momentumBlock());
 }
 
+TEST_F(CoreTest, WithoutActiveTapTheCoreOnlyListensButGesturesStillRun) {
+    writeValue(Keys::activeTap(), false);
+    startCore();
+    play(below(plain, 10), {ScrollStroke{.moves = {{.travel = {-200, 0}, .events = 10}}}});
+    EXPECT_TRUE(sim::EventTaps::of(*world).isListenOnly(core->eventTap()->port()));
+    for (const std::string& line : transcript())
+        EXPECT_TRUE(line.ends_with(": observed")) << line;
+    EXPECT_EQ(linesStarting("Phase: "),
+              (std::vector<std::string>{"Phase: scrolled", "Phase: released"}));
+}
+
 TEST_F(CoreTest, AWheelScrollIsDeliveredInTheMiddleOfAGesture) {
     startCore();
     input().movePointer(below(plain, 10));

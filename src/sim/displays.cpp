@@ -6,6 +6,9 @@
 
 #include "platform/notification_center.h"
 #include "platform/user_defaults.h"
+#include "sim/spaces.h"
+#include "sim/window_node.h"
+#include "sim/window_server.h"
 #include "sim/world.h"
 
 namespace zoral::sim {
@@ -27,6 +30,17 @@ const char* orientationName(DockEdge edge) {
             return "right";
     }
     return "bottom";
+}
+
+// The same display: by its UUID, or by its number when it has no UUID.
+bool isSameDisplay(const Display& a, const Display& b) {
+    return a.uuid.empty() && b.uuid.empty() ? a.number == b.number : a.uuid == b.uuid;
+}
+
+// A bottom-left rectangle in the top-left coordinates of the displays (the first is primary).
+platform::CGRect topLeftOf(const platform::CGRect& rect, const std::vector<Display>& displays) {
+    const double primaryHeight = displays.empty() ? 0.0 : displays.front().frame.height();
+    return {rect.minX(), primaryHeight - rect.maxY(), rect.width(), rect.height()};
 }
 
 }  // namespace
@@ -136,11 +150,71 @@ platform::CGPoint Displays::flipped(platform::CGPoint point) const {
 }
 
 void Displays::setDisplays(std::vector<Display> displays) {
+    replace(std::move(displays));
+}
+
+void Displays::replace(std::vector<Display> displays) {
+    std::vector<Display> before;
     {
         std::lock_guard lock(mutex_);
-        displays_ = std::move(displays);
+        before = std::exchange(displays_, displays);
     }
+    bringWindowsHome(before, displays);
     changed();
+}
+
+void Displays::bringWindowsHome(const std::vector<Display>& before,
+                                const std::vector<Display>& after) {
+    if (before.empty() || after.empty())
+        return;
+    std::vector<Display> gone;
+    for (const Display& display : before) {
+        if (std::none_of(after.begin(), after.end(),
+                         [&](const Display& kept) { return isSameDisplay(kept, display); })) {
+            gone.push_back(display);
+        }
+    }
+    if (gone.empty())
+        return;
+    const Display& home = after.front();
+    const platform::CGRect homeFrame = topLeftOf(home.frame, after);
+    const platform::CGRect homeVisible = topLeftOf(home.visibleFrame(), after);
+    const auto onAnyOf = [](const std::vector<Display>& list, platform::CGPoint point) {
+        return std::any_of(list.begin(), list.end(), [&](const Display& display) {
+            return topLeftOf(display.frame, list).containsPoint(point);
+        });
+    };
+
+    WindowServer& server = WindowServer::of(world_);
+    for (const ServerWindow& entry : server.windows()) {
+        const auto window = std::dynamic_pointer_cast<WindowNode>(entry.node);
+        if (!window || window->isDestroyed() || entry.options.level != windowLevel::normal)
+            continue;
+        const platform::CGRect frame = *window->frame();
+        const platform::CGPoint centre{frame.midX(), frame.midY()};
+        const auto from = std::find_if(gone.begin(), gone.end(), [&](const Display& display) {
+            return topLeftOf(display.frame, before).containsPoint(centre);
+        });
+        if (from == gone.end() || onAnyOf(after, centre))
+            continue;
+        if (window->isFullScreen()) {
+            window->resizeTo(world_, homeFrame.size);
+            window->moveTo(world_, homeFrame.origin);
+            continue;
+        }
+        const platform::CGRect fromVisible = topLeftOf(from->visibleFrame(), before);
+        const double x = homeVisible.minX() + frame.minX() - fromVisible.minX();
+        const double y = homeVisible.minY() + frame.minY() - fromVisible.minY();
+        // Pulled inside the visible frame, the top-left corner first: the title bar stays
+        // reachable.
+        window->moveTo(
+            world_,
+            {std::max(std::min(x, homeVisible.maxX() - frame.width()), homeVisible.minX()),
+             std::max(std::min(y, homeVisible.maxY() - frame.height()), homeVisible.minY())});
+    }
+    Spaces& spaces = Spaces::of(world_);
+    for (const Display& display : gone)
+        spaces.displayRemoved(world_, display.uuid, home.uuid);
 }
 
 void Displays::addDisplay(Display display) {
@@ -152,14 +226,10 @@ void Displays::addDisplay(Display display) {
 }
 
 bool Displays::removeDisplay(std::int64_t number) {
-    {
-        std::lock_guard lock(mutex_);
-        if (std::erase_if(displays_, [number](const Display& d) { return d.number == number; }) ==
-            0) {
-            return false;
-        }
-    }
-    changed();
+    std::vector<Display> remaining = displays();
+    if (std::erase_if(remaining, [number](const Display& d) { return d.number == number; }) == 0)
+        return false;
+    replace(std::move(remaining));
     return true;
 }
 

@@ -6,6 +6,11 @@
 // A display has a frame in the bottom-left coordinates of the primary display and insets for the
 // menu bar and the Dock, from which its visible frame follows. Every change of the displays posts
 // the screen-parameters notification on the process's notification centre, as the system does.
+// When a display goes, the window server brings its windows onto the primary display that
+// remains, as the system does: each keeps its size and its place relative to the display's
+// visible frame, pulled inside that frame; a window in full screen fills the primary display. The
+// display's desktops go with it, their windows joining the primary display's current space; its
+// full-screen spaces join the primary display's spaces.
 // The settings live where the system keeps them, in user defaults: the appearance in the global
 // domain, Stage Manager in "com.apple.WindowManager", the Dock's side in "com.apple.Dock".
 
@@ -56,6 +61,10 @@ public:
     static Displays& of(World& world);
     static Displays& current();
 
+    explicit Displays(World& world) : world_(world) {}
+    Displays(const Displays&) = delete;
+    Displays& operator=(const Displays&) = delete;
+
     // Primary first.
     std::vector<Display> displays() const;
     // The display that takes keyboard input: the one chosen, else the first.
@@ -84,10 +93,15 @@ public:
     void setMainDisplay(std::optional<std::int64_t> number);
 
 private:
+    // Replaces the displays, brings the windows of those that went onto the primary display and
+    // posts the change.
+    void replace(std::vector<Display> displays);
+    void bringWindowsHome(const std::vector<Display>& before, const std::vector<Display>& after);
     void changed();
     // The display's frame in top-left coordinates; the lock is held.
     platform::CGRect topLeftLocked(const Display& display) const;
 
+    World& world_;
     mutable std::mutex mutex_;
     std::vector<Display> displays_;
     std::optional<std::int64_t> main_;

@@ -240,6 +240,34 @@ bool Spaces::moveSpace(World& world, std::int64_t spaceId, const std::string& ta
     return false;
 }
 
+void Spaces::displayRemoved(World& world, const std::string& identifier, const std::string& home) {
+    const auto gone = std::find_if(displays_.begin(), displays_.end(), [&](const auto& display) {
+        return display.identifier == identifier;
+    });
+    if (gone == displays_.end())
+        return;
+    const DisplaySpaces removed = *gone;
+    displays_.erase(gone);
+    DisplaySpaces* target = find(home);
+    for (const SimSpace& space : removed.spaces) {
+        if (target != nullptr && space.fullScreen) {
+            target->spaces.push_back(space);
+            continue;
+        }
+        for (const ServerWindow& window : WindowServer::of(world).windows()) {
+            if (window.space != space.id)
+                continue;
+            if (target != nullptr) {
+                placeWindow(window.number, target->current);
+            } else {
+                // No spaces where it went: on whatever that display shows.
+                WindowServer::of(world).removeFromSpace(window.number);
+            }
+        }
+    }
+    layOut(world);
+}
+
 platform::PlistObject Spaces::describe() const {
     using platform::PlistObject;
     platform::PlistArray displays;

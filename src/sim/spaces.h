@@ -82,6 +82,10 @@ public:
     // space and, when the moved space was current, shows its first remaining one.
     bool moveSpace(World& world, std::int64_t spaceId, const std::string& targetIdentifier);
 
+    // The display went: its windows join the current space of the display they were brought to,
+    // its full-screen spaces that display's spaces, and its desktops are gone.
+    void displayRemoved(World& world, const std::string& identifier, const std::string& home);
+
     // A window entering full screen gets a full-screen space of its own on the
     // display that holds its centre, and that space becomes current; leaving
     // removes the space and goes back to the display's first desktop. Nothing

@@ -279,6 +279,14 @@ void WindowServer::placeOnSpace(std::int64_t number, std::int64_t space) {
     spacesToCome_[number] = space;
 }
 
+void WindowServer::removeFromSpace(std::int64_t number) {
+    spacesToCome_.erase(number);
+    for (Entry& entry : entries_) {
+        if (entry.number == number)
+            entry.space.reset();
+    }
+}
+
 void WindowServer::pinUnplaced(platform::CGRect displayFrame, std::int64_t space) {
     for (Entry& entry : entries_) {
         if (entry.space || entry.options.allSpaces)

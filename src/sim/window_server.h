@@ -106,6 +106,8 @@ public:
     // A window that is not shown yet (a world file's, before it joins its application) gets the
     // space when it comes.
     void placeOnSpace(std::int64_t number, std::int64_t space);
+    // The window belongs to no space any more: it is on whatever its display shows.
+    void removeFromSpace(std::int64_t number);
     // Puts every window that belongs to no space yet and whose centre lies in the frame (top-left
     // coordinates) on the space: called before a display shows another space.
     void pinUnplaced(platform::CGRect displayFrame, std::int64_t space);

@@ -164,8 +164,10 @@ public:
     void recordTrustPrompt();
 
     // --- Notifications
-    // Tells every observer of the node's process that registered the notification on the node or
-    // on one of its ancestors; it arrives after the latency of its delivery.
+    // The node's application posts the notification after the latency of its delivery (on the
+    // next turn of the run loop when that is 0), as the real one does once it has answered the
+    // call that made the change: every observer of the node's process that has registered it on
+    // the node or on one of its ancestors by then hears of it.
     void postNotification(const Node& node, std::string_view notification, ax::Info info = {});
     void addObserver(const std::shared_ptr<SimObserver>& observer);
 

@@ -2,13 +2,18 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/accessibility.h"
 #include "platform/events.h"
 #include "platform/plist_serialization.h"
+#include "platform/run_loop.h"
 #include "platform/spaces.h"
+#include "platform/window_list.h"
 #include "sim/application_node.h"
 #include "sim/displays.h"
 #include "sim/dock.h"
@@ -269,6 +274,109 @@ TEST_F(SpacesTest, MovingKeepsADisplaysLastSpaceAndReplacesItsCurrentOne) {
     key.flags = CGEventFlags(controlFn);
     platform::eventPostToPid(5, key);
     EXPECT_EQ(currentOf("LEFT"), 2);
+}
+
+// A switch shows the windows of the space and hides the others: it moves and resizes nothing.
+TEST_F(SpacesTest, SwitchingShowsAndHidesWindowsWithoutMovingThem) {
+    auto second = world->makeNode<WindowNode>(5, 51);
+    second->moveTo(*world, {300, 300});
+    second->resizeTo(*world, {500, 300});
+    world->process(5)->application->appendChild(second);
+    spaces().placeWindow(51, 2);
+    scheduler().runUntilIdle();
+    std::vector<std::string> heard;
+    const auto observer =
+        ax::observerCreateWithInfoCallback(5, [&](const ax::ObserverRef&, ax::Element,
+                                                  const std::string& name, const ax::Info&,
+                                                  const ax::ObserverUserData&) {
+            heard.push_back(name);
+        }).value();
+    platform::RunLoop::main().addSource(ax::observerGetRunLoopSource(observer),
+                                        platform::RunLoopMode::defaultMode);
+    for (const char* name : {"AXMoved", "AXResized"})
+        ASSERT_EQ(ax::observerAddNotification(observer, world->process(5)->application->element(),
+                                              name, {}),
+                  ax::success);
+    const auto shown = [&] {
+        std::vector<std::int64_t> numbers;
+        const auto list =
+            platform::windowListCopyWindowInfo(platform::windowListOptionOnScreenOnly, 0);
+        for (const auto& entry : *list)
+            numbers.push_back(*entry.at("kCGWindowNumber").integerValue()->int64Value());
+        return numbers;
+    };
+    const std::vector<std::pair<bool, std::vector<std::int64_t>>> steps{
+        {true, {51}}, {false, {50}}, {true, {51}}};
+    EXPECT_EQ(shown(), (std::vector<std::int64_t>{50}));
+    for (const auto& [towardsRight, expected] : steps) {
+        ASSERT_TRUE(spaces().switchSpace(*world, "LEFT", towardsRight));
+        scheduler().runUntilIdle();
+        EXPECT_EQ(shown(), expected);
+        EXPECT_EQ(window->frame(), platform::CGRect(100, 200, 600, 400));
+        EXPECT_EQ(second->frame(), platform::CGRect(300, 300, 500, 300));
+        EXPECT_EQ(spaces().spaceOfWindow(50), 1);
+        EXPECT_EQ(spaces().spaceOfWindow(51), 2);
+    }
+    EXPECT_TRUE(heard.empty());
+    platform::RunLoop::main().removeSource(ax::observerGetRunLoopSource(observer),
+                                           platform::RunLoopMode::defaultMode);
+}
+
+// A display that goes leaves its windows on the primary display, each where it was on its own
+// display's visible frame as far as it fits; its desktops' windows join the primary display's
+// current space and its full-screen spaces the primary display's spaces.
+TEST_F(SpacesTest, ARemovedDisplaysWindowsComeOntoThePrimaryDisplay) {
+    struct Case {
+        const char* what;
+        platform::CGRect before;
+        platform::CGRect after;
+    };
+    // The right display's top-left corner is (1440, -180); the left one is 1440 x 900.
+    const Case cases[] = {
+        {"the same place", {1600, 100, 600, 400}, {160, 280, 600, 400}},
+        {"pulled in at the right and the bottom", {3000, 600, 600, 400}, {840, 500, 600, 400}},
+        {"larger than the display: its top-left corner",
+         {1500, -100, 1800, 1000},
+         {0, 0, 1800, 1000}},
+    };
+    std::vector<std::shared_ptr<WindowNode>> windows;
+    for (const Case& c : cases) {
+        auto made = world->makeNode<WindowNode>(5, 60 + static_cast<std::int64_t>(windows.size()));
+        made->moveTo(*world, c.before.origin);
+        made->resizeTo(*world, c.before.size);
+        world->process(5)->application->appendChild(made);
+        spaces().placeWindow(made->windowNumber(), 10);
+        windows.push_back(made);
+    }
+    auto full = world->makeNode<WindowNode>(5, 70);
+    full->moveTo(*world, {1600, 100});
+    full->resizeTo(*world, {600, 400});
+    world->process(5)->application->appendChild(full);
+    full->setFullScreen(*world, true);
+    scheduler().advance(1);
+    ASSERT_TRUE(full->isFullScreen());
+    const std::int64_t fullSpace = *spaces().spaceOfWindow(70);
+    ASSERT_EQ(currentOf("RIGHT"), fullSpace);
+
+    ASSERT_TRUE(Displays::of(*world).removeDisplay(2));
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        SCOPED_TRACE(cases[i].what);
+        EXPECT_EQ(windows[i]->frame(), cases[i].after);
+        EXPECT_EQ(spaces().spaceOfWindow(windows[i]->windowNumber()), 1);
+    }
+    EXPECT_EQ(window->frame(), platform::CGRect(100, 200, 600, 400)) << "the left display's own";
+    EXPECT_EQ(full->frame(), platform::CGRect(0, 0, 1440, 900));
+    EXPECT_TRUE(full->isFullScreen());
+    EXPECT_EQ(spaces().spaceOfWindow(70), fullSpace);
+    EXPECT_EQ(spaces().displaySpaces("RIGHT"), std::nullopt);
+    const auto left = spaces().displaySpaces("LEFT");
+    ASSERT_TRUE(left);
+    EXPECT_EQ(left->spaces, (std::vector<SimSpace>{{1}, {2}, {3, true}, {fullSpace, true}}));
+    EXPECT_EQ(left->current, 1);
+    // On screen: the windows brought over and the left display's own; the full-screen one waits
+    // on its space.
+    const auto list = platform::windowListCopyWindowInfo(platform::windowListOptionOnScreenOnly, 0);
+    EXPECT_EQ(list->size(), 4u);
 }
 
 }  // namespace

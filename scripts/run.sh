@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds the program and starts it.
 #
-# Until the application shell exists, the program's desktop is shown through the world runner:
-# it loads a simulated world, runs a script against it and prints the log and the resulting world.
-# Arguments replace the default world and script; relative paths are read from the directory the
+# Until the application shell exists, the program is shown through the world runner: it loads a
+# simulated world, attaches the gesture engine, plays a tour of gestures through the simulated
+# event tap, and prints the engine's log, the windows' frames before and after, and the resulting
+# world. Arguments replace the default world and script; relative paths are read from the directory the
 # command is given in. Standard output carries only what the runner prints: the set-up's lines go
 # to standard error. ZORAL_WORLD_RUNNER names a runner that is already built (the tests' own), and
 # skips the set-up.
@@ -21,6 +22,6 @@ if [[ -z $runner ]]; then
   runner=$root/build/release/apps/zoral-world/zoral-world
 fi
 if (($# == 0)); then
-  set -- "$root/tests/fixtures/worlds/default.json" "$root/tests/fixtures/scripts/tour.json"
+  set -- "$root/tests/fixtures/worlds/default.json" "$root/tests/fixtures/scripts/gestures.json"
 fi
 exec "$runner" "$@"

@@ -15,8 +15,11 @@
 #include "platform/events.h"
 #include "platform/output.h"
 #include "platform/scheduler.h"
+#include "sim/application_node.h"
 #include "sim/element_names.h"
 #include "sim/hands.h"
+#include "sim/hardware_input.h"
+#include "sim/hardware_script.h"
 #include "sim/journal.h"
 #include "sim/json_codec.h"
 #include "sim/window_drags.h"
@@ -434,9 +437,42 @@ void journal(sim::World& world, const Json& arguments, const Place& at) {
         journal.clear();
 }
 
+// What the input started (a gesture's action, an animation) gets this long after the input.
+constexpr double hardwareSettle = 1;
+
+void hardware(sim::World& world, const Json& arguments, const Place& at) {
+    const auto read = sim::hardwareStepsFromJson(arguments);
+    if (!read.ok())
+        fail(at, *read.error);
+    const double seconds = sim::HardwareInput::of(world).play(*read.value);
+    platform::Scheduler::current().runFor(seconds + hardwareSettle);
+    platform::output::printLine("hardware: " + std::to_string(read.value->size()) + " steps");
+}
+
+void windows(sim::World& world, const Json& arguments, const Place& at) {
+    if (!arguments.is_object() || !arguments.empty())
+        fail(at, "takes {}");
+    platform::output::printLine("windows:");
+    for (const platform::ProcessId pid : world.processIds()) {
+        const sim::Process* process = world.process(pid);
+        const auto application =
+            process ? std::dynamic_pointer_cast<sim::ApplicationNode>(process->application)
+                    : nullptr;
+        if (!application)
+            continue;
+        for (const auto& window : application->windows()) {
+            const auto frame = window->frame();
+            platform::output::printLine(
+                "  " + sim::elementName(world, window->element()) + ": " +
+                (frame ? sim::valueToJson(world, ax::Value(*frame)).dump() : std::string("none")) +
+                (window->isMinimized() ? " minimised" : ""));
+        }
+    }
+}
+
 using Step = void (*)(sim::World&, const Json&, const Place&);
 
-constexpr std::array<std::pair<std::string_view, Step>, 11> steps{{
+constexpr std::array<std::pair<std::string_view, Step>, 13> steps{{
     {"advance", advance},
     {"read", read},
     {"set", set},
@@ -448,9 +484,11 @@ constexpr std::array<std::pair<std::string_view, Step>, 11> steps{{
     {"drag", drag},
     {"resize", resize},
     {"journal", journal},
+    {"hardware", hardware},
+    {"windows", windows},
 }};
 
-void runStep(sim::World& world, const Json& entry) {
+void runStep(sim::World& world, const Json& entry, const ExtraSteps& extraSteps) {
     if (!entry.is_object() || entry.size() != 1)
         fail({}, "a step is an object with one key, the step's name");
     const std::string verb = entry.begin().key();
@@ -460,22 +498,32 @@ void runStep(sim::World& world, const Json& entry) {
             return;
         }
     }
-    std::array<std::string_view, steps.size()> names{};
-    for (std::size_t i = 0; i < steps.size(); ++i)
-        names[i] = steps[i].first;
+    if (const auto extra = extraSteps.find(verb); extra != extraSteps.end()) {
+        try {
+            extra->second(entry.begin().value());
+        } catch (const ScriptError& error) {
+            fail(Place().key(verb), error.what());
+        }
+        return;
+    }
+    std::vector<std::string_view> names;
+    for (const auto& step : steps)
+        names.push_back(step.first);
+    for (const auto& extra : extraSteps)
+        names.push_back(extra.first);
     fail(Place().key(verb), "unknown step (expected " +
                                 sim::json_codec::joinedNames(names.data(), names.size()) + ")");
 }
 
 }  // namespace
 
-void runScript(const Json& script) {
+void runScript(const Json& script, const ExtraSteps& extraSteps) {
     if (!script.is_array())
         throw ScriptError("a script is a JSON array of steps");
     sim::World& world = sim::World::current();
     for (std::size_t step = 0; step < script.size(); ++step) {
         try {
-            runStep(world, script[step]);
+            runStep(world, script[step], extraSteps);
         } catch (const sim::json_codec::FormatError& error) {
             throw ScriptError("step " + std::to_string(step + 1) + ": " + error.what());
         }

@@ -19,6 +19,12 @@
 //   {"journal": {"clear": true}}                          print what the program asked of the
 //       system (posted events, warps, workspace requests, permission prompts, enhanced-interface
 //       writes), one line an entry with its virtual time, and forget it when "clear" is true
+//   {"hardware": [{"scroll": {"moves": [{"travel": [-200, 0]}]}}, {"pause": 0.5}]}
+//       the hardware's input (steps as sim/hardware_script.h writes them) enters the input
+//       pipeline, through the event taps of an engine when one is attached; the clock runs until
+//       it is over and a second more, so that what it started finishes; prints the steps' count
+//   {"windows": {}}                                       print every window's frame (top-left
+//       coordinates) and whether it is minimised, application by application
 //
 // Values are written as in world files. Reads, writes, actions and hit tests go through the
 // accessibility calls, so they are counted and cost virtual time like the program's own, and
@@ -26,7 +32,10 @@
 // Steps are checked as world files are: an unknown key, a wrong type or an unknown element stops
 // the script at that step, with its place.
 
+#include <functional>
+#include <map>
 #include <stdexcept>
+#include <string>
 
 #include "platform/json.h"
 
@@ -37,7 +46,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A step that the runner adds to these (the engine's, which this library does not link): it
+// reads its arguments and throws ScriptError for bad ones.
+using ExtraStep = std::function<void(const platform::Json& arguments)>;
+using ExtraSteps = std::map<std::string, ExtraStep, std::less<>>;
+
 // Runs the steps; prints one line per step through the output sink. Throws ScriptError.
-void runScript(const platform::Json& script);
+void runScript(const platform::Json& script, const ExtraSteps& extraSteps = {});
 
 }  // namespace zoral::world_runner

@@ -32,8 +32,47 @@ mkdir -p "$work/tmp"
 snapshot() { (cd "$real_home" && find . -printf '%p %s %T@\n' | sort); }
 before=$(snapshot)
 
-# The default world and tour: the lines of the steps, then the world as JSON, and nothing else.
+# The default world and its tour of gestures: the windows before, the engine's log with an action
+# for each gesture, the windows after, then the world as JSON.
 run
+[[ $status -eq 0 ]] || fail "the gesture tour ended with $status: $(cat "$work/err")"
+grep -E '^(windows:|  [a-z-]+: |engine: |enable: |Action: |hardware: )' "$work/out" >"$work/lines"
+cat >"$work/expected" <<'LINES'
+windows:
+  notes: {"rect":[120.0,80.0,800.0,600.0]}
+  old-draft: {"rect":[200.0,150.0,640.0,480.0]} minimised
+  start-page: {"rect":[300.0,200.0,1000.0,700.0]}
+engine: attached
+enable: 1 kinds of action
+Action: snap(start: (0, 0), end: (1, 1), matrix: (2, 1)) true
+hardware: 2 steps
+Action: snap(start: (0, 0), end: (1, 1), matrix: (1, 1)) true
+Action: snap(start: (1, 0), end: (2, 1), matrix: (2, 2)) true
+hardware: 2 steps
+Action: minimize false
+Action: snap(start: (0, 1), end: (1, 2), matrix: (2, 2)) true
+hardware: 2 steps
+windows:
+  notes: {"rect":[721.0,25.0,719.0,402.0]}
+  old-draft: {"rect":[200.0,150.0,640.0,480.0]} minimised
+  start-page: {"rect":[0.0,428.0,720.0,401.0]}
+Action: minimize true
+hardware: 2 steps
+Action: unminimizeLast true
+hardware: 2 steps
+Action: cmdTab(left) true
+hardware: 2 steps
+windows:
+  start-page: {"rect":[0.0,428.0,720.0,401.0]}
+  notes: {"rect":[721.0,25.0,719.0,402.0]}
+  old-draft: {"rect":[200.0,150.0,640.0,480.0]} minimised
+engine: detached
+LINES
+diff -u "$work/expected" "$work/lines" >&2 || fail "the gesture tour printed other lines"
+[[ $(sed -n '/^{$/,$p' "$work/out" | head -c 1) == "{" ]] || fail "no world after the gesture tour"
+
+# The accessibility tour: the lines of the steps, then the world as JSON, and nothing else.
+run "$root/tests/fixtures/worlds/default.json" "$root/tests/fixtures/scripts/tour.json"
 [[ $status -eq 0 ]] || fail "the tour ended with $status: $(cat "$work/err")"
 head -n 8 "$work/out" >"$work/lines"
 cat >"$work/expected" <<'LINES'

@@ -140,7 +140,7 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
          "step 1: a step is an object with one key, the step's name"},
         {R"([{"advance": 1}, {"jump": 3}])",
          "step 2: jump: unknown step (expected advance, read, set, perform, hitTest, trusted, "
-         "hang, unhang, drag, resize or journal)"},
+         "hang, unhang, drag, resize, journal, hardware or windows)"},
         {R"([{"drag": {"window": "nobody", "by": [1, 1]}}])",
          "step 1: drag.window: no element is named \"nobody\""},
         {R"([{"drag": {"window": "notes-close", "by": [1, 1]}}])",
@@ -175,9 +175,46 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
         {R"([{"trusted": 1}])", "step 1: trusted: expected true or false"},
         {R"([{"hang": 7}])", "step 1: hang: no process has the pid 7"},
         {R"([{"unhang": 99999999999}])", "step 1: unhang: no process has the pid 99999999999"},
+        {R"([{"hardware": [{"swipe": {}}]}])",
+         "step 1: hardware: step 1: unknown hardware step \"swipe\""},
+        {R"([{"windows": []}])", "step 1: windows: takes {}"},
     };
     for (const auto& [script, message] : cases)
         EXPECT_EQ(refusal(script), message) << script;
+}
+
+// The hardware's input moves the pointer and reaches the pipeline; the windows print with their
+// frames and whether they are minimised.
+TEST_F(ScriptTest, HardwareInputPlaysAndWindowsPrintTheirFrames) {
+    runScript(Json::parse(R"([
+        {"hardware": [{"pointer": [300, 300]}, {"wheel": {"lines": 2}}]},
+        {"windows": {}}])"));
+    EXPECT_EQ(sim::InputDevices::of(*world).pointer(), (platform::CGPoint{300, 300}));
+    EXPECT_EQ(output.lines(), (std::vector<std::string>{
+                                  "hardware: 2 steps",
+                                  "windows:",
+                                  R"(  notes: {"rect":[120.0,80.0,800.0,600.0]})",
+                                  R"(  old-draft: {"rect":[200.0,150.0,640.0,480.0]} minimised)",
+                                  R"(  start-page: {"rect":[300.0,200.0,1000.0,700.0]})",
+                              }));
+}
+
+// Steps the runner adds run in their turn; their faults name the step.
+TEST_F(ScriptTest, ExtraStepsRunInTurnAndTheirFaultsNameTheStep) {
+    std::vector<Json> seen;
+    const ExtraSteps extra{{"note", [&](const Json& arguments) {
+                                if (!arguments.is_string())
+                                    throw ScriptError("takes a text");
+                                seen.push_back(arguments);
+                            }}};
+    runScript(Json::parse(R"([{"note": "one"}, {"advance": 0}, {"note": "two"}])"), extra);
+    EXPECT_EQ(seen, (std::vector<Json>{"one", "two"}));
+    try {
+        runScript(Json::parse(R"([{"note": 3}])"), extra);
+        ADD_FAILURE() << "ran";
+    } catch (const ScriptError& error) {
+        EXPECT_STREQ(error.what(), "step 1: note: takes a text");
+    }
 }
 
 // Steps before a faulty one have run, and printed; nothing after it runs.

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "desktop/log_time_formatter.h"
+#include "engine/actions/app_switcher.h"
 #include "platform/dispatch.h"
 #include "platform/haptics.h"
 #include "platform/output.h"
@@ -94,6 +95,9 @@ Gesture::~Gesture() {
     // The release: the last holder (the engine or a continuation in flight) let go.
     const bool executed = wasExecuted_;
     auto release = [executed] {
+        // A switcher opened by this gesture and never closed (a cancel, or a release that did not
+        // close it) would leave Command held for the whole system.
+        releaseHeldAppSwitcherCommand();
         if (executed)
             settings::Defaults::updateValue(Keys::numberOfZodiriz(),
                                             [](std::int64_t& count) { ++count; });

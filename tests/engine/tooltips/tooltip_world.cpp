@@ -13,16 +13,32 @@ std::uint32_t channel(double value) {
 
 }  // namespace
 
-ui::Image TooltipWorldTest::screenshot(platform::RGBColor desktopColour) const {
-    const CGRect display = laptop().frame;
+std::vector<const ui::Window*> windowsOf(const TooltipController& controller) {
+    std::vector<const ui::Window*> windows;
+    for (const auto shape : {TooltipShape::circle, TooltipShape::window}) {
+        if (auto single = std::dynamic_pointer_cast<TooltipWindow>(controller.tooltips().at(shape)))
+            windows.push_back(single.get());
+    }
+    for (const auto shape : {TooltipShape::spaces, TooltipShape::screens}) {
+        if (auto group = std::dynamic_pointer_cast<TooltipGroup>(controller.tooltips().at(shape))) {
+            for (const auto& entry : group->windows())
+                windows.push_back(entry.second.get());
+        }
+    }
+    windows.push_back(controller.liveWindow().get());
+    return windows;
+}
+
+ui::Image screenshotOf(sim::World& world, const TooltipController& controller,
+                       const CGRect& display, platform::RGBColor desktopColour) {
     ui::Image shot(static_cast<int>(display.width()), static_cast<int>(display.height()));
     for (std::uint32_t& pixel : shot.data()) {
         pixel = 0xFF000000u | (channel(desktopColour.red) << 16) |
                 (channel(desktopColour.green) << 8) | channel(desktopColour.blue);
     }
-    const auto shown = seen();
+    const auto windows = windowsOf(controller);
+    const auto shown = sim::ProgramWindows::of(world).visible(world);
     for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
-        const auto windows = allWindows();
         const auto found = std::find_if(windows.begin(), windows.end(), [&](const ui::Window* w) {
             return w->windowNumber() == it->number;
         });

@@ -32,6 +32,14 @@ using platform::CGPoint;
 using platform::CGRect;
 using platform::CGSize;
 
+// Every window of the controller, the live one last.
+std::vector<const ui::Window*> windowsOf(const TooltipController& controller);
+
+// The display (top-left frame) as the user sees it: a plain desktop in the colour, and the
+// controller's windows that the world shows over it, back to front, at their frames and alpha.
+ui::Image screenshotOf(sim::World& world, const TooltipController& controller,
+                       const CGRect& display, platform::RGBColor desktopColour);
+
 class TooltipWorldTest : public SnapWorldTest {
 protected:
     TooltipWorldTest() {
@@ -55,15 +63,7 @@ protected:
     std::shared_ptr<LiveTooltipWindow> live() const { return controller->liveWindow(); }
 
     // Every window of the controller, the live one last.
-    std::vector<const ui::Window*> allWindows() const {
-        std::vector<const ui::Window*> windows{circle().get(), windowTooltip().get()};
-        for (const auto shape : {TooltipShape::spaces, TooltipShape::screens}) {
-            for (const auto& entry : group(shape)->windows())
-                windows.push_back(entry.second.get());
-        }
-        windows.push_back(live().get());
-        return windows;
-    }
+    std::vector<const ui::Window*> allWindows() const { return windowsOf(*controller); }
 
     // --- What the user sees
     std::vector<sim::ProgramWindow> seen() const {
@@ -80,7 +80,9 @@ protected:
 
     // The laptop's display as the user sees it: a plain desktop in the colour, and the program's
     // windows over it, back to front, at their frames and alpha.
-    ui::Image screenshot(platform::RGBColor desktopColour) const;
+    ui::Image screenshot(platform::RGBColor desktopColour) const {
+        return screenshotOf(*world, *controller, laptop().frame, desktopColour);
+    }
 
     std::shared_ptr<TooltipController> controller;
 

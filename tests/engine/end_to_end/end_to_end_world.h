@@ -1,0 +1,107 @@
+#pragma once
+
+// The whole engine on the executor's desktop: the laptop (with the Dock along its bottom and the
+// editor's menu bar) and the external display to its right; the editor's "front" and "back", the
+// browser's window with two tabs, the viewer's window on the external display; the spaces 1 and 2
+// on the laptop and 10 on the external display. The program runs as a process of the world with
+// the Accessibility permission; its engine has the real resolution, executor and a tooltip
+// controller of the test's own. The hardware's input
+// is played through the simulated event tap.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "desktop/ax_access.h"
+#include "engine/actions/app_switcher.h"
+#include "engine/actions/executor_world.h"
+#include "engine/input/engine.h"
+#include "engine/tooltips/live_tooltip_window.h"
+#include "engine/tooltips/tooltip_controller.h"
+#include "sim/hardware_input.h"
+#include "sim/menu_bar.h"
+
+namespace zoral::engine::testing {
+
+class EndToEndWorld : public ExecutorWorldTest {
+public:
+    using AllWindowsWorldTest::minimized;
+    static constexpr const char* editorURL = "file:///Applications/Editor.app/";
+    // Top-left coordinates: the laptop's visible frame, below the menu bar and above the Dock.
+    static constexpr CGRect laptopVisible{0, 25, 1440, 811};
+
+    static sim::Display laptopWithDock() {
+        sim::Display display = laptop();
+        display.dock = sim::DockInset{sim::DockEdge::bottom, 64};
+        return display;
+    }
+
+    EndToEndWorld() : wasTrusted_(desktop::AXAccess::shared().isTrusted()) {
+        sim::Displays::of(*world).setDisplays({laptopWithDock(), external()});
+        reinitializeScreens();
+        sim::workspace(*world).info(editorPid).bundleURL = editorURL;
+        sim::workspace(*world).installBundle(editorURL, "org.example.editor");
+        editorTile = sim::Dock::of(*world)->addApplicationTile(*world, "Editor", editorURL);
+        menuBar = sim::MenuBar::add(*world, editorPid, {"File", "Edit", "View"});
+        world->programProcess();
+        desktop::AXAccess::shared().setIsTrusted(true);
+        settle();
+    }
+    ~EndToEndWorld() override {
+        engine.reset();
+        tooltips.reset();
+        desktop::AXAccess::shared().setIsTrusted(wasTrusted_);
+    }
+
+    // Starts the engine (after a row changed the settings it reads at start).
+    void startEngine() {
+        tooltips = TooltipController::make(std::make_shared<LiveTooltipWindow>());
+        engine = Engine::start(tooltips);
+        ASSERT_TRUE(engine);
+        ASSERT_TRUE(engine->isListening());
+        output.clear();
+        input().resetPostedEvents();
+    }
+
+    sim::HardwareInput& hardware() { return sim::HardwareInput::of(*world); }
+
+    // Plays the steps with the pointer there (top-left coordinates), and lets them and what they
+    // started finish.
+    void play(CGPoint pointer, const std::vector<sim::HardwareStep>& steps, double settle = 1) {
+        input().movePointer(pointer);
+        const double seconds = hardware().play(steps);
+        scheduler().runFor(seconds + settle);
+    }
+
+    // --- Places, top-left
+    static CGPoint titleBarOf(const CGRect& frame) { return {frame.midX(), frame.minY() + 10}; }
+    CGPoint titleBarOf(const NodeRef& node) const { return titleBarOf(frameOf(node)); }
+    CGPoint centreOf(const std::shared_ptr<sim::Node>& node) const {
+        const CGRect frame = *node->frame();
+        return {frame.midX(), frame.midY()};
+    }
+
+    // The log lines that begin with one of the prefixes.
+    std::vector<std::string> linesStarting(const std::vector<std::string>& prefixes) const {
+        std::vector<std::string> found;
+        for (const auto& line : output.lines()) {
+            for (const auto& prefix : prefixes) {
+                if (line.starts_with(prefix)) {
+                    found.push_back(line);
+                    break;
+                }
+            }
+        }
+        return found;
+    }
+
+    std::shared_ptr<TooltipController> tooltips;
+    std::unique_ptr<Engine> engine;
+    std::shared_ptr<sim::DockTileNode> editorTile;
+    sim::MenuBarElements menuBar;
+
+private:
+    bool wasTrusted_;
+};
+
+}  // namespace zoral::engine::testing

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "engine/resolution/desktop_action_resolver.h"
+#include "engine/gesture/desktop_action_resolver.h"
 #include "engine/tooltips/tooltip_controller.h"
 #include "engine/windows/screen_rebuild.h"
 #include "platform/cursor.h"

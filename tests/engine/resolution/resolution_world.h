@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "engine/actions/all_windows_world.h"
+#include "engine/gesture/desktop_action_resolver.h"
 #include "engine/gesture/gesture.h"
 #include "engine/gesture/gesture_services.h"
 #include "engine/gesture/gesture_world.h"
 #include "engine/model/origin.h"
-#include "engine/gesture/desktop_action_resolver.h"
 #include "promises/guarantee.h"
 
 namespace zoral::engine::testing {

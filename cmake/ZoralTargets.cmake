@@ -6,6 +6,8 @@ target_compile_options(zoral_options INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
   -Wnon-virtual-dtor -Wold-style-cast -Wcast-align -Woverloaded-virtual
   -Wnull-dereference -Wimplicit-fallthrough -Wformat=2
+  # clang checks the lock annotations of platform/thread_safety.h.
+  $<$<CXX_COMPILER_ID:Clang>:-Wthread-safety>
   # Designated initialisers may leave members to their default initialisers.
   -Wno-missing-field-initializers
   # g++ 12's optimiser reports uninitialised optionals and overlapping string

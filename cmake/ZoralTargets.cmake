@@ -6,6 +6,8 @@ target_compile_options(zoral_options INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
   -Wnon-virtual-dtor -Wold-style-cast -Wcast-align -Woverloaded-virtual
   -Wnull-dereference -Wimplicit-fallthrough -Wformat=2
+  # clang checks the lock annotations of platform/thread_safety.h.
+  $<$<CXX_COMPILER_ID:Clang>:-Wthread-safety>
   # Designated initialisers may leave members to their default initialisers.
   -Wno-missing-field-initializers
   # g++ 12's optimiser reports uninitialised optionals and overlapping string
@@ -31,17 +33,25 @@ endif()
 # zoral_add_library(<folder> DEPS <targets...>)
 # One library per folder of src/: every .cpp file of the folder and its subfolders, public headers
 # included as "<folder>/<file>.h".
+#
+# Each library exports its own folder only, through an include directory of the build tree that
+# holds one link, <folder> -> src/<folder>. So a file sees the headers of its own folder and of
+# the libraries it links (the folders below it), and an include that runs up the layer order does
+# not compile; scripts/check-layers.sh holds the order inside a folder.
 function(zoral_add_library folder)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  set(include_root ${PROJECT_BINARY_DIR}/include/${folder})
+  file(MAKE_DIRECTORY ${include_root})
+  file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${include_root}/${folder} SYMBOLIC)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(sources)
     add_library(zoral_${folder} STATIC ${sources})
-    target_include_directories(zoral_${folder} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_include_directories(zoral_${folder} PUBLIC ${include_root})
     target_link_libraries(zoral_${folder} PUBLIC ${ARG_DEPS} PRIVATE zoral_options)
   else()
     # A folder of headers only.
     add_library(zoral_${folder} INTERFACE)
-    target_include_directories(zoral_${folder} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_include_directories(zoral_${folder} INTERFACE ${include_root})
     target_link_libraries(zoral_${folder} INTERFACE ${ARG_DEPS})
   endif()
   add_library(zoral::${folder} ALIAS zoral_${folder})

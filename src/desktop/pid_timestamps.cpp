@@ -9,18 +9,18 @@ PidTimestamps& PidTimestamps::shared() {
 
 void PidTimestamps::record(platform::ProcessId pid, std::int64_t windowId,
                            double secondsSince1970) {
-    const std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     entries_[pid][windowId] = secondsSince1970;
 }
 
 std::optional<PidTimestamps::Stamps> PidTimestamps::stamps(platform::ProcessId pid) const {
-    const std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     const auto found = entries_.find(pid);
     return found == entries_.end() ? std::nullopt : std::optional(found->second);
 }
 
 std::optional<std::int64_t> PidTimestamps::latest(platform::ProcessId pid) const {
-    const std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     const auto found = entries_.find(pid);
     if (found == entries_.end() || found->second.empty())
         return std::nullopt;
@@ -35,14 +35,14 @@ std::optional<std::int64_t> PidTimestamps::latest(platform::ProcessId pid) const
 }
 
 void PidTimestamps::remove(platform::ProcessId pid, std::int64_t windowId) {
-    const std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     const auto found = entries_.find(pid);
     if (found != entries_.end())
         found->second.erase(windowId);
 }
 
 void PidTimestamps::removeAll() {
-    const std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     entries_.clear();
 }
 

@@ -8,10 +8,10 @@
 
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <optional>
 
 #include "platform/accessibility.h"
+#include "platform/thread_safety.h"
 
 namespace zoral::desktop {
 
@@ -32,8 +32,8 @@ public:
     void removeAll();
 
 private:
-    mutable std::mutex mutex_;
-    std::map<platform::ProcessId, Stamps> entries_;
+    mutable platform::Mutex mutex_;
+    std::map<platform::ProcessId, Stamps> entries_ ZORAL_GUARDED_BY(mutex_);
 };
 
 }  // namespace zoral::desktop

@@ -14,6 +14,7 @@
 #include <type_traits>
 
 #include "platform/dispatch_time.h"
+#include "platform/option_set.h"
 
 namespace zoral::platform {
 
@@ -31,31 +32,16 @@ enum class DispatchQoS {
 const char* qosName(DispatchQoS qos);
 
 // Flags of a work item; combine them with |.
-class DispatchWorkItemFlags {
+class DispatchWorkItemFlags : public OptionSet<DispatchWorkItemFlags, std::uint32_t> {
 public:
+    using OptionSet::OptionSet;
+
     static const DispatchWorkItemFlags barrier;
     static const DispatchWorkItemFlags detached;
     static const DispatchWorkItemFlags assignCurrentContext;
     static const DispatchWorkItemFlags noQoS;
     static const DispatchWorkItemFlags inheritQoS;
     static const DispatchWorkItemFlags enforceQoS;
-
-    constexpr DispatchWorkItemFlags() = default;
-    constexpr bool contains(DispatchWorkItemFlags other) const {
-        return (bits_ & other.bits_) == other.bits_;
-    }
-    constexpr bool isEmpty() const { return bits_ == 0; }
-    constexpr std::uint32_t rawValue() const { return bits_; }
-
-    friend constexpr DispatchWorkItemFlags operator|(DispatchWorkItemFlags a,
-                                                     DispatchWorkItemFlags b) {
-        return DispatchWorkItemFlags(a.bits_ | b.bits_);
-    }
-    friend constexpr bool operator==(DispatchWorkItemFlags, DispatchWorkItemFlags) = default;
-
-private:
-    explicit constexpr DispatchWorkItemFlags(std::uint32_t bits) : bits_(bits) {}
-    std::uint32_t bits_ = 0;
 };
 
 inline constexpr DispatchWorkItemFlags DispatchWorkItemFlags::barrier{1u << 0};

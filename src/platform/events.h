@@ -13,12 +13,15 @@
 
 #include "platform/accessibility.h"
 #include "platform/geometry.h"
+#include "platform/option_set.h"
 
 namespace zoral::platform {
 
 // Modifier flags of an event, as the system's bit masks.
-class CGEventFlags {
+class CGEventFlags : public OptionSet<CGEventFlags, std::uint64_t> {
 public:
+    using OptionSet::OptionSet;
+
     static const CGEventFlags maskAlphaShift;  // caps lock
     static const CGEventFlags maskShift;
     static const CGEventFlags maskControl;
@@ -39,28 +42,6 @@ public:
     static const CGEventFlags maskDeviceLeftOption;
     static const CGEventFlags maskDeviceRightOption;
     static const CGEventFlags maskDeviceRightControl;
-
-    constexpr CGEventFlags() = default;
-    explicit constexpr CGEventFlags(std::uint64_t rawValue) : rawValue_(rawValue) {}
-
-    constexpr std::uint64_t rawValue() const { return rawValue_; }
-    constexpr bool isEmpty() const { return rawValue_ == 0; }
-    // True when every bit of other is set here.
-    constexpr bool contains(CGEventFlags other) const {
-        return (rawValue_ & other.rawValue_) == other.rawValue_;
-    }
-
-    friend constexpr CGEventFlags operator|(CGEventFlags a, CGEventFlags b) {
-        return CGEventFlags(a.rawValue_ | b.rawValue_);
-    }
-    friend constexpr CGEventFlags operator&(CGEventFlags a, CGEventFlags b) {
-        return CGEventFlags(a.rawValue_ & b.rawValue_);
-    }
-    friend constexpr CGEventFlags operator~(CGEventFlags a) { return CGEventFlags(~a.rawValue_); }
-    friend constexpr bool operator==(CGEventFlags, CGEventFlags) = default;
-
-private:
-    std::uint64_t rawValue_ = 0;
 };
 
 inline constexpr CGEventFlags CGEventFlags::maskAlphaShift{0x10000};

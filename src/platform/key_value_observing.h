@@ -8,32 +8,32 @@
 #include <functional>
 #include <optional>
 
+#include "platform/option_set.h"
 #include "platform/plist_object.h"
 
 namespace zoral::platform {
 
 // A set of options; combine with |. "new" is a keyword, hence new_.
-enum class KeyValueObservingOptions : unsigned {
-    none = 0,
+class KeyValueObservingOptions : public OptionSet<KeyValueObservingOptions, unsigned> {
+public:
+    using OptionSet::OptionSet;
+
+    static const KeyValueObservingOptions none;
     // Changes carry the value after the change.
-    new_ = 1,
+    static const KeyValueObservingOptions new_;
     // Changes carry the value before the change.
-    old = 2,
+    static const KeyValueObservingOptions old;
     // One change is delivered at once, while the observer is added.
-    initial = 4,
+    static const KeyValueObservingOptions initial;
     // A change is also delivered before each change, with isPrior set.
-    prior = 8,
+    static const KeyValueObservingOptions prior;
 };
 
-constexpr KeyValueObservingOptions operator|(KeyValueObservingOptions a,
-                                             KeyValueObservingOptions b) {
-    return static_cast<KeyValueObservingOptions>(static_cast<unsigned>(a) |
-                                                 static_cast<unsigned>(b));
-}
-
-constexpr bool contains(KeyValueObservingOptions set, KeyValueObservingOptions option) {
-    return (static_cast<unsigned>(set) & static_cast<unsigned>(option)) != 0;
-}
+inline constexpr KeyValueObservingOptions KeyValueObservingOptions::none{0u};
+inline constexpr KeyValueObservingOptions KeyValueObservingOptions::new_{1u};
+inline constexpr KeyValueObservingOptions KeyValueObservingOptions::old{2u};
+inline constexpr KeyValueObservingOptions KeyValueObservingOptions::initial{4u};
+inline constexpr KeyValueObservingOptions KeyValueObservingOptions::prior{8u};
 
 enum class KeyValueChangeKind : unsigned {
     setting = 1,

@@ -8,11 +8,10 @@
 namespace zoral::platform {
 namespace {
 
-// Takes the entry out of the list and marks it, so that snapshots taken earlier skip it.
+// Takes the entry out of the list and marks it, so that snapshots taken earlier skip it. The
+// caller holds the list's lock.
 template <class Entry>
-void removeEntry(std::mutex& mutex, std::vector<std::shared_ptr<Entry>>& entries,
-                 std::uint64_t id) {
-    std::lock_guard lock(mutex);
+void removeEntry(std::vector<std::shared_ptr<Entry>>& entries, std::uint64_t id) {
     auto it = std::find_if(entries.begin(), entries.end(),
                            [id](const auto& entry) { return entry->id == id; });
     if (it != entries.end()) {
@@ -34,7 +33,7 @@ NotificationCenter& NotificationCenter::defaultCenter() {
 
 ObserverToken NotificationCenter::addObserver(std::optional<std::string> name, const void* object,
                                               Block block) {
-    std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     auto entry = std::make_shared<Entry>();
     entry->id = nextId_++;
     entry->name = std::move(name);
@@ -45,13 +44,14 @@ ObserverToken NotificationCenter::addObserver(std::optional<std::string> name, c
 }
 
 void NotificationCenter::removeObserver(ObserverToken token) {
-    removeEntry(mutex_, entries_, token.id_);
+    const MutexLock lock(mutex_);
+    removeEntry(entries_, token.id_);
 }
 
 void NotificationCenter::post(const Notification& notification) {
     std::vector<std::shared_ptr<Entry>> snapshot;
     {
-        std::lock_guard lock(mutex_);
+        const MutexLock lock(mutex_);
         for (const auto& entry : entries_) {
             if (nameMatches(entry->name, notification.name) &&
                 (entry->object == nullptr || entry->object == notification.object)) {
@@ -78,7 +78,7 @@ DistributedNotificationCenter& DistributedNotificationCenter::defaultCenter() {
 ObserverToken DistributedNotificationCenter::addObserver(std::optional<std::string> name,
                                                          std::optional<std::string> object,
                                                          Block block) {
-    std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     auto entry = std::make_shared<Entry>();
     entry->id = nextId_++;
     entry->name = std::move(name);
@@ -89,13 +89,14 @@ ObserverToken DistributedNotificationCenter::addObserver(std::optional<std::stri
 }
 
 void DistributedNotificationCenter::removeObserver(ObserverToken token) {
-    removeEntry(mutex_, entries_, token.id_);
+    const MutexLock lock(mutex_);
+    removeEntry(entries_, token.id_);
 }
 
 void DistributedNotificationCenter::post(const DistributedNotification& notification) {
     std::vector<std::shared_ptr<Entry>> matching;
     {
-        std::lock_guard lock(mutex_);
+        const MutexLock lock(mutex_);
         for (const auto& entry : entries_) {
             if (nameMatches(entry->name, notification.name) &&
                 (!entry->object || entry->object == notification.object)) {

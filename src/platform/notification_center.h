@@ -10,10 +10,11 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/thread_safety.h"
 
 namespace zoral::platform {
 
@@ -73,9 +74,9 @@ private:
         std::atomic<bool> removed{false};
     };
 
-    std::mutex mutex_;
-    std::uint64_t nextId_ = 1;
-    std::vector<std::shared_ptr<Entry>> entries_;
+    Mutex mutex_;
+    std::uint64_t nextId_ ZORAL_GUARDED_BY(mutex_) = 1;
+    std::vector<std::shared_ptr<Entry>> entries_ ZORAL_GUARDED_BY(mutex_);
 };
 
 struct DistributedNotification {
@@ -117,9 +118,9 @@ private:
         std::atomic<bool> removed{false};
     };
 
-    std::mutex mutex_;
-    std::uint64_t nextId_ = 1;
-    std::vector<std::shared_ptr<Entry>> entries_;
+    Mutex mutex_;
+    std::uint64_t nextId_ ZORAL_GUARDED_BY(mutex_) = 1;
+    std::vector<std::shared_ptr<Entry>> entries_ ZORAL_GUARDED_BY(mutex_);
 };
 
 }  // namespace zoral::platform

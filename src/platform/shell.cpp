@@ -129,7 +129,7 @@ Runner setRunner(Runner runner) {
 
 ScopedRecorder::ScopedRecorder(Result answer) : answer_(std::move(answer)) {
     previous_ = setRunner([this](std::string_view command) {
-        std::lock_guard lock(mutex_);
+        const MutexLock lock(mutex_);
         commands_.emplace_back(command);
         return answer_;
     });
@@ -140,12 +140,12 @@ ScopedRecorder::~ScopedRecorder() {
 }
 
 std::vector<std::string> ScopedRecorder::commands() const {
-    std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     return commands_;
 }
 
 void ScopedRecorder::setAnswer(Result answer) {
-    std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     answer_ = std::move(answer);
 }
 

@@ -5,10 +5,11 @@
 // recorder in place of the real runner.
 
 #include <functional>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/thread_safety.h"
 
 namespace zoral::platform {
 
@@ -48,9 +49,9 @@ public:
     void setAnswer(Result answer);
 
 private:
-    mutable std::mutex mutex_;
-    std::vector<std::string> commands_;
-    Result answer_;
+    mutable Mutex mutex_;
+    std::vector<std::string> commands_ ZORAL_GUARDED_BY(mutex_);
+    Result answer_ ZORAL_GUARDED_BY(mutex_);
     Runner previous_;
 };
 

@@ -81,7 +81,7 @@ struct UserDefaults::Observation {
     // Cleared on removal, so that a change already collected for delivery is dropped.
     std::atomic<bool> active{true};
 
-    bool wants(KeyValueObservingOptions option) const { return contains(options, option); }
+    bool wants(KeyValueObservingOptions option) const { return options.contains(option); }
 
     KeyValueChange priorChange(const std::optional<PlistObject>& oldValue) const {
         KeyValueChange change;

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/option_set.h"
 #include "platform/plist_object.h"
 
 namespace zoral::platform {
@@ -31,17 +32,20 @@ inline constexpr std::string_view boundsHeightKey = "Height";
 using WindowID = std::uint32_t;
 inline constexpr WindowID nullWindowID = 0;
 
-enum WindowListOption : std::uint32_t {
-    windowListOptionAll = 0,
-    windowListOptionOnScreenOnly = 1 << 0,
-    windowListOptionOnScreenAboveWindow = 1 << 1,
-    windowListOptionOnScreenBelowWindow = 1 << 2,
-    windowListOptionIncludingWindow = 1 << 3,
-    windowListExcludeDesktopElements = 1 << 4,
+class WindowListOptions : public OptionSet<WindowListOptions, std::uint32_t> {
+public:
+    using OptionSet::OptionSet;
 };
 
+inline constexpr WindowListOptions windowListOptionAll{0u};
+inline constexpr WindowListOptions windowListOptionOnScreenOnly{1u << 0};
+inline constexpr WindowListOptions windowListOptionOnScreenAboveWindow{1u << 1};
+inline constexpr WindowListOptions windowListOptionOnScreenBelowWindow{1u << 2};
+inline constexpr WindowListOptions windowListOptionIncludingWindow{1u << 3};
+inline constexpr WindowListOptions windowListExcludeDesktopElements{1u << 4};
+
 // None when the window server cannot be asked.
-std::optional<std::vector<PlistDictionary>> windowListCopyWindowInfo(std::uint32_t options,
+std::optional<std::vector<PlistDictionary>> windowListCopyWindowInfo(WindowListOptions options,
                                                                      WindowID relativeToWindow);
 
 }  // namespace zoral::platform

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/accessibility.h"
+#include "platform/option_set.h"
 
 namespace zoral::platform {
 
@@ -47,13 +48,16 @@ bool isTerminated(const RunningApplication& application);
 std::optional<std::string> bundleIdentifierOfBundleAt(std::string_view fileURL);
 
 // Options of an activation (raw values as on the system).
-enum ApplicationActivationOptions : std::uint32_t {
-    activateAllWindows = 1 << 0,
-    activateIgnoringOtherApps = 1 << 1,
+class ApplicationActivationOptions : public OptionSet<ApplicationActivationOptions, std::uint32_t> {
+public:
+    using OptionSet::OptionSet;
 };
 
+inline constexpr ApplicationActivationOptions activateAllWindows{1u << 0};
+inline constexpr ApplicationActivationOptions activateIgnoringOtherApps{1u << 1};
+
 // Requests that the system carries out a moment later; false when the process is gone.
-bool activate(const RunningApplication& application, std::uint32_t options);
+bool activate(const RunningApplication& application, ApplicationActivationOptions options);
 bool hide(const RunningApplication& application);
 bool unhide(const RunningApplication& application);
 // The application may refuse to quit.

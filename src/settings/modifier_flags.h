@@ -6,12 +6,15 @@
 #include <cstdint>
 
 #include "platform/json.h"
+#include "platform/option_set.h"
 #include "settings/json_coding.h"
 
 namespace zoral::settings {
 
-class ModifierFlags {
+class ModifierFlags : public platform::OptionSet<ModifierFlags, std::uint64_t> {
 public:
+    using OptionSet::OptionSet;
+
     static const ModifierFlags capsLock;
     static const ModifierFlags shift;
     static const ModifierFlags control;
@@ -22,27 +25,6 @@ public:
     static const ModifierFlags function;
     // Every bit that does not depend on the device.
     static const ModifierFlags deviceIndependentFlagsMask;
-
-    constexpr ModifierFlags() = default;
-    explicit constexpr ModifierFlags(std::uint64_t rawValue) : rawValue_(rawValue) {}
-
-    constexpr std::uint64_t rawValue() const { return rawValue_; }
-    constexpr bool isEmpty() const { return rawValue_ == 0; }
-    // True when every flag of other is set here.
-    constexpr bool contains(ModifierFlags other) const {
-        return (rawValue_ & other.rawValue_) == other.rawValue_;
-    }
-
-    friend constexpr ModifierFlags operator|(ModifierFlags a, ModifierFlags b) {
-        return ModifierFlags(a.rawValue_ | b.rawValue_);
-    }
-    friend constexpr ModifierFlags operator&(ModifierFlags a, ModifierFlags b) {
-        return ModifierFlags(a.rawValue_ & b.rawValue_);
-    }
-    friend constexpr bool operator==(ModifierFlags, ModifierFlags) = default;
-
-private:
-    std::uint64_t rawValue_ = 0;
 };
 
 inline constexpr ModifierFlags ModifierFlags::capsLock{1u << 16};

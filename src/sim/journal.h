@@ -14,6 +14,7 @@
 
 #include "platform/accessibility.h"
 #include "platform/events.h"
+#include "platform/workspace.h"
 
 namespace zoral::sim {
 
@@ -44,7 +45,7 @@ struct WorkspaceRequest {
     enum class Kind { activate, hide, unhide, terminate };
     Kind kind;
     platform::ProcessId pid;
-    std::uint32_t options = 0;
+    platform::ApplicationActivationOptions options;
     double time = 0;
 
     friend bool operator==(const WorkspaceRequest&, const WorkspaceRequest&) = default;

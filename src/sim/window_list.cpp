@@ -8,11 +8,11 @@
 
 namespace zoral::platform {
 
-std::optional<std::vector<PlistDictionary>> windowListCopyWindowInfo(std::uint32_t options,
+std::optional<std::vector<PlistDictionary>> windowListCopyWindowInfo(WindowListOptions options,
                                                                      WindowID) {
     sim::World& world = sim::World::current();
     return sim::WindowServer::of(world).windowList(world,
-                                                   (options & windowListOptionOnScreenOnly) != 0);
+                                                   options.contains(windowListOptionOnScreenOnly));
 }
 
 }  // namespace zoral::platform

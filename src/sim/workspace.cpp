@@ -149,7 +149,7 @@ namespace {
 
 // Records the request and, when the process is there, runs its effect after the delay.
 bool request(sim::WorkspaceRequest::Kind kind, const RunningApplication& application,
-             std::uint32_t options, double delay,
+             ApplicationActivationOptions options, double delay,
              std::function<void(World&, sim::Workspace&, ProcessId)> effect) {
     World& world = World::current();
     const ProcessId pid = application.processIdentifier;
@@ -182,7 +182,7 @@ std::optional<std::string> bundleIdentifierOfBundleAt(std::string_view fileURL) 
     return std::nullopt;
 }
 
-bool activate(const RunningApplication& application, std::uint32_t options) {
+bool activate(const RunningApplication& application, ApplicationActivationOptions options) {
     const double delay = World::current().component<sim::Timing>().activation;
     return request(sim::WorkspaceRequest::Kind::activate, application, options, delay,
                    [](World& world, sim::Workspace& workspace, ProcessId pid) {
@@ -192,7 +192,7 @@ bool activate(const RunningApplication& application, std::uint32_t options) {
 
 bool hide(const RunningApplication& application) {
     const double delay = World::current().component<sim::Timing>().hide;
-    return request(sim::WorkspaceRequest::Kind::hide, application, 0, delay,
+    return request(sim::WorkspaceRequest::Kind::hide, application, {}, delay,
                    [](World& world, sim::Workspace& workspace, ProcessId pid) {
                        workspace.setHidden(world, pid, true);
                    });
@@ -200,7 +200,7 @@ bool hide(const RunningApplication& application) {
 
 bool unhide(const RunningApplication& application) {
     const double delay = World::current().component<sim::Timing>().hide;
-    return request(sim::WorkspaceRequest::Kind::unhide, application, 0, delay,
+    return request(sim::WorkspaceRequest::Kind::unhide, application, {}, delay,
                    [](World& world, sim::Workspace& workspace, ProcessId pid) {
                        workspace.setHidden(world, pid, false);
                    });
@@ -208,7 +208,7 @@ bool unhide(const RunningApplication& application) {
 
 bool terminate(const RunningApplication& application) {
     const double delay = World::current().component<sim::Timing>().termination;
-    return request(sim::WorkspaceRequest::Kind::terminate, application, 0, delay,
+    return request(sim::WorkspaceRequest::Kind::terminate, application, {}, delay,
                    [](World& world, sim::Workspace& workspace, ProcessId pid) {
                        if (!workspace.infoOf(pid).refusesTermination)
                            world.removeProcess(pid);

@@ -673,8 +673,7 @@ TEST_F(UserDefaultsTest, ObservationOptionsDecideWhatIsDelivered) {
     };
     for (const auto& c : cases) {
         UserDefaults::resetForTesting();
-        EXPECT_EQ(observe(defaults(), c.options), c.expected)
-            << "options " << static_cast<unsigned>(c.options);
+        EXPECT_EQ(observe(defaults(), c.options), c.expected) << "options " << c.options.rawValue();
     }
     // The raw numbers, as callers computing options from a table pass them.
     EXPECT_EQ(Options{7}, Options::new_ | Options::old | Options::initial);

@@ -131,7 +131,7 @@ TEST_F(WindowNodeTest, TheWindowListGoesFrontToBackAndLeavesMinimisedWindowsOut)
     for (const auto& w : {back, minimised, panel, front})
         other.application->appendChild(w);
 
-    const auto numbers = [](std::uint32_t options) {
+    const auto numbers = [](platform::WindowListOptions options) {
         std::vector<std::int64_t> result;
         const auto list = platform::windowListCopyWindowInfo(options, 0);
         for (const auto& entry : *list) {

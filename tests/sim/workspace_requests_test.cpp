@@ -41,7 +41,8 @@ TEST_F(WorkspaceRequestsTest, ActivationHappensAfterItsLatency) {
     scheduler().advance(0.001);
     EXPECT_EQ(frontmost(), 1);
     EXPECT_EQ(workspace(*world).requests(),
-              (std::vector<WorkspaceRequest>{{Kind::activate, 1, 2, 0.0}}));
+              (std::vector<WorkspaceRequest>{
+                  {Kind::activate, 1, platform::activateIgnoringOtherApps, 0.0}}));
 }
 
 TEST_F(WorkspaceRequestsTest, HidingAndUnhidingTakeTheirLatencyAndChangeWhoIsInFront) {
@@ -80,7 +81,7 @@ TEST_F(WorkspaceRequestsTest, TerminationTakesTimeAndMayBeRefused) {
     EXPECT_TRUE(platform::isTerminated(editor));
     EXPECT_FALSE(platform::isTerminated(record(2)));
     // A request to a process that is gone is refused and still recorded.
-    EXPECT_FALSE(platform::activate(editor, 0));
+    EXPECT_FALSE(platform::activate(editor, {}));
     EXPECT_EQ(workspace(*world).requests().size(), 3u);
 }
 

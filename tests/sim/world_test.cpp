@@ -364,7 +364,7 @@ TEST_F(SimWorldLifetime, ADelayedEffectOfAReplacedWorldDoesNothing) {
     auto first = std::make_unique<ScopedWorld>();
     (*first)->addProcess(1, "org.example.editor", "Editor");
     (*first)->addProcess(2, "org.example.viewer", "Viewer");
-    ASSERT_TRUE(platform::activate(*platform::runningApplicationWithProcessIdentifier(1), 0));
+    ASSERT_TRUE(platform::activate(*platform::runningApplicationWithProcessIdentifier(1), {}));
     first.reset();
 
     // A world with the same processes, the other one in front: the activation meant for the

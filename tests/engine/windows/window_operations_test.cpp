@@ -80,7 +80,7 @@ TEST_F(WindowOperationsTest, ASnappedWindowKeepsItsSpanOnTheNextScreenAnyOtherIs
         << "only the move that asked for it";
     const auto requests = activations();
     ASSERT_EQ(requests.size(), 2U);
-    EXPECT_EQ(requests[0].options, 3U) << "all windows, ignoring other applications";
+    EXPECT_EQ(requests[0].options.rawValue(), 3U) << "all windows, ignoring other applications";
 
     EXPECT_EQ(moveToScreen(windowOf(plainNode), Direction::right, screen(1), false), std::nullopt);
     EXPECT_EQ(moveToScreen(windowOf(plainNode), Direction::right, std::nullopt, false),

@@ -2,7 +2,7 @@
 
 // An option set walked as a collection of its set bits: each element is the option of one bit, in
 // ascending bit order. Works for any type with an integral rawValue() that can be made from a raw
-// value (the modifier-flag sets among them).
+// value: every OptionSet (option_set.h) among them.
 
 #include <bit>
 #include <compare>
@@ -11,7 +11,9 @@
 #include <iterator>
 #include <type_traits>
 
-namespace zoral::desktop {
+#include "platform/option_set.h"
+
+namespace zoral::platform {
 
 // Stops the program with the message: stepping past or reading at the end index is a programming
 // error.
@@ -43,12 +45,12 @@ private:
 };
 
 template <class Option>
-concept OptionSet = requires(const Option& option) {
+concept BitMaskSet = requires(const Option& option) {
     { option.rawValue() } -> std::integral;
 }
 &&std::constructible_from<Option, decltype(std::declval<const Option&>().rawValue())>;
 
-template <OptionSet Option>
+template <BitMaskSet Option>
 class OptionSetElements {
 public:
     using Raw = std::remove_cvref_t<decltype(std::declval<const Option&>().rawValue())>;
@@ -130,9 +132,9 @@ private:
     Bits bits_ = 0;
 };
 
-template <OptionSet Option>
+template <BitMaskSet Option>
 constexpr OptionSetElements<Option> elementsOf(Option options) {
     return OptionSetElements<Option>(options);
 }
 
-}  // namespace zoral::desktop
+}  // namespace zoral::platform

@@ -1,4 +1,4 @@
-#include "desktop/option_set_elements.h"
+#include "platform/option_set_elements.h"
 
 #include <cstdint>
 #include <iterator>
@@ -7,43 +7,41 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/modifier_flags.h"
+#include "platform/events.h"
+#include "platform/option_set.h"
 
-namespace zoral::desktop {
+namespace zoral::platform {
 namespace {
 
-using settings::ModifierFlags;
+using Flags = CGEventFlags;
 
 // A small option set of 8 bits, to walk up to its top bit.
-struct Small {
-    std::uint8_t bits = 0;
-    explicit Small(std::uint8_t raw) : bits(raw) {}
-    std::uint8_t rawValue() const { return bits; }
-    friend bool operator==(Small, Small) = default;
+struct Small : OptionSet<Small, std::uint8_t> {
+    using OptionSet::OptionSet;
 };
 
-static_assert(std::ranges::forward_range<OptionSetElements<ModifierFlags>>);
+static_assert(std::ranges::forward_range<OptionSetElements<Flags>>);
 
-std::vector<std::uint64_t> rawsOf(ModifierFlags flags) {
+std::vector<std::uint64_t> rawsOf(Flags flags) {
     std::vector<std::uint64_t> raws;
-    for (const ModifierFlags flag : elementsOf(flags))
+    for (const Flags flag : elementsOf(flags))
         raws.push_back(flag.rawValue());
     return raws;
 }
 
 TEST(OptionSetElements, WalksEachSetBitInAscendingOrder) {
-    const auto shiftCommand = ModifierFlags::command | ModifierFlags::shift;
+    const auto shiftCommand = Flags::maskCommand | Flags::maskShift;
     EXPECT_EQ(rawsOf(shiftCommand), (std::vector<std::uint64_t>{0x20000, 0x100000}));
     EXPECT_EQ(elementsOf(shiftCommand).count(), 2u);
-    EXPECT_EQ(rawsOf(ModifierFlags(0x8000'0000'0000'0001)),
+    EXPECT_EQ(rawsOf(Flags(0x8000'0000'0000'0001)),
               (std::vector<std::uint64_t>{1, 0x8000'0000'0000'0000}));
-    const auto elements = elementsOf(ModifierFlags(0x9E0100));
+    const auto elements = elementsOf(Flags(0x9E0100));
     EXPECT_EQ(std::ranges::distance(elements), 6);
-    EXPECT_EQ(*std::ranges::next(elements.begin(), 2), ModifierFlags::control);
+    EXPECT_EQ(*std::ranges::next(elements.begin(), 2), Flags::maskControl);
 }
 
 TEST(OptionSetElements, EmptySetStartsAtItsEnd) {
-    const auto elements = elementsOf(ModifierFlags());
+    const auto elements = elementsOf(Flags());
     EXPECT_EQ(elements.startIndex(), elements.endIndex());
     EXPECT_EQ(elements.count(), 0u);
     EXPECT_EQ(elements.begin(), elements.end());
@@ -73,10 +71,10 @@ TEST(OptionSetElements, EndComesAfterEveryElement) {
 }
 
 TEST(OptionSetElementsDeathTest, SteppingPastOrReadingTheEndStops) {
-    const auto elements = elementsOf(ModifierFlags::shift);
+    const auto elements = elementsOf(Flags::maskShift);
     EXPECT_DEATH(elements.indexAfter(elements.endIndex()), "Can't advance past endIndex");
     EXPECT_DEATH(elements[elements.endIndex()], "Can't subscript with endIndex");
 }
 
 }  // namespace
-}  // namespace zoral::desktop
+}  // namespace zoral::platform

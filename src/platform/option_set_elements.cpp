@@ -1,9 +1,9 @@
-#include "desktop/option_set_elements.h"
+#include "platform/option_set_elements.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-namespace zoral::desktop {
+namespace zoral::platform {
 
 void optionSetPreconditionFailure(const char* message) {
     std::fprintf(stderr, "Precondition failed: %s\n", message);
@@ -11,4 +11,4 @@ void optionSetPreconditionFailure(const char* message) {
     std::abort();
 }
 
-}  // namespace zoral::desktop
+}  // namespace zoral::platform

@@ -411,7 +411,7 @@ std::string journalLine(const sim::JournalEntry& entry) {
                                                            "terminate"};
                 return std::string("asked to ") + kinds[static_cast<std::size_t>(record.kind)] +
                        " process " + std::to_string(record.pid) + " with options " +
-                       std::to_string(record.options);
+                       std::to_string(record.options.rawValue());
             } else if constexpr (std::is_same_v<T, sim::PermissionPrompt>) {
                 return "prompted for the Accessibility permission";
             } else {

@@ -115,8 +115,10 @@ TEST_F(ScriptTest, TheJournalPrintsEveryEntryOnRequest) {
     down.targetPid = 501;
     journal.record(sim::PostedEvent{.time = 1.5, .event = down, .tap = std::nullopt});
     journal.record(sim::PointerWarp{.time = 2, .location = {5, 6}});
-    journal.record(sim::WorkspaceRequest{
-        .kind = sim::WorkspaceRequest::Kind::activate, .pid = 502, .options = 2, .time = 2.25});
+    journal.record(sim::WorkspaceRequest{.kind = sim::WorkspaceRequest::Kind::activate,
+                                         .pid = 502,
+                                         .options = platform::activateIgnoringOtherApps,
+                                         .time = 2.25});
     journal.record(sim::PermissionPrompt{.time = 3});
     journal.record(sim::EnhancedInterfaceWrite{.pid = 501, .value = false, .time = 4});
     runScript(Json::parse(R"([{"journal": {"clear": true}}, {"journal": {}}])"));

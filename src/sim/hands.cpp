@@ -58,18 +58,11 @@ Hands& Hands::of(World& world) {
 }
 
 CGEvent Hands::make(CGEventType type) const {
-    const InputDevices& devices = InputDevices::of(world_);
-    CGEvent event;
-    event.type = type;
-    event.location = devices.pointer();
-    event.flags = devices.heldModifierFlags() | CGEventFlags::maskNonCoalesced;
-    event.timestamp = platform::uptimeSeconds();
-    return event;
+    return InputPipeline::of(world_).hardwareEvent(type);
 }
 
 void Hands::enter(CGEvent event) {
-    InputPipeline::of(world_).enter(
-        {.event = std::move(event), .source = InputSource::hardware, .tap = std::nullopt});
+    InputPipeline::of(world_).enterFromHardware(std::move(event));
 }
 
 void Hands::later(double delay, std::function<void(Hands&)> step) {

@@ -102,18 +102,11 @@ HardwareInput& HardwareInput::of(World& world) {
 }
 
 CGEvent HardwareInput::make(CGEventType type) const {
-    const InputDevices& devices = InputDevices::of(world_);
-    CGEvent event;
-    event.type = type;
-    event.location = devices.pointer();
-    event.flags = devices.heldModifierFlags() | CGEventFlags::maskNonCoalesced;
-    event.timestamp = platform::uptimeSeconds();
-    return event;
+    return InputPipeline::of(world_).hardwareEvent(type);
 }
 
 void HardwareInput::enter(CGEvent event) {
-    InputPipeline::of(world_).enter(
-        {.event = std::move(event), .source = InputSource::hardware, .tap = std::nullopt});
+    InputPipeline::of(world_).enterFromHardware(std::move(event));
 }
 
 void HardwareInput::schedule(double offset, std::function<void(HardwareInput&)> emit) {

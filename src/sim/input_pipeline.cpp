@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/scheduler.h"
 #include "sim/displays.h"
 #include "sim/dock.h"
 #include "sim/hot_keys.h"
@@ -75,6 +76,20 @@ void InputPipeline::registerReceivers() {
     Dock::registerInput(*this);
     registerKeyboardEffects(*this);
     Tabs::registerInput(*this);
+}
+
+platform::CGEvent InputPipeline::hardwareEvent(platform::CGEventType type) const {
+    const InputDevices& devices = InputDevices::of(world_);
+    platform::CGEvent event;
+    event.type = type;
+    event.location = devices.pointer();
+    event.flags = devices.heldModifierFlags() | platform::CGEventFlags::maskNonCoalesced;
+    event.timestamp = platform::uptimeSeconds();
+    return event;
+}
+
+void InputPipeline::enterFromHardware(platform::CGEvent event) {
+    enter({.event = std::move(event), .source = InputSource::hardware, .tap = std::nullopt});
 }
 
 void InputPipeline::enter(InputEvent input) {

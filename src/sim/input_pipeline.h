@@ -93,6 +93,10 @@ public:
     // Takes the event into the path. An event that arrives while another is on its way waits
     // for it, so that every event passes in the order it came.
     void enter(InputEvent input);
+    // An event of the user's hardware as the devices stand now (pointer, held modifiers, the
+    // clock), and its entry into the path.
+    platform::CGEvent hardwareEvent(platform::CGEventType type) const;
+    void enterFromHardware(platform::CGEvent event);
 
     // Taps, front first: a tap at the head sees events before the others.
     void addTap(const std::shared_ptr<EventTap>& tap, bool atHead = false);

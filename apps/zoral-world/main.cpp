@@ -1,11 +1,11 @@
 // The world runner: loads a simulated world, runs a script of steps against it on the virtual
 // clock, and prints a line for each step and then the world as JSON.
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +13,7 @@
 #include "engine/input/engine.h"
 #include "engine/tooltips/live_tooltip_window.h"
 #include "engine/tooltips/tooltip_controller.h"
+#include "platform/enum_table.h"
 #include "platform/home.h"
 #include "platform/output.h"
 #include "platform/scheduler.h"
@@ -93,14 +94,14 @@ void enableActions(const zoral::platform::Json& arguments) {
     if (!arguments.is_array())
         throw zoral::world_runner::ScriptError("takes a list of kinds of action");
     auto enabled = Defaults::readValue(Defaults::Keys::actions());
-    const auto& cases = RawValueTable<ActionUserType>::cases;
     for (const auto& name : arguments) {
-        const auto found = std::find_if(cases.begin(), cases.end(), [&](const auto& entry) {
-            return name.is_string() && entry.second == name.get<std::string>();
-        });
-        if (found == cases.end())
+        const auto found =
+            name.is_string()
+                ? zoral::platform::fromRawValue<ActionUserType>(name.get_ref<const std::string&>())
+                : std::nullopt;
+        if (!found)
             throw zoral::world_runner::ScriptError("no kind of action is named " + name.dump());
-        enabled.insert(found->first);
+        enabled.insert(*found);
     }
     Defaults::writeValue(Defaults::Keys::actions(), enabled);
     zoral::platform::output::printLine("enable: " + std::to_string(arguments.size()) +

@@ -14,7 +14,7 @@ constexpr std::string_view dockBundleIdentifier = "com.apple.dock";
 
 std::optional<bool> readEnhancedUI(const UIElement& application) {
     try {
-        return application.boolAttribute(rawValue(Attribute::enhancedUserInterface));
+        return application.boolAttribute(platform::rawValue(Attribute::enhancedUserInterface));
     } catch (const AXError&) {
         return std::nullopt;
     }
@@ -22,7 +22,7 @@ std::optional<bool> readEnhancedUI(const UIElement& application) {
 
 std::optional<std::string> urlOf(const UIElement& tile) {
     try {
-        const auto url = tile.urlAttribute(rawValue(Attribute::url));
+        const auto url = tile.urlAttribute(platform::rawValue(Attribute::url));
         return url ? std::optional<std::string>(url->text) : std::nullopt;
     } catch (const AXError&) {
         return std::nullopt;
@@ -108,8 +108,8 @@ std::vector<std::shared_ptr<Window>> Application::windowsMinimized(bool minimize
     std::vector<std::shared_ptr<Window>> result;
     for (auto& window : windows()) {
         try {
-            if (window->isSettableByName(rawValue(Attribute::minimized)) &&
-                window->boolAttribute(rawValue(Attribute::minimized)) == minimized) {
+            if (window->isSettableByName(platform::rawValue(Attribute::minimized)) &&
+                window->boolAttribute(platform::rawValue(Attribute::minimized)) == minimized) {
                 result.push_back(std::move(window));
             }
         } catch (const AXError&) {

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "desktop/enum_table.h"
 #include "platform/ax_names.h"
+#include "platform/enum_table.h"
 
 namespace zoral::desktop {
 
@@ -329,10 +329,14 @@ enum class AXAction : std::uint8_t {
 
 enum class Orientation : int { unknown = 0, vertical = 1, horizontal = 2 };
 
+}  // namespace zoral::desktop
+
+namespace zoral::platform {
+
 template <>
-struct EnumTable<AXNotification> {
-    using enum AXNotification;
-    static constexpr std::array<RawCase<AXNotification, std::string_view>, 33> cases{{
+struct EnumTable<desktop::AXNotification> {
+    using enum desktop::AXNotification;
+    static constexpr std::array<RawCase<desktop::AXNotification, std::string_view>, 33> cases{{
         {mainWindowChanged, "mainWindowChanged", platform::ax::notification::mainWindowChanged},
         {focusedWindowChanged, "focusedWindowChanged",
          platform::ax::notification::focusedWindowChanged},
@@ -382,9 +386,9 @@ struct EnumTable<AXNotification> {
 };
 
 template <>
-struct EnumTable<Role> {
-    using enum Role;
-    static constexpr std::array<RawCase<Role, std::string_view>, 57> cases{{
+struct EnumTable<desktop::Role> {
+    using enum desktop::Role;
+    static constexpr std::array<RawCase<desktop::Role, std::string_view>, 57> cases{{
         {unknown, "unknown", platform::ax::role::unknown},
         {button, "button", platform::ax::role::button},
         {radioButton, "radioButton", platform::ax::role::radioButton},
@@ -446,9 +450,9 @@ struct EnumTable<Role> {
 };
 
 template <>
-struct EnumTable<Subrole> {
-    using enum Subrole;
-    static constexpr std::array<RawCase<Subrole, std::string_view>, 37> cases{{
+struct EnumTable<desktop::Subrole> {
+    using enum desktop::Subrole;
+    static constexpr std::array<RawCase<desktop::Subrole, std::string_view>, 37> cases{{
         {unknown, "unknown", platform::ax::subrole::unknown},
         {closeButton, "closeButton", platform::ax::subrole::closeButton},
         {zoomButton, "zoomButton", platform::ax::subrole::zoomButton},
@@ -490,9 +494,9 @@ struct EnumTable<Subrole> {
 };
 
 template <>
-struct EnumTable<Attribute> {
-    using enum Attribute;
-    static constexpr std::array<RawCase<Attribute, std::string_view>, 159> cases{{
+struct EnumTable<desktop::Attribute> {
+    using enum desktop::Attribute;
+    static constexpr std::array<RawCase<desktop::Attribute, std::string_view>, 159> cases{{
         {role, "role", platform::ax::attribute::role},
         {roleDescription, "roleDescription", platform::ax::attribute::roleDescription},
         {subrole, "subrole", platform::ax::attribute::subrole},
@@ -688,9 +692,9 @@ struct EnumTable<Attribute> {
 };
 
 template <>
-struct EnumTable<AXAction> {
-    using enum AXAction;
-    static constexpr std::array<RawCase<AXAction, std::string_view>, 12> cases{{
+struct EnumTable<desktop::AXAction> {
+    using enum desktop::AXAction;
+    static constexpr std::array<RawCase<desktop::AXAction, std::string_view>, 12> cases{{
         {press, "press", platform::ax::action::press},
         {increment, "increment", platform::ax::action::increment},
         {decrement, "decrement", platform::ax::action::decrement},
@@ -708,20 +712,20 @@ struct EnumTable<AXAction> {
 };
 
 template <>
-struct EnumTable<Orientation> {
-    using enum Orientation;
-    static constexpr std::array<RawCase<Orientation, int>, 3> cases{{
+struct EnumTable<desktop::Orientation> {
+    using enum desktop::Orientation;
+    static constexpr std::array<RawCase<desktop::Orientation, int>, 3> cases{{
         {unknown, "unknown", 0},
         {vertical, "vertical", 1},
         {horizontal, "horizontal", 2},
     }};
 };
 
-static_assert(tableFollowsDeclarationOrder<AXNotification>());
-static_assert(tableFollowsDeclarationOrder<Role>());
-static_assert(tableFollowsDeclarationOrder<Subrole>());
-static_assert(tableFollowsDeclarationOrder<Attribute>());
-static_assert(tableFollowsDeclarationOrder<AXAction>());
-static_assert(tableFollowsDeclarationOrder<Orientation>());
+static_assert(tableFollowsDeclarationOrder<desktop::AXNotification>());
+static_assert(tableFollowsDeclarationOrder<desktop::Role>());
+static_assert(tableFollowsDeclarationOrder<desktop::Subrole>());
+static_assert(tableFollowsDeclarationOrder<desktop::Attribute>());
+static_assert(tableFollowsDeclarationOrder<desktop::AXAction>());
+static_assert(tableFollowsDeclarationOrder<desktop::Orientation>());
 
-}  // namespace zoral::desktop
+}  // namespace zoral::platform

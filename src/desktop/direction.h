@@ -8,16 +8,20 @@
 #include <ostream>
 #include <string_view>
 
-#include "desktop/enum_table.h"
+#include "platform/enum_table.h"
 
 namespace zoral::desktop {
 
 enum class Direction : std::uint8_t { up, down, left, right, inwards, outwards };
 
+}  // namespace zoral::desktop
+
+namespace zoral::platform {
+
 template <>
-struct EnumTable<Direction> {
-    using enum Direction;
-    static constexpr std::array<NamedCase<Direction>, 6> cases{{
+struct EnumTable<desktop::Direction> {
+    using enum desktop::Direction;
+    static constexpr std::array<NamedCase<desktop::Direction>, 6> cases{{
         {up, "up"},
         {down, "down"},
         {left, "left"},
@@ -27,10 +31,14 @@ struct EnumTable<Direction> {
     }};
 };
 
-static_assert(tableFollowsDeclarationOrder<Direction>());
+static_assert(tableFollowsDeclarationOrder<desktop::Direction>());
+
+}  // namespace zoral::platform
+
+namespace zoral::desktop {
 
 inline std::ostream& operator<<(std::ostream& stream, Direction direction) {
-    return stream << caseName(direction);
+    return stream << platform::caseName(direction);
 }
 
 }  // namespace zoral::desktop

@@ -22,7 +22,7 @@ std::shared_ptr<DockItem> DockItem::make(const UIElement& element) {
 std::optional<std::string> DockItem::bundleIdentifier() const {
     std::optional<platform::ax::Url> url;
     try {
-        url = urlAttribute(rawValue(Attribute::url));
+        url = urlAttribute(platform::rawValue(Attribute::url));
     } catch (const AXError&) {
         return std::nullopt;
     }

@@ -8,7 +8,7 @@
 #include <ostream>
 #include <set>
 
-#include "desktop/enum_table.h"
+#include "platform/enum_table.h"
 #include "platform/events.h"
 #include "platform/key_codes.h"
 
@@ -54,11 +54,15 @@ enum class Key : std::uint8_t {
     letterComma,
 };
 
+}  // namespace zoral::desktop
+
+namespace zoral::platform {
+
 template <>
-struct EnumTable<Key> {
-    using enum Key;
+struct EnumTable<desktop::Key> {
+    using enum desktop::Key;
     using Code = platform::CGKeyCode;
-    static constexpr std::array<RawCase<Key, Code>, 35> cases{{
+    static constexpr std::array<RawCase<desktop::Key, Code>, 35> cases{{
         {return_, "return", platform::virtualKey::return_},
         {enter, "enter", platform::virtualKey::keypadEnter},
         {escape, "escape", platform::virtualKey::escape},
@@ -97,16 +101,20 @@ struct EnumTable<Key> {
     }};
 };
 
-static_assert(tableFollowsDeclarationOrder<Key>());
+static_assert(tableFollowsDeclarationOrder<desktop::Key>());
+
+}  // namespace zoral::platform
+
+namespace zoral::desktop {
 
 // The key's virtual key code.
 constexpr platform::CGKeyCode keyCode(Key key) {
-    return rawValue(key);
+    return platform::rawValue(key);
 }
 
 // The one key with this code; none for a code that no key has (116 is pageUp, not arrowUp).
 constexpr std::optional<Key> keyFromCode(platform::CGKeyCode code) {
-    return fromRawValue<Key>(code);
+    return platform::fromRawValue<Key>(code);
 }
 
 // The codes that count as the key when keys are recognised: the arrows also take the page and
@@ -115,7 +123,7 @@ constexpr std::optional<Key> keyFromCode(platform::CGKeyCode code) {
 std::set<platform::CGKeyCode> keyCodes(Key key);
 
 inline std::ostream& operator<<(std::ostream& stream, Key key) {
-    return stream << caseName(key);
+    return stream << platform::caseName(key);
 }
 
 }  // namespace zoral::desktop

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "desktop/direction.h"
-#include "desktop/enum_table.h"
 #include "desktop/screen.h"
 #include "desktop/ui_element.h"
+#include "platform/enum_table.h"
 #include "platform/spaces.h"
 
 namespace zoral::desktop {
@@ -29,16 +29,24 @@ class Application;
 
 enum class MissionControlSpaceType : std::uint8_t { desktop, fullscreen };
 
+}  // namespace zoral::desktop
+
+namespace zoral::platform {
+
 template <>
-struct EnumTable<MissionControlSpaceType> {
-    using enum MissionControlSpaceType;
-    static constexpr std::array<NamedCase<MissionControlSpaceType>, 2> cases{{
+struct EnumTable<desktop::MissionControlSpaceType> {
+    using enum desktop::MissionControlSpaceType;
+    static constexpr std::array<NamedCase<desktop::MissionControlSpaceType>, 2> cases{{
         {desktop, "desktop"},
         {fullscreen, "fullscreen"},
     }};
 };
 
-static_assert(tableFollowsDeclarationOrder<MissionControlSpaceType>());
+static_assert(tableFollowsDeclarationOrder<desktop::MissionControlSpaceType>());
+
+}  // namespace zoral::platform
+
+namespace zoral::desktop {
 
 // One space of one display as the window server reports it.
 struct SpaceRecord {

@@ -24,7 +24,7 @@ void deliverNotification(const ax::ObserverRef&, ax::Element element,
         return;
     }
     const auto wrapped = std::make_shared<UIElement>(element);
-    const auto known = fromRawValue<AXNotification>(notification);
+    const auto known = platform::fromRawValue<AXNotification>(notification);
     if (!known) {
         platform::output::printLine("Observer: Unknown notification " + notification + " received");
         return;
@@ -71,15 +71,15 @@ void Observer::stop() {
 }
 
 void Observer::addNotification(AXNotification notification, const UIElement& element) {
-    const ax::Error code = ax::observerAddNotification(axObserver_, element.element(),
-                                                       rawValue(notification), weak_from_this());
+    const ax::Error code = ax::observerAddNotification(
+        axObserver_, element.element(), platform::rawValue(notification), weak_from_this());
     if (code != ax::success && code != ax::notificationAlreadyRegistered)
         AXError::raise(code);
 }
 
 void Observer::removeNotification(AXNotification notification, const UIElement& element) {
-    const ax::Error code =
-        ax::observerRemoveNotification(axObserver_, element.element(), rawValue(notification));
+    const ax::Error code = ax::observerRemoveNotification(axObserver_, element.element(),
+                                                          platform::rawValue(notification));
     if (code != ax::success && code != ax::notificationNotRegistered)
         AXError::raise(code);
 }

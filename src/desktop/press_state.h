@@ -6,16 +6,20 @@
 #include <cstdint>
 #include <ostream>
 
-#include "desktop/enum_table.h"
+#include "platform/enum_table.h"
 
 namespace zoral::desktop {
 
 enum class PressState : std::uint8_t { down, up, move, drag };
 
+}  // namespace zoral::desktop
+
+namespace zoral::platform {
+
 template <>
-struct EnumTable<PressState> {
-    using enum PressState;
-    static constexpr std::array<NamedCase<PressState>, 4> cases{{
+struct EnumTable<desktop::PressState> {
+    using enum desktop::PressState;
+    static constexpr std::array<NamedCase<desktop::PressState>, 4> cases{{
         {down, "down"},
         {up, "up"},
         {move, "move"},
@@ -23,10 +27,14 @@ struct EnumTable<PressState> {
     }};
 };
 
-static_assert(tableFollowsDeclarationOrder<PressState>());
+static_assert(tableFollowsDeclarationOrder<desktop::PressState>());
+
+}  // namespace zoral::platform
+
+namespace zoral::desktop {
 
 inline std::ostream& operator<<(std::ostream& stream, PressState state) {
-    return stream << caseName(state);
+    return stream << platform::caseName(state);
 }
 
 }  // namespace zoral::desktop

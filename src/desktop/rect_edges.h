@@ -7,17 +7,21 @@
 #include <cstdint>
 #include <map>
 
-#include "desktop/enum_table.h"
+#include "platform/enum_table.h"
 #include "platform/geometry.h"
 
 namespace zoral::desktop {
 
 enum class CGRectEdge : std::uint8_t { left, right, top, bottom };
 
+}  // namespace zoral::desktop
+
+namespace zoral::platform {
+
 template <>
-struct EnumTable<CGRectEdge> {
-    using enum CGRectEdge;
-    static constexpr std::array<NamedCase<CGRectEdge>, 4> cases{{
+struct EnumTable<desktop::CGRectEdge> {
+    using enum desktop::CGRectEdge;
+    static constexpr std::array<NamedCase<desktop::CGRectEdge>, 4> cases{{
         {left, "left"},
         {right, "right"},
         {top, "top"},
@@ -25,7 +29,11 @@ struct EnumTable<CGRectEdge> {
     }};
 };
 
-static_assert(tableFollowsDeclarationOrder<CGRectEdge>());
+static_assert(tableFollowsDeclarationOrder<desktop::CGRectEdge>());
+
+}  // namespace zoral::platform
+
+namespace zoral::desktop {
 
 // A missing edge counts as 0.
 using EdgeDistances = std::map<CGRectEdge, double>;

@@ -255,7 +255,7 @@ std::vector<Direction> neighbourDirections(std::span<const Direction> directions
 }
 
 std::vector<Direction> allNeighbourDirections(const Screen& screen) {
-    constexpr auto directions = allCases<Direction>();
+    constexpr auto directions = platform::allCases<Direction>();
     return neighbourDirections(directions, screen);
 }
 

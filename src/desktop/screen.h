@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "desktop/direction.h"
-#include "desktop/enum_table.h"
+#include "platform/enum_table.h"
 #include "platform/geometry.h"
 #include "platform/notification_center.h"
 #include "platform/screens.h"
@@ -48,10 +48,14 @@ std::ostream& operator<<(std::ostream& stream, const Screen& screen);
 // The side of a display that the Dock takes.
 enum class DockPosition : std::uint8_t { hidden, bottom, left, right };
 
+}  // namespace zoral::desktop
+
+namespace zoral::platform {
+
 template <>
-struct EnumTable<DockPosition> {
-    using enum DockPosition;
-    static constexpr std::array<NamedCase<DockPosition>, 4> cases{{
+struct EnumTable<desktop::DockPosition> {
+    using enum desktop::DockPosition;
+    static constexpr std::array<NamedCase<desktop::DockPosition>, 4> cases{{
         {hidden, "hidden"},
         {bottom, "bottom"},
         {left, "left"},
@@ -59,15 +63,23 @@ struct EnumTable<DockPosition> {
     }};
 };
 
-static_assert(tableFollowsDeclarationOrder<DockPosition>());
+static_assert(tableFollowsDeclarationOrder<desktop::DockPosition>());
+
+}  // namespace zoral::platform
+
+namespace zoral::desktop {
 
 // The side of a display where the Stage Manager strip takes room.
 enum class StageManagerPosition : std::uint8_t { disabled, autoHide, left, right };
 
+}  // namespace zoral::desktop
+
+namespace zoral::platform {
+
 template <>
-struct EnumTable<StageManagerPosition> {
-    using enum StageManagerPosition;
-    static constexpr std::array<NamedCase<StageManagerPosition>, 4> cases{{
+struct EnumTable<desktop::StageManagerPosition> {
+    using enum desktop::StageManagerPosition;
+    static constexpr std::array<NamedCase<desktop::StageManagerPosition>, 4> cases{{
         {disabled, "disabled"},
         {autoHide, "autoHide"},
         {left, "left"},
@@ -75,7 +87,11 @@ struct EnumTable<StageManagerPosition> {
     }};
 };
 
-static_assert(tableFollowsDeclarationOrder<StageManagerPosition>());
+static_assert(tableFollowsDeclarationOrder<desktop::StageManagerPosition>());
+
+}  // namespace zoral::platform
+
+namespace zoral::desktop {
 
 // --- Displays
 

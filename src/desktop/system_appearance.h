@@ -7,23 +7,31 @@
 #include <functional>
 #include <string_view>
 
-#include "desktop/enum_table.h"
+#include "platform/enum_table.h"
 #include "platform/notification_center.h"
 
 namespace zoral::desktop {
 
 enum class SystemAppearance : std::uint8_t { light, dark };
 
+}  // namespace zoral::desktop
+
+namespace zoral::platform {
+
 template <>
-struct EnumTable<SystemAppearance> {
-    using enum SystemAppearance;
-    static constexpr std::array<NamedCase<SystemAppearance>, 2> cases{{
+struct EnumTable<desktop::SystemAppearance> {
+    using enum desktop::SystemAppearance;
+    static constexpr std::array<NamedCase<desktop::SystemAppearance>, 2> cases{{
         {light, "light"},
         {dark, "dark"},
     }};
 };
 
-static_assert(tableFollowsDeclarationOrder<SystemAppearance>());
+static_assert(tableFollowsDeclarationOrder<desktop::SystemAppearance>());
+
+}  // namespace zoral::platform
+
+namespace zoral::desktop {
 
 inline constexpr std::string_view interfaceStyleKey = "AppleInterfaceStyle";
 inline constexpr std::string_view themeChangedNotification =

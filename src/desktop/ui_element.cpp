@@ -39,7 +39,7 @@ std::string secondsText(double seconds) {
 }
 
 std::string_view roleName(std::optional<Role> role) {
-    return role ? rawValue(*role) : std::string_view("AXNullElement");
+    return role ? platform::rawValue(*role) : std::string_view("AXNullElement");
 }
 
 }  // namespace
@@ -71,7 +71,7 @@ std::optional<UnpackedValue> UIElement::attributeValueByName(std::string_view na
 
 std::optional<UnpackedValue> UIElement::attributeValue(Attribute attribute) const {
     try {
-        return attributeValueByName(rawValue(attribute));
+        return attributeValueByName(platform::rawValue(attribute));
     } catch (const AXError&) {
         return std::nullopt;
     }
@@ -116,7 +116,7 @@ bool UIElement::isSettableByName(std::string_view name) const {
 
 bool UIElement::isSettable(Attribute attribute) const {
     try {
-        return isSettableByName(rawValue(attribute));
+        return isSettableByName(platform::rawValue(attribute));
     } catch (const AXError&) {
         return false;
     }
@@ -147,7 +147,7 @@ void UIElement::setAttributeByName(std::string_view name, const ax::Value& value
 
 void UIElement::setAttribute(Attribute attribute, const ax::Value& value) {
     try {
-        setAttributeByName(rawValue(attribute), value);
+        setAttributeByName(platform::rawValue(attribute), value);
     } catch (const AXError&) {
         // The case-typed forms leave failures to the caller's next read.
     }
@@ -213,7 +213,7 @@ std::vector<AXAction> UIElement::actions() const {
     if (!names.ok())
         return actions;
     for (const std::string& name : names.value()) {
-        if (const auto action = fromRawValue<AXAction>(name))
+        if (const auto action = platform::fromRawValue<AXAction>(name))
             actions.push_back(*action);
     }
     return actions;
@@ -226,7 +226,7 @@ void UIElement::performActionByName(std::string_view name) {
 
 bool UIElement::performAction(AXAction action) {
     try {
-        performActionByName(rawValue(action));
+        performActionByName(platform::rawValue(action));
         return true;
     } catch (const AXError&) {
         return false;
@@ -283,7 +283,7 @@ void UIElement::setTitle(std::optional<std::string> title) {
 std::optional<Role> UIElement::role() const {
     return role_.get([this]() -> std::optional<Role> {
         const auto raw = attribute<std::string>(Attribute::role);
-        return raw ? fromRawValue<Role>(*raw) : std::nullopt;
+        return raw ? platform::fromRawValue<Role>(*raw) : std::nullopt;
     });
 }
 
@@ -294,7 +294,7 @@ void UIElement::setRole(std::optional<Role> role) {
 std::optional<Subrole> UIElement::subrole() const {
     return subrole_.get([this]() -> std::optional<Subrole> {
         const auto raw = attribute<std::string>(Attribute::subrole);
-        return raw ? fromRawValue<Subrole>(*raw) : std::nullopt;
+        return raw ? platform::fromRawValue<Subrole>(*raw) : std::nullopt;
     });
 }
 

@@ -16,7 +16,7 @@ namespace {
 
 bool settableOrFalse(const UIElement& element, Attribute attribute) {
     try {
-        return element.isSettableByName(rawValue(attribute));
+        return element.isSettableByName(platform::rawValue(attribute));
     } catch (const AXError&) {
         return false;
     }
@@ -24,7 +24,7 @@ bool settableOrFalse(const UIElement& element, Attribute attribute) {
 
 std::optional<bool> boolOrNone(const UIElement& element, Attribute attribute) {
     try {
-        return element.boolAttribute(rawValue(attribute));
+        return element.boolAttribute(platform::rawValue(attribute));
     } catch (const AXError&) {
         return std::nullopt;
     }
@@ -57,7 +57,8 @@ std::optional<double> numberOf(const platform::PlistObject* object) {
 // The frame, or the zero rectangle when it cannot be read.
 platform::CGRect readFrame(const UIElement& window) {
     try {
-        return window.rectAttribute(rawValue(Attribute::frame)).value_or(platform::CGRect{});
+        return window.rectAttribute(platform::rawValue(Attribute::frame))
+            .value_or(platform::CGRect{});
     } catch (const AXError&) {
         return {};
     }
@@ -119,7 +120,7 @@ bool Window::canResize() const {
 bool Window::canClose() const {
     UIElementRef button;
     try {
-        button = elementAttribute(rawValue(Attribute::closeButton));
+        button = elementAttribute(platform::rawValue(Attribute::closeButton));
     } catch (const AXError&) {
         return false;
     }
@@ -144,7 +145,8 @@ std::optional<bool> Window::isFullscreen() const {
 
 promises::Promise<promises::Unit> Window::exitFullscreen() {
     // The write's result is of no use: the poll below tells whether the window came back.
-    (void)platform::ax::setAttributeValue(element(), rawValue(Attribute::fullscreen), false);
+    (void)platform::ax::setAttributeValue(element(), platform::rawValue(Attribute::fullscreen),
+                                          false);
     auto self = std::static_pointer_cast<Window>(shared_from_this());
     return attempt(40, 0.05, [self](int index) {
         const auto owner = self->application();

@@ -7,9 +7,8 @@
 #include <cstdint>
 #include <set>
 #include <string_view>
-#include <utility>
 
-#include "settings/raw_value.h"
+#include "platform/enum_table.h"
 
 namespace zoral::settings {
 
@@ -51,11 +50,16 @@ enum class ActionUserType : std::uint8_t {
 
 using ActionUserTypeSet = std::set<ActionUserType>;
 
+}  // namespace zoral::settings
+
+namespace zoral::platform {
+
 template <>
-struct RawValueTable<ActionUserType> {
-    using enum ActionUserType;
+struct EnumTable<settings::ActionUserType> {
+    using enum settings::ActionUserType;
     static constexpr std::string_view typeName = "ActionUserType";
-    static constexpr std::array<std::pair<ActionUserType, std::string_view>, 33> cases{{
+    static constexpr bool rawValueIsName = true;
+    static constexpr std::array<NamedCase<settings::ActionUserType>, 33> cases{{
         {windowQuit, "windowQuit"},
         {windowClose, "windowClose"},
         {windowMinimize, "windowMinimize"},
@@ -92,4 +96,6 @@ struct RawValueTable<ActionUserType> {
     }};
 };
 
-}  // namespace zoral::settings
+static_assert(tableFollowsDeclarationOrder<settings::ActionUserType>());
+
+}  // namespace zoral::platform

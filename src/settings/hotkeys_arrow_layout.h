@@ -5,19 +5,23 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
-#include <utility>
 
-#include "settings/raw_value.h"
+#include "platform/enum_table.h"
 
 namespace zoral::settings {
 
 enum class HotkeysArrowLayout : std::uint8_t { arrows, wasd, hjkl, ijkl, dvorak };
 
+}  // namespace zoral::settings
+
+namespace zoral::platform {
+
 template <>
-struct RawValueTable<HotkeysArrowLayout> {
-    using enum HotkeysArrowLayout;
+struct EnumTable<settings::HotkeysArrowLayout> {
+    using enum settings::HotkeysArrowLayout;
     static constexpr std::string_view typeName = "HotkeysArrowLayout";
-    static constexpr std::array<std::pair<HotkeysArrowLayout, std::string_view>, 5> cases{{
+    static constexpr bool rawValueIsName = true;
+    static constexpr std::array<NamedCase<settings::HotkeysArrowLayout>, 5> cases{{
         {arrows, "arrows"},
         {wasd, "wasd"},
         {hjkl, "hjkl"},
@@ -26,4 +30,6 @@ struct RawValueTable<HotkeysArrowLayout> {
     }};
 };
 
-}  // namespace zoral::settings
+static_assert(tableFollowsDeclarationOrder<settings::HotkeysArrowLayout>());
+
+}  // namespace zoral::platform

@@ -5,9 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
-#include <utility>
 
-#include "settings/raw_value.h"
+#include "platform/enum_table.h"
 
 namespace zoral::settings {
 
@@ -21,11 +20,16 @@ enum class HotkeysCenterLayout : std::uint8_t {
     letterO
 };
 
+}  // namespace zoral::settings
+
+namespace zoral::platform {
+
 template <>
-struct RawValueTable<HotkeysCenterLayout> {
-    using enum HotkeysCenterLayout;
+struct EnumTable<settings::HotkeysCenterLayout> {
+    using enum settings::HotkeysCenterLayout;
     static constexpr std::string_view typeName = "HotkeysCenterLayout";
-    static constexpr std::array<std::pair<HotkeysCenterLayout, std::string_view>, 6> cases{{
+    static constexpr bool rawValueIsName = true;
+    static constexpr std::array<NamedCase<settings::HotkeysCenterLayout>, 6> cases{{
         {escape, "escape"},
         {backspace, "backspace"},
         {return_, "return"},
@@ -35,4 +39,6 @@ struct RawValueTable<HotkeysCenterLayout> {
     }};
 };
 
-}  // namespace zoral::settings
+static_assert(tableFollowsDeclarationOrder<settings::HotkeysCenterLayout>());
+
+}  // namespace zoral::platform

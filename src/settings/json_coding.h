@@ -12,10 +12,11 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/enum_table.h"
 #include "platform/json.h"
-#include "settings/raw_value.h"
 
 namespace zoral::settings {
 
@@ -45,28 +46,39 @@ struct JsonCoding<T> {
     }
 };
 
-template <RawRepresentable E>
+// An enumeration stored by its raw value, whose table names the type for the message about a raw
+// value that names no case.
+template <class E>
+concept StoredEnum = platform::RawValuedEnum<E> && requires {
+    { platform::EnumTable<E>::typeName } -> std::convertible_to<std::string_view>;
+};
+
+template <StoredEnum E>
 struct JsonCoding<E> {
     static platform::Json encode(const E& value) {
-        if constexpr (hasStringRawValue<E>) {
-            return platform::Json(std::string(rawValue(value)));
+        if constexpr (storedAsText) {
+            return platform::Json(std::string(platform::rawValue(value)));
         } else {
-            return platform::Json(rawValue(value));
+            return platform::Json(platform::rawValue(value));
         }
     }
     static E decode(const platform::Json& json) {
-        if constexpr (hasStringRawValue<E>) {
+        if constexpr (storedAsText) {
             if (!json.is_string())
                 throw platform::JsonDecodeError("expected a string, found " + json.dump());
-            if (auto value = fromRawValue<E>(json.get_ref<const std::string&>()))
+            if (auto value = platform::fromRawValue<E>(json.get_ref<const std::string&>()))
                 return *value;
         } else {
-            if (auto value = fromRawValue<E>(platform::exactValue<RawValueType<E>>(json)))
+            if (auto value = platform::fromRawValue<E>(
+                    platform::exactValue<platform::EnumRawValue<E>>(json)))
                 return *value;
         }
         throw platform::JsonDecodeError(json.dump() + " is no case of " +
-                                        std::string(RawValueTable<E>::typeName));
+                                        std::string(platform::EnumTable<E>::typeName));
     }
+
+private:
+    static constexpr bool storedAsText = std::same_as<platform::EnumRawValue<E>, std::string_view>;
 };
 
 template <JsonCodable T>

@@ -6,24 +6,27 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
-#include <utility>
 
-#include "settings/raw_value.h"
+#include "platform/enum_table.h"
 
 namespace zoral::settings {
 
 enum class MultitouchSensitivity : std::uint8_t { low = 1, medium = 2, high = 3, monterey = 4 };
 
+}  // namespace zoral::settings
+
+namespace zoral::platform {
+
 template <>
-struct RawValueTable<MultitouchSensitivity> {
-    using enum MultitouchSensitivity;
+struct EnumTable<settings::MultitouchSensitivity> {
+    using enum settings::MultitouchSensitivity;
     static constexpr std::string_view typeName = "MultitouchSensitivity";
-    static constexpr std::array<std::pair<MultitouchSensitivity, int>, 4> cases{{
-        {low, 1},
-        {medium, 2},
-        {high, 3},
-        {monterey, 4},
+    static constexpr std::array<RawCase<settings::MultitouchSensitivity, int>, 4> cases{{
+        {low, "low", 1},
+        {medium, "medium", 2},
+        {high, "high", 3},
+        {monterey, "monterey", 4},
     }};
 };
 
-}  // namespace zoral::settings
+}  // namespace zoral::platform

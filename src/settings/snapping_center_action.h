@@ -5,23 +5,29 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
-#include <utility>
 
-#include "settings/raw_value.h"
+#include "platform/enum_table.h"
 
 namespace zoral::settings {
 
 enum class SnappingCenterAction : std::uint8_t { centerUnsnap, center, unsnap };
 
+}  // namespace zoral::settings
+
+namespace zoral::platform {
+
 template <>
-struct RawValueTable<SnappingCenterAction> {
-    using enum SnappingCenterAction;
+struct EnumTable<settings::SnappingCenterAction> {
+    using enum settings::SnappingCenterAction;
     static constexpr std::string_view typeName = "SnappingCenterAction";
-    static constexpr std::array<std::pair<SnappingCenterAction, std::string_view>, 3> cases{{
+    static constexpr bool rawValueIsName = true;
+    static constexpr std::array<NamedCase<settings::SnappingCenterAction>, 3> cases{{
         {centerUnsnap, "centerUnsnap"},
         {center, "center"},
         {unsnap, "unsnap"},
     }};
 };
 
-}  // namespace zoral::settings
+static_assert(tableFollowsDeclarationOrder<settings::SnappingCenterAction>());
+
+}  // namespace zoral::platform

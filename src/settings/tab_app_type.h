@@ -7,9 +7,8 @@
 #include <cstdint>
 #include <set>
 #include <string_view>
-#include <utility>
 
-#include "settings/raw_value.h"
+#include "platform/enum_table.h"
 
 namespace zoral::settings {
 
@@ -17,11 +16,16 @@ enum class TabAppType : std::uint8_t { native, safari, chrome, edge, arc, xcode,
 
 using TabAppTypeSet = std::set<TabAppType>;
 
+}  // namespace zoral::settings
+
+namespace zoral::platform {
+
 template <>
-struct RawValueTable<TabAppType> {
-    using enum TabAppType;
+struct EnumTable<settings::TabAppType> {
+    using enum settings::TabAppType;
     static constexpr std::string_view typeName = "TabAppType";
-    static constexpr std::array<std::pair<TabAppType, std::string_view>, 7> cases{{
+    static constexpr bool rawValueIsName = true;
+    static constexpr std::array<NamedCase<settings::TabAppType>, 7> cases{{
         {native, "native"},
         {safari, "safari"},
         {chrome, "chrome"},
@@ -32,4 +36,6 @@ struct RawValueTable<TabAppType> {
     }};
 };
 
-}  // namespace zoral::settings
+static_assert(tableFollowsDeclarationOrder<settings::TabAppType>());
+
+}  // namespace zoral::platform

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string_view>
 
-#include "desktop/enum_table.h"
+#include "platform/enum_table.h"
 #include "platform/system_colors.h"
 
 namespace zoral::ui {
@@ -36,7 +36,7 @@ platform::RGBColor materialFill(Material material, AppearanceName appearance);
 
 }  // namespace zoral::ui
 
-namespace zoral::desktop {
+namespace zoral::platform {
 
 template <>
 struct EnumTable<ui::AppearanceName> {
@@ -50,4 +50,4 @@ struct EnumTable<ui::AppearanceName> {
 
 static_assert(tableFollowsDeclarationOrder<ui::AppearanceName>());
 
-}  // namespace zoral::desktop
+}  // namespace zoral::platform

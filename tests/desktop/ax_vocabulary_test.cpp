@@ -12,6 +12,12 @@
 namespace zoral::desktop {
 namespace {
 
+using platform::allCases;
+using platform::caseName;
+using platform::EnumTable;
+using platform::fromRawValue;
+using platform::rawValue;
+
 // Raw values that do not follow "AX" + the case name with a capital first letter.
 const std::set<std::string_view> exceptionNames = {
     "uiElementDestroyed",       "switchSubrole", "minimizedDockItem",
@@ -48,12 +54,12 @@ TYPED_TEST(StringVocabulary, EveryRawValueLooksUpItsOwnCaseAndNamesAreUnique) {
 }
 
 TEST(AXVocabulary, CaseCounts) {
-    EXPECT_EQ(caseCount<AXNotification>(), 33u);
-    EXPECT_EQ(caseCount<Role>(), 57u);
-    EXPECT_EQ(caseCount<Subrole>(), 37u);
-    EXPECT_EQ(caseCount<Attribute>(), 159u);
-    EXPECT_EQ(caseCount<AXAction>(), 12u);
-    EXPECT_EQ(caseCount<Orientation>(), 3u);
+    EXPECT_EQ(allCases<AXNotification>().size(), 33u);
+    EXPECT_EQ(allCases<Role>().size(), 57u);
+    EXPECT_EQ(allCases<Subrole>().size(), 37u);
+    EXPECT_EQ(allCases<Attribute>().size(), 159u);
+    EXPECT_EQ(allCases<AXAction>().size(), 12u);
+    EXPECT_EQ(allCases<Orientation>().size(), 3u);
 }
 
 TEST(AXVocabulary, ExceptionsAndSampleRawValues) {

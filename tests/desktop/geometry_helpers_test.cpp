@@ -18,7 +18,7 @@ namespace {
 using platform::CGRect;
 
 TEST(Direction, CasesInOrderPrintByName) {
-    const auto all = allCases<Direction>();
+    const auto all = platform::allCases<Direction>();
     ASSERT_EQ(all.size(), 6u);
     std::ostringstream text;
     for (const Direction direction : all)
@@ -37,8 +37,8 @@ TEST(RectEdges, DistancesOfAnInnerRectOnEachSide) {
     // Sticking out gives negative distances.
     EXPECT_EQ(edgeDistances(CGRect(-5, 20, 1450, 900), outer).at(CGRectEdge::left), -5);
     EXPECT_EQ(edgeDistances(CGRect(-5, 20, 1450, 900), outer).at(CGRectEdge::bottom), -20);
-    EXPECT_EQ(allCases<CGRectEdge>(), (std::array{CGRectEdge::left, CGRectEdge::right,
-                                                  CGRectEdge::top, CGRectEdge::bottom}));
+    EXPECT_EQ(platform::allCases<CGRectEdge>(), (std::array{CGRectEdge::left, CGRectEdge::right,
+                                                            CGRectEdge::top, CGRectEdge::bottom}));
 }
 
 TEST(RectEdges, ApplyingTheDistancesOfARectToItsOuterRectGivesItBack) {

@@ -105,7 +105,8 @@ TEST_F(ScreenTest, TheDockSideFollowsFromFrameAndVisibleFrame) {
         {{10, 70, 1430, 805}, DockPosition::hidden},  // bottom and a side
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(dockPosition(NSScreen(frame, c.visible, {})), c.expected) << caseName(c.expected);
+        EXPECT_EQ(dockPosition(NSScreen(frame, c.visible, {})), c.expected)
+            << platform::caseName(c.expected);
     }
 }
 

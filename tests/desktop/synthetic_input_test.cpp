@@ -32,10 +32,10 @@ TEST(Key, CodesAndNamesFollowTheTable) {
     EXPECT_EQ(keyFromCode(76), Key::enter);
     EXPECT_EQ(keyFromCode(36), Key::return_);
     EXPECT_EQ(keyFromCode(18), std::nullopt);
-    EXPECT_EQ(caseName(Key::return_), "return");
-    EXPECT_EQ(caseName(Key::delete_), "delete");
+    EXPECT_EQ(platform::caseName(Key::return_), "return");
+    EXPECT_EQ(platform::caseName(Key::delete_), "delete");
     // Every key's own code leads back to it, and no two keys share a code.
-    for (const Key key : allCases<Key>()) {
+    for (const Key key : platform::allCases<Key>()) {
         EXPECT_EQ(keyFromCode(keyCode(key)), key) << key;
         EXPECT_TRUE(keyCodes(key).contains(keyCode(key))) << key;
     }

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 
+#include "platform/enum_table.h"
 #include "platform/plist_object.h"
 #include "settings/action_user_type.h"
 #include "settings/hotkeys_arrow_layout.h"
@@ -12,7 +13,6 @@
 #include "settings/modifier_flags.h"
 #include "settings/multitouch_sensitivity.h"
 #include "settings/preferences_tab.h"
-#include "settings/raw_value.h"
 #include "settings/snapping_center_action.h"
 #include "settings/tab_app_type.h"
 
@@ -24,9 +24,9 @@ void PrintTo(const PlistObject& object, std::ostream* out);
 
 namespace zoral::settings {
 
-template <RawRepresentable E>
+template <platform::RawValuedEnum E>
 void printRawValue(E value, std::ostream* out) {
-    *out << RawValueTable<E>::typeName << "(" << rawValue(value) << ")";
+    *out << platform::EnumTable<E>::typeName << "(" << platform::rawValue(value) << ")";
 }
 
 // Overloads, not a template: a template would tie with the test library's own.

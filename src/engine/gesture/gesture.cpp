@@ -76,7 +76,7 @@ bool Gesture::announce(const Origin& origin) {
     if (origin.application)
         bundleIdentifier = origin.application->bundleIdentifier();
     platform::output::printLine("Origin: " + bundleIdentifier.value_or("unknown") + " " +
-                                std::string(desktop::caseName(origin.type)));
+                                std::string(platform::caseName(origin.type)));
     const bool blocked =
         (origin.type == OriginType::menu && !readValue(Keys::originAppMenu())) ||
         (origin.type == OriginType::mcWindow && !readValue(Keys::originMissionControl()));
@@ -115,7 +115,7 @@ void Gesture::updatePhase() {
     const std::optional<Phase> last =
         phases.empty() ? std::nullopt : std::optional<Phase>(phases.back());
     platform::output::printLine("Phase: " +
-                                (last ? std::string(desktop::caseName(*last)) : std::string("—")));
+                                (last ? std::string(platform::caseName(*last)) : std::string("—")));
     services_.resolver->resolveAction(*this).runOnValue(
         [self = shared_from_this(), last](const promises::Unit&) { self->handlePhase(last); });
 }

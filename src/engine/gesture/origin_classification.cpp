@@ -58,7 +58,7 @@ bool isSuperModifierHeld(platform::CGEventFlags flags) {
 // The element an attribute names; none on any error, which the classification absorbs.
 UIElementRef readElement(const desktop::UIElement& element, Attribute attribute) {
     try {
-        return element.elementAttribute(desktop::rawValue(attribute));
+        return element.elementAttribute(platform::rawValue(attribute));
     } catch (const desktop::AXError&) {
         return nullptr;
     }
@@ -108,7 +108,7 @@ std::optional<Origin> dockOrigin(const UIElementRef& element, bool superHeld) {
     if (const auto tile = desktop::DockItem::make(*element)) {
         std::optional<platform::ax::Url> url;
         try {
-            url = tile->urlAttribute(desktop::rawValue(Attribute::url));
+            url = tile->urlAttribute(platform::rawValue(Attribute::url));
         } catch (const desktop::AXError&) {
             return std::nullopt;
         }

@@ -108,14 +108,14 @@ UserType snapUserType(const GridSpan& span) {
 
 Action::Action(Kind kind) : kind_(kind) {
     if (payloadKind(kind) != PayloadKind::none) {
-        throw std::invalid_argument("Action: " + std::string(desktop::caseName(kind)) +
+        throw std::invalid_argument("Action: " + std::string(platform::caseName(kind)) +
                                     " carries a payload");
     }
 }
 
 Action::Action(Kind kind, desktop::Direction direction) : kind_(kind), payload_(direction) {
     if (payloadKind(kind) != PayloadKind::direction) {
-        throw std::invalid_argument("Action: " + std::string(desktop::caseName(kind)) +
+        throw std::invalid_argument("Action: " + std::string(platform::caseName(kind)) +
                                     " carries no direction");
     }
 }
@@ -132,7 +132,7 @@ std::optional<desktop::Direction> Action::direction() const {
 
 std::string Action::description() const {
     std::ostringstream text;
-    text << desktop::caseName(kind_);
+    text << platform::caseName(kind_);
     if (const auto* span = std::get_if<GridSpan>(&payload_)) {
         text << "(start: " << span->start << ", end: " << span->end << ", matrix: " << span->matrix
              << ')';

@@ -12,9 +12,9 @@
 #include <variant>
 
 #include "desktop/direction.h"
-#include "desktop/enum_table.h"
 #include "engine/model/grid_span.h"
 #include "engine/model/tooltip_style.h"
+#include "platform/enum_table.h"
 #include "settings/action_user_type.h"
 
 namespace zoral::engine {
@@ -106,7 +106,7 @@ std::ostream& operator<<(std::ostream& stream, const Action& action);
 
 }  // namespace zoral::engine
 
-namespace zoral::desktop {
+namespace zoral::platform {
 
 template <>
 struct EnumTable<engine::Action::Kind> {
@@ -156,4 +156,4 @@ struct EnumTable<engine::Action::Kind> {
 
 static_assert(tableFollowsDeclarationOrder<engine::Action::Kind>());
 
-}  // namespace zoral::desktop
+}  // namespace zoral::platform

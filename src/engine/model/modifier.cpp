@@ -26,7 +26,7 @@ const settings::Defaults::Key<ModifierFlags>& settingsKey(Modifier role) {
 
 ModifierFlagsByRole configuredModifierFlags() {
     ModifierFlagsByRole configured;
-    for (const Modifier role : desktop::allCases<Modifier>()) {
+    for (const Modifier role : platform::allCases<Modifier>()) {
         if (role != Modifier::super)
             configured.emplace(role, settings::Defaults::readValue(settingsKey(role)));
     }

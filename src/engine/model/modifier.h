@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "desktop/enum_table.h"
+#include "platform/enum_table.h"
 #include "settings/defaults_key.h"
 #include "settings/modifier_flags.h"
 
@@ -22,24 +22,24 @@ enum class Modifier : std::uint8_t { super, general, secondary, tertiary, screen
 
 }  // namespace zoral::engine
 
-namespace zoral::desktop {
+namespace zoral::platform {
 
-// The raw values are the case names.
 template <>
 struct EnumTable<engine::Modifier> {
     using enum engine::Modifier;
-    static constexpr std::array<RawCase<engine::Modifier, std::string_view>, 5> cases{{
-        {super, "super", "super"},
-        {general, "general", "general"},
-        {secondary, "secondary", "secondary"},
-        {tertiary, "tertiary", "tertiary"},
-        {screen, "screen", "screen"},
+    static constexpr bool rawValueIsName = true;
+    static constexpr std::array<NamedCase<engine::Modifier>, 5> cases{{
+        {super, "super"},
+        {general, "general"},
+        {secondary, "secondary"},
+        {tertiary, "tertiary"},
+        {screen, "screen"},
     }};
 };
 
 static_assert(tableFollowsDeclarationOrder<engine::Modifier>());
 
-}  // namespace zoral::desktop
+}  // namespace zoral::platform
 
 namespace zoral::engine {
 
@@ -62,7 +62,7 @@ std::optional<Modifier> matchingModifier(const ModifierFlagsByRole& configured,
 std::vector<Modifier> modifiersFromFlags(settings::ModifierFlags flags);
 
 inline std::ostream& operator<<(std::ostream& stream, Modifier role) {
-    return stream << desktop::caseName(role);
+    return stream << platform::caseName(role);
 }
 
 }  // namespace zoral::engine

@@ -11,12 +11,12 @@
 
 #include "desktop/application.h"
 #include "desktop/dock_item.h"
-#include "desktop/enum_table.h"
 #include "desktop/mission_control_space.h"
 #include "desktop/screen.h"
 #include "desktop/tab.h"
 #include "desktop/ui_element.h"
 #include "desktop/window.h"
+#include "platform/enum_table.h"
 #include "platform/geometry.h"
 
 namespace zoral::engine {
@@ -41,37 +41,38 @@ enum class OriginType : std::uint8_t {
 
 }  // namespace zoral::engine
 
-namespace zoral::desktop {
+namespace zoral::platform {
 
 template <>
 struct EnumTable<engine::OriginType> {
     using enum engine::OriginType;
-    static constexpr std::array<RawCase<engine::OriginType, std::string_view>, 14> cases{{
-        {window, "window", "window"},
-        {hotkey, "hotkey", "hotkey"},
-        {mcWindow, "mcWindow", "mcWindow"},
-        {tab, "tab", "tab"},
-        {toolbar, "toolbar", "toolbar"},
-        {titlebar, "titlebar", "titlebar"},
-        {trafficLights, "trafficLights", "trafficLights"},
-        {dockItem, "dockItem", "dockItem"},
-        {minDockItem, "minDockItem", "minDockItem"},
-        {menu, "menu", "menu"},
-        {menuFS, "menuFS", "menuFS"},
-        {menubar, "menubar", "menubar"},
-        {menubarFS, "menubarFS", "menubarFS"},
-        {mcSpace, "mcSpace", "mcSpace"},
+    static constexpr bool rawValueIsName = true;
+    static constexpr std::array<NamedCase<engine::OriginType>, 14> cases{{
+        {window, "window"},
+        {hotkey, "hotkey"},
+        {mcWindow, "mcWindow"},
+        {tab, "tab"},
+        {toolbar, "toolbar"},
+        {titlebar, "titlebar"},
+        {trafficLights, "trafficLights"},
+        {dockItem, "dockItem"},
+        {minDockItem, "minDockItem"},
+        {menu, "menu"},
+        {menuFS, "menuFS"},
+        {menubar, "menubar"},
+        {menubarFS, "menubarFS"},
+        {mcSpace, "mcSpace"},
     }};
 };
 
 static_assert(tableFollowsDeclarationOrder<engine::OriginType>());
 
-}  // namespace zoral::desktop
+}  // namespace zoral::platform
 
 namespace zoral::engine {
 
 inline std::ostream& operator<<(std::ostream& stream, OriginType type) {
-    return stream << desktop::caseName(type);
+    return stream << platform::caseName(type);
 }
 
 struct Origin {

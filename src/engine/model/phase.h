@@ -8,7 +8,7 @@
 #include <ostream>
 #include <string_view>
 
-#include "desktop/enum_table.h"
+#include "platform/enum_table.h"
 
 namespace zoral::engine {
 
@@ -25,7 +25,7 @@ enum class Phase : std::uint8_t {
 
 }  // namespace zoral::engine
 
-namespace zoral::desktop {
+namespace zoral::platform {
 
 template <>
 struct EnumTable<engine::Phase> {
@@ -44,12 +44,12 @@ struct EnumTable<engine::Phase> {
 
 static_assert(tableFollowsDeclarationOrder<engine::Phase>());
 
-}  // namespace zoral::desktop
+}  // namespace zoral::platform
 
 namespace zoral::engine {
 
 inline std::ostream& operator<<(std::ostream& stream, Phase phase) {
-    return stream << desktop::caseName(phase);
+    return stream << platform::caseName(phase);
 }
 
 }  // namespace zoral::engine

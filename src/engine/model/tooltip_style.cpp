@@ -3,9 +3,9 @@
 namespace zoral::engine {
 
 std::ostream& operator<<(std::ostream& stream, const TooltipStyle& style) {
-    return stream << '(' << desktop::caseName(style.shape) << ", " << desktop::rawValue(style.image)
-                  << ", " << desktop::caseName(style.colour) << ", "
-                  << static_cast<int>(style.variant) << ')';
+    return stream << '(' << platform::caseName(style.shape) << ", "
+                  << platform::rawValue(style.image) << ", " << platform::caseName(style.colour)
+                  << ", " << static_cast<int>(style.variant) << ')';
 }
 
 }  // namespace zoral::engine

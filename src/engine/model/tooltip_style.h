@@ -8,7 +8,7 @@
 #include <ostream>
 #include <string_view>
 
-#include "desktop/enum_table.h"
+#include "platform/enum_table.h"
 
 namespace zoral::engine {
 
@@ -55,7 +55,7 @@ std::ostream& operator<<(std::ostream& stream, const TooltipStyle& style);
 
 }  // namespace zoral::engine
 
-namespace zoral::desktop {
+namespace zoral::platform {
 
 template <>
 struct EnumTable<engine::TooltipShape> {
@@ -111,4 +111,4 @@ struct EnumTable<engine::TooltipColorKind> {
 
 static_assert(tableFollowsDeclarationOrder<engine::TooltipColorKind>());
 
-}  // namespace zoral::desktop
+}  // namespace zoral::platform

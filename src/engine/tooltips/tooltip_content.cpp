@@ -95,7 +95,7 @@ ui::Layer contentLayer(const Action& action, bool isEnabled, platform::CGSize wi
         default: {
             ui::Layer symbol =
                 coveringLayer(windowSize, tooltipColour(style, isEnabled, appearance));
-            symbol.maskImage = std::string(desktop::rawValue(style.image));
+            symbol.maskImage = std::string(platform::rawValue(style.image));
             return symbol;
         }
     }

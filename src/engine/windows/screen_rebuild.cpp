@@ -48,7 +48,7 @@ CGRect stageManagerVisibleFrame(const platform::NSScreen& screen, const GridOffs
 
     const DockPosition dock = desktop::dockPosition(screen);
     const StageManagerPosition stage = desktop::stageManagerPosition(screen);
-    platform::output::printLine("StageManager: " + std::string(desktop::caseName(stage)));
+    platform::output::printLine("StageManager: " + std::string(platform::caseName(stage)));
 
     switch (offset.kind()) {
         case GridOffset::Kind::none:

@@ -35,7 +35,7 @@ constexpr double mainWriteDelay = 0.01;
 
 CGRect readFrame(const Window& window) {
     try {
-        return window.rectAttribute(desktop::rawValue(Attribute::frame)).value_or(CGRect{});
+        return window.rectAttribute(platform::rawValue(Attribute::frame)).value_or(CGRect{});
     } catch (const AXError&) {
         return {};
     }
@@ -43,7 +43,7 @@ CGRect readFrame(const Window& window) {
 
 std::optional<CGSize> readSize(const Window& window) {
     try {
-        return window.sizeAttribute(desktop::rawValue(Attribute::size));
+        return window.sizeAttribute(platform::rawValue(Attribute::size));
     } catch (const AXError&) {
         return std::nullopt;
     }
@@ -51,7 +51,7 @@ std::optional<CGSize> readSize(const Window& window) {
 
 // Straight to the accessibility interface; the snap does not depend on the result.
 void write(const Window& window, Attribute attribute, const platform::ax::Value& value) {
-    (void)platform::ax::setAttributeValue(window.element(), desktop::rawValue(attribute), value);
+    (void)platform::ax::setAttributeValue(window.element(), platform::rawValue(attribute), value);
 }
 
 void writeFrame(const Window& window, const CGPoint& origin, const CGSize& size) {

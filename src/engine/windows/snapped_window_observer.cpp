@@ -50,7 +50,7 @@ void print(const char* line) {
 
 bool readFullscreen(const Window& window) {
     try {
-        return window.boolAttribute(desktop::rawValue(Attribute::fullscreen)).value_or(false);
+        return window.boolAttribute(platform::rawValue(Attribute::fullscreen)).value_or(false);
     } catch (const AXError&) {
         return false;
     }
@@ -259,7 +259,7 @@ void unsnapAfterDrag(const std::shared_ptr<Window>& window) {
     const CGRect area = screen ? screen->snapFrame : CGRect{};
     platform::CGPoint position;
     try {
-        position = window->pointAttribute(desktop::rawValue(Attribute::position))
+        position = window->pointAttribute(platform::rawValue(Attribute::position))
                        .value_or(platform::CGPoint{});
     } catch (const AXError&) {
         position = {};
@@ -271,10 +271,10 @@ void unsnapAfterDrag(const std::shared_ptr<Window>& window) {
     if (!inside) {
         print("Unsnap: Avoid cropping");
         (void)platform::ax::setAttributeValue(window->element(),
-                                              desktop::rawValue(Attribute::position),
+                                              platform::rawValue(Attribute::position),
                                               spanOrigin(before.size, area, record->span));
     }
-    (void)platform::ax::setAttributeValue(window->element(), desktop::rawValue(Attribute::size),
+    (void)platform::ax::setAttributeValue(window->element(), platform::rawValue(Attribute::size),
                                           before.size);
     (void)removeSnapRecord(*window);
 }

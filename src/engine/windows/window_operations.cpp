@@ -75,7 +75,7 @@ void postLeftMouse(CGEventType type, CGPoint location) {
 
 CGRect readFrame(const desktop::UIElement& element) {
     try {
-        return element.rectAttribute(desktop::rawValue(Attribute::frame)).value_or(CGRect{});
+        return element.rectAttribute(platform::rawValue(Attribute::frame)).value_or(CGRect{});
     } catch (const AXError&) {
         return {};
     }
@@ -83,7 +83,7 @@ CGRect readFrame(const desktop::UIElement& element) {
 
 desktop::UIElementRef readElement(const Window& window, Attribute attribute) {
     try {
-        return window.elementAttribute(desktop::rawValue(attribute));
+        return window.elementAttribute(platform::rawValue(attribute));
     } catch (const AXError&) {
         return nullptr;
     }
@@ -102,7 +102,7 @@ void moveWindowToAdjacentSpace(Direction direction, CGPoint point, CGPoint point
     // The user's own shortcut, even when it is switched off.
     const platform::CGKeyCode code =
         hotKey ? hotKey->keyCode
-               : desktop::rawValue(left ? desktop::Key::arrowLeft : desktop::Key::arrowRight);
+               : platform::rawValue(left ? desktop::Key::arrowLeft : desktop::Key::arrowRight);
     const CGEventFlags flags = hotKey ? hotKey->modifiers : fallbackSpaceFlags;
     const std::array codes{code};
     constexpr std::array states{desktop::PressState::down, desktop::PressState::up};
@@ -159,7 +159,7 @@ void moveToFullscreenOnScreen(const std::shared_ptr<Window>& window, Direction d
     bool fullscreen = false;
     try {
         fullscreen =
-            window->boolAttribute(desktop::rawValue(Attribute::fullscreen)).value_or(false);
+            window->boolAttribute(platform::rawValue(Attribute::fullscreen)).value_or(false);
     } catch (const AXError&) {
         fullscreen = false;
     }
@@ -197,7 +197,7 @@ promises::Promise<Unit> focus(const std::shared_ptr<Window>& window, int attempt
     bool main = false;
     if (application && isActive(*application)) {
         try {
-            main = window->boolAttribute(desktop::rawValue(Attribute::main)).value_or(false);
+            main = window->boolAttribute(platform::rawValue(Attribute::main)).value_or(false);
         } catch (const AXError&) {
             main = false;
         }
@@ -263,7 +263,7 @@ void close(const std::shared_ptr<Window>& window) {
         (void)button->performAction(desktop::AXAction::press);
         return;
     }
-    (void)platform::ax::setAttributeValue(window->element(), desktop::rawValue(Attribute::main),
+    (void)platform::ax::setAttributeValue(window->element(), platform::rawValue(Attribute::main),
                                           true);
     const auto application = window->application();
     const auto pid = application ? application->pid() : std::nullopt;

@@ -552,7 +552,7 @@ TEST_F(ActionExecutorTest, TheScreenAndDesktopOperationsRunOnTheGlobalQueue) {
     };
     const std::string global = platform::DispatchQueue::global().label();
     for (const Row& row : rows) {
-        SCOPED_TRACE(desktop::caseName(row.kind));
+        SCOPED_TRACE(platform::caseName(row.kind));
         for (const auto& node : {front, viewerWindow})
             node->setMinimized(*world, row.startsMinimized);
         settle(1);

@@ -176,7 +176,7 @@ public:
             case CGEventType::keyDown:
             case CGEventType::keyUp: {
                 const auto key = desktop::keyFromCode(event.keyCode);
-                text = key ? std::string(desktop::caseName(*key)) : std::to_string(event.keyCode);
+                text = key ? std::string(platform::caseName(*key)) : std::to_string(event.keyCode);
                 text += event.type == CGEventType::keyDown ? " down" : " up";
                 break;
             }

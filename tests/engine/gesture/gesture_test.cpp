@@ -43,14 +43,14 @@ TEST_F(GestureTest, StartLinesAndBlockedOrigins) {
     };
     writeValue(Keys::numberOfZodiriz(), std::int64_t{41});
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(desktop::caseName(row.type)));
+        SCOPED_TRACE(std::string(platform::caseName(row.type)));
         if (row.setting != nullptr)
             writeValue(*row.setting, row.value);
         output.clear();
         const auto gesture = start(row.type);
         std::vector<std::string> expected{
             separator, "Gesture 42: Initialized (" + desktop::currentLogTime() + ")",
-            "Origin: org.example.editor " + std::string(desktop::caseName(row.type))};
+            "Origin: org.example.editor " + std::string(platform::caseName(row.type))};
         if (row.blocked)
             expected.emplace_back("Gesture: Origin blocked");
         EXPECT_EQ(output.lines(), expected);

@@ -341,7 +341,7 @@ TEST_P(OriginTable, ClassifiesTheStart) {
     const std::optional<Origin> origin = originAt(pointer, row.flags);
 
     ASSERT_EQ(origin.has_value(), expected.has_value())
-        << (origin ? std::string(desktop::caseName(origin->type)) : std::string("no origin"));
+        << (origin ? std::string(platform::caseName(origin->type)) : std::string("no origin"));
     if (!expected)
         return;
     EXPECT_EQ(origin->type, expected->type);

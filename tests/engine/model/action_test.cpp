@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/raw_value.h"
+#include "platform/enum_table.h"
 
 namespace zoral::engine {
 namespace {
@@ -25,7 +25,7 @@ Action snapOn(GridPair start, GridPair end, GridPair matrix) {
 // One action of every case, payload-carrying cases with a typical payload.
 std::vector<Action> oneOfEachCase() {
     std::vector<Action> actions;
-    for (const Kind kind : desktop::allCases<Kind>()) {
+    for (const Kind kind : platform::allCases<Kind>()) {
         switch (Action::payloadKind(kind)) {
             case Action::PayloadKind::span:
                 actions.push_back(snapOn({0, 0}, {1, 1}, {2, 1}));
@@ -109,9 +109,9 @@ TEST(Action, EachActionCountsAsItsUserType) {
         EXPECT_EQ(c.action.userType(), c.expected) << c.action;
         covered.push_back(c.action.kind());
     }
-    for (const Kind kind : desktop::allCases<Kind>()) {
+    for (const Kind kind : platform::allCases<Kind>()) {
         EXPECT_NE(std::find(covered.begin(), covered.end(), kind), covered.end())
-            << desktop::caseName(kind) << " has no case";
+            << platform::caseName(kind) << " has no case";
     }
 }
 
@@ -176,16 +176,16 @@ TEST(Action, EachActionHasItsTooltipStyle) {
         EXPECT_EQ(c.action.tooltipStyle(), c.expected) << c.action;
         covered.push_back(c.action.kind());
     }
-    for (const Kind kind : desktop::allCases<Kind>()) {
+    for (const Kind kind : platform::allCases<Kind>()) {
         EXPECT_NE(std::find(covered.begin(), covered.end(), kind), covered.end())
-            << desktop::caseName(kind) << " has no case";
+            << platform::caseName(kind) << " has no case";
     }
 }
 
 TEST(Action, TheImagesAreNamedAsTheirAssets) {
-    EXPECT_EQ(desktop::rawValue(TooltipImage::minusInv), "TooltipMinusInv");
-    EXPECT_EQ(desktop::rawValue(TooltipImage::arrowDown), "TooltipArrowDown");
-    EXPECT_EQ(desktop::rawValue(TooltipImage::snapping), "snapping");
+    EXPECT_EQ(platform::rawValue(TooltipImage::minusInv), "TooltipMinusInv");
+    EXPECT_EQ(platform::rawValue(TooltipImage::arrowDown), "TooltipArrowDown");
+    EXPECT_EQ(platform::rawValue(TooltipImage::snapping), "snapping");
 }
 
 TEST(Action, TheDescriptionIsTheCaseNameWithItsPayload) {
@@ -195,7 +195,7 @@ TEST(Action, TheDescriptionIsTheCaseNameWithItsPayload) {
     EXPECT_EQ(Action(Kind::close).description(), "close");
     // Every case is described by its own name.
     for (const Action& action : oneOfEachCase()) {
-        EXPECT_EQ(action.description().rfind(desktop::caseName(action.kind()), 0), 0U)
+        EXPECT_EQ(action.description().rfind(platform::caseName(action.kind()), 0), 0U)
             << action.description();
     }
 }
@@ -220,17 +220,17 @@ TEST(Action, ACaseIsMadeOnlyWithItsOwnPayload) {
 }
 
 TEST(Action, UserTypesDecodeOnlyFromTheirExactNames) {
-    const auto all = settings::allCases<UserType>();
+    const auto all = platform::allCases<UserType>();
     ASSERT_EQ(all.size(), 33U);
     EXPECT_EQ(all.front(), UserType::windowQuit);
     EXPECT_EQ(all.back(), UserType::missionControlSpace);
     for (const UserType type : all)
-        EXPECT_EQ(settings::fromRawValue<UserType>(settings::rawValue(type)), type);
+        EXPECT_EQ(platform::fromRawValue<UserType>(platform::rawValue(type)), type);
     for (const char* wrong :
          {"SnapHalves", "snaphalves", "SNAPHALVES", "snapHalves ", " snapHalves", "snapHalf", ""}) {
-        EXPECT_EQ(settings::fromRawValue<UserType>(wrong), std::nullopt) << '"' << wrong << '"';
+        EXPECT_EQ(platform::fromRawValue<UserType>(wrong), std::nullopt) << '"' << wrong << '"';
     }
-    EXPECT_EQ(settings::fromRawValue<UserType>("snapHalves"), UserType::snapHalves);
+    EXPECT_EQ(platform::fromRawValue<UserType>("snapHalves"), UserType::snapHalves);
 }
 
 }  // namespace

@@ -34,9 +34,9 @@ protected:
 };
 
 TEST_F(ModifierTest, RolesAreNamedAndBoundToTheirSettings) {
-    EXPECT_EQ(desktop::rawValue(Modifier::super), "super");
-    EXPECT_EQ(desktop::fromRawValue<Modifier>("tertiary"), Modifier::tertiary);
-    EXPECT_EQ(desktop::fromRawValue<Modifier>("Super"), std::nullopt);
+    EXPECT_EQ(platform::rawValue(Modifier::super), "super");
+    EXPECT_EQ(platform::fromRawValue<Modifier>("tertiary"), Modifier::tertiary);
+    EXPECT_EQ(platform::fromRawValue<Modifier>("Super"), std::nullopt);
     EXPECT_EQ(settingsKey(Modifier::screen).name(), "screenModifier");
     EXPECT_EQ(settingsKey(Modifier::super).name(), "superModifier");
 

@@ -16,15 +16,14 @@
 #include <vector>
 
 #include "desktop/direction.h"
-#include "desktop/enum_table.h"
 #include "desktop/tab.h"
 #include "engine/model/modifier.h"
 #include "engine/model/origin.h"
 #include "engine/model/phase.h"
 #include "engine/resolution/resolution.h"
 #include "engine/resolution/resolution_query.h"
+#include "platform/enum_table.h"
 #include "settings/action_user_type.h"
-#include "settings/raw_value.h"
 
 namespace zoral::engine::testing {
 
@@ -52,7 +51,7 @@ public:
 
     static settings::ActionUserTypeSet allKinds() {
         settings::ActionUserTypeSet kinds;
-        for (const auto& [kind, name] : settings::RawValueTable<settings::ActionUserType>::cases)
+        for (const auto kind : platform::allCases<settings::ActionUserType>())
             kinds.insert(kind);
         return kinds;
     }
@@ -100,8 +99,8 @@ inline std::vector<std::string> words(std::string_view text) {
 
 template <class E>
 E caseNamed(std::string_view name) {
-    for (const E value : desktop::allCases<E>()) {
-        if (desktop::caseName(value) == name)
+    for (const E value : platform::allCases<E>()) {
+        if (platform::caseName(value) == name)
             return value;
     }
     throw std::invalid_argument("no case named " + std::string(name));
@@ -113,16 +112,6 @@ std::vector<E> casesNamed(std::string_view names) {
     for (const std::string& name : words(names))
         found.push_back(caseNamed<E>(name));
     return found;
-}
-
-// A case of an enumeration that the settings store by name.
-template <class E>
-E storedCaseNamed(std::string_view name) {
-    for (const auto& [value, raw] : settings::RawValueTable<E>::cases) {
-        if (raw == name)
-            return value;
-    }
-    throw std::invalid_argument("no case named " + std::string(name));
 }
 
 // The desktop in words, each changing one answer of the default desktop (one display without
@@ -163,13 +152,13 @@ inline Answers desktopFrom(std::string_view description) {
                 answers.neighbours.push_back(caseNamed<desktop::Direction>(item));
         } else if (key == "without") {
             for (const std::string& item : items)
-                answers.enabled.erase(storedCaseNamed<settings::ActionUserType>(item));
+                answers.enabled.erase(caseNamed<settings::ActionUserType>(item));
         } else if (key == "minimized") {
             answers.minimized = std::stoul(value);
         } else if (key == "open") {
             answers.open = std::stoul(value);
         } else if (key == "tab") {
-            answers.tab = storedCaseNamed<desktop::TabAppType>(value);
+            answers.tab = caseNamed<desktop::TabAppType>(value);
         } else if (key == "tabFullscreen") {
             answers.tabFullscreen =
                 value == "unknown" ? std::nullopt : std::optional<bool>(value == "true");

@@ -76,7 +76,7 @@ protected:
         std::vector<std::string> found;
         for (const auto& call : performer->calls)
             found.push_back(call.action.description() + " on " +
-                            std::string(desktop::caseName(call.origin.type)));
+                            std::string(platform::caseName(call.origin.type)));
         return found;
     }
 

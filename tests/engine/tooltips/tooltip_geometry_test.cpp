@@ -238,7 +238,7 @@ TEST_F(TooltipGeometryTest, TheScreensTooltipLightsTheWindowInTheActionsDirectio
     const auto accent = *platform::controlAccentColor();
     controller->update(Action(Kind::sendToScreen, Direction::left), true, true, false, {720, 450});
     for (const auto& [direction, window] : screens->windows()) {
-        SCOPED_TRACE(desktop::caseName(direction));
+        SCOPED_TRACE(platform::caseName(direction));
         EXPECT_TRUE(seen(*window)) << "every window of the group is up";
         if (direction == Direction::left) {
             EXPECT_EQ(window->vfxLayer().backgroundColor, accent);

@@ -161,7 +161,7 @@ TEST(StepSpan, ExtremeCoordinatesDoNotOverflow) {
     constexpr auto max = std::numeric_limits<std::int64_t>::max();
     constexpr auto min = std::numeric_limits<std::int64_t>::min();
     const GridSpan wide = span({min, min}, {max, max}, {max, max});
-    for (const Direction direction : desktop::allCases<Direction>())
+    for (const Direction direction : platform::allCases<Direction>())
         EXPECT_EQ(stepSpan(wide, direction), wide) << direction;
     EXPECT_EQ(stepSpan(span({max - 1, 0}, {max, 1}, {max, 1}), Direction::right),
               span({max - 1, 0}, {max, 1}, {max, 1}));
@@ -171,9 +171,9 @@ TEST(StepSpan, ExtremeCoordinatesDoNotOverflow) {
 
 TEST(Snapping, CenterActionIsTheSettingsEnumeration) {
     static_assert(std::is_same_v<Snapping::CenterAction, settings::SnappingCenterAction>);
-    EXPECT_EQ(settings::fromRawValue<Snapping::CenterAction>("unsnap"),
+    EXPECT_EQ(platform::fromRawValue<Snapping::CenterAction>("unsnap"),
               Snapping::CenterAction::unsnap);
-    EXPECT_FALSE(settings::fromRawValue<Snapping::CenterAction>("centre"));
+    EXPECT_FALSE(platform::fromRawValue<Snapping::CenterAction>("centre"));
 }
 
 // The forms without an appearance read it from the user defaults, in a home of the test's own.

@@ -1,11 +1,10 @@
-#include "settings/raw_value.h"
-
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/enum_table.h"
 #include "printers.h"
 #include "settings/action_user_type.h"
 #include "settings/defaults_storage.h"
@@ -19,10 +18,14 @@
 namespace zoral::settings {
 namespace {
 
+using platform::allCases;
+using platform::fromRawValue;
+using platform::rawValue;
+
 // The raw values are what users' settings files hold: they must never drift.
-template <RawRepresentable E>
-void expectRawValues(const std::vector<RawValueType<E>>& expected) {
-    SCOPED_TRACE(std::string(RawValueTable<E>::typeName));
+template <platform::RawValuedEnum E>
+void expectRawValues(const std::vector<platform::EnumRawValue<E>>& expected) {
+    SCOPED_TRACE(std::string(platform::EnumTable<E>::typeName));
     const auto cases = allCases<E>();
     ASSERT_EQ(cases.size(), expected.size());
     for (std::size_t index = 0; index < cases.size(); ++index) {

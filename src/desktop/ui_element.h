@@ -4,10 +4,11 @@
 // attributes, its actions, and relations (title, role, parent, ancestors, children, application,
 // window) that are read once and then cached. Base of the whole desktop model.
 //
-// The error rule: reads and settable tests by name give no value (or false) for NoValue and
-// AttributeUnsupported and raise every other code as AXError; writes and actions by name raise
-// every code; the forms that take an Attribute or AXAction case, and the cached relations, never
-// raise.
+// The error rule: the primary forms (tryAttributeValue, tryIsSettable, trySetAttribute,
+// tryPerformAction) never raise and answer with the code of every failure. Built on them, reads
+// and settable tests by name give no value (or false) for NoValue and AttributeUnsupported and
+// raise every other code as AXError; writes and actions by name raise every code; the forms that
+// take an Attribute or AXAction case, and the cached relations, never raise.
 //
 // Elements are held by std::shared_ptr; a null pointer is no element. Everything runs on the
 // main thread except the delayed writes and actions, which run on axQueue() and touch only the
@@ -114,6 +115,8 @@ public:
     virtual void setMessagingTimeout(float seconds);
 
     // --- Reads
+    // The value, or the code of the failure (NoValue and AttributeUnsupported included).
+    platform::ax::Result<UnpackedValue> tryAttributeValue(std::string_view name) const;
     // Raises AXError for every code but NoValue and AttributeUnsupported.
     virtual std::optional<UnpackedValue> attributeValueByName(std::string_view name) const;
     // Never raises.
@@ -138,12 +141,18 @@ public:
     std::optional<platform::CGSize> sizeAttribute(std::string_view name) const;
     std::optional<platform::CGRect> rectAttribute(std::string_view name) const;
 
+    // Whether the attribute can be written, or the code of the failure.
+    platform::ax::Result<bool> tryIsSettable(std::string_view name) const;
+    // Raises like the reads.
     virtual bool isSettableByName(std::string_view name) const;
+    // Never raises.
     virtual bool isSettable(Attribute attribute) const;
 
     virtual std::map<std::string, AttributeDump> dumpAttributes() const;
 
     // --- Writes
+    // The code the write answers with; success is 0.
+    platform::ax::Error trySetAttribute(std::string_view name, const platform::ax::Value& value);
     // Raises AXError for every non-zero code.
     virtual void setAttributeByName(std::string_view name, const platform::ax::Value& value);
     // Never raises.
@@ -168,6 +177,8 @@ public:
     // --- Actions
     // The element's actions that are cases of AXAction, in its order; empty when the call fails.
     virtual std::vector<AXAction> actions() const;
+    // The code the action answers with; success is 0.
+    platform::ax::Error tryPerformAction(std::string_view name);
     // Raises AXError for every non-zero code.
     virtual void performActionByName(std::string_view name);
     // Whether the action succeeded; never raises.

@@ -3,50 +3,15 @@
 
 #include <benchmark/benchmark.h>
 
+#include "fifty_windows.h"
 #include "platform/accessibility.h"
-#include "platform/scheduler.h"
 #include "platform/window_list.h"
-#include "sim/displays.h"
-#include "sim/window_node.h"
-#include "sim/world.h"
 
 namespace {
 
 using namespace zoral;
 
-// Ten applications with five windows each, cascaded over one display, each window holding a
-// title-bar button and a content group with a text, so that a hit descends a little.
-struct Desktop {
-    Desktop() {
-        sim::Displays::of(*world).setDisplays(
-            {sim::Display{.number = 1, .frame = {0, 0, 1440, 900}, .menuBarHeight = 25}});
-        std::int64_t number = 100;
-        for (platform::ProcessId pid = 1; pid <= 10; ++pid) {
-            sim::Process& process = world->addProcess(pid, "org.example.app", "App");
-            for (int i = 0; i < 5; ++i) {
-                auto window = world->makeNode<sim::WindowNode>(pid, number++);
-                window->set("AXTitle", std::string("Window"));
-                const double offset = static_cast<double>(pid * 5 + i) * 12;
-                window->moveTo(*world, {offset, 25 + offset});
-                window->resizeTo(*world, {500, 400});
-                auto button = world->makeNode(pid, "AXButton");
-                button->set("AXPosition", platform::CGPoint{offset + 8, 30 + offset});
-                button->set("AXSize", platform::CGSize{12, 12});
-                auto group = world->makeNode(pid, "AXGroup");
-                auto text = world->makeNode(pid, "AXStaticText");
-                text->set("AXPosition", platform::CGPoint{offset + 20, 80 + offset});
-                text->set("AXSize", platform::CGSize{200, 20});
-                group->appendChild(text);
-                window->appendChild(button);
-                window->appendChild(group);
-                process.application->appendChild(window);
-            }
-        }
-    }
-
-    platform::ScopedScheduler scheduler;
-    sim::ScopedWorld world;
-};
+using Desktop = bench::FiftyWindows;
 
 void BM_HitTest50Windows(benchmark::State& state) {
     Desktop desktop;

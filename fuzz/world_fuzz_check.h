@@ -32,7 +32,7 @@ inline std::optional<platform::Json> decodeInput(const std::uint8_t* data, std::
     (void)home;
     auto decoded =
         platform::decodeJson(std::string_view(reinterpret_cast<const char*>(data), size));
-    return std::move(decoded.value);
+    return std::move(decoded).optional();
 }
 
 // Reads every attribute of the element and of everything below it.

@@ -443,10 +443,10 @@ constexpr double hardwareSettle = 1;
 void hardware(sim::World& world, const Json& arguments, const Place& at) {
     const auto read = sim::hardwareStepsFromJson(arguments);
     if (!read.ok())
-        fail(at, *read.error);
-    const double seconds = sim::HardwareInput::of(world).play(*read.value);
+        fail(at, read.error());
+    const double seconds = sim::HardwareInput::of(world).play(read.value());
     platform::Scheduler::current().runFor(seconds + hardwareSettle);
-    platform::output::printLine("hardware: " + std::to_string(read.value->size()) + " steps");
+    platform::output::printLine("hardware: " + std::to_string(read.value().size()) + " steps");
 }
 
 void windows(sim::World& world, const Json& arguments, const Place& at) {

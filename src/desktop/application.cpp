@@ -12,21 +12,9 @@ namespace {
 
 constexpr std::string_view dockBundleIdentifier = "com.apple.dock";
 
-std::optional<bool> readEnhancedUI(const UIElement& application) {
-    try {
-        return application.boolAttribute(platform::rawValue(Attribute::enhancedUserInterface));
-    } catch (const AXError&) {
-        return std::nullopt;
-    }
-}
-
 std::optional<std::string> urlOf(const UIElement& tile) {
-    try {
-        const auto url = tile.urlAttribute(platform::rawValue(Attribute::url));
-        return url ? std::optional<std::string>(url->text) : std::nullopt;
-    } catch (const AXError&) {
-        return std::nullopt;
-    }
+    const auto url = tile.attribute<platform::ax::Url>(Attribute::url);
+    return url ? std::optional<std::string>(url->text) : std::nullopt;
 }
 
 }  // namespace
@@ -107,13 +95,10 @@ std::vector<std::shared_ptr<Window>> Application::windows() const {
 std::vector<std::shared_ptr<Window>> Application::windowsMinimized(bool minimized) const {
     std::vector<std::shared_ptr<Window>> result;
     for (auto& window : windows()) {
-        try {
-            if (window->isSettableByName(platform::rawValue(Attribute::minimized)) &&
-                window->boolAttribute(platform::rawValue(Attribute::minimized)) == minimized) {
-                result.push_back(std::move(window));
-            }
-        } catch (const AXError&) {
-            // A window whose state cannot be read is in neither list.
+        // A window whose state cannot be read is in neither list.
+        if (window->isSettable(Attribute::minimized) &&
+            window->attribute<bool>(Attribute::minimized) == minimized) {
+            result.push_back(std::move(window));
         }
     }
     return result;
@@ -131,7 +116,7 @@ std::shared_ptr<Observer> Application::makeObserver(Observer::Callback callback)
 }
 
 void Application::disableEnhancedUI() {
-    const auto enabled = readEnhancedUI(*this);
+    const auto enabled = attribute<bool>(Attribute::enhancedUserInterface);
     // A second disable before the restore reads the "off" the first one wrote; keeping what the
     // first one saved lets the restore switch the interface back on.
     usesEnhancedUI_ = enabled.value_or(false) || usesEnhancedUI_.value_or(false);

@@ -20,12 +20,7 @@ std::shared_ptr<DockItem> DockItem::make(const UIElement& element) {
 }
 
 std::optional<std::string> DockItem::bundleIdentifier() const {
-    std::optional<platform::ax::Url> url;
-    try {
-        url = urlAttribute(platform::rawValue(Attribute::url));
-    } catch (const AXError&) {
-        return std::nullopt;
-    }
+    const auto url = attribute<platform::ax::Url>(Attribute::url);
     return url ? platform::bundleIdentifierOfBundleAt(url->text) : std::nullopt;
 }
 

@@ -250,12 +250,7 @@ std::optional<Screen> MissionControlSpace::missionControlSpaceAction(Direction d
 
 void MissionControlSpace::dragSpaceToScreen(const UIElementRef& target, const Screen& screen) {
     using platform::CGEventType;
-    CGRect start;
-    try {
-        start = rectAttribute("AXFrame").value_or(CGRect{});
-    } catch (const AXError&) {
-        start = CGRect{};
-    }
+    const CGRect start = frame();
     const CGPoint from{start.midX(), start.minY() + 10};
     const CGRect drop =
         target ? target->attribute<CGRect>(Attribute::frame).value_or(CGRect{}) : CGRect{};

@@ -21,15 +21,15 @@ public:
     explicit SystemWide(platform::ax::Element element);
 
     // The focused application, or the workspace's front-most one when the system names none.
-    virtual std::shared_ptr<Application> focusedApplication() const;
+    std::shared_ptr<Application> focusedApplication() const;
     // The focused application's focused window; when it names none, its first window that is not
     // minimised.
-    virtual std::shared_ptr<Window> focusedWindow() const;
+    std::shared_ptr<Window> focusedWindow() const;
     using UIElement::elementAtPosition;
     // Top-left coordinates of the main display.
-    virtual UIElementRef elementAtPosition(double x, double y) const;
+    UIElementRef elementAtPosition(double x, double y) const;
     // The element under the pointer; none when the pointer's location cannot be read.
-    virtual UIElementRef elementUnderMouse() const;
+    UIElementRef elementUnderMouse() const;
 };
 
 }  // namespace zoral::desktop

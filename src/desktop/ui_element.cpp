@@ -24,8 +24,21 @@ namespace {
 constexpr int maximumAncestors = 20;
 constexpr double delayedActionSeconds = 0.01;
 
-bool meansNoValue(ax::Error code) {
-    return code == ax::noValue || code == ax::attributeUnsupported;
+// The raising reads' rule: the value; no value for NoValue and AttributeUnsupported; AXError for
+// every other code.
+template <class T>
+std::optional<T> valueOrRaise(const ax::Result<T>& result) {
+    if (result.ok())
+        return result.value();
+    if (result.error() == ax::noValue || result.error() == ax::attributeUnsupported)
+        return std::nullopt;
+    AXError::raise(result.error());
+}
+
+// The raising writes' and actions' rule: AXError for every code but success.
+void raiseFailure(ax::Error code) {
+    if (code != ax::success)
+        AXError::raise(code);
 }
 
 // Seconds as the log prints them: the shortest text that reads back the same, with a fraction.
@@ -60,21 +73,19 @@ void UIElement::setMessagingTimeout(float seconds) {
 
 // --- Reads
 
-std::optional<UnpackedValue> UIElement::attributeValueByName(std::string_view name) const {
+ax::Result<UnpackedValue> UIElement::tryAttributeValue(std::string_view name) const {
     const ax::Result<ax::Value> result = ax::copyAttributeValue(element_, name);
-    if (result.ok())
-        return unpackValue(result.value());
-    if (meansNoValue(result.error()))
-        return std::nullopt;
-    AXError::raise(result.error());
+    if (!result.ok())
+        return result.error();
+    return unpackValue(result.value());
+}
+
+std::optional<UnpackedValue> UIElement::attributeValueByName(std::string_view name) const {
+    return valueOrRaise(tryAttributeValue(name));
 }
 
 std::optional<UnpackedValue> UIElement::attributeValue(Attribute attribute) const {
-    try {
-        return attributeValueByName(platform::rawValue(attribute));
-    } catch (const AXError&) {
-        return std::nullopt;
-    }
+    return tryAttributeValue(platform::rawValue(attribute)).optional();
 }
 
 std::optional<ax::Url> UIElement::urlAttribute(std::string_view name) const {
@@ -105,21 +116,16 @@ std::optional<CGRect> UIElement::rectAttribute(std::string_view name) const {
     return attributeByName<CGRect>(name);
 }
 
+ax::Result<bool> UIElement::tryIsSettable(std::string_view name) const {
+    return ax::isAttributeSettable(element_, name);
+}
+
 bool UIElement::isSettableByName(std::string_view name) const {
-    const ax::Result<bool> result = ax::isAttributeSettable(element_, name);
-    if (result.ok())
-        return result.value();
-    if (meansNoValue(result.error()))
-        return false;
-    AXError::raise(result.error());
+    return valueOrRaise(tryIsSettable(name)).value_or(false);
 }
 
 bool UIElement::isSettable(Attribute attribute) const {
-    try {
-        return isSettableByName(platform::rawValue(attribute));
-    } catch (const AXError&) {
-        return false;
-    }
+    return tryIsSettable(platform::rawValue(attribute)).optional().value_or(false);
 }
 
 std::map<std::string, AttributeDump> UIElement::dumpAttributes() const {
@@ -140,17 +146,17 @@ std::map<std::string, AttributeDump> UIElement::dumpAttributes() const {
 
 // --- Writes
 
+ax::Error UIElement::trySetAttribute(std::string_view name, const ax::Value& value) {
+    return ax::setAttributeValue(element_, name, value);
+}
+
 void UIElement::setAttributeByName(std::string_view name, const ax::Value& value) {
-    if (const ax::Error code = ax::setAttributeValue(element_, name, value))
-        AXError::raise(code);
+    raiseFailure(trySetAttribute(name, value));
 }
 
 void UIElement::setAttribute(Attribute attribute, const ax::Value& value) {
-    try {
-        setAttributeByName(platform::rawValue(attribute), value);
-    } catch (const AXError&) {
-        // The case-typed forms leave failures to the caller's next read.
-    }
+    // The case-typed forms leave failures to the caller's next read.
+    (void)trySetAttribute(platform::rawValue(attribute), value);
 }
 
 void UIElement::setAttributeAfter(Attribute attribute, ax::Value value, double delay) {
@@ -219,18 +225,16 @@ std::vector<AXAction> UIElement::actions() const {
     return actions;
 }
 
+ax::Error UIElement::tryPerformAction(std::string_view name) {
+    return ax::performAction(element_, name);
+}
+
 void UIElement::performActionByName(std::string_view name) {
-    if (const ax::Error code = ax::performAction(element_, name))
-        AXError::raise(code);
+    raiseFailure(tryPerformAction(name));
 }
 
 bool UIElement::performAction(AXAction action) {
-    try {
-        performActionByName(platform::rawValue(action));
-        return true;
-    } catch (const AXError&) {
-        return false;
-    }
+    return tryPerformAction(platform::rawValue(action)) == ax::success;
 }
 
 void UIElement::performActionAfter(AXAction action) {

@@ -4,10 +4,11 @@
 // attributes, its actions, and relations (title, role, parent, ancestors, children, application,
 // window) that are read once and then cached. Base of the whole desktop model.
 //
-// The error rule: reads and settable tests by name give no value (or false) for NoValue and
-// AttributeUnsupported and raise every other code as AXError; writes and actions by name raise
-// every code; the forms that take an Attribute or AXAction case, and the cached relations, never
-// raise.
+// The error rule: the primary forms (tryAttributeValue, tryIsSettable, trySetAttribute,
+// tryPerformAction) never raise and answer with the code of every failure. Built on them, reads
+// and settable tests by name give no value (or false) for NoValue and AttributeUnsupported and
+// raise every other code as AXError; writes and actions by name raise every code; the forms that
+// take an Attribute or AXAction case, and the cached relations, never raise.
 //
 // Elements are held by std::shared_ptr; a null pointer is no element. Everything runs on the
 // main thread except the delayed writes and actions, which run on axQueue() and touch only the
@@ -110,14 +111,16 @@ public:
     platform::ax::Element element() const { return element_; }
 
     // Seconds; 0 is the platform's default. Values of 0 or less (and NaN) are stored as 0.
-    virtual float messagingTimeout() const { return messagingTimeout_; }
-    virtual void setMessagingTimeout(float seconds);
+    float messagingTimeout() const { return messagingTimeout_; }
+    void setMessagingTimeout(float seconds);
 
     // --- Reads
+    // The value, or the code of the failure (NoValue and AttributeUnsupported included).
+    platform::ax::Result<UnpackedValue> tryAttributeValue(std::string_view name) const;
     // Raises AXError for every code but NoValue and AttributeUnsupported.
-    virtual std::optional<UnpackedValue> attributeValueByName(std::string_view name) const;
+    std::optional<UnpackedValue> attributeValueByName(std::string_view name) const;
     // Never raises.
-    virtual std::optional<UnpackedValue> attributeValue(Attribute attribute) const;
+    std::optional<UnpackedValue> attributeValue(Attribute attribute) const;
     template <class T>
     std::optional<T> attributeByName(std::string_view name) const {
         const auto value = attributeValueByName(name);
@@ -138,18 +141,24 @@ public:
     std::optional<platform::CGSize> sizeAttribute(std::string_view name) const;
     std::optional<platform::CGRect> rectAttribute(std::string_view name) const;
 
-    virtual bool isSettableByName(std::string_view name) const;
-    virtual bool isSettable(Attribute attribute) const;
+    // Whether the attribute can be written, or the code of the failure.
+    platform::ax::Result<bool> tryIsSettable(std::string_view name) const;
+    // Raises like the reads.
+    bool isSettableByName(std::string_view name) const;
+    // Never raises.
+    bool isSettable(Attribute attribute) const;
 
-    virtual std::map<std::string, AttributeDump> dumpAttributes() const;
+    std::map<std::string, AttributeDump> dumpAttributes() const;
 
     // --- Writes
+    // The code the write answers with; success is 0.
+    platform::ax::Error trySetAttribute(std::string_view name, const platform::ax::Value& value);
     // Raises AXError for every non-zero code.
-    virtual void setAttributeByName(std::string_view name, const platform::ax::Value& value);
+    void setAttributeByName(std::string_view name, const platform::ax::Value& value);
     // Never raises.
-    virtual void setAttribute(Attribute attribute, const platform::ax::Value& value);
+    void setAttribute(Attribute attribute, const platform::ax::Value& value);
     // Writes on axQueue after `delay` seconds; the element and the value are kept until then.
-    virtual void setAttributeAfter(Attribute attribute, platform::ax::Value value, double delay);
+    void setAttributeAfter(Attribute attribute, platform::ax::Value value, double delay);
     // Size, then position, then size again, so that a window too large to move first gets there.
     void setSizeAndPosition(double x, double y, double width, double height);
 
@@ -167,18 +176,20 @@ public:
 
     // --- Actions
     // The element's actions that are cases of AXAction, in its order; empty when the call fails.
-    virtual std::vector<AXAction> actions() const;
+    std::vector<AXAction> actions() const;
+    // The code the action answers with; success is 0.
+    platform::ax::Error tryPerformAction(std::string_view name);
     // Raises AXError for every non-zero code.
-    virtual void performActionByName(std::string_view name);
+    void performActionByName(std::string_view name);
     // Whether the action succeeded; never raises.
-    virtual bool performAction(AXAction action);
+    bool performAction(AXAction action);
     // Performs the action on axQueue 0.01 s from now.
-    virtual void performActionAfter(AXAction action);
+    void performActionAfter(AXAction action);
 
     // --- Identity and position
-    virtual std::optional<platform::ProcessId> pid() const;
+    std::optional<platform::ProcessId> pid() const;
     // The element at a point (top-left origin) as this element finds it; no element on failure.
-    virtual UIElementRef elementAtPosition(float x, float y) const;
+    UIElementRef elementAtPosition(float x, float y) const;
     // "<" role " pid=" pid " " name ">", e.g. "<AXWindow pid=12 id=34 ->".
     std::string description() const;
     friend bool operator==(const UIElement& a, const UIElement& b) {
@@ -186,30 +197,30 @@ public:
     }
 
     // --- Relations, read once and then cached; assigning replaces the cached value
-    virtual std::optional<std::string> title() const;
-    virtual void setTitle(std::optional<std::string> title);
-    virtual std::optional<Role> role() const;
-    virtual void setRole(std::optional<Role> role);
-    virtual std::optional<Subrole> subrole() const;
-    virtual void setSubrole(std::optional<Subrole> subrole);
-    virtual UIElementRef parent() const;
-    virtual void setParent(UIElementRef parent);
+    std::optional<std::string> title() const;
+    void setTitle(std::optional<std::string> title);
+    std::optional<Role> role() const;
+    void setRole(std::optional<Role> role);
+    std::optional<Subrole> subrole() const;
+    void setSubrole(std::optional<Subrole> subrole);
+    UIElementRef parent() const;
+    void setParent(UIElementRef parent);
     // Nearest parent first, at most 20, up to and including the application element.
-    virtual std::vector<UIElementRef> ancestors() const;
-    virtual void setAncestors(std::vector<UIElementRef> ancestors);
+    std::vector<UIElementRef> ancestors() const;
+    void setAncestors(std::vector<UIElementRef> ancestors);
     // The nearest element of the parent chain (the element itself first, when asked) for which
     // the predicate holds, searching at most `maxDepth` parents and never past the application.
-    virtual UIElementRef firstAncestor(int maxDepth, bool includeSelf,
-                                       const std::function<bool(const UIElement&)>& predicate);
-    virtual std::vector<UIElementRef> children() const;
-    virtual void setChildren(std::vector<UIElementRef> children);
+    UIElementRef firstAncestor(int maxDepth, bool includeSelf,
+                               const std::function<bool(const UIElement&)>& predicate);
+    std::vector<UIElementRef> children() const;
+    void setChildren(std::vector<UIElementRef> children);
     // The children, then each child's children; no deeper.
-    virtual std::vector<UIElementRef> descendants() const;
-    virtual void setDescendants(std::vector<UIElementRef> descendants);
-    virtual std::shared_ptr<Application> application() const;
-    virtual void setApplication(std::shared_ptr<Application> application);
-    virtual std::shared_ptr<Window> window() const;
-    virtual void setWindow(std::shared_ptr<Window> window);
+    std::vector<UIElementRef> descendants() const;
+    void setDescendants(std::vector<UIElementRef> descendants);
+    std::shared_ptr<Application> application() const;
+    void setApplication(std::shared_ptr<Application> application);
+    std::shared_ptr<Window> window() const;
+    void setWindow(std::shared_ptr<Window> window);
 
 private:
     // A cached relation: not yet read, or read (possibly with no value).

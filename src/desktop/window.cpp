@@ -14,22 +14,6 @@ namespace zoral::desktop {
 
 namespace {
 
-bool settableOrFalse(const UIElement& element, Attribute attribute) {
-    try {
-        return element.isSettableByName(platform::rawValue(attribute));
-    } catch (const AXError&) {
-        return false;
-    }
-}
-
-std::optional<bool> boolOrNone(const UIElement& element, Attribute attribute) {
-    try {
-        return element.boolAttribute(platform::rawValue(attribute));
-    } catch (const AXError&) {
-        return std::nullopt;
-    }
-}
-
 const platform::PlistObject* entryValue(const platform::PlistDictionary& entry,
                                         std::string_view key) {
     const auto found = entry.find(std::string(key));
@@ -52,16 +36,6 @@ std::optional<double> numberOf(const platform::PlistObject* object) {
     if (const auto* integer = object->getIf<platform::PlistInteger>())
         return integer->doubleValue();
     return std::nullopt;
-}
-
-// The frame, or the zero rectangle when it cannot be read.
-platform::CGRect readFrame(const UIElement& window) {
-    try {
-        return window.rectAttribute(platform::rawValue(Attribute::frame))
-            .value_or(platform::CGRect{});
-    } catch (const AXError&) {
-        return {};
-    }
 }
 
 // The area two rectangles share; none at all when they only touch or miss.
@@ -114,33 +88,28 @@ Window::Window(Passkey, platform::ax::Element element)
       id_(static_cast<std::int64_t>(std::hash<platform::ax::Element>{}(element))) {}
 
 bool Window::canResize() const {
-    return settableOrFalse(*this, Attribute::size);
+    return isSettable(Attribute::size);
 }
 
 bool Window::canClose() const {
-    UIElementRef button;
-    try {
-        button = elementAttribute(platform::rawValue(Attribute::closeButton));
-    } catch (const AXError&) {
-        return false;
-    }
+    const auto button = attribute<UIElementRef>(Attribute::closeButton).value_or(nullptr);
     return button && button->attribute<bool>(Attribute::enabled).value_or(false);
 }
 
 bool Window::canMinimize() const {
-    return settableOrFalse(*this, Attribute::minimized);
+    return isSettable(Attribute::minimized);
 }
 
 bool Window::canFullscreen() const {
-    return settableOrFalse(*this, Attribute::fullscreen);
+    return isSettable(Attribute::fullscreen);
 }
 
 std::optional<bool> Window::isMinimized() const {
-    return boolOrNone(*this, Attribute::minimized);
+    return attribute<bool>(Attribute::minimized);
 }
 
 std::optional<bool> Window::isFullscreen() const {
-    return boolOrNone(*this, Attribute::fullscreen);
+    return attribute<bool>(Attribute::fullscreen);
 }
 
 promises::Promise<promises::Unit> Window::exitFullscreen() {
@@ -166,7 +135,7 @@ promises::Promise<promises::Unit> Window::exitFullscreen() {
 
 std::optional<Screen> Window::screen() const {
     // One read serves every screen: the frame is the same for all of them.
-    return screenOfFrame(readFrame(*this));
+    return screenOfFrame(frame());
 }
 
 std::optional<Screen> Window::screenOfFrame(const platform::CGRect& frame) {
@@ -190,7 +159,7 @@ std::optional<Screen> Window::screenOfFrame(const platform::CGRect& frame,
 }
 
 ScreenOverlap Window::frameOnScreens(const Screen& onScreen) const {
-    return {onScreen, overlapArea(flip(readFrame(*this)), onScreen.uiFrame)};
+    return {onScreen, overlapArea(flip(frame()), onScreen.uiFrame)};
 }
 
 std::vector<OnScreenWindow> Window::onScreenWindowList() {

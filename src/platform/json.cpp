@@ -24,11 +24,11 @@ bool hasNonFiniteNumber(const Json& value) {
 
 JsonResult<std::string> encodeJson(const Json& value) {
     if (hasNonFiniteNumber(value))
-        return {std::nullopt, "a number is not finite (NaN or infinity)"};
+        return JsonError{"a number is not finite (NaN or infinity)"};
     try {
-        return {value.dump(), std::nullopt};
+        return value.dump();
     } catch (const nlohmann::json::exception& error) {
-        return {std::nullopt, error.what()};
+        return JsonError{error.what()};
     }
 }
 
@@ -42,11 +42,11 @@ JsonResult<Json> decodeJson(std::string_view text) {
         return true;
     };
     try {
-        return {Json::parse(text.begin(), text.end(), limitDepth), std::nullopt};
+        return Json::parse(text.begin(), text.end(), limitDepth);
     } catch (const nlohmann::json::exception& error) {
-        return {std::nullopt, error.what()};
+        return JsonError{error.what()};
     } catch (const TooDeep&) {
-        return {std::nullopt, "nesting deeper than " + std::to_string(maxJsonDepth) + " levels"};
+        return JsonError{"nesting deeper than " + std::to_string(maxJsonDepth) + " levels"};
     }
 }
 
@@ -56,18 +56,19 @@ JsonResult<std::string> encodeJsonElement(const Json& value) {
     return encodeJson(value);
 }
 
-JsonResult<Json> decodeJsonElement(std::string_view text) {
+JsonResult<std::optional<Json>> decodeJsonElement(std::string_view text) {
     std::string wrapped;
     wrapped.reserve(text.size() + 2);
     wrapped += '[';
     wrapped += text;
     wrapped += ']';
     auto decoded = decodeJson(wrapped);
-    if (!decoded.value)
-        return decoded;
-    if (decoded.value->empty())
-        return {std::nullopt, std::nullopt};
-    return {std::move(decoded.value->front()), std::nullopt};
+    if (!decoded.ok())
+        return JsonError{decoded.error()};
+    Json elements = std::move(decoded).value();
+    if (elements.empty())
+        return std::optional<Json>();
+    return std::optional<Json>(std::move(elements.front()));
 }
 
 }  // namespace zoral::platform

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <type_traits>
 #include <utility>
+#include <variant>
 
 #include <nlohmann/json.hpp>
 
@@ -24,13 +25,32 @@ namespace zoral::platform {
 
 using Json = nlohmann::ordered_json;
 
-// The outcome of an encode or decode: a value, or the text of what went wrong.
-template <class T>
-struct JsonResult {
-    std::optional<T> value;
-    std::optional<std::string> error;
+// What went wrong in an encode or decode, as text.
+struct JsonError {
+    std::string message;
+};
 
-    bool ok() const { return value.has_value(); }
+// The outcome of an encode or decode: a value, or the error that says why there is none; never
+// both, never neither.
+template <class T>
+class JsonResult {
+public:
+    JsonResult(T value) : outcome_(std::in_place_index<0>, std::move(value)) {}
+    JsonResult(JsonError error) : outcome_(std::in_place_index<1>, std::move(error)) {}
+
+    bool ok() const { return outcome_.index() == 0; }
+    // Asking an error for its value, or a value for its error, is a programming error: it throws.
+    const T& value() const& { return std::get<0>(outcome_); }
+    T value() && { return std::get<0>(std::move(outcome_)); }
+    const std::string& error() const { return std::get<1>(outcome_).message; }
+    // The value, or none when this is an error.
+    std::optional<T> optional() const& { return ok() ? std::optional<T>(value()) : std::nullopt; }
+    std::optional<T> optional() && {
+        return ok() ? std::optional<T>(std::move(*this).value()) : std::nullopt;
+    }
+
+private:
+    std::variant<T, JsonError> outcome_;
 };
 
 // Deeper nesting is refused when decoding: the encoder and the destructors of other libraries
@@ -55,8 +75,8 @@ JsonResult<Json> decodeJson(std::string_view text);
 JsonResult<std::string> encodeJsonElement(const Json& value);
 
 // The reverse: "[" + text + "]" decoded, giving its first element. The empty text (an empty array)
-// gives neither a value nor an error; text that does not decode gives the error.
-JsonResult<Json> decodeJsonElement(std::string_view text);
+// decodes to no value, which is no error; text that does not decode gives the error.
+JsonResult<std::optional<Json>> decodeJsonElement(std::string_view text);
 
 // The value as T. Numbers convert only when nothing is lost: an integer type takes only integers
 // within its range (not 3.5, not 300 for std::uint8_t, not -1 for an unsigned type), a floating
@@ -95,28 +115,34 @@ T exactValue(const Json& json) {
 template <class T>
 JsonResult<T> jsonValueAs(const Json& json) {
     try {
-        return {exactValue<T>(json), std::nullopt};
+        return exactValue<T>(json);
     } catch (const JsonDecodeError& error) {
-        return {std::nullopt, error.what()};
+        return JsonError{error.what()};
     } catch (const nlohmann::json::exception& error) {
-        return {std::nullopt, error.what()};
+        return JsonError{error.what()};
     }
 }
 
 template <class T>
 JsonResult<T> decodeJsonAs(std::string_view text) {
     auto decoded = decodeJson(text);
-    if (!decoded.value)
-        return {std::nullopt, std::move(decoded.error)};
-    return jsonValueAs<T>(*decoded.value);
+    if (!decoded.ok())
+        return JsonError{decoded.error()};
+    return jsonValueAs<T>(decoded.value());
 }
 
+// The empty text gives no value, as decodeJsonElement does.
 template <class T>
-JsonResult<T> decodeJsonElementAs(std::string_view text) {
+JsonResult<std::optional<T>> decodeJsonElementAs(std::string_view text) {
     auto decoded = decodeJsonElement(text);
-    if (!decoded.value)
-        return {std::nullopt, std::move(decoded.error)};
-    return jsonValueAs<T>(*decoded.value);
+    if (!decoded.ok())
+        return JsonError{decoded.error()};
+    if (!decoded.value())
+        return std::optional<T>();
+    auto converted = jsonValueAs<T>(*decoded.value());
+    if (!converted.ok())
+        return JsonError{converted.error()};
+    return std::optional<T>(std::move(converted).value());
 }
 
 // Encodes anything that converts to Json (through the library or a to_json of the program's own).
@@ -126,7 +152,7 @@ requires(!std::same_as<std::remove_cvref_t<T>, Json>)
     try {
         return encodeJson(Json(value));
     } catch (const nlohmann::json::exception& error) {
-        return {std::nullopt, error.what()};
+        return JsonError{error.what()};
     }
 }
 
@@ -136,7 +162,7 @@ requires(!std::same_as<std::remove_cvref_t<T>, Json>)
     try {
         return encodeJsonElement(Json(value));
     } catch (const nlohmann::json::exception& error) {
-        return {std::nullopt, error.what()};
+        return JsonError{error.what()};
     }
 }
 

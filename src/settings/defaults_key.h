@@ -46,12 +46,12 @@ public:
         if (detail::isAbsent(defaultValue_))
             return;
         auto object = detail::storedObject(defaultValue_);
-        if (!object.value) {
-            detail::reportEncodingFailure(name(), *object.error);
+        if (!object.ok()) {
+            detail::reportEncodingFailure(name(), object.error());
             return;
         }
         platform::PlistDictionary entry;
-        entry.emplace(name(), std::move(*object.value));
+        entry.emplace(name(), std::move(object).value());
         suite()->registerDefaults(entry);
     }
 

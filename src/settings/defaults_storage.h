@@ -42,26 +42,32 @@ void setStoredObject(platform::UserDefaults& suite, std::string_view name,
 template <class F>
 auto catchingCodingErrors(F&& coding) -> platform::JsonResult<decltype(coding())> {
     try {
-        return {coding(), std::nullopt};
+        return coding();
     } catch (const std::exception& error) {
-        return {std::nullopt, error.what()};
+        return platform::JsonError{error.what()};
     }
 }
 
+// The empty text decodes to no value, which is no error.
 template <JsonCodable T>
-platform::JsonResult<T> decodeElementText(std::string_view text) {
+platform::JsonResult<std::optional<T>> decodeElementText(std::string_view text) {
     auto element = platform::decodeJsonElement(text);
-    if (!element.value)
-        return {std::nullopt, std::move(element.error)};
-    return catchingCodingErrors([&] { return JsonCoding<T>::decode(*element.value); });
+    if (!element.ok())
+        return platform::JsonError{element.error()};
+    if (!element.value())
+        return std::optional<T>();
+    auto decoded = catchingCodingErrors([&] { return JsonCoding<T>::decode(*element.value()); });
+    if (!decoded.ok())
+        return platform::JsonError{decoded.error()};
+    return std::optional<T>(std::move(decoded).value());
 }
 
 template <JsonCodable T>
 platform::JsonResult<std::string> encodeElementText(const T& value) {
     auto json = catchingCodingErrors([&] { return JsonCoding<T>::encode(value); });
-    if (!json.value)
-        return {std::nullopt, std::move(json.error)};
-    return platform::encodeJsonElement(*json.value);
+    if (!json.ok())
+        return platform::JsonError{json.error()};
+    return platform::encodeJsonElement(json.value());
 }
 
 // The object stored for a value that is present (an engaged optional, or any other value).
@@ -69,15 +75,15 @@ template <StorableValue T>
 platform::JsonResult<platform::PlistObject> storedObject(const T& value) {
     if constexpr (NativeValue<T>) {
         if constexpr (isOptional<T>) {
-            return {nativeObject(*value), std::nullopt};
+            return nativeObject(*value);
         } else {
-            return {nativeObject(value), std::nullopt};
+            return nativeObject(value);
         }
     } else {
         auto text = encodeElementText(value);
-        if (!text.value)
-            return {std::nullopt, std::move(text.error)};
-        return {platform::PlistObject::string(std::move(*text.value)), std::nullopt};
+        if (!text.ok())
+            return platform::JsonError{text.error()};
+        return platform::PlistObject::string(std::move(text).value());
     }
 }
 
@@ -101,18 +107,19 @@ constexpr bool isNativeType() {
 template <JsonCodable T>
 std::optional<std::string> encodeJSON(const T& value) {
     auto text = detail::encodeElementText(value);
-    if (!text.value)
-        detail::reportEncodingFailure({}, *text.error);
-    return std::move(text.value);
+    if (!text.ok())
+        detail::reportEncodingFailure({}, text.error());
+    return std::move(text).optional();
 }
 
 // A whole JSON text as the value type; any failure gives no value, silently.
 template <JsonCodable T>
 std::optional<T> decodeJSONText(std::string_view text) {
     auto json = platform::decodeJson(text);
-    if (!json.value)
+    if (!json.ok())
         return std::nullopt;
-    return detail::catchingCodingErrors([&] { return JsonCoding<T>::decode(*json.value); }).value;
+    return detail::catchingCodingErrors([&] { return JsonCoding<T>::decode(json.value()); })
+        .optional();
 }
 
 template <JsonCodable T>
@@ -141,9 +148,11 @@ std::optional<T> valueFromObject(const platform::PlistObject& object, std::strin
         if (!text)
             return std::nullopt;
         auto decoded = decodeElementText<T>(*text);
-        if (decoded.error)
-            reportDecodingFailure(name, *decoded.error);
-        return std::move(decoded.value);
+        if (!decoded.ok()) {
+            reportDecodingFailure(name, decoded.error());
+            return std::nullopt;
+        }
+        return std::move(decoded).value();
     }
 }
 
@@ -168,11 +177,11 @@ void storeValue(platform::UserDefaults& suite, std::string_view name, const T& v
         return;
     }
     auto object = detail::storedObject(value);
-    if (!object.value) {
-        detail::reportEncodingFailure(name, *object.error);
+    if (!object.ok()) {
+        detail::reportEncodingFailure(name, object.error());
         return;
     }
-    detail::setStoredObject(suite, name, std::move(*object.value));
+    detail::setStoredObject(suite, name, std::move(object).value());
 }
 
 // What the user's own settings hold under the name, ignoring registered defaults and registering

@@ -63,8 +63,11 @@ std::optional<Value> decodeObservedValue(const std::optional<platform::PlistObje
         }
     }
     if constexpr (JsonCodable<Value>) {
-        if (const auto text = objectText(*object))
-            return detail::decodeElementText<Value>(*text).value;
+        if (const auto text = objectText(*object)) {
+            auto decoded = detail::decodeElementText<Value>(*text);
+            if (decoded.ok())
+                return std::move(decoded).value();
+        }
     }
     return std::nullopt;
 }

@@ -40,7 +40,7 @@ public:
             return;
         std::optional<platform::PlistObject> object;
         if constexpr (NativeValue<Value>) {
-            object = detail::storedObject(defaultValue_).value;
+            object = detail::storedObject(defaultValue_).optional();
         } else if (auto data = detail::archivedData(defaultValue_)) {
             object = platform::PlistObject::data(std::move(*data));
         }

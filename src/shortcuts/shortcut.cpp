@@ -46,21 +46,21 @@ std::optional<std::string> Shortcut::jsonText() const {
     platform::Json json = platform::Json::object();
     json[keyCodeMember] = carbonKeyCode;
     json[modifiersMember] = carbonModifiers;
-    return platform::encodeJson(json).value;
+    return platform::encodeJson(json).optional();
 }
 
 std::optional<Shortcut> Shortcut::fromJsonText(std::string_view text) {
     const auto decoded = platform::decodeJson(text);
-    if (!decoded.value || !decoded.value->is_object())
+    if (!decoded.ok() || !decoded.value().is_object())
         return std::nullopt;
-    const platform::Json& object = *decoded.value;
+    const platform::Json& object = decoded.value();
     if (!object.contains(keyCodeMember) || !object.contains(modifiersMember))
         return std::nullopt;
     const auto keyCode = platform::jsonValueAs<std::int64_t>(object[keyCodeMember]);
     const auto modifiers = platform::jsonValueAs<std::int64_t>(object[modifiersMember]);
-    if (!keyCode.value || !modifiers.value)
+    if (!keyCode.ok() || !modifiers.ok())
         return std::nullopt;
-    return Shortcut{*keyCode.value, *modifiers.value};
+    return Shortcut{keyCode.value(), modifiers.value()};
 }
 
 std::ostream& operator<<(std::ostream& stream, const Shortcut& shortcut) {

@@ -149,18 +149,18 @@ HardwareStep step(const Json& json) {
 
 platform::JsonResult<std::vector<HardwareStep>> hardwareStepsFromJson(const Json& json) {
     if (!json.is_array())
-        return {std::nullopt, "hardware input must be a list of steps"};
+        return platform::JsonError{"hardware input must be a list of steps"};
     std::vector<HardwareStep> steps;
     for (std::size_t i = 0; i < json.size(); ++i) {
         try {
             steps.push_back(step(json[i]));
         } catch (const JsonDecodeError& error) {
-            return {std::nullopt, "step " + std::to_string(i + 1) + ": " + error.what()};
+            return platform::JsonError{"step " + std::to_string(i + 1) + ": " + error.what()};
         } catch (const nlohmann::json::exception& error) {
-            return {std::nullopt, "step " + std::to_string(i + 1) + ": " + error.what()};
+            return platform::JsonError{"step " + std::to_string(i + 1) + ": " + error.what()};
         }
     }
-    return {std::move(steps), std::nullopt};
+    return steps;
 }
 
 }  // namespace zoral::sim

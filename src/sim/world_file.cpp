@@ -29,8 +29,8 @@ Json readJsonFile(const std::filesystem::path& path) {
         throw fault("cannot be read");
     auto decoded = platform::decodeJson(text.str());
     if (!decoded.ok())
-        throw fault(decoded.error.value_or("not JSON"));
-    return std::move(*decoded.value);
+        throw fault(decoded.error());
+    return std::move(decoded).value();
 }
 
 void loadWorldFile(World& world, const std::filesystem::path& path) {

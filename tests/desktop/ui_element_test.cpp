@@ -80,6 +80,37 @@ TEST_F(UIElementTest, ByNameFormsRaiseByTheErrorRuleAndCaseFormsNeverRaise) {
     }
 }
 
+TEST_F(UIElementTest, ResultFormsAnswerEveryCodeInOneCallWithoutRaising) {
+    const auto element = wrap(window);
+    for (const ax::Error code : {ax::noValue, ax::attributeUnsupported, ax::cannotComplete,
+                                 ax::failure, static_cast<ax::Error>(-1)}) {
+        SCOPED_TRACE(code);
+        world->clearInjectedErrors();
+        world->injectError(window->element(), "AXTitle", code);
+        world->injectError(window->element(), "AXRaise", code);
+        world->resetRoundTrips();
+        EXPECT_EQ(raisedCode([&] {
+                      EXPECT_EQ(element->tryAttributeValue("AXTitle").error(), code);
+                      EXPECT_EQ(element->tryIsSettable("AXTitle").error(), code);
+                      EXPECT_EQ(element->trySetAttribute("AXTitle", "x"), code);
+                      EXPECT_EQ(element->tryPerformAction("AXRaise"), code);
+                  }),
+                  std::nullopt);
+        EXPECT_EQ(world->roundTripCount(), 4);
+    }
+
+    world->clearInjectedErrors();
+    const auto title = element->tryAttributeValue("AXTitle");
+    ASSERT_TRUE(title.ok());
+    EXPECT_EQ(valueAs<std::string>(title.value()), "Notes");
+    EXPECT_EQ(element->tryIsSettable("AXPosition").optional(), true);
+    EXPECT_EQ(element->trySetAttribute("AXPosition", CGPoint{120, 130}), ax::success);
+    EXPECT_EQ(element->position(), (CGPoint{120, 130}));
+    EXPECT_EQ(element->tryPerformAction("AXRaise"), ax::success);
+    // What the element does not have is a code like any other.
+    EXPECT_EQ(wrap(textArea)->tryAttributeValue("AXMinimized").error(), ax::attributeUnsupported);
+}
+
 TEST_F(UIElementTest, UnsupportedAttributesReadAsNoneAndRefuseWrites) {
     const auto element = wrap(textArea);
     EXPECT_EQ(element->attributeByName<bool>("AXMinimized"), std::nullopt);

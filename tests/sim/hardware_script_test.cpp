@@ -26,8 +26,8 @@ TEST(HardwareScript, EveryStepReadsWithItsDefaults) {
         {"pause": 0.5}
     ])");
     const auto read = hardwareStepsFromJson(script);
-    ASSERT_TRUE(read.ok()) << *read.error;
-    const auto& steps = *read.value;
+    ASSERT_TRUE(read.ok()) << read.error();
+    const auto& steps = read.value();
     ASSERT_EQ(steps.size(), 10U);
     const auto& scroll = std::get<ScrollStroke>(steps[0]);
     ASSERT_EQ(scroll.moves.size(), 2U);
@@ -66,7 +66,7 @@ TEST(HardwareScript, BadStepsAreRefusedWithTheStepNamed) {
     for (const auto& [text, error] : cases) {
         const auto read = hardwareStepsFromJson(Json::parse(text));
         ASSERT_FALSE(read.ok()) << text;
-        EXPECT_TRUE(read.error->starts_with(error)) << *read.error;
+        EXPECT_TRUE(read.error().starts_with(error)) << read.error();
     }
 }
 

@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "desktop/application.h"
-#include "desktop/ax_error.h"
 #include "desktop/ax_vocabulary.h"
 #include "desktop/dock_item.h"
 #include "desktop/mission_control_space.h"
@@ -57,11 +56,7 @@ bool isSuperModifierHeld(platform::CGEventFlags flags) {
 
 // The element an attribute names; none on any error, which the classification absorbs.
 UIElementRef readElement(const desktop::UIElement& element, Attribute attribute) {
-    try {
-        return element.elementAttribute(platform::rawValue(attribute));
-    } catch (const desktop::AXError&) {
-        return nullptr;
-    }
+    return element.attribute<UIElementRef>(attribute).value_or(nullptr);
 }
 
 bool hasRole(const desktop::UIElement& element, Role role) {
@@ -106,12 +101,7 @@ UIElementRef elementHoldingLocation(UIElementRef element, CGPoint location) {
 // gesture, else the tile itself; a minimised window's tile.
 std::optional<Origin> dockOrigin(const UIElementRef& element, bool superHeld) {
     if (const auto tile = desktop::DockItem::make(*element)) {
-        std::optional<platform::ax::Url> url;
-        try {
-            url = tile->urlAttribute(platform::rawValue(Attribute::url));
-        } catch (const desktop::AXError&) {
-            return std::nullopt;
-        }
+        const auto url = tile->attribute<platform::ax::Url>(Attribute::url);
         if (!url)
             return std::nullopt;
         const auto bundleIdentifier = tile->bundleIdentifier();

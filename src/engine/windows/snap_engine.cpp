@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "desktop/application.h"
-#include "desktop/ax_error.h"
 #include "desktop/ax_vocabulary.h"
 #include "engine/windows/screen_rebuild.h"
 #include "engine/windows/snapped_window_observer.h"
@@ -23,7 +22,6 @@ namespace zoral::engine {
 namespace {
 
 using desktop::Attribute;
-using desktop::AXError;
 using desktop::Screen;
 using desktop::Window;
 using platform::CGPoint;
@@ -33,20 +31,8 @@ using platform::CGSize;
 // The main-window write of an activation waits this long, on the accessibility queue.
 constexpr double mainWriteDelay = 0.01;
 
-CGRect readFrame(const Window& window) {
-    try {
-        return window.rectAttribute(platform::rawValue(Attribute::frame)).value_or(CGRect{});
-    } catch (const AXError&) {
-        return {};
-    }
-}
-
 std::optional<CGSize> readSize(const Window& window) {
-    try {
-        return window.sizeAttribute(platform::rawValue(Attribute::size));
-    } catch (const AXError&) {
-        return std::nullopt;
-    }
+    return window.attribute<CGSize>(Attribute::size);
 }
 
 // Straight to the accessibility interface; the snap does not depend on the result.
@@ -123,7 +109,7 @@ void snapFrom(const std::shared_ptr<Window>& window, const GridSpan& span, const
         activateWindow(window);
 
     SnappedWindows& registry = SnappedWindows::shared();
-    const CGRect frame = knownFrame ? *knownFrame : readFrame(*window);
+    const CGRect frame = knownFrame ? *knownFrame : window->frame();
     const CGRect frameBeforeSnap = registry.frameBeforeSnap(*window).value_or(frame);
     const auto windowNumber = windowNumberOf(*window, frame);
     // The old observer goes before the writes, so that it reports none of them.
@@ -140,7 +126,7 @@ void snapFrom(const std::shared_ptr<Window>& window, const GridSpan& span, const
         write(*window, Attribute::position, spanOrigin(frameBeforeSnap.size, area, span));
     }
 
-    const CGRect snappedFrame = readFrame(*window);
+    const CGRect snappedFrame = window->frame();
     const auto nowOn = Window::screenOfFrame(snappedFrame);
     registry.insert(window, {
                                 .windowNumber = windowNumber,
@@ -227,7 +213,7 @@ void resnapAllWindows() {
         if (!record)
             continue;
         // One read of the frame finds the screen and starts the snap.
-        const CGRect frame = readFrame(*window);
+        const CGRect frame = window->frame();
         const auto screen = Window::screenOfFrame(frame);
         if (screen)
             snapFrom(window, record->span, *screen, false, false, frame);

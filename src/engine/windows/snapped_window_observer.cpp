@@ -49,11 +49,7 @@ void print(const char* line) {
 }
 
 bool readFullscreen(const Window& window) {
-    try {
-        return window.boolAttribute(platform::rawValue(Attribute::fullscreen)).value_or(false);
-    } catch (const AXError&) {
-        return false;
-    }
+    return window.attribute<bool>(Attribute::fullscreen).value_or(false);
 }
 
 void onResized(const std::shared_ptr<Window>& window, bool& wasFullscreen, bool buttonHeld) {
@@ -257,14 +253,7 @@ void unsnapAfterDrag(const std::shared_ptr<Window>& window) {
     const CGRect& before = record->frameBeforeSnap;
     const auto screen = window->screen();
     const CGRect area = screen ? screen->snapFrame : CGRect{};
-    platform::CGPoint position;
-    try {
-        position = window->pointAttribute(platform::rawValue(Attribute::position))
-                       .value_or(platform::CGPoint{});
-    } catch (const AXError&) {
-        position = {};
-    }
-    const CGRect restored{position, before.size};
+    const CGRect restored{window->position(), before.size};
     const bool inside = !restored.isEmpty() && area.minX() <= restored.minX() &&
                         restored.maxX() <= area.maxX() && area.minY() <= restored.minY() &&
                         restored.maxY() <= area.maxY();

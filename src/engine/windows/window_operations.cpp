@@ -6,7 +6,6 @@
 
 #include "desktop/application.h"
 #include "desktop/attempt.h"
-#include "desktop/ax_error.h"
 #include "desktop/ax_vocabulary.h"
 #include "desktop/key.h"
 #include "desktop/pid_timestamps.h"
@@ -30,7 +29,6 @@ namespace zoral::engine {
 namespace {
 
 using desktop::Attribute;
-using desktop::AXError;
 using desktop::Direction;
 using desktop::Screen;
 using desktop::Window;
@@ -73,20 +71,8 @@ void postLeftMouse(CGEventType type, CGPoint location) {
     platform::sleepFor(desktop::syntheticEventDelay);
 }
 
-CGRect readFrame(const desktop::UIElement& element) {
-    try {
-        return element.rectAttribute(platform::rawValue(Attribute::frame)).value_or(CGRect{});
-    } catch (const AXError&) {
-        return {};
-    }
-}
-
 desktop::UIElementRef readElement(const Window& window, Attribute attribute) {
-    try {
-        return window.elementAttribute(platform::rawValue(attribute));
-    } catch (const AXError&) {
-        return nullptr;
-    }
+    return window.attribute<desktop::UIElementRef>(attribute).value_or(nullptr);
 }
 
 void finishSpaceMove(CGPoint point, CGPoint pointer) {
@@ -156,14 +142,7 @@ void moveToFullscreenOnScreen(const std::shared_ptr<Window>& window, Direction d
                               const std::optional<Screen>& from) {
     if (!window)
         return;
-    bool fullscreen = false;
-    try {
-        fullscreen =
-            window->boolAttribute(platform::rawValue(Attribute::fullscreen)).value_or(false);
-    } catch (const AXError&) {
-        fullscreen = false;
-    }
-    if (!fullscreen) {
+    if (!window->attribute<bool>(Attribute::fullscreen).value_or(false)) {
         (void)moveToScreen(window, direction, from, false);
         window->setAttributeAfter(Attribute::fullscreen, platform::ax::Value(true), shortDelay);
         return;
@@ -194,14 +173,8 @@ void moveToSpace(const std::shared_ptr<Window>& window, Direction direction) {
 
 promises::Promise<Unit> focus(const std::shared_ptr<Window>& window, int attempt) {
     const auto application = window ? window->application() : nullptr;
-    bool main = false;
-    if (application && isActive(*application)) {
-        try {
-            main = window->boolAttribute(platform::rawValue(Attribute::main)).value_or(false);
-        } catch (const AXError&) {
-            main = false;
-        }
-    }
+    const bool main = application && isActive(*application) &&
+                      window->attribute<bool>(Attribute::main).value_or(false);
     if (!main)
         return promises::Promise<Unit>::initRejected(desktop::PromiseError::makeDefault());
     platform::output::printLine("Window: Focused in " + std::to_string(attempt * 50) + "ms");
@@ -234,7 +207,7 @@ CGPoint titleBarPressPoint(const CGRect& windowFrame, const std::optional<CGRect
 void grabTitleBar(const std::shared_ptr<Window>& window, Direction direction) {
     if (!window)
         return;
-    const CGRect frame = readFrame(*window);
+    const CGRect frame = window->frame();
     // Without an event there is no pointer to put back, and nothing could be posted anyway.
     const auto probe = platform::eventCreate();
     if (!probe)

@@ -133,7 +133,10 @@ void Gesture::handlePhase(std::optional<Phase> phase) {
     }
     if (*phase == Phase::released) {
         updateTooltip(TooltipFade::byAction);
-        execute();
+        // A chained execution still running is this action already under way: running it again
+        // would act twice (a second window restored, say).
+        if (!isChaining_)
+            execute();
     }
 }
 

@@ -19,6 +19,7 @@
 #include "settings/defaults_keys.h"
 #include "sim/spaces.h"
 #include "sim/tabs.h"
+#include "sim/timing.h"
 
 namespace zoral::engine::testing {
 namespace {
@@ -42,6 +43,7 @@ constexpr platform::CGPoint upwards{0, -200};
 constexpr platform::CGPoint downwards{0, 200};
 // The snapped frames on the laptop (top-left), a point short of the Dock.
 constexpr CGRect leftHalf{0, 25, 720, 810};
+constexpr CGRect rightHalf{721, 25, 719, 810};
 
 // A pinch of enough events for the engine to see its direction.
 PinchStroke pinch(double perEvent) {
@@ -148,6 +150,31 @@ const std::vector<Row>& rows() {
          [](T& t) { EXPECT_EQ(T::windowOf(t.front)->screen(), t.screen(1)); },
          {"Origin: Default height used for org.example.editor",
           "Origin: org.example.editor titlebar", "Action: sendToScreen(right) true"}},
+        // --- Toolbar and traffic lights: the window's own gestures
+        {"toolbar scroll right snaps the right half",
+         [](T& t) {
+             sim::WindowParts::addToolbar(*t.world, t.front, 28, 38, {"Back", "Share"});
+         },
+         [](T& t) {
+             t.play({T::frameOf(t.front).maxX() - 40, T::frameOf(t.front).minY() + 45},
+                    {scroll({rightwards})});
+         },
+         [](T& t) { EXPECT_EQ(T::frameOf(t.front), rightHalf); },
+         {"Origin: org.example.editor toolbar",
+          "Action: snap(start: (1, 0), end: (2, 1), matrix: (2, 1)) true"}},
+        {"traffic lights pinch closes the window",
+         [](T& t) { t.buttons = sim::WindowParts::addTitleBarButtons(*t.world, t.front); },
+         [](T& t) { t.play(t.centreOf(t.buttons.close), {pinch(-0.02)}); },
+         [](T& t) {
+             EXPECT_FALSE(t.isOpen(t.front));
+             EXPECT_TRUE(t.isOpen(t.back));
+         },
+         {"Origin: org.example.editor trafficLights", "Action: close true"}},
+        {"traffic lights scroll down minimises",
+         [](T& t) { t.buttons = sim::WindowParts::addTitleBarButtons(*t.world, t.front); },
+         [](T& t) { t.play(t.centreOf(t.buttons.minimize), {scroll({downwards})}); },
+         [](T& t) { EXPECT_TRUE(t.front->isMinimized()); },
+         {"Origin: org.example.editor trafficLights", "Action: minimize true"}},
         // --- Dock tiles
         {"dock tile scroll up unminimises the window minimised last",
          nullptr,
@@ -172,6 +199,20 @@ const std::vector<Row>& rows() {
          [](T& t) { EXPECT_TRUE(t.isHidden(T::editorPid)); },
          {"Origin: Cursor not in frame of element <AXDockItem pid=90 Editor>",
           "Origin: org.example.editor dockItem", "Action: hide true"}},
+        {"minimised window's dock tile scroll up restores that window",
+         [](T& t) {
+             t.back->setMinimized(*t.world, true);
+             t.settle(1);
+         },
+         [](T& t) {
+             t.play(t.centreOf(sim::Dock::of(*t.world)->tileOf(*t.back)), {scroll({upwards})}, 2);
+         },
+         [](T& t) {
+             EXPECT_FALSE(t.back->isMinimized());
+             EXPECT_EQ(t.frontmost(), T::editorPid);
+         },
+         {"Origin: Cursor not in frame of element <AXDockItem pid=90 Window 40>",
+          "Origin: unknown minDockItem", "Action: unminimizeFromPreview true"}},
         // --- Menu bar
         {"menu bar scroll left switches to the previous application",
          [](T&) { enable({settings::ActionUserType::menubarAppSwitcher}); },
@@ -184,6 +225,38 @@ const std::vector<Row>& rows() {
              EXPECT_NE(t.frontmost(), T::editorPid);
          },
          {"Origin: org.example.editor menubar", "Action: cmdTab(left) true"}},
+        {"application menu scroll down minimises the application's next window",
+         [](T&) { writeValue(Keys::originAppMenu(), true); },
+         [](T& t) { t.play(t.centreOf(t.menuBar.items.at(1)), {scroll({downwards})}); },
+         [](T& t) {
+             EXPECT_TRUE(t.front->isMinimized());
+             EXPECT_FALSE(t.back->isMinimized());
+         },
+         {"Origin: org.example.editor menu", "Action: minimizeNext true"}},
+        {"application menu in full screen scroll up leaves full screen",
+         [](T& t) {
+             t.front->setFullScreen(*t.world, true);
+             t.settle(2);
+         },
+         [](T& t) { t.play(t.centreOf(t.menuBar.items.at(1)), {scroll({upwards})}, 2); },
+         [](T& t) {
+             EXPECT_FALSE(t.front->isFullScreen());
+             EXPECT_EQ(T::frameOf(t.front), T::onLaptop);
+         },
+         {"Origin: org.example.editor menuFS", "Action: unfullscreen true"}},
+        {"menu bar in full screen scroll down minimises out of full screen",
+         [](T& t) {
+             t.front->setFullScreen(*t.world, true);
+             t.settle(2);
+         },
+         [](T& t) {
+             t.play({600, 10}, {scroll({downwards})}, 3);
+         },
+         [](T& t) {
+             EXPECT_FALSE(t.front->isFullScreen());
+             EXPECT_TRUE(t.front->isMinimized());
+         },
+         {"Origin: org.example.editor menubarFS", "Action: minimizeFS true"}},
         // --- Tabs
         {"tab pinch closes the tab",
          nullptr,
@@ -195,6 +268,25 @@ const std::vector<Row>& rows() {
              EXPECT_EQ(sim::Tabs::install(*t.world).titles(*t.browserWindow), Lines{"One"});
          },
          {"Origin: com.google.Chrome tab", "Action: closeTab true"}},
+        {"native tab rest detaches the tab into a new window",
+         [](T& t) {
+             enable({settings::ActionUserType::tabDetach});
+             t.addNotesWithTabs();
+         },
+         [](T& t) { t.play(t.centreOf(t.notesStrip.labels.at(1)), {scroll({}, 1.5)}, 2); },
+         [](T& t) {
+             const auto windows = t.windowsOf(T::notesPid);
+             ASSERT_EQ(windows.size(), 2U);
+             auto& tabs = sim::Tabs::install(*t.world);
+             EXPECT_EQ(tabs.titles(*t.notesWindow), Lines{"Draft"});
+             const auto detached =
+                 windows.front() == t.notesWindow ? windows.back() : windows.front();
+             EXPECT_EQ(tabs.titles(*detached), Lines{"List"});
+             EXPECT_EQ(t.frontmost(), T::notesPid);
+             EXPECT_EQ(t.linesStarting({"Window: Detached Tab"}),
+                       Lines{"Window: Detached Tab in 600ms"});
+         },
+         {"Origin: org.example.notes tab", "Action: detachTab true"}},
         // --- Hotkeys
         {"hotkey fn left snaps the focused window's left half",
          [](T&) { writeValue(Keys::hotkeys(), true); },
@@ -219,6 +311,17 @@ const std::vector<Row>& rows() {
              EXPECT_EQ(external->spaces.size(), 2U);
          },
          {"Origin: unknown mcSpace", "Action: sendSpaceToScreen(right) true"}},
+        {"mission control window pinch closes that window",
+         [](T& t) {
+             sim::Spaces::of(*t.world).showMissionControl(*t.world);
+             t.settle(1);
+         },
+         [](T& t) { t.play(t.centreOf(t.viewerWindow), {pinch(-0.02)}, 2); },
+         [](T& t) {
+             EXPECT_FALSE(t.isOpen(t.viewerWindow));
+             EXPECT_TRUE(t.isOpen(t.front));
+         },
+         {"Origin: org.example.viewer mcWindow", "Action: close true"}},
     };
     return table;
 }
@@ -258,6 +361,27 @@ TEST_F(EndToEndTest, ADockTileRestActivatesTheApplicationAndTheNextScrollSnapsIt
         (Lines{"Origin: Cursor not in frame of element <AXDockItem pid=90 Editor>",
                "Origin: org.example.editor dockItem", "Action: activate true", "Gesture: chained",
                "Action: snap(start: (0, 0), end: (1, 1), matrix: (2, 1)) true"}))
+        << ::testing::PrintToString(output.lines());
+}
+
+// A scroll up that pauses on a Dock tile restores a window at once and keeps the gesture running;
+// fingers lifted while the application still comes forward must not restore a second one.
+TEST_F(EndToEndTest, FingersLiftedWhileAPausedScrollRunsItsActionDoNotRunItAgain) {
+    // An application slow to come forward, as a busy one is.
+    world->component<sim::Timing>().activation = 0.3;
+    startEngine();
+    play(titleBarOf(front), {scroll({downwards})});
+    play(titleBarOf(back), {scroll({downwards})});
+    ASSERT_TRUE(front->isMinimized() && back->isMinimized());
+    world->bringToFront(viewerPid);
+    settle(1);
+    output.clear();
+    play(centreOf(editorTile), {scroll({upwards})}, 2);
+    // One of the two, not both.
+    EXPECT_NE(front->isMinimized(), back->isMinimized());
+    EXPECT_EQ(frontmost(), editorPid);
+    EXPECT_EQ(linesStarting({"Action: ", "Gesture: chained"}),
+              (Lines{"Action: unminimizeLast true", "Gesture: chained"}))
         << ::testing::PrintToString(output.lines());
 }
 

@@ -20,6 +20,7 @@
 #include "engine/tooltips/tooltip_controller.h"
 #include "sim/hardware_input.h"
 #include "sim/menu_bar.h"
+#include "sim/window_parts.h"
 
 namespace zoral::engine::testing {
 
@@ -73,6 +74,20 @@ public:
         scheduler().runFor(seconds + settle);
     }
 
+    // The notes application, whose window (in front, over the editor's "back") holds tabs of the
+    // kind that a drag detaches: "Draft" and "List".
+    static constexpr platform::ProcessId notesPid = 15;
+    static constexpr CGRect notesFrame{60, 560, 600, 250};
+    NodeRef addNotesWithTabs() {
+        world->addProcess(notesPid, "org.example.notes", "Notes");
+        notesWindow = addWindow(notesFrame, {}, notesPid);
+        notesStrip = sim::Tabs::install(*world).addTabs(
+            *world, notesWindow, sim::TabTreeShape::native, {"Draft", "List"});
+        world->bringToFront(notesPid);
+        settle();
+        return notesWindow;
+    }
+
     // --- Places, top-left
     static CGPoint titleBarOf(const CGRect& frame) { return {frame.midX(), frame.minY() + 10}; }
     CGPoint titleBarOf(const NodeRef& node) const { return titleBarOf(frameOf(node)); }
@@ -99,6 +114,10 @@ public:
     std::unique_ptr<Engine> engine;
     std::shared_ptr<sim::DockTileNode> editorTile;
     sim::MenuBarElements menuBar;
+    // The title-bar buttons a row gave "front".
+    sim::TitleBarButtons buttons;
+    NodeRef notesWindow;
+    sim::TabStrip notesStrip;
 
 private:
     bool wasTrusted_;

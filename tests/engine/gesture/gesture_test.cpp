@@ -344,6 +344,22 @@ TEST_F(GestureTest, AChainStartsTheSelectionOverFromAChainedPhase) {
     EXPECT_FALSE(gesture->isCancelled());
 }
 
+// The fingers lift while the chained execution still runs: the action ran once and stays so.
+TEST_F(GestureTest, AReleaseDuringAChainedExecutionExecutesNothingMore) {
+    auto gesture = start(OriginType::dockItem);
+    gesture->directions.push_back(desktop::Direction::up);
+    gesture->phases.push_back(Phase::paused);
+    gesture->setAction(Action(Action::Kind::unminimizeLast), true, true);
+    ASSERT_EQ(performer->calls.size(), 1U);
+    gesture->phases.push_back(Phase::released);
+    gesture->updatePhase();
+    turn();
+    EXPECT_EQ(performer->calls.size(), 1U);
+    settleExecution();
+    EXPECT_EQ(performer->calls.size(), 1U);
+    EXPECT_FALSE(gesture->isChaining());
+}
+
 TEST_F(GestureTest, AChainWithoutWindowCancels) {
     auto gesture = start(OriginType::dockItem, false);
     gesture->setAction(Action(Action::Kind::minimizeAll), true, true);

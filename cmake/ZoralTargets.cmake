@@ -5,7 +5,7 @@ add_library(zoral_options INTERFACE)
 target_compile_options(zoral_options INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
   -Wnon-virtual-dtor -Wold-style-cast -Wcast-align -Woverloaded-virtual
-  -Wnull-dereference -Wimplicit-fallthrough -Wformat=2
+  -Wnull-dereference -Wimplicit-fallthrough -Wformat=2 -Wsuggest-override
   # clang checks the lock annotations of platform/thread_safety.h.
   $<$<CXX_COMPILER_ID:Clang>:-Wthread-safety>
   # Designated initialisers may leave members to their default initialisers.

@@ -21,7 +21,7 @@ namespace zoral::desktop {
 class DockItem;
 class Window;
 
-class Application : public UIElement {
+class Application final : public UIElement {
     struct Passkey {};
 
 public:
@@ -42,26 +42,26 @@ public:
     Application(Passkey, platform::RunningApplication nsApp);
 
     const platform::RunningApplication& nsApp() const { return nsApp_; }
-    virtual std::optional<std::string> bundleIdentifier() const { return nsApp_.bundleIdentifier; }
+    std::optional<std::string> bundleIdentifier() const { return nsApp_.bundleIdentifier; }
 
     // The application's tile in the Dock, looked up until one is found and then kept.
-    virtual std::shared_ptr<DockItem> dockItem();
-    virtual void setDockItem(std::shared_ptr<DockItem> item) { dockItem_ = std::move(item); }
+    std::shared_ptr<DockItem> dockItem();
+    void setDockItem(std::shared_ptr<DockItem> item) { dockItem_ = std::move(item); }
 
     // The elements of "AXWindows" that are windows, in the application's order.
-    virtual std::vector<std::shared_ptr<Window>> windows() const;
+    std::vector<std::shared_ptr<Window>> windows() const;
     // The windows whose "AXMinimized" is settable and reads as `minimized`.
-    virtual std::vector<std::shared_ptr<Window>> windowsMinimized(bool minimized) const;
+    std::vector<std::shared_ptr<Window>> windowsMinimized(bool minimized) const;
 
     // An observer of the application's process; none when the system refuses one (logged unless
     // the application is gone).
-    virtual std::shared_ptr<Observer> makeObserver(Observer::Callback callback) const;
+    std::shared_ptr<Observer> makeObserver(Observer::Callback callback) const;
 
     // Switch the enhanced accessibility interface off around frame changes and back on after:
     // disable saves the current state (a second disable keeps a saved "on"), restore writes true
     // only when a disable found it on.
-    virtual void disableEnhancedUI();
-    virtual void restoreEnhancedUI();
+    void disableEnhancedUI();
+    void restoreEnhancedUI();
     // What disable saved; none when nothing is saved.
     std::optional<bool> usesEnhancedUI() const { return usesEnhancedUI_; }
 
@@ -70,22 +70,22 @@ public:
     // Asks the system to bring the application in front and waits (40 retries, 0.02 s apart) for
     // it to be active; the result is its front visible window, raised, else the window that
     // unminimizeLast brings back; when all that fails, the result of activateByClick.
-    virtual promises::Promise<std::shared_ptr<Window>> activate();
+    promises::Promise<std::shared_ptr<Window>> activate();
     // Presses the application's Dock tile and waits (20 retries, 0.02 s apart) for a visible
     // window; fails with PromiseError::default_() without a tile or a window.
-    virtual promises::Promise<std::shared_ptr<Window>> activateByClick();
+    promises::Promise<std::shared_ptr<Window>> activateByClick();
     // Activates the application and raises the next of its visible windows in the direction
     // (left or right; other directions do nothing); none when it has no visible window.
-    virtual std::shared_ptr<Window> cycleWindows(Direction direction);
+    std::shared_ptr<Window> cycleWindows(Direction direction);
     // Restores the most recently minimised window (by the stamps of PidTimestamps, else
     // the last minimised one) and activates the application; the result is that window, else the
     // front visible one.
-    virtual promises::Promise<std::shared_ptr<Window>> unminimizeLast();
+    promises::Promise<std::shared_ptr<Window>> unminimizeLast();
     // Unsnaps the snapped windows and asks the application to quit a moment later (0.2 s after
     // an unsnap, so that the frames are written first).
-    virtual void quit();
+    void quit();
     // Posts Command-H to the application's process (to the common stream when it is unknown).
-    virtual void hideByShortcut();
+    void hideByShortcut();
 
     // Whether the application is active now; its front visible window, raised when asked, and the
     // line "Application: Activated in <n * 20>ms". Fails with PromiseError::default_() while it

@@ -12,7 +12,7 @@
 
 namespace zoral::desktop {
 
-class AXAccess : public std::enable_shared_from_this<AXAccess> {
+class AXAccess final : public std::enable_shared_from_this<AXAccess> {
     struct Passkey {};
 
 public:
@@ -28,16 +28,16 @@ public:
     static std::shared_ptr<AXAccess> make();
 
     explicit AXAccess(Passkey);
-    virtual ~AXAccess();
+    ~AXAccess();
     AXAccess(const AXAccess&) = delete;
     AXAccess& operator=(const AXAccess&) = delete;
 
-    virtual bool isTrusted() const { return isTrusted_; }
-    virtual void setIsTrusted(bool trusted) { isTrusted_ = trusted; }
+    bool isTrusted() const { return isTrusted_; }
+    void setIsTrusted(bool trusted) { isTrusted_ = trusted; }
     signals::Signal<bool>& onChange() { return onChange_; }
 
     // Asks the system to show its permission prompt; the answer arrives later as a change.
-    virtual void promptForAccess();
+    void promptForAccess();
 
 private:
     void recheck();

@@ -14,7 +14,7 @@ namespace zoral::desktop {
 
 class Window;
 
-class DockItem : public UIElement {
+class DockItem final : public UIElement {
     struct Passkey {};
 
 public:
@@ -23,10 +23,10 @@ public:
     DockItem(Passkey, platform::ax::Element element);
 
     // The identifier of the bundle at the tile's "AXURL"; none for a folder or an unreadable URL.
-    virtual std::optional<std::string> bundleIdentifier() const;
+    std::optional<std::string> bundleIdentifier() const;
 };
 
-class MinDockItem : public UIElement {
+class MinDockItem final : public UIElement {
     struct Passkey {};
 
 public:
@@ -37,7 +37,7 @@ public:
     // Presses the tile and polls (every 0.02 s, 40 retries) until a window other than the one
     // focused before has the focus, and gives that window; fails with PromiseError::default_()
     // when the focus never moves.
-    virtual promises::Promise<std::shared_ptr<Window>> unminimize();
+    promises::Promise<std::shared_ptr<Window>> unminimize();
 };
 
 }  // namespace zoral::desktop

@@ -71,7 +71,7 @@ ManagedDisplaySpaces copyManagedDisplaySpaces();
 // True while the Dock has a child titled "Mission Control" or "App Expose".
 bool isMissionControlShowing();
 
-class MissionControlSpace : public UIElement {
+class MissionControlSpace final : public UIElement {
     struct Passkey {};
 
 public:
@@ -85,18 +85,17 @@ public:
     // Whether the space may be sent to another display: a full-screen space always, the current
     // desktop never, another desktop when its display has more than one. `screen` is the screen
     // its button lies on.
-    virtual bool isMovable(const Screen& screen) const;
+    bool isMovable(const Screen& screen) const;
 
     // Sends the space to the display next to `screen` in the direction by dragging its button,
     // on axQueue, behind the last button of that display's spaces bar. The neighbouring screen
     // when the space may move (even when that display shows no buttons, and then nothing is
     // dragged); none otherwise.
-    virtual std::optional<Screen> missionControlSpaceAction(Direction direction,
-                                                            const Screen& screen);
+    std::optional<Screen> missionControlSpaceAction(Direction direction, const Screen& screen);
 
     // The drag onto `target` (a button of `screen`'s spaces bar) and the activation of what lies
     // at the centre of `screen`. Blocks the calling thread for about half a second.
-    virtual void dragSpaceToScreen(const UIElementRef& target, const Screen& screen);
+    void dragSpaceToScreen(const UIElementRef& target, const Screen& screen);
 };
 
 }  // namespace zoral::desktop

@@ -14,7 +14,7 @@
 
 namespace zoral::desktop {
 
-class Observer : public std::enable_shared_from_this<Observer> {
+class Observer final : public std::enable_shared_from_this<Observer> {
 public:
     using Callback =
         std::function<void(const std::shared_ptr<Observer>& observer, const UIElementRef& element,
@@ -23,7 +23,7 @@ public:
     // Raises AXError when the system refuses to observe the process. Notifications are
     // registered with a weak reference to this object, so it must be owned by a shared_ptr.
     Observer(platform::ProcessId pid, Callback callback);
-    virtual ~Observer();
+    ~Observer();
     Observer(const Observer&) = delete;
     Observer& operator=(const Observer&) = delete;
 
@@ -31,12 +31,12 @@ public:
     const platform::ax::ObserverRef& axObserver() const { return axObserver_; }
     const Callback& callback() const { return callback_; }
 
-    virtual void start();
-    virtual void stop();
+    void start();
+    void stop();
     // Registering a notification twice, and removing one that is not registered, succeed;
     // every other refusal raises AXError.
-    virtual void addNotification(AXNotification notification, const UIElement& element);
-    virtual void removeNotification(AXNotification notification, const UIElement& element);
+    void addNotification(AXNotification notification, const UIElement& element);
+    void removeNotification(AXNotification notification, const UIElement& element);
 
 private:
     const platform::ProcessId pid_;

@@ -22,7 +22,7 @@ using TabAppType = settings::TabAppType;
 // one. Nothing gives `edge`: that browser's tabs are handled as `chrome`'s.
 TabAppType appTypeForBundleIdentifier(std::optional<std::string_view> bundleIdentifier);
 
-class Tab : public UIElement {
+class Tab final : public UIElement {
     struct Passkey {};
 
 public:
@@ -39,21 +39,21 @@ public:
     Tab(Passkey, platform::ax::Element element, TabAppType appType, platform::CGPoint location,
         bool canReroute);
 
-    virtual TabAppType appType() const { return appType_; }
-    virtual platform::CGPoint location() const { return location_; }
-    virtual bool canReroute() const { return canReroute_; }
+    TabAppType appType() const { return appType_; }
+    platform::CGPoint location() const { return location_; }
+    bool canReroute() const { return canReroute_; }
 
     // Set by a gesture's cancel while a detach waits; the detach's next check clears it and ends
     // the detach. Set when no detach waits, it ends the next one at its first check.
-    virtual bool shouldCancelDetach() const { return shouldCancelDetach_; }
-    virtual void setShouldCancelDetach(bool cancel) { shouldCancelDetach_ = cancel; }
+    bool shouldCancelDetach() const { return shouldCancelDetach_; }
+    void setShouldCancelDetach(bool cancel) { shouldCancelDetach_ = cancel; }
 
     // Drags the tab out of its window (on axQueue) and polls, every 0.05 s with 40 retries, until
     // the application shows one more window; succeeds with that window. A window that was snapped
     // gives the new window its size from before the snap. Fails with PromiseError::default_() for
     // a tab without a window or when no window appeared, and with PromiseError::cancel() when
     // cancelled. Main thread only.
-    virtual promises::Promise<std::shared_ptr<Window>> detach();
+    promises::Promise<std::shared_ptr<Window>> detach();
 
 private:
     struct DetachState;

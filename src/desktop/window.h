@@ -37,7 +37,7 @@ struct ScreenOverlap {
     double area = 0;
 };
 
-class Window : public UIElement {
+class Window final : public UIElement {
     struct Passkey {};
 
 public:
@@ -45,28 +45,28 @@ public:
     static std::shared_ptr<Window> make(const UIElement& element);
     Window(Passkey, platform::ax::Element element);
 
-    virtual std::int64_t id() const { return id_; }
-    virtual void setId(std::int64_t id) { id_ = id; }
+    std::int64_t id() const { return id_; }
+    void setId(std::int64_t id) { id_ = id; }
 
     std::size_t hash() const { return static_cast<std::size_t>(id()); }
 
     // Capabilities; an unreadable one counts as "cannot".
-    virtual bool canResize() const;
-    virtual bool canClose() const;
-    virtual bool canMinimize() const;
-    virtual bool canFullscreen() const;
+    bool canResize() const;
+    bool canClose() const;
+    bool canMinimize() const;
+    bool canFullscreen() const;
 
     // None when the state cannot be read, so that "not minimised" stays distinguishable.
-    virtual std::optional<bool> isMinimized() const;
-    virtual std::optional<bool> isFullscreen() const;
+    std::optional<bool> isMinimized() const;
+    std::optional<bool> isFullscreen() const;
 
     // Leaves full screen and polls (every 0.05 s, 40 retries) until the window is back among its
     // application's visible windows; fails with PromiseError::default_() when it never is.
-    virtual promises::Promise<promises::Unit> exitFullscreen();
+    promises::Promise<promises::Unit> exitFullscreen();
 
     // The screen the window overlaps most (the first among equals, and the first for a window
     // whose frame cannot be read); none while no screens are listed.
-    virtual std::optional<Screen> screen() const;
+    std::optional<Screen> screen() const;
     ScreenOverlap frameOnScreens(const Screen& screen) const;
     // The screen a window with this frame (top-left coordinates) belongs to, by the rule of
     // screen(), for a caller that has just read the frame.

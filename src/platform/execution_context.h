@@ -77,7 +77,7 @@ private:
     // The usable stack, for the sanitizer: learnt on the first switch for a thread's own stack.
     const void* stackBottom_ = nullptr;
     std::size_t stackSize_ = 0;
-    void* fakeStack_ = nullptr;
+    [[maybe_unused]] void* fakeStack_ = nullptr;  // the sanitizer's; unused without it
     ExceptionState exceptions_;
     Handoff outgoing_{};
     std::function<ExecutionContext&()> body_;

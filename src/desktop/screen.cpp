@@ -153,15 +153,11 @@ double primaryDisplayHeight() {
 }
 
 CGRect flip(const CGRect& rect) {
-    return flip(rect, primaryDisplayHeight());
-}
-
-CGRect flip(const CGRect& rect, double primaryHeight) {
-    return {rect.minX(), primaryHeight - rect.height() - rect.minY(), rect.width(), rect.height()};
+    return platform::flip(rect, primaryDisplayHeight());
 }
 
 CGPoint flipPoint(const CGPoint& point) {
-    return {point.x, primaryDisplayHeight() - point.y};
+    return platform::flip(point, primaryDisplayHeight());
 }
 
 std::optional<NSScreen> screenContaining(CGPoint point) {

@@ -101,11 +101,10 @@ platform::CGDirectDisplayID displayID(const platform::NSScreen& screen);
 // How many columns and rows of screens a display is split into: (1, 1) for every display.
 std::pair<std::int64_t, std::int64_t> screenSplit(platform::CGDirectDisplayID display);
 
-// Between bottom-left and top-left coordinates, either way: y' = H - height - y, where H is the
-// primary display's height (0 without displays).
+// Between bottom-left and top-left coordinates, either way, on the primary display's height as
+// it is now (platform::flip; work that must not ask the displays itself passes a height read
+// earlier to platform::flip).
 platform::CGRect flip(const platform::CGRect& rect);
-// The same with a height read earlier, for work that must not ask the displays itself.
-platform::CGRect flip(const platform::CGRect& rect, double primaryHeight);
 // The height of the primary display's frame, which the conversions take; 0 without displays.
 double primaryDisplayHeight();
 platform::CGPoint flipPoint(const platform::CGPoint& point);

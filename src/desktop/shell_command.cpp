@@ -5,7 +5,7 @@
 namespace zoral::desktop {
 
 std::string runShellCommand(std::string_view command) {
-    return platform::runShell(command);
+    return platform::shell::run(command).output;
 }
 
 }  // namespace zoral::desktop

@@ -147,7 +147,7 @@ std::optional<Screen> Window::screenOfFrame(const platform::CGRect& frame,
     // Without screens the screen under the pointer would be searched in the same empty list.
     if (screens.empty())
         return std::nullopt;
-    const platform::CGRect flipped = flip(frame, primaryHeight);
+    const platform::CGRect flipped = platform::flip(frame, primaryHeight);
     std::vector<ScreenOverlap> overlaps;
     overlaps.reserve(screens.size());
     for (const Screen& candidate : screens)

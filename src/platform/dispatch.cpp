@@ -88,7 +88,7 @@ void DispatchGroup::leave() const {
     if (remaining == 0) {
         std::vector<std::pair<DispatchQueue, DispatchWorkItem>> due;
         {
-            std::lock_guard lock(state_->mutex);
+            const MutexLock lock(state_->mutex);
             // Entered again meanwhile: the notifications wait for the next time it empties.
             if (state_->count.load() == 0)
                 due.swap(state_->notifications);
@@ -103,7 +103,7 @@ void DispatchGroup::notify(const DispatchQueue& queue, std::function<void()> bod
                            DispatchWorkItemFlags flags) const {
     DispatchWorkItem item(std::move(body), qos, flags);
     {
-        std::lock_guard lock(state_->mutex);
+        const MutexLock lock(state_->mutex);
         if (state_->count.load() != 0) {
             state_->notifications.emplace_back(queue, item);
             return;

@@ -7,13 +7,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/dispatch.h"
+#include "platform/thread_safety.h"
 
 namespace zoral::platform::detail {
 
@@ -35,9 +35,9 @@ struct QueueState {
 
 struct GroupState {
     std::atomic<long> count{0};
-    std::mutex mutex;
+    Mutex mutex;
     // Submitted when the count falls to zero.
-    std::vector<std::pair<DispatchQueue, DispatchWorkItem>> notifications;
+    std::vector<std::pair<DispatchQueue, DispatchWorkItem>> notifications ZORAL_GUARDED_BY(mutex);
 };
 
 // A blocked item's wait, defined by the scheduler.

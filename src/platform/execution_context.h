@@ -77,7 +77,9 @@ private:
     // The usable stack, for the sanitizer: learnt on the first switch for a thread's own stack.
     const void* stackBottom_ = nullptr;
     std::size_t stackSize_ = 0;
-    [[maybe_unused]] void* fakeStack_ = nullptr;  // the sanitizer's; unused without it
+#ifdef ZORAL_ADDRESS_SANITIZER
+    void* fakeStack_ = nullptr;  // the sanitizer's record of the stack this context left
+#endif
     ExceptionState exceptions_;
     Handoff outgoing_{};
     std::function<ExecutionContext&()> body_;

@@ -56,4 +56,18 @@ struct CGRect {
     }
 };
 
+// The turn between the two coordinate systems of the desktop: bottom-left (the toolkit's screens,
+// y grows upwards from the primary display's bottom edge) and top-left (the window server, events
+// and accessibility, y grows downwards from the primary display's top edge). `primaryHeight` is the
+// height of the primary display's frame, 0 without displays. The turn is its own inverse, so the
+// same call converts either way: a point's y becomes primaryHeight - y; a rectangle keeps its x,
+// width and height, and its far edge in y becomes its origin, primaryHeight - maxY (the result is
+// standardised: a negative size comes back positive).
+constexpr CGPoint flip(CGPoint point, double primaryHeight) {
+    return {point.x, primaryHeight - point.y};
+}
+constexpr CGRect flip(const CGRect& rect, double primaryHeight) {
+    return {rect.minX(), primaryHeight - rect.maxY(), rect.width(), rect.height()};
+}
+
 }  // namespace zoral::platform

@@ -43,24 +43,24 @@ RunLoop& RunLoop::current() {
 }
 
 void RunLoop::addSource(const std::shared_ptr<RunLoopSource>& source, RunLoopMode mode) {
-    std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     if (std::find(sources_.begin(), sources_.end(), std::pair{source, mode}) == sources_.end()) {
         sources_.emplace_back(source, mode);
     }
 }
 
 void RunLoop::removeSource(const std::shared_ptr<RunLoopSource>& source, RunLoopMode mode) {
-    std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     std::erase(sources_, std::pair{source, mode});
 }
 
 bool RunLoop::containsSource(const std::shared_ptr<RunLoopSource>& source, RunLoopMode mode) const {
-    std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     return std::find(sources_.begin(), sources_.end(), std::pair{source, mode}) != sources_.end();
 }
 
 bool RunLoop::containsSource(const std::shared_ptr<RunLoopSource>& source) const {
-    std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     return std::any_of(sources_.begin(), sources_.end(),
                        [&](const auto& entry) { return entry.first == source; });
 }

@@ -14,8 +14,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
+
+#include "platform/thread_safety.h"
 
 namespace zoral::platform {
 
@@ -80,8 +81,9 @@ private:
     void performIfAttached(const std::shared_ptr<RunLoopSource>& source);
 
     Scheduler& scheduler_;
-    mutable std::mutex mutex_;
-    std::vector<std::pair<std::shared_ptr<RunLoopSource>, RunLoopMode>> sources_;
+    mutable Mutex mutex_;
+    std::vector<std::pair<std::shared_ptr<RunLoopSource>, RunLoopMode>> sources_
+        ZORAL_GUARDED_BY(mutex_);
     std::atomic<bool> stopRequested_{false};
     // The runs in progress, innermost last; only the main thread touches them.
     std::vector<std::uint64_t> runs_;

@@ -127,7 +127,7 @@ Scheduler::Scheduler(ClockKind clock, Date startDate)
 
 Scheduler::~Scheduler() {
     {
-        std::lock_guard lock(mutex_);
+        const MutexLock lock(mutex_);
         tearingDown_ = true;
     }
     // Destroying a job may release objects whose destructors submit more work,
@@ -141,7 +141,7 @@ Scheduler::~Scheduler() {
     for (;;) {
         std::vector<Doomed> doomed;
         {
-            std::lock_guard lock(mutex_);
+            const MutexLock lock(mutex_);
             const auto take = [&](detail::Job& job) {
                 if (job.wakeUp == nullptr)
                     doomed.push_back({job.sequence, std::move(job), nullptr});
@@ -169,14 +169,14 @@ Scheduler::~Scheduler() {
             }
             detail::Context& context = *entry.context;
             {
-                std::lock_guard lock(mutex_);
+                const MutexLock lock(mutex_);
                 unregisterLocked(*context.waiter);
                 context.waiter->woken = true;
             }
             context.unwinding = true;
-            std::unique_lock lock(mutex_);
+            const MutexLock lock(mutex_);
             try {
-                resumeLocked(lock, context);
+                resumeLocked(context);
             } catch (...) {
                 // What an unwound item threw on its way out has nobody to go to.
             }
@@ -211,7 +211,7 @@ std::uint64_t Scheduler::nowLocked() const {
 }
 
 DispatchTime Scheduler::now() const {
-    std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     return DispatchTime::fromUptimeNanoseconds(nowLocked());
 }
 
@@ -236,7 +236,7 @@ void Scheduler::submit(const std::shared_ptr<detail::QueueState>& queue,
                     .qos = submission.qos,
                     .flags = submission.flags};
     {
-        std::lock_guard lock(mutex_);
+        const MutexLock lock(mutex_);
         job.sequence = nextSequence_++;
         if (job.deadline <= nowLocked()) {
             ready_.push_back(std::move(job));
@@ -244,7 +244,7 @@ void Scheduler::submit(const std::shared_ptr<detail::QueueState>& queue,
             delayed_.emplace(std::pair{job.deadline, job.sequence}, std::move(job));
         }
     }
-    changed_.notify_all();
+    changed_.notifyAll();
 }
 
 void Scheduler::promoteDueLocked() {
@@ -306,11 +306,12 @@ void Scheduler::switchTo(detail::Context& context) {
     currentFrames = savedFrames;
 }
 
-void Scheduler::resumeLocked(std::unique_lock<std::mutex>& lock, detail::Context& context) {
+void Scheduler::resumeLocked(detail::Context& context) {
     context.state = detail::Context::State::running;
-    lock.unlock();
-    switchTo(context);
-    lock.lock();
+    {
+        const MutexUnlock unlocked(mutex_);
+        switchTo(context);
+    }
     if (context.state != detail::Context::State::finished)
         return;
     context.state = detail::Context::State::idle;
@@ -320,21 +321,22 @@ void Scheduler::resumeLocked(std::unique_lock<std::mutex>& lock, detail::Context
         std::rethrow_exception(std::exchange(context.error, nullptr));
 }
 
-void Scheduler::keepIdleWorkerLocked(std::unique_lock<std::mutex>& lock) {
+void Scheduler::keepIdleWorkerLocked() {
     if (!idle_.empty())
         return;
-    lock.unlock();
-    auto created = std::make_unique<detail::Context>();
-    detail::Context* const worker = created.get();
-    worker->stack = std::make_unique<ExecutionContext>(
-        [this, worker]() -> ExecutionContext& { return workerMain(*worker); });
-    workers_.push_back(std::move(created));
-    lock.lock();
+    detail::Context* worker = nullptr;
+    {
+        const MutexUnlock unlocked(mutex_);
+        auto created = std::make_unique<detail::Context>();
+        worker = created.get();
+        worker->stack = std::make_unique<ExecutionContext>(
+            [this, worker]() -> ExecutionContext& { return workerMain(*worker); });
+        workers_.push_back(std::move(created));
+    }
     idle_.push_back(worker);
 }
 
-void Scheduler::startLocked(std::unique_lock<std::mutex>& lock,
-                            std::deque<detail::Job>::iterator entry) {
+void Scheduler::startLocked(std::deque<detail::Job>::iterator entry) {
     // Claimed under the same lock that found it, so that no `sync` of another
     // thread slips in between.
     entry->queue->running += 1;
@@ -345,7 +347,7 @@ void Scheduler::startLocked(std::unique_lock<std::mutex>& lock,
     worker->sequence = entry->sequence;
     worker->job.emplace(std::move(*entry));
     eraseReadyLocked(entry);
-    resumeLocked(lock, *worker);
+    resumeLocked(*worker);
 }
 
 ExecutionContext& Scheduler::workerMain(detail::Context& self) {
@@ -368,13 +370,13 @@ void Scheduler::runItem(detail::Context& self) {
         bool barrier;
         ~Finish() {
             {
-                std::lock_guard lock(scheduler.mutex_);
+                const MutexLock lock(scheduler.mutex_);
                 job.queue->running -= 1;
                 if (barrier)
                     job.queue->barrierRunning = false;
                 scheduler.executed_ += 1;
             }
-            scheduler.changed_.notify_all();
+            scheduler.changed_.notifyAll();
             if (job.group)
                 job.group->leave();
         }
@@ -402,7 +404,7 @@ bool Scheduler::block(const std::function<bool()>* ready, std::optional<std::uin
     detail::Waiter waiter{.context = &self, .ready = ready};
     const bool isRoot = &self == root_.get();
     {
-        std::lock_guard lock(mutex_);
+        const MutexLock lock(mutex_);
         if (deadline) {
             detail::Job wakeUp{
                 .sequence = nextSequence_++, .deadline = *deadline, .wakeUp = &waiter};
@@ -426,7 +428,7 @@ bool Scheduler::block(const std::function<bool()>* ready, std::optional<std::uin
         detail::Waiter& waiter;
         bool counted;
         ~Registration() {
-            std::lock_guard lock(scheduler.mutex_);
+            const MutexLock lock(scheduler.mutex_);
             if (!waiter.woken)
                 scheduler.unregisterLocked(waiter);
             if (counted)
@@ -482,32 +484,34 @@ bool Scheduler::serve(const Goal& goal) {
         constexpr std::uint64_t century = 3'155'760'000'000'000'000;
         return wallEpoch_ + std::chrono::nanoseconds(std::min(ns, century));
     };
-    std::unique_lock lock(mutex_);
+    // Whether the goal is done, asked without the lock.
+    const auto done = [&]() ZORAL_REQUIRES(mutex_) {
+        const MutexUnlock unlocked(mutex_);
+        return goal.done != nullptr && (*goal.done)();
+    };
+    const MutexLock lock(mutex_);
     for (;;) {
         if (goal.waiter != nullptr && goal.waiter->woken)
             return true;
-        if (goal.done != nullptr) {
-            lock.unlock();
-            const bool finished = (*goal.done)();
-            lock.lock();
-            if (finished)
-                return true;
-        }
+        if (goal.done != nullptr && done())
+            return true;
         promoteDueLocked();
         if (!conditionWaiters_.empty()) {
-            lock.unlock();
-            detail::Waiter* const satisfied = firstSatisfiedWaiter();
-            lock.lock();
+            detail::Waiter* satisfied = nullptr;
+            {
+                const MutexUnlock unlocked(mutex_);
+                satisfied = firstSatisfiedWaiter();
+            }
             if (satisfied != nullptr) {
                 wakeLocked(*satisfied, false);
                 if (satisfied->context != root_.get())
-                    resumeLocked(lock, *satisfied->context);
+                    resumeLocked(*satisfied->context);
                 continue;
             }
         }
         // A context to start an item on, made before the search: making one
         // lets go of the lock, and other threads may change the ready work.
-        keepIdleWorkerLocked(lock);
+        keepIdleWorkerLocked();
         if (const auto entry = findRunnableLocked(); entry != ready_.end()) {
             if (detail::Waiter* const waiter = entry->wakeUp) {
                 eraseReadyLocked(entry);
@@ -515,9 +519,9 @@ bool Scheduler::serve(const Goal& goal) {
                 wakeUps_ -= 1;
                 wakeLocked(*waiter, true);
                 if (waiter->context != root_.get())
-                    resumeLocked(lock, *waiter->context);
+                    resumeLocked(*waiter->context);
             } else {
-                startLocked(lock, entry);
+                startLocked(entry);
             }
             continue;
         }
@@ -527,27 +531,23 @@ bool Scheduler::serve(const Goal& goal) {
             if (isVirtual()) {
                 virtualNow_ = std::max(virtualNow_, next);
             } else {
-                changed_.wait_until(lock, wallDeadline(next));
+                changed_.waitUntil(mutex_, wallDeadline(next));
             }
             continue;
         }
         if (goal.limit != neverNanoseconds) {
-            if (nowLocked() >= goal.limit) {
-                lock.unlock();
-                return goal.done != nullptr && (*goal.done)();
-            }
+            if (nowLocked() >= goal.limit)
+                return done();
             if (isVirtual()) {
                 virtualNow_ = goal.limit;
             } else {
-                changed_.wait_until(lock, wallDeadline(goal.limit));
+                changed_.waitUntil(mutex_, wallDeadline(goal.limit));
             }
             continue;
         }
-        if (!goal.waitWhenIdle) {
-            lock.unlock();
-            return goal.done != nullptr && (*goal.done)();
-        }
-        changed_.wait(lock);
+        if (!goal.waitWhenIdle)
+            return done();
+        changed_.wait(mutex_);
     }
 }
 
@@ -571,18 +571,18 @@ bool Scheduler::drive(const std::function<bool()>& done, DispatchTime limit, boo
 }
 
 void Scheduler::wake() {
-    { std::lock_guard lock(mutex_); }
-    changed_.notify_all();
+    { const MutexLock lock(mutex_); }
+    changed_.notifyAll();
 }
 
 std::size_t Scheduler::runUntilIdle() {
     std::size_t before;
     {
-        std::lock_guard lock(mutex_);
+        const MutexLock lock(mutex_);
         before = executed_;
     }
     drive({}, now(), false);
-    std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     return executed_ - before;
 }
 
@@ -611,7 +611,7 @@ void Scheduler::sleep(double seconds) {
         detail::QueueState& main = detail::mainQueueStateForScheduler();
         std::uint64_t deadline;
         {
-            std::lock_guard lock(mutex_);
+            const MutexLock lock(mutex_);
             const std::uint64_t now = nowLocked();
             deadline = ns >= neverNanoseconds - 1 - now ? neverNanoseconds - 1 : now + ns;
             if (topLevel)
@@ -625,10 +625,10 @@ void Scheduler::sleep(double seconds) {
                 if (!held)
                     return;
                 {
-                    std::lock_guard lock(scheduler.mutex_);
+                    const MutexLock lock(scheduler.mutex_);
                     main.running -= 1;
                 }
-                scheduler.changed_.notify_all();
+                scheduler.changed_.notifyAll();
             }
         } release{*this, main, topLevel};
         block(nullptr, deadline);
@@ -639,11 +639,11 @@ void Scheduler::sleep(double seconds) {
         return;
     }
     {
-        std::lock_guard lock(mutex_);
+        const MutexLock lock(mutex_);
         virtualNow_ =
             ns >= neverNanoseconds - virtualNow_ ? neverNanoseconds - 1 : virtualNow_ + ns;
     }
-    changed_.notify_all();
+    changed_.notifyAll();
 }
 
 bool Scheduler::syncWouldDeadlock(const detail::QueueState& queue, bool barrier) const {
@@ -687,14 +687,14 @@ void Scheduler::runSync(detail::QueueState& queue, const std::function<void()>& 
         // Earlier work of the queue that is still running (blocked in its own
         // context) finishes first; pending items of the queue are not waited for.
         const std::function<bool()> free = [&] {
-            std::lock_guard lock(mutex_);
+            const MutexLock lock(mutex_);
             return detail::canStart(queue, barrier);
         };
-        std::unique_lock lock(mutex_);
+        const MutexLock lock(mutex_);
         while (!detail::canStart(queue, barrier)) {
             if (syncWouldDeadlock(queue, barrier))
                 fatal("sync on a queue held by work that waits for the caller would deadlock");
-            lock.unlock();
+            const MutexUnlock unlocked(mutex_);
             struct Target {
                 detail::Context& context;
                 ~Target() { context.syncTarget = nullptr; }
@@ -702,14 +702,14 @@ void Scheduler::runSync(detail::QueueState& queue, const std::function<void()>& 
             running_->syncTarget = &queue;
             running_->syncBarrier = barrier;
             block(&free, std::nullopt);
-            lock.lock();
         }
         queue.running += 1;
         if (barrier)
             queue.barrierRunning = true;
     } else {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return detail::canStart(queue, barrier); });
+        const MutexLock lock(mutex_);
+        while (!detail::canStart(queue, barrier))
+            changed_.wait(mutex_);
         queue.running += 1;
         if (barrier)
             queue.barrierRunning = true;
@@ -720,12 +720,12 @@ void Scheduler::runSync(detail::QueueState& queue, const std::function<void()>& 
         bool barrier;
         ~Finish() {
             {
-                std::lock_guard lock(scheduler.mutex_);
+                const MutexLock lock(scheduler.mutex_);
                 queue.running -= 1;
                 if (barrier)
                     queue.barrierRunning = false;
             }
-            scheduler.changed_.notify_all();
+            scheduler.changed_.notifyAll();
         }
     } finish{*this, queue, barrier};
     QueueFrameScope frame(&queue, barrier, false);
@@ -745,18 +745,20 @@ void Scheduler::waitForGroup(const detail::GroupState& group, DispatchTime timeo
         result = empty() ? DispatchGroup::WaitResult::success : DispatchGroup::WaitResult::timedOut;
         return;
     }
-    std::unique_lock lock(mutex_);
+    const MutexLock lock(mutex_);
     if (isVirtual() || timeout.isNever()) {
-        changed_.wait(lock, [&] { return empty() || nowLocked() >= timeout.uptimeNanoseconds(); });
+        while (!empty() && nowLocked() < timeout.uptimeNanoseconds())
+            changed_.wait(mutex_);
     } else {
-        changed_.wait_until(
-            lock, wallEpoch_ + std::chrono::nanoseconds(timeout.uptimeNanoseconds()), empty);
+        const auto deadline = wallEpoch_ + std::chrono::nanoseconds(timeout.uptimeNanoseconds());
+        while (!empty() && changed_.waitUntil(mutex_, deadline) != std::cv_status::timeout) {
+        }
     }
     result = empty() ? DispatchGroup::WaitResult::success : DispatchGroup::WaitResult::timedOut;
 }
 
 std::vector<Scheduler::PendingWork> Scheduler::pendingWork() const {
-    std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     std::vector<PendingWork> result;
     const auto describe = [&](const detail::Job& job, bool ready) {
         if (job.wakeUp == nullptr) {
@@ -772,17 +774,17 @@ std::vector<Scheduler::PendingWork> Scheduler::pendingWork() const {
 }
 
 std::size_t Scheduler::pendingCount() const {
-    std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     return ready_.size() + delayed_.size() - wakeUps_;
 }
 
 std::size_t Scheduler::blockedCount() const {
-    std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     return blocked_;
 }
 
 std::optional<DispatchTime> Scheduler::nextDeadline() const {
-    std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     if (!ready_.empty())
         return DispatchTime::fromUptimeNanoseconds(nowLocked());
     if (delayed_.empty())

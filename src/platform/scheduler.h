@@ -41,14 +41,12 @@
 // Other threads may submit work, wait for groups and run `sync` blocks at any
 // time; they block as threads do. Only the owner thread drives.
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -57,6 +55,7 @@
 #include "platform/date.h"
 #include "platform/dispatch.h"
 #include "platform/dispatch_internal.h"
+#include "platform/thread_safety.h"
 
 namespace zoral::platform {
 
@@ -150,12 +149,12 @@ private:
     void waitForGroup(const detail::GroupState& group, DispatchTime timeout,
                       DispatchGroup::WaitResult& result);
 
-    std::uint64_t nowLocked() const;
-    void promoteDueLocked();
+    std::uint64_t nowLocked() const ZORAL_REQUIRES(mutex_);
+    void promoteDueLocked() ZORAL_REQUIRES(mutex_);
     // The first ready entry that may run now: a wake-up, or an item whose queue
     // lets it start.
-    std::deque<detail::Job>::iterator findRunnableLocked();
-    void eraseReadyLocked(std::deque<detail::Job>::iterator entry);
+    std::deque<detail::Job>::iterator findRunnableLocked() ZORAL_REQUIRES(mutex_);
+    void eraseReadyLocked(std::deque<detail::Job>::iterator entry) ZORAL_REQUIRES(mutex_);
     void requireOwnerThread(const char* operation) const;
 
     // The loop of the owner thread's own context: runs items on their contexts
@@ -165,11 +164,12 @@ private:
     // the turn of `deadline` comes; true when `ready` woke it.
     bool block(const std::function<bool()>* ready, std::optional<std::uint64_t> deadline);
     detail::Waiter* firstSatisfiedWaiter() const;
-    void wakeLocked(detail::Waiter& waiter, bool byDeadline);
-    void unregisterLocked(detail::Waiter& waiter);
-    void keepIdleWorkerLocked(std::unique_lock<std::mutex>& lock);
-    void startLocked(std::unique_lock<std::mutex>& lock, std::deque<detail::Job>::iterator entry);
-    void resumeLocked(std::unique_lock<std::mutex>& lock, detail::Context& context);
+    void wakeLocked(detail::Waiter& waiter, bool byDeadline) ZORAL_REQUIRES(mutex_);
+    void unregisterLocked(detail::Waiter& waiter) ZORAL_REQUIRES(mutex_);
+    // These three let go of the lock while they switch or allocate, and hold it again on return.
+    void keepIdleWorkerLocked() ZORAL_REQUIRES(mutex_);
+    void startLocked(std::deque<detail::Job>::iterator entry) ZORAL_REQUIRES(mutex_);
+    void resumeLocked(detail::Context& context) ZORAL_REQUIRES(mutex_);
     void switchTo(detail::Context& context);
     ExecutionContext& workerMain(detail::Context& self);
     void runItem(detail::Context& self);
@@ -180,19 +180,22 @@ private:
     const std::thread::id owner_;
     const std::chrono::steady_clock::time_point wallEpoch_;
 
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    std::uint64_t virtualNow_ = 0;
-    std::uint64_t nextSequence_ = 0;
-    std::size_t executed_ = 0;
-    bool tearingDown_ = false;
+    mutable Mutex mutex_;
+    ConditionVariable changed_;
+    std::uint64_t virtualNow_ ZORAL_GUARDED_BY(mutex_) = 0;
+    std::uint64_t nextSequence_ ZORAL_GUARDED_BY(mutex_) = 0;
+    std::size_t executed_ ZORAL_GUARDED_BY(mutex_) = 0;
+    bool tearingDown_ ZORAL_GUARDED_BY(mutex_) = false;
     // Ready items and the wake-ups of blocked items whose turn has come.
-    std::deque<detail::Job> ready_;
+    std::deque<detail::Job> ready_ ZORAL_GUARDED_BY(mutex_);
     // Keyed by (deadline, submission sequence): earlier deadlines first, equal
     // deadlines in submission order. Holds items and blocked items' wake-ups.
-    std::map<std::pair<std::uint64_t, std::uint64_t>, detail::Job> delayed_;
-    std::size_t wakeUps_ = 0;  // wake-ups among ready_ and delayed_
-    std::size_t blocked_ = 0;
+    std::map<std::pair<std::uint64_t, std::uint64_t>, detail::Job> delayed_
+        ZORAL_GUARDED_BY(mutex_);
+    std::size_t wakeUps_ ZORAL_GUARDED_BY(mutex_) = 0;  // wake-ups among ready_ and delayed_
+    std::size_t blocked_ ZORAL_GUARDED_BY(mutex_) = 0;
+    // The queues' `running` and `barrierRunning` are guarded by mutex_ too; the annotations
+    // cannot name this scheduler's mutex from a queue's state.
 
     // The owner thread's contexts: its own, and one per item that has started.
     // Only the owner thread touches them.

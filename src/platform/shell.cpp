@@ -151,8 +151,4 @@ void ScopedRecorder::setAnswer(Result answer) {
 
 }  // namespace shell
 
-std::string runShell(std::string_view command) {
-    return shell::run(command).output;
-}
-
 }  // namespace zoral::platform

@@ -57,7 +57,4 @@ private:
 
 }  // namespace shell
 
-// Runs the command and gives its standard output (see shell::run).
-std::string runShell(std::string_view command);
-
 }  // namespace zoral::platform

@@ -16,11 +16,12 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <utility>
 #include <variant>
 #include <vector>
+
+#include "platform/thread_safety.h"
 
 namespace zoral::promises {
 
@@ -156,27 +157,26 @@ public:
     }
 
     Sealant<R> readState() const override {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         return sealant_;
     }
 
     void withState(const std::function<void(const Sealant<R>&)>& body) override {
         bool resolved = false;
         {
-            std::lock_guard lock(mutex_);
+            const platform::MutexLock lock(mutex_);
             resolved = !sealant_.isPending();
             if (!resolved)
                 body(sealant_);
         }
-        // A resolved state never changes again, so it is read without the lock.
         if (resolved)
-            body(sealant_);
+            body(settledState());
     }
 
     detail::Next seal(R value) override {
         std::shared_ptr<Handlers<R>> waiting;
         {
-            std::lock_guard lock(mutex_);
+            const platform::MutexLock lock(mutex_);
             if (!sealant_.isPending())
                 return nullptr;  // settled once already: dropped without a word
             waiting = sealant_.takeHandlers();
@@ -190,13 +190,17 @@ public:
 
 protected:
     bool isPending() const {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         return sealant_.isPending();
     }
 
 private:
-    mutable std::mutex mutex_;
-    Sealant<R> sealant_;
+    // A resolved state never changes again, so it is read without the lock; the analysis cannot
+    // know that the state was seen resolved under the lock before.
+    const Sealant<R>& settledState() const ZORAL_NO_THREAD_SAFETY_ANALYSIS { return sealant_; }
+
+    mutable platform::Mutex mutex_;
+    Sealant<R> sealant_ ZORAL_GUARDED_BY(mutex_);
 };
 
 namespace detail {

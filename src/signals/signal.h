@@ -13,11 +13,11 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "platform/thread_safety.h"
 #include "signals/signal_subscription.h"
 
 namespace zoral::signals {
@@ -34,27 +34,27 @@ public:
     Signal& operator=(const Signal&) = delete;
 
     std::int64_t fireCount() const {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         return fireCount_;
     }
     bool retainLastData() const {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         return retainLastData_;
     }
     // Turning retention off forgets the stored value; turning it back on does not restore it.
     void setRetainLastData(bool retain) {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         retainLastData_ = retain;
         if (!retain)
             lastDataFired_.reset();
     }
     std::optional<T> lastDataFired() const {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         return lastDataFired_;
     }
     // The subscriptions in subscription order, dead ones not yet purged included.
     std::vector<SubscriptionRef> signalListeners() const {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         return listeners_;
     }
 
@@ -86,7 +86,7 @@ public:
         std::vector<SubscriptionRef> snapshot;
         std::vector<SubscriptionRef> dropped;
         {
-            std::lock_guard lock(mutex_);
+            const platform::MutexLock lock(mutex_);
             ++fireCount_;
             if (retainLastData_)
                 lastDataFired_ = value;
@@ -106,13 +106,13 @@ public:
 
     void removeDeadSubscriptions() {
         std::vector<SubscriptionRef> dropped;
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         purgeLocked(dropped);
     }
     // Drops the live subscriptions of this observer (and every dead one).
     void cancelSubscriptionsOf(const std::shared_ptr<const void>& observer) {
         std::vector<SubscriptionRef> dropped;
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         removeLocked(dropped, [&](const Subscription& subscription) {
             return !subscription.isLive() || subscription.isObservedBy(observer);
         });
@@ -120,18 +120,18 @@ public:
     void cancelAll() {
         std::vector<SubscriptionRef> dropped;
         {
-            std::lock_guard lock(mutex_);
+            const platform::MutexLock lock(mutex_);
             dropped.swap(listeners_);
         }
     }
     void clearLastData() {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         lastDataFired_.reset();
     }
     // The observers of the live subscriptions, in subscription order.
     std::vector<std::shared_ptr<const void>> observers() const {
         std::vector<std::shared_ptr<const void>> result;
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         for (const SubscriptionRef& subscription : listeners_) {
             if (auto observer = subscription->observer())
                 result.push_back(std::move(observer));
@@ -149,7 +149,7 @@ private:
         auto subscription =
             std::make_shared<Subscription>(std::move(observer), std::move(callback));
         std::vector<SubscriptionRef> dropped;
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         purgeLocked(dropped);
         if (mode == Mode::onceReplayingLast && lastDataFired_) {
             subscription->cancel();
@@ -164,23 +164,24 @@ private:
     // taking the lock: they are destroyed only after it is released, since a
     // callback's captures may own things that use this signal.
     template <class Predicate>
-    void removeLocked(std::vector<SubscriptionRef>& dropped, Predicate remove) {
+    void removeLocked(std::vector<SubscriptionRef>& dropped, Predicate remove)
+        ZORAL_REQUIRES(mutex_) {
         std::vector<SubscriptionRef> kept;
         kept.reserve(listeners_.size());
         for (SubscriptionRef& subscription : listeners_)
             (remove(*subscription) ? dropped : kept).push_back(std::move(subscription));
         listeners_ = std::move(kept);
     }
-    void purgeLocked(std::vector<SubscriptionRef>& dropped) {
+    void purgeLocked(std::vector<SubscriptionRef>& dropped) ZORAL_REQUIRES(mutex_) {
         removeLocked(dropped,
                      [](const Subscription& subscription) { return !subscription.isLive(); });
     }
 
-    mutable std::mutex mutex_;
-    std::int64_t fireCount_ = 0;
-    bool retainLastData_;
-    std::optional<T> lastDataFired_;
-    std::vector<SubscriptionRef> listeners_;
+    mutable platform::Mutex mutex_;
+    std::int64_t fireCount_ ZORAL_GUARDED_BY(mutex_) = 0;
+    bool retainLastData_ ZORAL_GUARDED_BY(mutex_);
+    std::optional<T> lastDataFired_ ZORAL_GUARDED_BY(mutex_);
+    std::vector<SubscriptionRef> listeners_ ZORAL_GUARDED_BY(mutex_);
 };
 
 }  // namespace zoral::signals

@@ -10,12 +10,12 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <utility>
 
 #include "platform/dispatch.h"
 #include "platform/dispatch_time.h"
+#include "platform/thread_safety.h"
 
 namespace zoral::signals {
 
@@ -44,69 +44,69 @@ public:
 
     // Modifiers return the subscription itself, so that they chain after subscribing.
     Ref withFilter(Filter predicate) {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         filter_ = std::move(predicate);
         return this->shared_from_this();
     }
     Ref withSampleInterval(double seconds) {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         sampleInterval_ = seconds;
         return this->shared_from_this();
     }
     Ref withQueue(platform::DispatchQueue queue) {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         dispatchQueue_ = std::move(queue);
         return this->shared_from_this();
     }
 
     // Ends the subscription; the signal drops it at its next purge.
     void cancel() {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         observer_.reset();
     }
 
     std::shared_ptr<const void> observer() const {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         return observer_.lock();
     }
     void setObserver(SignalObserver observer) {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         observer_ = std::move(observer);
     }
     bool isLive() const {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         return !observer_.expired();
     }
     // Whether the observer is the given object (by owner, so any pointer into the
     // same object matches). A dead subscription observes nothing.
     bool isObservedBy(const std::shared_ptr<const void>& object) const {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         return !observer_.expired() && !observer_.owner_before(object) &&
                !object.owner_before(observer_);
     }
 
     bool once() const {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         return once_;
     }
     void setOnce(bool once) {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         once_ = once;
     }
     std::optional<T> queuedData() const {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         return queuedData_;
     }
     std::optional<double> sampleInterval() const {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         return sampleInterval_;
     }
     std::optional<platform::DispatchQueue> dispatchQueue() const {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         return dispatchQueue_;
     }
     bool hasFilter() const {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         return static_cast<bool>(filter_);
     }
 
@@ -114,45 +114,46 @@ public:
     bool accepts(const T& value) const {
         Filter filter;
         {
-            std::lock_guard lock(mutex_);
+            const platform::MutexLock lock(mutex_);
             filter = filter_;
         }
         return !filter || filter(value);
     }
 
     void deliver(const T& value) {
-        std::unique_lock lock(mutex_);
-        if (observer_.expired())
-            return;
-        if (sampleInterval_) {
-            // A once-only sampled subscription stays open until its sampled block
-            // runs, so that it receives exactly the one sampled value.
-            const bool scheduled = queuedData_.has_value();
-            queuedData_ = value;
-            if (scheduled)
+        std::optional<platform::DispatchQueue> queue;
+        std::optional<platform::DispatchTime> sampleDeadline;
+        {
+            const platform::MutexLock lock(mutex_);
+            if (observer_.expired())
                 return;
-            const platform::DispatchQueue queue =
-                dispatchQueue_.value_or(platform::DispatchQueue::main());
-            const platform::DispatchTime deadline =
-                platform::DispatchTime::now() + sampleDelay(*sampleInterval_);
-            std::weak_ptr<SignalSubscription> weakSelf = this->weak_from_this();
-            lock.unlock();
-            queue.asyncAfter(deadline, [weakSelf] {
+            if (sampleInterval_) {
+                // A once-only sampled subscription stays open until its sampled block
+                // runs, so that it receives exactly the one sampled value.
+                const bool scheduled = queuedData_.has_value();
+                queuedData_ = value;
+                if (scheduled)
+                    return;
+                queue = dispatchQueue_.value_or(platform::DispatchQueue::main());
+                sampleDeadline = platform::DispatchTime::now() + sampleDelay(*sampleInterval_);
+            } else {
+                if (once_)
+                    observer_.reset();  // before the callback, so a re-entrant fire finds it dead
+                queue = dispatchQueue_;
+            }
+        }
+        if (sampleDeadline) {
+            queue->asyncAfter(*sampleDeadline, [weakSelf = this->weak_from_this()] {
                 if (auto self = weakSelf.lock())
                     self->deliverSampled();
             });
             return;
         }
-        if (once_)
-            observer_.reset();  // before the callback, so a re-entrant fire finds it dead
-        if (dispatchQueue_) {
-            const platform::DispatchQueue queue = *dispatchQueue_;
-            lock.unlock();
+        if (queue) {
             // Held strongly: a queued value is delivered even if the observer goes meanwhile.
-            queue.async([self = this->shared_from_this(), value] { self->callback_(value); });
+            queue->async([self = this->shared_from_this(), value] { self->callback_(value); });
             return;
         }
-        lock.unlock();
         callback_(value);
     }
 
@@ -162,24 +163,26 @@ public:
 
 private:
     void deliverSampled() {
-        std::unique_lock lock(mutex_);
-        std::optional<T> value = std::exchange(queuedData_, std::nullopt);
-        if (!value || observer_.expired())
-            return;
-        if (once_)
-            observer_.reset();
-        lock.unlock();
+        std::optional<T> value;
+        {
+            const platform::MutexLock lock(mutex_);
+            value = std::exchange(queuedData_, std::nullopt);
+            if (!value || observer_.expired())
+                return;
+            if (once_)
+                observer_.reset();
+        }
         callback_(*value);
     }
 
-    mutable std::mutex mutex_;
-    SignalObserver observer_;
-    bool once_ = false;
-    std::optional<T> queuedData_;
-    Filter filter_;
+    mutable platform::Mutex mutex_;
+    SignalObserver observer_ ZORAL_GUARDED_BY(mutex_);
+    bool once_ ZORAL_GUARDED_BY(mutex_) = false;
+    std::optional<T> queuedData_ ZORAL_GUARDED_BY(mutex_);
+    Filter filter_ ZORAL_GUARDED_BY(mutex_);
     const Callback callback_;
-    std::optional<platform::DispatchQueue> dispatchQueue_;
-    std::optional<double> sampleInterval_;
+    std::optional<platform::DispatchQueue> dispatchQueue_ ZORAL_GUARDED_BY(mutex_);
+    std::optional<double> sampleInterval_ ZORAL_GUARDED_BY(mutex_);
 };
 
 }  // namespace zoral::signals

@@ -39,8 +39,7 @@ bool isSameDisplay(const Display& a, const Display& b) {
 
 // A bottom-left rectangle in the top-left coordinates of the displays (the first is primary).
 platform::CGRect topLeftOf(const platform::CGRect& rect, const std::vector<Display>& displays) {
-    const double primaryHeight = displays.empty() ? 0.0 : displays.front().frame.height();
-    return {rect.minX(), primaryHeight - rect.maxY(), rect.width(), rect.height()};
+    return platform::flip(rect, displays.empty() ? 0.0 : displays.front().frame.height());
 }
 
 }  // namespace
@@ -103,9 +102,7 @@ std::optional<Display> Displays::mainDisplay() const {
 }
 
 platform::CGRect Displays::topLeftLocked(const Display& display) const {
-    const double primaryHeight = displays_.front().frame.height();
-    const platform::CGRect& f = display.frame;
-    return {f.minX(), primaryHeight - f.maxY(), f.width(), f.height()};
+    return topLeftOf(display.frame, displays_);
 }
 
 std::optional<platform::CGRect> Displays::topLeftFrame(const std::string& uuid) const {
@@ -145,8 +142,7 @@ bool Displays::isInMenuBar(platform::CGPoint point) const {
 
 platform::CGPoint Displays::flipped(platform::CGPoint point) const {
     std::lock_guard lock(mutex_);
-    const double height = displays_.empty() ? 0.0 : displays_.front().frame.height();
-    return {point.x, height - point.y};
+    return platform::flip(point, displays_.empty() ? 0.0 : displays_.front().frame.height());
 }
 
 void Displays::setDisplays(std::vector<Display> displays) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/bundle.h"
 #include "platform/dispatch.h"
@@ -51,10 +53,20 @@ std::shared_ptr<World> World::make() {
 World::~World() = default;
 
 World& World::current() {
-    if (World* world = installedWorld.load())
-        return *world;
-    static const auto* const processWorld = new std::shared_ptr<World>(make());
-    return **processWorld;
+    World* world = installedWorld.load();
+    if (world == nullptr) {
+        static const auto* const processWorld = new std::shared_ptr<World>(make());
+        world = processWorld->get();
+    }
+    world->enter();
+    return *world;
+}
+
+void World::enter() const {
+    if (std::this_thread::get_id() != owner_) {
+        std::fputs("World: entered from a thread other than the one that made it\n", stderr);
+        std::abort();
+    }
 }
 
 Process& World::addProcess(platform::ProcessId pid, std::string bundleIdentifier,
@@ -259,6 +271,7 @@ double World::latencyOf(platform::ProcessId pid, RoundTrip kind, std::string_vie
 }
 
 ax::Error World::beginRoundTrip(RoundTrip kind, ax::Element element, std::string_view attribute) {
+    enter();
     const std::shared_ptr<Node> node = resolve(element);
     const platform::ProcessId pid = node ? node->pid() : -1;
     roundTrips_[CountKey{kind, std::string(attribute), pid}] += 1;

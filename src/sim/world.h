@@ -8,6 +8,10 @@
 //
 // A world is shared: what acts on it later (a delayed effect, a step of the
 // user's hands) holds it weakly and does nothing once it is gone.
+//
+// A world belongs to the thread that made it: it is entered (current(), a
+// component, a round trip) only there, as the scheduler's work runs there on
+// fibers of that thread. Entry from another thread aborts with a message.
 
 #include <cstdint>
 #include <deque>
@@ -16,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <type_traits>
 #include <typeindex>
 #include <unordered_map>
@@ -178,6 +183,7 @@ public:
     // within the world keeps valid.
     template <class Component>
     Component& component() {
+        enter();
         const std::type_index type(typeid(Component));
         auto found = components_.find(type);
         if (found == components_.end()) {
@@ -203,6 +209,9 @@ public:
     void childAttached(const Node& parent, const std::shared_ptr<Node>& child);
     void childDetached(const Node& parent, const Node& child);
 
+    // Aborts unless the calling thread is the one that made the world.
+    void enter() const;
+
 private:
     World() = default;
     bool isApplicationOfLiveProcess(const Node& node) const;
@@ -212,6 +221,7 @@ private:
         platform::ProcessId pid = 0;
     };
 
+    const std::thread::id owner_ = std::this_thread::get_id();
     std::shared_ptr<Node> systemWide_;
     std::map<platform::ProcessId, Process> processes_;
     // Front-most first.

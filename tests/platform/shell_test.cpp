@@ -18,19 +18,18 @@ namespace {
 using ::testing::ElementsAre;
 
 TEST(Shell, EchoGivesWhatItPrinted) {
-    EXPECT_EQ(runShell("echo hello"), "hello\n");
-    EXPECT_EQ(runShell("printf 'caf\\xc3\\xa9'"), "caf\xc3\xa9");
+    EXPECT_EQ(shell::run("echo hello").output, "hello\n");
+    EXPECT_EQ(shell::run("printf 'caf\\xc3\\xa9'").output, "caf\xc3\xa9");
 }
 
 TEST(Shell, OnlyStandardOutputIsRead) {
-    EXPECT_EQ(runShell("echo out; echo err >&2"), "out\n");
+    EXPECT_EQ(shell::run("echo out; echo err >&2").output, "out\n");
 }
 
 TEST(Shell, FailingCommandStillGivesWhatItPrinted) {
     const auto result = shell::run("echo partial; exit 3");
     EXPECT_EQ(result.output, "partial\n");
     EXPECT_EQ(result.exitStatus, 3);
-    EXPECT_EQ(runShell("echo partial; exit 3"), "partial\n");
     EXPECT_EQ(shell::run("no-such-command-anywhere 2>/dev/null").exitStatus, 127);
 }
 
@@ -64,8 +63,8 @@ std::size_t openDescriptorCount() {
 
 TEST(Shell, LeavesNoChildAndNoOpenDescriptorBehind) {
     const auto descriptorsBefore = openDescriptorCount();
-    runShell("echo one");
-    runShell("exit 1");
+    shell::run("echo one");
+    shell::run("exit 1");
     EXPECT_EQ(openDescriptorCount(), descriptorsBefore);
     // Every child has been waited for: none is left to reap.
     errno = 0;
@@ -82,7 +81,7 @@ TEST(Shell, ConcurrentRunsEachGetTheirOwnOutput) {
         threads.emplace_back([t, &outputs] {
             for (int i = 0; i < runsPerThread; ++i) {
                 outputs[static_cast<std::size_t>(t)].push_back(
-                    runShell("echo " + std::to_string(t) + "-" + std::to_string(i)));
+                    shell::run("echo " + std::to_string(t) + "-" + std::to_string(i)).output);
             }
         });
     }
@@ -104,7 +103,7 @@ TEST(Shell, RecorderRecordsCommandsInsteadOfRunningThem) {
     const std::string touch = "touch '" + marker.string() + "'";
     {
         shell::ScopedRecorder recorder({"canned\n", 0});
-        EXPECT_EQ(runShell(touch), "canned\n");
+        EXPECT_EQ(shell::run(touch).output, "canned\n");
         recorder.setAnswer({"", 1});
         EXPECT_EQ(shell::run("pmset displaysleepnow; sleep 0.2; caffeinate -u -t 1").exitStatus, 1);
         EXPECT_THAT(recorder.commands(),
@@ -112,7 +111,7 @@ TEST(Shell, RecorderRecordsCommandsInsteadOfRunningThem) {
         EXPECT_FALSE(std::filesystem::exists(marker));
     }
     // The real runner is back.
-    EXPECT_EQ(runShell(touch), "");
+    EXPECT_EQ(shell::run(touch).output, "");
     EXPECT_TRUE(std::filesystem::exists(marker));
     std::filesystem::remove(marker);
 }

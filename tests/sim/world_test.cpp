@@ -1,6 +1,7 @@
 #include "sim/world.h"
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -356,6 +357,20 @@ TEST(SimWorld, ComponentsLiveAndDieWithTheirWorld) {
     }
     ScopedWorld fresh;
     EXPECT_EQ(fresh->component<Counter>().value, 0);
+}
+
+TEST_F(SimWorldTest, EntryFromAnotherThreadAborts) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const ax::Element w = window->element();
+    const auto onAnotherThread = [](auto enter) { std::thread(enter).join(); };
+    const char* const message = "World: entered from a thread other than the one that made it";
+    // Each way in: the installed world, a component of it, an accessibility round trip.
+    EXPECT_DEATH(onAnotherThread([] { World::current(); }), message);
+    EXPECT_DEATH(onAnotherThread([this] { Journal::of(*world); }), message);
+    EXPECT_DEATH(onAnotherThread([w] { (void)ax::copyAttributeValue(w, "AXTitle"); }), message);
+    // The thread that made it goes on using it.
+    EXPECT_EQ(&World::current(), &*world);
+    EXPECT_EQ(ax::copyAttributeValue(w, "AXTitle").value(), ax::Value("Notes"));
 }
 
 using SimWorldLifetime = zoral::testing::VirtualClockTest;

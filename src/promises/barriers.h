@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <tuple>
 #include <type_traits>
@@ -22,6 +21,7 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/thread_safety.h"
 #include "promises/guarantee.h"
 #include "promises/progress.h"
 #include "promises/promise.h"
@@ -40,10 +40,10 @@ struct JoinState {
         progress->setCancellable(false);
         progress->setPausable(false);
     }
-    std::mutex mutex;
-    std::int64_t countdown;
-    bool sealed = false;
-    std::shared_ptr<Progress> progress;
+    platform::Mutex mutex;
+    std::int64_t countdown ZORAL_GUARDED_BY(mutex);
+    bool sealed ZORAL_GUARDED_BY(mutex) = false;
+    std::shared_ptr<Progress> progress ZORAL_GUARDED_BY(mutex);
 };
 
 // Attaches the join's handler to one input: `store` keeps a value (under the lock); `finish` runs
@@ -55,7 +55,7 @@ void joinInput(const std::shared_ptr<JoinState>& state, const P& input, Store st
                          fail = std::move(fail)](const Result<ValueOf<P>>& outcome) mutable {
         bool done = false;
         {
-            std::lock_guard lock(state->mutex);
+            const platform::MutexLock lock(state->mutex);
             if (state->sealed)
                 return;
             if (!outcome.holdsValue()) {
@@ -192,7 +192,7 @@ struct LimitedJoin : std::enable_shared_from_this<LimitedJoin<P, untilResolved>>
     // nor let two threads exceed the limit.
     void takeNext() {
         {
-            std::lock_guard lock(mutex);
+            const platform::MutexLock lock(mutex);
             if (taking) {
                 anotherPass = true;
                 return;
@@ -203,7 +203,7 @@ struct LimitedJoin : std::enable_shared_from_this<LimitedJoin<P, untilResolved>>
             std::optional<P> input;
             std::size_t index = 0;
             {
-                std::lock_guard lock(mutex);
+                const platform::MutexLock lock(mutex);
                 if (!sealed && !exhausted && inFlight < limit) {
                     input = next();
                     if (input) {
@@ -238,7 +238,7 @@ struct LimitedJoin : std::enable_shared_from_this<LimitedJoin<P, untilResolved>>
             {
                 // Sealed with the count lowered in one step: the completion test can never
                 // fulfil past this rejection.
-                std::lock_guard lock(mutex);
+                const platform::MutexLock lock(mutex);
                 --inFlight;
                 reject = !sealed;
                 sealed = true;
@@ -249,7 +249,7 @@ struct LimitedJoin : std::enable_shared_from_this<LimitedJoin<P, untilResolved>>
             return;
         }
         {
-            std::lock_guard lock(mutex);
+            const platform::MutexLock lock(mutex);
             taken[index] = outcome;
             --inFlight;
         }
@@ -259,7 +259,7 @@ struct LimitedJoin : std::enable_shared_from_this<LimitedJoin<P, untilResolved>>
     void completionTest() {
         std::vector<Result<V>> results;
         {
-            std::lock_guard lock(mutex);
+            const platform::MutexLock lock(mutex);
             if (sealed || !exhausted || inFlight != 0 || taking)
                 return;
             for (const auto& slot : taken) {
@@ -275,16 +275,16 @@ struct LimitedJoin : std::enable_shared_from_this<LimitedJoin<P, untilResolved>>
         settle(std::move(results), nullptr);
     }
 
-    std::mutex mutex;
-    std::function<std::optional<P>()> next;
+    platform::Mutex mutex;
+    std::function<std::optional<P>()> next ZORAL_GUARDED_BY(mutex);
     const std::int64_t limit;
     Settle settle;
-    std::int64_t inFlight = 0;
-    bool exhausted = false;
-    bool sealed = false;
-    bool taking = false;
-    bool anotherPass = false;
-    std::vector<std::optional<Result<V>>> taken;
+    std::int64_t inFlight ZORAL_GUARDED_BY(mutex) = 0;
+    bool exhausted ZORAL_GUARDED_BY(mutex) = false;
+    bool sealed ZORAL_GUARDED_BY(mutex) = false;
+    bool taking ZORAL_GUARDED_BY(mutex) = false;
+    bool anotherPass ZORAL_GUARDED_BY(mutex) = false;
+    std::vector<std::optional<Result<V>>> taken ZORAL_GUARDED_BY(mutex);
 };
 
 // Hands out the elements of a list one by one, letting go of each as it is taken.
@@ -359,18 +359,18 @@ Promise<ValueOf<P>> raceFulfilled(const std::vector<P>& inputs) {
     if (inputs.empty())
         return Promise<T>::initRejected(PromisesError::badInput());
     struct State {
-        std::mutex mutex;
-        std::int64_t countdown;
-        bool sealed = false;
+        explicit State(std::int64_t count) : countdown(count) {}
+        platform::Mutex mutex;
+        std::int64_t countdown ZORAL_GUARDED_BY(mutex);
+        bool sealed ZORAL_GUARDED_BY(mutex) = false;
     };
-    auto state = std::make_shared<State>();
-    state->countdown = static_cast<std::int64_t>(inputs.size());
+    auto state = std::make_shared<State>(static_cast<std::int64_t>(inputs.size()));
     auto result = Promise<T>::initPending();
     for (const P& input : inputs) {
         input.attachHandler([state, box = result.box()](const Result<T>& outcome) {
             bool allRejected = false;
             {
-                std::lock_guard lock(state->mutex);
+                const platform::MutexLock lock(state->mutex);
                 if (state->sealed)
                     return;
                 if (outcome.holdsValue()) {
@@ -483,19 +483,19 @@ Guarantee<std::vector<Result<ValueOf<P>>>> allResolved(const std::vector<P>& inp
     if (inputs.empty())
         return Guarantee<Out>::initWithValue({});
     struct State {
-        std::mutex mutex;
-        std::int64_t countdown = 0;
-        std::vector<std::optional<Result<V>>> results;
+        explicit State(std::size_t count)
+            : countdown(static_cast<std::int64_t>(count)), results(count) {}
+        platform::Mutex mutex;
+        std::int64_t countdown ZORAL_GUARDED_BY(mutex);
+        std::vector<std::optional<Result<V>>> results ZORAL_GUARDED_BY(mutex);
     };
-    auto state = std::make_shared<State>();
-    state->countdown = static_cast<std::int64_t>(inputs.size());
-    state->results.resize(inputs.size());
+    auto state = std::make_shared<State>(inputs.size());
     auto result = Guarantee<Out>::initPending();
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         inputs[i].attachHandler([state, i, box = result.box()](const Result<V>& outcome) {
             Out all;
             {
-                std::lock_guard lock(state->mutex);
+                const platform::MutexLock lock(state->mutex);
                 state->results[i] = outcome;
                 if (--state->countdown != 0)
                     return;

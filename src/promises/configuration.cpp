@@ -1,17 +1,17 @@
 #include "promises/configuration.h"
 
-#include <mutex>
 #include <utility>
 
 #include "platform/output.h"
+#include "platform/thread_safety.h"
 
 namespace zoral::promises {
 
 namespace {
 
 struct Shared {
-    std::mutex mutex;
-    PromisesConfiguration configuration;
+    platform::Mutex mutex;
+    PromisesConfiguration configuration ZORAL_GUARDED_BY(mutex);
 };
 
 // Never destroyed: boxes dropped while the process exits still report through it.
@@ -42,13 +42,13 @@ void defaultLogHandler(const LogEvent& event) {
 
 PromisesConfiguration promiseConfiguration() {
     Shared& s = shared();
-    std::lock_guard lock(s.mutex);
+    const platform::MutexLock lock(s.mutex);
     return s.configuration;
 }
 
 void setPromiseConfiguration(PromisesConfiguration configuration) {
     Shared& s = shared();
-    std::lock_guard lock(s.mutex);
+    const platform::MutexLock lock(s.mutex);
     // The replaced configuration dies with the parameter, after the lock is released.
     std::swap(s.configuration, configuration);
 }
@@ -57,7 +57,7 @@ void reportLogEvent(const LogEvent& event) {
     LogHandler handler;
     {
         Shared& s = shared();
-        std::lock_guard lock(s.mutex);
+        const platform::MutexLock lock(s.mutex);
         handler = s.configuration.logHandler;
     }
     if (handler)

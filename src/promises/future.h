@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <type_traits>
 #include <utility>
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/thread_safety.h"
 #include "promises/configuration.h"
 #include "promises/guarantee.h"
 #include "promises/promise.h"
@@ -140,28 +140,32 @@ private:
     };
 
     struct State : std::enable_shared_from_this<State> {
-        std::mutex mutex;
-        std::optional<Outcome> outcome;
-        std::uint64_t nextId = 0;
-        std::vector<std::pair<std::uint64_t, Subscriber>> subscribers;
+        platform::Mutex mutex;
+        std::optional<Outcome> outcome ZORAL_GUARDED_BY(mutex);
+        std::uint64_t nextId ZORAL_GUARDED_BY(mutex) = 0;
+        std::vector<std::pair<std::uint64_t, Subscriber>> subscribers ZORAL_GUARDED_BY(mutex);
 
         void complete(Outcome completed) {
             std::vector<std::pair<std::uint64_t, Subscriber>> waiting;
+            // The outcome is kept once and never changes after: it is read without the lock.
+            const Outcome* kept = nullptr;
             {
-                std::lock_guard lock(mutex);
+                const platform::MutexLock lock(mutex);
                 if (outcome)
                     return;
                 outcome = std::move(completed);
+                kept = &*outcome;
                 waiting.swap(subscribers);
             }
             for (auto& entry : waiting)
-                deliver(entry.second, *outcome);
+                deliver(entry.second, *kept);
         }
 
         AnyCancellable subscribe(Subscriber subscriber) {
             std::uint64_t id = 0;
+            const Outcome* kept = nullptr;
             {
-                std::lock_guard lock(mutex);
+                const platform::MutexLock lock(mutex);
                 if (!outcome) {
                     id = nextId++;
                     subscribers.emplace_back(id, std::move(subscriber));
@@ -171,16 +175,17 @@ private:
                             state->unsubscribe(id);
                     });
                 }
+                kept = &*outcome;
             }
             // Completed already: the subscriber receives the outcome at once.
-            deliver(subscriber, *outcome);
+            deliver(subscriber, *kept);
             return AnyCancellable();
         }
 
         void unsubscribe(std::uint64_t id) {
             // Destroyed after the lock: a subscriber's closures may cancel again.
             std::vector<std::pair<std::uint64_t, Subscriber>> removed;
-            std::lock_guard lock(mutex);
+            const platform::MutexLock lock(mutex);
             for (auto it = subscribers.begin(); it != subscribers.end(); ++it) {
                 if (it->first == id) {
                     removed.push_back(std::move(*it));

@@ -23,7 +23,7 @@ Progress::Progress(std::int64_t total) : total_(std::max<std::int64_t>(total, 0)
 
 void Progress::becomeCurrent(std::int64_t pendingUnitCount) {
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         pendingUnits_ = pendingUnitCount;
     }
     currentStack.push_back(shared_from_this());
@@ -33,54 +33,54 @@ void Progress::resignCurrent() {
     const auto it = std::find(currentStack.rbegin(), currentStack.rend(), shared_from_this());
     if (it != currentStack.rend())
         currentStack.erase(std::next(it).base());
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     pendingUnits_ = 0;
 }
 
 void Progress::adopt(const std::shared_ptr<Progress>& child) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     // Only the first child made while current takes the pending units.
     children_.push_back(Child{child, pendingUnits_});
     pendingUnits_ = 0;
 }
 
 std::int64_t Progress::totalUnitCount() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return total_;
 }
 
 std::int64_t Progress::completedUnitCount() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return completed_;
 }
 
 void Progress::setCompletedUnitCount(std::int64_t completed) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     completed_ = completed;
 }
 
 void Progress::complete(std::int64_t units) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     completed_ += units;
 }
 
 bool Progress::isCancellable() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return cancellable_;
 }
 
 void Progress::setCancellable(bool cancellable) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     cancellable_ = cancellable;
 }
 
 bool Progress::isPausable() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return pausable_;
 }
 
 void Progress::setPausable(bool pausable) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     pausable_ = pausable;
 }
 
@@ -89,7 +89,7 @@ double Progress::fractionCompleted() const {
     std::int64_t total = 0;
     std::int64_t completed = 0;
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         children = children_;
         total = total_;
         completed = completed_;
@@ -103,7 +103,7 @@ double Progress::fractionCompleted() const {
 }
 
 std::vector<std::shared_ptr<Progress>> Progress::children() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     std::vector<std::shared_ptr<Progress>> result;
     result.reserve(children_.size());
     for (const Child& child : children_)

@@ -6,8 +6,9 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <vector>
+
+#include "platform/thread_safety.h"
 
 namespace zoral::promises {
 
@@ -50,13 +51,13 @@ private:
 
     void adopt(const std::shared_ptr<Progress>& child);
 
-    mutable std::mutex mutex_;
-    std::int64_t total_;
-    std::int64_t completed_ = 0;
-    bool cancellable_ = true;
-    bool pausable_ = false;
-    std::int64_t pendingUnits_ = 0;
-    std::vector<Child> children_;
+    mutable platform::Mutex mutex_;
+    std::int64_t total_ ZORAL_GUARDED_BY(mutex_);
+    std::int64_t completed_ ZORAL_GUARDED_BY(mutex_) = 0;
+    bool cancellable_ ZORAL_GUARDED_BY(mutex_) = true;
+    bool pausable_ ZORAL_GUARDED_BY(mutex_) = false;
+    std::int64_t pendingUnits_ ZORAL_GUARDED_BY(mutex_) = 0;
+    std::vector<Child> children_ ZORAL_GUARDED_BY(mutex_);
 };
 
 }  // namespace zoral::promises

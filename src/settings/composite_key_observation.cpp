@@ -24,7 +24,7 @@ CompositeUserDefaultsKeyObservation::~CompositeUserDefaultsKeyObservation() {
 void CompositeUserDefaultsKeyObservation::start(const ObservationOptions& options) {
     std::vector<SuiteKeyPair> pairs;
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         if (state_ != State::made)
             return;
         state_ = State::starting;
@@ -48,12 +48,12 @@ void CompositeUserDefaultsKeyObservation::start(const ObservationOptions& option
         if (!suite)
             continue;
         {
-            std::lock_guard lock(mutex_);
+            const platform::MutexLock lock(mutex_);
             if (state_ == State::stopped)
                 break;
         }
         const auto token = suite->addObserver(pairs[index].key, platformOptions(options), observer);
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         if (state_ == State::stopped) {
             orphans.emplace_back(std::move(suite), token);
         } else {
@@ -61,7 +61,7 @@ void CompositeUserDefaultsKeyObservation::start(const ObservationOptions& option
         }
     }
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         if (state_ == State::starting)
             state_ = State::started;
     }
@@ -73,7 +73,7 @@ void CompositeUserDefaultsKeyObservation::stopObserving() {
     std::vector<std::pair<std::shared_ptr<platform::UserDefaults>, platform::KeyValueObserverToken>>
         registered;
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         state_ = State::stopped;
         for (auto& registration : observables_) {
             auto suite = registration.pair.suite.lock();
@@ -90,7 +90,7 @@ void CompositeUserDefaultsKeyObservation::stopObserving() {
 
 void CompositeUserDefaultsKeyObservation::handleChange(const platform::KeyValueChange& change) {
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         if (state_ == State::stopped)
             return;
     }

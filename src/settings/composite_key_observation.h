@@ -6,13 +6,13 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "platform/key_value_observing.h"
+#include "platform/thread_safety.h"
 #include "platform/user_defaults.h"
 #include "settings/defaults_keys.h"
 #include "settings/defaults_observation.h"
@@ -52,9 +52,9 @@ private:
     void handleChange(const platform::KeyValueChange& change);
 
     const Callback callback_;
-    std::mutex mutex_;
-    std::vector<Registration> observables_;
-    State state_ = State::made;
+    platform::Mutex mutex_;
+    std::vector<Registration> observables_ ZORAL_GUARDED_BY(mutex_);
+    State state_ ZORAL_GUARDED_BY(mutex_) = State::made;
 };
 
 // Calls the handler once for each change of any of the keys.

@@ -22,7 +22,7 @@ std::shared_ptr<DefaultsObservation> DefaultsObservation::bindLifetime(LifetimeO
         });
     std::unique_ptr<LifetimeAssociation> replaced;
     {
-        std::lock_guard lock(tieMutex_);
+        const platform::MutexLock lock(tieMutex_);
         replaced = std::exchange(lifetimeAssociation_, std::move(association));
     }
     return self;
@@ -31,7 +31,7 @@ std::shared_ptr<DefaultsObservation> DefaultsObservation::bindLifetime(LifetimeO
 void DefaultsObservation::unbindLifetime() {
     std::unique_ptr<LifetimeAssociation> association;
     {
-        std::lock_guard lock(tieMutex_);
+        const platform::MutexLock lock(tieMutex_);
         association = std::move(lifetimeAssociation_);
     }
     if (association) {

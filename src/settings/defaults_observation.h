@@ -5,8 +5,8 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 
+#include "platform/thread_safety.h"
 #include "settings/lifetime_association.h"
 
 namespace zoral::settings::Defaults {
@@ -32,8 +32,8 @@ protected:
     DefaultsObservation() = default;
 
 private:
-    std::mutex tieMutex_;
-    std::unique_ptr<LifetimeAssociation> lifetimeAssociation_;
+    platform::Mutex tieMutex_;
+    std::unique_ptr<LifetimeAssociation> lifetimeAssociation_ ZORAL_GUARDED_BY(tieMutex_);
 };
 
 // Runs the body with every notification of every observation of settings dropped on this thread,

@@ -6,10 +6,10 @@
 
 #include <concepts>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <utility>
 
+#include "platform/thread_safety.h"
 #include "platform/user_defaults.h"
 #include "settings/key_change.h"
 #include "settings/publisher.h"
@@ -28,9 +28,13 @@ public:
                                                       std::shared_ptr<S> subscriber) {
         auto subscription = std::make_shared<DefaultsSubscription>(Passkey{}, std::move(subscriber),
                                                                    std::move(options));
-        subscription->observation_ = UserDefaultsKeyObservation::make(
+        auto observation = UserDefaultsKeyObservation::make(
             std::move(suite), std::move(key),
             [subscription](const BaseChange& change) { subscription->deliver(change); });
+        {
+            const platform::MutexLock lock(subscription->mutex_);
+            subscription->observation_ = std::move(observation);
+        }
         return subscription;
     }
 
@@ -42,7 +46,7 @@ public:
     void start() {
         std::shared_ptr<UserDefaultsKeyObservation> observation;
         {
-            std::lock_guard lock(mutex_);
+            const platform::MutexLock lock(mutex_);
             observation = observation_;
         }
         if (observation)
@@ -56,7 +60,7 @@ public:
         std::shared_ptr<UserDefaultsKeyObservation> observation;
         std::shared_ptr<S> subscriber;
         {
-            std::lock_guard lock(mutex_);
+            const platform::MutexLock lock(mutex_);
             observation = std::move(observation_);
             subscriber = std::move(subscriber_);
         }
@@ -69,7 +73,7 @@ private:
     void deliver(const BaseChange& change) {
         std::shared_ptr<S> subscriber;
         {
-            std::lock_guard lock(mutex_);
+            const platform::MutexLock lock(mutex_);
             subscriber = subscriber_;
         }
         // The demand that the subscriber returns is not looked at.
@@ -77,9 +81,9 @@ private:
             (void)subscriber->receive(change);
     }
 
-    std::mutex mutex_;
-    std::shared_ptr<S> subscriber_;
-    std::shared_ptr<UserDefaultsKeyObservation> observation_;
+    platform::Mutex mutex_;
+    std::shared_ptr<S> subscriber_ ZORAL_GUARDED_BY(mutex_);
+    std::shared_ptr<UserDefaultsKeyObservation> observation_ ZORAL_GUARDED_BY(mutex_);
     const ObservationOptions options_;
 };
 

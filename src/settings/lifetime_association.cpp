@@ -7,8 +7,8 @@
 namespace zoral::settings {
 
 struct LifetimeOwner::Trackers {
-    std::mutex mutex;
-    std::vector<std::shared_ptr<ObjectLifetimeTracker>> list;
+    platform::Mutex mutex;
+    std::vector<std::shared_ptr<ObjectLifetimeTracker>> list ZORAL_GUARDED_BY(mutex);
 };
 
 LifetimeOwner::LifetimeOwner() : trackers_(std::make_shared<Trackers>()) {}
@@ -16,7 +16,7 @@ LifetimeOwner::LifetimeOwner() : trackers_(std::make_shared<Trackers>()) {}
 LifetimeOwner::~LifetimeOwner() {
     std::vector<std::shared_ptr<ObjectLifetimeTracker>> trackers;
     {
-        std::lock_guard lock(trackers_->mutex);
+        const platform::MutexLock lock(trackers_->mutex);
         trackers.swap(trackers_->list);
     }
     // The owner reads as gone from here on, so handlers that cancel their tie find nothing to do.
@@ -33,7 +33,7 @@ ObjectLifetimeTracker::ObjectLifetimeTracker(std::shared_ptr<void> object,
 ObjectLifetimeTracker::~ObjectLifetimeTracker() {
     std::function<void()> handler;
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         handler = std::move(deinitHandler_);
     }
     if (handler)
@@ -43,7 +43,7 @@ ObjectLifetimeTracker::~ObjectLifetimeTracker() {
 
 void ObjectLifetimeTracker::disarm() {
     std::function<void()> handler;
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     std::swap(handler, deinitHandler_);
 }
 
@@ -57,7 +57,7 @@ LifetimeAssociation::LifetimeAssociation(std::shared_ptr<void> target, LifetimeO
     if (!owner.trackers_)
         return;
     owner_ = owner.trackers_;
-    std::lock_guard lock(owner.trackers_->mutex);
+    const platform::MutexLock lock(owner.trackers_->mutex);
     owner.trackers_->list.push_back(std::move(tracker));
 }
 
@@ -77,7 +77,7 @@ void LifetimeAssociation::cancel() {
         return;
     std::shared_ptr<ObjectLifetimeTracker> removed;
     {
-        std::lock_guard lock(owner->mutex);
+        const platform::MutexLock lock(owner->mutex);
         auto found = std::find(owner->list.begin(), owner->list.end(), tracker);
         if (found == owner->list.end())
             return;

@@ -6,7 +6,8 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
+
+#include "platform/thread_safety.h"
 
 namespace zoral::settings {
 
@@ -38,9 +39,10 @@ public:
     void disarm();
 
 private:
-    std::mutex mutex_;
+    platform::Mutex mutex_;
+    // Set when made and released when destroyed, never touched in between.
     std::shared_ptr<void> object_;
-    std::function<void()> deinitHandler_;
+    std::function<void()> deinitHandler_ ZORAL_GUARDED_BY(mutex_);
 };
 
 // One tie, held by the tied object: places a tracker in the owner's list and can take it out

@@ -10,7 +10,7 @@ ObservableObjectPublisher::ObservableObjectPublisher() : state_(std::make_shared
 Cancellable ObservableObjectPublisher::subscribe(std::function<void()> receive) const {
     std::uint64_t id = 0;
     {
-        std::lock_guard lock(state_->mutex);
+        const platform::MutexLock lock(state_->mutex);
         id = state_->nextId++;
         state_->receivers.emplace(
             id, std::make_shared<const std::function<void()>>(std::move(receive)));
@@ -20,7 +20,7 @@ Cancellable ObservableObjectPublisher::subscribe(std::function<void()> receive) 
         if (!state)
             return;
         std::shared_ptr<const std::function<void()>> removed;
-        std::lock_guard lock(state->mutex);
+        const platform::MutexLock lock(state->mutex);
         if (auto found = state->receivers.find(id); found != state->receivers.end()) {
             removed = std::move(found->second);
             state->receivers.erase(found);
@@ -31,7 +31,7 @@ Cancellable ObservableObjectPublisher::subscribe(std::function<void()> receive) 
 void ObservableObjectPublisher::send() const {
     std::vector<std::shared_ptr<const std::function<void()>>> receivers;
     {
-        std::lock_guard lock(state_->mutex);
+        const platform::MutexLock lock(state_->mutex);
         for (const auto& [id, receiver] : state_->receivers)
             receivers.push_back(receiver);
     }

@@ -6,8 +6,8 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 
+#include "platform/thread_safety.h"
 #include "settings/publisher.h"
 
 namespace zoral::settings {
@@ -22,9 +22,10 @@ public:
 
 private:
     struct State {
-        std::mutex mutex;
-        std::uint64_t nextId = 1;
-        std::map<std::uint64_t, std::shared_ptr<const std::function<void()>>> receivers;
+        platform::Mutex mutex;
+        std::uint64_t nextId ZORAL_GUARDED_BY(mutex) = 1;
+        std::map<std::uint64_t, std::shared_ptr<const std::function<void()>>> receivers
+            ZORAL_GUARDED_BY(mutex);
     };
     std::shared_ptr<State> state_;
 };

@@ -5,7 +5,7 @@ namespace zoral::settings::detail {
 void MergedSubscription::add(const std::shared_ptr<Subscription>& upstream) {
     bool cancelled = false;
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         cancelled = cancelled_;
         if (!cancelled)
             upstream_.push_back(upstream);
@@ -18,7 +18,7 @@ void MergedSubscription::add(const std::shared_ptr<Subscription>& upstream) {
 void MergedSubscription::request(Demand demand) {
     std::vector<std::shared_ptr<Subscription>> upstream;
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         upstream = upstream_;
     }
     for (const auto& subscription : upstream)
@@ -28,7 +28,7 @@ void MergedSubscription::request(Demand demand) {
 void MergedSubscription::cancel() {
     std::vector<std::shared_ptr<Subscription>> upstream;
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         cancelled_ = true;
         upstream = std::exchange(upstream_, {});
     }

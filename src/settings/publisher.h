@@ -8,11 +8,12 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <type_traits>
 #include <utility>
 #include <vector>
+
+#include "platform/thread_safety.h"
 
 namespace zoral::settings {
 
@@ -91,7 +92,7 @@ public:
     void receiveSubscription(std::shared_ptr<Subscription> subscription) override {
         bool cancelled = false;
         {
-            std::lock_guard lock(mutex_);
+            const platform::MutexLock lock(mutex_);
             cancelled = receive_ == nullptr;
             if (!cancelled)
                 subscription_ = subscription;
@@ -106,7 +107,7 @@ public:
     Demand receive(const Input& input) override {
         std::shared_ptr<const std::function<void(const Input&)>> receive;
         {
-            std::lock_guard lock(mutex_);
+            const platform::MutexLock lock(mutex_);
             receive = receive_;
         }
         if (receive)
@@ -118,7 +119,7 @@ public:
         std::shared_ptr<Subscription> subscription;
         std::shared_ptr<const std::function<void(const Input&)>> released;
         {
-            std::lock_guard lock(mutex_);
+            const platform::MutexLock lock(mutex_);
             subscription = std::move(subscription_);
             released = std::move(receive_);
         }
@@ -127,9 +128,10 @@ public:
     }
 
 private:
-    std::mutex mutex_;
-    std::shared_ptr<const std::function<void(const Input&)>> receive_;  // null once cancelled
-    std::shared_ptr<Subscription> subscription_;
+    platform::Mutex mutex_;
+    // Null once cancelled.
+    std::shared_ptr<const std::function<void(const Input&)>> receive_ ZORAL_GUARDED_BY(mutex_);
+    std::shared_ptr<Subscription> subscription_ ZORAL_GUARDED_BY(mutex_);
 };
 
 template <class Input, class Output, class Transform>
@@ -156,9 +158,9 @@ public:
     void cancel() override;
 
 private:
-    std::mutex mutex_;
-    bool cancelled_ = false;
-    std::vector<std::shared_ptr<Subscription>> upstream_;
+    platform::Mutex mutex_;
+    bool cancelled_ ZORAL_GUARDED_BY(mutex_) = false;
+    std::vector<std::shared_ptr<Subscription>> upstream_ ZORAL_GUARDED_BY(mutex_);
 };
 
 template <class Input>

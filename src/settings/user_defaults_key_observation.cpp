@@ -20,7 +20,7 @@ UserDefaultsKeyObservation::~UserDefaultsKeyObservation() {
 void UserDefaultsKeyObservation::start(const ObservationOptions& options) {
     std::shared_ptr<platform::UserDefaults> suite;
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         if (state_ != State::made)
             return;
         suite = object_.lock();
@@ -39,7 +39,7 @@ void UserDefaultsKeyObservation::start(const ObservationOptions& options) {
                                           });
     bool stoppedMeanwhile = false;
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         if (state_ == State::stopped) {
             stoppedMeanwhile = true;
         } else {
@@ -56,7 +56,7 @@ void UserDefaultsKeyObservation::stopObserving() {
     std::shared_ptr<platform::UserDefaults> suite;
     std::optional<platform::KeyValueObserverToken> token;
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         state_ = State::stopped;
         suite = object_.lock();
         object_.reset();
@@ -70,7 +70,7 @@ void UserDefaultsKeyObservation::stopObserving() {
 void UserDefaultsKeyObservation::handleChange(const platform::KeyValueChange& change) {
     bool suiteGone = false;
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         if (state_ == State::stopped)
             return;
         suiteGone = object_.expired();

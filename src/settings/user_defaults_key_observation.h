@@ -6,13 +6,13 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <type_traits>
 #include <utility>
 
 #include "platform/key_value_observing.h"
+#include "platform/thread_safety.h"
 #include "platform/user_defaults.h"
 #include "settings/defaults_key.h"
 #include "settings/defaults_observation.h"
@@ -50,10 +50,10 @@ private:
 
     const std::string key_;
     const Callback callback_;
-    std::mutex mutex_;
-    std::weak_ptr<platform::UserDefaults> object_;
-    State state_ = State::made;
-    std::optional<platform::KeyValueObserverToken> token_;
+    platform::Mutex mutex_;
+    std::weak_ptr<platform::UserDefaults> object_ ZORAL_GUARDED_BY(mutex_);
+    State state_ ZORAL_GUARDED_BY(mutex_) = State::made;
+    std::optional<platform::KeyValueObserverToken> token_ ZORAL_GUARDED_BY(mutex_);
 };
 
 namespace detail {

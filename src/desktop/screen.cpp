@@ -4,10 +4,10 @@
 #include <limits>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 
+#include "platform/thread_safety.h"
 #include "platform/user_defaults.h"
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
@@ -21,8 +21,8 @@ using platform::CGRect;
 using platform::NSScreen;
 
 struct ScreenList {
-    std::mutex mutex;
-    std::vector<Screen> screens;
+    platform::Mutex mutex;
+    std::vector<Screen> screens ZORAL_GUARDED_BY(mutex);
 };
 
 ScreenList& screenList() {
@@ -105,13 +105,13 @@ void writeRect(std::ostream& stream, const CGRect& rect) {
 
 std::vector<Screen> Screen::screens() {
     ScreenList& list = screenList();
-    std::lock_guard lock(list.mutex);
+    const platform::MutexLock lock(list.mutex);
     return list.screens;
 }
 
 void Screen::setScreens(std::vector<Screen> screens) {
     ScreenList& list = screenList();
-    std::lock_guard lock(list.mutex);
+    const platform::MutexLock lock(list.mutex);
     list.screens = std::move(screens);
 }
 

@@ -1,19 +1,18 @@
 #include "desktop/system_wide.h"
 
-#include <mutex>
-
 #include "desktop/application.h"
 #include "desktop/window.h"
 #include "platform/events.h"
+#include "platform/thread_safety.h"
 #include "platform/workspace.h"
 
 namespace zoral::desktop {
 
 std::shared_ptr<SystemWide> SystemWide::shared() {
-    static std::mutex mutex;
-    static std::shared_ptr<SystemWide> instance;
+    static platform::Mutex mutex;
+    static std::shared_ptr<SystemWide> instance ZORAL_GUARDED_BY(mutex);
     const platform::ax::Element current = platform::ax::createSystemWide();
-    std::lock_guard lock(mutex);
+    const platform::MutexLock lock(mutex);
     if (!instance || instance->element() != current)
         instance = std::make_shared<SystemWide>(current);
     return instance;

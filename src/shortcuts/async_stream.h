@@ -9,11 +9,11 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "platform/thread_safety.h"
 #include "promises/guarantee.h"
 
 namespace zoral::shortcuts {
@@ -21,12 +21,12 @@ namespace zoral::shortcuts {
 template <class Element>
 class AsyncStream {
     struct State {
-        std::mutex mutex;
-        std::deque<Element> buffer;
-        std::deque<std::function<void(std::optional<Element>)>> waiting;
-        std::function<bool(const Element&)> filter;
-        std::function<void()> onTermination;
-        bool terminated = false;
+        platform::Mutex mutex;
+        std::deque<Element> buffer ZORAL_GUARDED_BY(mutex);
+        std::deque<std::function<void(std::optional<Element>)>> waiting ZORAL_GUARDED_BY(mutex);
+        std::function<bool(const Element&)> filter ZORAL_GUARDED_BY(mutex);
+        std::function<void()> onTermination ZORAL_GUARDED_BY(mutex);
+        bool terminated ZORAL_GUARDED_BY(mutex) = false;
     };
 
 public:
@@ -38,7 +38,7 @@ public:
         void yield(Element value) const {
             std::function<void(std::optional<Element>)> waiter;
             {
-                std::lock_guard lock(state_->mutex);
+                const platform::MutexLock lock(state_->mutex);
                 if (state_->terminated || (state_->filter && !state_->filter(value)))
                     return;
                 if (state_->waiting.empty()) {
@@ -53,7 +53,7 @@ public:
 
         // Runs once when the stream ends; set it while building the stream.
         void setOnTermination(std::function<void()> handler) const {
-            std::lock_guard lock(state_->mutex);
+            const platform::MutexLock lock(state_->mutex);
             state_->onTermination = std::move(handler);
         }
 
@@ -87,7 +87,7 @@ public:
     std::optional<Element> poll() {
         if (!state_)
             return std::nullopt;
-        std::lock_guard lock(state_->mutex);
+        const platform::MutexLock lock(state_->mutex);
         if (state_->buffer.empty())
             return std::nullopt;
         Element value = std::move(state_->buffer.front());
@@ -101,7 +101,7 @@ public:
         using Result = promises::Guarantee<std::optional<Element>>;
         if (!state_)
             return Result::initWithValue(std::nullopt);
-        std::lock_guard lock(state_->mutex);
+        const platform::MutexLock lock(state_->mutex);
         if (!state_->buffer.empty()) {
             Element value = std::move(state_->buffer.front());
             state_->buffer.pop_front();
@@ -122,7 +122,7 @@ public:
         std::deque<std::function<void(std::optional<Element>)>> waiting;
         std::function<void()> onTermination;
         {
-            std::lock_guard lock(state_->mutex);
+            const platform::MutexLock lock(state_->mutex);
             if (state_->terminated)
                 return;
             state_->terminated = true;
@@ -139,14 +139,14 @@ public:
     bool isTerminated() const {
         if (!state_)
             return true;
-        std::lock_guard lock(state_->mutex);
+        const platform::MutexLock lock(state_->mutex);
         return state_->terminated;
     }
 
     // This stream, keeping only the values that pass (those buffered already included).
     AsyncStream filter(std::function<bool(const Element&)> predicate) && {
         {
-            std::lock_guard lock(state_->mutex);
+            const platform::MutexLock lock(state_->mutex);
             std::erase_if(state_->buffer, [&](const Element& value) { return !predicate(value); });
             if (state_->filter) {
                 predicate = [first = std::move(state_->filter), second = std::move(predicate)](

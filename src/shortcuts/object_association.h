@@ -7,9 +7,10 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <type_traits>
 #include <utility>
+
+#include "platform/thread_safety.h"
 
 namespace zoral::shortcuts::GlobalShortcuts {
 
@@ -43,7 +44,7 @@ private:
 
     // Returns the slot it replaces, for the caller to release outside the lock.
     Slot exchange(const void* key, Slot slot) {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         Slot previous;
         if (auto found = slots_.find(key); found != slots_.end()) {
             previous = std::move(found->second);
@@ -55,15 +56,15 @@ private:
     }
 
     std::shared_ptr<void> read(const void* key) const {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         const auto found = slots_.find(key);
         if (found == slots_.end())
             return nullptr;
         return found->second.strong ? found->second.strong : found->second.weak.lock();
     }
 
-    mutable std::mutex mutex_;
-    std::map<const void*, Slot> slots_;
+    mutable platform::Mutex mutex_;
+    std::map<const void*, Slot> slots_ ZORAL_GUARDED_BY(mutex_);
 };
 
 template <class T>

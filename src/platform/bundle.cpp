@@ -1,23 +1,23 @@
 #include "platform/bundle.h"
 
 #include <filesystem>
-#include <mutex>
 #include <system_error>
 #include <utility>
 
 #include "platform/identity.h"
+#include "platform/thread_safety.h"
 
 namespace zoral::platform {
 namespace {
 
-std::mutex& mainPathMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
+struct MainPathOverride {
+    Mutex mutex;
+    std::optional<std::string> path ZORAL_GUARDED_BY(mutex);
+};
 
-std::optional<std::string>& mainPathOverride() {
-    static std::optional<std::string> path;
-    return path;
+MainPathOverride& mainPathOverride() {
+    static MainPathOverride instance;
+    return instance;
 }
 
 }  // namespace
@@ -26,9 +26,10 @@ Bundle::Bundle(std::string bundlePath) : bundlePath_(std::move(bundlePath)) {}
 
 Bundle Bundle::main() {
     {
-        std::lock_guard lock(mainPathMutex());
-        if (mainPathOverride()) {
-            return Bundle(*mainPathOverride());
+        auto& override = mainPathOverride();
+        const MutexLock lock(override.mutex);
+        if (override.path) {
+            return Bundle(*override.path);
         }
     }
     static const std::string directory = executableDirectory();
@@ -36,8 +37,9 @@ Bundle Bundle::main() {
 }
 
 std::optional<std::string> Bundle::setMainBundlePath(std::optional<std::string> path) {
-    std::lock_guard lock(mainPathMutex());
-    return std::exchange(mainPathOverride(), std::move(path));
+    auto& override = mainPathOverride();
+    const MutexLock lock(override.mutex);
+    return std::exchange(override.path, std::move(path));
 }
 
 std::string_view Bundle::name() const {

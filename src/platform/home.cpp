@@ -1,19 +1,20 @@
 #include "platform/home.h"
 
 #include <cstdlib>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <system_error>
 #include <utility>
 
+#include "platform/thread_safety.h"
+
 namespace zoral::platform {
 namespace {
 
 struct Placed {
-    std::mutex mutex;
+    platform::Mutex mutex;
     // Nothing: the default; otherwise the directory, or no home at all.
-    std::optional<std::optional<std::filesystem::path>> home;
+    std::optional<std::optional<std::filesystem::path>> home ZORAL_GUARDED_BY(mutex);
 };
 
 Placed& placed() {
@@ -43,9 +44,10 @@ std::optional<std::filesystem::path> defaultHomeDirectory() {
 
 std::optional<std::filesystem::path> homeDirectory() {
     {
-        std::lock_guard lock(placed().mutex);
-        if (placed().home)
-            return *placed().home;
+        auto& state = placed();
+        const MutexLock lock(state.mutex);
+        if (state.home)
+            return *state.home;
     }
     return defaultHomeDirectory();
 }
@@ -58,13 +60,15 @@ std::optional<std::filesystem::path> preferencesFile(std::string_view domain) {
 }
 
 ScopedHomeDirectory::ScopedHomeDirectory(std::optional<std::filesystem::path> directory) {
-    std::lock_guard lock(placed().mutex);
-    previous_ = std::exchange(placed().home, std::move(directory));
+    auto& state = placed();
+    const MutexLock lock(state.mutex);
+    previous_ = std::exchange(state.home, std::move(directory));
 }
 
 ScopedHomeDirectory::~ScopedHomeDirectory() {
-    std::lock_guard lock(placed().mutex);
-    placed().home = std::move(previous_);
+    auto& state = placed();
+    const MutexLock lock(state.mutex);
+    state.home = std::move(previous_);
 }
 
 TemporaryHomeDirectory::TemporaryHomeDirectory() {

@@ -1,22 +1,23 @@
 #include "platform/output.h"
 
 #include <cstdio>
-#include <mutex>
 #include <utility>
+
+#include "platform/thread_safety.h"
 
 namespace zoral::platform::output {
 namespace {
 
 // The sink is called while this lock is held: that keeps lines whole, and lets setSink promise
 // that the replaced sink is no longer in use when it returns.
-std::mutex& sinkMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
+struct CurrentSink {
+    Mutex mutex;
+    Sink sink ZORAL_GUARDED_BY(mutex) = writeToStandardOutput;
+};
 
-Sink& currentSink() {
-    static Sink sink = writeToStandardOutput;
-    return sink;
+CurrentSink& current() {
+    static CurrentSink instance;
+    return instance;
 }
 
 }  // namespace
@@ -28,16 +29,18 @@ void writeToStandardOutput(std::string_view line) {
 }
 
 void printLine(std::string_view line) {
-    std::lock_guard lock(sinkMutex());
-    currentSink()(line);
+    auto& state = current();
+    const MutexLock lock(state.mutex);
+    state.sink(line);
 }
 
 Sink setSink(Sink sink) {
     if (!sink) {
         sink = writeToStandardOutput;
     }
-    std::lock_guard lock(sinkMutex());
-    return std::exchange(currentSink(), std::move(sink));
+    auto& state = current();
+    const MutexLock lock(state.mutex);
+    return std::exchange(state.sink, std::move(sink));
 }
 
 }  // namespace zoral::platform::output

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/thread_safety.h"
 #include "platform/utf8.h"
 
 extern char** environ;
@@ -18,14 +19,14 @@ namespace zoral::platform {
 namespace shell {
 namespace {
 
-std::mutex& runnerMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
+struct CurrentRunner {
+    Mutex mutex;
+    Runner runner ZORAL_GUARDED_BY(mutex) = runWithBash;
+};
 
-Runner& currentRunner() {
-    static Runner runner = runWithBash;
-    return runner;
+CurrentRunner& current() {
+    static CurrentRunner instance;
+    return instance;
 }
 
 std::string readToEnd(int fd) {
@@ -62,8 +63,9 @@ int waitForExit(pid_t pid) {
 Result run(std::string_view command) {
     Runner runner;
     {
-        std::lock_guard lock(runnerMutex());
-        runner = currentRunner();
+        auto& state = current();
+        const MutexLock lock(state.mutex);
+        runner = state.runner;
     }
     return runner(command);
 }
@@ -123,8 +125,9 @@ Runner setRunner(Runner runner) {
     if (!runner) {
         runner = runWithBash;
     }
-    std::lock_guard lock(runnerMutex());
-    return std::exchange(currentRunner(), std::move(runner));
+    auto& state = current();
+    const MutexLock lock(state.mutex);
+    return std::exchange(state.runner, std::move(runner));
 }
 
 ScopedRecorder::ScopedRecorder(Result answer) : answer_(std::move(answer)) {

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <stdexcept>
 #include <utility>
 
@@ -15,6 +14,7 @@
 #include "platform/identity.h"
 #include "platform/output.h"
 #include "platform/plist_serialization.h"
+#include "platform/thread_safety.h"
 #include "platform/user_defaults_coercion.h"
 #include "platform/user_defaults_storage.h"
 
@@ -22,11 +22,12 @@ namespace zoral::platform {
 namespace {
 
 struct Registry {
-    std::mutex mutex;
-    std::map<std::string, detail::StoredDomain, std::less<>> domains;
-    std::map<std::string, std::shared_ptr<UserDefaults>, std::less<>> suites;
-    std::shared_ptr<UserDefaults> standard;
-    std::uint64_t nextObservationId = 1;
+    platform::Mutex mutex;
+    std::map<std::string, detail::StoredDomain, std::less<>> domains ZORAL_GUARDED_BY(mutex);
+    std::map<std::string, std::shared_ptr<UserDefaults>, std::less<>> suites
+        ZORAL_GUARDED_BY(mutex);
+    std::shared_ptr<UserDefaults> standard ZORAL_GUARDED_BY(mutex);
+    std::uint64_t nextObservationId ZORAL_GUARDED_BY(mutex) = 1;
 };
 
 Registry& registry() {
@@ -45,7 +46,7 @@ bool isFileName(std::string_view name) {
 }
 
 detail::StoredDomain& loadedDomain(Registry& registry, std::string_view name,
-                                   std::vector<std::string>& lines) {
+                                   std::vector<std::string>& lines) ZORAL_REQUIRES(registry.mutex) {
     auto found = registry.domains.find(name);
     if (found == registry.domains.end()) {
         auto loaded = detail::loadDomain(name, preferencesFile(name), lines);
@@ -149,7 +150,7 @@ std::shared_ptr<UserDefaults> UserDefaults::make(std::string domainName) {
     auto& all = registry();
     std::vector<std::string> lines;
     {
-        std::lock_guard lock(all.mutex);
+        const MutexLock lock(all.mutex);
         loadedDomain(all, instance->domainName_, lines);
         loadedDomain(all, globalDomainName, lines);
     }
@@ -161,7 +162,7 @@ UserDefaults& UserDefaults::standard() {
     static const std::shared_ptr<UserDefaults> instance = [] {
         auto made = make(std::string(identity::bundleIdentifier));
         auto& all = registry();
-        std::lock_guard lock(all.mutex);
+        const MutexLock lock(all.mutex);
         all.standard = made;
         return made;
     }();
@@ -174,12 +175,12 @@ std::shared_ptr<UserDefaults> UserDefaults::suite(std::string_view name) {
     }
     auto& all = registry();
     {
-        std::lock_guard lock(all.mutex);
+        const MutexLock lock(all.mutex);
         if (auto found = all.suites.find(name); found != all.suites.end())
             return found->second;
     }
     auto made = make(std::string(name));
-    std::lock_guard lock(all.mutex);
+    const MutexLock lock(all.mutex);
     // Another thread may have made the same suite meanwhile; the first one stays.
     return all.suites.emplace(std::string(name), std::move(made)).first->second;
 }
@@ -191,7 +192,7 @@ void UserDefaults::resetForTesting() {
     auto& all = registry();
     std::vector<std::string> lines;
     {
-        std::lock_guard lock(all.mutex);
+        const MutexLock lock(all.mutex);
         all.domains.clear();
         all.suites.clear();
         all.standard->registration_.clear();
@@ -208,8 +209,9 @@ bool UserDefaults::readsDomain(std::string_view name) const {
     return name == domainName_ || name == globalDomainName;
 }
 
-std::optional<PlistObject> UserDefaults::lookup(std::string_view key,
-                                                const Override* override) const {
+// Runs with the registry's lock held, which the header cannot name.
+std::optional<PlistObject> UserDefaults::lookup(
+    std::string_view key, const Override* override) const ZORAL_NO_THREAD_SAFETY_ANALYSIS {
     auto& all = registry();
     for (const std::string_view layer : {std::string_view(domainName_), globalDomainName}) {
         const PlistDictionary* values = nullptr;
@@ -237,7 +239,7 @@ void UserDefaults::change(Mutation mutation) {
 
     // Instances whose search list the mutation touches; a suite dropped by resetForTesting still
     // sees its own changes.
-    const auto affected = [&] {
+    const auto affected = [&]() ZORAL_REQUIRES(all.mutex) {
         std::vector<UserDefaults*> instances;
         if (registration) {
             instances.push_back(this);
@@ -259,7 +261,7 @@ void UserDefaults::change(Mutation mutation) {
     std::vector<std::string> lines;
     std::vector<Delivery> priors;
     {
-        std::lock_guard lock(all.mutex);
+        const MutexLock lock(all.mutex);
         const auto instances = affected();
         const bool anyPrior = std::any_of(instances.begin(), instances.end(), [](auto* instance) {
             return std::any_of(instance->observations_.begin(), instance->observations_.end(),
@@ -290,7 +292,7 @@ void UserDefaults::change(Mutation mutation) {
 
     std::vector<Delivery> changes;
     {
-        std::lock_guard lock(all.mutex);
+        const MutexLock lock(all.mutex);
         const auto instances = affected();
         struct Before {
             UserDefaults* instance;
@@ -353,7 +355,8 @@ void UserDefaults::registerDefaults(const PlistDictionary& defaults) {
 }
 
 std::optional<PlistObject> UserDefaults::objectForKey(std::string_view key) const {
-    std::lock_guard lock(registry().mutex);
+    auto& all = registry();
+    const MutexLock lock(all.mutex);
     return lookup(key, nullptr);
 }
 
@@ -428,7 +431,7 @@ void UserDefaults::removeObjectForKey(std::string_view key) {
 
 PlistDictionary UserDefaults::dictionaryRepresentation() const {
     auto& all = registry();
-    std::lock_guard lock(all.mutex);
+    const MutexLock lock(all.mutex);
     PlistDictionary merged = registration_;
     for (const std::string_view layer : {globalDomainName, std::string_view(domainName_)}) {
         if (auto found = all.domains.find(layer); found != all.domains.end()) {
@@ -445,7 +448,7 @@ PlistDictionary UserDefaults::persistentDomainForName(std::string_view name) con
     std::vector<std::string> lines;
     PlistDictionary values;
     {
-        std::lock_guard lock(all.mutex);
+        const MutexLock lock(all.mutex);
         values = loadedDomain(all, name, lines).values;
     }
     printLines(lines);
@@ -497,7 +500,7 @@ bool UserDefaults::synchronize() {
     std::vector<std::string> lines;
     bool saved = true;
     {
-        std::lock_guard lock(all.mutex);
+        const MutexLock lock(all.mutex);
         for (auto& [name, domain] : all.domains) {
             if (!domain.unsaved && !domain.saveBlocked)
                 continue;
@@ -521,7 +524,7 @@ KeyValueObserverToken UserDefaults::addObserver(std::string key, KeyValueObservi
     auto& all = registry();
     std::vector<Delivery> initial;
     {
-        std::lock_guard lock(all.mutex);
+        const MutexLock lock(all.mutex);
         observation->id = all.nextObservationId++;
         observations_.push_back(observation);
         if (observation->wants(KeyValueObservingOptions::initial)) {
@@ -535,7 +538,7 @@ KeyValueObserverToken UserDefaults::addObserver(std::string key, KeyValueObservi
 
 void UserDefaults::removeObserver(KeyValueObserverToken token) {
     auto& all = registry();
-    std::lock_guard lock(all.mutex);
+    const MutexLock lock(all.mutex);
     const auto found =
         std::find_if(observations_.begin(), observations_.end(),
                      [&](const auto& observation) { return observation->id == token.id; });

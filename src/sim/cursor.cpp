@@ -17,27 +17,27 @@ Cursor& Cursor::current() {
 }
 
 bool Cursor::isVisible() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return hideCount_ == 0;
 }
 
 std::int64_t Cursor::hideCount() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return hideCount_;
 }
 
 std::int64_t Cursor::hideCalls() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return hideCalls_;
 }
 
 std::int64_t Cursor::unhideCalls() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return unhideCalls_;
 }
 
 bool Cursor::setsCursorInBackground() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return setsCursorInBackground_;
 }
 
@@ -47,7 +47,7 @@ bool Cursor::mayChange(World& world) const {
 
 void Cursor::hide(World& world) {
     const bool allowed = mayChange(world);
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     ++hideCalls_;
     if (allowed)
         ++hideCount_;
@@ -55,19 +55,19 @@ void Cursor::hide(World& world) {
 
 void Cursor::unhide(World& world) {
     const bool allowed = mayChange(world);
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     ++unhideCalls_;
     if (allowed && hideCount_ > 0)
         --hideCount_;
 }
 
 void Cursor::setHideCount(std::int64_t count) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     hideCount_ = count;
 }
 
 void Cursor::setSetsCursorInBackground(bool enabled) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     setsCursorInBackground_ = enabled;
 }
 

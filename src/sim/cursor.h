@@ -9,7 +9,8 @@
 // A component of the world: Cursor::of(world).
 
 #include <cstdint>
-#include <mutex>
+
+#include "platform/thread_safety.h"
 
 namespace zoral::sim {
 
@@ -36,11 +37,11 @@ public:
 private:
     bool mayChange(World& world) const;
 
-    mutable std::mutex mutex_;
-    std::int64_t hideCount_ = 0;
-    std::int64_t hideCalls_ = 0;
-    std::int64_t unhideCalls_ = 0;
-    bool setsCursorInBackground_ = false;
+    mutable platform::Mutex mutex_;
+    std::int64_t hideCount_ ZORAL_GUARDED_BY(mutex_) = 0;
+    std::int64_t hideCalls_ ZORAL_GUARDED_BY(mutex_) = 0;
+    std::int64_t unhideCalls_ ZORAL_GUARDED_BY(mutex_) = 0;
+    bool setsCursorInBackground_ ZORAL_GUARDED_BY(mutex_) = false;
 };
 
 }  // namespace zoral::sim

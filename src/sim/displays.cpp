@@ -84,12 +84,12 @@ Displays& Displays::current() {
 }
 
 std::vector<Display> Displays::displays() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return displays_;
 }
 
 std::optional<Display> Displays::mainDisplay() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     if (displays_.empty())
         return std::nullopt;
     if (main_) {
@@ -106,7 +106,7 @@ platform::CGRect Displays::topLeftLocked(const Display& display) const {
 }
 
 std::optional<platform::CGRect> Displays::topLeftFrame(const std::string& uuid) const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     for (const Display& display : displays_) {
         if (display.uuid == uuid)
             return topLeftLocked(display);
@@ -115,7 +115,7 @@ std::optional<platform::CGRect> Displays::topLeftFrame(const std::string& uuid) 
 }
 
 std::optional<platform::CGRect> Displays::topLeftFrameAt(platform::CGPoint point) const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     if (displays_.empty())
         return std::nullopt;
     for (const Display& display : displays_) {
@@ -127,7 +127,7 @@ std::optional<platform::CGRect> Displays::topLeftFrameAt(platform::CGPoint point
 }
 
 bool Displays::isInMenuBar(platform::CGPoint point) const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     for (const Display& display : displays_) {
         if (display.menuBarHeight <= 0)
             continue;
@@ -141,7 +141,7 @@ bool Displays::isInMenuBar(platform::CGPoint point) const {
 }
 
 platform::CGPoint Displays::flipped(platform::CGPoint point) const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return platform::flip(point, displays_.empty() ? 0.0 : displays_.front().frame.height());
 }
 
@@ -152,7 +152,7 @@ void Displays::setDisplays(std::vector<Display> displays) {
 void Displays::replace(std::vector<Display> displays) {
     std::vector<Display> before;
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         before = std::exchange(displays_, displays);
     }
     bringWindowsHome(before, displays);
@@ -215,7 +215,7 @@ void Displays::bringWindowsHome(const std::vector<Display>& before,
 
 void Displays::addDisplay(Display display) {
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         displays_.push_back(std::move(display));
     }
     changed();
@@ -231,7 +231,7 @@ bool Displays::removeDisplay(std::int64_t number) {
 
 bool Displays::updateDisplay(std::int64_t number, const std::function<void(Display&)>& edit) {
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         auto found = std::find_if(displays_.begin(), displays_.end(),
                                   [number](const Display& d) { return d.number == number; });
         if (found == displays_.end())
@@ -244,7 +244,7 @@ bool Displays::updateDisplay(std::int64_t number, const std::function<void(Displ
 
 void Displays::placeDock(std::size_t index, std::optional<DockInset> dock) {
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         for (std::size_t i = 0; i < displays_.size(); ++i)
             displays_[i].dock = i == index ? dock : std::nullopt;
     }
@@ -254,7 +254,7 @@ void Displays::placeDock(std::size_t index, std::optional<DockInset> dock) {
 }
 
 void Displays::setMainDisplay(std::optional<std::int64_t> number) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     main_ = number;
 }
 
@@ -272,12 +272,12 @@ SystemVersion& SystemVersion::current() {
 }
 
 platform::OperatingSystemVersion SystemVersion::version() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return version_;
 }
 
 void SystemVersion::setVersion(platform::OperatingSystemVersion version) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     version_ = version;
 }
 

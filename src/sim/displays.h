@@ -17,13 +17,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/geometry.h"
 #include "platform/screens.h"
+#include "platform/thread_safety.h"
 
 namespace zoral::sim {
 
@@ -99,12 +99,12 @@ private:
     void bringWindowsHome(const std::vector<Display>& before, const std::vector<Display>& after);
     void changed();
     // The display's frame in top-left coordinates; the lock is held.
-    platform::CGRect topLeftLocked(const Display& display) const;
+    platform::CGRect topLeftLocked(const Display& display) const ZORAL_REQUIRES(mutex_);
 
     World& world_;
-    mutable std::mutex mutex_;
-    std::vector<Display> displays_;
-    std::optional<std::int64_t> main_;
+    mutable platform::Mutex mutex_;
+    std::vector<Display> displays_ ZORAL_GUARDED_BY(mutex_);
+    std::optional<std::int64_t> main_ ZORAL_GUARDED_BY(mutex_);
 };
 
 // The system's version; 14.0.0 unless a test sets another.
@@ -117,8 +117,8 @@ public:
     void setVersion(platform::OperatingSystemVersion version);
 
 private:
-    mutable std::mutex mutex_;
-    platform::OperatingSystemVersion version_{14, 0, 0};
+    mutable platform::Mutex mutex_;
+    platform::OperatingSystemVersion version_ ZORAL_GUARDED_BY(mutex_){14, 0, 0};
 };
 
 // The appearance: "Dark" under "AppleInterfaceStyle" in the global domain, or no value for the

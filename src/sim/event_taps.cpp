@@ -122,7 +122,7 @@ std::optional<CGEvent> EventTaps::Tap::filter(const CGEvent& event) {
     platform::CGEventTapCallBack callback;
     double timeout = 0;
     {
-        std::lock_guard lock(owner_.mutex_);
+        const platform::MutexLock lock(owner_.mutex_);
         if (!valid_ || (mask_ & platform::eventMaskBit(event.type)) == 0)
             return event;
         source = source_.lock();
@@ -150,7 +150,7 @@ std::optional<CGEvent> EventTaps::Tap::filter(const CGEvent& event) {
     record.roundTrips = owner_.world_.roundTripCount() - roundTripsBefore;
     record.seconds = platform::uptimeSeconds() - record.time;
     {
-        std::lock_guard lock(owner_.mutex_);
+        const platform::MutexLock lock(owner_.mutex_);
         if (!valid_) {
             // Invalidated from inside its own callback: its answer no longer counts.
             owner_.records_.push_back(record);
@@ -195,7 +195,7 @@ void EventTaps::Tap::notify(CGEventType reason) {
             taps.record({reference, notice.timestamp, reason, notice, TapOutcome::notice, 0, 0});
             platform::CGEventTapCallBack callback;
             {
-                std::lock_guard lock(taps.mutex_);
+                const platform::MutexLock lock(taps.mutex_);
                 callback = tap->callback_;
             }
             if (callback)
@@ -216,39 +216,39 @@ EventTaps& EventTaps::current() {
 }
 
 void EventTaps::setCreationFails(bool fails) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     creationFails_ = fails;
 }
 
 bool EventTaps::creationFails() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return creationFails_;
 }
 
 void EventTaps::setTimeout(double seconds) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     timeout_ = std::max(seconds, 0.0);
 }
 
 double EventTaps::timeout() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return timeout_;
 }
 
 std::shared_ptr<EventTaps::Tap> EventTaps::find(CFMachPortRef reference) const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     const auto found = taps_.find(reference.identifier());
     return found == taps_.end() ? nullptr : found->second;
 }
 
 void EventTaps::record(TapRecord record) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     records_.push_back(std::move(record));
 }
 
 void EventTaps::disable(const std::shared_ptr<Tap>& tap, CGEventType reason) {
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         if (!tap->valid_ || !tap->enabled_)
             return;
         tap->enabled_ = false;
@@ -264,7 +264,7 @@ void EventTaps::disableByUserInput(std::optional<CFMachPortRef> reference) {
 }
 
 std::vector<CFMachPortRef> EventTaps::liveTaps() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     std::vector<CFMachPortRef> live;
     for (const auto& [identifier, tap] : taps_) {
         if (tap->valid_)
@@ -274,7 +274,7 @@ std::vector<CFMachPortRef> EventTaps::liveTaps() const {
 }
 
 std::vector<CFMachPortRef> EventTaps::allTaps() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     std::vector<CFMachPortRef> all;
     for (const auto& [identifier, tap] : taps_)
         all.push_back(tap->reference_);
@@ -283,13 +283,13 @@ std::vector<CFMachPortRef> EventTaps::allTaps() const {
 
 bool EventTaps::isEnabled(CFMachPortRef reference) const {
     const auto tap = find(reference);
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return tap && tap->valid_ && tap->enabled_;
 }
 
 bool EventTaps::isValid(CFMachPortRef reference) const {
     const auto tap = find(reference);
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return tap && tap->valid_;
 }
 
@@ -309,7 +309,7 @@ bool EventTaps::isServed(CFMachPortRef reference) const {
         return false;
     std::shared_ptr<platform::RunLoopSource> source;
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         if (!tap->valid_)
             return false;
         source = tap->source_.lock();
@@ -318,7 +318,7 @@ bool EventTaps::isServed(CFMachPortRef reference) const {
 }
 
 std::vector<TapRecord> EventTaps::records(std::optional<CFMachPortRef> tap) const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     std::vector<TapRecord> found;
     for (const TapRecord& record : records_) {
         if (!tap || record.tap == *tap)
@@ -328,7 +328,7 @@ std::vector<TapRecord> EventTaps::records(std::optional<CFMachPortRef> tap) cons
 }
 
 void EventTaps::clearRecords() {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     records_.clear();
 }
 
@@ -344,7 +344,7 @@ CFMachPortRef EventTaps::create(platform::CGEventTapLocation location,
         return {};
     std::shared_ptr<Tap> tap;
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         if (creationFails_)
             return {};
         const CFMachPortRef reference(nextIdentifier_++);
@@ -360,7 +360,7 @@ void EventTaps::enable(CFMachPortRef reference, bool enable) {
     const auto tap = find(reference);
     if (!tap)
         return;
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     if (tap->valid_)
         tap->enabled_ = enable;
 }
@@ -369,7 +369,7 @@ std::shared_ptr<platform::RunLoopSource> EventTaps::makeSource(CFMachPortRef ref
     const auto tap = find(reference);
     if (!tap)
         return nullptr;
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     if (!tap->valid_)
         return nullptr;
     // The source only marks the port as served; the window server calls the tap itself.
@@ -386,7 +386,7 @@ void EventTaps::invalidate(CFMachPortRef reference) {
     // Released outside the lock: what it holds may be torn down with it.
     platform::CGEventTapCallBack callback;
     {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         if (!tap->valid_)
             return;
         tap->valid_ = false;

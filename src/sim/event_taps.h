@@ -16,12 +16,12 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <vector>
 
 #include "platform/event_tap.h"
 #include "platform/events.h"
+#include "platform/thread_safety.h"
 
 namespace zoral::sim {
 
@@ -110,12 +110,12 @@ private:
     void disable(const std::shared_ptr<Tap>& tap, platform::CGEventType reason);
 
     World& world_;
-    mutable std::mutex mutex_;
-    std::map<std::uint64_t, std::shared_ptr<Tap>> taps_;
-    std::vector<TapRecord> records_;
-    std::uint64_t nextIdentifier_ = 1;
-    bool creationFails_ = false;
-    double timeout_ = defaultTimeout;
+    mutable platform::Mutex mutex_;
+    std::map<std::uint64_t, std::shared_ptr<Tap>> taps_ ZORAL_GUARDED_BY(mutex_);
+    std::vector<TapRecord> records_ ZORAL_GUARDED_BY(mutex_);
+    std::uint64_t nextIdentifier_ ZORAL_GUARDED_BY(mutex_) = 1;
+    bool creationFails_ ZORAL_GUARDED_BY(mutex_) = false;
+    double timeout_ ZORAL_GUARDED_BY(mutex_) = defaultTimeout;
 };
 
 }  // namespace zoral::sim

@@ -18,36 +18,36 @@ Haptics& Haptics::current() {
 }
 
 bool Haptics::hasHapticTrackpad() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return hasHapticTrackpad_;
 }
 
 void Haptics::setHasHapticTrackpad(bool present) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     hasHapticTrackpad_ = present;
 }
 
 std::vector<HapticRequest> Haptics::requests() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return requests_;
 }
 
 std::size_t Haptics::playedCount() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return static_cast<std::size_t>(
         std::count_if(requests_.begin(), requests_.end(),
                       [](const HapticRequest& request) { return request.played; }));
 }
 
 void Haptics::reset() {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     requests_.clear();
 }
 
 void Haptics::perform(platform::NSHapticFeedbackPattern pattern,
                       platform::NSHapticFeedbackPerformanceTime time) {
     const double now = platform::DispatchTime::now().uptimeSeconds();
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     requests_.push_back(
         {.time = now, .pattern = pattern, .performanceTime = time, .played = hasHapticTrackpad_});
 }

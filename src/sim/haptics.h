@@ -6,10 +6,10 @@
 //
 // A component of the world: Haptics::of(world).
 
-#include <mutex>
 #include <vector>
 
 #include "platform/haptics.h"
+#include "platform/thread_safety.h"
 
 namespace zoral::sim {
 
@@ -43,9 +43,9 @@ public:
                  platform::NSHapticFeedbackPerformanceTime time);
 
 private:
-    mutable std::mutex mutex_;
-    bool hasHapticTrackpad_ = true;
-    std::vector<HapticRequest> requests_;
+    mutable platform::Mutex mutex_;
+    bool hasHapticTrackpad_ ZORAL_GUARDED_BY(mutex_) = true;
+    std::vector<HapticRequest> requests_ ZORAL_GUARDED_BY(mutex_);
 };
 
 }  // namespace zoral::sim

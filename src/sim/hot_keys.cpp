@@ -12,6 +12,7 @@
 #include "platform/dispatch.h"
 #include "platform/home.h"
 #include "platform/plist_serialization.h"
+#include "platform/thread_safety.h"
 #include "sim/system_settings.h"
 #include "sim/world.h"
 
@@ -55,17 +56,17 @@ struct Handler {
 }  // namespace
 
 struct HotKeys::State {
-    mutable std::mutex mutex;
-    std::vector<HotKeyRegistration> registrations;
-    std::vector<Handler> handlers;
-    std::set<HotKeyCombination> held;
+    mutable platform::Mutex mutex;
+    std::vector<HotKeyRegistration> registrations ZORAL_GUARDED_BY(mutex);
+    std::vector<Handler> handlers ZORAL_GUARDED_BY(mutex);
+    std::set<HotKeyCombination> held ZORAL_GUARDED_BY(mutex);
     // The key codes whose key down a hot key took, with the registration it went to (none for a
     // combination another program holds).
-    std::map<std::uint32_t, std::optional<carbon::EventHotKeyRef>> pressed;
-    std::vector<HotKeyDelivery> deliveries;
-    std::uint64_t nextReference = 1;
-    bool installFails = false;
-    bool symbolicHotKeysUnavailable = false;
+    std::map<std::uint32_t, std::optional<carbon::EventHotKeyRef>> pressed ZORAL_GUARDED_BY(mutex);
+    std::vector<HotKeyDelivery> deliveries ZORAL_GUARDED_BY(mutex);
+    std::uint64_t nextReference ZORAL_GUARDED_BY(mutex) = 1;
+    bool installFails ZORAL_GUARDED_BY(mutex) = false;
+    bool symbolicHotKeysUnavailable ZORAL_GUARDED_BY(mutex) = false;
 };
 
 HotKeys::HotKeys() : state_(std::make_shared<State>()) {}
@@ -93,7 +94,7 @@ bool HotKeys::offerKeyEvent(const platform::CGEvent& event) {
     const std::uint32_t keyCode = event.keyCode;
     std::optional<std::pair<std::uint32_t, carbon::EventHotKeyID>> toSend;
     {
-        std::lock_guard lock(state_->mutex);
+        const platform::MutexLock lock(state_->mutex);
         if (event.type == CGEventType::keyUp) {
             const auto found = state_->pressed.find(keyCode);
             if (found == state_->pressed.end())
@@ -136,7 +137,7 @@ void HotKeys::send(std::uint32_t kind, carbon::EventHotKeyID identifier) {
             return;
         std::vector<Handler> handlers;
         {
-            std::lock_guard lock(state->mutex);
+            const platform::MutexLock lock(state->mutex);
             const carbon::EventTypeSpec type{carbon::kEventClassKeyboard, kind};
             for (const Handler& handler : state->handlers) {
                 if (handler.target == programTarget && std::ranges::count(handler.types, type) > 0)
@@ -153,58 +154,58 @@ void HotKeys::send(std::uint32_t kind, carbon::EventHotKeyID identifier) {
             if (*status != carbon::eventNotHandledErr)
                 break;
         }
-        std::lock_guard lock(state->mutex);
+        const platform::MutexLock lock(state->mutex);
         state->deliveries.push_back({kind, identifier, status});
     });
 }
 
 void HotKeys::holdCombination(HotKeyCombination combination) {
-    std::lock_guard lock(state_->mutex);
+    const platform::MutexLock lock(state_->mutex);
     state_->held.insert(combination);
 }
 
 void HotKeys::releaseHeldCombination(HotKeyCombination combination) {
-    std::lock_guard lock(state_->mutex);
+    const platform::MutexLock lock(state_->mutex);
     state_->held.erase(combination);
 }
 
 std::set<HotKeyCombination> HotKeys::heldCombinations() const {
-    std::lock_guard lock(state_->mutex);
+    const platform::MutexLock lock(state_->mutex);
     return state_->held;
 }
 
 void HotKeys::setInstallEventHandlerFails(bool fails) {
-    std::lock_guard lock(state_->mutex);
+    const platform::MutexLock lock(state_->mutex);
     state_->installFails = fails;
 }
 
 bool HotKeys::installEventHandlerFails() const {
-    std::lock_guard lock(state_->mutex);
+    const platform::MutexLock lock(state_->mutex);
     return state_->installFails;
 }
 
 void HotKeys::setSymbolicHotKeysUnavailable(bool unavailable) {
-    std::lock_guard lock(state_->mutex);
+    const platform::MutexLock lock(state_->mutex);
     state_->symbolicHotKeysUnavailable = unavailable;
 }
 
 bool HotKeys::symbolicHotKeysUnavailable() const {
-    std::lock_guard lock(state_->mutex);
+    const platform::MutexLock lock(state_->mutex);
     return state_->symbolicHotKeysUnavailable;
 }
 
 std::vector<HotKeyRegistration> HotKeys::registrations() const {
-    std::lock_guard lock(state_->mutex);
+    const platform::MutexLock lock(state_->mutex);
     return state_->registrations;
 }
 
 std::size_t HotKeys::installedHandlerCount() const {
-    std::lock_guard lock(state_->mutex);
+    const platform::MutexLock lock(state_->mutex);
     return state_->handlers.size();
 }
 
 std::vector<HotKeyDelivery> HotKeys::deliveries() const {
-    std::lock_guard lock(state_->mutex);
+    const platform::MutexLock lock(state_->mutex);
     return state_->deliveries;
 }
 
@@ -212,7 +213,7 @@ OSStatus HotKeys::registerHotKey(HotKeyCombination combination, carbon::EventHot
                                  carbon::EventTargetRef target, carbon::EventHotKeyRef* outRef) {
     if (target != programTarget || outRef == nullptr)
         return carbon::paramErr;
-    std::lock_guard lock(state_->mutex);
+    const platform::MutexLock lock(state_->mutex);
     if (state_->held.contains(combination) ||
         std::ranges::count(state_->registrations, combination, &HotKeyRegistration::combination) >
             0) {
@@ -225,7 +226,7 @@ OSStatus HotKeys::registerHotKey(HotKeyCombination combination, carbon::EventHot
 }
 
 OSStatus HotKeys::unregisterHotKey(carbon::EventHotKeyRef ref) {
-    std::lock_guard lock(state_->mutex);
+    const platform::MutexLock lock(state_->mutex);
     const auto erased = std::erase_if(
         state_->registrations, [&](const HotKeyRegistration& entry) { return entry.ref == ref; });
     return erased > 0 ? carbon::noErr : carbon::eventHotKeyInvalidErr;
@@ -234,7 +235,7 @@ OSStatus HotKeys::unregisterHotKey(carbon::EventHotKeyRef ref) {
 OSStatus HotKeys::installHandler(carbon::EventTargetRef target, carbon::EventHandlerProc handler,
                                  std::vector<carbon::EventTypeSpec> types, void* userData,
                                  carbon::EventHandlerRef* outRef) {
-    std::lock_guard lock(state_->mutex);
+    const platform::MutexLock lock(state_->mutex);
     if (state_->installFails || target != programTarget || !handler)
         return carbon::paramErr;
     const carbon::EventHandlerRef ref(state_->nextReference++);

@@ -17,42 +17,42 @@ InputDevices& InputDevices::current() {
 }
 
 platform::CGPoint InputDevices::pointer() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return pointer_;
 }
 
 void InputDevices::movePointer(platform::CGPoint location) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     pointer_ = location;
 }
 
 platform::CGEventFlags InputDevices::heldModifierFlags() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return heldFlags_;
 }
 
 void InputDevices::setHeldModifierFlags(platform::CGEventFlags flags) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     heldFlags_ = flags;
 }
 
 std::uint64_t InputDevices::pressedMouseButtons() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return pressedButtons_;
 }
 
 void InputDevices::setPressedMouseButtons(std::uint64_t buttons) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     pressedButtons_ = buttons;
 }
 
 void InputDevices::setEventCreationFails(bool fails) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     creationFails_ = fails;
 }
 
 bool InputDevices::eventCreationFails() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return creationFails_;
 }
 
@@ -79,7 +79,7 @@ void InputDevices::follow(const platform::CGEvent& event) {
     const auto bit = [](CGMouseButton button) {
         return std::uint64_t{1} << (static_cast<std::uint32_t>(button) & 63U);
     };
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     switch (event.type) {
         case CGEventType::keyDown:
         case CGEventType::keyUp: {
@@ -130,7 +130,7 @@ void InputDevices::follow(const platform::CGEvent& event) {
 }
 
 std::optional<platform::CGEvent> InputDevices::makeEvent(platform::CGEventType type) const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     if (creationFails_)
         return std::nullopt;
     platform::CGEvent event;
@@ -144,7 +144,7 @@ std::optional<platform::CGEvent> InputDevices::makeEvent(platform::CGEventType t
 
 void InputDevices::recordWarp(platform::CGPoint location) {
     Journal::of(world_).record(PointerWarp{platform::uptimeSeconds(), location});
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     pointer_ = location;
 }
 

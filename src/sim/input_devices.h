@@ -6,11 +6,11 @@
 // from the user's hands and from the program alike (sim/input_pipeline.h).
 
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <vector>
 
 #include "platform/events.h"
+#include "platform/thread_safety.h"
 #include "sim/journal.h"
 
 namespace zoral::sim {
@@ -61,11 +61,11 @@ public:
 
 private:
     World& world_;
-    mutable std::mutex mutex_;
-    platform::CGPoint pointer_;
-    platform::CGEventFlags heldFlags_;
-    std::uint64_t pressedButtons_ = 0;
-    bool creationFails_ = false;
+    mutable platform::Mutex mutex_;
+    platform::CGPoint pointer_ ZORAL_GUARDED_BY(mutex_);
+    platform::CGEventFlags heldFlags_ ZORAL_GUARDED_BY(mutex_);
+    std::uint64_t pressedButtons_ ZORAL_GUARDED_BY(mutex_) = 0;
+    bool creationFails_ ZORAL_GUARDED_BY(mutex_) = false;
 };
 
 }  // namespace zoral::sim

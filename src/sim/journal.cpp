@@ -13,17 +13,17 @@ Journal& Journal::of(World& world) {
 }
 
 void Journal::record(JournalEntry entry) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     entries_.push_back(std::move(entry));
 }
 
 std::vector<JournalEntry> Journal::entries() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return entries_;
 }
 
 void Journal::clear() {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     entries_.clear();
 }
 

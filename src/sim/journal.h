@@ -7,13 +7,13 @@
 // kind keep their own readers as views of it.
 
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <variant>
 #include <vector>
 
 #include "platform/accessibility.h"
 #include "platform/events.h"
+#include "platform/thread_safety.h"
 #include "platform/workspace.h"
 
 namespace zoral::sim {
@@ -84,7 +84,7 @@ public:
     // The entries of one kind, in order.
     template <class Record>
     std::vector<Record> recordsOf() const {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         std::vector<Record> found;
         for (const JournalEntry& entry : entries_) {
             if (const auto* record = std::get_if<Record>(&entry))
@@ -94,15 +94,15 @@ public:
     }
     template <class Record>
     void clear() {
-        std::lock_guard lock(mutex_);
+        const platform::MutexLock lock(mutex_);
         std::erase_if(entries_, [](const JournalEntry& entry) {
             return std::holds_alternative<Record>(entry);
         });
     }
 
 private:
-    mutable std::mutex mutex_;
-    std::vector<JournalEntry> entries_;
+    mutable platform::Mutex mutex_;
+    std::vector<JournalEntry> entries_ ZORAL_GUARDED_BY(mutex_);
 };
 
 }  // namespace zoral::sim

@@ -98,7 +98,7 @@ KeyboardLayouts& KeyboardLayouts::current() {
 }
 
 std::vector<std::string> KeyboardLayouts::layoutIdentifiers() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     std::vector<std::string> identifiers;
     for (const auto& [identifier, layout] : layouts_)
         identifiers.push_back(identifier);
@@ -106,7 +106,7 @@ std::vector<std::string> KeyboardLayouts::layoutIdentifiers() const {
 }
 
 bool KeyboardLayouts::selectLayout(std::optional<std::string> identifier) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     if (!identifier) {
         current_.reset();
         return true;
@@ -119,7 +119,7 @@ bool KeyboardLayouts::selectLayout(std::optional<std::string> identifier) {
 }
 
 platform::tis::InputSourceRef KeyboardLayouts::currentLayout() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return current_;
 }
 

@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/text_input_sources.h"
+#include "platform/thread_safety.h"
 
 namespace zoral::platform::tis {
 
@@ -62,9 +62,9 @@ public:
     platform::tis::InputSourceRef currentLayout() const;
 
 private:
-    mutable std::mutex mutex_;
-    std::map<std::string, platform::tis::InputSourceRef> layouts_;
-    platform::tis::InputSourceRef current_;
+    mutable platform::Mutex mutex_;
+    std::map<std::string, platform::tis::InputSourceRef> layouts_ ZORAL_GUARDED_BY(mutex_);
+    platform::tis::InputSourceRef current_ ZORAL_GUARDED_BY(mutex_);
 };
 
 }  // namespace zoral::sim

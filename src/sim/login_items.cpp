@@ -35,42 +35,42 @@ LoginItems& LoginItems::current() {
 }
 
 SMAppServiceStatus LoginItems::serviceStatus() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return status_;
 }
 
 void LoginItems::setServiceStatus(SMAppServiceStatus status) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     status_ = status;
 }
 
 void LoginItems::injectRegisterFailure(platform::ErrorRef error) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     registerFailure_ = std::move(error);
 }
 
 void LoginItems::injectUnregisterFailure(platform::ErrorRef error) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     unregisterFailure_ = std::move(error);
 }
 
 platform::ErrorRef LoginItems::registerFailure() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return registerFailure_;
 }
 
 platform::ErrorRef LoginItems::unregisterFailure() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return unregisterFailure_;
 }
 
 std::vector<LoginItems::ServiceCall> LoginItems::serviceCalls() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return calls_;
 }
 
 bool LoginItems::registerService(platform::ErrorRef* error) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     calls_.push_back(ServiceCall::registerService);
     if (registerFailure_)
         return fail(error, registerFailure_);
@@ -84,7 +84,7 @@ bool LoginItems::registerService(platform::ErrorRef* error) {
 }
 
 bool LoginItems::unregisterService(platform::ErrorRef* error) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     calls_.push_back(ServiceCall::unregisterService);
     if (unregisterFailure_)
         return fail(error, unregisterFailure_);
@@ -95,40 +95,40 @@ bool LoginItems::unregisterService(platform::ErrorRef* error) {
 }
 
 std::vector<SessionLoginItem> LoginItems::sessionItems() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return items_;
 }
 
 std::uint64_t LoginItems::addSessionItem(std::string url, platform::PlistDictionary properties,
                                          bool resolves) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     const std::uint64_t identifier = nextItem_++;
     items_.push_back({identifier, std::move(url), std::move(properties), resolves});
     return identifier;
 }
 
 void LoginItems::setSessionListAvailable(bool available) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     listAvailable_ = available;
 }
 
 bool LoginItems::sessionListAvailable() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return listAvailable_;
 }
 
 void LoginItems::setSnapshotFails(bool fails) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     snapshotFails_ = fails;
 }
 
 bool LoginItems::snapshotFails() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return snapshotFails_;
 }
 
 std::optional<std::vector<std::uint64_t>> LoginItems::snapshot() const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     if (snapshotFails_)
         return std::nullopt;
     std::vector<std::uint64_t> identifiers;
@@ -137,7 +137,7 @@ std::optional<std::vector<std::uint64_t>> LoginItems::snapshot() const {
 }
 
 std::optional<SessionLoginItem> LoginItems::sessionItem(std::uint64_t identifier) const {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     const auto found = std::ranges::find(items_, identifier, &SessionLoginItem::identifier);
     if (found == items_.end())
         return std::nullopt;
@@ -146,7 +146,7 @@ std::optional<SessionLoginItem> LoginItems::sessionItem(std::uint64_t identifier
 
 std::uint64_t LoginItems::insertSessionItem(std::uint64_t after, const std::string& url,
                                             const platform::PlistDictionary& properties) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     SessionLoginItem item{nextItem_, url, {}, true};
     std::optional<std::ptrdiff_t> formerPlace;
     if (const auto existing = std::ranges::find(items_, url, &SessionLoginItem::url);
@@ -173,7 +173,7 @@ std::uint64_t LoginItems::insertSessionItem(std::uint64_t after, const std::stri
 }
 
 bool LoginItems::removeSessionItem(std::uint64_t identifier) {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     return std::erase_if(items_, [&](const SessionLoginItem& item) {
                return item.identifier == identifier;
            }) > 0;

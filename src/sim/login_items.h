@@ -6,7 +6,6 @@
 // with their URL and properties). Which one the program uses follows the system's version.
 
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "platform/error.h"
 #include "platform/plist_object.h"
 #include "platform/service_management.h"
+#include "platform/thread_safety.h"
 
 namespace zoral::sim {
 
@@ -81,15 +81,16 @@ public:
     bool removeSessionItem(std::uint64_t identifier);
 
 private:
-    mutable std::mutex mutex_;
-    platform::SMAppServiceStatus status_ = platform::SMAppServiceStatus::notRegistered;
-    platform::ErrorRef registerFailure_;
-    platform::ErrorRef unregisterFailure_;
-    std::vector<ServiceCall> calls_;
-    std::vector<SessionLoginItem> items_;
-    std::uint64_t nextItem_ = 1;
-    bool listAvailable_ = true;
-    bool snapshotFails_ = false;
+    mutable platform::Mutex mutex_;
+    platform::SMAppServiceStatus status_ ZORAL_GUARDED_BY(mutex_) =
+        platform::SMAppServiceStatus::notRegistered;
+    platform::ErrorRef registerFailure_ ZORAL_GUARDED_BY(mutex_);
+    platform::ErrorRef unregisterFailure_ ZORAL_GUARDED_BY(mutex_);
+    std::vector<ServiceCall> calls_ ZORAL_GUARDED_BY(mutex_);
+    std::vector<SessionLoginItem> items_ ZORAL_GUARDED_BY(mutex_);
+    std::uint64_t nextItem_ ZORAL_GUARDED_BY(mutex_) = 1;
+    bool listAvailable_ ZORAL_GUARDED_BY(mutex_) = true;
+    bool snapshotFails_ ZORAL_GUARDED_BY(mutex_) = false;
 };
 
 }  // namespace zoral::sim

@@ -26,7 +26,7 @@ promises::Guarantee<promises::Unit> DesktopActionResolver::resolveAction(Gesture
         seen && seen->phases == gesture.phases && seen->directions == gesture.directions;
 
     const GestureState state{
-        .originType = seen && seen->rerouted ? OriginType::window : gesture.origin().type,
+        .originType = gesture.origin().type,
         .directions = gesture.directions,
         .phases = gesture.phases,
         .modifiers = gesture.modifiers,
@@ -47,10 +47,11 @@ promises::Guarantee<promises::Unit> DesktopActionResolver::resolveAction(Gesture
     gesture.snappingState3x3 = resolution.grids.grid3x3;
     if (resolution.startsCmdTabbing)
         gesture.isCmdTabbing = true;
+    if (resolution.reroutesToWindow)
+        gesture.rerouteToWindow();
     if (seen) {
         seen->directions = gesture.directions;
         seen->phases = gesture.phases;
-        seen->rerouted = seen->rerouted || resolution.reroutesToWindow;
     }
 
     return std::visit(

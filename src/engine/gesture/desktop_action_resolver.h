@@ -5,10 +5,10 @@
 // say (the grid spans, the application switcher) and then proposes, clears or cancels through the
 // gesture.
 //
-// It remembers two things per gesture, for as long as the gesture lives: the directions and
-// phases it last resolved, so that a resolution after a mere change of the modifier keys does not
-// step the grids a second time for the same scroll; and that a tab gesture was taken as a window
-// gesture, which it stays from then on.
+// It remembers, per gesture and for as long as the gesture lives, the directions and phases it last
+// resolved, so that a resolution after a mere change of the modifier keys does not step the grids
+// a second time for the same scroll. A tab gesture taken as a window gesture is written into the
+// gesture's origin, where the core and the gesture see it too.
 
 #include <functional>
 #include <map>
@@ -40,7 +40,6 @@ private:
     struct Seen {
         std::vector<desktop::Direction> directions;
         std::vector<Phase> phases;
-        bool rerouted = false;
     };
 
     QueryFactory makeQuery_;

@@ -61,6 +61,9 @@ public:
     bool wasExecuted() const { return wasExecuted_; }
     bool isCancelled() const { return isCancelled_; }
     bool isChaining() const { return isChaining_; }
+    // A tab gesture taken for its window: from now on it is a window gesture to every reader of
+    // the origin (the core swallows its events, a rest is felt, the resolution reads a window).
+    void rerouteToWindow() { origin_.type = OriginType::window; }
 
     // Set by the resolution while the gesture drives the application switcher.
     bool isCmdTabbing = false;

@@ -136,17 +136,17 @@ void TooltipController::unhideCursor() {
 }
 
 void TooltipController::fadeTooltips(double duration) {
-    if (readValue(Keys::tooltipShow())) {
-        for (const auto& entry : tooltips_)
-            entry.second->fade(duration);
-        if (readValue(Keys::tooltipHideCursor())) {
-            unhideCursorDispatchItem_.schedule(duration, [weak = weak_from_this()] {
-                if (const auto controller = weak.lock())
-                    controller->unhideCursor();
-            });
-        }
+    // The settings may have changed since the previews went up: what was shown and hidden is
+    // undone as it stands, or a tooltip would stay on screen and the cursor hidden for good.
+    for (const auto& entry : tooltips_)
+        entry.second->fade(duration);
+    if (isHidingCursor_) {
+        unhideCursorDispatchItem_.schedule(duration, [weak = weak_from_this()] {
+            if (const auto controller = weak.lock())
+                controller->unhideCursor();
+        });
     }
-    if (readValue(Keys::tooltipLive()))
+    if (live_->isShowing())
         live_->fadeOut(duration);
 }
 

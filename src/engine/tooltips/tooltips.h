@@ -39,9 +39,9 @@ public:
                         platform::CGPoint point) = 0;
     // Hides the cursor while tooltips are up ("tooltipHideCursor"), at most once.
     virtual void hide() = 0;
-    // When tooltips are shown ("tooltipShow"): fades every tooltip over the duration and then,
-    // with "tooltipHideCursor", brings the cursor back; with "tooltipLive", the live preview fades
-    // over the same duration.
+    // Undoes what the gesture's previews did, whatever the settings say by now: fades every
+    // tooltip over the duration, brings the cursor back after it when it was hidden for them, and
+    // fades the live preview over the same duration when it is up.
     virtual void fadeTooltips(double duration) = 0;
     // The live preview of the action for the gesture's window on its screen ("tooltipLive"): for
     // a snap, the outline grows out of the window's frame and glides to the target frame; for any

@@ -126,7 +126,7 @@ TEST_F(DesktopActionResolverTest, TheTertiaryGridStepsFromTheCentreCell) {
                             "Action: snap(start: (1, 1), end: (2, 2), matrix: (3, 3)) true"));
 }
 
-// A tab gesture taken as a window gesture stays one, whatever the tab says later.
+// A tab gesture taken as a window gesture becomes one, and stays one whatever the tab says later.
 TEST_F(DesktopActionResolverTest, AReroutedTabGestureStaysAWindowGesture) {
     auto answers = std::make_shared<testing::Answers>(testing::desktopFrom("tab=chrome reroute"));
     auto planned = std::make_shared<DesktopActionResolver>(
@@ -135,6 +135,8 @@ TEST_F(DesktopActionResolverTest, AReroutedTabGestureStaysAWindowGesture) {
     auto gesture = makeGesture(originOn(OriginType::tab, node), planned);
 
     step(*gesture, Direction::down, Phase::scrolled);
+    // Written where every reader of the gesture sees it, the core and the gesture's own rest.
+    EXPECT_EQ(gesture->origin().type, OriginType::window);
     answers->reroute = false;
     step(*gesture, Direction::down, Phase::scrolled);
 

@@ -169,14 +169,41 @@ TEST_F(TooltipControllerTest, TheCursorStaysWhenTheUserKeepsIt) {
     EXPECT_EQ(cursor().unhideCalls(), 0);
     EXPECT_FALSE(seen(*circle())) << "the tooltips fade all the same";
 
-    // Without tooltips nothing fades, and the cursor is not touched either.
+    // A tooltip up when the user turned tooltips off goes with the fade all the same; the cursor,
+    // never hidden, is not touched.
     set(Keys::tooltipHideCursor(), true);
-    set(Keys::tooltipShow(), false);
     controller->update(Action(Kind::close), true, true, false, pointer);
+    set(Keys::tooltipShow(), false);
     controller->fadeTooltips(0.3);
-    scheduler().advance(1);
-    EXPECT_TRUE(seen(*circle()));
     EXPECT_FALSE(controller->unhideCursorDispatchItem().pendingItem);
+    scheduler().advance(1);
+    EXPECT_FALSE(seen(*circle()));
+    EXPECT_EQ(cursor().unhideCalls(), 0);
+}
+
+// The user changes the settings while a gesture's preview is up: the fade undoes what was shown
+// and hidden, not what the settings would show now.
+TEST_F(TooltipControllerTest, TheFadeUndoesWhatWasShownWhateverTheSettingsSayNow) {
+    const settings::Defaults::Key<bool>* turnedOff[] = {&Keys::tooltipShow(), &Keys::tooltipLive(),
+                                                        &Keys::tooltipHideCursor()};
+    const auto node = addWindow({100, 10, 600, 400});
+    const Action snap = Action::snap({{0, 0}, {1, 1}, {2, 1}});
+    for (const auto* key : turnedOff) {
+        SCOPED_TRACE(key->name());
+        propose(snap);
+        controller->livePreview(snap, windowOf(node), desktop::Screen::screens().at(0));
+        ASSERT_TRUE(seen(*windowTooltip()));
+        ASSERT_TRUE(seen(*live()));
+        ASSERT_FALSE(cursor().isVisible());
+
+        set(*key, false);
+        controller->fadeTooltips(0.3);
+        scheduler().advance(0.3);
+        EXPECT_TRUE(seen().empty());
+        EXPECT_TRUE(cursor().isVisible());
+        EXPECT_FALSE(live()->isShowing());
+        set(*key, true);
+    }
 }
 
 TEST_F(TooltipControllerTest, ADroppedControllerGivesTheCursorBack) {

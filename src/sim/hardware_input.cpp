@@ -1,7 +1,6 @@
 #include "sim/hardware_input.h"
 
 #include <algorithm>
-#include <array>
 #include <iterator>
 #include <type_traits>
 
@@ -28,28 +27,6 @@ namespace vk = platform::virtualKey;
 
 // Points a wheel notch scrolls.
 constexpr double pointsPerLine = 10;
-
-// The modifier keys, in the order they go down (they come up in reverse), each with the key code
-// and the device bit of its left and right key; fn has one key and no device bit.
-struct ModifierKey {
-    CGEventFlags flag;
-    CGKeyCode left;
-    CGEventFlags leftBit;
-    CGKeyCode right;
-    CGEventFlags rightBit;
-};
-
-constexpr std::array<ModifierKey, 5> modifierKeys{{
-    {CGEventFlags::maskShift, vk::shift, CGEventFlags::maskDeviceLeftShift, vk::rightShift,
-     CGEventFlags::maskDeviceRightShift},
-    {CGEventFlags::maskControl, vk::control, CGEventFlags::maskDeviceLeftControl, vk::rightControl,
-     CGEventFlags::maskDeviceRightControl},
-    {CGEventFlags::maskAlternate, vk::option, CGEventFlags::maskDeviceLeftOption, vk::rightOption,
-     CGEventFlags::maskDeviceRightOption},
-    {CGEventFlags::maskCommand, vk::command, CGEventFlags::maskDeviceLeftCommand, vk::rightCommand,
-     CGEventFlags::maskDeviceRightCommand},
-    {CGEventFlags::maskSecondaryFn, vk::function, CGEventFlags(), vk::function, CGEventFlags()},
-}};
 
 // What the laptop keyboard sends for a key pressed with fn held.
 CGKeyCode withFunction(CGKeyCode key) {
@@ -165,7 +142,7 @@ void HardwareInput::key(CGKeyCode physical, bool down, bool repeat) {
 }
 
 void HardwareInput::modifiers(CGEventFlags flags, bool rightHand) {
-    const auto change = [&](const ModifierKey& key, bool down) {
+    const auto change = [&](const ModifierKeyPair& key, bool down) {
         CGEventFlags held = InputDevices::of(world_).heldModifierFlags();
         // A key comes up on the hand that holds it.
         const bool right =
@@ -177,12 +154,12 @@ void HardwareInput::modifiers(CGEventFlags flags, bool rightHand) {
         event.flags = held | CGEventFlags::maskNonCoalesced;
         enter(std::move(event));
     };
-    for (auto key = modifierKeys.rbegin(); key != modifierKeys.rend(); ++key) {
+    for (auto key = modifierKeyPairs.rbegin(); key != modifierKeyPairs.rend(); ++key) {
         const bool held = InputDevices::of(world_).heldModifierFlags().contains(key->flag);
         if (held && !flags.contains(key->flag))
             change(*key, false);
     }
-    for (const ModifierKey& key : modifierKeys) {
+    for (const ModifierKeyPair& key : modifierKeyPairs) {
         const bool held = InputDevices::of(world_).heldModifierFlags().contains(key.flag);
         if (!held && flags.contains(key.flag))
             change(key, true);

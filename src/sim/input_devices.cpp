@@ -1,5 +1,6 @@
 #include "sim/input_devices.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/scheduler.h"
@@ -7,6 +8,27 @@
 #include "sim/world.h"
 
 namespace zoral::sim {
+
+namespace {
+
+// The held flags after a key event. A modifier key's event (as the program posts them) holds its
+// modifier or lets it go; it has no hand, so it sets no device bit, and the modifier stays while a
+// hand holds one of its keys. Any other key holds nothing.
+platform::CGEventFlags pressedModifierKey(platform::CGEventFlags held, platform::CGKeyCode code,
+                                          bool down) {
+    const auto key = std::ranges::find_if(modifierKeyPairs, [code](const ModifierKeyPair& pair) {
+        return pair.left == code || pair.right == code;
+    });
+    if (key == modifierKeyPairs.end())
+        return held;
+    if (down)
+        return held | key->flag;
+    if ((held & (key->leftBit | key->rightBit)).isEmpty())
+        held = held & ~key->flag;
+    return held;
+}
+
+}  // namespace
 
 InputDevices& InputDevices::of(World& world) {
     return world.component<InputDevices>();
@@ -82,15 +104,10 @@ void InputDevices::follow(const platform::CGEvent& event) {
     const platform::MutexLock lock(mutex_);
     switch (event.type) {
         case CGEventType::keyDown:
-        case CGEventType::keyUp: {
-            // The numeric-pad and function bits of a key event describe the key (an arrow carries
-            // both), not a modifier held: those only a flags change sets.
-            const platform::CGEventFlags keyBits =
-                platform::CGEventFlags::maskNumericPad | platform::CGEventFlags::maskSecondaryFn;
-            heldFlags_ = (event.flags & ~platform::CGEventFlags::maskNonCoalesced & ~keyBits) |
-                         (heldFlags_ & keyBits);
+        case CGEventType::keyUp:
+            heldFlags_ =
+                pressedModifierKey(heldFlags_, event.keyCode, event.type == CGEventType::keyDown);
             return;
-        }
         case CGEventType::flagsChanged:
             heldFlags_ = event.flags & ~platform::CGEventFlags::maskNonCoalesced;
             return;

@@ -125,6 +125,59 @@ TEST_F(InputPipelineTest, APostedModifierSetsTheFlagsThatNewEventsCarry) {
     EXPECT_TRUE(platform::eventSourceFlagsState().isEmpty());
 }
 
+// Only modifier keys hold modifiers: the flags a posted key carries are what the program chose to
+// send with it, and a modifier key the program posts has no hand that a hand's key could outlast.
+TEST_F(InputPipelineTest, PostedKeysHoldOnlyTheModifierKeysTheyPress) {
+    namespace vk = platform::virtualKey;
+    const CGEventFlags control = CGEventFlags::maskControl;
+    const CGEventFlags command = CGEventFlags::maskCommand;
+    const CGEventFlags fn = CGEventFlags::maskSecondaryFn;
+    struct Key {
+        platform::CGKeyCode code;
+        bool down;
+        CGEventFlags flags;
+    };
+    struct Row {
+        const char* name;
+        CGEventFlags hand;
+        std::vector<Key> posted;
+        CGEventFlags held;
+    };
+    const std::vector<Row> rows{
+        {"a space move's Control-arrow",
+         {},
+         {{vk::leftArrow, true, control | fn}, {vk::leftArrow, false, control | fn}},
+         {}},
+        {"a key without flags while the hand holds shift",
+         CGEventFlags::maskShift,
+         {{vk::home, true, {}}, {vk::home, false, {}}},
+         CGEventFlags::maskShift},
+        {"Command posted down", {}, {{vk::command, true, {}}}, command},
+        {"Command posted down, then Tab with it",
+         {},
+         {{vk::command, true, {}}, {vk::tab, true, command}, {vk::tab, false, command}},
+         command},
+        {"Command posted down and up", {}, {{vk::command, true, {}}, {vk::command, false, {}}}, {}},
+        {"Command posted down and up while the hand holds Command",
+         command,
+         {{vk::command, true, {}}, {vk::command, false, {}}},
+         command},
+        {"the right Command posted down and up while the hand holds fn",
+         fn,
+         {{vk::rightCommand, true, {}}, {vk::rightCommand, false, {}}},
+         fn},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Hands::of(*world).holdModifiers(row.hand);
+        for (const Key& key : row.posted)
+            postKey(key.code, key.down, key.flags | CGEventFlags::maskNonCoalesced);
+        EXPECT_EQ(platform::eventSourceFlagsState() & CGEventFlags::maskDeviceIndependent,
+                  row.held);
+        devices().setHeldModifierFlags({});
+    }
+}
+
 TEST_F(InputPipelineTest, HardwareAndPostedEventsPassTheTapsInOneOrder) {
     auto tap = std::make_shared<RecordingTap>();
     pipeline().addTap(tap);

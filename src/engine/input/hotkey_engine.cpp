@@ -113,11 +113,21 @@ void HotkeysEngine::onPause() {
     gesture_->updatePhase();
 }
 
+void HotkeysEngine::whenTimedOut(std::function<void(const HotkeysEngine&)> handler) {
+    timedOut_ = std::move(handler);
+}
+
 void HotkeysEngine::onCancelTimeout() {
-    if (gesture_->action() && !gesture_->isCancelled() && !gesture_->isChaining() &&
-        !gesture_->isCmdTabbing) {
-        gesture_->cancel();
+    if (gesture_->isCancelled())
+        return;
+    if (gesture_->isChaining() || gesture_->isCmdTabbing) {
+        // Running its action: the time-out counts from when that is done.
+        rescheduleCancel();
+        return;
     }
+    gesture_->cancel();
+    if (timedOut_)
+        timedOut_(*this);
 }
 
 }  // namespace zoral::engine

@@ -3,11 +3,13 @@
 // The hotkey engine, the keyboard's counterpart of the trackpad engine: while the super modifier
 // is held, the four direction keys and the undo key of the chosen layouts act like trackpad
 // strokes. The core makes one per hotkey gesture, on the first hotkey press with the super modifier
-// held, feeds it every further press and modifier change, and drops it when every modifier role is
-// released or the gesture is cancelled. Main thread only.
+// held, feeds it every further press and modifier change, and drops it when the super modifier is
+// released or the gesture is cancelled (by Escape, or by the cancel time-out when no press or
+// modifier change comes). Main thread only.
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -93,7 +95,7 @@ public:
     desktop::Key undo() const { return undoKey_; }
     int flagsDown() const { return flagsDown_; }
 
-    // A press (phase changed) or the release of every modifier role (phase ended).
+    // A press (phase changed) or the release of the super modifier (phase ended).
     virtual void handleKey(std::optional<desktop::Key> key, platform::CGEventFlags flags,
                            platform::NSEventPhase phase);
     // Takes the roles of the flags unless modifiers were only released after an action was chosen;
@@ -101,8 +103,12 @@ public:
     virtual void updateModifiers(platform::CGEventFlags flags);
     // Re-arms the cancel timer; the core does so on every modifier change.
     void rescheduleCancel();
+    // Called once the cancel timer has cancelled the gesture.
+    void whenTimedOut(std::function<void(const HotkeysEngine&)> handler);
 
     void onPause();
+    // Cancels the gesture, with an action or without: no press or modifier change came for the
+    // cancel time-out, and a gesture left running would keep the keyboard swallowed.
     void onCancelTimeout();
 
 private:
@@ -117,6 +123,7 @@ private:
     int flagsDown_ = 0;
     ArrowKeys arrowKeys_;
     desktop::Key undoKey_;
+    std::function<void(const HotkeysEngine&)> timedOut_;
 };
 
 }  // namespace zoral::engine

@@ -50,19 +50,6 @@ bool blocksEvents(OriginType type) {
            type != OriginType::menubarFS && type != OriginType::mcSpace;
 }
 
-bool isArrow(Key key) {
-    return key == Key::arrowUp || key == Key::arrowDown || key == Key::arrowLeft ||
-           key == Key::arrowRight;
-}
-
-// The arrows carry the numeric-pad and function bits of the keyboard: they are no modifiers held.
-CGEventFlags withoutArrowBits(Key key, CGEventFlags flags) {
-    const CGEventFlags bits = CGEventFlags::maskNumericPad | CGEventFlags::maskSecondaryFn;
-    if (isArrow(key) && !(flags & bits).isEmpty())
-        return flags & ~bits;
-    return flags;
-}
-
 // The keys the keyboard sends with fn held, read as the keys they shift.
 Key unshifted(Key key) {
     switch (key) {
@@ -98,7 +85,8 @@ bool isTouching(NSTouchPhase phase) {
 ZoralCore::ZoralCore(Passkey, GestureServices services)
     : touchDispatchItem_{platform::DispatchQueue::main(), [] {}, std::nullopt},
       services_(std::move(services)),
-      keyCodes_(readValue(Keys::hotkeys()) ? hotkeysKeyCodes() : std::set<platform::CGKeyCode>{}) {}
+      keyCodes_(readValue(Keys::hotkeys()) ? hotkeysKeyCodes() : std::set<platform::CGKeyCode>{}),
+      heldModifiers_(platform::eventSourceFlagsState()) {}
 
 ZoralCore::~ZoralCore() {
     if (touchDispatchItem_.pendingItem)
@@ -191,27 +179,31 @@ std::optional<CGEvent> ZoralCore::handleKeyDown(const CGEvent& event) {
     const auto pressed = desktop::keyFromCode(event.keyCode);
     if (!buttonless || event.autorepeat || !pressed)
         return closingRule(event);
-    const CGEventFlags flags = withoutArrowBits(*pressed, event.flags);
+    // The modifiers held are the modifier keys', not the key event's flags: the keyboard sets the
+    // function bit on the arrows and the navigation keys by themselves (Home alone would count as
+    // fn held), and a key the program posts carries the flags it chose.
     const Key key = modifierKeyDownFlag ? unshifted(*pressed) : *pressed;
-    if (holdsSuperModifier(flags))
-        handleKeyEvent(key, flags, NSEventPhase::changed);
+    if (holdsSuperModifier(heldModifiers_))
+        handleKeyEvent(key, heldModifiers_, NSEventPhase::changed);
     return closingRule(event);
 }
 
 std::optional<CGEvent> ZoralCore::handleFlagsChanged(const CGEvent& event) {
     if (touchEngine_)
         touchEngine_->updateModifiers(event);
+    heldModifiers_ = event.flags;
     const std::uint64_t held = event.flags.rawValue() & deviceIndependentBits;
     modifierKeyDownFlag = held != 0;
     const auto roles = modifiersFromFlags(settings::ModifierFlags(event.flags.rawValue()));
-    // A role configured with no flags matches whenever nothing is held: without any modifier the
-    // hotkey gesture ends all the same, or the keyboard would stay swallowed.
+    // The hotkey gesture ends once the super modifier that started it is no longer held, whatever
+    // roles remain, and with nothing held at all (a role configured with no flags matches then):
+    // else the keyboard would stay swallowed.
     const bool nothingHeld = (held & ~CGEventFlags::maskAlphaShift.rawValue()) == 0;
-    if (roles.empty() || nothingHeld) {
+    if (roles.empty() || nothingHeld || !holdsSuperModifier(event.flags)) {
         handleKeyEvent(std::nullopt, {}, NSEventPhase::ended);
     } else if (keyEngine_) {
-        if (const auto key = desktop::keyFromCode(event.keyCode))
-            keyEngine_->updateModifiers(withoutArrowBits(*key, event.flags));
+        if (desktop::keyFromCode(event.keyCode))
+            keyEngine_->updateModifiers(event.flags);
         keyEngine_->rescheduleCancel();
     }
     return closingRule(event);
@@ -282,17 +274,25 @@ void ZoralCore::handleKeyEvent(std::optional<Key> key, CGEventFlags flags, NSEve
             return;
         gestureBlock_ = blocksEvents(origin->type);
         keyEngine_ = HotkeysEngine::make(std::move(gesture), services_.resolver);
+        // A gesture its cancel timer ends sends no event: the core goes idle with it there.
+        keyEngine_->whenTimedOut([weak = weak_from_this()](const HotkeysEngine& ended) {
+            if (const auto core = weak.lock())
+                core->keyGestureEnded(ended);
+        });
     }
     if (!keyEngine_)
         return;
     const std::shared_ptr<HotkeysEngine> engine = keyEngine_;
     engine->handleKey(key, flags, phase);
     gestureBlock_ = blocksEvents(engine->gesture().origin().type);
-    if (phase == NSEventPhase::ended || engine->gesture().isCancelled()) {
-        if (keyEngine_ == engine)
-            keyEngine_.reset();
-        gestureBlock_ = false;
-    }
+    if (phase == NSEventPhase::ended || engine->gesture().isCancelled())
+        keyGestureEnded(*engine);
+}
+
+void ZoralCore::keyGestureEnded(const HotkeysEngine& engine) {
+    if (keyEngine_.get() == &engine)
+        keyEngine_.reset();
+    gestureBlock_ = false;
 }
 
 std::optional<Origin> ZoralCore::originAtPointer(const CGEvent& event) {
@@ -319,6 +319,8 @@ void ZoralCore::returnToIdle() {
     keyEngine_.reset();
     gestureBlock_ = false;
     momentumBlock_ = false;
+    // The modifier changes made while the tap was off were not seen.
+    heldModifiers_ = platform::eventSourceFlagsState();
 }
 
 }  // namespace zoral::engine

@@ -83,8 +83,8 @@ public:
     // Starts, feeds and ends trackpad gestures; with useEventPhase the event's own phase counts.
     virtual void handleTouchEvent(const platform::CGEvent& event, platform::NSEventPhase phase,
                                   bool useEventPhase);
-    // Starts, feeds and ends hotkey gestures: phase changed for a press, ended when every
-    // modifier role is released.
+    // Starts, feeds and ends hotkey gestures: phase changed for a press, ended when the super
+    // modifier is released.
     virtual void handleKeyEvent(std::optional<desktop::Key> key, platform::CGEventFlags flags,
                                 platform::NSEventPhase phase);
 
@@ -102,6 +102,8 @@ private:
     std::optional<platform::CGEvent> handleFlagsChanged(const platform::CGEvent& event);
     std::optional<platform::CGEvent> handleScroll(const platform::CGEvent& event);
     void cancelGestures();
+    // The hotkey gesture of the engine is over: the engine goes, and the core stops swallowing.
+    void keyGestureEnded(const HotkeysEngine& engine);
     // After the system disabled the tap, the events of a gesture in flight (its end among them)
     // are lost: the gestures are cancelled and the core starts from idle.
     void returnToIdle();
@@ -115,6 +117,8 @@ private:
     desktop::DispatchControlItem touchDispatchItem_;
     GestureServices services_;
     std::set<platform::CGKeyCode> keyCodes_;
+    // The modifier flags as the last flags change gave them: what the modifier keys hold.
+    platform::CGEventFlags heldModifiers_;
 };
 
 }  // namespace zoral::engine

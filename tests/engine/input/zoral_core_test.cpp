@@ -300,6 +300,66 @@ TEST_F(CoreTest, ReleasingEveryRoleEndsAHotkeyGestureAlsoWithARoleConfiguredEmpt
     }
 }
 
+// A full keyboard's own Home, End, Page Up and Page Down carry the function bit by themselves, and
+// fn is the super modifier by default: no hand holds it, so no hotkey gesture may start, or nothing
+// would end it and every later key would be swallowed.
+TEST_F(CoreTest, ANavigationKeyAloneStartsNoHotkeyGestureWhileFnWithAnArrowStillDoes) {
+    writeValue(Keys::hotkeys(), true);
+    startCore();
+    for (const auto key : {vk::home, vk::end, vk::pageUp, vk::pageDown}) {
+        SCOPED_TRACE(key);
+        sim::EventTaps::of(*world).clearRecords();
+        play({700, 450}, {KeyStroke{.keyCode = key}, KeyStroke{.keyCode = vk::ansiW}}, 0.01);
+        EXPECT_FALSE(core->keyEngine());
+        EXPECT_EQ(transcript(),
+                  (std::vector<std::string>{"keyDown " + std::to_string(key) + ": delivered",
+                                            "keyDown 13: delivered"}));
+    }
+    EXPECT_TRUE(linesStarting("Origin: ").empty());
+
+    // With fn held the laptop's left arrow sends Home too: that one is the user's hotkey.
+    play({700, 450}, {ModifierChange{fn}, KeyStroke{.keyCode = vk::leftArrow}}, 0.01);
+    ASSERT_TRUE(core->keyEngine());
+    EXPECT_EQ(core->keyEngine()->gesture().directions, std::vector{desktop::Direction::left});
+}
+
+// However a hotkey gesture ends, the core goes idle with it and the keyboard is the user's again.
+TEST_F(CoreTest, AHotkeyGestureEndsWhenTheSuperModifierGoesOrAfterTheCancelTimeOut) {
+    const CGEventFlags control = CGEventFlags::maskControl;
+    struct Row {
+        const char* name;
+        CGEventFlags held;
+        bool proposes;
+        sim::HardwareStep then;
+        bool cancelled;
+    };
+    const std::vector<Row> rows{
+        {"every modifier released", fn, true, ModifierChange{}, false},
+        {"fn released, control still held", fn | control, true, ModifierChange{control}, false},
+        {"held still with an action", fn, true, sim::Pause{0.8}, true},
+        {"held still without an action", fn, false, sim::Pause{0.8}, true},
+    };
+    writeValue(Keys::hotkeys(), true);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        standIns.resolver->propose = row.proposes;
+        if (core)
+            core->eventTap()->invalidate();
+        startCore();
+        play({700, 450}, {ModifierChange{row.held}, KeyStroke{.keyCode = vk::leftArrow}}, 0.01);
+        ASSERT_TRUE(core->keyEngine());
+        ASSERT_TRUE(core->gestureBlock());
+        const auto gesture = core->keyEngine()->sharedGesture();
+        play({700, 450}, {row.then, KeyStroke{.keyCode = vk::ansiW}}, 0.01);
+        EXPECT_FALSE(core->keyEngine());
+        EXPECT_FALSE(core->gestureBlock());
+        EXPECT_EQ(gesture->isCancelled(), row.cancelled);
+        EXPECT_EQ(gesture->phases.back() == Phase::released, !row.cancelled);
+        EXPECT_EQ(transcript().back(), "keyDown 13: delivered");
+        play({700, 450}, {ModifierChange{}});
+    }
+}
+
 TEST_F(CoreTest, ATapDisabledMidGestureIsEnabledAgainAndTheCoreStartsFromIdle) {
     writeValue(Keys::hotkeys(), true);
     for (const auto reason : {platform::CGEventType::tapDisabledByUserInput,

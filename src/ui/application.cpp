@@ -1,10 +1,10 @@
 #include "ui/application.h"
 
 #include <QApplication>
+#include <QInputDevice>
+#include <QPointingDevice>
 #include <cstdlib>
 #include <memory>
-
-#include "platform/activation_policy.h"
 
 namespace zoral::ui {
 
@@ -19,23 +19,12 @@ void ensureApplication() {
     application = std::make_unique<QApplication>(argc, argv);
     // One look on every platform the toolkit draws on, the light appearance's.
     QApplication::setStyle(QStringLiteral("Fusion"));
+    // The input devices' registry is a global of the toolkit that events (the test events among
+    // them) make on first use; made now, it outlives the application, whose devices leave it.
+    (void)QPointingDevice::primaryPointingDevice();
+    (void)QInputDevice::primaryKeyboard();
     // Gone before the toolkit's own globals, which the application made after this static.
     std::atexit([] { application.reset(); });
-}
-
-platform::ActivationPolicy Application::activationPolicy() {
-    return platform::activationPolicy();
-}
-
-bool Application::setActivationPolicy(platform::ActivationPolicy policy) {
-    return platform::setActivationPolicy(policy);
-}
-
-void Application::activateIgnoringOtherApps() {
-    if (const auto self = platform::runningApplicationWithProcessIdentifier(
-            platform::currentProcessIdentifier())) {
-        (void)platform::activate(*self, platform::activateIgnoringOtherApps);
-    }
 }
 
 }  // namespace zoral::ui

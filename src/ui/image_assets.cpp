@@ -5,6 +5,7 @@
 #include <QSvgRenderer>
 #include <string>
 
+#include "ui/application.h"
 #include "ui/qt_image.h"
 #include "ui/resources.h"
 
@@ -25,6 +26,8 @@ bool exists(std::string_view folder, std::string_view name) {
 Image render(std::string_view folder, std::string_view name, int width, int height) {
     if (width <= 0 || height <= 0 || !exists(folder, name))
         return {};
+    // Images with text need the toolkit's fonts, which its application object brings.
+    ensureApplication();
     QSvgRenderer renderer(assetPath(folder, name));
     if (!renderer.isValid())
         return {};

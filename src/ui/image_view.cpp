@@ -40,6 +40,8 @@ public:
     explicit ImageWidget(View& owner) : ForwardingWidget<QWidget>(owner) {}
 
     QSize sizeHint() const override { return hint; }
+    // An image is not squeezed below its size.
+    QSize minimumSizeHint() const override { return hint; }
 
     QSize hint{0, 0};
 

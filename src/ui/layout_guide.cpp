@@ -8,7 +8,7 @@
 namespace zoral::ui {
 
 void pin(View& view, View& other, double inset, PinBottom bottom) {
-    if (view.superview().get() != &other)
+    if (!view.isSubviewOf(other))
         other.addSubview(view.shared_from_this());
     QWidget* container = qtWidget(other);
     auto* grid = dynamic_cast<QGridLayout*>(container->layout());

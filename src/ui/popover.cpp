@@ -54,9 +54,8 @@ public:
     double arrowAt = 0;
 
 protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
+    // The bubble's outline: the rounded body and the arrow towards the anchor.
+    QPainterPath shape() const {
         QRectF body = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
         switch (edge_) {
             case RectEdge::maxY:
@@ -99,6 +98,13 @@ protected:
         pointer.addPolygon(arrow);
         pointer.closeSubpath();
         path = path.united(pointer);
+        return path;
+    }
+
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QPainterPath path = shape();
         painter.setPen(QPen(QColor(0, 0, 0, 55), 1));
         painter.setBrush(
             toQColor(Color(SystemColor::windowBackground).resolved(systemAppearanceName())));
@@ -111,6 +117,11 @@ protected:
             popover_.reposition();
     }
 
+public:
+    // Cuts the widget to the bubble's outline, for window systems that draw no transparency.
+    void applyMask() { setMask(QRegion(shape().toFillPolygon().toPolygon())); }
+
+protected:
 private:
     Popover& popover_;
     RectEdge edge_ = RectEdge::maxY;
@@ -249,6 +260,7 @@ void Popover::reposition() {
     bubble->arrowAt =
         vertical ? target.center().x() - origin.x() : target.center().y() - origin.y();
     bubble->move(origin);
+    bubble->applyMask();
     bubble->update();
 }
 

@@ -112,7 +112,7 @@ void StackView::rebuild() {
     const bool equal = distribution_ == StackDistribution::fillEqually;
     for (std::size_t i = 0; i < arranged_.size(); ++i) {
         const auto& view = arranged_[i];
-        if (view->superview().get() != this)
+        if (!view->isSubviewOf(*this))
             addSubview(view);
         if (spread && i > 0)
             layout->addStretch(1);

@@ -1,6 +1,7 @@
 #include "ui/titled_window.h"
 
 #include <QBoxLayout>
+#include <QGraphicsDropShadowEffect>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -435,6 +436,11 @@ void TitledWindow::attachSheet(PendingSheet pending) {
         sheetRoot->setParent(root, Qt::Widget);
         sheetRoot->move(std::max(0, (root->width() - sheetRoot->width()) / 2),
                         pixels(headerHeight()));
+        auto* shadow = new QGraphicsDropShadowEffect(sheetRoot);  // owned by the sheet's widget
+        shadow->setBlurRadius(18);
+        shadow->setOffset(0, 4);
+        shadow->setColor(QColor(0, 0, 0, 90));
+        sheetRoot->setGraphicsEffect(shadow);
         sheetRoot->show();
         sheetRoot->raise();
         qtWidget(*parts_->header)->setEnabled(false);
@@ -466,6 +472,7 @@ void TitledWindow::endSheet(TitledWindow& sheet, std::int64_t response) {
     const auto change = [&] {
         QWidget* sheetRoot = qtWidget(*ending->parts_->root);
         sheetRoot->hide();
+        sheetRoot->setGraphicsEffect(nullptr);
         sheetRoot->setParent(nullptr, topLevelFlags);
         sheet_.reset();
         ending->parent_.reset();

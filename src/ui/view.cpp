@@ -122,7 +122,7 @@ View::~View() {
     // The subviews' widgets are theirs: take them out before the toolkit deletes ours with its
     // children.
     for (const auto& subview : subviews_) {
-        subview->superview_.reset();
+        subview->superview_ = nullptr;
         subview->widget_->setParent(nullptr);
     }
     if (widget_)
@@ -133,7 +133,7 @@ void View::attach(const std::shared_ptr<View>& view) {
     view->removeFromSuperview();
     const auto change = [&] {
         subviews_.push_back(view);
-        view->superview_ = weak_from_this();
+        view->superview_ = this;
         view->widget_->setParent(widget_.get());
         view->widget_->setVisible(!view->hidden_);
     };
@@ -151,7 +151,7 @@ void View::detach(View& view) {
     const std::shared_ptr<View> keep = *found;
     const auto change = [&] {
         subviews_.erase(std::ranges::find(subviews_, keep));
-        keep->superview_.reset();
+        keep->superview_ = nullptr;
         keep->widget_->setParent(nullptr);
     };
     if (keep->isInVisibleWindow())
@@ -171,7 +171,7 @@ void View::addSubview(std::shared_ptr<View> view) {
 }
 
 void View::replaceSubview(const std::shared_ptr<View>& old, std::shared_ptr<View> replacement) {
-    if (!old || !replacement || old->superview().get() != this)
+    if (!old || !replacement || old->superview_ != this)
         return;
     auto* grid = dynamic_cast<QGridLayout*>(widget_->layout());
     const int index = grid != nullptr ? grid->indexOf(old->widget_.get()) : -1;
@@ -192,13 +192,17 @@ void View::replaceSubview(const std::shared_ptr<View>& old, std::shared_ptr<View
         replacement->widget_->resize(replacement->widget_->sizeHint());
 }
 
+std::shared_ptr<View> View::superview() const {
+    return superview_ != nullptr ? superview_->weak_from_this().lock() : nullptr;
+}
+
 void View::removeFromSuperview() {
-    if (auto parent = superview_.lock())
-        parent->detach(*this);
+    if (superview_ != nullptr)
+        superview_->detach(*this);
 }
 
 bool View::isDescendantOf(const View& other) const {
-    for (const View* view = this; view != nullptr; view = view->superview().get()) {
+    for (const View* view = this; view != nullptr; view = view->superview_) {
         if (view == &other)
             return true;
     }
@@ -207,15 +211,15 @@ bool View::isDescendantOf(const View& other) const {
 
 TitledWindow* View::window() const {
     const View* root = this;
-    while (auto parent = root->superview())
-        root = parent.get();
+    while (root->superview_ != nullptr)
+        root = root->superview_;
     return root->host_ != nullptr ? root->host_->hostWindow() : nullptr;
 }
 
 bool View::isInVisibleWindow() const {
     const View* root = this;
-    while (auto parent = root->superview())
-        root = parent.get();
+    while (root->superview_ != nullptr)
+        root = root->superview_;
     return root->host_ != nullptr && root->host_->hostIsVisible();
 }
 

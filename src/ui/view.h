@@ -6,9 +6,9 @@
 // is told of the mouse: presses and releases (whose default is the view's own behaviour, so a
 // subclass that overrides them replaces it), and the mouse entering and leaving its bounds.
 //
-// A superview owns its subviews; a view knows its superview weakly. A view's coordinates are
-// flipped: the origin is the top-left corner, y grows downwards. Views are made with
-// std::make_shared (a view hands out references to itself when it is added to a tree).
+// A superview owns its subviews; a view knows its superview without owning it. A view's
+// coordinates are flipped: the origin is the top-left corner, y grows downwards. Views are made
+// with std::make_shared (a view hands out references to itself).
 //
 // A view controller's view (ui/view_controller.h) tells its controller when it appears (enters a
 // window on screen) and disappears (leaves it, or the window goes off screen).
@@ -52,7 +52,8 @@ public:
     // not a subview.
     void replaceSubview(const std::shared_ptr<View>& old, std::shared_ptr<View> replacement);
     void removeFromSuperview();
-    std::shared_ptr<View> superview() const { return superview_.lock(); }
+    std::shared_ptr<View> superview() const;
+    bool isSubviewOf(const View& other) const { return superview_ == &other; }
     const std::vector<std::shared_ptr<View>>& subviews() const { return subviews_; }
     // Whether the view is this one or lies inside it.
     bool isDescendantOf(const View& other) const;
@@ -121,7 +122,8 @@ private:
     void runDefaultMouse();
 
     std::unique_ptr<QWidget> widget_;
-    std::weak_ptr<View> superview_;
+    // Not owned: the superview owns this view, and clears this when it goes.
+    View* superview_ = nullptr;
     std::vector<std::shared_ptr<View>> subviews_;
     ViewController* controller_ = nullptr;
     ViewHost* host_ = nullptr;

@@ -53,6 +53,9 @@ TEST_F(LayoutTest, AStackClosesUpOverAHiddenView) {
     window->setContentView(stack);
     window->makeKeyAndOrderFront();
     stack->layoutSubtreeIfNeeded();
+    EXPECT_EQ(stack->subviews().size(), 3U) << "each arranged view once";
+    EXPECT_EQ(first->superview(), stack) << "views arranged from the start know their stack";
+    EXPECT_EQ(first->window(), window.get());
     EXPECT_EQ(first->frame(), platform::CGRect(10, 10, 50, 20));
     EXPECT_EQ(third->frame().minY(), 10 + 20 + 6 + 20 + 6);
     second->setHidden(true);

@@ -1,4 +1,4 @@
-#include "ui/application.h"
+#include "ui/application_activation.h"
 
 #include <string>
 

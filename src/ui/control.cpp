@@ -72,6 +72,11 @@ void Control::setControlSize(ControlSize size) {
     applyFont();
 }
 
+void Control::setFocusRingType(FocusRingType type) {
+    focusRing_ = type;
+    qtWidget(*this)->setAttribute(Qt::WA_MacShowFocusRect, type != FocusRingType::none);
+}
+
 void Control::setFont(Font font) {
     font_ = font;
     applyFont();

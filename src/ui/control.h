@@ -20,6 +20,9 @@ enum class ControlSize : std::uint8_t { regular = 0, small = 1, mini = 2, large 
 
 enum class FontWeight : std::uint8_t { regular, medium, semibold, bold };
 
+// The toolkit's numbers.
+enum class FocusRingType : std::uint8_t { defaultType = 0, none = 1, exterior = 2 };
+
 struct Font {
     double pointSize = 13;
     FontWeight weight = FontWeight::regular;
@@ -49,6 +52,9 @@ public:
     void setControlSize(ControlSize size);
     const Font& font() const { return font_; }
     void setFont(Font font);
+    FocusRingType focusRingType() const { return focusRing_; }
+    // Whether the control draws a ring while it has the keyboard's focus.
+    void setFocusRingType(FocusRingType type);
     std::int64_t tag() const { return tag_; }
     void setTag(std::int64_t tag) { tag_ = tag; }
 
@@ -65,6 +71,7 @@ private:
     Action action_;
     ControlSize controlSize_ = ControlSize::regular;
     Font font_;
+    FocusRingType focusRing_ = FocusRingType::defaultType;
     std::int64_t tag_ = 0;
 };
 

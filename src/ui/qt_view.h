@@ -6,6 +6,8 @@
 #include <QEnterEvent>
 #include <QMouseEvent>
 #include <QWidget>
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <utility>
 
@@ -64,6 +66,11 @@ protected:
 private:
     View& owner_;
 };
+
+// A length in the toolkit's whole pixels (one point a pixel), never negative.
+inline int pixels(double value) {
+    return std::max(0, static_cast<int>(std::lround(value)));
+}
 
 // Delivers the toolkit's pending layout requests, so that sizes and positions are current.
 void flushLayout();

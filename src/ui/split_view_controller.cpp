@@ -13,10 +13,6 @@ namespace zoral::ui {
 
 namespace {
 
-int pixels(double value) {
-    return static_cast<int>(std::lround(value));
-}
-
 // The split view: a splitter whose panes are the items' views.
 class SplitView final : public View {
 public:

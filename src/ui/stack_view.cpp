@@ -10,10 +10,6 @@ namespace zoral::ui {
 
 namespace {
 
-int pixels(double value) {
-    return static_cast<int>(std::lround(value));
-}
-
 Qt::Alignment itemAlignment(StackAlignment alignment, LayoutOrientation orientation) {
     if (orientation == LayoutOrientation::vertical) {
         switch (alignment) {

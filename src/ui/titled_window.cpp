@@ -28,10 +28,6 @@ constexpr double lightRadius = 6;
 constexpr double lightSpacing = 20;
 constexpr double firstLightX = 20;
 
-int pixels(double value) {
-    return static_cast<int>(std::lround(value));
-}
-
 // The window's own widget: the window's background behind the title bar and the content.
 class RootWidget final : public ForwardingWidget<QWidget> {
 public:
@@ -265,6 +261,26 @@ void TitledWindow::setContentView(std::shared_ptr<View> view) {
 void TitledWindow::setContentViewController(std::shared_ptr<ViewController> controller) {
     controller_ = std::move(controller);
     setContentView(controller_ ? controller_->view() : nullptr);
+}
+
+bool TitledWindow::makeFirstResponder(View* view) {
+    QWidget* root = qtWidget(*parts_->root);
+    if (view == nullptr) {
+        if (QWidget* focused = root->focusWidget())
+            focused->clearFocus();
+        return true;
+    }
+    if (view->window() != this)
+        return false;
+    QWidget* widget = qtWidget(*view);
+    if (widget->focusPolicy() == Qt::NoFocus)
+        widget->setFocusPolicy(Qt::ClickFocus);
+    widget->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+View* TitledWindow::firstResponder() const {
+    return viewOfWidget(qtWidget(*parts_->root)->focusWidget());
 }
 
 platform::CGRect TitledWindow::frame() const {

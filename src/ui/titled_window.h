@@ -93,6 +93,12 @@ public:
     const std::shared_ptr<ViewController>& contentViewController() const { return controller_; }
     void setContentViewController(std::shared_ptr<ViewController> controller);
 
+    // The view that takes the keyboard's input; none to leave the window without one. False,
+    // changing nothing, for a view that is not in this window.
+    bool makeFirstResponder(View* view);
+    // The view with the keyboard's focus in this window; none when no view has it.
+    View* firstResponder() const;
+
     // --- Frame
     platform::CGRect frame() const;
     platform::CGSize contentSize() const;

@@ -20,10 +20,6 @@ namespace {
 // The property under which a widget names its view.
 constexpr const char* viewProperty = "zoralView";
 
-int pixels(double value) {
-    return std::max(0, static_cast<int>(std::lround(value)));
-}
-
 // The view controllers of a tree, outermost first.
 void collectControllers(View& view, std::vector<std::shared_ptr<View>>& views) {
     views.push_back(view.shared_from_this());

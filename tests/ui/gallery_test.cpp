@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "toolbar_items.h"
 #include "ui/box.h"
 #include "ui/button.h"
 #include "ui/event_pump.h"
@@ -244,28 +245,7 @@ TEST_F(GalleryTest, DrawsEveryControlAPopoverAndASheet) {
     split->setDividerStyle(DividerStyle::thin);
     split->setDividerDraggable(false);
 
-    class Items final : public ToolbarDelegate {
-    public:
-        std::vector<std::string> toolbarDefaultItemIdentifiers(Toolbar&) override {
-            return {"Quit"};
-        }
-        std::vector<std::string> toolbarAllowedItemIdentifiers(Toolbar&) override {
-            return {"Onboard", "Quit"};
-        }
-        std::shared_ptr<ToolbarItem> itemForIdentifier(Toolbar&, const std::string& identifier,
-                                                       bool) override {
-            auto item = std::make_shared<ToolbarItem>();
-            item->identifier = identifier;
-            item->label = identifier;
-            item->view = identifier == "Quit" ? onboarding : Button::pushButton("Quit");
-            if (identifier == "Quit")
-                item->view = Button::pushButton("Quit");
-            else
-                item->view = onboarding;
-            return item;
-        }
-        std::shared_ptr<Button> onboarding = Button::pushButton("Welcome");
-    } items;
+    testing::ToolbarItems items;
     auto toolbar = std::make_shared<Toolbar>("Preferences");
     toolbar->setDelegate(&items);
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/program_windows.h"
+#include "toolbar_items.h"
 #include "ui/button.h"
 #include "ui/window_controller.h"
 #include "ui_world.h"
@@ -29,23 +30,6 @@ public:
 
     std::vector<std::string> log;
     bool allowClose = true;
-};
-
-// A toolbar delegate with two items: a Quit button by default, and an onboarding button.
-class Items final : public ToolbarDelegate {
-public:
-    std::vector<std::string> toolbarDefaultItemIdentifiers(Toolbar&) override { return {"Quit"}; }
-    std::vector<std::string> toolbarAllowedItemIdentifiers(Toolbar&) override {
-        return {"Onboard", "Quit"};
-    }
-    std::shared_ptr<ToolbarItem> itemForIdentifier(Toolbar&, const std::string& identifier,
-                                                   bool) override {
-        auto item = std::make_shared<ToolbarItem>();
-        item->identifier = identifier;
-        item->label = identifier;
-        item->view = Button::pushButton(identifier == "Quit" ? "Quit" : "Welcome");
-        return item;
-    }
 };
 
 class TitledWindowTest : public testing::UiWorldTest {
@@ -118,7 +102,7 @@ TEST_F(TitledWindowTest, IsAWindowOfTheDesktopWhileItIsShown) {
 }
 
 TEST_F(TitledWindowTest, TheToolbarStartsWithItsDefaultItemsAndTakesInsertionsInOrder) {
-    Items items;
+    testing::ToolbarItems items;
     auto toolbar = std::make_shared<Toolbar>("Preferences");
     toolbar->setDelegate(&items);
     auto window = std::make_shared<TitledWindow>(platform::CGSize{500, 300});
@@ -176,6 +160,21 @@ TEST_F(TitledWindowTest, ASheetEndsWithItsResponseAndTheNextOneWaitsItsTurn) {
 
     testing::click(*content);
     EXPECT_EQ(clicks, 1);
+    window->close();
+}
+
+TEST_F(TitledWindowTest, TheFirstResponderIsAViewOfTheWindow) {
+    auto window = std::make_shared<TitledWindow>(platform::CGSize{300, 200});
+    const auto step = std::make_shared<View>();
+    window->setContentView(step);
+    window->makeKeyAndOrderFront();
+    EXPECT_TRUE(window->makeFirstResponder(step.get()));
+    EXPECT_EQ(window->firstResponder(), step.get());
+    const auto elsewhere = std::make_shared<View>();
+    EXPECT_FALSE(window->makeFirstResponder(elsewhere.get())) << "not a view of this window";
+    EXPECT_EQ(window->firstResponder(), step.get());
+    EXPECT_TRUE(window->makeFirstResponder(nullptr));
+    EXPECT_EQ(window->firstResponder(), nullptr);
     window->close();
 }
 

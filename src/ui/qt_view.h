@@ -47,19 +47,28 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override {
+        if (!bound())
+            return Base::mousePressEvent(event);
         ViewAccess::press(owner_, *event, [this, event] { Base::mousePressEvent(event); });
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
+        if (!bound())
+            return Base::mouseReleaseEvent(event);
         ViewAccess::release(owner_, *event, [this, event] { Base::mouseReleaseEvent(event); });
     }
     void enterEvent(QEnterEvent* event) override {
         Base::enterEvent(event);
-        ViewAccess::enter(owner_);
+        if (bound())
+            ViewAccess::enter(owner_);
     }
     void leaveEvent(QEvent* event) override {
         Base::leaveEvent(event);
-        ViewAccess::leave(owner_);
+        if (bound())
+            ViewAccess::leave(owner_);
     }
+
+    // False once the view is going: the widget then goes on as the toolkit's alone.
+    bool bound() const { return viewOfWidget(this) == &owner_; }
 
     View& owner() const { return owner_; }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/keyboard_layout.h"
+#include "ui/application.h"
 #include "ui/qt_events.h"
 #include "ui_world.h"
 
@@ -14,7 +15,11 @@ namespace {
 
 using platform::NSEventType;
 
-class KeyEventsTest : public testing::UiWorldTest {};
+// The toolkit's events exist only with its application, as they reach the program's widgets.
+class KeyEventsTest : public testing::UiWorldTest {
+protected:
+    KeyEventsTest() { ensureApplication(); }
+};
 
 constexpr std::uint64_t coalesced = 0x100;
 constexpr std::uint64_t shift = 0x20000 | 0x2;

@@ -1,6 +1,8 @@
 #include "ui/application.h"
 
 #include <QApplication>
+#include <QInputDevice>
+#include <QPointingDevice>
 #include <cstdlib>
 #include <memory>
 
@@ -15,6 +17,12 @@ void ensureApplication() {
     static char* argv[] = {name, nullptr};
     static std::unique_ptr<QApplication> application;
     application = std::make_unique<QApplication>(argc, argv);
+    // One look on every platform the toolkit draws on, the light appearance's.
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    // The input devices' registry is a global of the toolkit that events (the test events among
+    // them) make on first use; made now, it outlives the application, whose devices leave it.
+    (void)QPointingDevice::primaryPointingDevice();
+    (void)QInputDevice::primaryKeyboard();
     // Gone before the toolkit's own globals, which the application made after this static.
     std::atexit([] { application.reset(); });
 }

@@ -7,9 +7,9 @@
 #include <cmath>
 #include <utility>
 
-#include "desktop/screen.h"
 #include "ui/application.h"
 #include "ui/painting.h"
+#include "ui/qt_geometry.h"
 #include "ui/qt_image.h"
 
 namespace zoral::ui {
@@ -53,15 +53,6 @@ platform::ProgramWindowStyle serverStyle(const WindowConfiguration& configuratio
             .ignoresMouseEvents = configuration.ignoresMouseEvents,
             .canJoinAllSpaces =
                 (configuration.collectionBehavior & WindowConfiguration::canJoinAllSpaces) != 0};
-}
-
-// The toolkit places windows in top-left coordinates, in whole pixels.
-QRect topLeftGeometry(const platform::CGRect& frame) {
-    const platform::CGRect flipped = desktop::flip(frame);
-    return QRect(static_cast<int>(std::lround(flipped.minX())),
-                 static_cast<int>(std::lround(flipped.minY())),
-                 std::max(1, static_cast<int>(std::lround(flipped.width()))),
-                 std::max(1, static_cast<int>(std::lround(flipped.height()))));
 }
 
 platform::CGRect interpolate(const platform::CGRect& from, const platform::CGRect& to,

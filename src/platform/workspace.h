@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/accessibility.h"
+#include "platform/notification_center.h"
 #include "platform/option_set.h"
 
 namespace zoral::platform {
@@ -42,6 +43,15 @@ std::vector<RunningApplication> runningApplicationsWithBundleIdentifier(
     std::string_view bundleIdentifier);
 // Whether the record's process has quit since the record was taken.
 bool isTerminated(const RunningApplication& application);
+
+// The workspace's own notification centre (not the default one). A process's windows tell their
+// observers nothing when the process ends; the workspace announces it here instead, on the main
+// thread a moment later, however the process ended (quit, terminated or crashed).
+NotificationCenter& workspaceNotificationCenter();
+// Its user info holds the RunningApplication, as it was last, under workspaceApplicationKey.
+inline constexpr std::string_view workspaceDidTerminateApplicationNotification =
+    "NSWorkspaceDidTerminateApplicationNotification";
+inline constexpr std::string_view workspaceApplicationKey = "NSWorkspaceApplicationKey";
 
 // The identifier of the application bundle at a file URL; none when there is no
 // bundle there or it names no identifier (a plain folder).

@@ -3,6 +3,7 @@
 #include "sim/workspace.h"
 
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "platform/dispatch.h"
@@ -91,6 +92,17 @@ void Workspace::requestHidden(World& world, platform::ProcessId pid, bool hidden
         });
 }
 
+void Workspace::announceTermination(World& world, const Process& process) const {
+    platform::DispatchQueue::main().async(
+        [weakWorld = world.weak(), application = record(world, process)] {
+            if (weakWorld.expired())
+                return;
+            platform::workspaceNotificationCenter().post(
+                std::string(platform::workspaceDidTerminateApplicationNotification), nullptr,
+                {{std::string(platform::workspaceApplicationKey), application}});
+        });
+}
+
 platform::RunningApplication Workspace::record(World& world, const Process& process) const {
     const ApplicationInfo info = infoOf(process.pid);
     return platform::RunningApplication{
@@ -116,6 +128,11 @@ std::optional<RunningApplication> runningApplicationWithProcessIdentifier(Proces
     if (process == nullptr)
         return std::nullopt;
     return sim::workspace(world).record(world, *process);
+}
+
+NotificationCenter& workspaceNotificationCenter() {
+    static NotificationCenter center;
+    return center;
 }
 
 ProcessId currentProcessIdentifier() {

@@ -44,6 +44,10 @@ public:
     // Hides or shows it as the system does, after the world's latency for it.
     void requestHidden(World& world, platform::ProcessId pid, bool hidden);
 
+    // The workspace's announcement that the process has ended, on the main queue's next turn; the
+    // world calls it as the process goes, whatever ended it.
+    void announceTermination(World& world, const Process& process) const;
+
     // Bundles on disk, running or not: URL to bundle identifier.
     void installBundle(std::string url, std::string bundleIdentifier) {
         bundles_[std::move(url)] = std::move(bundleIdentifier);

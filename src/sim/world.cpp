@@ -91,6 +91,8 @@ void World::removeProcess(platform::ProcessId pid) {
     auto found = processes_.find(pid);
     if (found == processes_.end())
         return;
+    // Its windows post nothing as they go; the workspace announces the end of the process.
+    workspace(*this).announceTermination(*this, found->second);
     // Its elements stay dead even if a process with the same identifier starts later.
     found->second.application->markSubtreeDestroyed();
     WindowServer::of(*this).detachProcess(pid);

@@ -100,7 +100,8 @@ public:
     // Adds a running process with its application element ("AXApplication"), in front of the
     // others.
     Process& addProcess(platform::ProcessId pid, std::string bundleIdentifier, std::string name);
-    // Removes the process; its elements become invalid and its windows leave the window server.
+    // Removes the process; its elements become invalid and its windows leave the window server,
+    // posting nothing; the workspace announces the end (Workspace::announceTermination).
     void removeProcess(platform::ProcessId pid);
     Process* process(platform::ProcessId pid);
     const Process* process(platform::ProcessId pid) const;

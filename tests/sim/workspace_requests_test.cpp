@@ -1,6 +1,13 @@
+#include <any>
+#include <functional>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "platform/accessibility.h"
+#include "platform/notification_center.h"
+#include "platform/run_loop.h"
 #include "platform/workspace.h"
 #include "sim/timing.h"
 #include "sim/workspace.h"
@@ -83,6 +90,80 @@ TEST_F(WorkspaceRequestsTest, TerminationTakesTimeAndMayBeRefused) {
     // A request to a process that is gone is refused and still recorded.
     EXPECT_FALSE(platform::activate(editor, {}));
     EXPECT_EQ(workspace(*world).requests().size(), 3u);
+}
+
+// However a process ends, its windows post nothing as they go (the system sends no
+// element-destroyed notification for them); the workspace announces the end, on the main queue a
+// turn later, once, with the application's record. A process that refuses to quit is not announced.
+TEST_F(WorkspaceRequestsTest, AProcessThatEndsIsAnnouncedByTheWorkspaceAloneOnce) {
+    struct Row {
+        const char* name;
+        platform::ProcessId pid;
+        std::function<void(platform::ProcessId)> end;
+        // When it is gone, from now.
+        double after;
+        bool refuses = false;
+    };
+    const auto request = [this](platform::ProcessId pid) {
+        ASSERT_TRUE(platform::terminate(record(pid)));
+    };
+    const Row rows[] = {
+        {"quit on request", 3, request, 0.2},
+        {"crashed", 4, [this](platform::ProcessId pid) { world->removeProcess(pid); }, 0},
+        {"refuses to quit", 5, request, 0.2, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const platform::ProcessId pid = row.pid;
+        world->addProcess(pid, "org.example.notes", "Notes");
+        workspace(*world).info(pid).refusesTermination = row.refuses;
+        const auto window = world->makeNode(pid, "AXWindow");
+        world->process(pid)->application->appendChild(window);
+
+        std::vector<platform::RunningApplication> announced;
+        const auto token = platform::workspaceNotificationCenter().addObserver(
+            std::string(platform::workspaceDidTerminateApplicationNotification), nullptr,
+            [&](const platform::Notification& notification) {
+                const auto& info =
+                    notification.userInfo.at(std::string(platform::workspaceApplicationKey));
+                announced.push_back(std::any_cast<platform::RunningApplication>(info));
+            });
+        int told = 0;
+        auto observer =
+            ax::observerCreateWithInfoCallback(pid, [&](const ax::ObserverRef&, ax::Element,
+                                                        const std::string&, const ax::Info&,
+                                                        const ax::ObserverUserData&) {
+                ++told;
+            }).value();
+        platform::RunLoop::main().addSource(ax::observerGetRunLoopSource(observer),
+                                            platform::RunLoopMode::defaultMode);
+        for (const auto& element :
+             {window->element(), world->process(pid)->application->element()}) {
+            ASSERT_EQ(ax::observerAddNotification(observer, element, "AXUIElementDestroyed", {}),
+                      ax::success);
+        }
+
+        row.end(pid);
+        EXPECT_TRUE(announced.empty()) << "never in the call that ends the process";
+        scheduler().advance(row.after);
+        scheduler().runUntilIdle();
+        if (row.refuses) {
+            EXPECT_NE(world->process(pid), nullptr);
+            EXPECT_TRUE(announced.empty());
+        } else {
+            EXPECT_EQ(world->process(pid), nullptr);
+            ASSERT_EQ(announced.size(), 1U);
+            EXPECT_EQ(announced[0].processIdentifier, pid);
+            EXPECT_EQ(announced[0].bundleIdentifier, "org.example.notes");
+        }
+        scheduler().runFor(1);
+        EXPECT_EQ(announced.size(), row.refuses ? 0U : 1U);
+        EXPECT_EQ(told, 0);
+
+        platform::RunLoop::main().removeSource(ax::observerGetRunLoopSource(observer),
+                                               platform::RunLoopMode::defaultMode);
+        platform::workspaceNotificationCenter().removeObserver(token);
+    }
 }
 
 }  // namespace

@@ -15,8 +15,10 @@
 #include "engine/windows/snapped_windows.h"
 #include "engine/windows/snapping_geometry.h"
 #include "platform/accessibility.h"
+#include "platform/dispatch.h"
 #include "platform/events.h"
 #include "platform/output.h"
+#include "platform/workspace.h"
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
 
@@ -156,6 +158,22 @@ std::optional<CGRectEdge> facingEdge(CGRectEdge edge, const CGRect& snapped,
     return std::nullopt;
 }
 
+// Whether the window's process has ended: its element still names it, without asking anyone.
+bool processHasEnded(const Window& window) {
+    const auto pid = window.pid();
+    return pid && !platform::runningApplicationWithProcessIdentifier(*pid);
+}
+
+// The window went before its observation began, so no destroyed notification will come: its
+// record, which the snap inserts once the observer is made, goes on the main queue's next turn.
+std::shared_ptr<desktop::Observer> forgetGoneWindow(const std::weak_ptr<Window>& weak) {
+    platform::DispatchQueue::main().async([weak] {
+        if (const auto window = weak.lock())
+            (void)removeSnapRecord(*window);
+    });
+    return nullptr;
+}
+
 }  // namespace
 
 std::shared_ptr<desktop::Observer> observeSnappedWindow(const std::shared_ptr<Window>& window) {
@@ -163,7 +181,7 @@ std::shared_ptr<desktop::Observer> observeSnappedWindow(const std::shared_ptr<Wi
         return nullptr;
     const auto application = window->application();
     if (!application)
-        return nullptr;
+        return processHasEnded(*window) ? forgetGoneWindow(window) : nullptr;
     auto wasFullscreen = std::make_shared<bool>(false);
     std::weak_ptr<Window> weak = window;
     auto observer = application->makeObserver(
@@ -177,13 +195,16 @@ std::shared_ptr<desktop::Observer> observeSnappedWindow(const std::shared_ptr<Wi
             handleWindowNotification(notification, weak, *keepBox);
         });
     if (!observer)
-        return nullptr;
+        return processHasEnded(*window) ? forgetGoneWindow(window) : nullptr;
     for (const AXNotification notification :
          {AXNotification::moved, AXNotification::resized, AXNotification::uiElementDestroyed}) {
         try {
             observer->addNotification(notification, *window);
-        } catch (const AXError&) {
-            // The others still tell what they can.
+        } catch (const AXError& error) {
+            // The window has gone already: it will never be heard of again.
+            if (error.errorCode() == desktop::AXErrorCode::invalidUIElement)
+                return forgetGoneWindow(window);
+            // Otherwise the others still tell what they can.
         }
     }
     return observer;

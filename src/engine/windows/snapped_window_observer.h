@@ -23,7 +23,9 @@ namespace zoral::engine {
 inline constexpr double resizerLifetime = 0.2;
 
 // An observer of the window's moves, resizes and destruction for its snap record; none when the
-// window's application is unknown or refuses an observer. It holds the window weakly.
+// window's application is unknown or refuses an observer. It holds the window weakly. A window
+// found gone already (its element invalid, or its process ended) gets none, and its record goes
+// on the main queue's next turn.
 std::shared_ptr<desktop::Observer> observeSnappedWindow(
     const std::shared_ptr<desktop::Window>& window);
 

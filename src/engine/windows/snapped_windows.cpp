@@ -1,8 +1,11 @@
 #include "engine/windows/snapped_windows.h"
 
 #include <algorithm>
+#include <any>
+#include <string>
 
 #include "engine/windows/snap_engine.h"
+#include "platform/workspace.h"
 
 namespace zoral::engine {
 
@@ -13,7 +16,21 @@ SnappedWindows& SnappedWindows::shared() {
     return registry;
 }
 
+SnappedWindows::SnappedWindows()
+    : terminations_(platform::workspaceNotificationCenter().addObserver(
+          std::string(platform::workspaceDidTerminateApplicationNotification), nullptr,
+          [this](const platform::Notification& notification) {
+              const auto found = notification.userInfo.find(platform::workspaceApplicationKey);
+              if (found == notification.userInfo.end())
+                  return;
+              if (const auto* application =
+                      std::any_cast<platform::RunningApplication>(&found->second)) {
+                  removeProcess(application->processIdentifier);
+              }
+          })) {}
+
 SnappedWindows::~SnappedWindows() {
+    platform::workspaceNotificationCenter().removeObserver(terminations_);
     if (&desktop::SnappedWindowRegistry::shared() == this)
         desktop::SnappedWindowRegistry::install(nullptr);
 }
@@ -44,6 +61,16 @@ std::optional<SnapRecord> SnappedWindows::remove(const desktop::Window& window) 
     SnapRecord removed = found->second;
     entries_.erase(found);
     return removed;
+}
+
+void SnappedWindows::removeProcess(platform::ProcessId pid) {
+    // The element keeps its process identifier after the process has gone, and reading it asks
+    // nothing of anyone. The records (and their observers) go only once the registry is whole.
+    std::vector<Entry> kept;
+    std::vector<Entry> gone;
+    for (Entry& entry : entries_)
+        (entry.first->pid() == pid ? gone : kept).push_back(std::move(entry));
+    entries_ = std::move(kept);
 }
 
 void SnappedWindows::removeAll() {

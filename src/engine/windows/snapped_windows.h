@@ -3,8 +3,9 @@
 // The process-wide record of every window the program snapped: its grid span, the frame it had
 // before it was first snapped, the frame it got, the screen it was snapped on and the observer
 // that follows the user's drags of it. Frames are restored ("unsnap") and re-applied ("resnap")
-// from here. It iterates in insertion order; a window snapped again goes to the end. Only the main
-// thread touches it.
+// from here. It iterates in insertion order; a window snapped again goes to the end. A record
+// leaves with its window (its observer hears the window destroyed) or with its process (the
+// workspace announces the end). Only the main thread touches it.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,7 @@
 #include "desktop/window.h"
 #include "engine/model/grid_span.h"
 #include "platform/geometry.h"
+#include "platform/notification_center.h"
 
 namespace zoral::engine {
 
@@ -45,7 +47,9 @@ public:
     // The process's registry, installed as the desktop model's on first use.
     static SnappedWindows& shared();
 
-    SnappedWindows() = default;
+    // Follows the workspace's announcements of ended processes: their windows are gone, and
+    // their observers will not say so.
+    SnappedWindows();
     ~SnappedWindows() override;
     SnappedWindows(const SnappedWindows&) = delete;
     SnappedWindows& operator=(const SnappedWindows&) = delete;
@@ -71,8 +75,11 @@ public:
 
 private:
     std::vector<Entry>::const_iterator find(const desktop::Window& window) const;
+    // Forgets every window of the process.
+    void removeProcess(platform::ProcessId pid);
 
     std::vector<Entry> entries_;
+    platform::ObserverToken terminations_;
 };
 
 // SnappedWindows::shared().remove(window).

@@ -1,9 +1,13 @@
 // The saves behind the writes: when they come, what they carry, and what they say when they fail.
 
 #include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -14,6 +18,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/atomic_file.h"
 #include "platform/identity.h"
@@ -21,6 +26,7 @@
 #include "platform/regular_file.h"
 #include "platform/user_defaults.h"
 #include "platform/user_defaults_storage.h"
+#include "platform/user_defaults_termination.h"
 #include "support/captured_output.h"
 #include "support/file_permissions.h"
 #include "support/temporary_home.h"
@@ -384,6 +390,51 @@ TEST_F(UserDefaultsSavesTest, AFolderThatCannotBeWrittenIsNamedSo) {
     ASSERT_EQ(output_.lines().size(), 1U) << output_.text();
     EXPECT_THAT(output_.lines()[0], HasSubstr("cannot write in the folder " +
                                               preferences().string() + ": Permission denied"));
+}
+
+// SIGTERM and SIGINT save what waits for its save before the program ends; the program is told on
+// the thread that waited for the signal. Each case runs in a process of its own, which the signal
+// reaches.
+TEST_F(UserDefaultsSavesTest, ATerminationSignalSavesWhatWaitsAndThenEndsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        EXPECT_EXIT(
+            {
+                std::promise<int> told;
+                const UserDefaultsTermination termination(
+                    [&told](int number) { told.set_value(number); });
+                const double start = scheduler().now().uptimeSeconds();
+                defaults().setObject(str("pending"), "key");
+                ::kill(::getpid(), signal);
+                const int number = told.get_future().get();
+                const auto stored = standardOnDisk();
+                const auto found = stored.find("key");
+                const std::string value =
+                    found != stored.end() ? std::string(*found->second.stringValue()) : "-";
+                std::fprintf(stderr, "told %d; on disk: %s; clock moved: %s\n", number,
+                             value.c_str(),
+                             scheduler().now().uptimeSeconds() == start ? "no" : "yes");
+                std::_Exit(0);
+            },
+            ::testing::ExitedWithCode(0),
+            "told " + std::to_string(signal) + "; on disk: pending; clock moved: no");
+    }
+}
+
+// A program whose main queue is stuck never ends itself: a second signal ends it at once.
+TEST_F(UserDefaultsSavesTest, ASecondTerminationSignalEndsTheProcessAtOnce) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::promise<void> told;
+            const UserDefaultsTermination termination([&told](int) { told.set_value(); });
+            ::kill(::getpid(), SIGTERM);
+            told.get_future().wait();
+            ::kill(::getpid(), SIGTERM);
+            std::promise<void>().get_future().wait();  // stuck
+        },
+        ::testing::KilledBySignal(SIGTERM), "");
 }
 
 }  // namespace

@@ -13,10 +13,12 @@
 #include "engine/input/engine.h"
 #include "engine/tooltips/live_tooltip_window.h"
 #include "engine/tooltips/tooltip_controller.h"
+#include "platform/dispatch.h"
 #include "platform/enum_table.h"
 #include "platform/home.h"
 #include "platform/output.h"
 #include "platform/scheduler.h"
+#include "platform/user_defaults_termination.h"
 #include "script.h"
 #include "settings/action_user_type.h"
 #include "settings/defaults.h"
@@ -43,8 +45,15 @@ World files and scripts are described in src/sim/world_file.h and apps/zoral-wor
 tests/fixtures/worlds/ and tests/fixtures/scripts/ hold examples.
 
 Exit status: 0 when the world and the script ran, 1 when a file cannot be read or is refused
-(with the place of the fault), 2 for wrong arguments.
+(with the place of the fault), 2 for wrong arguments. SIGTERM or SIGINT ends the run at its next
+step, with its settings saved and its home removed, and then the process by that signal.
 )";
+
+// Unwinds the run from the main queue when a signal asks it to end: no std::exception, so that
+// nothing on the way takes it for an error of a step.
+struct TerminationRequest {
+    int signal;
+};
 
 // The program's gesture engine, attached to the world by a step and detached by another or at the
 // end of the run, before the world goes.
@@ -147,6 +156,10 @@ int main(int argc, char** argv) {
             setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
         }
         platform::ScopedScheduler scheduler;  // the virtual clock
+        // Before the toolkit starts threads of its own; gone before the scheduler it hands to.
+        const platform::UserDefaultsTermination termination([](int signal) {
+            platform::DispatchQueue::main().async([signal] { throw TerminationRequest{signal}; });
+        });
         sim::ScopedWorld world;
         sim::loadWorldFile(*world, files[0]);
         for (const auto* key : settings::Defaults::Keys::all())
@@ -166,6 +179,8 @@ int main(int argc, char** argv) {
         engine.detach();
         scheduler->runUntilIdle();
         platform::output::printLine(sim::dumpWorld(*world).dump(2));
+    } catch (const TerminationRequest& request) {
+        platform::UserDefaultsTermination::endBySignal(request.signal);
     } catch (const std::exception& error) {
         std::cerr << "zoral-world: " << error.what() << "\n";
         return 1;

@@ -1,15 +1,24 @@
 // Until the desktop and the engine exist, the program shows its foundation at
 // work: it runs its scheduler on the wall clock for a moment and logs what it does.
 
+#include <atomic>
 #include <iostream>
 
 #include "platform/date.h"
 #include "platform/dispatch.h"
 #include "platform/identity.h"
 #include "platform/run_loop.h"
+#include "platform/user_defaults.h"
+#include "platform/user_defaults_termination.h"
 
 int main() {
     using namespace zoral::platform;
+    // Before any other thread starts. The settings are saved on the way; the run loop stops.
+    std::atomic<int> endingSignal{0};
+    const UserDefaultsTermination termination([&endingSignal](int signal) {
+        endingSignal = signal;
+        RunLoop::main().stop();
+    });
     const auto stamp = [] { return formatLogTime(Date::now()); };
     std::cout << identity::appName << " " << identity::shortVersion << " ("
               << identity::buildVersion << ") " << identity::bundleIdentifier << "\n";
@@ -30,5 +39,9 @@ int main() {
     }
     RunLoop::main().run();
     std::cout << stamp() << " stopped\n";
+    // The quit path: what waits for its save is saved before the process ends.
+    (void)UserDefaults::synchronizeAll();
+    if (const int signal = endingSignal.load(); signal != 0)
+        UserDefaultsTermination::endBySignal(signal);
     return 0;
 }

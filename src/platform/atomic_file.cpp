@@ -160,8 +160,11 @@ std::variant<std::unique_ptr<TemporaryFile>, AtomicWriteFailure> makeTemporary(
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
         const int descriptor = ::mkostemp(buffer.data(), O_CLOEXEC);
-        if (descriptor < 0)
-            return failure(AtomicWriteFailure::Stage::create, directory, errno);
+        if (descriptor < 0) {
+            auto inFolder = failure(AtomicWriteFailure::Stage::create, directory, errno);
+            inFolder.inFolder = true;
+            return inFolder;
+        }
         auto temporary = std::make_unique<TemporaryFile>(descriptor, fs::path(buffer.data()));
         struct stat status {};
         if (::flock(descriptor, LOCK_EX) != 0 || ::fstat(descriptor, &status) != 0)
@@ -200,7 +203,9 @@ std::optional<AtomicWriteFailure> writeAll(const TemporaryFile& file,
 }  // namespace
 
 std::string AtomicWriteFailure::description() const {
-    const char* action = stage == Stage::create ? "cannot create " : "cannot write ";
+    const char* action = inFolder                 ? "cannot write in the folder "
+                         : stage == Stage::create ? "cannot create "
+                                                  : "cannot write ";
     return action + path.string() + ": " + reason;
 }
 

@@ -33,8 +33,11 @@ struct AtomicWriteFailure {
     // The path concerned (the file, its directory or its temporary file) and the system's reason.
     std::filesystem::path path;
     std::string reason;
+    // The path is the folder that no file could be made in: it may well exist (a read-only one).
+    bool inFolder = false;
 
-    // "cannot create a file in /dir: Permission denied"
+    // "cannot create /dir: Permission denied" (a folder that could not be made),
+    // "cannot write in the folder /dir: Read-only file system", "cannot write /dir/file: ..."
     std::string description() const;
 };
 

@@ -9,11 +9,15 @@
 #include <map>
 #include <stdexcept>
 #include <utility>
+#include <variant>
 
+#include "platform/dispatch.h"
 #include "platform/home.h"
 #include "platform/identity.h"
 #include "platform/output.h"
 #include "platform/plist_serialization.h"
+#include "platform/regular_file.h"
+#include "platform/scheduler.h"
 #include "platform/thread_safety.h"
 #include "platform/user_defaults_coercion.h"
 #include "platform/user_defaults_storage.h"
@@ -22,12 +26,25 @@ namespace zoral::platform {
 namespace {
 
 struct Registry {
+    // Held through a save, from taking the values to the file in place, so that saves follow one
+    // another in the order of the values they took and the last one holds the latest. Taken before
+    // `mutex`, never while holding it.
+    platform::Mutex saving;
     platform::Mutex mutex;
     std::map<std::string, detail::StoredDomain, std::less<>> domains ZORAL_GUARDED_BY(mutex);
     std::map<std::string, std::shared_ptr<UserDefaults>, std::less<>> suites
         ZORAL_GUARDED_BY(mutex);
     std::shared_ptr<UserDefaults> standard ZORAL_GUARDED_BY(mutex);
     std::uint64_t nextObservationId ZORAL_GUARDED_BY(mutex) = 1;
+    // Counts the resets: a save that took its values before one leaves the domains read after it
+    // alone.
+    std::uint64_t generation ZORAL_GUARDED_BY(mutex) = 0;
+    // The save waiting on a scheduler's clock: the scheduler, and the save's number.
+    Scheduler* scheduledOn ZORAL_GUARDED_BY(mutex) = nullptr;
+    std::uint64_t scheduledSave ZORAL_GUARDED_BY(mutex) = 0;
+    std::uint64_t lastSave ZORAL_GUARDED_BY(mutex) = 0;
+    std::atomic<bool> savesAtOnce{false};
+    const DispatchQueue saveQueue{"user-defaults.save", DispatchQoS::utility};
 };
 
 Registry& registry() {
@@ -72,6 +89,142 @@ void checkDomainName(std::string_view name) {
     }
 }
 
+// Saves the domain named, or every domain, that has changes not yet on disk; false when one could
+// not be saved. The files are made and written without the registry's lock, so readers and writers
+// go on meanwhile.
+bool saveDomains(std::optional<std::string_view> only) {
+    auto& all = registry();
+    std::vector<std::string> lines;
+    bool saved = true;
+    {
+        const MutexLock saving(all.saving);
+        std::vector<detail::DomainSave> saves;
+        std::uint64_t generation = 0;
+        {
+            const MutexLock lock(all.mutex);
+            generation = all.generation;
+            for (const auto& [name, domain] : all.domains) {
+                if (domain.hasUnsavedChanges() && (!only || name == *only))
+                    saves.push_back(detail::takeSave(name, domain));
+            }
+        }
+        std::vector<std::optional<detail::SaveFailure>> failures;
+        failures.reserve(saves.size());
+        for (const auto& save : saves)
+            failures.push_back(detail::writeDomain(save));
+
+        const MutexLock lock(all.mutex);
+        for (std::size_t i = 0; i < saves.size(); ++i) {
+            const auto& failure = failures[i];
+            saved = saved && !failure;
+            const auto found = all.domains.find(saves[i].name);
+            if (all.generation != generation || found == all.domains.end() ||
+                found->second.path != saves[i].path) {
+                if (failure)
+                    lines.push_back(failure->line);
+                continue;
+            }
+            detail::StoredDomain& domain = found->second;
+            if (!failure) {
+                domain.savedVersion = std::max(domain.savedVersion, saves[i].version);
+                domain.lastFailure.reset();
+            } else if (domain.lastFailure != failure->kind) {
+                domain.lastFailure = failure->kind;
+                lines.push_back(failure->line);
+            }
+        }
+    }
+    printLines(lines);
+    return saved;
+}
+
+// A save waiting on a scheduler's clock. Dropped with its scheduler before it ran, it leaves the
+// way open for the next change to ask for another.
+class ScheduledSave {
+public:
+    explicit ScheduledSave(std::uint64_t number) : number_(number) {}
+    ~ScheduledSave() { forget(); }
+    ScheduledSave(const ScheduledSave&) = delete;
+    ScheduledSave& operator=(const ScheduledSave&) = delete;
+
+    void run() {
+        // Changes from here on ask for a save of their own.
+        forget();
+        (void)saveDomains(std::nullopt);
+    }
+
+private:
+    void forget() {
+        auto& all = registry();
+        const MutexLock lock(all.mutex);
+        if (all.scheduledSave == number_) {
+            all.scheduledOn = nullptr;
+            all.scheduledSave = 0;
+        }
+    }
+
+    const std::uint64_t number_;
+};
+
+// Asks for a save after the delay unless one is waiting already on the current scheduler.
+void scheduleSave() {
+    auto& all = registry();
+    Scheduler& scheduler = Scheduler::current();
+    std::uint64_t number = 0;
+    {
+        const MutexLock lock(all.mutex);
+        if (all.scheduledOn == &scheduler)
+            return;
+        all.scheduledOn = &scheduler;
+        number = all.scheduledSave = ++all.lastSave;
+    }
+    const auto save = std::make_shared<ScheduledSave>(number);
+    all.saveQueue.asyncAfter(scheduler.now() + UserDefaults::saveDelay, [save] { save->run(); });
+}
+
+// How a change alters the size of a domain's file, measured before the lock is taken: the one
+// entry it sets or removes, or the size of the whole new domain; nothing when it is unknown.
+using SizeChange = std::variant<std::monostate, detail::EntryChange, detail::DomainFileSize>;
+
+// Makes the change to the domain unless its file would grow larger than can be read back (then
+// one line says so); whether anything changed.
+bool storeChange(std::string_view name, detail::StoredDomain& domain,
+                 const std::function<bool(PlistDictionary&)>& apply, const SizeChange& size,
+                 std::vector<std::string>& lines) {
+    const auto* entry = std::get_if<detail::EntryChange>(&size);
+    if (entry != nullptr) {
+        // Well inside the limit in XML, as nearly every change is: made in place.
+        const auto xml = domain.size.xmlAfter(*entry);
+        if (!domain.path || (xml && *xml <= propertyListFileSizeLimit())) {
+            const bool changed = apply(domain.values);
+            if (changed)
+                domain.size.apply(*entry);
+            return changed;
+        }
+    }
+    PlistDictionary updated = domain.values;
+    if (!apply(updated))
+        return false;
+    detail::DomainFileSize updatedSize;
+    if (entry != nullptr) {
+        updatedSize = domain.size;
+        updatedSize.apply(*entry);
+    } else if (const auto* whole = std::get_if<detail::DomainFileSize>(&size)) {
+        updatedSize = *whole;
+    } else {
+        updatedSize = detail::DomainFileSize::of(updated);
+    }
+    if (domain.path) {
+        if (auto refusal = detail::oversizedFile(name, updated, updatedSize)) {
+            lines.push_back(*refusal);
+            return false;
+        }
+    }
+    domain.values = std::move(updated);
+    domain.size = std::move(updatedSize);
+    return true;
+}
+
 }  // namespace
 
 struct UserDefaults::Observation {
@@ -105,21 +258,16 @@ struct UserDefaults::Observation {
 
 // One change of one layer of the search lists.
 struct UserDefaults::Mutation {
-    Mutation(std::string changedDomain, std::function<bool(PlistDictionary&)> change,
-             bool saveAfterwards = true,
-             std::optional<detail::StoredDomain> reloadedDomain = std::nullopt)
-        : domain(std::move(changedDomain)),
-          apply(std::move(change)),
-          save(saveAfterwards),
-          reloaded(std::move(reloadedDomain)) {}
-
     // The domain changed; empty for the registration domain of the instance that changes.
     std::string domain;
     // Returns whether anything changed; a domain left as it was is not saved again.
     std::function<bool(PlistDictionary&)> apply;
-    bool save = true;
-    // On a reload: where the domain's file now is, and whether it may be written.
-    std::optional<detail::StoredDomain> reloaded;
+    SizeChange size;
+    // Saved before the change returns rather than behind it.
+    bool saveAtOnce = false;
+    // On a reload: the domain as its file has it now; its values replace the ones held unless the
+    // file could not be read.
+    std::optional<detail::LoadedDomain> reloaded;
 };
 
 struct UserDefaults::Override {
@@ -190,9 +338,12 @@ void UserDefaults::resetForTesting() {
     // place.
     (void)standard();
     auto& all = registry();
+    // A relaunch follows a program that ended, and saved as it did.
+    (void)synchronizeAll();
     std::vector<std::string> lines;
     {
         const MutexLock lock(all.mutex);
+        ++all.generation;
         all.domains.clear();
         all.suites.clear();
         all.standard->registration_.clear();
@@ -291,6 +442,7 @@ void UserDefaults::change(Mutation mutation) {
     deliver(priors);
 
     std::vector<Delivery> changes;
+    bool unsaved = false;
     {
         const MutexLock lock(all.mutex);
         const auto instances = affected();
@@ -311,21 +463,20 @@ void UserDefaults::change(Mutation mutation) {
             (void)mutation.apply(registration_);
         } else {
             detail::StoredDomain& domain = loadedDomain(all, mutation.domain, lines);
-            if (mutation.reloaded) {
-                domain.path = mutation.reloaded->path;
-                domain.saveBlocked = mutation.reloaded->saveBlocked;
-                domain.unsaved = false;
-            }
-            if (!mutation.save) {
-                (void)mutation.apply(domain.values);
-            } else {
-                // Changed on a copy: a change whose file could not be read back is refused.
-                PlistDictionary updated = domain.values;
-                if (mutation.apply(updated) || domain.unsaved) {
-                    if (auto failure =
-                            detail::storeDomain(mutation.domain, domain, std::move(updated)))
-                        lines.push_back(*failure);
+            if (auto& reloaded = mutation.reloaded) {
+                domain.path = reloaded->domain.path;
+                domain.saveBlocked = reloaded->domain.saveBlocked;
+                if (!reloaded->keepsValues) {
+                    (void)mutation.apply(domain.values);
+                    domain.size = std::move(reloaded->domain.size);
+                    // What is held now is what the file holds.
+                    domain.savedVersion = ++domain.version;
+                    domain.lastFailure.reset();
                 }
+            } else {
+                if (storeChange(mutation.domain, domain, mutation.apply, mutation.size, lines))
+                    ++domain.version;
+                unsaved = domain.hasUnsavedChanges();
             }
         }
 
@@ -343,11 +494,18 @@ void UserDefaults::change(Mutation mutation) {
         }
     }
     printLines(lines);
+    if (unsaved) {
+        if (mutation.saveAtOnce || all.savesAtOnce.load()) {
+            (void)saveDomains(mutation.domain);
+        } else {
+            scheduleSave();
+        }
+    }
     deliver(changes);
 }
 
 void UserDefaults::registerDefaults(const PlistDictionary& defaults) {
-    change({std::string(), [&defaults](PlistDictionary& registered) {
+    change({.domain = std::string(), .apply = [&defaults](PlistDictionary& registered) {
                 for (const auto& [key, value] : defaults)
                     registered.insert_or_assign(key, value);
                 return true;
@@ -398,13 +556,17 @@ void UserDefaults::setObject(std::optional<PlistObject> value, std::string_view 
     entry.emplace(std::string(key), std::move(*value));
     checkStorable(entry);
     const auto& stored = *entry.begin();
-    change({domainName_, [&stored](PlistDictionary& values) {
-                const auto found = values.find(stored.first);
-                if (found != values.end() && found->second == stored.second)
-                    return false;
-                values.insert_or_assign(stored.first, stored.second);
-                return true;
-            }});
+    change({.domain = domainName_,
+            .apply =
+                [&stored](PlistDictionary& values) {
+                    const auto found = values.find(stored.first);
+                    if (found != values.end() && found->second == stored.second)
+                        return false;
+                    values.insert_or_assign(stored.first, stored.second);
+                    return true;
+                },
+            .size = detail::EntryChange{stored.first, false,
+                                        detail::xmlEntrySize(stored.first, stored.second)}});
 }
 
 void UserDefaults::setURL(std::optional<std::string> url, std::string_view key) {
@@ -420,13 +582,16 @@ void UserDefaults::setBool(bool value, std::string_view key) {
 }
 
 void UserDefaults::removeObjectForKey(std::string_view key) {
-    change({domainName_, [key](PlistDictionary& values) {
-                const auto found = values.find(key);
-                if (found == values.end())
-                    return false;
-                values.erase(found);
-                return true;
-            }});
+    change({.domain = domainName_,
+            .apply =
+                [key](PlistDictionary& values) {
+                    const auto found = values.find(key);
+                    if (found == values.end())
+                        return false;
+                    values.erase(found);
+                    return true;
+                },
+            .size = detail::EntryChange{std::string(key), true, std::nullopt}});
 }
 
 PlistDictionary UserDefaults::dictionaryRepresentation() const {
@@ -458,60 +623,64 @@ PlistDictionary UserDefaults::persistentDomainForName(std::string_view name) con
 void UserDefaults::setPersistentDomain(const PlistDictionary& values, std::string_view name) {
     checkDomainName(name);
     checkStorable(values);
-    change({std::string(name), [&values](PlistDictionary& stored) {
-                if (stored == values)
-                    return false;
-                stored = values;
-                return true;
-            }});
+    change({.domain = std::string(name),
+            .apply =
+                [&values](PlistDictionary& stored) {
+                    if (stored == values)
+                        return false;
+                    stored = values;
+                    return true;
+                },
+            .size = detail::DomainFileSize::of(values),
+            .saveAtOnce = true});
 }
 
 void UserDefaults::removePersistentDomainForName(std::string_view name) {
     checkDomainName(name);
-    change({std::string(name), [](PlistDictionary& stored) {
-                if (stored.empty())
-                    return false;
-                stored.clear();
-                return true;
-            }});
+    change({.domain = std::string(name),
+            .apply =
+                [](PlistDictionary& stored) {
+                    if (stored.empty())
+                        return false;
+                    stored.clear();
+                    return true;
+                },
+            .size = detail::DomainFileSize(),
+            .saveAtOnce = true});
 }
 
 void UserDefaults::reload() {
     for (const std::string_view name : {std::string_view(domainName_), globalDomainName}) {
+        // What was written and waits for its save is kept, as a program that ends keeps it.
+        (void)saveDomains(name);
         std::vector<std::string> lines;
         auto fresh = detail::loadDomain(name, preferencesFile(name), lines);
         printLines(lines);
         // A file that cannot be opened now leaves the values in memory as they are.
         const bool keeps = fresh.keepsValues;
         auto values = std::move(fresh.domain.values);
-        change({std::string(name),
-                [keeps, &values](PlistDictionary& stored) {
-                    if (keeps)
-                        return false;
-                    stored = values;
-                    return true;
-                },
-                false, std::move(fresh.domain)});
+        change({.domain = std::string(name),
+                .apply =
+                    [keeps, &values](PlistDictionary& stored) {
+                        if (keeps)
+                            return false;
+                        stored = values;
+                        return true;
+                    },
+                .reloaded = std::move(fresh)});
     }
 }
 
 bool UserDefaults::synchronize() {
-    auto& all = registry();
-    std::vector<std::string> lines;
-    bool saved = true;
-    {
-        const MutexLock lock(all.mutex);
-        for (auto& [name, domain] : all.domains) {
-            if (!domain.unsaved && !domain.saveBlocked)
-                continue;
-            if (auto failure = detail::saveDomain(name, domain)) {
-                lines.push_back(*failure);
-                saved = false;
-            }
-        }
-    }
-    printLines(lines);
-    return saved;
+    return synchronizeAll();
+}
+
+bool UserDefaults::synchronizeAll() {
+    return saveDomains(std::nullopt);
+}
+
+void UserDefaults::setSavesAtOnceForTesting(bool atOnce) {
+    registry().savesAtOnce = atOnce;
 }
 
 KeyValueObserverToken UserDefaults::addObserver(std::string key, KeyValueObservingOptions options,

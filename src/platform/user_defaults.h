@@ -3,15 +3,24 @@
 // The user defaults: named domains of property-list values, each kept in its own file at
 // <home>/Library/Preferences/<domain>.plist. An instance reads through its search list: its own
 // domain, then the global domain, then its registration domain (volatile defaults that are never
-// written to disk). Writes go to its own domain and reach the file at once, atomically (through a
-// symbolic link to the file it names, keeping the file's permissions); a save that fails prints
-// one line, and the value stays in memory until synchronize() saves it. A write that would make the
-// file larger than can be read back is refused with one line. Files are XML, or binary for a
-// domain holding what XML cannot (control characters in strings) or too large in XML. A file whose
-// content cannot be used is moved aside to <domain>.plist.corrupt (numbered when earlier copies are
-// there), with one line, and the domain starts empty; one that cannot be opened stays in place and
-// is never saved over (user_defaults_storage.h). Without a home (platform/home.h) the domains live
-// in memory only.
+// written to disk). Writes go to its own domain.
+//
+// A write is seen by every reader at once and saved behind it: the first change of a domain asks
+// for a save on a background queue saveDelay seconds later, which saves every domain changed by
+// then, so that a burst of changes makes one save and the writer never waits for a disk. The save
+// takes a copy of the values under the lock and makes and writes the file outside it. synchronize()
+// and synchronizeAll() save at once, and so must the program when it ends (its quit path, and
+// SIGTERM and SIGINT through platform/user_defaults_termination.h). A save replaces the file
+// atomically (through a symbolic link to the file it names, keeping the file's permissions), so a
+// save killed half-way leaves the old file or the new one whole. A save that fails prints one
+// line, once for as long as the same fault lasts, and the values stay in memory for the next save.
+//
+// A write that would make the file larger than can be read back is refused with one line, when it
+// is made. Files are XML, or binary for a domain holding what XML cannot (control characters in
+// strings) or too large in XML. A file whose content cannot be used is moved aside to
+// <domain>.plist.corrupt (numbered when earlier copies are there), with one line, and the domain
+// starts empty; one that cannot be opened stays in place and is never saved over
+// (user_defaults_storage.h). Without a home (platform/home.h) the domains live in memory only.
 //
 // Every call is safe from any thread. Observers are called on the writing thread, before the write
 // returns, with no lock held, so that a handler may read and write again.
@@ -33,6 +42,10 @@ public:
     // Shared by every instance: the system-wide settings, such as the appearance, live here.
     static constexpr std::string_view globalDomainName = "NSGlobalDomain";
 
+    // How long after a domain's first unsaved change its save comes, in seconds of the scheduler's
+    // clock: the changes of that time go into one save.
+    static constexpr double saveDelay = 1.0;
+
     // The program's own domain, named by its bundle identifier.
     static UserDefaults& standard();
 
@@ -41,10 +54,19 @@ public:
     // ("." and "..", or containing '/' or a NUL character).
     static std::shared_ptr<UserDefaults> suite(std::string_view name);
 
-    // Forgets every suite, every registration and observer and every loaded domain, and makes the
-    // standard instance read its files again from the current home. References to standard() stay
-    // valid. For tests.
+    // Saves at once every domain with changes not yet on disk, waiting for their save or left by
+    // one that failed; false when one cannot be saved. The program's termination calls it (without
+    // making the standard instance, which synchronize() needs).
+    static bool synchronizeAll();
+
+    // Saves what is not saved yet, as a program that ends does, then forgets every suite, every
+    // registration and observer and every loaded domain, and makes the standard instance read its
+    // files again from the current home. References to standard() stay valid. For tests.
     static void resetForTesting();
+
+    // Saves in the write itself, before it returns, instead of behind it: for tests that look at
+    // the file right after each write. Resets leave it as it is.
+    static void setSavesAtOnceForTesting(bool atOnce);
 
     ~UserDefaults();
     UserDefaults(const UserDefaults&) = delete;
@@ -70,10 +92,10 @@ public:
     // A number, a boolean as 0 or 1, or a string that starts with a number; 0 otherwise.
     double doubleForKey(std::string_view key) const;
 
-    // Stores the value in this instance's domain and saves the domain file; no value removes the
-    // key. Throws std::invalid_argument, changing nothing, for a value that no property-list file
-    // can hold (a string that is not valid UTF-8, nesting too deep). A value that would make the
-    // file too large to be read back is not stored; one line says so.
+    // Stores the value in this instance's domain, to be saved behind the write; no value removes
+    // the key. Throws std::invalid_argument, changing nothing, for a value that no property-list
+    // file can hold (a string that is not valid UTF-8, nesting too deep). A value that would make
+    // the file too large to be read back is not stored; one line says so.
     void setObject(std::optional<PlistObject> value, std::string_view key);
     // A URL is stored as its text; no URL removes the key.
     void setURL(std::optional<std::string> url, std::string_view key);
@@ -87,16 +109,19 @@ public:
     // none). Names are checked as for suite(), but the program's and the global domain are allowed;
     // an invalid name throws std::invalid_argument.
     PlistDictionary persistentDomainForName(std::string_view name) const;
-    // Replaces a whole domain and saves it; observers of every instance that reads it are told.
-    // Throws std::invalid_argument as setObject does.
+    // Replaces a whole domain and saves it at once, not behind: a whole domain is handed to the
+    // other readers of its file (the system's own domains are read from their files), and such
+    // replacements are rare. Observers of every instance that reads it are told. Throws
+    // std::invalid_argument as setObject does.
     void setPersistentDomain(const PlistDictionary& values, std::string_view name);
     void removePersistentDomainForName(std::string_view name);
 
     // Reads this instance's domain and the global domain from their files again, from the current
-    // home, as a relaunch would; observers of values that differ are told.
+    // home, as a relaunch would (their changes not yet on disk are saved first, as the program
+    // does when it ends); observers of values that differ are told.
     void reload();
 
-    // Saves the domains whose last save failed. False when one still cannot be saved.
+    // Saves at once every domain with changes not yet on disk: synchronizeAll().
     bool synchronize();
 
     // Calls the observer for each change of the key's effective value (the value a read gives, so

@@ -70,29 +70,44 @@ std::optional<std::string> readValues(const std::vector<std::uint8_t>& bytes,
 // XML where it can hold the values; the binary format takes what XML cannot (control characters,
 // dates far out), so that one such value does not stop the whole domain from being saved, and
 // a domain whose XML would be too large to read back.
-std::vector<std::uint8_t> serializeDomain(const PlistDictionary& values) {
+std::vector<std::uint8_t> serializeDomain(const PlistDictionary& values,
+                                          std::optional<std::size_t> xmlSize) {
     const auto root = PlistObject::dictionary(values);
-    try {
-        auto xml = writePlist(root, PlistFormat::xml);
-        if (xml.size() <= propertyListFileSizeLimit())
-            return xml;
-    } catch (const PlistSerializationError&) {
+    if (xmlSize && *xmlSize <= propertyListFileSizeLimit()) {
+        try {
+            auto xml = writePlist(root, PlistFormat::xml);
+            if (xml.size() <= propertyListFileSizeLimit())
+                return xml;
+        } catch (const PlistSerializationError&) {
+        }
     }
     return writePlist(root, PlistFormat::binary);
 }
 
-std::optional<std::string> write(std::string_view name, StoredDomain& domain,
-                                 const std::vector<std::uint8_t>& bytes) {
-    domain.unsaved = true;
-    if (domain.saveBlocked) {
-        return "User defaults: " + std::string(name) + " not saved: the unreadable " +
-               domain.path->string() + " is still in place";
-    }
-    if (auto failure =
-            writeFileAtomically(*domain.path, bytes, AtomicWriteOptions{.createDirectories = true}))
-        return "User defaults: cannot save " + std::string(name) + ": " + failure->description();
-    domain.unsaved = false;
-    return std::nullopt;
+std::string tooLargeLine(std::string_view name, std::size_t bytes, std::size_t limit) {
+    return "User defaults: " + std::string(name) + " left as it was: its file would take " +
+           std::to_string(bytes) + " bytes, more than the " + std::to_string(limit) +
+           " that are read back";
+}
+
+// The frame of an XML file around its entries: a file of entries is their sizes and the frame;
+// the file of an empty domain is a size of its own.
+struct XmlFrame {
+    std::size_t empty;
+    std::size_t aroundEntries;
+};
+
+const XmlFrame& xmlFrame() {
+    static const XmlFrame frame = [] {
+        const auto size = [](const PlistDictionary& values) {
+            return writePlist(PlistObject::dictionary(values), PlistFormat::xml).size();
+        };
+        const auto yes = PlistObject::boolean(true);
+        const std::size_t a = size({{"a", yes}});
+        const std::size_t b = size({{"b", yes}});
+        return XmlFrame{size({}), a + b - size({{"a", yes}, {"b", yes}})};
+    }();
+    return frame;
 }
 
 }  // namespace
@@ -126,8 +141,10 @@ LoadedDomain loadDomain(std::string_view name, std::optional<fs::path> path,
         }
     } else {
         problem = readValues(std::get<std::vector<std::uint8_t>>(read), domain.values);
-        if (!problem)
+        if (!problem) {
+            domain.size = DomainFileSize::of(domain.values);
             return loaded;
+        }
     }
 
     // Moved aside rather than left to the next save, which would replace it: what may still be
@@ -146,31 +163,130 @@ LoadedDomain loadDomain(std::string_view name, std::optional<fs::path> path,
     return loaded;
 }
 
-std::optional<std::string> storeDomain(std::string_view name, StoredDomain& domain,
-                                       PlistDictionary values) {
-    if (!domain.path) {
-        domain.values = std::move(values);
+XmlEntrySize xmlEntrySize(std::string_view key, const PlistObject& value) {
+    try {
+        const auto file =
+            writePlist(PlistObject::dictionary({{std::string(key), value}}), PlistFormat::xml);
+        return file.size() - xmlFrame().aroundEntries;
+    } catch (const PlistSerializationError&) {
         return std::nullopt;
+    }
+}
+
+DomainFileSize DomainFileSize::of(const PlistDictionary& values) {
+    DomainFileSize size;
+    for (const auto& [key, value] : values)
+        size.apply({key, false, xmlEntrySize(key, value)});
+    return size;
+}
+
+void DomainFileSize::apply(const EntryChange& change) {
+    const auto found = entries_.find(change.key);
+    if (found != entries_.end()) {
+        if (found->second) {
+            total_ -= *found->second;
+        } else {
+            --unwritable_;
+        }
+        if (change.removed) {
+            entries_.erase(found);
+            return;
+        }
+        found->second = change.size;
+    } else if (change.removed) {
+        return;
+    } else {
+        entries_.emplace(change.key, change.size);
+    }
+    if (change.size) {
+        total_ += *change.size;
+    } else {
+        ++unwritable_;
+    }
+}
+
+std::optional<std::size_t> DomainFileSize::xml() const {
+    if (unwritable_ > 0)
+        return std::nullopt;
+    return entries_.empty() ? xmlFrame().empty : xmlFrame().aroundEntries + total_;
+}
+
+std::optional<std::size_t> DomainFileSize::xmlAfter(const EntryChange& change) const {
+    std::size_t total = total_;
+    std::size_t unwritable = unwritable_;
+    std::size_t count = entries_.size();
+    if (const auto found = entries_.find(change.key); found != entries_.end()) {
+        if (found->second) {
+            total -= *found->second;
+        } else {
+            --unwritable;
+        }
+        --count;
+    }
+    if (!change.removed) {
+        if (change.size) {
+            total += *change.size;
+        } else {
+            ++unwritable;
+        }
+        ++count;
+    }
+    if (unwritable > 0)
+        return std::nullopt;
+    return count == 0 ? xmlFrame().empty : xmlFrame().aroundEntries + total;
+}
+
+std::optional<std::string> oversizedFile(std::string_view name, const PlistDictionary& values,
+                                         const DomainFileSize& size) {
+    const std::size_t limit = propertyListFileSizeLimit();
+    if (const auto xml = size.xml(); xml && *xml <= limit)
+        return std::nullopt;
+    std::size_t bytes = 0;
+    try {
+        bytes = writePlist(PlistObject::dictionary(values), PlistFormat::binary).size();
+    } catch (const PlistSerializationError&) {
+        // Values are checked before they are stored; should one slip through, its save says so.
+        return std::nullopt;
+    }
+    if (bytes <= limit)
+        return std::nullopt;
+    return tooLargeLine(name, bytes, limit);
+}
+
+DomainSave takeSave(std::string_view name, const StoredDomain& domain) {
+    return DomainSave{.name = std::string(name),
+                      .values = domain.values,
+                      .path = domain.path.value_or(fs::path()),
+                      .blocked = domain.saveBlocked,
+                      .xmlSize = domain.size.xml(),
+                      .version = domain.version};
+}
+
+std::optional<SaveFailure> writeDomain(const DomainSave& save) {
+    if (save.blocked) {
+        return SaveFailure{"blocked", "User defaults: " + save.name +
+                                          " not saved: the unreadable " + save.path.string() +
+                                          " is still in place"};
     }
     std::vector<std::uint8_t> bytes;
     try {
-        bytes = serializeDomain(values);
+        bytes = serializeDomain(save.values, save.xmlSize);
     } catch (const PlistSerializationError& error) {
-        domain.values = std::move(values);
-        domain.unsaved = true;
-        return "User defaults: cannot save " + std::string(name) + ": " + error.what();
+        return SaveFailure{error.what(),
+                           "User defaults: cannot save " + save.name + ": " + error.what()};
     }
-    if (const std::size_t limit = propertyListFileSizeLimit(); bytes.size() > limit) {
-        return "User defaults: " + std::string(name) + " left as it was: its file would take " +
-               std::to_string(bytes.size()) + " bytes, more than the " + std::to_string(limit) +
-               " that are read back";
+    // Changes past the limit are refused when they are made: only a limit lowered since then
+    // leaves a file too large here.
+    if (const std::size_t limit = propertyListFileSizeLimit(); bytes.size() > limit)
+        return SaveFailure{"too large", tooLargeLine(save.name, bytes.size(), limit)};
+    if (auto failure =
+            writeFileAtomically(save.path, bytes, AtomicWriteOptions{.createDirectories = true})) {
+        // The kind leaves out the path, which names a new temporary file at every save.
+        return SaveFailure{
+            std::to_string(static_cast<int>(failure->stage)) + failure->reason,
+            "User defaults: cannot save " + save.name + ": " + failure->description()};
     }
-    domain.values = std::move(values);
-    return write(name, domain, bytes);
-}
-
-std::optional<std::string> saveDomain(std::string_view name, StoredDomain& domain) {
-    return storeDomain(name, domain, domain.values);
+    return std::nullopt;
 }
 
 }  // namespace zoral::platform::detail

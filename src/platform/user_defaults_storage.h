@@ -1,7 +1,9 @@
 #pragma once
 
 // How user defaults keep a domain on disk: one property-list file, read whole when the domain is
-// first needed and written whole, atomically, after each change.
+// first needed and written whole, atomically, by saves that run apart from the changes
+// (user_defaults.h says when). A save takes a copy of the values with the lock held and makes and
+// writes the file without it.
 //
 // Reading tells apart what is wrong with a file's content from a file that cannot be opened:
 // - a file whose content is unusable (not a property list, a root that is no dictionary, larger
@@ -11,9 +13,16 @@
 // - a file that cannot be opened or read (no permission, a link loop, an I/O error) is left where
 //   it is, and the domain keeps what it holds in memory but is never saved over it.
 // Each case prints one line. A change that would make the file larger than can be read back is
-// refused, so that what is saved can always be read again.
+// refused when it is made, so that what is saved can always be read again. To know the size
+// without writing the file at every change, the size of the file in XML is kept entry by entry;
+// only a domain past the limit in XML, or holding what XML cannot, is written out whole (in the
+// binary format) to check a change.
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,14 +32,50 @@
 
 namespace zoral::platform::detail {
 
+// What one entry of a domain takes in its file in XML; none when XML cannot hold it.
+using XmlEntrySize = std::optional<std::size_t>;
+XmlEntrySize xmlEntrySize(std::string_view key, const PlistObject& value);
+
+// One entry set or removed, with its size measured beforehand.
+struct EntryChange {
+    std::string key;
+    bool removed = false;
+    XmlEntrySize size;  // of the new entry, unless removed
+};
+
+// The size of a domain's file in XML, kept entry by entry: the file is its entries' sizes and a
+// fixed frame around them.
+class DomainFileSize {
+public:
+    static DomainFileSize of(const PlistDictionary& values);
+
+    void apply(const EntryChange& change);
+    // The whole file in XML; none when XML cannot hold one of the entries.
+    std::optional<std::size_t> xml() const;
+    // The same after the change, which is not applied.
+    std::optional<std::size_t> xmlAfter(const EntryChange& change) const;
+
+private:
+    std::map<std::string, XmlEntrySize, std::less<>> entries_;
+    std::size_t total_ = 0;       // of the entries that XML holds
+    std::size_t unwritable_ = 0;  // entries that XML cannot hold
+};
+
 struct StoredDomain {
     PlistDictionary values;
+    DomainFileSize size;
     // None without a home directory: the domain then lives in memory only.
     std::optional<std::filesystem::path> path;
     // The file at the path is not to be replaced: it could not be read, and is still there.
     bool saveBlocked = false;
-    // The last save failed; a later one tries again.
-    bool unsaved = false;
+    // Counts the changes of the values; the file holds them up to savedVersion.
+    std::uint64_t version = 0;
+    std::uint64_t savedVersion = 0;
+    // The kind of fault the last failed save met, until a save succeeds: a fault is said once,
+    // not at every save that meets it again.
+    std::optional<std::string> lastFailure;
+
+    bool hasUnsavedChanges() const { return path && version != savedVersion; }
 };
 
 struct LoadedDomain {
@@ -43,14 +88,31 @@ struct LoadedDomain {
 LoadedDomain loadDomain(std::string_view name, std::optional<std::filesystem::path> path,
                         std::vector<std::string>& lines);
 
-// Makes `values` the domain's values and saves them. Returns the line to print when they could not
-// be saved; they are kept even so, to be saved again later, unless the file would be too large to
-// be read back: then the domain is left as it was.
-std::optional<std::string> storeDomain(std::string_view name, StoredDomain& domain,
-                                       PlistDictionary values);
+// The line to print when a file of `values` (sized `size` in XML) would be larger than can be read
+// back; none when it can be read.
+std::optional<std::string> oversizedFile(std::string_view name, const PlistDictionary& values,
+                                         const DomainFileSize& size);
 
-// Saves the domain's values as they are, after a failed save. Returns the line to print when it
-// still fails.
-std::optional<std::string> saveDomain(std::string_view name, StoredDomain& domain);
+// What a save writes: a domain's values as they were when the save took them.
+struct DomainSave {
+    std::string name;
+    PlistDictionary values;
+    std::filesystem::path path;
+    bool blocked = false;
+    std::optional<std::size_t> xmlSize;
+    std::uint64_t version = 0;
+};
+
+// Takes what a save of the domain, which has a path, writes.
+DomainSave takeSave(std::string_view name, const StoredDomain& domain);
+
+struct SaveFailure {
+    // The same for the same fault at every save (no temporary file's name in it).
+    std::string kind;
+    std::string line;
+};
+
+// Makes the file and puts it in place; what went wrong, if anything. Call without the lock.
+std::optional<SaveFailure> writeDomain(const DomainSave& save);
 
 }  // namespace zoral::platform::detail

@@ -61,10 +61,16 @@ KeyValueChange before(std::optional<PlistObject> oldValue) {
     return {KeyValueChangeKind::setting, std::nullopt, std::move(oldValue), true};
 }
 
-// Every test gets a home directory of its own and fresh process-wide defaults.
+// Every test gets a home directory of its own and fresh process-wide defaults. These tests look at
+// the files right after each write, so the saves come in the writes; user_defaults_saves_test.cpp
+// has them behind the writes, as the program does.
 class UserDefaultsTest : public ::testing::Test {
 protected:
-    void TearDown() override { setAtomicWriteFailureForTesting(std::nullopt); }
+    void SetUp() override { UserDefaults::setSavesAtOnceForTesting(true); }
+    void TearDown() override {
+        UserDefaults::setSavesAtOnceForTesting(false);
+        setAtomicWriteFailureForTesting(std::nullopt);
+    }
 
     fs::path preferences() const { return home_.preferences(); }
     fs::path fileOf(std::string_view domain) const {

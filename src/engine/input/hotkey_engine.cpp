@@ -3,8 +3,6 @@
 #include <bit>
 #include <utility>
 
-#include "engine/input/sensitivity.h"
-#include "engine/model/modifier.h"
 #include "platform/dispatch.h"
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
@@ -31,15 +29,17 @@ std::set<platform::CGKeyCode> hotkeysKeyCodes() {
 }
 
 HotkeysEngine::HotkeysEngine(Passkey, std::shared_ptr<Gesture> gesture,
-                             std::shared_ptr<ActionResolver> resolver)
+                             std::shared_ptr<ActionResolver> resolver,
+                             std::shared_ptr<const InputSettings> settings)
     : gesture_(std::move(gesture)),
       resolver_(std::move(resolver)),
-      gestureTimeout_(currentSensitivity().gestureTimeout),
-      cancelTimeout_(currentCancelTimeout()),
+      settings_(std::move(settings)),
+      gestureTimeout_(settings_->sensitivity().gestureTimeout),
+      cancelTimeout_(settings_->cancelTimeout()),
       gestureDispatchItem_{platform::DispatchQueue::main(), {}, std::nullopt},
       cancelDispatchItem_{platform::DispatchQueue::main(), {}, std::nullopt},
-      arrowKeys_(arrowKeys(readValue(Keys::hotkeyArrow()))),
-      undoKey_(undoKey(readValue(Keys::hotkeyUndo()))) {}
+      arrowKeys_(arrowKeys(settings_->hotkeyArrow())),
+      undoKey_(undoKey(settings_->hotkeyUndo())) {}
 
 HotkeysEngine::~HotkeysEngine() {
     for (const auto* item : {&gestureDispatchItem_, &cancelDispatchItem_}) {
@@ -102,7 +102,7 @@ void HotkeysEngine::updateModifiers(platform::CGEventFlags flags) {
         flagsDown_ = count;
         return;
     }
-    gesture_->modifiers = modifiersFromFlags(settings::ModifierFlags(flags.rawValue()));
+    gesture_->modifiers = settings_->modifiersFromFlags(settings::ModifierFlags(flags.rawValue()));
     if (!gesture_->isCancelled() && !gesture_->isChaining() && !gesture_->isCmdTabbing)
         (void)resolver_->resolveAction(*gesture_);
     flagsDown_ = count;

@@ -18,6 +18,7 @@
 #include "desktop/key.h"
 #include "engine/gesture/gesture.h"
 #include "engine/gesture/gesture_services.h"
+#include "engine/input/input_settings.h"
 #include "platform/events.h"
 #include "settings/hotkeys_arrow_layout.h"
 #include "settings/hotkeys_center_layout.h"
@@ -76,13 +77,16 @@ protected:
 public:
     template <class E = HotkeysEngine>
     static std::shared_ptr<E> make(std::shared_ptr<Gesture> gesture,
-                                   std::shared_ptr<ActionResolver> resolver) {
-        return std::make_shared<E>(Passkey{}, std::move(gesture), std::move(resolver));
+                                   std::shared_ptr<ActionResolver> resolver,
+                                   std::shared_ptr<const InputSettings> settings) {
+        return std::make_shared<E>(Passkey{}, std::move(gesture), std::move(resolver),
+                                   std::move(settings));
     }
 
     // Reads the layouts, the sensitivity's pause and the cancel time-out once.
     HotkeysEngine(Passkey, std::shared_ptr<Gesture> gesture,
-                  std::shared_ptr<ActionResolver> resolver);
+                  std::shared_ptr<ActionResolver> resolver,
+                  std::shared_ptr<const InputSettings> settings);
     virtual ~HotkeysEngine();
     HotkeysEngine(const HotkeysEngine&) = delete;
     HotkeysEngine& operator=(const HotkeysEngine&) = delete;
@@ -116,6 +120,7 @@ private:
 
     std::shared_ptr<Gesture> gesture_;
     std::shared_ptr<ActionResolver> resolver_;
+    std::shared_ptr<const InputSettings> settings_;
     double gestureTimeout_;
     double cancelTimeout_;
     desktop::DispatchControlItem gestureDispatchItem_;

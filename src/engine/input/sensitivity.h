@@ -32,9 +32,4 @@ constexpr const SensitivityParameters& sensitivityParameters(
     return sensitivityTable[static_cast<std::size_t>(sensitivity) - 1];
 }
 
-// The settings as the engines read them when they are made: the sensitivity's parameters, and the
-// "cancelTimeout" setting in seconds.
-SensitivityParameters currentSensitivity();
-double currentCancelTimeout();
-
 }  // namespace zoral::engine

@@ -7,10 +7,7 @@
 #include <utility>
 
 #include "desktop/saturating_cast.h"
-#include "engine/model/modifier.h"
 #include "platform/dispatch.h"
-#include "settings/defaults.h"
-#include "settings/defaults_keys.h"
 
 namespace zoral::engine {
 
@@ -60,11 +57,13 @@ std::optional<ScrollDirection> scrollDirection(std::int64_t x, std::int64_t y) {
 }
 
 MultitouchEngine::MultitouchEngine(Passkey, std::shared_ptr<Gesture> gesture,
-                                   std::shared_ptr<ActionResolver> resolver)
+                                   std::shared_ptr<ActionResolver> resolver,
+                                   std::shared_ptr<const InputSettings> settings)
     : gesture_(std::move(gesture)),
       resolver_(std::move(resolver)),
-      parameters_(currentSensitivity()),
-      cancelTimeout_(currentCancelTimeout()),
+      settings_(std::move(settings)),
+      parameters_(settings_->sensitivity()),
+      cancelTimeout_(settings_->cancelTimeout()),
       gestureDispatchItem_{platform::DispatchQueue::main(), {}, std::nullopt},
       cancelDispatchItem_{platform::DispatchQueue::main(), {}, std::nullopt} {}
 
@@ -134,7 +133,8 @@ void MultitouchEngine::handleEvent(const platform::CGEvent& event, NSEventPhase 
 }
 
 void MultitouchEngine::updateModifiers(const platform::CGEvent& event) {
-    gesture_->modifiers = modifiersFromFlags(settings::ModifierFlags(event.flags.rawValue()));
+    gesture_->modifiers =
+        settings_->modifiersFromFlags(settings::ModifierFlags(event.flags.rawValue()));
     if (!gesture_->isCancelled() && !gesture_->isChaining() && !gesture_->isCmdTabbing)
         (void)resolver_->resolveAction(*gesture_);
     arm(cancelDispatchItem_, cancelTimeout_, &MultitouchEngine::onCancelTimeout);
@@ -184,7 +184,7 @@ void MultitouchEngine::analyzeZoom() {
 }
 
 void MultitouchEngine::onRestTimeout() {
-    if (!settings::Defaults::readValue(settings::Defaults::Keys::tapAndHold()))
+    if (!settings_->tapAndHold())
         return;
     gesture_->phases.push_back(Phase::rested);
     gesture_->updatePhase();

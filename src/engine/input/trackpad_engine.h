@@ -16,6 +16,7 @@
 #include "desktop/dispatch_control_item.h"
 #include "engine/gesture/gesture.h"
 #include "engine/gesture/gesture_services.h"
+#include "engine/input/input_settings.h"
 #include "engine/input/sensitivity.h"
 #include "platform/events.h"
 
@@ -37,12 +38,15 @@ public:
     // resolution again when the modifiers change.
     template <class E = MultitouchEngine>
     static std::shared_ptr<E> make(std::shared_ptr<Gesture> gesture,
-                                   std::shared_ptr<ActionResolver> resolver) {
-        return std::make_shared<E>(Passkey{}, std::move(gesture), std::move(resolver));
+                                   std::shared_ptr<ActionResolver> resolver,
+                                   std::shared_ptr<const InputSettings> settings) {
+        return std::make_shared<E>(Passkey{}, std::move(gesture), std::move(resolver),
+                                   std::move(settings));
     }
 
     MultitouchEngine(Passkey, std::shared_ptr<Gesture> gesture,
-                     std::shared_ptr<ActionResolver> resolver);
+                     std::shared_ptr<ActionResolver> resolver,
+                     std::shared_ptr<const InputSettings> settings);
     virtual ~MultitouchEngine();
     MultitouchEngine(const MultitouchEngine&) = delete;
     MultitouchEngine& operator=(const MultitouchEngine&) = delete;
@@ -79,6 +83,7 @@ private:
 
     std::shared_ptr<Gesture> gesture_;
     std::shared_ptr<ActionResolver> resolver_;
+    std::shared_ptr<const InputSettings> settings_;
     SensitivityParameters parameters_;
     double cancelTimeout_;
     int eventCounter_ = 0;

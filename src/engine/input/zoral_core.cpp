@@ -70,11 +70,6 @@ Key unshifted(Key key) {
     }
 }
 
-bool holdsSuperModifier(CGEventFlags flags) {
-    const auto super = readValue(Keys::superModifier()).rawValue();
-    return (flags.rawValue() & deviceIndependentBits & super) == super;
-}
-
 bool isTouching(NSTouchPhase phase) {
     return phase == NSTouchPhase::began || phase == NSTouchPhase::moved ||
            phase == NSTouchPhase::stationary;
@@ -83,7 +78,8 @@ bool isTouching(NSTouchPhase phase) {
 }  // namespace
 
 ZoralCore::ZoralCore(Passkey, GestureServices services)
-    : touchDispatchItem_{platform::DispatchQueue::main(), [] {}, std::nullopt},
+    : settings_(InputSettings::make()),
+      touchDispatchItem_{platform::DispatchQueue::main(), [] {}, std::nullopt},
       services_(std::move(services)),
       keyCodes_(readValue(Keys::hotkeys()) ? hotkeysKeyCodes() : std::set<platform::CGKeyCode>{}),
       heldModifiers_(platform::eventSourceFlagsState()) {}
@@ -122,16 +118,21 @@ std::optional<CGEvent> ZoralCore::closingRule(const CGEvent& event) const {
     return event;
 }
 
+bool ZoralCore::holdsSuperModifier(CGEventFlags flags) const {
+    const auto super = settings_->superModifier().rawValue();
+    return (flags.rawValue() & deviceIndependentBits & super) == super;
+}
+
 std::optional<CGEvent> ZoralCore::handleEvent(const CGEvent& event) {
     // The platform's event is the toolkit's too: the conversion cannot fail here.
     const NSEventType type = platform::toolkitType(event);
     if (std::find(handledTypes.begin(), handledTypes.end(), type) == handledTypes.end())
         return event;
-    if (type != NSEventType::flagsChanged && readValue(Keys::requireSuperMod()) &&
+    if (type != NSEventType::flagsChanged && settings_->requireSuperMod() &&
         !holdsSuperModifier(event.flags)) {
         return event;
     }
-    if (!readValue(Keys::tapMagicMouse())) {
+    if (!settings_->tapMagicMouse()) {
         if (type == NSEventType::gesture &&
             std::count_if(event.touches.begin(), event.touches.end(),
                           [](const auto& touch) { return isTouching(touch.phase); }) >= 2) {
@@ -194,7 +195,8 @@ std::optional<CGEvent> ZoralCore::handleFlagsChanged(const CGEvent& event) {
     heldModifiers_ = event.flags;
     const std::uint64_t held = event.flags.rawValue() & deviceIndependentBits;
     modifierKeyDownFlag = held != 0;
-    const auto roles = modifiersFromFlags(settings::ModifierFlags(event.flags.rawValue()));
+    const auto roles =
+        settings_->modifiersFromFlags(settings::ModifierFlags(event.flags.rawValue()));
     // The hotkey gesture ends once the super modifier that started it is no longer held, whatever
     // roles remain, and with nothing held at all (a role configured with no flags matches then):
     // else the keyboard would stay swallowed.
@@ -248,7 +250,7 @@ void ZoralCore::handleTouchEvent(const CGEvent& event, NSEventPhase phase, bool 
         if (!gesture)
             return;
         gestureBlock_ = blocksEvents(origin->type);
-        touchEngine_ = MultitouchEngine::make(std::move(gesture), services_.resolver);
+        touchEngine_ = MultitouchEngine::make(std::move(gesture), services_.resolver, settings_);
         touchEngine_->updateModifiers(event);
     }
     if (!touchEngine_)
@@ -273,7 +275,7 @@ void ZoralCore::handleKeyEvent(std::optional<Key> key, CGEventFlags flags, NSEve
         if (!gesture)
             return;
         gestureBlock_ = blocksEvents(origin->type);
-        keyEngine_ = HotkeysEngine::make(std::move(gesture), services_.resolver);
+        keyEngine_ = HotkeysEngine::make(std::move(gesture), services_.resolver, settings_);
         // A gesture its cancel timer ends sends no event: the core goes idle with it there.
         keyEngine_->whenTimedOut([weak = weak_from_this()](const HotkeysEngine& ended) {
             if (const auto core = weak.lock())

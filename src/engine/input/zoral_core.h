@@ -21,6 +21,7 @@
 #include "desktop/key.h"
 #include "engine/gesture/gesture_services.h"
 #include "engine/input/hotkey_engine.h"
+#include "engine/input/input_settings.h"
 #include "engine/input/tap.h"
 #include "engine/input/trackpad_engine.h"
 #include "engine/model/origin.h"
@@ -68,6 +69,8 @@ public:
     ZoralCore& operator=(const ZoralCore&) = delete;
 
     const std::shared_ptr<Tap>& eventTap() const { return eventTap_; }
+    // The settings its callback and engines read, following the settings while the core lives.
+    const std::shared_ptr<const InputSettings>& settings() const { return settings_; }
     const std::shared_ptr<MultitouchEngine>& touchEngine() const { return touchEngine_; }
     const std::shared_ptr<HotkeysEngine>& keyEngine() const { return keyEngine_; }
     bool gestureBlock() const { return gestureBlock_; }
@@ -98,6 +101,7 @@ private:
     static bool permitted();
     void createTap();
     std::optional<platform::CGEvent> closingRule(const platform::CGEvent& event) const;
+    bool holdsSuperModifier(platform::CGEventFlags flags) const;
     std::optional<platform::CGEvent> handleKeyDown(const platform::CGEvent& event);
     std::optional<platform::CGEvent> handleFlagsChanged(const platform::CGEvent& event);
     std::optional<platform::CGEvent> handleScroll(const platform::CGEvent& event);
@@ -108,6 +112,7 @@ private:
     // are lost: the gestures are cancelled and the core starts from idle.
     void returnToIdle();
 
+    std::shared_ptr<const InputSettings> settings_;
     std::shared_ptr<Tap> eventTap_;
     std::shared_ptr<MultitouchEngine> touchEngine_;
     std::shared_ptr<HotkeysEngine> keyEngine_;

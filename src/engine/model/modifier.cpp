@@ -1,5 +1,7 @@
 #include "engine/model/modifier.h"
 
+#include <cstddef>
+
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
 
@@ -42,20 +44,35 @@ std::optional<Modifier> matchingModifier(const ModifierFlagsByRole& configured,
     return std::nullopt;
 }
 
-std::vector<Modifier> modifiersFromFlags(ModifierFlags flags) {
+ModifierRoleFlags currentModifierRoleFlags() {
+    ModifierRoleFlags flags;
+    for (const Modifier role : platform::allCases<Modifier>())
+        flags[static_cast<std::size_t>(role)] = settings::Defaults::readValue(settingsKey(role));
+    return flags;
+}
+
+std::vector<Modifier> modifiersFromFlags(ModifierFlags flags, const ModifierRoleFlags& roles) {
     const ModifierFlags held(flags.rawValue() &
                              ModifierFlags::deviceIndependentFlagsMask.rawValue() &
                              ~ModifierFlags::capsLock.rawValue());
-    const ModifierFlags super = settings::Defaults::readValue(Keys::superModifier());
-    std::vector<Modifier> roles;
+    const ModifierFlags super = roles[static_cast<std::size_t>(Modifier::super)];
+    std::vector<Modifier> found;
     ModifierFlags remaining = held;
     if ((held & super) != ModifierFlags()) {
-        roles.push_back(Modifier::super);
+        found.push_back(Modifier::super);
         remaining = ModifierFlags(held.rawValue() & ~super.rawValue());
     }
-    if (const auto role = matchingModifier(configuredModifierFlags(), remaining))
-        roles.push_back(*role);
-    return roles;
+    for (const Modifier role : platform::allCases<Modifier>()) {
+        if (role != Modifier::super && roles[static_cast<std::size_t>(role)] == remaining) {
+            found.push_back(role);
+            break;
+        }
+    }
+    return found;
+}
+
+std::vector<Modifier> modifiersFromFlags(ModifierFlags flags) {
+    return modifiersFromFlags(flags, currentModifierRoleFlags());
 }
 
 }  // namespace zoral::engine

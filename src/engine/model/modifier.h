@@ -44,6 +44,8 @@ static_assert(tableFollowsDeclarationOrder<engine::Modifier>());
 namespace zoral::engine {
 
 using ModifierFlagsByRole = std::map<Modifier, settings::ModifierFlags>;
+// The flags bound to every role, super among them, indexed by the role.
+using ModifierRoleFlags = std::array<settings::ModifierFlags, 5>;
 
 // The setting that binds the role.
 const settings::Defaults::Key<settings::ModifierFlags>& settingsKey(Modifier role);
@@ -56,9 +58,16 @@ ModifierFlagsByRole configuredModifierFlags();
 std::optional<Modifier> matchingModifier(const ModifierFlagsByRole& configured,
                                          settings::ModifierFlags flags);
 
-// The roles the flags hold: super when any of its flags is held (caps lock and the device bits
-// aside), then the one role matching exactly what is left. So super alone, super and one role,
-// one role alone, or none.
+// The flags bound to every role, read anew on each call.
+ModifierRoleFlags currentModifierRoleFlags();
+
+// The roles the flags hold with the roles bound as given: super when any of its flags is held
+// (caps lock and the device bits aside), then the one role matching exactly what is left, the
+// first in declaration order on a tie. So super alone, super and one role, one role alone, or
+// none.
+std::vector<Modifier> modifiersFromFlags(settings::ModifierFlags flags,
+                                         const ModifierRoleFlags& roles);
+// The same with the roles as the settings bind them now.
 std::vector<Modifier> modifiersFromFlags(settings::ModifierFlags flags);
 
 inline std::ostream& operator<<(std::ostream& stream, Modifier role) {

@@ -1,7 +1,8 @@
 #pragma once
 
 // The input engines on their own: a gesture on a title-bar origin with recording stand-ins, the
-// settings at their defaults in a home of the test's own, the output captured, the virtual clock.
+// settings at their defaults in a home of the test's own and followed as the core follows them,
+// the output captured, the virtual clock.
 
 #include <memory>
 
@@ -9,6 +10,7 @@
 
 #include "engine/gesture/gesture.h"
 #include "engine/input/gesture_stand_ins.h"
+#include "engine/input/input_settings.h"
 #include "engine/model/origin.h"
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
@@ -34,6 +36,8 @@ protected:
     sim::ScopedWorld world;
     zoral::testing::ScopedOutputCapture output;
     StandIns standIns;
+    // Gone before the home: a reset of the user defaults forgets its observers.
+    std::shared_ptr<InputSettings> settings = InputSettings::make();
 };
 
 }  // namespace zoral::engine::testing

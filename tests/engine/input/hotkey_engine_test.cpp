@@ -28,7 +28,7 @@ class HotkeyEngineTest : public EngineFixture {
 protected:
     std::shared_ptr<HotkeysEngine> makeEngine() {
         gesture = makeGesture(OriginType::hotkey);
-        return HotkeysEngine::make(gesture, standIns.resolver);
+        return HotkeysEngine::make(gesture, standIns.resolver, settings);
     }
     std::shared_ptr<Gesture> gesture;
 };

@@ -42,7 +42,7 @@ class TrackpadEngineTest : public EngineFixture {
 protected:
     std::shared_ptr<MultitouchEngine> makeEngine() {
         gesture = makeGesture();
-        return MultitouchEngine::make(gesture, standIns.resolver);
+        return MultitouchEngine::make(gesture, standIns.resolver, settings);
     }
 
     std::shared_ptr<Gesture> gesture;

@@ -1,5 +1,6 @@
 #include "engine/model/modifier.h"
 
+#include <cstddef>
 #include <optional>
 #include <vector>
 
@@ -89,6 +90,25 @@ TEST_F(ModifierTest, ARoleWithNoFlagsMatchesWhenNothingElseIsLeft) {
     EXPECT_EQ(modifiersFromFlags({}), Roles{Modifier::secondary});
     EXPECT_EQ(modifiersFromFlags(fn), (Roles{Modifier::super, Modifier::secondary}));
     EXPECT_EQ(modifiersFromFlags(control), Roles{Modifier::general});
+}
+
+// The form the event tap uses, with the roles it keeps: the settings play no part, and on a tie the
+// first role in declaration order wins, as with the settings' roles.
+TEST_F(ModifierTest, WithTheRolesGivenTheSettingsPlayNoPart) {
+    settings::Defaults::writeValue(Keys::superModifier(), command);
+    settings::Defaults::writeValue(Keys::generalModifier(), option);
+    ModifierRoleFlags roles{};
+    roles[static_cast<std::size_t>(Modifier::super)] = control;
+    roles[static_cast<std::size_t>(Modifier::secondary)] = shift;
+    roles[static_cast<std::size_t>(Modifier::tertiary)] = shift;
+    roles[static_cast<std::size_t>(Modifier::screen)] = option | shift;
+    EXPECT_EQ(modifiersFromFlags(control | shift, roles),
+              (Roles{Modifier::super, Modifier::secondary}));
+    EXPECT_EQ(modifiersFromFlags(option | shift, roles), Roles{Modifier::screen});
+    // Nothing left matches the role bound to no flags.
+    EXPECT_EQ(modifiersFromFlags(control, roles), (Roles{Modifier::super, Modifier::general}));
+    EXPECT_EQ(modifiersFromFlags(command | option, roles), Roles{});
+    EXPECT_EQ(modifiersFromFlags(command, currentModifierRoleFlags()), Roles{Modifier::super});
 }
 
 TEST(ModifierMatching, MatchesExactlyAndPrefersTheFirstRoleOnATie) {

@@ -7,6 +7,7 @@
 
 #include "desktop/application.h"
 #include "desktop/ax_vocabulary.h"
+#include "desktop/conversation.h"
 #include "engine/windows/screen_rebuild.h"
 #include "engine/windows/snapped_window_observer.h"
 #include "engine/windows/snapped_windows.h"
@@ -35,12 +36,12 @@ std::optional<CGSize> readSize(const Window& window) {
     return window.attribute<CGSize>(Attribute::size);
 }
 
-// Straight to the accessibility interface; the snap does not depend on the result.
-void write(const Window& window, Attribute attribute, const platform::ax::Value& value) {
-    (void)platform::ax::setAttributeValue(window.element(), platform::rawValue(attribute), value);
+// The snap does not depend on the result.
+void write(Window& window, Attribute attribute, const platform::ax::Value& value) {
+    (void)window.trySetAttribute(platform::rawValue(attribute), value);
 }
 
-void writeFrame(const Window& window, const CGPoint& origin, const CGSize& size) {
+void writeFrame(Window& window, const CGPoint& origin, const CGSize& size) {
     write(window, Attribute::size, size);
     write(window, Attribute::position, origin);
     write(window, Attribute::size, size);
@@ -154,6 +155,7 @@ void snapFrom(const std::shared_ptr<Window>& window, const GridSpan& span, const
 }  // namespace
 
 CGRect snapTargetFrame(const Window& window, const GridSpan& span, const Screen& screen) {
+    const desktop::Conversation conversation(window);
     const CGRect& area = screen.snapFrame;
     const CGSize size = window.canResize() ? spanSize(area, span, currentGridOffset())
                                            : readSize(window).value_or(CGSize{});
@@ -164,6 +166,7 @@ void snap(const std::shared_ptr<Window>& window, const GridSpan& span, const Scr
           bool moveCursor, bool activate) {
     if (!window)
         return;
+    const desktop::Conversation conversation(*window);
     // Read first: a window whose frame cannot be read is neither moved nor recorded, since its
     // frame could never be restored.
     const auto frame = window->attribute<CGRect>(Attribute::frame);
@@ -178,6 +181,7 @@ void center(const std::shared_ptr<Window>& window, const Screen& screen, bool mo
             bool activate, bool restore) {
     if (!window)
         return;
+    const desktop::Conversation conversation(*window);
     const EnhancedInterfaceOff enhancedOff(window->application());
     if (activate)
         activateWindow(window);
@@ -205,6 +209,7 @@ void center(const std::shared_ptr<Window>& window, const Screen& screen, bool mo
 void unsnap(const std::shared_ptr<Window>& window) {
     if (!window)
         return;
+    const desktop::Conversation conversation(*window);
     SnappedWindows& registry = SnappedWindows::shared();
     const auto record = registry.record(*window);
     if (!record)
@@ -229,11 +234,14 @@ void unsnap(const std::shared_ptr<Window>& window) {
 }
 
 void unsnapAllWindows() {
+    // One pass: an application that stopped answering holds it up once, not once a window.
+    const desktop::Conversation conversation;
     for (const auto& window : SnappedWindows::shared().windows())
         unsnap(window);
 }
 
 void resnapAllWindows() {
+    const desktop::Conversation conversation;
     SnappedWindows& registry = SnappedWindows::shared();
     for (const auto& window : registry.windows()) {
         const auto record = registry.record(*window);

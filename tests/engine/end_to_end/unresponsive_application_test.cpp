@@ -79,6 +79,63 @@ public:
     }
 };
 
+TEST_F(UnresponsiveApplicationTest, AScrollOverAnApplicationThatDoesNotAnswerWaitsOnItOnce) {
+    struct Row {
+        const char* name;
+        std::function<void(T&)> silence;
+        std::function<void(T&)> revive;
+    };
+    const std::vector<Row> rows{
+        {"hung", [](T& t) { t.world->process(T::editorPid)->hung = true; },
+         [](T& t) { t.world->process(T::editorPid)->hung = false; }},
+        // The window server finds its window; the application answers nothing in time.
+        {"slower than any time-out",
+         [](T& t) { t.world->addLatencyRule({.pid = T::editorPid, .seconds = 30}); },
+         [](T& t) { t.world->addLatencyRule({.pid = T::editorPid, .seconds = 0}); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const CGRect before = frameOf(front);
+        row.silence(*this);
+        world->resetRoundTrips();
+        sim::EventTaps::of(*world).clearRecords();
+        output.clear();
+        play(titleBarOf(front), {scrollLeft()}, 10);
+
+        EXPECT_LE(editorCalls(), 1);
+        expectTapKeptUp();
+        EXPECT_TRUE(linesStarting({"Gesture "}).empty()) << "no gesture over it";
+        EXPECT_EQ(frameOf(front), before);
+
+        // Answering again, it is asked again.
+        row.revive(*this);
+        play(titleBarOf(front), {scrollLeft()});
+        EXPECT_EQ(frameOf(front), (CGRect{0, 25, 720, 810}));
+        SnappedWindows::shared().removeAll();
+        putBack(before);
+    }
+}
+
+TEST_F(UnresponsiveApplicationTest, ASnapWhoseApplicationStopsAnsweringAsTheFingersLiftWaitsOnce) {
+    const CGRect before = frameOf(front);
+    output.clear();
+    scrollAndBreakAtTheLift([](T& t) { t.world->process(T::editorPid)->hung = true; });
+
+    EXPECT_EQ(linesStarting({"Action: snap"}).size(), 1U) << "the snap was proposed";
+    EXPECT_LE(editorCalls(), 1);
+    expectTapKeptUp();
+    // The typing went on to the editor as the user typed it.
+    std::vector<platform::CGKeyCode> typed;
+    for (const sim::TapRecord& record : tapRecords()) {
+        if (record.type == platform::CGEventType::keyDown)
+            typed.push_back(record.event.keyCode);
+    }
+    EXPECT_EQ(typed, (std::vector<platform::CGKeyCode>{vk::ansiA, vk::ansiB}));
+    world->process(editorPid)->hung = false;
+    EXPECT_EQ(frameOf(front), before);
+    EXPECT_FALSE(SnappedWindows::shared().isSnapped(*windowOf(front)));
+}
+
 TEST_F(UnresponsiveApplicationTest, ASnapThatCannotReadTheFrameLeavesNothingToRestore) {
     struct Row {
         const char* name;

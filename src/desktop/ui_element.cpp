@@ -5,10 +5,12 @@
 #include <cmath>
 
 #include "desktop/application.h"
+#include "desktop/conversation.h"
 #include "desktop/window.h"
 #include "platform/date.h"
 #include "platform/dispatch_time.h"
 #include "platform/output.h"
+#include "platform/scheduler.h"
 #include "platform/workspace.h"
 
 namespace zoral::desktop {
@@ -55,6 +57,66 @@ std::string_view roleName(std::optional<Role> role) {
     return role ? platform::rawValue(*role) : std::string_view("AXNullElement");
 }
 
+ax::Error errorOf(ax::Error code) {
+    return code;
+}
+
+template <class T>
+ax::Error errorOf(const ax::Result<T>& result) {
+    return result.error();
+}
+
+// The conversation a call of the element goes out in (conversation.h): the open one, else, on the
+// main thread, the element's own.
+std::shared_ptr<ConversationRecord> conversationOf(const UIElement& element) {
+    auto record = Conversation::open();
+    if (!record && platform::isMainThread())
+        record = element.conversation();
+    return record;
+}
+
+// The call as its conversation allows it: not at all to an application it gave up on, else
+// waiting at most its patience. A CannotComplete after that wait is a time-out, and the
+// application is asked nothing more; one that comes sooner is the application refusing this one
+// question, not a sign that it stopped answering.
+template <class Call>
+auto converse(const UIElement& element, Call&& call) -> decltype(call()) {
+    const auto record = conversationOf(element);
+    if (!record)
+        return call();
+    const auto owner = element.pid();
+    if (owner && record->hasGivenUpOn(*owner))
+        return ax::cannotComplete;
+    const float own = element.messagingTimeout();
+    const float timeout = own > 0 ? std::min(own, Conversation::patience) : Conversation::patience;
+    if (timeout != own)
+        (void)ax::setMessagingTimeout(element.element(), timeout);
+    const double start = platform::uptimeSeconds();
+    auto result = call();
+    if (timeout != own)
+        (void)ax::setMessagingTimeout(element.element(), own);
+    // The system-wide element (process 0) is served by the system, not by one application.
+    if (errorOf(result) == ax::cannotComplete && owner && *owner > 0 &&
+        platform::uptimeSeconds() - start >= timeout / 2) {
+        record->giveUpOn(*owner);
+    }
+    return result;
+}
+
+// A read in its conversation: the answer kept from an earlier read, else the call's, kept.
+template <class Call>
+auto recall(const UIElement& element, std::string_view attribute, Call&& call) -> decltype(call()) {
+    const auto record = conversationOf(element);
+    if (record) {
+        if (auto kept = record->kept<decltype(call())>(element.element(), attribute))
+            return std::move(*kept);
+    }
+    auto result = converse(element, std::forward<Call>(call));
+    if (record)
+        record->keep(element.element(), attribute, result);
+    return result;
+}
+
 }  // namespace
 
 const platform::DispatchQueue& axQueue() {
@@ -63,7 +125,18 @@ const platform::DispatchQueue& axQueue() {
     return queue;
 }
 
-UIElement::UIElement(ax::Element element) : element_(element) {}
+UIElement::UIElement(ax::Element element)
+    : element_(element), conversation_(Conversation::open()) {}
+
+void UIElement::joinConversationOf(const UIElement& source) {
+    if (auto record = source.conversation())
+        conversation_ = std::move(record);
+}
+
+void UIElement::keepConversation(std::shared_ptr<ConversationRecord> record) {
+    conversation_ = record;
+    keptConversation_ = std::move(record);
+}
 
 void UIElement::setMessagingTimeout(float seconds) {
     // NaN is no time-out either: the platform would refuse it and keep the old one.
@@ -73,8 +146,12 @@ void UIElement::setMessagingTimeout(float seconds) {
 
 // --- Reads
 
+ax::Result<ax::Value> UIElement::copyAttributeValue(std::string_view name) const {
+    return recall(*this, name, [&] { return ax::copyAttributeValue(element_, name); });
+}
+
 ax::Result<UnpackedValue> UIElement::tryAttributeValue(std::string_view name) const {
-    const ax::Result<ax::Value> result = ax::copyAttributeValue(element_, name);
+    const ax::Result<ax::Value> result = copyAttributeValue(name);
     if (!result.ok())
         return result.error();
     return unpackValue(result.value());
@@ -117,7 +194,7 @@ std::optional<CGRect> UIElement::rectAttribute(std::string_view name) const {
 }
 
 ax::Result<bool> UIElement::tryIsSettable(std::string_view name) const {
-    return ax::isAttributeSettable(element_, name);
+    return recall(*this, name, [&] { return ax::isAttributeSettable(element_, name); });
 }
 
 bool UIElement::isSettableByName(std::string_view name) const {
@@ -130,14 +207,14 @@ bool UIElement::isSettable(Attribute attribute) const {
 
 std::map<std::string, AttributeDump> UIElement::dumpAttributes() const {
     std::map<std::string, AttributeDump> dump;
-    const auto names = ax::copyAttributeNames(element_);
+    const auto names = converse(*this, [&] { return ax::copyAttributeNames(element_); });
     if (!names.ok())
         return dump;
     for (const std::string& name : names.value()) {
         AttributeDump entry;
-        if (const auto value = ax::copyAttributeValue(element_, name); value.ok())
+        if (const auto value = copyAttributeValue(name); value.ok())
             entry.value = unpackValue(value.value());
-        if (const auto settable = ax::isAttributeSettable(element_, name); settable.ok())
+        if (const auto settable = tryIsSettable(name); settable.ok())
             entry.settable = settable.value();
         dump.insert_or_assign(name, std::move(entry));
     }
@@ -147,7 +224,9 @@ std::map<std::string, AttributeDump> UIElement::dumpAttributes() const {
 // --- Writes
 
 ax::Error UIElement::trySetAttribute(std::string_view name, const ax::Value& value) {
-    return ax::setAttributeValue(element_, name, value);
+    if (const auto record = conversationOf(*this))
+        record->forgetAnswers();
+    return converse(*this, [&] { return ax::setAttributeValue(element_, name, value); });
 }
 
 void UIElement::setAttributeByName(std::string_view name, const ax::Value& value) {
@@ -215,7 +294,7 @@ void UIElement::setSize(const CGSize& size) {
 
 std::vector<AXAction> UIElement::actions() const {
     std::vector<AXAction> actions;
-    const auto names = ax::copyActionNames(element_);
+    const auto names = converse(*this, [&] { return ax::copyActionNames(element_); });
     if (!names.ok())
         return actions;
     for (const std::string& name : names.value()) {
@@ -226,7 +305,9 @@ std::vector<AXAction> UIElement::actions() const {
 }
 
 ax::Error UIElement::tryPerformAction(std::string_view name) {
-    return ax::performAction(element_, name);
+    if (const auto record = conversationOf(*this))
+        record->forgetAnswers();
+    return converse(*this, [&] { return ax::performAction(element_, name); });
 }
 
 void UIElement::performActionByName(std::string_view name) {
@@ -250,10 +331,13 @@ std::optional<platform::ProcessId> UIElement::pid() const {
 }
 
 UIElementRef UIElement::elementAtPosition(float x, float y) const {
-    const ax::Result<ax::Element> result = ax::copyElementAtPosition(element_, x, y);
+    const ax::Result<ax::Element> result =
+        converse(*this, [&] { return ax::copyElementAtPosition(element_, x, y); });
     if (!result.ok() || !result.value())
         return nullptr;
-    return std::make_shared<UIElement>(result.value());
+    auto found = std::make_shared<UIElement>(result.value());
+    found->joinConversationOf(*this);
+    return found;
 }
 
 std::string UIElement::description() const {
@@ -392,7 +476,10 @@ std::shared_ptr<Application> UIElement::application() const {
         if (!ownPid || *ownPid <= 0)
             return nullptr;
         const auto record = platform::runningApplicationWithProcessIdentifier(*ownPid);
-        return record ? Application::make(*record) : nullptr;
+        auto application = record ? Application::make(*record) : nullptr;
+        if (application)
+            application->joinConversationOf(*this);
+        return application;
     });
 }
 

@@ -12,7 +12,8 @@
 //
 // Elements are held by std::shared_ptr; a null pointer is no element. Everything runs on the
 // main thread except the delayed writes and actions, which run on axQueue() and touch only the
-// accessibility interface, never the caches.
+// accessibility interface, never the caches. Every call goes out as the conversation open on the
+// main thread, or else the element's own, allows it (conversation.h).
 
 #include <cstdint>
 #include <functional>
@@ -37,6 +38,7 @@ namespace zoral::desktop {
 class UIElement;
 class Application;
 class Window;
+class ConversationRecord;
 
 using UIElementRef = std::shared_ptr<UIElement>;
 
@@ -124,12 +126,12 @@ public:
     template <class T>
     std::optional<T> attributeByName(std::string_view name) const {
         const auto value = attributeValueByName(name);
-        return value ? valueAs<T>(*value) : std::nullopt;
+        return value ? adopted(valueAs<T>(*value)) : std::nullopt;
     }
     template <class T>
     std::optional<T> attribute(Attribute attribute) const {
         const auto value = attributeValue(attribute);
-        return value ? valueAs<T>(*value) : std::nullopt;
+        return value ? adopted(valueAs<T>(*value)) : std::nullopt;
     }
 
     // By name these raise like the reads.
@@ -196,6 +198,15 @@ public:
         return a.element_ == b.element_;
     }
 
+    // --- The conversation the element belongs to (conversation.h)
+    // The one open when it was made, or the one of the element it was read from; none once over.
+    std::shared_ptr<ConversationRecord> conversation() const { return conversation_.lock(); }
+    // Joins the conversation of the element this one was read from, when that one has one.
+    void joinConversationOf(const UIElement& source);
+    // Keeps the conversation going for as long as this element lives: what a gesture found keeps
+    // the gesture's conversation.
+    void keepConversation(std::shared_ptr<ConversationRecord> record);
+
     // --- Relations, read once and then cached; assigning replaces the cached value
     std::optional<std::string> title() const;
     void setTitle(std::optional<std::string> title);
@@ -223,6 +234,26 @@ public:
     void setWindow(std::shared_ptr<Window> window);
 
 private:
+    // Elements read from this one belong to its conversation.
+    template <class T>
+    std::optional<T> adopted(std::optional<T> value) const {
+        if constexpr (std::is_same_v<T, UIElementRef>) {
+            if (value && *value)
+                (*value)->joinConversationOf(*this);
+        } else if constexpr (std::is_same_v<T, std::vector<UIElementRef>>) {
+            if (value) {
+                for (const UIElementRef& element : *value) {
+                    if (element)
+                        element->joinConversationOf(*this);
+                }
+            }
+        }
+        return value;
+    }
+
+    // The raw read, as the open conversation allows it.
+    platform::ax::Result<platform::ax::Value> copyAttributeValue(std::string_view name) const;
+
     // A cached relation: not yet read, or read (possibly with no value).
     template <class T>
     class Lazy {
@@ -244,6 +275,8 @@ private:
 
     const platform::ax::Element element_;
     float messagingTimeout_ = 0;
+    std::weak_ptr<ConversationRecord> conversation_;
+    std::shared_ptr<ConversationRecord> keptConversation_;
     Lazy<std::optional<std::string>> title_;
     Lazy<std::optional<Role>> role_;
     Lazy<std::optional<Subrole>> subrole_;

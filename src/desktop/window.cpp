@@ -6,6 +6,7 @@
 
 #include "desktop/application.h"
 #include "desktop/attempt.h"
+#include "desktop/conversation.h"
 #include "desktop/promise_error.h"
 #include "platform/output.h"
 #include "platform/window_list.h"
@@ -80,7 +81,9 @@ std::optional<OnScreenWindow> onScreenWindowOf(const platform::PlistDictionary& 
 std::shared_ptr<Window> Window::make(const UIElement& element) {
     if (element.role() != Role::window)
         return nullptr;
-    return std::make_shared<Window>(Passkey{}, element.element());
+    auto window = std::make_shared<Window>(Passkey{}, element.element());
+    window->joinConversationOf(element);
+    return window;
 }
 
 Window::Window(Passkey, platform::ax::Element element)
@@ -113,11 +116,13 @@ std::optional<bool> Window::isFullscreen() const {
 }
 
 promises::Promise<promises::Unit> Window::exitFullscreen() {
+    // An application that stops answering holds up the write and the whole poll once.
+    const Conversation conversation(*this);
     // The write's result is of no use: the poll below tells whether the window came back.
-    (void)platform::ax::setAttributeValue(element(), platform::rawValue(Attribute::fullscreen),
-                                          false);
+    (void)trySetAttribute(platform::rawValue(Attribute::fullscreen), false);
     auto self = std::static_pointer_cast<Window>(shared_from_this());
-    return attempt(40, 0.05, [self](int index) {
+    return attempt(40, 0.05, [self, record = conversation.record()](int index) {
+        const Conversation resumed(record);
         const auto owner = self->application();
         if (owner) {
             const auto visible = owner->windowsMinimized(false);

@@ -2,6 +2,9 @@
 
 #include "platform/accessibility.h"
 
+#include <algorithm>
+
+#include "platform/scheduler.h"
 #include "sim/observer.h"
 #include "sim/window_server.h"
 #include "sim/world.h"
@@ -81,6 +84,7 @@ Result<ProcessId> getPid(Element element) {
 
 Result<Element> copyElementAtPosition(Element element, float x, float y) {
     World& world = World::current();
+    const double start = uptimeSeconds();
     if (Error error = world.beginRoundTrip(RoundTrip::copyElementAtPosition, element, "")) {
         return error;
     }
@@ -92,6 +96,12 @@ Result<Element> copyElementAtPosition(Element element, float x, float y) {
         world, {static_cast<double>(x), static_cast<double>(y)}, only);
     if (!hit)
         return noValue;
+    // The window server finds the window; its application names the element, and one that has
+    // stopped answering keeps the caller waiting for the whole time-out.
+    if (const sim::Process* owner = world.process(hit->pid()); owner != nullptr && owner->hung) {
+        sleepFor(std::max(0.0, world.messagingTimeout(element) - (uptimeSeconds() - start)));
+        return cannotComplete;
+    }
     return hit->element();
 }
 

@@ -282,11 +282,18 @@ ax::Error World::beginRoundTrip(RoundTrip kind, ax::Element element, std::string
         return ax::apiDisabled;
     if (!node)
         return ax::invalidUIElement;
+    const double timeout = messagingTimeout(element);
     if (const Process* owner = process(pid); owner != nullptr && owner->hung) {
-        platform::sleepFor(messagingTimeout(element));
+        platform::sleepFor(timeout);
         return ax::cannotComplete;
     }
-    platform::sleepFor(latencyOf(pid, kind, attribute));
+    // The caller stops waiting at its time-out, whether or not an answer would come later.
+    const double latency = latencyOf(pid, kind, attribute);
+    if (latency > timeout) {
+        platform::sleepFor(timeout);
+        return ax::cannotComplete;
+    }
+    platform::sleepFor(latency);
     // Other queues ran meanwhile: the element may be gone by the time the call arrives.
     if (!resolve(element))
         return ax::invalidUIElement;

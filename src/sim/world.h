@@ -201,7 +201,8 @@ public:
 
     // --- Used by the accessibility calls
     // Charges the round trip and answers whether the process is responsive; a
-    // hung process costs the element's messaging time-out and fails.
+    // hung process, or a call slower than the element's messaging time-out,
+    // costs the time-out and fails with CannotComplete.
     ax::Error beginRoundTrip(RoundTrip kind, ax::Element element, std::string_view attribute);
     void setMessagingTimeout(ax::Element element, double seconds);
     double messagingTimeout(ax::Element element) const;

@@ -179,6 +179,41 @@ TEST_F(SimWorldTest, AHungApplicationAnswersAfterTheMessagingTimeout) {
     EXPECT_DOUBLE_EQ(timed(window->element()), 2.0);
 }
 
+TEST_F(SimWorldTest, ACallerWaitsNoLongerThanItsMessagingTimeout) {
+    ASSERT_EQ(ax::setMessagingTimeout(window->element(), 0.5f), ax::success);
+    struct Case {
+        double latency;
+        ax::Error code;
+        double seconds;
+    };
+    // An answer that would come after the time-out is never heard.
+    for (const Case& c : {Case{0.4, ax::success, 0.4}, Case{0.5, ax::success, 0.5},
+                          Case{0.6, ax::cannotComplete, 0.5}, Case{30, ax::cannotComplete, 0.5}}) {
+        SCOPED_TRACE(c.latency);
+        world->process(42)->latency = c.latency;
+        const double start = now();
+        EXPECT_EQ(ax::copyAttributeValue(window->element(), "AXTitle").error(), c.code);
+        EXPECT_DOUBLE_EQ(now() - start, c.seconds);
+    }
+}
+
+TEST_F(SimWorldTest, AHitTestOverAHungApplicationWaitsForItsAnswer) {
+    // The window server finds the window at once; naming the element is the application's part.
+    const ax::Element systemWide = ax::createSystemWide();
+    ASSERT_EQ(ax::setMessagingTimeout(systemWide, 2.0f), ax::success);
+    const auto hitTest = [&] {
+        const double start = now();
+        const auto hit = ax::copyElementAtPosition(systemWide, 112, 107);
+        return std::pair{hit.ok() ? hit.value() : ax::Element(), now() - start};
+    };
+    EXPECT_EQ(hitTest(), std::pair(button->element(), 0.0));
+    world->process(42)->hung = true;
+    EXPECT_EQ(ax::copyElementAtPosition(systemWide, 112, 107).error(), ax::cannotComplete);
+    EXPECT_EQ(hitTest(), std::pair(ax::Element(), 2.0));
+    // Beside the hung application's windows the system answers as before.
+    EXPECT_EQ(ax::copyElementAtPosition(systemWide, 900, 900).error(), ax::noValue);
+}
+
 TEST_F(SimWorldTest, InjectedErrorsAnswerInsteadOfTheElement) {
     world->injectError(window->element(), "AXTitle", ax::cannotComplete);
     world->injectError(window->element(), "AXRaise", static_cast<ax::Error>(-1));

@@ -1,10 +1,12 @@
 #include "engine/gesture/origin_classification.h"
 
+#include <array>
 #include <cstdio>
 #include <utility>
 
 #include "desktop/application.h"
 #include "desktop/ax_vocabulary.h"
+#include "desktop/conversation.h"
 #include "desktop/dock_item.h"
 #include "desktop/mission_control_space.h"
 #include "desktop/screen.h"
@@ -271,13 +273,8 @@ std::optional<Origin> windowPartOrigin(const UIElementRef& element, std::optiona
     return std::nullopt;
 }
 
-}  // namespace
-
-std::optional<Origin> originAtPointer(const platform::CGEvent& event) {
+std::optional<Origin> classifyAtPointer(const platform::CGEvent& event, UIElementRef element) {
     const CGPoint location = event.location;
-    UIElementRef element = desktop::SystemWide::shared()->elementAtPosition(location.x, location.y);
-    if (!element)
-        return std::nullopt;
     element = elementHoldingLocation(std::move(element), location);
 
     const std::string bundleIdentifier = bundleIdentifierOf(element->application());
@@ -304,7 +301,46 @@ std::optional<Origin> originAtPointer(const platform::CGEvent& event) {
     return windowPartOrigin(element, role, location, superHeld, bundleIdentifier);
 }
 
+// Whether the conversation gave up on the element's application: nothing could be done to it.
+bool isSilent(const desktop::Conversation& conversation, const desktop::UIElement& element) {
+    const auto pid = element.pid();
+    return pid && conversation.record()->hasGivenUpOn(*pid);
+}
+
+// The gesture goes on with the conversation of its start for as long as it holds what it found,
+// so that it waits at most once on an application that stops answering. The window does not keep
+// it: the snapped-window registry may hold the window long after the gesture.
+std::optional<Origin> keepingConversation(std::optional<Origin> origin,
+                                          const desktop::Conversation& conversation) {
+    if (!origin)
+        return origin;
+    const std::array<desktop::UIElement*, 5> found{origin->element.get(), origin->tab.get(),
+                                                   origin->application.get(),
+                                                   origin->minDockItem.get(), origin->space.get()};
+    for (desktop::UIElement* element : found) {
+        if (element != nullptr)
+            element->keepConversation(conversation.record());
+    }
+    return origin;
+}
+
+}  // namespace
+
+std::optional<Origin> originAtPointer(const platform::CGEvent& event) {
+    // Each question once, and an application that stops answering is asked nothing more.
+    const desktop::Conversation conversation(desktop::Conversation::Answers::kept);
+    const CGPoint location = event.location;
+    UIElementRef element = desktop::SystemWide::shared()->elementAtPosition(location.x, location.y);
+    if (!element)
+        return std::nullopt;
+    auto origin = classifyAtPointer(event, element);
+    if (isSilent(conversation, *element))
+        return std::nullopt;
+    return keepingConversation(std::move(origin), conversation);
+}
+
 std::optional<Origin> originForHotkey() {
+    const desktop::Conversation conversation(desktop::Conversation::Answers::kept);
     if (desktop::isMissionControlShowing())
         return std::nullopt;
     auto window = desktop::SystemWide::shared()->focusedWindow();
@@ -318,12 +354,14 @@ std::optional<Origin> originForHotkey() {
 
     Origin origin = makeOrigin(OriginType::hotkey);
     const CGRect frame = window->frame();
+    if (isSilent(conversation, *window))
+        return std::nullopt;
     origin.location = desktop::flipPoint(CGPoint{frame.midX(), frame.minY()});
     if (auto screen = window->screen())
         origin.screen = std::move(*screen);
     origin.window = std::move(window);
     origin.application = std::move(application);
-    return origin;
+    return keepingConversation(std::move(origin), conversation);
 }
 
 std::map<std::string, double>& titlebarHeightCache() {

@@ -7,6 +7,7 @@
 
 #include "desktop/application.h"
 #include "desktop/ax_vocabulary.h"
+#include "desktop/conversation.h"
 #include "engine/windows/screen_rebuild.h"
 #include "engine/windows/snapped_window_observer.h"
 #include "engine/windows/snapped_windows.h"
@@ -35,12 +36,12 @@ std::optional<CGSize> readSize(const Window& window) {
     return window.attribute<CGSize>(Attribute::size);
 }
 
-// Straight to the accessibility interface; the snap does not depend on the result.
-void write(const Window& window, Attribute attribute, const platform::ax::Value& value) {
-    (void)platform::ax::setAttributeValue(window.element(), platform::rawValue(attribute), value);
+// The snap does not depend on the result.
+void write(Window& window, Attribute attribute, const platform::ax::Value& value) {
+    (void)window.trySetAttribute(platform::rawValue(attribute), value);
 }
 
-void writeFrame(const Window& window, const CGPoint& origin, const CGSize& size) {
+void writeFrame(Window& window, const CGPoint& origin, const CGSize& size) {
     write(window, Attribute::size, size);
     write(window, Attribute::position, origin);
     write(window, Attribute::size, size);
@@ -100,16 +101,20 @@ void warpBelowTopEdge(double midX, double minY) {
     (void)platform::warpMouseCursorPosition({midX, minY + cursorBelowTopEdge});
 }
 
-// The snap, with the frame already read when the caller has just read it.
+// A size a window could be given: a zero or negative one would shrink it to nothing.
+bool isUsable(const CGSize& size) {
+    return size.width > 0 && size.height > 0;
+}
+
+// The snap from the frame the caller has just read.
 void snapFrom(const std::shared_ptr<Window>& window, const GridSpan& span, const Screen& screen,
-              bool moveCursor, bool activate, std::optional<CGRect> knownFrame) {
+              bool moveCursor, bool activate, const CGRect& frame) {
     const auto application = window->application();
     const EnhancedInterfaceOff enhancedOff(application);
     if (activate)
         activateWindow(window);
 
     SnappedWindows& registry = SnappedWindows::shared();
-    const CGRect frame = knownFrame ? *knownFrame : window->frame();
     const CGRect frameBeforeSnap = registry.frameBeforeSnap(*window).value_or(frame);
     const auto windowNumber = windowNumberOf(*window, frame);
     // The old observer goes before the writes, so that it reports none of them.
@@ -126,7 +131,14 @@ void snapFrom(const std::shared_ptr<Window>& window, const GridSpan& span, const
         write(*window, Attribute::position, spanOrigin(frameBeforeSnap.size, area, span));
     }
 
-    const CGRect snappedFrame = window->frame();
+    const auto readBack = window->attribute<CGRect>(Attribute::frame);
+    if (!readBack) {
+        // The window stopped answering (or went) during the writes: where it is now is unknown,
+        // and a record with no frame would later restore or compare against nothing.
+        platform::output::printLine("Window: Snapped frame unknown");
+        return;
+    }
+    const CGRect snappedFrame = *readBack;
     const auto nowOn = Window::screenOfFrame(snappedFrame);
     registry.insert(window, {
                                 .windowNumber = windowNumber,
@@ -143,6 +155,7 @@ void snapFrom(const std::shared_ptr<Window>& window, const GridSpan& span, const
 }  // namespace
 
 CGRect snapTargetFrame(const Window& window, const GridSpan& span, const Screen& screen) {
+    const desktop::Conversation conversation(window);
     const CGRect& area = screen.snapFrame;
     const CGSize size = window.canResize() ? spanSize(area, span, currentGridOffset())
                                            : readSize(window).value_or(CGSize{});
@@ -151,23 +164,36 @@ CGRect snapTargetFrame(const Window& window, const GridSpan& span, const Screen&
 
 void snap(const std::shared_ptr<Window>& window, const GridSpan& span, const Screen& screen,
           bool moveCursor, bool activate) {
-    if (window)
-        snapFrom(window, span, screen, moveCursor, activate, std::nullopt);
+    if (!window)
+        return;
+    const desktop::Conversation conversation(*window);
+    // Read first: a window whose frame cannot be read is neither moved nor recorded, since its
+    // frame could never be restored.
+    const auto frame = window->attribute<CGRect>(Attribute::frame);
+    if (!frame) {
+        platform::output::printLine("Window: Cannot snap, frame unknown");
+        return;
+    }
+    snapFrom(window, span, screen, moveCursor, activate, *frame);
 }
 
 void center(const std::shared_ptr<Window>& window, const Screen& screen, bool moveCursor,
             bool activate, bool restore) {
     if (!window)
         return;
+    const desktop::Conversation conversation(*window);
     const EnhancedInterfaceOff enhancedOff(window->application());
     if (activate)
         activateWindow(window);
 
     // After centring the window is not snapped, whichever size it gets.
     const auto record = removeSnapRecord(*window);
-    const std::optional<CGSize> size =
-        restore && record ? std::optional(record->frameBeforeSnap.size) : readSize(*window);
-    if (!size) {
+    std::optional<CGSize> size;
+    if (restore && record && isUsable(record->frameBeforeSnap.size))
+        size = record->frameBeforeSnap.size;
+    else
+        size = readSize(*window);
+    if (!size || !isUsable(*size)) {
         // Writing a zero size would shrink the window to nothing.
         platform::output::printLine("Window: Cannot center, size unknown");
         return;
@@ -183,11 +209,17 @@ void center(const std::shared_ptr<Window>& window, const Screen& screen, bool mo
 void unsnap(const std::shared_ptr<Window>& window) {
     if (!window)
         return;
+    const desktop::Conversation conversation(*window);
     SnappedWindows& registry = SnappedWindows::shared();
     const auto record = registry.record(*window);
     if (!record)
         return;
     const CGRect& before = record->frameBeforeSnap;
+    if (!isUsable(before.size)) {
+        // Nothing to go back to: the window stays as it is.
+        (void)registry.remove(*window);
+        return;
+    }
     const auto screen = window->screen();
     if (!screen ||
         sharedArea(desktop::flip(screen->uiFrame), before) > before.width() * before.height() / 2) {
@@ -202,21 +234,25 @@ void unsnap(const std::shared_ptr<Window>& window) {
 }
 
 void unsnapAllWindows() {
+    // One pass: an application that stopped answering holds it up once, not once a window.
+    const desktop::Conversation conversation;
     for (const auto& window : SnappedWindows::shared().windows())
         unsnap(window);
 }
 
 void resnapAllWindows() {
+    const desktop::Conversation conversation;
     SnappedWindows& registry = SnappedWindows::shared();
     for (const auto& window : registry.windows()) {
         const auto record = registry.record(*window);
         if (!record)
             continue;
-        // One read of the frame finds the screen and starts the snap.
-        const CGRect frame = window->frame();
-        const auto screen = Window::screenOfFrame(frame);
+        // One read of the frame finds the screen and starts the snap; a window whose frame cannot
+        // be read keeps its record for the next pass.
+        const auto frame = window->attribute<CGRect>(Attribute::frame);
+        const auto screen = frame ? Window::screenOfFrame(*frame) : std::nullopt;
         if (screen)
-            snapFrom(window, record->span, *screen, false, false, frame);
+            snapFrom(window, record->span, *screen, false, false, *frame);
     }
 }
 

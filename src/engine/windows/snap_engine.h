@@ -30,23 +30,27 @@ platform::CGRect snapTargetFrame(const desktop::Window& window, const GridSpan& 
 // (keeping the first frame before snap). A window whose size cannot be set keeps its size and only
 // moves; one that refuses the exact size is aligned with the size it took. With activate, its
 // application comes in front and the window becomes main; with moveCursor, the pointer follows.
+// A window whose frame cannot be read is left alone, and one whose frame cannot be read back after
+// the writes is not recorded: there would be nothing to restore.
 void snap(const std::shared_ptr<desktop::Window>& window, const GridSpan& span,
           const desktop::Screen& screen, bool moveCursor, bool activate);
 
 // Centres the window on the screen's snap area and forgets its snap: at its size from before
-// snapping when `restore` and it was snapped, else at its current size. A window whose size
-// cannot be read is left where it is (logged).
+// snapping when `restore` and it was snapped (and that size is not empty), else at its current
+// size. A window whose size cannot be read, or reads empty, is left where it is (logged).
 void center(const std::shared_ptr<desktop::Window>& window, const desktop::Screen& screen,
             bool moveCursor, bool activate, bool restore);
 
 // Restores the frame from before snapping and forgets the snap. When half or less of that frame
-// would lie on the window's current screen, the window is centred there at that size instead.
+// would lie on the window's current screen, the window is centred there at that size instead. An
+// empty frame is never restored: the window stays as it is.
 void unsnap(const std::shared_ptr<desktop::Window>& window);
 
 // Unsnaps every snapped window, in the registry's order.
 void unsnapAllWindows();
 // Snaps every snapped window again onto its span, on the grid of the screen it is on now and
-// with the current grid offset; the frames from before snapping stay.
+// with the current grid offset; the frames from before snapping stay. A window whose frame cannot
+// be read keeps its record untouched.
 void resnapAllWindows();
 
 }  // namespace zoral::engine

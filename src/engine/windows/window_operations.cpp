@@ -7,6 +7,7 @@
 #include "desktop/application.h"
 #include "desktop/attempt.h"
 #include "desktop/ax_vocabulary.h"
+#include "desktop/conversation.h"
 #include "desktop/key.h"
 #include "desktop/pid_timestamps.h"
 #include "desktop/press_state.h"
@@ -123,6 +124,7 @@ std::optional<Screen> moveToScreen(const std::shared_ptr<Window>& window, Direct
                                    const std::optional<Screen>& from, bool moveCursor) {
     if (!window || !from)
         return std::nullopt;
+    const desktop::Conversation conversation(*window);
     const auto target = desktop::neighbourScreen(*from, direction);
     if (!target)
         return std::nullopt;
@@ -142,6 +144,7 @@ void moveToFullscreenOnScreen(const std::shared_ptr<Window>& window, Direction d
                               const std::optional<Screen>& from) {
     if (!window)
         return;
+    const desktop::Conversation conversation(*window);
     if (!window->attribute<bool>(Attribute::fullscreen).value_or(false)) {
         (void)moveToScreen(window, direction, from, false);
         window->setAttributeAfter(Attribute::fullscreen, platform::ax::Value(true), shortDelay);
@@ -160,6 +163,7 @@ void moveToFullscreenOnScreen(const std::shared_ptr<Window>& window, Direction d
 void moveToSpace(const std::shared_ptr<Window>& window, Direction direction) {
     if (!window)
         return;
+    const desktop::Conversation conversation(*window);
     if (const auto application = window->application())
         (void)platform::activate(application->nsApp(), platform::activateIgnoringOtherApps);
     window->setAttributeAfter(Attribute::main, platform::ax::Value(true), shortDelay);
@@ -182,10 +186,16 @@ promises::Promise<Unit> focus(const std::shared_ptr<Window>& window, int attempt
 }
 
 promises::Promise<Unit> focusWithRetries(const std::shared_ptr<Window>& window) {
-    return focus(window, 0).recoverError([window](const platform::ErrorRef&) {
-        return desktop::attempt(focusRetries, focusRetryDelay,
-                                [window](int attempt) { return focus(window, attempt); });
-    });
+    // The poll goes on after its caller returned: each attempt resumes the conversation, so that
+    // a window that stopped answering holds it up once, not on every attempt.
+    const desktop::Conversation conversation(*window);
+    return focus(window, 0).recoverError(
+        [window, record = conversation.record()](const platform::ErrorRef&) {
+            return desktop::attempt(focusRetries, focusRetryDelay, [window, record](int attempt) {
+                const desktop::Conversation resumed(record);
+                return focus(window, attempt);
+            });
+        });
 }
 
 CGPoint titleBarPressPoint(const CGRect& windowFrame, const std::optional<CGRect>& buttonFrame,
@@ -207,6 +217,7 @@ CGPoint titleBarPressPoint(const CGRect& windowFrame, const std::optional<CGRect
 void grabTitleBar(const std::shared_ptr<Window>& window, Direction direction) {
     if (!window)
         return;
+    const desktop::Conversation conversation(*window);
     const CGRect frame = window->frame();
     // Without an event there is no pointer to put back, and nothing could be posted anyway.
     const auto probe = platform::eventCreate();
@@ -231,13 +242,13 @@ void grabTitleBar(const std::shared_ptr<Window>& window, Direction direction) {
 void close(const std::shared_ptr<Window>& window) {
     if (!window)
         return;
+    const desktop::Conversation conversation(*window);
     const desktop::UIElementRef button = readElement(*window, Attribute::closeButton);
     if (button && button->attribute<bool>(Attribute::enabled).value_or(false)) {
         (void)button->performAction(desktop::AXAction::press);
         return;
     }
-    (void)platform::ax::setAttributeValue(window->element(), platform::rawValue(Attribute::main),
-                                          true);
+    (void)window->trySetAttribute(platform::rawValue(Attribute::main), true);
     const auto application = window->application();
     const auto pid = application ? application->pid() : std::nullopt;
     constexpr std::array keys{desktop::Key::letterW};

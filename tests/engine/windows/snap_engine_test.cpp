@@ -1,11 +1,13 @@
 #include "engine/windows/snap_engine.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "desktop/application.h"
+#include "desktop/run_after_delay.h"
 #include "desktop/snapped_window_registry.h"
 #include "engine/windows/snapping_geometry.h"
 #include "sim/workspace.h"
@@ -163,6 +165,93 @@ TEST_F(SnapEngineTest, CentringAWindowWhoseSizeCannotBeReadLeavesItAndForgetsThe
     EXPECT_FALSE(recordOf(node));
     EXPECT_EQ(output.lines(), (std::vector<std::string>{"Window: Cannot center, size unknown",
                                                         "Observer: Destroyed (pid=12)"}));
+}
+
+TEST_F(SnapEngineTest, ASnapThatCannotReadTheFrameWritesAndRecordsNothing) {
+    struct Row {
+        const char* cause;
+        std::function<void(sim::World&, const std::shared_ptr<sim::WindowNode>&)> breakIt;
+    };
+    const std::vector<Row> rows{
+        {"the frame cannot be read",
+         [](sim::World& desktop, const auto& node) {
+             desktop.injectError(node->element(), "AXFrame", platform::ax::cannotComplete);
+         }},
+        {"the application does not answer",
+         [](sim::World& desktop, const auto&) { desktop.process(editorPid)->hung = true; }},
+        {"the permission is revoked",
+         [](sim::World& desktop, const auto&) { desktop.setTrusted(false); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.cause);
+        const auto node = addWindow({200, 150, 600, 400});
+        const auto window = windowOf(node);
+        row.breakIt(*world, node);
+        output.clear();
+        world->resetRoundTrips();
+        snap(window, leftHalf, screen(0), true, false);
+        EXPECT_EQ(world->roundTripCount(sim::RoundTrip::setAttributeValue), 0);
+        EXPECT_EQ(output.lines(), std::vector<std::string>{"Window: Cannot snap, frame unknown"});
+        world->clearInjectedErrors();
+        world->process(editorPid)->hung = false;
+        world->setTrusted(true);
+        EXPECT_EQ(frameOf(node), (CGRect{200, 150, 600, 400}));
+        EXPECT_FALSE(recordOf(node));
+    }
+}
+
+TEST_F(SnapEngineTest, ASnapWhoseWindowCannotBeReadBackRecordsNothing) {
+    // The window goes while it is being placed: nothing is known of where it is.
+    const auto node = addWindow({200, 150, 600, 400});
+    const auto window = windowOf(node);
+    world->addLatencyRule(
+        {.pid = editorPid, .kind = sim::RoundTrip::setAttributeValue, .seconds = 0.01});
+    desktop::runAfterDelay(platform::DispatchQueue::global(), 0.005, [&] { node->close(*world); });
+    output.clear();
+    snap(window, leftHalf, screen(0), false, false);
+    EXPECT_EQ(SnappedWindows::shared().count(), 0U);
+    EXPECT_EQ(output.lines(), std::vector<std::string>{"Window: Snapped frame unknown"});
+}
+
+TEST_F(SnapEngineTest, NoRestoreWritesAnEmptySize) {
+    // A record whose frame from before the snap is empty, as an older snap could leave one.
+    const auto node = addWindow({200, 150, 600, 400});
+    const auto recordEmpty = [&] {
+        SnappedWindows::shared().insert(windowOf(node), {.windowNumber = std::nullopt,
+                                                         .span = leftHalf,
+                                                         .frameBeforeSnap = {},
+                                                         .snappedFrame = frameOf(node),
+                                                         .screenFrame = screen(0).uiFrame,
+                                                         .observer = nullptr});
+    };
+    recordEmpty();
+    center(windowOf(node), screen(0), false, false, true);
+    EXPECT_EQ(frameOf(node).size, (CGSize{600, 400})) << "centred at its own size";
+    EXPECT_FALSE(recordOf(node));
+
+    recordEmpty();
+    world->resetRoundTrips();
+    unsnap(windowOf(node));
+    EXPECT_EQ(world->roundTripCount(sim::RoundTrip::setAttributeValue), 0);
+    EXPECT_EQ(frameOf(node).size, (CGSize{600, 400}));
+    EXPECT_FALSE(recordOf(node));
+
+    // A window that reads as empty is not centred at that size either.
+    node->set("AXSize", CGSize{0, 0});
+    world->resetRoundTrips();
+    center(windowOf(node), screen(0), false, false, false);
+    EXPECT_EQ(world->roundTripCount(sim::RoundTrip::setAttributeValue), 0);
+}
+
+TEST_F(SnapEngineTest, ResnappingSkipsAWindowWhoseFrameCannotBeReadAndKeepsItsRecord) {
+    const auto node = addWindow({200, 150, 600, 400});
+    snap(windowOf(node), leftHalf, screen(0), false, false);
+    world->injectError(node->element(), "AXFrame", platform::ax::cannotComplete);
+    world->resetRoundTrips();
+    resnapAllWindows();
+    EXPECT_EQ(world->roundTripCount(sim::RoundTrip::setAttributeValue), 0);
+    ASSERT_TRUE(recordOf(node));
+    EXPECT_EQ(recordOf(node)->frameBeforeSnap, (CGRect{200, 150, 600, 400}));
 }
 
 TEST_F(SnapEngineTest, ResnappingPlacesEveryWindowOnTheNewGridAndKeepsTheOldFrames) {

@@ -414,6 +414,18 @@ std::string journalLine(const sim::JournalEntry& entry) {
                        std::to_string(record.options.rawValue());
             } else if constexpr (std::is_same_v<T, sim::PermissionPrompt>) {
                 return "prompted for the Accessibility permission";
+            } else if constexpr (std::is_same_v<T, sim::AlertShown>) {
+                return "showed alert " + std::to_string(record.alert) + " " +
+                       Json(record.messageText).dump() + " " + Json(record.informativeText).dump() +
+                       " with buttons " + Json(record.buttons).dump() +
+                       (record.sheetWindow
+                            ? " as a sheet on window " + std::to_string(*record.sheetWindow)
+                            : std::string());
+            } else if constexpr (std::is_same_v<T, sim::AlertAnswered>) {
+                return "the user answered alert " + std::to_string(record.alert) + " with " +
+                       std::to_string(record.response);
+            } else if constexpr (std::is_same_v<T, sim::Beep>) {
+                return "beeped";
             } else {
                 return "wrote AXEnhancedUserInterface " +
                        std::string(record.value ? "true" : "false") + " to process " +

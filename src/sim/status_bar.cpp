@@ -123,32 +123,26 @@ private:
     std::shared_ptr<LaidOutNode> node_;
 };
 
-// A press that went to the program: its release goes there too.
-class SystemStatusBar::ClickGrab : public PointerGrab {
+// A press on an item: one that went to the program sends its release there too; a Command-drag
+// is the status bar's own, and its release drops the item.
+class SystemStatusBar::Grab : public PointerGrab {
 public:
-    explicit ClickGrab(std::weak_ptr<Item> item) : item_(std::move(item)) {}
+    Grab(std::weak_ptr<Item> item, bool drag) : item_(std::move(item)), drag_(drag) {}
 
     void released(World& world, const CGEvent& event) override {
-        if (const auto item = item_.lock())
-            SystemStatusBar::of(world).deliver(item, event);
-    }
-
-private:
-    std::weak_ptr<Item> item_;
-};
-
-// A Command-drag of an item: the status bar's own.
-class SystemStatusBar::DragGrab : public PointerGrab {
-public:
-    explicit DragGrab(std::weak_ptr<Item> item) : item_(std::move(item)) {}
-
-    void released(World& world, const CGEvent& event) override {
-        if (const auto item = item_.lock())
+        const auto item = item_.lock();
+        if (!item)
+            return;
+        if (drag_) {
             SystemStatusBar::of(world).dropped(item, event);
+        } else {
+            SystemStatusBar::of(world).deliver(item, event);
+        }
     }
 
 private:
     std::weak_ptr<Item> item_;
+    bool drag_;
 };
 
 SystemStatusBar::SystemStatusBar(World& world) : world_(world), queue_("StatusBar") {}
@@ -168,10 +162,10 @@ void SystemStatusBar::registerInput(InputPipeline& pipeline) {
                 return nullptr;
             if (press.event.type == CGEventType::leftMouseDown &&
                 press.event.flags.contains(platform::CGEventFlags::maskCommand)) {
-                return std::make_shared<DragGrab>(item);
+                return std::make_shared<Grab>(item, true);
             }
             bar.deliver(item, press.event);
-            return std::make_shared<ClickGrab>(item);
+            return std::make_shared<Grab>(item, false);
         });
     pipeline.addTrackingHandler(
         [](World& world, const CGEvent& event) { return SystemStatusBar::of(world).track(event); });

@@ -87,8 +87,7 @@ public:
 
 private:
     class Item;
-    class ClickGrab;
-    class DragGrab;
+    class Grab;
 
     std::shared_ptr<Item> itemWithNode(const Node& node) const;
     // Hands the event to the program: its monitors, then the item.

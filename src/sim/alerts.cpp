@@ -74,7 +74,7 @@ void Alerts::answerNextWith(std::size_t button, double delay) {
     arranged_.push_back({button, delay});
 }
 
-bool Alerts::press(const std::shared_ptr<Shown>& shown, std::size_t button) {
+bool Alerts::press(std::shared_ptr<Shown> shown, std::size_t button) {
     const auto found = std::find(onScreen_.begin(), onScreen_.end(), shown);
     if (found == onScreen_.end() || button >= shown->record.buttons.size())
         return false;

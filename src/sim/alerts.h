@@ -72,7 +72,8 @@ private:
 
     std::shared_ptr<Shown> show(const platform::Alert& alert,
                                 std::optional<platform::WindowNumber> sheetWindow);
-    bool press(const std::shared_ptr<Shown>& shown, std::size_t button);
+    // Takes its own reference: the alert leaves the screen on the way.
+    bool press(std::shared_ptr<Shown> shown, std::size_t button);
     // Blocks until the condition holds; throws when nothing can make it hold.
     void waitUntil(const std::function<bool()>& condition, const char* what);
 

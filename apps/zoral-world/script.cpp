@@ -15,6 +15,7 @@
 #include "platform/events.h"
 #include "platform/output.h"
 #include "platform/scheduler.h"
+#include "sim/alerts.h"
 #include "sim/application_node.h"
 #include "sim/element_names.h"
 #include "sim/hands.h"
@@ -22,6 +23,7 @@
 #include "sim/hardware_script.h"
 #include "sim/journal.h"
 #include "sim/json_codec.h"
+#include "sim/status_bar.h"
 #include "sim/window_drags.h"
 #include "sim/window_node.h"
 #include "sim/world.h"
@@ -67,6 +69,14 @@ struct DragStep {
 // virtual time; "clear" forgets it afterwards.
 struct JournalStep {
     bool clear = false;
+};
+
+enum class Button { left, right };
+
+// The user's hands on one of the program's status items, by its place among them (0 the oldest).
+struct StatusItemStep {
+    std::int64_t item = 0;
+    Button button = Button::left;
 };
 
 }  // namespace zoral::world_runner
@@ -128,6 +138,28 @@ struct FieldTable<world_runner::DragStep> {
         field("moves", &S::moves).checked(moveCount),
         field("modifiers", &S::modifiers),
         field("edges", &S::edges),
+    };
+};
+
+template <>
+struct NameTable<world_runner::Button> {
+    using enum world_runner::Button;
+    static constexpr std::array<std::pair<world_runner::Button, std::string_view>, 2> names{{
+        {left, "left"},
+        {right, "right"},
+    }};
+};
+
+constexpr const char* itemPlace(const std::int64_t& item) {
+    return item < 0 ? "is a place from 0" : nullptr;
+}
+
+template <>
+struct FieldTable<world_runner::StatusItemStep> {
+    using S = world_runner::StatusItemStep;
+    static constexpr auto fields = std::tuple{
+        field("item", &S::item).checked(itemPlace),
+        field("button", &S::button),
     };
 };
 
@@ -414,6 +446,18 @@ std::string journalLine(const sim::JournalEntry& entry) {
                        std::to_string(record.options.rawValue());
             } else if constexpr (std::is_same_v<T, sim::PermissionPrompt>) {
                 return "prompted for the Accessibility permission";
+            } else if constexpr (std::is_same_v<T, sim::AlertShown>) {
+                return "showed alert " + std::to_string(record.alert) + " " +
+                       Json(record.messageText).dump() + " " + Json(record.informativeText).dump() +
+                       " with buttons " + Json(record.buttons).dump() +
+                       (record.sheetWindow
+                            ? " as a sheet on window " + std::to_string(*record.sheetWindow)
+                            : std::string());
+            } else if constexpr (std::is_same_v<T, sim::AlertAnswered>) {
+                return "the user answered alert " + std::to_string(record.alert) + " with " +
+                       std::to_string(record.response);
+            } else if constexpr (std::is_same_v<T, sim::Beep>) {
+                return "beeped";
             } else {
                 return "wrote AXEnhancedUserInterface " +
                        std::string(record.value ? "true" : "false") + " to process " +
@@ -470,9 +514,119 @@ void windows(sim::World& world, const Json& arguments, const Place& at) {
     }
 }
 
+// --- The program's status items, their menus and its alerts. What the user does reaches the
+// program on its main queue; each step lets the program's work that is ready run.
+
+std::shared_ptr<platform::StatusItem> statusItemAt(sim::World& world, std::int64_t place,
+                                                   const Place& at) {
+    const auto items = sim::SystemStatusBar::of(world).items();
+    if (place >= static_cast<std::int64_t>(items.size())) {
+        fail(at.key("item"), "the program has " + std::to_string(items.size()) +
+                                 " status items, and none at place " + std::to_string(place));
+    }
+    return items[static_cast<std::size_t>(place)];
+}
+
+void clickStatusItem(sim::World& world, const Json& arguments, const Place& at) {
+    const auto step = sim::json_codec::read<StatusItemStep>(arguments, at);
+    const auto item = statusItemAt(world, step.item, at);
+    const bool clicked = sim::Hands::of(world).clickStatusItem(
+        *item, step.button == Button::left ? platform::CGMouseButton::left
+                                           : platform::CGMouseButton::right);
+    platform::Scheduler::current().runUntilIdle();
+    platform::output::printLine(std::string("clickStatusItem: ") +
+                                (clicked ? "clicked" : "not in the menu bar"));
+}
+
+void dragStatusItemOut(sim::World& world, const Json& arguments, const Place& at) {
+    const auto step = sim::json_codec::read<StatusItemStep>(arguments, at);
+    if (step.button != Button::left)
+        fail(at.key("button"), "the status bar takes items with the left button");
+    const auto item = statusItemAt(world, step.item, at);
+    sim::Hands& hands = sim::Hands::of(world);
+    if (hands.isBusy())
+        fail(at, "the hands are busy with an earlier stroke");
+    const bool dragged = hands.dragStatusItemOut(*item);
+    platform::Scheduler& scheduler = platform::Scheduler::current();
+    while (hands.isBusy())
+        scheduler.advance(sim::Hands::defaultInterval);
+    // The item vanishes a moment after the release.
+    scheduler.advance(sim::SystemStatusBar::removalDelay);
+    platform::output::printLine(std::string("dragStatusItemOut: ") +
+                                (!dragged            ? "not in the menu bar"
+                                 : item->isVisible() ? "still visible"
+                                                     : "removed"));
+}
+
+void chooseMenuItem(sim::World& world, const Json& arguments, const Place& at) {
+    const auto titles = sim::json_codec::read<std::vector<std::string>>(arguments, at);
+    if (titles.empty())
+        fail(at, "takes the titles that lead to the item");
+    const bool chosen = sim::Hands::of(world).chooseMenuItem(titles);
+    platform::Scheduler::current().runUntilIdle();
+    platform::output::printLine(std::string("chooseMenuItem: ") +
+                                (chosen ? "chosen" : "no such item to choose"));
+}
+
+void answerAlert(sim::World& world, const Json& arguments, const Place& at) {
+    sim::Alerts& alerts = sim::Alerts::of(world);
+    if (alerts.onScreen().empty())
+        fail(at, "no alert is on screen");
+    bool answered = false;
+    if (arguments.is_string()) {
+        answered = alerts.answer(arguments.get<std::string>());
+    } else {
+        const std::int64_t button = sim::json_codec::read<std::int64_t>(arguments, at);
+        answered = button >= 0 && alerts.answer(static_cast<std::size_t>(button));
+    }
+    if (!answered)
+        fail(at, "the alert has no such button");
+    platform::Scheduler::current().runUntilIdle();
+    platform::output::printLine("answerAlert: answered");
+}
+
+std::string menuLine(const platform::MenuItem& item) {
+    if (item.isSeparatorItem())
+        return "-----";
+    std::string line = item.state == platform::ControlStateValue::on ? "[x] " : "[ ] ";
+    line += item.displayedTitle().string();
+    if (!item.keyEquivalent.empty()) {
+        line += "  key " + Json(item.keyEquivalent).dump() + " mask " +
+                hexText(item.keyEquivalentModifierMask.rawValue());
+    }
+    if (!item.enabled)
+        line += "  disabled";
+    return line;
+}
+
+void statusBar(sim::World& world, const Json& arguments, const Place& at) {
+    if (!arguments.is_object() || !arguments.empty())
+        fail(at, "takes {}");
+    const sim::SystemStatusBar& bar = sim::SystemStatusBar::of(world);
+    platform::output::printLine("statusBar:");
+    for (const auto& item : bar.items()) {
+        const auto frame = bar.frameOf(*item);
+        const platform::StatusBarButton* button = item->button();
+        platform::output::printLine(
+            "  " + item->autosaveName() + ": " + (item->isVisible() ? "visible" : "removed") +
+            (frame ? " at " + sim::valueToJson(world, ax::Value(*frame)).dump() : std::string()) +
+            " image " + (button && button->image() ? *button->image() : std::string("none")));
+    }
+    if (const auto menu = bar.openMenu()) {
+        platform::output::printLine("  open menu:");
+        for (const auto& item : menu->visibleItems())
+            platform::output::printLine("    " + menuLine(*item));
+    }
+    for (const auto& alert : sim::Alerts::of(world).onScreen()) {
+        platform::output::printLine("  alert " + std::to_string(alert.alert) + " " +
+                                    Json(alert.messageText).dump() + " buttons " +
+                                    Json(alert.buttons).dump());
+    }
+}
+
 using Step = void (*)(sim::World&, const Json&, const Place&);
 
-constexpr std::array<std::pair<std::string_view, Step>, 13> steps{{
+constexpr std::array<std::pair<std::string_view, Step>, 18> steps{{
     {"advance", advance},
     {"read", read},
     {"set", set},
@@ -486,6 +640,11 @@ constexpr std::array<std::pair<std::string_view, Step>, 13> steps{{
     {"journal", journal},
     {"hardware", hardware},
     {"windows", windows},
+    {"clickStatusItem", clickStatusItem},
+    {"dragStatusItemOut", dragStatusItemOut},
+    {"chooseMenuItem", chooseMenuItem},
+    {"answerAlert", answerAlert},
+    {"statusBar", statusBar},
 }};
 
 void runStep(sim::World& world, const Json& entry, const ExtraSteps& extraSteps) {

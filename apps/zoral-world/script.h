@@ -18,13 +18,26 @@
 //       the same, taking the window by an edge or a corner (left, right, top, bottom)
 //   {"journal": {"clear": true}}                          print what the program asked of the
 //       system (posted events, warps, workspace requests, permission prompts, enhanced-interface
-//       writes), one line an entry with its virtual time, and forget it when "clear" is true
+//       writes, alerts and their answers, beeps), one line an entry with its virtual time, and
+//       forget it when "clear" is true
 //   {"hardware": [{"scroll": {"moves": [{"travel": [-200, 0]}]}}, {"pause": 0.5}]}
 //       the hardware's input (steps as sim/hardware_script.h writes them) enters the input
 //       pipeline, through the event taps of an engine when one is attached; the clock runs until
 //       it is over and a second more, so that what it started finishes; prints the steps' count
 //   {"windows": {}}                                       print every window's frame (top-left
 //       coordinates) and whether it is minimised, application by application
+//   {"clickStatusItem": {"item": 0, "button": "right"}}    the user's hands click one of the
+//       program's status items (by its place, 0 the oldest; the left button unless given)
+//   {"dragStatusItemOut": {"item": 0}}                    the hands Command-drag the item out of
+//       the menu bar; prints whether it was removed
+//   {"chooseMenuItem": ["Preferences…"]}                  the hands choose an item of the open menu
+//       by its title (the titles of the submenus that lead to it first)
+//   {"answerAlert": "OK"} / {"answerAlert": 0}           the user presses a button of the newest
+//       alert on screen, by its title or its place
+//   {"statusBar": {}}                                     print the program's status items (their
+//       visibility, frame and image), the open menu's items and the alerts on screen
+//   Each of these lets the program's ready work run afterwards, since the user's actions reach it
+//   on its main queue.
 //
 // Values are written as in world files. Reads, writes, actions and hit tests go through the
 // accessibility calls, so they are counted and cost virtual time like the program's own, and

@@ -63,6 +63,10 @@ inline constexpr CGEventFlags CGEventFlags::maskDeviceLeftOption{0x20};
 inline constexpr CGEventFlags CGEventFlags::maskDeviceRightOption{0x40};
 inline constexpr CGEventFlags CGEventFlags::maskDeviceRightControl{0x2000};
 
+// The toolkit's modifier flags: the same bits as the event services' (menu items' key equivalent
+// masks, the modifier flags of the application's events).
+using NSEventModifierFlags = CGEventFlags;
+
 // The event services' event types, with the system's numbers. Any other number may be held too.
 enum class CGEventType : std::uint32_t {
     null = 0,

@@ -14,7 +14,14 @@ namespace zoral::shortcuts::GlobalShortcuts {
 
 namespace {
 
-using settings::ModifierFlags;
+using platform::Menu;
+using platform::MenuItem;
+using platform::NSEventModifierFlags;
+
+// The shortcut's modifiers as a menu item's mask holds them.
+NSEventModifierFlags maskOf(const Shortcut& shortcut) {
+    return NSEventModifierFlags(shortcut.modifiers().rawValue());
+}
 
 // Queues of the system's scheduled background activities: menu items are not touched there.
 constexpr std::string_view backgroundActivityQueuePrefix = "com.apple.xpc.activity.";
@@ -37,15 +44,15 @@ private:
 
 std::shared_ptr<MenuItem> findIn(const Menu& menu, const Shortcut& shortcut,
                                  const std::string& key) {
-    const ModifierFlags modifiers = shortcut.modifiers();
+    const NSEventModifierFlags modifiers = maskOf(shortcut);
     for (const std::shared_ptr<MenuItem>& item : menu.items) {
         std::string equivalent = item->keyEquivalent;
-        ModifierFlags mask = item->keyEquivalentModifierMask;
-        if (modifiers.contains(ModifierFlags::shift)) {
+        NSEventModifierFlags mask = item->keyEquivalentModifierMask;
+        if (modifiers.contains(NSEventModifierFlags::maskShift)) {
             // An upper-case equivalent is the lower-case letter with Shift.
             if (std::string lower = lowerCased(equivalent); lower != equivalent) {
                 equivalent = std::move(lower);
-                mask = mask | ModifierFlags::shift;
+                mask = mask | NSEventModifierFlags::maskShift;
             }
         }
         if (equivalent == key && mask == modifiers)
@@ -60,32 +67,22 @@ std::shared_ptr<MenuItem> findIn(const Menu& menu, const Shortcut& shortcut,
 
 }  // namespace
 
-std::shared_ptr<MenuItem> MenuItem::make(std::string title, std::string keyEquivalent,
-                                         ModifierFlags keyEquivalentModifierMask) {
-    struct Made : MenuItem {};
-    auto item = std::make_shared<Made>();
-    item->title = std::move(title);
-    item->keyEquivalent = std::move(keyEquivalent);
-    item->keyEquivalentModifierMask = keyEquivalentModifierMask;
-    return item;
-}
-
 const ObjectAssociation<void>& shortcutObserverAssociation() {
     static const ObjectAssociation<void> association(AssociationPolicy::retainNonatomic);
     return association;
 }
 
-void MenuItem::bindKeyboardShortcut(const std::optional<Name>& name) {
+void bindKeyboardShortcut(MenuItem& item, const std::optional<Name>& name) {
     if (!name) {
-        keyEquivalent.clear();
-        keyEquivalentModifierMask = ModifierFlags();
+        item.keyEquivalent.clear();
+        item.keyEquivalentModifierMask = NSEventModifierFlags();
         if (localizesKeyEquivalents())
-            allowsAutomaticKeyEquivalentLocalization = true;
-        shortcutObserverAssociation().set(*this, nullptr);
+            item.allowsAutomaticKeyEquivalentLocalization = true;
+        shortcutObserverAssociation().set(item, nullptr);
         return;
     }
-    applyKeyboardShortcut(storedShortcut(*name));
-    std::weak_ptr<MenuItem> weakItem = weak_from_this();
+    applyKeyboardShortcut(item, storedShortcut(*name));
+    std::weak_ptr<MenuItem> weakItem = item.weak_from_this();
     const platform::ObserverToken token = platform::NotificationCenter::defaultCenter().addObserver(
         std::string(shortcutByNameDidChange), nullptr,
         [bound = *name, weakItem](const platform::Notification& notification) {
@@ -95,28 +92,28 @@ void MenuItem::bindKeyboardShortcut(const std::optional<Name>& name) {
             const Name* changed = std::any_cast<Name>(&value->second);
             if (changed == nullptr || changed->rawValue != bound.rawValue)
                 return;
-            if (const auto item = weakItem.lock())
-                item->applyKeyboardShortcut(storedShortcut(bound));
+            if (const auto target = weakItem.lock())
+                applyKeyboardShortcut(*target, storedShortcut(bound));
         });
     // Replacing the earlier observer removes it from the centre, so that bindings never pile up.
-    shortcutObserverAssociation().set(*this, std::make_shared<ShortcutObserver>(token));
+    shortcutObserverAssociation().set(item, std::make_shared<ShortcutObserver>(token));
 }
 
-void MenuItem::applyKeyboardShortcut(const std::optional<Shortcut>& shortcut) {
+void applyKeyboardShortcut(MenuItem& item, const std::optional<Shortcut>& shortcut) {
     if (platform::DispatchQueue::currentLabel().starts_with(backgroundActivityQueuePrefix)) {
         platform::DispatchQueue::main().async(
-            [item = shared_from_this(), shortcut] { item->applyKeyboardShortcut(shortcut); });
+            [held = item.shared_from_this(), shortcut] { applyKeyboardShortcut(*held, shortcut); });
         return;
     }
     if (shortcut) {
-        keyEquivalent = menuKeyEquivalent(*shortcut);
-        keyEquivalentModifierMask = shortcut->modifiers();
+        item.keyEquivalent = menuKeyEquivalent(*shortcut);
+        item.keyEquivalentModifierMask = maskOf(*shortcut);
     } else {
-        keyEquivalent.clear();
-        keyEquivalentModifierMask = ModifierFlags();
+        item.keyEquivalent.clear();
+        item.keyEquivalentModifierMask = NSEventModifierFlags();
     }
     if (localizesKeyEquivalents())
-        allowsAutomaticKeyEquivalentLocalization = !shortcut.has_value();
+        item.allowsAutomaticKeyEquivalentLocalization = !shortcut.has_value();
 }
 
 std::shared_ptr<MenuItem> findMenuItemConflict(const Menu& menu, const Shortcut& shortcut) {

@@ -5,12 +5,11 @@
 // how the value is held. Replacing or removing a value releases the one held before.
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <type_traits>
 #include <utility>
 
-#include "platform/thread_safety.h"
+#include "platform/associated_objects.h"
 
 namespace zoral::shortcuts::GlobalShortcuts {
 
@@ -25,47 +24,8 @@ enum class AssociationPolicy : std::uintptr_t {
     copy = 0x303,
 };
 
-// An object that values can be attached to.
-class AssociatedObjects {
-public:
-    AssociatedObjects() = default;
-    // Values belong to the object, not to its copies.
-    AssociatedObjects(const AssociatedObjects&) {}
-    AssociatedObjects& operator=(const AssociatedObjects&) { return *this; }
-
-private:
-    template <class T>
-    friend class ObjectAssociation;
-
-    struct Slot {
-        std::shared_ptr<void> strong;
-        std::weak_ptr<void> weak;
-    };
-
-    // Returns the slot it replaces, for the caller to release outside the lock.
-    Slot exchange(const void* key, Slot slot) {
-        const platform::MutexLock lock(mutex_);
-        Slot previous;
-        if (auto found = slots_.find(key); found != slots_.end()) {
-            previous = std::move(found->second);
-            slots_.erase(found);
-        }
-        if (slot.strong || !slot.weak.expired())
-            slots_.emplace(key, std::move(slot));
-        return previous;
-    }
-
-    std::shared_ptr<void> read(const void* key) const {
-        const platform::MutexLock lock(mutex_);
-        const auto found = slots_.find(key);
-        if (found == slots_.end())
-            return nullptr;
-        return found->second.strong ? found->second.strong : found->second.weak.lock();
-    }
-
-    mutable platform::Mutex mutex_;
-    std::map<const void*, Slot> slots_ ZORAL_GUARDED_BY(mutex_);
-};
+// Every object of the system's runtime can carry values.
+using AssociatedObjects = platform::AssociatedObjects;
 
 template <class T>
 class ObjectAssociation {
@@ -78,33 +38,28 @@ public:
     const AssociationPolicy policy;
 
     std::shared_ptr<T> get(const AssociatedObjects& owner) const {
-        return std::static_pointer_cast<T>(owner.read(this));
+        return std::static_pointer_cast<T>(owner.associatedObject(this));
     }
 
     // Stores the value as the policy says; null removes it.
     void set(AssociatedObjects& owner, std::shared_ptr<T> value) const {
-        AssociatedObjects::Slot slot;
+        bool retained = true;
         if (value) {
             switch (policy) {
                 case AssociationPolicy::assign:
-                    slot.weak = value;
+                    retained = false;
                     break;
                 case AssociationPolicy::copyNonatomic:
                 case AssociationPolicy::copy:
-                    if constexpr (std::is_copy_constructible_v<T>) {
-                        slot.strong = std::make_shared<T>(*value);
-                    } else {
-                        slot.strong = std::move(value);
-                    }
+                    if constexpr (std::is_copy_constructible_v<T>)
+                        value = std::make_shared<T>(*value);
                     break;
                 case AssociationPolicy::retainNonatomic:
                 case AssociationPolicy::retain:
-                    slot.strong = std::move(value);
                     break;
             }
         }
-        // The replaced value goes here, outside the owner's lock: its release may do anything.
-        const AssociatedObjects::Slot previous = owner.exchange(this, std::move(slot));
+        owner.setAssociatedObject(this, std::move(value), retained);
     }
 };
 

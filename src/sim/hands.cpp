@@ -8,6 +8,7 @@
 #include "platform/scheduler.h"
 #include "sim/input_devices.h"
 #include "sim/input_pipeline.h"
+#include "sim/status_bar.h"
 #include "sim/window_drags.h"
 #include "sim/window_node.h"
 #include "sim/window_server.h"
@@ -255,6 +256,29 @@ void Hands::dragWindow(const WindowNode& window, CGPoint delta, int moves, CGEve
 void Hands::resizeWindow(const WindowNode& window, std::uint8_t edges, CGPoint delta, int moves,
                          CGEventFlags flags, double interval) {
     drag(gripOf(*window.frame(), edges), delta, moves, flags, interval);
+}
+
+bool Hands::clickStatusItem(const platform::StatusItem& item, CGMouseButton button) {
+    const auto frame = SystemStatusBar::of(world_).frameOf(item);
+    if (!frame)
+        return false;
+    movePointer({frame->midX(), frame->midY()});
+    pressButton(button);
+    releaseButton(button);
+    return true;
+}
+
+bool Hands::dragStatusItemOut(const platform::StatusItem& item, double distance, int moves,
+                              double interval) {
+    const auto frame = SystemStatusBar::of(world_).frameOf(item);
+    if (!frame)
+        return false;
+    drag({frame->midX(), frame->midY()}, {0, distance}, moves, CGEventFlags::maskCommand, interval);
+    return true;
+}
+
+bool Hands::chooseMenuItem(const std::vector<std::string>& titles) {
+    return SystemStatusBar::of(world_).choose(titles);
 }
 
 }  // namespace zoral::sim

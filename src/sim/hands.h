@@ -12,10 +12,12 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/dispatch.h"
 #include "platform/events.h"
 #include "platform/geometry.h"
+#include "platform/status_bar.h"
 
 namespace zoral::sim {
 
@@ -67,6 +69,21 @@ public:
     void resizeWindow(const WindowNode& window, std::uint8_t edges, platform::CGPoint delta,
                       int moves, platform::CGEventFlags flags = {},
                       double interval = defaultInterval);
+
+    // --- The program's status items and their menus (sim/status_bar.h)
+    // The pointer goes to the middle of the item, the button goes down and up. False, doing
+    // nothing, while the item is out of the menu bar.
+    bool clickStatusItem(const platform::StatusItem& item,
+                         platform::CGMouseButton button = platform::CGMouseButton::left);
+    // With Command held, takes the item with the left button and drags it `distance` points down,
+    // out of the menu bar, in that many moves, and lets go; Command is released after the button.
+    // False, doing nothing, while the item is out of the menu bar.
+    bool dragStatusItemOut(const platform::StatusItem& item, double distance = 100, int moves = 6,
+                           double interval = defaultInterval);
+    // Chooses an item of the open menu by its title (and the titles of the submenus that lead to
+    // it); false when no menu is open or it shows no such item that can be chosen.
+    bool chooseMenuItem(const std::vector<std::string>& titles);
+
     // Whether a stroke or drag still has steps to come.
     bool isBusy() const { return stepsToCome_ > 0; }
 

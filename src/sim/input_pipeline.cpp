@@ -9,6 +9,7 @@
 #include "sim/input_devices.h"
 #include "sim/keyboard_effects.h"
 #include "sim/spaces.h"
+#include "sim/status_bar.h"
 #include "sim/tabs.h"
 #include "sim/window_drags.h"
 #include "sim/window_server.h"
@@ -52,6 +53,13 @@ bool isPress(CGEventType type) {
            type == CGEventType::otherMouseDown;
 }
 
+bool isStatusItem(const Node& window) {
+    const ax::Value* subrole = window.stored(ax::attribute::subrole);
+    const auto* text = subrole != nullptr ? subrole->getIf<std::string>() : nullptr;
+    return window.role() == ax::role::menuBarItem && text != nullptr &&
+           *text == ax::subrole::menuExtra;
+}
+
 bool isRelease(CGEventType type) {
     return type == CGEventType::leftMouseUp || type == CGEventType::rightMouseUp ||
            type == CGEventType::otherMouseUp;
@@ -76,6 +84,7 @@ void InputPipeline::registerReceivers() {
     Dock::registerInput(*this);
     registerKeyboardEffects(*this);
     Tabs::registerInput(*this);
+    SystemStatusBar::registerInput(*this);
 }
 
 platform::CGEvent InputPipeline::hardwareEvent(platform::CGEventType type) const {
@@ -162,6 +171,19 @@ void InputPipeline::addPressHandler(Receiver receiver, PressHandler handler) {
     pressHandlers_[receiver].push_back(std::move(handler));
 }
 
+void InputPipeline::addTrackingHandler(TrackingHandler handler) {
+    trackingHandlers_.push_back(std::move(handler));
+}
+
+bool InputPipeline::offerToTracking(const platform::CGEvent& event) {
+    const auto handlers = trackingHandlers_;
+    for (const auto& handler : handlers) {
+        if (handler(world_, event))
+            return true;
+    }
+    return false;
+}
+
 void InputPipeline::route(const platform::CGEvent& event,
                           std::optional<platform::ProcessId> target) {
     if (isKey(event.type)) {
@@ -199,6 +221,8 @@ void InputPipeline::routeKey(const platform::CGEvent& event,
             if (handler(world_, event))
                 return;
         }
+        if (offerToTracking(event))
+            return;
         target = workspace(world_).frontmost(world_);
         if (!target)
             return;
@@ -215,6 +239,11 @@ void InputPipeline::routePress(const platform::CGEvent& event,
     const CGMouseButton button = *buttonOf(event);
     // A new press of the button ends what the last one began.
     grabs_.erase(GrabKey{target, button});
+    if (!target && offerToTracking(event)) {
+        // The menu takes what follows of the press too.
+        grabs_[GrabKey{target, button}] = std::make_shared<PointerGrab>();
+        return;
+    }
     WindowServer& server = WindowServer::of(world_);
     const auto element = server.hitTest(world_, event.location, target);
     if (!element)
@@ -226,6 +255,9 @@ void InputPipeline::routePress(const platform::CGEvent& event,
     if ((owner != nullptr && owner->application == element) ||
         (press.window && press.window->role() == ax::role::menuBar)) {
         receivers = {Receiver::menuBar};
+    } else if (press.window && isStatusItem(*press.window)) {
+        // A status item is the status bar's: pressing it activates nobody.
+        receivers = {Receiver::statusBar};
     } else if (dock != nullptr && press.pid == dock->pid()) {
         receivers = {Receiver::dock};
     } else {

@@ -9,8 +9,11 @@
 //      first (sim/hot_keys.h: one it takes goes no further), then to the system's own shortcuts
 //      (the space hot keys, the application switcher), then to the front application; a button
 //      press goes to the window under the pointer (its application, which a left press activates
-//      and whose window it raises), to the Dock or to the menu bar, and the receiver that takes
-//      the press gets the drags and the release that follow.
+//      and whose window it raises), to the Dock, to the menu bar or to the status bar (a status
+//      item's window), and the receiver that takes the press gets the drags and the release that
+//      follow. While a menu of the program is open, its tracking takes the presses and the keys
+//      that the hot keys and the system's shortcuts leave, in place of the windows and the front
+//      application.
 // Events posted to one process skip the device state, the taps and the system: they go to that
 // process alone.
 //
@@ -70,7 +73,7 @@ public:
 };
 
 // Who a press goes to.
-enum class Receiver { application, windowServer, dock, menuBar };
+enum class Receiver { application, windowServer, dock, menuBar, statusBar };
 
 // A key event for a process (the front application, or the one it was posted to); true when the
 // handler took it, so that nobody after it sees it.
@@ -80,6 +83,9 @@ using KeyHandler =
 using SystemKeyHandler = std::function<bool(World& world, const platform::CGEvent& event)>;
 // A press for the receiver; a grab when the handler takes it.
 using PressHandler = std::function<std::shared_ptr<PointerGrab>(World& world, const Press& press)>;
+// A press or a key event for an open menu; true when the menu took it (a press it takes takes
+// the drags and the release of its button too).
+using TrackingHandler = std::function<bool(World& world, const platform::CGEvent& event)>;
 
 class InputPipeline {
 public:
@@ -105,6 +111,7 @@ public:
     void addSystemKeyHandler(SystemKeyHandler handler);
     void addApplicationKeyHandler(KeyHandler handler);
     void addPressHandler(Receiver receiver, PressHandler handler);
+    void addTrackingHandler(TrackingHandler handler);
 
 private:
     struct GrabKey {
@@ -117,6 +124,7 @@ private:
     void route(const platform::CGEvent& event, std::optional<platform::ProcessId> target);
     void routeKey(const platform::CGEvent& event, std::optional<platform::ProcessId> target);
     void routePress(const platform::CGEvent& event, std::optional<platform::ProcessId> target);
+    bool offerToTracking(const platform::CGEvent& event);
     void registerReceivers();
 
     World& world_;
@@ -127,6 +135,7 @@ private:
     std::vector<SystemKeyHandler> systemKeyHandlers_;
     std::vector<KeyHandler> applicationKeyHandlers_;
     std::map<Receiver, std::vector<PressHandler>> pressHandlers_;
+    std::vector<TrackingHandler> trackingHandlers_;
     std::map<GrabKey, std::shared_ptr<PointerGrab>> grabs_;
 };
 

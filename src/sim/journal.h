@@ -2,17 +2,21 @@
 
 // The world's journal: one time-stamped list of what the program asked of the simulated system
 // that leaves no other trace to read back: the events it posted, its pointer warps, its requests
-// to the workspace, its permission prompts and its writes of the enhanced accessibility interface,
-// in the order they were made. Tests and the world runner read it; the modules that record a
-// kind keep their own readers as views of it.
+// to the workspace, its permission prompts, its writes of the enhanced accessibility interface,
+// the alerts it showed with the user's answers, and its beeps, in the order they were made. Tests
+// and the world runner read it; the modules that record a kind keep their own readers as views of
+// it.
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <variant>
 #include <vector>
 
 #include "platform/accessibility.h"
+#include "platform/alerts.h"
 #include "platform/events.h"
+#include "platform/program_windows.h"
 #include "platform/thread_safety.h"
 #include "platform/workspace.h"
 
@@ -67,8 +71,39 @@ struct EnhancedInterfaceWrite {
     friend bool operator==(const EnhancedInterfaceWrite&, const EnhancedInterfaceWrite&) = default;
 };
 
+// An alert the program showed: modally, or as a sheet on one of its windows.
+struct AlertShown {
+    double time = 0;
+    // Pairs the alert with its answer.
+    std::uint64_t alert = 0;
+    std::string messageText;
+    std::string informativeText;
+    platform::AlertStyle style = platform::AlertStyle::warning;
+    std::optional<std::string> icon;
+    std::vector<std::string> buttons;
+    std::optional<platform::WindowNumber> sheetWindow;
+
+    friend bool operator==(const AlertShown&, const AlertShown&) = default;
+};
+
+// The user pressed a button of an alert.
+struct AlertAnswered {
+    double time = 0;
+    std::uint64_t alert = 0;
+    platform::ModalResponse response = 0;
+
+    friend bool operator==(const AlertAnswered&, const AlertAnswered&) = default;
+};
+
+// The program sounded the system's beep.
+struct Beep {
+    double time = 0;
+
+    friend bool operator==(const Beep&, const Beep&) = default;
+};
+
 using JournalEntry = std::variant<PostedEvent, PointerWarp, WorkspaceRequest, PermissionPrompt,
-                                  EnhancedInterfaceWrite>;
+                                  EnhancedInterfaceWrite, AlertShown, AlertAnswered, Beep>;
 
 double timeOf(const JournalEntry& entry);
 

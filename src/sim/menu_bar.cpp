@@ -32,8 +32,27 @@ std::optional<CGRect> bandUnderPointer(const std::weak_ptr<World>& weakWorld) {
 
 // The status items added so far, per world, so that each new one goes left of the others.
 struct StatusItems {
-    std::vector<std::weak_ptr<LaidOutNode>> items;
-    std::vector<double> widths;
+    struct Entry {
+        std::weak_ptr<LaidOutNode> node;
+        std::shared_ptr<StatusItemSlot> slot;
+    };
+    std::vector<Entry> entries;
+
+    // How far from the bar's right end the item's right edge lies; none while it is out of the
+    // bar.
+    std::optional<double> rightOffset(const StatusItemSlot& slot) const {
+        if (!slot.shown)
+            return std::nullopt;
+        double right = MenuBar::edgeInset;
+        for (const Entry& entry : entries) {
+            if (entry.slot.get() == &slot)
+                return right;
+            const auto node = entry.node.lock();
+            if (node && !node->isDestroyed() && entry.slot->shown)
+                right += entry.slot->width;
+        }
+        return std::nullopt;
+    }
 };
 
 }  // namespace
@@ -77,22 +96,27 @@ MenuBarElements MenuBar::add(World& world, platform::ProcessId pid,
 }
 
 std::shared_ptr<LaidOutNode> MenuBar::addStatusItem(World& world, platform::ProcessId pid,
-                                                    const std::string& title) {
+                                                    const std::string& title,
+                                                    std::shared_ptr<StatusItemSlot> slot) {
     Process* process = world.process(pid);
     if (process == nullptr)
         return nullptr;
-    StatusItems& placed = world.component<StatusItems>();
-    double right = edgeInset;
-    for (const double width : placed.widths)
-        right += width;
-    const double width = itemWidth(title);
+    if (!slot)
+        slot = std::make_shared<StatusItemSlot>(StatusItemSlot{.width = itemWidth(title)});
     const std::weak_ptr<World> weakWorld = world.weak();
+    const std::weak_ptr<StatusItemSlot> weakSlot = slot;
     auto item = world.makeNode<LaidOutNode>(
-        pid, ax::role::menuBarItem, [weakWorld, right, width]() -> std::optional<CGRect> {
+        pid, ax::role::menuBarItem, [weakWorld, weakSlot]() -> std::optional<CGRect> {
             const auto band = bandUnderPointer(weakWorld);
-            if (!band)
+            const auto owner = weakWorld.lock();
+            const auto place = weakSlot.lock();
+            if (!band || !owner || !place)
                 return std::nullopt;
-            return CGRect(band->maxX() - right - width, band->minY(), width, band->height());
+            const auto right = owner->component<StatusItems>().rightOffset(*place);
+            if (!right)
+                return std::nullopt;
+            return CGRect(band->maxX() - *right - place->width, band->minY(), place->width,
+                          band->height());
         });
     item->set(ax::attribute::subrole, std::string(ax::subrole::menuExtra));
     item->set(ax::attribute::title, title);
@@ -101,8 +125,7 @@ std::shared_ptr<LaidOutNode> MenuBar::addStatusItem(World& world, platform::Proc
     // A status item is a window of its own above the menu bar, on every space.
     WindowServer::of(world).setOptions(
         *item, {.level = windowLevel::status, .clickThrough = false, .allSpaces = true});
-    placed.items.push_back(item);
-    placed.widths.push_back(width);
+    world.component<StatusItems>().entries.push_back({item, std::move(slot)});
     return item;
 }
 

@@ -4,7 +4,8 @@
 // "AXMenuBar" (what its "AXMenuBar" attribute names) holds its menu-bar items, the system menu
 // first, then the application menu named after the process, then the menus given, left to right.
 // Status items ("AXMenuBarItem" with subrole "AXMenuExtra") belong to the processes that put them
-// there and lie at the right end of the bar, in front of it, right to left in the order added.
+// there and lie at the right end of the bar, in front of it, right to left in the order added;
+// an item that leaves the bar leaves no gap.
 //
 // Every display shows the front application's menu bar; the bar and the items lie in the menu-bar
 // band of the display under the pointer, so that the display the user reaches answers them. The
@@ -21,6 +22,13 @@
 namespace zoral::sim {
 
 class World;
+
+// A status item's place in the bar: how wide it is, and whether it is in the bar now (an item out
+// of the bar has no frame and is never hit).
+struct StatusItemSlot {
+    double width = 0;
+    bool shown = true;
+};
 
 struct MenuBarElements {
     std::shared_ptr<LaidOutNode> bar;
@@ -39,9 +47,11 @@ public:
     // Adds the process's menu bar with the menus given.
     static MenuBarElements add(World& world, platform::ProcessId pid,
                                const std::vector<std::string>& menus);
-    // Adds a status item of the process, left of the status items added before.
-    static std::shared_ptr<LaidOutNode> addStatusItem(World& world, platform::ProcessId pid,
-                                                      const std::string& title);
+    // Adds a status item of the process, left of the status items added before, as wide as its
+    // title unless a slot says otherwise.
+    static std::shared_ptr<LaidOutNode> addStatusItem(
+        World& world, platform::ProcessId pid, const std::string& title,
+        std::shared_ptr<StatusItemSlot> slot = nullptr);
 
     // The width an item with the title takes.
     static double itemWidth(const std::string& title);

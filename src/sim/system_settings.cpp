@@ -199,7 +199,79 @@ void update(std::string_view domain, std::string_view key,
     }
 }
 
+// --- The status bar's memory
+
+StatusItemVisibility readStatusItemVisibility() {
+    StatusItemVisibility result;
+    const auto domain = UserDefaults::standard().persistentDomainForName(statusItemsDomain);
+    for (const auto& [bundleIdentifier, items] : domain) {
+        const auto* names = items.getIf<platform::PlistDictionary>();
+        if (names == nullptr) {
+            throw SystemSettingsError("\"" + bundleIdentifier + "\" of " +
+                                      std::string(statusItemsDomain) + " is no dictionary");
+        }
+        for (const auto& [name, visible] : *names) {
+            const bool* flag = visible.getIf<bool>();
+            if (flag == nullptr) {
+                throw SystemSettingsError("\"" + name + "\" of \"" + bundleIdentifier + "\" of " +
+                                          std::string(statusItemsDomain) + " is no boolean");
+            }
+            result[bundleIdentifier][name] = *flag;
+        }
+    }
+    return result;
+}
+
+std::optional<PlistObject> asVisibilities(const std::map<std::string, bool>& items) {
+    platform::PlistDictionary names;
+    for (const auto& [name, visible] : items)
+        names.insert_or_assign(name, PlistObject::boolean(visible));
+    return PlistObject::dictionary(std::move(names));
+}
+
+void writeStatusItemVisibility(const StatusItemVisibility& visibility) {
+    const auto domain = UserDefaults::standard().persistentDomainForName(statusItemsDomain);
+    for (const auto& [bundleIdentifier, items] : domain) {
+        if (!visibility.contains(bundleIdentifier))
+            update(statusItemsDomain, bundleIdentifier, std::nullopt);
+    }
+    for (const auto& [bundleIdentifier, items] : visibility)
+        update(statusItemsDomain, bundleIdentifier, asVisibilities(items));
+}
+
 }  // namespace
+
+namespace {
+
+// The program's entry, its visibilities only: the status bar makes nothing of anything else.
+std::map<std::string, bool> programEntry(std::string_view bundleIdentifier) {
+    std::map<std::string, bool> items;
+    const auto value = stored(statusItemsDomain, bundleIdentifier);
+    const auto* names = value ? value->getIf<platform::PlistDictionary>() : nullptr;
+    if (names == nullptr)
+        return items;
+    for (const auto& [name, visible] : *names) {
+        if (const bool* flag = visible.getIf<bool>())
+            items.emplace(name, *flag);
+    }
+    return items;
+}
+
+}  // namespace
+
+std::optional<bool> rememberedStatusItemVisibility(std::string_view bundleIdentifier,
+                                                   std::string_view autosaveName) {
+    const auto items = programEntry(bundleIdentifier);
+    const auto found = items.find(std::string(autosaveName));
+    return found != items.end() ? std::optional(found->second) : std::nullopt;
+}
+
+void rememberStatusItemVisibility(std::string_view bundleIdentifier, std::string_view autosaveName,
+                                  bool visible) {
+    auto items = programEntry(bundleIdentifier);
+    items[std::string(autosaveName)] = visible;
+    update(statusItemsDomain, bundleIdentifier, asVisibilities(items));
+}
 
 SystemSettings readSystemSettings() {
     SystemSettings settings;
@@ -208,6 +280,7 @@ SystemSettings readSystemSettings() {
     settings.stageManager.globallyEnabled = storedBool(windowManagerDomain, globallyEnabledKey);
     settings.stageManager.autoHide = storedBool(windowManagerDomain, autoHideKey);
     settings.symbolicHotKeys = readHotKeys();
+    settings.statusItemVisibility = readStatusItemVisibility();
     return settings;
 }
 
@@ -220,6 +293,7 @@ void writeSystemSettings(const SystemSettings& settings) {
     update(dockDomain, orientationKey, asOrientation(settings.dockOrientation));
     update(windowManagerDomain, globallyEnabledKey, asBool(settings.stageManager.globallyEnabled));
     update(windowManagerDomain, autoHideKey, asBool(settings.stageManager.autoHide));
+    writeStatusItemVisibility(settings.statusItemVisibility);
 }
 
 }  // namespace zoral::sim

@@ -3,7 +3,9 @@
 // The system settings that the program reads of domains other than its own, kept where the system
 // keeps them, in the home (platform/home.h): the appearance ("AppleInterfaceStyle" in the global
 // domain), the Dock's side ("orientation" in "com.apple.Dock"), Stage Manager ("GloballyEnabled"
-// and "AutoHide" in "com.apple.WindowManager") and the symbolic hot keys file. They belong to the
+// and "AutoHide" in "com.apple.WindowManager"), the symbolic hot keys file, and the status bar's
+// memory of which status items are visible (in "com.apple.statusitems", a dictionary per program's
+// bundle identifier from each item's autosave name to its visibility). They belong to the
 // simulated world: a world file states them all (what it leaves out is the system's default, no
 // value), loading writes them and dumping reads them back.
 
@@ -34,6 +36,11 @@ namespace zoral::sim {
 
 // The domain whose preferences file holds the symbolic hot keys.
 inline constexpr std::string_view symbolicHotKeysDomain = "com.apple.symbolichotkeys";
+// The domain in which the status bar remembers its items' visibility.
+inline constexpr std::string_view statusItemsDomain = "com.apple.statusitems";
+
+// By bundle identifier, then by autosave name.
+using StatusItemVisibility = std::map<std::string, std::map<std::string, bool>>;
 
 // One entry of the symbolic hot keys file: whether it is on, and its parameters as the system
 // stores them (the character, the key code and the modifier flags).
@@ -58,6 +65,7 @@ struct SystemSettings {
     StageManagerSettings stageManager;
     // By the entry's identifier, a decimal number; none at all: no file.
     std::map<std::string, SymbolicHotKeyEntry> symbolicHotKeys;
+    StatusItemVisibility statusItemVisibility;
 
     friend bool operator==(const SystemSettings&, const SystemSettings&) = default;
 };
@@ -71,6 +79,13 @@ public:
 
 // The settings as the home holds them now. Throws SystemSettingsError.
 SystemSettings readSystemSettings();
+
+// What the status bar remembers of one item of a program; none when it remembers nothing (or
+// something that is no visibility).
+std::optional<bool> rememberedStatusItemVisibility(std::string_view bundleIdentifier,
+                                                   std::string_view autosaveName);
+void rememberStatusItemVisibility(std::string_view bundleIdentifier, std::string_view autosaveName,
+                                  bool visible);
 
 // Makes the home hold exactly these settings. Only what differs is written, and a change of the
 // appearance is announced as the system announces it. The hot keys file is written first, so that

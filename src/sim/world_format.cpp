@@ -368,6 +368,7 @@ struct FieldTable<SystemSettings> {
         field("dockOrientation", &S::dockOrientation),
         field("stageManager", &S::stageManager),
         field("symbolicHotKeys", &S::symbolicHotKeys),
+        field("statusItemVisibility", &S::statusItemVisibility),
     };
 };
 

@@ -21,15 +21,20 @@ namespace zoral::shortcuts::testing {
 namespace {
 
 using namespace GlobalShortcuts;
-using settings::ModifierFlags;
+using platform::Menu;
+using platform::MenuItem;
+using ModifierFlags = platform::NSEventModifierFlags;
 
-constexpr ModifierFlags command = ModifierFlags::command;
-constexpr ModifierFlags shift = ModifierFlags::shift;
+constexpr ModifierFlags command = ModifierFlags::maskCommand;
+constexpr ModifierFlags shift = ModifierFlags::maskShift;
+constexpr ModifierFlags control = ModifierFlags::maskControl;
+constexpr ModifierFlags option = ModifierFlags::maskAlternate;
+constexpr ModifierFlags function = ModifierFlags::maskSecondaryFn;
 
 class MenuItems : public ShortcutsTest {};
 
 std::shared_ptr<Menu> menuOf(std::vector<std::shared_ptr<MenuItem>> items) {
-    return std::make_shared<Menu>(Menu{"", std::move(items)});
+    return std::make_shared<Menu>("", std::move(items));
 }
 
 TEST_F(MenuItems, TheConflictSearchAppliesTheShiftRuleOnlyToShiftedShortcuts) {
@@ -42,12 +47,9 @@ TEST_F(MenuItems, TheConflictSearchAppliesTheShiftRuleOnlyToShiftedShortcuts) {
         bool matchesShiftCommandA;
     };
     const Case cases[] = {
-        {"a", command, true, false},
-        {"A", command, false, true},
-        {"a", shift | command, false, true},
-        {"a", command | ModifierFlags::function, false, false},
-        {"a", ModifierFlags(), false, false},
-        {"b", command, false, false},
+        {"a", command, true, false},          {"A", command, false, true},
+        {"a", shift | command, false, true},  {"a", command | function, false, false},
+        {"a", ModifierFlags(), false, false}, {"b", command, false, false},
     };
     for (const Case& c : cases) {
         const auto item = MenuItem::make("Item", c.equivalent, c.mask);
@@ -83,10 +85,9 @@ TEST_F(MenuItems, ABoundItemShowsTheNamesShortcutAndFollowsItsChanges) {
     storeShortcut(Shortcut{0, 0x1900}, name);
     const auto item = MenuItem::make("Fix");
 
-    item->bindKeyboardShortcut(name);
+    bindKeyboardShortcut(*item, name);
     EXPECT_EQ(item->keyEquivalent, "a");
-    EXPECT_EQ(item->keyEquivalentModifierMask,
-              ModifierFlags::control | ModifierFlags::option | command);
+    EXPECT_EQ(item->keyEquivalentModifierMask, control | option | command);
     EXPECT_FALSE(item->allowsAutomaticKeyEquivalentLocalization);
 
     storeShortcut(Shortcut{122, 0x100}, name);
@@ -115,7 +116,7 @@ TEST_F(MenuItems, BindingAgainReplacesTheEarlierObserver) {
     // The status menu binds its item each time it opens.
     std::vector<std::weak_ptr<void>> observers;
     for (int opening = 0; opening < 3; ++opening) {
-        item->bindKeyboardShortcut(first);
+        bindKeyboardShortcut(*item, first);
         observers.push_back(shortcutObserverAssociation().get(*item));
     }
     EXPECT_TRUE(observers[0].expired());
@@ -123,13 +124,13 @@ TEST_F(MenuItems, BindingAgainReplacesTheEarlierObserver) {
     EXPECT_FALSE(observers[2].expired());
 
     // An earlier binding no longer acts.
-    item->bindKeyboardShortcut(second);
+    bindKeyboardShortcut(*item, second);
     EXPECT_EQ(item->keyEquivalent, "s");
     storeShortcut(Shortcut{2, 0x100}, first);
     EXPECT_EQ(item->keyEquivalent, "s");
 
     // Unbinding clears the item and removes the observer.
-    item->bindKeyboardShortcut(std::nullopt);
+    bindKeyboardShortcut(*item, std::nullopt);
     EXPECT_EQ(item->keyEquivalent, "");
     EXPECT_EQ(shortcutObserverAssociation().get(*item), nullptr);
     storeShortcut(Shortcut{3, 0x100}, second);
@@ -139,7 +140,7 @@ TEST_F(MenuItems, BindingAgainReplacesTheEarlierObserver) {
     std::weak_ptr<MenuItem> gone;
     {
         const auto transient = MenuItem::make("Transient");
-        transient->bindKeyboardShortcut(second);
+        bindKeyboardShortcut(*transient, second);
         gone = transient;
     }
     EXPECT_TRUE(gone.expired());
@@ -151,11 +152,11 @@ TEST_F(MenuItems, BeforeSystem12TheLocalizationSwitchIsLeftAlone) {
     const Name name("name");
     storeShortcut(Shortcut{0, 0x100}, name);
     const auto item = MenuItem::make("Fix");
-    item->bindKeyboardShortcut(name);
+    bindKeyboardShortcut(*item, name);
     EXPECT_EQ(item->keyEquivalent, "a");
     EXPECT_TRUE(item->allowsAutomaticKeyEquivalentLocalization);
     item->allowsAutomaticKeyEquivalentLocalization = false;
-    item->bindKeyboardShortcut(std::nullopt);
+    bindKeyboardShortcut(*item, std::nullopt);
     EXPECT_FALSE(item->allowsAutomaticKeyEquivalentLocalization);
 }
 
@@ -163,12 +164,12 @@ TEST_F(MenuItems, OnABackgroundActivityQueueTheItemChangesLaterOnTheMainQueue) {
     const auto item = MenuItem::make("Fix");
     const platform::DispatchQueue activity("com.apple.xpc.activity.refresh");
     const platform::DispatchQueue other("com.example.refresh");
-    activity.async([&] { item->applyKeyboardShortcut(Shortcut{0, 0x100}); });
+    activity.async([&] { applyKeyboardShortcut(*item, Shortcut{0, 0x100}); });
     other.async([&] { EXPECT_EQ(item->keyEquivalent, ""); });
     scheduler().runUntilIdle();
     EXPECT_EQ(item->keyEquivalent, "a");
 
-    other.async([&] { item->applyKeyboardShortcut(std::nullopt); });
+    other.async([&] { applyKeyboardShortcut(*item, std::nullopt); });
     other.async([&] { EXPECT_EQ(item->keyEquivalent, "") << "other queues apply at once"; });
     scheduler().runUntilIdle();
 }

@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/alerts.h"
 #include "platform/events.h"
 #include "platform/json.h"
+#include "platform/local_events.h"
+#include "platform/menus.h"
+#include "platform/status_bar.h"
 #include "sim/input_devices.h"
 #include "sim/journal.h"
 #include "sim/world.h"
@@ -142,7 +146,8 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
          "step 1: a step is an object with one key, the step's name"},
         {R"([{"advance": 1}, {"jump": 3}])",
          "step 2: jump: unknown step (expected advance, read, set, perform, hitTest, trusted, "
-         "hang, unhang, drag, resize, journal, hardware or windows)"},
+         "hang, unhang, drag, resize, journal, hardware, windows, clickStatusItem, "
+         "dragStatusItemOut, chooseMenuItem, answerAlert or statusBar)"},
         {R"([{"drag": {"window": "nobody", "by": [1, 1]}}])",
          "step 1: drag.window: no element is named \"nobody\""},
         {R"([{"drag": {"window": "notes-close", "by": [1, 1]}}])",
@@ -226,6 +231,93 @@ TEST_F(ScriptTest, AFaultStopsTheScriptAtItsStep) {
                           {"read": {"element": "notes", "attribute": "AXTitle"}}])"),
               "step 2: hang: no process has the pid 7");
     EXPECT_EQ(output.lines(), (std::vector<std::string>{R"(read AXTitle: "Notes")"}));
+}
+
+// The program's status item under the user's hands: a right click that the program's monitor
+// takes (it beeps and asks with an alert), the alert's answer, a left click that opens the menu, a
+// choice, and a Command-drag out of the menu bar; the journal keeps the alert and the beep.
+TEST_F(ScriptTest, HandsClickTheStatusItemChooseFromItsMenuAndAnswerAlerts) {
+    const auto item =
+        platform::StatusBar::system().statusItemWithLength(platform::squareStatusItemLength);
+    item->setBehavior(platform::StatusItemBehavior::removalAllowed);
+    item->button()->setImage("MenuBarIcon");
+    const auto counter = platform::MenuItem::make("1 Zodiriz");
+    const auto quit = platform::MenuItem::make("Quit Zoral", "q");
+    int quits = 0;
+    quit->action = [&](platform::MenuItem&) { ++quits; };
+    item->setMenu(std::make_shared<platform::Menu>(
+        "Zoral", std::vector{counter, platform::MenuItem::separatorItem(), quit}));
+    std::optional<platform::ModalResponse> response;
+    const auto monitor = platform::addLocalMonitorForEvents(
+        platform::eventMaskFromType(platform::NSEventType::rightMouseDown),
+        [&](const platform::NSEvent&) -> std::optional<platform::NSEvent> {
+            platform::beep();
+            platform::Alert alert;
+            alert.messageText = "Open the preferences?";
+            response = alert.runModal();
+            return std::nullopt;
+        });
+    sim::Journal::of(*world).clear();
+
+    runScript(Json::parse(R"([
+        {"statusBar": {}},
+        {"clickStatusItem": {"button": "right"}},
+        {"statusBar": {}},
+        {"answerAlert": "OK"},
+        {"clickStatusItem": {}},
+        {"statusBar": {}},
+        {"chooseMenuItem": ["Quit Zoral"]},
+        {"chooseMenuItem": ["Quit Zoral"]},
+        {"dragStatusItemOut": {"item": 0}},
+        {"clickStatusItem": {}},
+        {"statusBar": {}},
+        {"journal": {}}])"));
+    EXPECT_EQ(response, platform::alertFirstButtonReturn);
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(output.lines(),
+              (std::vector<std::string>{
+                  "statusBar:",
+                  R"(  Item-0: visible at {"rect":[1405.0,0.0,25.0,25.0]} image MenuBarIcon)",
+                  "clickStatusItem: clicked",
+                  "statusBar:",
+                  R"(  Item-0: visible at {"rect":[1405.0,0.0,25.0,25.0]} image MenuBarIcon)",
+                  R"(  alert 1 "Open the preferences?" buttons ["OK"])",
+                  "answerAlert: answered",
+                  "clickStatusItem: clicked",
+                  "statusBar:",
+                  R"(  Item-0: visible at {"rect":[1405.0,0.0,25.0,25.0]} image MenuBarIcon)",
+                  "  open menu:",
+                  "    [ ] 1 Zodiriz",
+                  "    -----",
+                  R"(    [ ] Quit Zoral  key "q" mask 0x100000)",
+                  "chooseMenuItem: chosen",
+                  "chooseMenuItem: no such item to choose",
+                  "dragStatusItemOut: removed",
+                  "clickStatusItem: not in the menu bar",
+                  "statusBar:",
+                  "  Item-0: removed image MenuBarIcon",
+                  "journal: 3 entries",
+                  "  0.000 beeped",
+                  R"(  0.000 showed alert 1 "Open the preferences?" "" with buttons ["OK"])",
+                  "  0.000 the user answered alert 1 with 1000",
+              }));
+}
+
+TEST_F(ScriptTest, StatusItemStepsRefuseWhatCannotBe) {
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {R"([{"clickStatusItem": {}}])",
+         "step 1: clickStatusItem.item: the program has 0 status items, and none at place 0"},
+        {R"([{"clickStatusItem": {"item": -1}}])",
+         "step 1: clickStatusItem.item: is a place from 0"},
+        {R"([{"clickStatusItem": {"button": "middle"}}])",
+         "step 1: clickStatusItem.button: expected left or right"},
+        {R"([{"answerAlert": "OK"}])", "step 1: answerAlert: no alert is on screen"},
+        {R"([{"chooseMenuItem": []}])",
+         "step 1: chooseMenuItem: takes the titles that lead to the item"},
+        {R"([{"statusBar": []}])", "step 1: statusBar: takes {}"},
+    };
+    for (const auto& [script, message] : cases)
+        EXPECT_EQ(refusal(script), message) << script;
 }
 
 }  // namespace

@@ -317,7 +317,7 @@ bool SystemStatusBar::choose(const std::vector<std::string>& titles) {
         chosen = *found;
         menu = chosen->submenu.get();
     }
-    if (!chosen->enabled || !chosen->action || chosen->submenu)
+    if (chosen == nullptr || !chosen->enabled || !chosen->action || chosen->submenu)
         return false;
     dismiss();
     platform::DispatchQueue::main().async([chosen] { chosen->action(*chosen); });

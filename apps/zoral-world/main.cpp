@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "desktop_pictures.h"
 #include "engine/input/engine.h"
 #include "engine/tooltips/live_tooltip_window.h"
 #include "engine/tooltips/tooltip_controller.h"
@@ -28,7 +29,8 @@
 
 namespace {
 
-constexpr std::string_view usage = R"(usage: zoral-world [--help] WORLD.json [SCRIPT.json]
+constexpr std::string_view usage =
+    R"(usage: zoral-world [--help] [--pictures DIR] WORLD.json [SCRIPT.json]
 
 Loads the simulated world of WORLD.json, runs the steps of SCRIPT.json against it on the virtual
 clock, and prints a line for each step, then the world as it is afterwards, in the notation of
@@ -40,6 +42,11 @@ With {"engine": true} a script attaches the program's gesture engine to the worl
 must grant the Accessibility permission): the hardware steps that follow reach it through the
 event tap, and its log lines print among the steps' own. {"engine": false} detaches it.
 {"enable": ["menubarAppSwitcher", "appChain"]} turns on kinds of action that are off by default.
+
+With --pictures DIR the runner draws the simulated displays as the user would see them (the menu
+bar, the Dock, the windows in their order, the pointer and the program's tooltips) into DIR as
+PNG files, when a gesture of the attached engine proposes an action and when it has ended:
+gesture-001-proposed.png, gesture-001-ended.png, ...
 
 World files and scripts are described in src/sim/world_file.h and apps/zoral-world/script.h;
 tests/fixtures/worlds/ and tests/fixtures/scripts/ hold examples.
@@ -59,7 +66,8 @@ struct TerminationRequest {
 // end of the run, before the world goes.
 class AttachedEngine {
 public:
-    AttachedEngine() = default;
+    explicit AttachedEngine(std::optional<std::filesystem::path> pictures)
+        : pictures_(std::move(pictures)) {}
     AttachedEngine(const AttachedEngine&) = delete;
     AttachedEngine& operator=(const AttachedEngine&) = delete;
     ~AttachedEngine() { detach(); }
@@ -77,7 +85,12 @@ public:
             throw world_runner::ScriptError("the engine is attached already");
         sim::World::current().programProcess();
         tooltips_ = engine::TooltipController::make(std::make_shared<engine::LiveTooltipWindow>());
-        engine_ = engine::Engine::start(tooltips_);
+        std::shared_ptr<engine::Tooltips> tooltips = tooltips_;
+        if (pictures_) {
+            picturing_ = std::make_shared<pictures::PicturingTooltips>(tooltips_, *pictures_);
+            tooltips = picturing_;
+        }
+        engine_ = engine::Engine::start(tooltips);
         if (!engine_) {
             tooltips_.reset();
             throw world_runner::ScriptError(
@@ -92,7 +105,17 @@ public:
         tooltips_.reset();
     }
 
+    // How many pictures were written, and into which folder; none without pictures.
+    void reportPictures() const {
+        if (picturing_)
+            zoral::platform::output::printLine(
+                "pictures: " + std::to_string(picturing_->written()) + " written into " +
+                pictures_->string());
+    }
+
 private:
+    std::optional<std::filesystem::path> pictures_;
+    std::shared_ptr<zoral::pictures::PicturingTooltips> picturing_;
     std::shared_ptr<zoral::engine::TooltipController> tooltips_;
     std::unique_ptr<zoral::engine::Engine> engine_;
 };
@@ -122,6 +145,7 @@ void enableActions(const zoral::platform::Json& arguments) {
 int main(int argc, char** argv) {
     using namespace zoral;
     std::vector<std::string> files;
+    std::optional<std::filesystem::path> pictures;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -130,6 +154,12 @@ int main(int argc, char** argv) {
         } else if (!optionsEnded && (argument == "--help" || argument == "-h")) {
             std::cout << usage;
             return 0;
+        } else if (!optionsEnded && argument == "--pictures") {
+            if (i + 1 == argc) {
+                std::cerr << "zoral-world: --pictures needs a folder\n" << usage;
+                return 2;
+            }
+            pictures = std::filesystem::absolute(argv[++i]);
         } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
             std::cerr << "zoral-world: unknown option " << argument << "\n" << usage;
             return 2;
@@ -164,7 +194,7 @@ int main(int argc, char** argv) {
         sim::loadWorldFile(*world, files[0]);
         for (const auto* key : settings::Defaults::Keys::all())
             key->registerDefault();
-        AttachedEngine engine;
+        AttachedEngine engine(pictures);
         if (files.size() == 2) {
             const platform::Json script = sim::readJsonFile(files[1]);
             try {
@@ -179,6 +209,7 @@ int main(int argc, char** argv) {
         engine.detach();
         scheduler->runUntilIdle();
         platform::output::printLine(sim::dumpWorld(*world).dump(2));
+        engine.reportPictures();
     } catch (const TerminationRequest& request) {
         platform::UserDefaultsTermination::endBySignal(request.signal);
     } catch (const std::exception& error) {

@@ -11,6 +11,8 @@
 // Only the declarations live here; the simulated desktop (sim/) defines them.
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "platform/geometry.h"
 
@@ -45,5 +47,17 @@ void programWindowSetAlpha(WindowNumber window, double alpha);
 void programWindowOrderFront(WindowNumber window);
 void programWindowOrderOut(WindowNumber window);
 void programWindowDestroy(WindowNumber window);
+
+// What a window shows, as the toolkit paints it at alpha 1: premultiplied 32-bit ARGB pixels, row
+// by row from the top. Empty when the window has nothing to paint.
+struct ProgramWindowPixels {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> argb;
+};
+
+// How the window's pixels are painted when someone looks at the desktop; the window server calls
+// it only while the window lives. An empty function forgets it.
+void programWindowSetContent(WindowNumber window, std::function<ProgramWindowPixels()> content);
 
 }  // namespace zoral::platform

@@ -97,6 +97,19 @@ void ProgramWindows::destroy(World& world, platform::WindowNumber number) {
     windows_.erase(number);
 }
 
+void ProgramWindows::setContent(platform::WindowNumber number,
+                                std::function<platform::ProgramWindowPixels()> content) {
+    if (Entry* entry = find(number))
+        entry->content = std::move(content);
+}
+
+platform::ProgramWindowPixels ProgramWindows::pixels(platform::WindowNumber number) const {
+    const auto found = windows_.find(number);
+    if (found == windows_.end() || !found->second.content)
+        return {};
+    return found->second.content();
+}
+
 std::optional<ProgramWindow> ProgramWindows::window(platform::WindowNumber number) const {
     const auto found = windows_.find(number);
     if (found == windows_.end())
@@ -169,6 +182,10 @@ void programWindowOrderOut(WindowNumber window) {
 void programWindowDestroy(WindowNumber window) {
     World& world = World::current();
     ProgramWindows::of(world).destroy(world, window);
+}
+
+void programWindowSetContent(WindowNumber window, std::function<ProgramWindowPixels()> content) {
+    ProgramWindows::current().setContent(window, std::move(content));
 }
 
 }  // namespace zoral::platform

@@ -10,6 +10,7 @@
 // A component of the world: ProgramWindows::of(world). Main thread only, as the toolkit's windows.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -52,10 +53,14 @@ public:
     void orderFront(World& world, platform::WindowNumber number);
     void orderOut(World& world, platform::WindowNumber number);
     void destroy(World& world, platform::WindowNumber number);
+    void setContent(platform::WindowNumber number,
+                    std::function<platform::ProgramWindowPixels()> content);
 
     std::optional<ProgramWindow> window(platform::WindowNumber number) const;
     // The window server's node for the window, while it lives.
     std::shared_ptr<WindowNode> node(platform::WindowNumber number) const;
+    // What the window shows, painted now; empty for a window that paints nothing or is gone.
+    platform::ProgramWindowPixels pixels(platform::WindowNumber number) const;
     std::size_t count() const { return windows_.size(); }
     const std::vector<ProgramWindowOrdering>& orderings() const { return orderings_; }
 
@@ -67,6 +72,7 @@ private:
     struct Entry {
         ProgramWindow state;
         std::shared_ptr<WindowNode> node;
+        std::function<platform::ProgramWindowPixels()> content;
     };
 
     Entry* find(platform::WindowNumber number);

@@ -182,6 +182,11 @@ TitledWindow::TitledWindow(platform::CGSize contentSize, std::uint64_t styleMask
     parts_->contentSize = contentSize;
     relayoutHeader();
     number_ = platform::programWindowCreate({}, frame());
+    platform::programWindowSetContent(number_, [this] {
+        Image image = render();
+        return platform::ProgramWindowPixels{image.width(), image.height(),
+                                             std::move(image.data())};
+    });
 }
 
 std::shared_ptr<TitledWindow> TitledWindow::withContentViewController(

@@ -76,6 +76,11 @@ Window::Window(const WindowConfiguration& configuration)
     number_ = platform::programWindowCreate(serverStyle(configuration_), frame_);
     widget_ = std::make_unique<Widget>(*this, configuration_);
     widget_->widget.setGeometry(topLeftGeometry(frame_));
+    platform::programWindowSetContent(number_, [this] {
+        Image image = render();
+        return platform::ProgramWindowPixels{image.width(), image.height(),
+                                             std::move(image.data())};
+    });
 }
 
 Window::~Window() {

@@ -127,6 +127,30 @@ expect_error "position.json: processes[0].children[0].attributes.AXPosition: a w
 echo '{}' >"$work/caller/empty.json"
 expect_error 'steps.json: step 1: read.element: no element is named "start-page"' empty.json steps.json
 
+# Pictures of the desktop: one when a gesture proposes an action and one when it has ended, as PNG
+# files named by gesture and phase; a folder that cannot be made is said once and the run goes on.
+(cd "$work/caller" && TMPDIR="$work/tmp" "$runner" --pictures shots \
+  "$root/tests/fixtures/worlds/default.json" "$root/tests/fixtures/scripts/gestures.json") \
+  >"$work/out" 2>"$work/err"
+status=$?
+[[ $status -eq 0 ]] || fail "--pictures ended with $status: $(cat "$work/err")"
+for name in gesture-001-proposed gesture-001-ended gesture-006-ended; do
+  [[ $(head -c 4 "$work/caller/shots/$name.png" 2>/dev/null | tail -c 3) == PNG ]] ||
+    fail "--pictures: no $name.png ($(ls "$work/caller/shots" 2>&1 | tr '\n' ' '))"
+done
+count=$(ls "$work/caller/shots" | wc -l)
+grep -qx "pictures: $count written into $work/caller/shots" "$work/out" ||
+  fail "--pictures: $count files, but said: $(grep '^pictures' "$work/out")"
+touch "$work/caller/not-a-folder"
+(cd "$work/caller" && TMPDIR="$work/tmp" "$runner" --pictures not-a-folder/shots \
+  "$root/tests/fixtures/worlds/default.json" "$root/tests/fixtures/scripts/gestures.json") \
+  >"$work/out" 2>"$work/err"
+status=$?
+[[ $status -eq 0 && $(grep -c '^pictures: cannot' "$work/out") -eq 1 ]] ||
+  fail "--pictures into a file: $status, $(grep '^pictures' "$work/out")"
+"$runner" --pictures >/dev/null 2>"$work/err"
+[[ $? -eq 2 ]] && grep -q "needs a folder" "$work/err" || fail "--pictures without a folder"
+
 # Nothing of all this reached the real home, nor was left in the temporary directory.
 [[ $(snapshot) == "$before" ]] || fail "the real home changed: $(snapshot)"
 [[ -z $(ls -A "$work/tmp") ]] || fail "left behind: $(ls -A "$work/tmp")"

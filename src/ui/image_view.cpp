@@ -4,6 +4,7 @@
 #include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "platform/screens.h"
 #include "ui/image_assets.h"
@@ -63,7 +64,11 @@ protected:
 };
 
 ImageWidget& widgetOf(const View& view) {
-    return *dynamic_cast<ImageWidget*>(qtWidget(view));
+    auto* widget = dynamic_cast<ImageWidget*>(qtWidget(view));
+    // An image view is always made with its image widget.
+    if (widget == nullptr)
+        std::abort();
+    return *widget;
 }
 
 }  // namespace
@@ -73,8 +78,9 @@ ImageView::ImageView()
 
 ImageView::ImageView(int width, int height)
     : View(std::make_unique<ImageWidget>(*this)), width_(width), height_(height), fixedSize_(true) {
-    widgetOf(*this).hint = QSize(width, height);
-    qtWidget(*this)->resize(width, height);
+    ImageWidget& widget = widgetOf(*this);
+    widget.hint = QSize(width, height);
+    widget.resize(width, height);
 }
 
 void ImageView::setImage(const std::string& assetName) {
@@ -101,9 +107,10 @@ void ImageView::setSymbol(const std::string& symbolName, SymbolConfiguration con
 void ImageView::resizeTo(int width, int height) {
     width_ = width;
     height_ = height;
-    widgetOf(*this).hint = QSize(width, height);
-    qtWidget(*this)->updateGeometry();
-    qtWidget(*this)->resize(width, height);
+    ImageWidget& widget = widgetOf(*this);
+    widget.hint = QSize(width, height);
+    widget.updateGeometry();
+    widget.resize(width, height);
 }
 
 void ImageView::reload() {

@@ -34,8 +34,8 @@ public:
           popover_(popover) {
         setAttribute(Qt::WA_TranslucentBackground);
         setAttribute(Qt::WA_ShowWithoutActivating);
-        auto* layout = new QGridLayout(this);  // owned by the widget
-        layout->setSizeConstraint(QLayout::SetFixedSize);
+        grid_ = new QGridLayout(this);  // owned by the widget
+        grid_->setSizeConstraint(QLayout::SetFixedSize);
         margins(RectEdge::maxY);
     }
 
@@ -46,8 +46,7 @@ public:
         const int bottom = edge == RectEdge::minY ? arrowLength : 0;
         const int left = edge == RectEdge::maxX ? arrowLength : 0;
         const int right = edge == RectEdge::minX ? arrowLength : 0;
-        layout()->setContentsMargins(left + padding, top + padding, right + padding,
-                                     bottom + padding);
+        grid_->setContentsMargins(left + padding, top + padding, right + padding, bottom + padding);
     }
 
     // Where along its edge the arrow stands (from the bubble's left or top).
@@ -125,6 +124,7 @@ protected:
 private:
     Popover& popover_;
     RectEdge edge_ = RectEdge::maxY;
+    QGridLayout* grid_ = nullptr;
 };
 
 class BubbleView final : public View {
@@ -188,9 +188,10 @@ void Popover::setContentViewController(std::shared_ptr<ViewController> controlle
     if (!content_)
         return;
     pin(*content_->view(), *parts_->bubble, 0);
-    auto* grid = dynamic_cast<QGridLayout*>(widget()->layout());
-    grid->setSizeConstraint(QLayout::SetFixedSize);
-    dynamic_cast<BubbleWidget*>(widget())->margins(edge_);
+    if (auto* grid = dynamic_cast<QGridLayout*>(widget()->layout()))
+        grid->setSizeConstraint(QLayout::SetFixedSize);
+    if (auto* bubble = dynamic_cast<BubbleWidget*>(widget()))
+        bubble->margins(edge_);
 }
 
 void Popover::show(platform::CGRect relativeTo, View& positioningView, RectEdge preferredEdge) {
@@ -199,7 +200,8 @@ void Popover::show(platform::CGRect relativeTo, View& positioningView, RectEdge 
     anchor_ = positioningView.weak_from_this();
     anchorRect_ = relativeTo;
     edge_ = preferredEdge;
-    dynamic_cast<BubbleWidget*>(widget())->margins(edge_);
+    if (auto* bubble = dynamic_cast<BubbleWidget*>(widget()))
+        bubble->margins(edge_);
     if (shown_) {
         reposition();
         return;
@@ -240,6 +242,8 @@ void Popover::reposition() {
                     static_cast<int>(anchorRect_.width()), static_cast<int>(anchorRect_.height()));
     target.moveTopLeft(anchorWidget->mapToGlobal(target.topLeft()));
     auto* bubble = dynamic_cast<BubbleWidget*>(widget());
+    if (bubble == nullptr)
+        return;
     const QSize size = bubble->size();
     QPoint origin;
     switch (edge_) {

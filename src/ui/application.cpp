@@ -6,7 +6,28 @@
 #include <cstdlib>
 #include <memory>
 
+#include "ui/local_event_routing.h"
+
 namespace zoral::ui {
+
+namespace {
+
+// The toolkit's application, which hands the user's input to the local event monitors before
+// any widget sees it, as the system's application object does.
+class Application final : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        if (consumedByLocalMonitors(receiver, event)) {
+            event->accept();
+            return true;
+        }
+        return QApplication::notify(receiver, event);
+    }
+};
+
+}  // namespace
 
 void ensureApplication() {
     if (QApplication::instance() != nullptr)
@@ -16,7 +37,7 @@ void ensureApplication() {
     static char name[] = "zoral";
     static char* argv[] = {name, nullptr};
     static std::unique_ptr<QApplication> application;
-    application = std::make_unique<QApplication>(argc, argv);
+    application = std::make_unique<Application>(argc, argv);
     // One look on every platform the toolkit draws on, the light appearance's.
     QApplication::setStyle(QStringLiteral("Fusion"));
     // The input devices' registry is a global of the toolkit that events (the test events among

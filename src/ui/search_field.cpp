@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
+#include <QToolButton>
 
 #include "ui/qt_view.h"
 #include "ui/titled_window.h"
@@ -57,6 +58,10 @@ struct SearchField::Widget final : ForwardingWidget<QLineEdit> {
     explicit Widget(SearchField& field) : ForwardingWidget<QLineEdit>(field), field_(field) {
         cancel = addAction(clearIcon(), QLineEdit::TrailingPosition);
         cancel->setVisible(false);
+        // A click on the clear button takes the focus itself: pressing it does not start the
+        // field's editing (and ends an editing under way) before the click clears the field.
+        for (QToolButton* button : findChildren<QToolButton*>())
+            button->setFocusPolicy(Qt::ClickFocus);
         QObject::connect(cancel, &QAction::triggered, [this] {
             if (bound())
                 field_.cancelButtonClicked();

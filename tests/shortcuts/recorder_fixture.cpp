@@ -1,6 +1,7 @@
 #include "recorder_fixture.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QWidget>
 
 #include "sim/displays.h"
@@ -58,6 +59,11 @@ QPoint RecorderTest::centreOf(const ui::View& view) {
 }
 
 void RecorderTest::clickAt(QWindow* target, QPoint point) {
+    // A click on a window that is not active activates it first, as the window server does.
+    if (QGuiApplication::focusWindow() != target) {
+        target->requestActivate();
+        ui::processToolkitEvents();
+    }
     QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, point);
     ui::processToolkitEvents();
     scheduler().runUntilIdle();

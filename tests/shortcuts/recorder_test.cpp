@@ -2,6 +2,7 @@
 // window are taken, refused or passed on, and the stored shortcut follows.
 
 #include <QApplication>
+#include <QToolButton>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -9,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/menus.h"
+#include "platform/user_defaults.h"
 #include "recorder_fixture.h"
 #include "shortcuts/shortcut_display.h"
 #include "sim/system_settings.h"
+#include "ui/event_pump.h"
 #include "ui/qt_view.h"
 
 namespace zoral::shortcuts::testing {
@@ -189,6 +192,116 @@ TEST_F(RecorderTest, KeysWhileRecordingAreTakenRefusedOrPassedOn) {
                 break;
         }
     }
+}
+
+TEST_F(RecorderTest, AMouseUpEndsTheRecordingOnlyMoreThanThreePointsOutside) {
+    struct Case {
+        std::string what;
+        QPoint offset;  // from the field's top-left corner
+        bool stillRecording;
+    };
+    const int width = ui::qtWidget(*recorder)->width();
+    const int height = ui::qtWidget(*recorder)->height();
+    const std::vector<Case> cases{
+        {"inside", {10, 5}, true},
+        {"2 points right of it", {width + 1, 5}, true},
+        {"2 points below it", {10, height + 1}, true},
+        {"4 points right of it", {width + 3, 5}, false},
+        {"4 points above it", {10, -4}, false},
+        {"on the OK button", pointOf(*okButton, {5, 5}) - pointOf(*recorder, {0, 0}), false},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        click(*recorder);
+        ASSERT_TRUE(recorder->isRecording());
+        clickAt(windowOf(*recorder), pointOf(*recorder, row.offset));
+        EXPECT_EQ(recorder->isRecording(), row.stillRecording);
+        EXPECT_EQ(recordingPause(), row.stillRecording);
+        window->makeFirstResponder(nullptr);
+    }
+}
+
+TEST_F(RecorderTest, TheClearButtonClearsTheStoredShortcutAndRecordingGoesOn) {
+    storeShortcut(commandShiftK, name);
+    click(*recorder);
+    const auto* clear = ui::qtWidget(*recorder)->findChild<QToolButton*>();
+    ASSERT_NE(clear, nullptr);
+    ASSERT_TRUE(clear->isVisible());
+    QTest::mouseClick(const_cast<QToolButton*>(clear), Qt::LeftButton);
+    scheduler().runUntilIdle();
+
+    EXPECT_EQ(storedShortcut(name), std::nullopt);
+    EXPECT_EQ(platform::UserDefaults::standard().objectForKey(name.userDefaultsKey()),
+              platform::PlistObject::boolean(false))
+        << "stored as cleared";
+    EXPECT_EQ(changes, (std::vector<std::optional<Shortcut>>{std::nullopt}));
+    EXPECT_EQ(recorder->stringValue(), "");
+    EXPECT_FALSE(recorder->showsCancelButton());
+    EXPECT_TRUE(recorder->isRecording());
+}
+
+// The user's hands on the simulated desktop press the global shortcut while the recorder records:
+// the hot key's handler stays silent, and hears it again once the recording has ended.
+TEST_F(RecorderTest, GlobalShortcutsDoNotFireWhileRecording) {
+    storeShortcut(controlOptionA, name);
+    int fired = 0;
+    attachKeyUpHandler(name, [&fired] { ++fired; });
+    press(controlOptionA);
+    release(controlOptionA);
+    ASSERT_EQ(fired, 1);
+
+    click(*recorder);
+    press(controlOptionA);
+    release(controlOptionA);
+    EXPECT_EQ(fired, 1) << "paused while recording";
+    EXPECT_EQ(hotKeys().deliveries().size(), 4u) << "the system still sent the hot key";
+
+    type(Qt::Key_Escape);
+    press(controlOptionA);
+    release(controlOptionA);
+    EXPECT_EQ(fired, 2);
+}
+
+TEST_F(RecorderTest, ARecorderThatGoesWhileRecordingEndsThePause) {
+    click(*recorder);
+    // The window leaves the screen: the field keeps the focus of its window, and records on.
+    window->orderOut();
+    ui::processToolkitEvents();
+    ASSERT_TRUE(recordingPause());
+    window.reset();
+    recorder.reset();
+    EXPECT_FALSE(recordingPause()) << "the global shortcuts would stay silent for good";
+}
+
+TEST_F(RecorderTest, TwoRecordersOfOneNameShowTheSameShortcut) {
+    auto second = RecorderCocoa::make(name);
+    auto other = RecorderCocoa::make(Name("other"));
+    auto secondWindow = makeWindow({second, other});
+
+    click(*recorder);
+    type(Qt::Key_K, Qt::MetaModifier | Qt::ShiftModifier);
+    EXPECT_EQ(second->stringValue(), "⇧⌘K");
+    EXPECT_TRUE(second->showsCancelButton());
+    EXPECT_EQ(other->stringValue(), "") << "another name's recorder is left alone";
+
+    // Cleared elsewhere: both follow.
+    updateShortcut(std::nullopt, name);
+    EXPECT_EQ(recorder->stringValue(), "");
+    EXPECT_EQ(second->stringValue(), "");
+    EXPECT_FALSE(second->showsCancelButton());
+}
+
+TEST_F(RecorderTest, ANewNameShowsThatNamesStoredShortcut) {
+    storeShortcut(commandShiftK, name);
+    storeShortcut(controlOptionCommandA, Name("other"));
+    recorder->setShortcutName(Name("other"));
+    EXPECT_EQ(recorder->stringValue(), "⌃⌥⌘A");
+
+    // From now on it follows the new name, not the old.
+    storeShortcut(f5, name);
+    EXPECT_EQ(recorder->stringValue(), "⌃⌥⌘A");
+    updateShortcut(std::nullopt, Name("other"));
+    EXPECT_EQ(recorder->stringValue(), "");
 }
 
 }  // namespace

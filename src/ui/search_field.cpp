@@ -115,6 +115,20 @@ struct SearchField::Widget final : ForwardingWidget<QLineEdit> {
         }
     }
 
+    // The toolkit leaves the placeholder out of a centred field that has the focus (its caret
+    // would stand in the middle); the field shows it, as the system's does.
+    void paintEvent(QPaintEvent* event) override {
+        ForwardingWidget<QLineEdit>::paintEvent(event);
+        if (!hasFocus() || !text().isEmpty() || placeholderText().isEmpty() ||
+            !alignment().testFlag(Qt::AlignHCenter)) {
+            return;
+        }
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::PlaceholderText));
+        painter.setFont(font());
+        painter.drawText(rect(), Qt::AlignCenter, placeholderText());
+    }
+
     QSize sizeHint() const override {
         QSize hint = ForwardingWidget<QLineEdit>::sizeHint();
         if (intrinsicWidth >= 0)

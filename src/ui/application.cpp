@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QInputDevice>
+#include <QOpenGLContext>
 #include <QPointingDevice>
 #include <cstdlib>
 #include <memory>
@@ -44,6 +45,9 @@ void ensureApplication() {
     // them) make on first use; made now, it outlives the application, whose devices leave it.
     (void)QPointingDevice::primaryPointingDevice();
     (void)QInputDevice::primaryKeyboard();
+    // Likewise the store of the current drawing context, which every window asks as it goes: a
+    // window that goes with the application (one the toolkit made for its own use) finds it.
+    (void)QOpenGLContext::currentContext();
     // Gone before the toolkit's own globals, which the application made after this static.
     std::atexit([] { application.reset(); });
 }

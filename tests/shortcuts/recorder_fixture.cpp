@@ -70,9 +70,9 @@ void RecorderTest::clickAt(QWindow* target, QPoint point) {
 }
 
 void RecorderTest::type(Qt::Key key, Qt::KeyboardModifiers modifiers) {
-    QWidget* active = QApplication::activeWindow();
-    QWindow* target = active != nullptr ? active->windowHandle() : windowOf(*recorder);
-    QTest::keyClick(target, key, modifiers);
+    // To the active window, which hands it to its widget with the focus.
+    QWindow* target = QGuiApplication::focusWindow();
+    QTest::keyClick(target != nullptr ? target : windowOf(*recorder), key, modifiers);
     ui::processToolkitEvents();
     scheduler().runUntilIdle();
 }

@@ -19,14 +19,37 @@ bool isSpecial(char16_t c) {
     }
 }
 
-}  // namespace
-
-std::optional<SpecialKey> Event::specialKey() const {
+std::optional<SpecialKey> specialKeyOf(platform::NSEventType type,
+                                       const std::u16string& charactersIgnoringModifiers) {
     if (type != platform::NSEventType::keyDown && type != platform::NSEventType::keyUp)
         return std::nullopt;
     if (charactersIgnoringModifiers.size() != 1 || !isSpecial(charactersIgnoringModifiers[0]))
         return std::nullopt;
     return static_cast<SpecialKey>(charactersIgnoringModifiers[0]);
+}
+
+}  // namespace
+
+std::optional<SpecialKey> Event::specialKey() const {
+    return specialKeyOf(type, charactersIgnoringModifiers);
+}
+
+std::optional<SpecialKey> specialKey(const platform::NSEvent& event) {
+    return specialKeyOf(event.type, event.charactersIgnoringModifiers);
+}
+
+platform::NSEvent Event::nsEvent(std::optional<platform::WindowNumber> window) const {
+    return {.type = type,
+            .modifierFlags = modifierFlags,
+            .keyCode = keyCode,
+            .characters = characters,
+            .charactersIgnoringModifiers = charactersIgnoringModifiers,
+            .isARepeat = isARepeat,
+            .locationInWindow = locationInWindow,
+            .clickCount = clickCount,
+            .buttonNumber = buttonNumber,
+            .window = window,
+            .timestamp = timestamp};
 }
 
 bool isFunctionKey(SpecialKey key) {

@@ -15,6 +15,8 @@
 
 #include "platform/events.h"
 #include "platform/geometry.h"
+#include "platform/local_events.h"
+#include "platform/program_windows.h"
 
 namespace zoral::ui {
 
@@ -61,10 +63,16 @@ struct Event {
     // events, the button.
     platform::CGEvent cgEvent() const;
 
+    // The event as the application hands it to its local monitors, for the window given.
+    platform::NSEvent nsEvent(std::optional<platform::WindowNumber> window) const;
+
     friend bool operator==(const Event&, const Event&) = default;
 };
 
 // F1 to F35.
 bool isFunctionKey(SpecialKey key);
+
+// The special key of an application event, as Event::specialKey reads it.
+std::optional<SpecialKey> specialKey(const platform::NSEvent& event);
 
 }  // namespace zoral::ui

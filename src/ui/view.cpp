@@ -309,6 +309,13 @@ platform::CGSize View::fittingSize() const {
             static_cast<double>(std::max(bounded.height(), 0))};
 }
 
+platform::CGPoint View::convertPointFromWindow(platform::CGPoint point) const {
+    const QWidget* top = widget_->window();
+    const QPointF inWindow(point.x, top->height() - point.y);
+    const QPointF inView = widget_->mapFrom(top, inWindow);
+    return {inView.x(), inView.y()};
+}
+
 void View::setContentHuggingPriority(float priority, LayoutOrientation orientation) {
     hugging_[static_cast<int>(orientation)] = priority;
 }

@@ -86,6 +86,9 @@ public:
     platform::CGRect bounds() const { return {0, 0, frame().width(), frame().height()}; }
     // The size its content asks for.
     platform::CGSize fittingSize() const;
+    // A point of its window's (bottom-left origin, the title bar included, as events give it) in
+    // the view's own coordinates.
+    platform::CGPoint convertPointFromWindow(platform::CGPoint point) const;
     // Kept for the layouts that read it; higher holds the view closer to its content size.
     void setContentHuggingPriority(float priority, LayoutOrientation orientation);
     float contentHuggingPriority(LayoutOrientation orientation) const;

@@ -72,6 +72,10 @@ void PreferencesWindowController::presentPopover(
                            });
 }
 
+std::shared_ptr<ui::Popover> PreferencesWindowController::presentedPopover() const {
+    return popovers_.empty() ? nullptr : popovers_.back().lock();
+}
+
 void PreferencesWindowController::showWelcome(std::function<void()> completion) {
     showPopover<WelcomePopoverController>("Welcome", std::move(completion));
 }

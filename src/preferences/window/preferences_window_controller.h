@@ -79,6 +79,9 @@ public:
     // does nothing (and never runs this completion).
     void requireAccessibility(std::function<void()> completion);
 
+    // The popover presented last, while it lives (it may not be shown yet, or any longer).
+    std::shared_ptr<ui::Popover> presentedPopover() const;
+
     // Replaces the toolbar's items with the identifiers' items, in the order given.
     void setToolbarItems(const std::vector<std::string>& identifiers);
     // The window's title; from system 11 on the subtitle (empty without one) stands below it,

@@ -11,3 +11,14 @@ build_dir=${BUILD_DIR:-build/debug}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug ${CMAKE_ARGS:-} >/dev/null
 cmake --build "$build_dir"
 ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" --timeout 300
+
+# The screenshot tests once more under a real X server, when Debian's Xvfb is installed: they then
+# also write the screen as the server shows it (<name>-x11.png beside the offscreen ones).
+if command -v xvfb-run >/dev/null; then
+  for run in "ui ui_tests Gallery*" "preferences preferences_tests PreferencesScreenshots*"; do
+    read -r folder binary filter <<<"$run"
+    (cd "$build_dir/tests/$folder" &&
+      xvfb-run -a -s "-screen 0 1440x900x24" env QT_QPA_PLATFORM=xcb \
+        "./$binary" --gtest_filter="$filter" --gtest_brief=1)
+  done
+fi

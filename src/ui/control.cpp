@@ -46,6 +46,8 @@ QFont qtFont(const Font& font) {
     return result;
 }
 
+Control::Control() : Control(nullptr) {}
+
 Control::Control(std::unique_ptr<QWidget> widget) : View(std::move(widget)) {
     applyFont();
 }

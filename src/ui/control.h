@@ -59,6 +59,8 @@ public:
     void setTag(std::int64_t tag) { tag_ = tag; }
 
 protected:
+    // A control that draws nothing of its own: a plain view that acts on the mouse.
+    Control();
     explicit Control(std::unique_ptr<QWidget> widget);
     // The font at the control's size, as the toolkit draws it.
     void applyFont();

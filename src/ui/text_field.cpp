@@ -13,12 +13,24 @@ QLabel& labelOf(const View& view) {
     return *dynamic_cast<QLabel*>(qtWidget(view));
 }
 
+// A label that, wrapping at a width it was given, asks for the height of its lines at that width
+// (the toolkit's own guess assumes a width of its choosing).
+class LabelWidget final : public ForwardingWidget<QLabel> {
+public:
+    using ForwardingWidget<QLabel>::ForwardingWidget;
+
+    QSize sizeHint() const override {
+        const int width = minimumWidth();
+        if (wordWrap() && width > 0 && width == maximumWidth())
+            return {width, heightForWidth(width)};
+        return ForwardingWidget<QLabel>::sizeHint();
+    }
+};
+
 }  // namespace
 
 TextField::TextField(std::string text, bool wraps)
-    : Control(std::make_unique<ForwardingWidget<QLabel>>(*this)),
-      text_(std::move(text)),
-      wraps_(wraps) {
+    : Control(std::make_unique<LabelWidget>(*this)), text_(std::move(text)), wraps_(wraps) {
     QLabel& label = labelOf(*this);
     label.setTextFormat(Qt::PlainText);
     label.setWordWrap(wraps_);

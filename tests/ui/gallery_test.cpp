@@ -2,18 +2,15 @@
 // binary) with a popover and with a sheet, so that a person can look at them; and checked for what
 // a person would notice: controls cut short or lying over each other.
 
-#include <QGuiApplication>
-#include <QScreen>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "screenshots.h"
 #include "toolbar_items.h"
 #include "ui/box.h"
 #include "ui/button.h"
-#include "ui/event_pump.h"
 #include "ui/image_view.h"
 #include "ui/layout_guide.h"
 #include "ui/pop_up_button.h"
@@ -186,49 +183,8 @@ public:
 
 class GalleryTest : public testing::UiWorldTest {
 protected:
-    GalleryTest() { std::filesystem::create_directories(folder); }
-
     void save(const Image& image, const std::string& name) {
-        EXPECT_TRUE(image.savePng(folder + "/" + name + ".png"));
-        // Under a real X server, the screen as the server shows it, too.
-        if (QGuiApplication::platformName() == QStringLiteral("xcb")) {
-            processToolkitEvents();
-            const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
-            EXPECT_TRUE(screen.save(QString::fromStdString(folder + "/" + name + "-x11.png")));
-        }
-    }
-
-    // Every leaf view lies inside its superview and gets the size its content asks for; arranged
-    // views of a stack do not overlap.
-    void expectNothingClippedOrOverlapping(const View& view) {
-        const auto* stack = dynamic_cast<const StackView*>(&view);
-        std::vector<QRect> placed;
-        for (const auto& subview : view.subviews()) {
-            if (subview->isHidden())
-                continue;
-            const QWidget* widget = qtWidget(*subview);
-            const QRect rect = widget->geometry();
-            if (stack != nullptr) {
-                EXPECT_TRUE(QRect(QPoint(), qtWidget(view)->size()).contains(rect))
-                    << "cut off by its stack: " << widget->metaObject()->className();
-            }
-            if (dynamic_cast<const Control*>(subview.get()) != nullptr) {
-                const QSize wanted = widget->minimumSizeHint().isValid() ? widget->minimumSizeHint()
-                                                                         : widget->sizeHint();
-                EXPECT_GE(rect.width(), wanted.width()) << widget->metaObject()->className();
-                EXPECT_GE(rect.height(), wanted.height()) << widget->metaObject()->className();
-            }
-            if (stack != nullptr) {
-                for (const QRect& other : placed) {
-                    EXPECT_FALSE(rect.intersects(other))
-                        << "overlapping views in a stack: " << widget->metaObject()->className()
-                        << " at " << rect.x() << "," << rect.y() << " " << rect.width() << "x"
-                        << rect.height();
-                }
-                placed.push_back(rect);
-            }
-            expectNothingClippedOrOverlapping(*subview);
-        }
+        testing::saveScreenshot(image, folder, name);
     }
 
     const std::string folder = "screenshots";
@@ -258,7 +214,7 @@ TEST_F(GalleryTest, DrawsEveryControlAPopoverAndASheet) {
     window->center();
     window->makeKeyAndOrderFront();
     window->contentView()->layoutSubtreeIfNeeded();
-    expectNothingClippedOrOverlapping(*window->contentView());
+    testing::expectNothingClippedOrOverlapping(*window->contentView());
     save(window->render(), "gallery");
 
     // A popover from the toolbar's onboarding button.
@@ -278,7 +234,7 @@ TEST_F(GalleryTest, DrawsEveryControlAPopoverAndASheet) {
     popover->setContentViewController(welcome);
     popover->show({}, *items.onboarding, RectEdge::maxY);
     ASSERT_TRUE(popover->isShown());
-    expectNothingClippedOrOverlapping(*steps);
+    testing::expectNothingClippedOrOverlapping(*steps);
     save(window->render(), "gallery-popover");
     popover->close();
 
@@ -294,7 +250,7 @@ TEST_F(GalleryTest, DrawsEveryControlAPopoverAndASheet) {
     sheet->setContentView(body);
     std::int64_t response = -1;
     window->beginSheet(sheet, [&](std::int64_t code) { response = code; });
-    expectNothingClippedOrOverlapping(*body);
+    testing::expectNothingClippedOrOverlapping(*body);
     save(window->render(), "gallery-sheet");
     window->endSheet(*sheet, 0);
     EXPECT_EQ(response, 0);

@@ -4,6 +4,7 @@
 #include "ui/scroll_view.h"
 #include "ui/stack_view.h"
 #include "ui/table_view.h"
+#include "ui/text_field.h"
 #include "ui/titled_window.h"
 #include "ui_world.h"
 #include "widget_driver.h"
@@ -67,6 +68,30 @@ TEST_F(LayoutTest, AStackClosesUpOverAHiddenView) {
 
 // A flipped clip view lays its document out from the top: the point (0, 0) is the top; an
 // unflipped one from the bottom.
+TEST_F(LayoutTest, AWrappingLabelGivenAWidthAsksForTheHeightOfItsLinesThere) {
+    const std::string text =
+        "Zoral moves and resizes windows for your gestures, and for that it needs the "
+        "Accessibility permission of the system, which it asks for once.";
+    const auto heightAt = [&](double width) {
+        auto label = TextField::wrappingLabel(text);
+        label->setWidth(width);
+        return label->fittingSize().height;
+    };
+    auto line = TextField::label("Zoral");
+    const double lineHeight = line->fittingSize().height;
+    EXPECT_LE(heightAt(1000), lineHeight + 2) << "one line when it all fits";
+    EXPECT_GT(heightAt(200), heightAt(400)) << "narrower, more lines";
+    EXPECT_LE(heightAt(400), 3 * lineHeight + 2) << "no room asked for beyond its lines";
+
+    // A column of such a label and a button fits them without a gap below.
+    auto label = TextField::wrappingLabel(text);
+    label->setWidth(400);
+    auto column = std::make_shared<StackView>(std::vector<std::shared_ptr<View>>{label},
+                                              LayoutOrientation::vertical);
+    column->setEdgeInsets({16, 16, 16, 16});
+    EXPECT_EQ(column->fittingSize().height, heightAt(400) + 32);
+}
+
 TEST_F(LayoutTest, TheFlippedClipViewScrollsToTheTop) {
     for (const bool flipped : {true, false}) {
         SCOPED_TRACE(flipped ? "flipped" : "unflipped");

@@ -1,0 +1,53 @@
+#include "preferences/tabs/placeholder_tabs.h"
+
+#include <array>
+
+#include "platform/enum_table.h"
+
+namespace zoral::preferences {
+
+namespace {
+
+struct TabNames {
+    const char* title;
+    const char* image;
+    const char* symbol;
+};
+
+// By tab, in sidebar order.
+constexpr std::array<TabNames, 7> names{{
+    {"General", "PrefsGeneral", "gearshape"},
+    {"Windows", "PrefsWindow", "macwindow.on.rectangle"},
+    {"Snapping", "PrefsSnapping", "rectangle.lefthalf.inset.fill"},
+    {"Apps", "PrefsApps", "dock.rectangle"},
+    {"Menubar", "PrefsMenubar", "menubar.rectangle"},
+    {"Advanced", "PrefsAdvanced", "gearshape.2"},
+    {"About", "PrefsAbout", "info.circle"},
+}};
+
+const TabNames& namesOf(settings::PreferencesTab tab) {
+    return names.at(static_cast<std::size_t>(tab));
+}
+
+}  // namespace
+
+std::string PlaceholderTab::tabTitle() const {
+    return namesOf(tab_).title;
+}
+
+std::string PlaceholderTab::imageName() const {
+    return namesOf(tab_).image;
+}
+
+std::string PlaceholderTab::symbolName() const {
+    return namesOf(tab_).symbol;
+}
+
+SidebarTabs makePreferencesTabs() {
+    SidebarTabs tabs;
+    for (const settings::PreferencesTab tab : platform::allCases<settings::PreferencesTab>())
+        tabs.push_back(std::make_shared<PlaceholderTab>(tab));
+    return tabs;
+}
+
+}  // namespace zoral::preferences

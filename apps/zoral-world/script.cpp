@@ -411,6 +411,12 @@ std::string hexText(std::uint64_t value) {
     return text.data();
 }
 
+std::string secondsText(double seconds) {
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%g", seconds);
+    return text.data();
+}
+
 std::string journalLine(const sim::JournalEntry& entry) {
     return std::visit(
         [](const auto& record) -> std::string {
@@ -458,6 +464,14 @@ std::string journalLine(const sim::JournalEntry& entry) {
                        std::to_string(record.response);
             } else if constexpr (std::is_same_v<T, sim::Beep>) {
                 return "beeped";
+            } else if constexpr (std::is_same_v<T, sim::DisplaySleep>) {
+                return record.asleep ? "the displays went to sleep" : "the displays woke";
+            } else if constexpr (std::is_same_v<T, sim::ProcessLaunched>) {
+                Json command = Json::array({record.launch.executable});
+                for (const auto& argument : record.launch.arguments)
+                    command.push_back(argument);
+                return "started " + command.dump() + " after " + secondsText(record.launch.delay) +
+                       " s";
             } else {
                 return "wrote AXEnhancedUserInterface " +
                        std::string(record.value ? "true" : "false") + " to process " +

@@ -15,13 +15,11 @@
 #include "engine/tooltips/live_tooltip_window.h"
 #include "engine/tooltips/tooltip_controller.h"
 #include "platform/dispatch.h"
-#include "platform/enum_table.h"
 #include "platform/home.h"
 #include "platform/output.h"
 #include "platform/scheduler.h"
 #include "platform/user_defaults_termination.h"
 #include "script.h"
-#include "settings/action_user_type.h"
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
 #include "sim/world.h"
@@ -120,26 +118,6 @@ private:
     std::unique_ptr<zoral::engine::Engine> engine_;
 };
 
-// Turns on kinds of action by their stored names.
-void enableActions(const zoral::platform::Json& arguments) {
-    using namespace zoral::settings;
-    if (!arguments.is_array())
-        throw zoral::world_runner::ScriptError("takes a list of kinds of action");
-    auto enabled = Defaults::readValue(Defaults::Keys::actions());
-    for (const auto& name : arguments) {
-        const auto found =
-            name.is_string()
-                ? zoral::platform::fromRawValue<ActionUserType>(name.get_ref<const std::string&>())
-                : std::nullopt;
-        if (!found)
-            throw zoral::world_runner::ScriptError("no kind of action is named " + name.dump());
-        enabled.insert(*found);
-    }
-    Defaults::writeValue(Defaults::Keys::actions(), enabled);
-    zoral::platform::output::printLine("enable: " + std::to_string(arguments.size()) +
-                                       " kinds of action");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -199,8 +177,7 @@ int main(int argc, char** argv) {
             const platform::Json script = sim::readJsonFile(files[1]);
             try {
                 world_runner::runScript(
-                    script, {{"engine", [&](const platform::Json& on) { engine.step(on); }},
-                             {"enable", enableActions}});
+                    script, {{"engine", [&](const platform::Json& on) { engine.step(on); }}});
             } catch (const world_runner::ScriptError& error) {
                 throw world_runner::ScriptError(files[1] + ": " + error.what());
             }

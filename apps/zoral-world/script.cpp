@@ -12,11 +12,18 @@
 
 #include "desktop/ax_error.h"
 #include "platform/accessibility.h"
+#include "platform/enum_table.h"
 #include "platform/events.h"
 #include "platform/output.h"
 #include "platform/scheduler.h"
+#include "settings/action_user_type.h"
+#include "settings/defaults.h"
+#include "settings/defaults_keys.h"
+#include "shortcuts/global_shortcuts.h"
+#include "shortcuts/modifier_conversion.h"
 #include "sim/alerts.h"
 #include "sim/application_node.h"
+#include "sim/displays.h"
 #include "sim/element_names.h"
 #include "sim/hands.h"
 #include "sim/hardware_input.h"
@@ -72,11 +79,27 @@ struct JournalStep {
 };
 
 enum class Button { left, right };
+enum class Appearance { light, dark };
 
 // The user's hands on one of the program's status items, by its place among them (0 the oldest).
 struct StatusItemStep {
     std::int64_t item = 0;
     Button button = Button::left;
+};
+
+// A display the user plugs in.
+struct PlugDisplayStep {
+    std::int64_t number = 0;
+    std::string uuid;
+    platform::CGRect frame;
+    double menuBarHeight = 0;
+};
+
+// A shortcut the user records for one of the program's named shortcuts.
+struct RecordShortcutStep {
+    std::string name;
+    std::int64_t keyCode = 0;
+    std::vector<Modifier> modifiers;
 };
 
 }  // namespace zoral::world_runner
@@ -103,6 +126,27 @@ struct FieldTable<world_runner::SetStep> {
 };
 
 template <>
+struct FieldTable<world_runner::PlugDisplayStep> {
+    using S = world_runner::PlugDisplayStep;
+    static constexpr auto fields = std::tuple{
+        field("number", &S::number).required(),
+        field("uuid", &S::uuid).required(),
+        field("frame", &S::frame).required(),
+        field("menuBarHeight", &S::menuBarHeight),
+    };
+};
+
+template <>
+struct FieldTable<world_runner::RecordShortcutStep> {
+    using S = world_runner::RecordShortcutStep;
+    static constexpr auto fields = std::tuple{
+        field("name", &S::name).required(),
+        field("keyCode", &S::keyCode).required(),
+        field("modifiers", &S::modifiers),
+    };
+};
+
+template <>
 struct NameTable<world_runner::Modifier> {
     using enum world_runner::Modifier;
     static constexpr std::array<std::pair<world_runner::Modifier, std::string_view>, 5> names{{
@@ -111,6 +155,15 @@ struct NameTable<world_runner::Modifier> {
         {option, "option"},
         {command, "command"},
         {fn, "fn"},
+    }};
+};
+
+template <>
+struct NameTable<world_runner::Appearance> {
+    using enum world_runner::Appearance;
+    static constexpr std::array<std::pair<world_runner::Appearance, std::string_view>, 2> names{{
+        {light, "light"},
+        {dark, "dark"},
     }};
 };
 
@@ -208,7 +261,7 @@ void advance(sim::World&, const Json& arguments, const Place& at) {
     const double seconds = sim::json_codec::read<double>(arguments, at);
     if (seconds < 0 || seconds > longestAdvance)
         fail(at, "takes seconds from 0 to " + std::to_string(static_cast<int>(longestAdvance)));
-    platform::Scheduler::current().advance(seconds);
+    platform::Scheduler::current().runFor(seconds);
 }
 
 void read(sim::World& world, const Json& arguments, const Place& at) {
@@ -348,7 +401,7 @@ void runDrag(sim::World& world, const Json& arguments, const Place& at, bool byE
         hands.dragWindow(*window, step.by, moves, flagsOf(step.modifiers));
     platform::Scheduler& scheduler = platform::Scheduler::current();
     while (hands.isBusy())
-        scheduler.advance(sim::Hands::defaultInterval);
+        scheduler.runFor(sim::Hands::defaultInterval);
     const auto frame = window->isDestroyed() ? std::nullopt : window->frame();
     platform::output::printLine(
         std::string(byEdges ? "resize" : "drag") + " " + step.window + ": " +
@@ -411,6 +464,12 @@ std::string hexText(std::uint64_t value) {
     return text.data();
 }
 
+std::string secondsText(double seconds) {
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%g", seconds);
+    return text.data();
+}
+
 std::string journalLine(const sim::JournalEntry& entry) {
     return std::visit(
         [](const auto& record) -> std::string {
@@ -458,6 +517,14 @@ std::string journalLine(const sim::JournalEntry& entry) {
                        std::to_string(record.response);
             } else if constexpr (std::is_same_v<T, sim::Beep>) {
                 return "beeped";
+            } else if constexpr (std::is_same_v<T, sim::DisplaySleep>) {
+                return record.asleep ? "the displays went to sleep" : "the displays woke";
+            } else if constexpr (std::is_same_v<T, sim::ProcessLaunched>) {
+                Json command = Json::array({record.launch.executable});
+                for (const auto& argument : record.launch.arguments)
+                    command.push_back(argument);
+                return "started " + command.dump() + " after " + secondsText(record.launch.delay) +
+                       " s";
             } else {
                 return "wrote AXEnhancedUserInterface " +
                        std::string(record.value ? "true" : "false") + " to process " +
@@ -549,9 +616,9 @@ void dragStatusItemOut(sim::World& world, const Json& arguments, const Place& at
     const bool dragged = hands.dragStatusItemOut(*item);
     platform::Scheduler& scheduler = platform::Scheduler::current();
     while (hands.isBusy())
-        scheduler.advance(sim::Hands::defaultInterval);
+        scheduler.runFor(sim::Hands::defaultInterval);
     // The item vanishes a moment after the release.
-    scheduler.advance(sim::SystemStatusBar::removalDelay);
+    scheduler.runFor(sim::SystemStatusBar::removalDelay);
     platform::output::printLine(std::string("dragStatusItemOut: ") +
                                 (!dragged            ? "not in the menu bar"
                                  : item->isVisible() ? "still visible"
@@ -624,9 +691,78 @@ void statusBar(sim::World& world, const Json& arguments, const Place& at) {
     }
 }
 
+// Turns on kinds of action by their stored names.
+void enable(sim::World&, const Json& arguments, const Place& at) {
+    using settings::ActionUserType;
+    namespace Defaults = settings::Defaults;
+    const auto names = sim::json_codec::read<std::vector<std::string>>(arguments, at);
+    auto enabled = Defaults::readValue(Defaults::Keys::actions());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const auto found = platform::fromRawValue<ActionUserType>(names[i]);
+        if (!found)
+            fail(at.index(i), "no kind of action is named \"" + names[i] + "\"");
+        enabled.insert(*found);
+    }
+    Defaults::writeValue(Defaults::Keys::actions(), enabled);
+    platform::output::printLine("enable: " + std::to_string(names.size()) + " kinds of action");
+}
+
+void plugDisplay(sim::World& world, const Json& arguments, const Place& at) {
+    const auto step = sim::json_codec::read<PlugDisplayStep>(arguments, at);
+    auto& displays = sim::Displays::of(world);
+    for (const sim::Display& display : displays.displays()) {
+        if (display.number == step.number)
+            fail(at.key("number"), "another display has the number");
+        if (display.uuid == step.uuid)
+            fail(at.key("uuid"), "another display has the UUID");
+    }
+    if (step.frame.width() <= 0 || step.frame.height() <= 0)
+        fail(at.key("frame"), "a display has a width and a height");
+    if (step.menuBarHeight < 0 || step.menuBarHeight > step.frame.height())
+        fail(at.key("menuBarHeight"), "from 0 to the display's height");
+    displays.addDisplay({.number = step.number,
+                         .uuid = step.uuid,
+                         .frame = step.frame,
+                         .menuBarHeight = step.menuBarHeight});
+    platform::output::printLine("plugDisplay: " + std::to_string(displays.displays().size()) +
+                                " displays");
+}
+
+void unplugDisplay(sim::World& world, const Json& arguments, const Place& at) {
+    auto& displays = sim::Displays::of(world);
+    if (!displays.removeDisplay(sim::json_codec::read<std::int64_t>(arguments, at)))
+        fail(at, "no display has the number");
+    platform::output::printLine("unplugDisplay: " + std::to_string(displays.displays().size()) +
+                                " displays");
+}
+
+void appearance(sim::World&, const Json& arguments, const Place& at) {
+    const auto chosen = sim::json_codec::read<Appearance>(arguments, at);
+    platform::output::printLine(std::string("appearance: ") +
+                                (chosen == Appearance::dark ? "dark" : "light"));
+    sim::setInterfaceStyle(chosen == Appearance::dark ? std::optional<std::string>("Dark")
+                                                      : std::nullopt);
+}
+
+void recordShortcut(sim::World&, const Json& arguments, const Place& at) {
+    namespace GlobalShortcuts = shortcuts::GlobalShortcuts;
+    const auto step = sim::json_codec::read<RecordShortcutStep>(arguments, at);
+    if (step.keyCode < 0 || step.keyCode > 127)
+        fail(at.key("keyCode"), "a key code from 0 to 127");
+    for (std::size_t i = 0; i < step.modifiers.size(); ++i) {
+        if (step.modifiers[i] == Modifier::fn)
+            fail(at.key("modifiers").index(i), "a shortcut takes shift, control, option, command");
+    }
+    const auto flags = settings::ModifierFlags(flagsOf(step.modifiers).rawValue());
+    GlobalShortcuts::storeShortcut(GlobalShortcuts::Shortcut::withCarbonValues(
+                                       step.keyCode, GlobalShortcuts::carbonModifierMask(flags)),
+                                   GlobalShortcuts::Name(step.name));
+    platform::output::printLine("recordShortcut: " + step.name);
+}
+
 using Step = void (*)(sim::World&, const Json&, const Place&);
 
-constexpr std::array<std::pair<std::string_view, Step>, 18> steps{{
+constexpr std::array<std::pair<std::string_view, Step>, 23> steps{{
     {"advance", advance},
     {"read", read},
     {"set", set},
@@ -645,6 +781,11 @@ constexpr std::array<std::pair<std::string_view, Step>, 18> steps{{
     {"chooseMenuItem", chooseMenuItem},
     {"answerAlert", answerAlert},
     {"statusBar", statusBar},
+    {"enable", enable},
+    {"plugDisplay", plugDisplay},
+    {"unplugDisplay", unplugDisplay},
+    {"appearance", appearance},
+    {"recordShortcut", recordShortcut},
 }};
 
 void runStep(sim::World& world, const Json& entry, const ExtraSteps& extraSteps) {

@@ -3,7 +3,8 @@
 // Scripts of the world runner: a JSON array of steps run in order against the current simulated
 // world, each on the virtual clock.
 //
-//   {"advance": 0.5}                                      run the clock forward (up to a day)
+//   {"advance": 0.5}                                      let time pass (up to a day): the virtual
+//       clock moves on, the machine's clock is waited for
 //   {"read": {"element": "notes", "attribute": "AXTitle"}}  print an attribute
 //   {"set": {"element": "notes", "attribute": "AXPosition", "value": {"point": [0, 25]}}}
 //   {"perform": {"element": "notes-close", "action": "AXPress"}}
@@ -18,8 +19,8 @@
 //       the same, taking the window by an edge or a corner (left, right, top, bottom)
 //   {"journal": {"clear": true}}                          print what the program asked of the
 //       system (posted events, warps, workspace requests, permission prompts, enhanced-interface
-//       writes, alerts and their answers, beeps), one line an entry with its virtual time, and
-//       forget it when "clear" is true
+//       writes, alerts and their answers, beeps, the displays' sleep and wake, processes started),
+//       one line an entry with its virtual time, and forget it when "clear" is true
 //   {"hardware": [{"scroll": {"moves": [{"travel": [-200, 0]}]}}, {"pause": 0.5}]}
 //       the hardware's input (steps as sim/hardware_script.h writes them) enters the input
 //       pipeline, through the event taps of an engine when one is attached; the clock runs until
@@ -38,6 +39,26 @@
 //       visibility, frame and image), the open menu's items and the alerts on screen
 //   Each of these lets the program's ready work run afterwards, since the user's actions reach it
 //   on its main queue.
+//   {"enable": ["menubarAppSwitcher", "appChain"]}       turn on kinds of action (the setting
+//       "actions" as the preferences would)
+//   {"plugDisplay": {"number": 3, "uuid": "...", "frame": [1440, 0, 1920, 1080],
+//                    "menuBarHeight": 25}}                the user plugs in a display (bottom-left
+//       coordinates, as in world files); the system announces the new screens
+//   {"unplugDisplay": 2}                                  the user unplugs the display with that
+//       number; its windows come onto the primary display
+//   {"appearance": "dark"} / {"appearance": "light"}      the user switches the system's appearance
+//   {"recordShortcut": {"name": "fixPinchAndSwipe", "keyCode": 2,
+//                       "modifiers": ["control", "option"]}}  the user records a shortcut for one
+//       of the program's named global shortcuts (virtual key code; shift, control, option, command)
+//
+// The programs add steps of their own:
+//   zoral-world  {"engine": true} attaches the program's gesture engine to the world (the world
+//                must grant the Accessibility permission): the hardware steps that follow reach
+//                it through the event tap, and its log lines print among the steps' own;
+//                {"engine": false} detaches it
+//   zoral        {"launch": {}} starts the program there (without it, before the first step);
+//                {"quit": {}} quits it as its menu would, the steps after it seeing the desktop it
+//                left. The engine is the program's own: it comes and goes with the permission.
 //
 // Values are written as in world files. Reads, writes, actions and hit tests go through the
 // accessibility calls, so they are counted and cost virtual time like the program's own, and

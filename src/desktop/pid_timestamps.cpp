@@ -46,4 +46,12 @@ void PidTimestamps::removeAll() {
     entries_.clear();
 }
 
+std::size_t PidTimestamps::windowCount() const {
+    const platform::MutexLock lock(mutex_);
+    std::size_t count = 0;
+    for (const auto& [pid, stamps] : entries_)
+        count += stamps.size();
+    return count;
+}
+
 }  // namespace zoral::desktop

@@ -6,6 +6,7 @@
 // The operations on all windows stamp from a global queue while the main thread reads and
 // removes, so every call holds a lock and reads hand out copies.
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -29,6 +30,8 @@ public:
     // The identity with the latest stamp; none for a process without stamps.
     std::optional<std::int64_t> latest(platform::ProcessId pid) const;
     void remove(platform::ProcessId pid, std::int64_t windowId);
+    // The window entries of every process together.
+    std::size_t windowCount() const;
     void removeAll();
 
 private:

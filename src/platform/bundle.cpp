@@ -82,13 +82,17 @@ bool isInApplicationsFolder(std::string_view path) {
     return false;
 }
 
-std::string executableDirectory() {
+std::string executablePath() {
     std::error_code error;
     const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) {
         return {};
     }
-    return executable.parent_path().string();
+    return executable.string();
+}
+
+std::string executableDirectory() {
+    return std::filesystem::path(executablePath()).parent_path().string();
 }
 
 }  // namespace zoral::platform

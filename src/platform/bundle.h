@@ -45,5 +45,7 @@ bool isInApplicationsFolder(std::string_view path);
 
 // The directory of the running executable, from /proc/self/exe; empty when it cannot be read.
 std::string executableDirectory();
+// The running executable itself, the same way.
+std::string executablePath();
 
 }  // namespace zoral::platform

@@ -3,7 +3,8 @@
 // The world's journal: one time-stamped list of what the program asked of the simulated system
 // that leaves no other trace to read back: the events it posted, its pointer warps, its requests
 // to the workspace, its permission prompts, its writes of the enhanced accessibility interface,
-// the alerts it showed with the user's answers, and its beeps, in the order they were made. Tests
+// the alerts it showed with the user's answers, its beeps, the displays' sleep and wake, and the
+// processes it started, in the order they were made. Tests
 // and the world runner read it; the modules that record a kind keep their own readers as views of
 // it.
 
@@ -16,6 +17,7 @@
 #include "platform/accessibility.h"
 #include "platform/alerts.h"
 #include "platform/events.h"
+#include "platform/process_launcher.h"
 #include "platform/program_windows.h"
 #include "platform/thread_safety.h"
 #include "platform/workspace.h"
@@ -102,8 +104,25 @@ struct Beep {
     friend bool operator==(const Beep&, const Beep&) = default;
 };
 
+// The displays went to sleep (asleep) or woke.
+struct DisplaySleep {
+    double time = 0;
+    bool asleep = false;
+
+    friend bool operator==(const DisplaySleep&, const DisplaySleep&) = default;
+};
+
+// The program started a process (sim/system_commands.h).
+struct ProcessLaunched {
+    double time = 0;
+    platform::ProcessLaunch launch;
+
+    friend bool operator==(const ProcessLaunched&, const ProcessLaunched&) = default;
+};
+
 using JournalEntry = std::variant<PostedEvent, PointerWarp, WorkspaceRequest, PermissionPrompt,
-                                  EnhancedInterfaceWrite, AlertShown, AlertAnswered, Beep>;
+                                  EnhancedInterfaceWrite, AlertShown, AlertAnswered, Beep,
+                                  DisplaySleep, ProcessLaunched>;
 
 double timeOf(const JournalEntry& entry);
 

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The world runner as a newcomer meets it, through the README's run command (scripts/run.sh, with
-# the runner already built): its output, help, arguments, paths and errors, and a real home left
-# untouched.
+# The world runner as a newcomer meets it: its output, help, arguments, paths and errors, and a
+# real home left untouched.
 #
 #   command_line_test.sh RUNNER REPOSITORY
 set -uo pipefail
@@ -17,7 +16,7 @@ fail() {
   failures=$((failures + 1))
 }
 
-# Runs the README's command from $work/caller with a home of the test's own as the real one:
+# Runs the runner from $work/caller with a home of the test's own as the real one:
 # HOME points there and no XDG_DATA_HOME is set. Output in $work/out and $work/err, status in
 # $status.
 real_home=$work/real-home
@@ -25,7 +24,7 @@ mkdir -p "$real_home/Library/Preferences" "$work/caller"
 echo "the user's own" >"$real_home/Library/Preferences/io.zoral.Zoral.plist"
 run() {
   (cd "$work/caller" && env -u XDG_DATA_HOME HOME="$real_home" TMPDIR="$work/tmp" \
-    ZORAL_WORLD_RUNNER="$runner" bash "$root/scripts/run.sh" "$@") >"$work/out" 2>"$work/err"
+    "$runner" "$@") >"$work/out" 2>"$work/err"
   status=$?
 }
 mkdir -p "$work/tmp"
@@ -34,7 +33,7 @@ before=$(snapshot)
 
 # The default world and its tour of gestures: the windows before, the engine's log with an action
 # for each gesture, the windows after, then the world as JSON.
-run
+run "$root/tests/fixtures/worlds/default.json" "$root/tests/fixtures/scripts/gestures.json"
 [[ $status -eq 0 ]] || fail "the gesture tour ended with $status: $(cat "$work/err")"
 grep -E '^(windows:|  [a-z-]+: |engine: |enable: |Action: |hardware: )' "$work/out" >"$work/lines"
 cat >"$work/expected" <<'LINES'
@@ -106,6 +105,8 @@ run --world default.json
 [[ $status -eq 2 ]] && grep -q "unknown option --world" "$work/err" || fail "unknown option: $status"
 run a.json b.json c.json
 [[ $status -eq 2 ]] || fail "three files: $status"
+run
+[[ $status -eq 2 ]] || fail "no file: $status"
 
 # Faults name the file and what is wrong with it.
 expect_error() {

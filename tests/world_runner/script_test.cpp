@@ -12,6 +12,12 @@
 #include "platform/local_events.h"
 #include "platform/menus.h"
 #include "platform/status_bar.h"
+#include "platform/user_defaults.h"
+#include "settings/action_user_type.h"
+#include "settings/defaults.h"
+#include "settings/defaults_keys.h"
+#include "shortcuts/global_shortcuts.h"
+#include "sim/displays.h"
 #include "sim/input_devices.h"
 #include "sim/journal.h"
 #include "sim/world.h"
@@ -147,7 +153,8 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
         {R"([{"advance": 1}, {"jump": 3}])",
          "step 2: jump: unknown step (expected advance, read, set, perform, hitTest, trusted, "
          "hang, unhang, drag, resize, journal, hardware, windows, clickStatusItem, "
-         "dragStatusItemOut, chooseMenuItem, answerAlert or statusBar)"},
+         "dragStatusItemOut, chooseMenuItem, answerAlert, statusBar, enable, plugDisplay, "
+         "unplugDisplay, appearance or recordShortcut)"},
         {R"([{"drag": {"window": "nobody", "by": [1, 1]}}])",
          "step 1: drag.window: no element is named \"nobody\""},
         {R"([{"drag": {"window": "notes-close", "by": [1, 1]}}])",
@@ -185,9 +192,53 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
         {R"([{"hardware": [{"swipe": {}}]}])",
          "step 1: hardware: step 1: unknown hardware step \"swipe\""},
         {R"([{"windows": []}])", "step 1: windows: takes {}"},
+        {R"([{"enable": ["snapMax", "fly"]}])",
+         "step 1: enable[1]: no kind of action is named \"fly\""},
+        {R"([{"plugDisplay": {"number": 1, "uuid": "NEW", "frame": [0, 0, 800, 600]}}])",
+         "step 1: plugDisplay.number: another display has the number"},
+        {R"([{"plugDisplay": {"number": 3, "uuid": "NEW", "frame": [0, 0, 0, 600]}}])",
+         "step 1: plugDisplay.frame: a display has a width and a height"},
+        {R"([{"plugDisplay": {"number": 3, "uuid": "NEW", "frame": [0, 0, 800, 600],
+                              "menuBarHeight": 700}}])",
+         "step 1: plugDisplay.menuBarHeight: from 0 to the display's height"},
+        {R"([{"unplugDisplay": 7}])", "step 1: unplugDisplay: no display has the number"},
+        {R"([{"appearance": "purple"}])", "step 1: appearance: expected light or dark"},
+        {R"([{"recordShortcut": {"name": "fixPinchAndSwipe", "keyCode": 2,
+                                 "modifiers": ["fn"]}}])",
+         "step 1: recordShortcut.modifiers[0]: a shortcut takes shift, control, option, command"},
+        {R"([{"recordShortcut": {"name": "fixPinchAndSwipe", "keyCode": 200}}])",
+         "step 1: recordShortcut.keyCode: a key code from 0 to 127"},
     };
     for (const auto& [script, message] : cases)
         EXPECT_EQ(refusal(script), message) << script;
+}
+
+// The user's session: kinds of action turned on, a display plugged in and out, the appearance and
+// a shortcut recorded, each where the system and the program keep it.
+TEST_F(ScriptTest, SessionStepsChangeTheDisplaysTheAppearanceAndTheSettings) {
+    runScript(Json::parse(R"([
+        {"enable": ["appChain"]},
+        {"plugDisplay": {"number": 3, "uuid": "THIRD", "frame": [-800, 0, 800, 600],
+                         "menuBarHeight": 25}},
+        {"appearance": "dark"},
+        {"recordShortcut": {"name": "fixPinchAndSwipe", "keyCode": 2,
+                            "modifiers": ["control", "option"]}},
+        {"unplugDisplay": 2}])"));
+    EXPECT_TRUE(settings::Defaults::readValue(settings::Defaults::Keys::actions())
+                    .contains(settings::ActionUserType::appChain));
+    std::vector<std::string> uuids;
+    for (const auto& display : sim::Displays::of(*world).displays())
+        uuids.push_back(display.uuid);
+    EXPECT_EQ(uuids, (std::vector<std::string>{"5E2A1C44-0F6B-4C0D-9A43-0D1B7C2F9E11", "THIRD"}));
+    EXPECT_EQ(platform::UserDefaults::standard().stringForKey("AppleInterfaceStyle"), "Dark");
+    // Control (4096) and option (2048), as the system's hot keys take them.
+    EXPECT_EQ(shortcuts::GlobalShortcuts::storedShortcut(
+                  shortcuts::GlobalShortcuts::Name("fixPinchAndSwipe")),
+              (shortcuts::GlobalShortcuts::Shortcut{2, 4096 | 2048}));
+    EXPECT_EQ(output.lines(),
+              (std::vector<std::string>{"enable: 1 kinds of action", "plugDisplay: 3 displays",
+                                        "appearance: dark", "recordShortcut: fixPinchAndSwipe",
+                                        "unplugDisplay: 2 displays"}));
 }
 
 // The hardware's input moves the pointer and reaches the pipeline; the windows print with their

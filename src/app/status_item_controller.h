@@ -1,0 +1,19 @@
+#pragma once
+
+// The program's item in the menu bar, as the application delegate drives it: set up once during
+// start-up (the item, its menu, its icon following the permission). Main thread only.
+
+namespace zoral::app {
+
+class StatusItemController {
+public:
+    virtual ~StatusItemController() = default;
+    virtual void setUpStatusItem() = 0;
+
+protected:
+    StatusItemController() = default;
+    StatusItemController(const StatusItemController&) = default;
+    StatusItemController& operator=(const StatusItemController&) = default;
+};
+
+}  // namespace zoral::app

@@ -23,6 +23,7 @@
 #include "sim/json_codec.h"
 #include "sim/keyboard_layout.h"
 #include "sim/login_items.h"
+#include "sim/program_bundle.h"
 #include "sim/spaces.h"
 #include "sim/system_settings.h"
 #include "sim/tabs.h"
@@ -367,6 +368,12 @@ private:
             if (modifiers < 0 || modifiers > 0xFFFFFFFF)
                 fail(place.key("parameters").index(2), "modifier flags are 32 bits");
         }
+        for (const auto& [domain, values] : file_.systemSettings.inputDevices) {
+            if (std::find(inputDeviceDomains.begin(), inputDeviceDomains.end(), domain) ==
+                inputDeviceDomains.end()) {
+                fail(at.key("inputDevices").key(domain), "no pointing device has this domain");
+            }
+        }
     }
 
     World& world_;
@@ -416,6 +423,8 @@ public:
         buildLoginItems();
         for (const auto& [url, identifier] : file_.bundles)
             workspace(world_).installBundle(url, identifier);
+        if (file_.programBundle)
+            ProgramBundle::of(world_).setPath(*file_.programBundle);
         collectNumbers();
         for (const ProcessDescription& process : file_.processes)
             buildProcess(process);

@@ -7,11 +7,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/alerts.h"
+#include "platform/bundle.h"
 #include "platform/events.h"
 #include "platform/json.h"
 #include "platform/local_events.h"
 #include "platform/menus.h"
 #include "platform/status_bar.h"
+#include "platform/user_defaults.h"
 #include "sim/input_devices.h"
 #include "sim/journal.h"
 #include "sim/world.h"
@@ -146,7 +148,8 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
          "step 1: a step is an object with one key, the step's name"},
         {R"([{"advance": 1}, {"jump": 3}])",
          "step 2: jump: unknown step (expected advance, read, set, perform, hitTest, trusted, "
-         "hang, unhang, drag, resize, journal, hardware, windows, clickStatusItem, "
+         "systemSettings, programBundle, hang, unhang, drag, resize, journal, hardware, windows, "
+         "clickStatusItem, "
          "dragStatusItemOut, chooseMenuItem, answerAlert or statusBar)"},
         {R"([{"drag": {"window": "nobody", "by": [1, 1]}}])",
          "step 1: drag.window: no element is named \"nobody\""},
@@ -180,6 +183,11 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
         {R"([{"hitTest": [1]}])", "step 1: hitTest: expected an array of 2 numbers"},
         {R"([{"hitTest": [1e300, 0]}])", "step 1: hitTest: a coordinate lies from -1e9 to 1e9"},
         {R"([{"trusted": 1}])", "step 1: trusted: expected true or false"},
+        {R"([{"systemSettings": {"inputDevices": {"com.apple.Dock": {}}}}])",
+         "step 1: systemSettings: \"com.apple.Dock\" is no pointing device's domain"},
+        {R"([{"systemSettings": {"inputDevices": {"com.apple.AppleMultitouchMouse": 1}}}])",
+         "step 1: systemSettings.inputDevices.com.apple.AppleMultitouchMouse: expected an object"},
+        {R"([{"programBundle": "Zoral.app"}])", "step 1: programBundle: must be an absolute path"},
         {R"([{"hang": 7}])", "step 1: hang: no process has the pid 7"},
         {R"([{"unhang": 99999999999}])", "step 1: unhang: no process has the pid 99999999999"},
         {R"([{"hardware": [{"swipe": {}}]}])",
@@ -188,6 +196,32 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
     };
     for (const auto& [script, message] : cases)
         EXPECT_EQ(refusal(script), message) << script;
+}
+
+// A script changes the system's settings as a world file states them, and moves the program's
+// bundle.
+TEST_F(ScriptTest, SystemSettingsAndTheProgramsBundleChange) {
+    runScript(Json::parse(R"([
+        {"systemSettings": {"inputDevices": {"com.apple.AppleMultitouchTrackpad":
+            {"TrackpadPinch": 1}}}},
+        {"programBundle": "/Applications/Zoral.app"}])"));
+    EXPECT_EQ(platform::UserDefaults::suite("com.apple.AppleMultitouchTrackpad")
+                  ->objectForKey("TrackpadPinch"),
+              platform::PlistObject::integer(1));
+    EXPECT_EQ(platform::Bundle::main().bundlePath(), "/Applications/Zoral.app");
+    const Json dumped = sim::dumpWorld(*world);
+    EXPECT_EQ(dumped["programBundle"], "/Applications/Zoral.app");
+    EXPECT_EQ(dumped["systemSettings"]["inputDevices"],
+              Json::parse(R"({"com.apple.AppleMultitouchTrackpad": {"TrackpadPinch": 1}})"));
+
+    // A part the step names is replaced whole; the parts it leaves out stay.
+    runScript(Json::parse(R"([{"systemSettings": {"inputDevices": {}}},
+        {"systemSettings": {"interfaceStyle": "Dark"}}])"));
+    EXPECT_FALSE(platform::UserDefaults::suite("com.apple.AppleMultitouchTrackpad")
+                     ->objectForKey("TrackpadPinch"));
+    EXPECT_EQ(platform::UserDefaults::standard().stringForKey("AppleInterfaceStyle"), "Dark");
+    EXPECT_EQ(platform::UserDefaults::suite("com.apple.Dock")->stringForKey("orientation"),
+              "bottom");
 }
 
 // The hardware's input moves the pointer and reaches the pipeline; the windows print with their

@@ -154,6 +154,12 @@ private:
     Popover& popover_;
 };
 
+// The popover's widget is always its bubble (the optimised build cannot know that through a
+// checked cast, and sees a possible null).
+BubbleWidget& bubbleOf(QWidget* widget) {
+    return *static_cast<BubbleWidget*>(widget);
+}
+
 }  // namespace
 
 struct Popover::Parts {
@@ -190,7 +196,7 @@ void Popover::setContentViewController(std::shared_ptr<ViewController> controlle
     pin(*content_->view(), *parts_->bubble, 0);
     auto* grid = dynamic_cast<QGridLayout*>(widget()->layout());
     grid->setSizeConstraint(QLayout::SetFixedSize);
-    dynamic_cast<BubbleWidget*>(widget())->margins(edge_);
+    bubbleOf(widget()).margins(edge_);
 }
 
 void Popover::show(platform::CGRect relativeTo, View& positioningView, RectEdge preferredEdge) {
@@ -199,7 +205,7 @@ void Popover::show(platform::CGRect relativeTo, View& positioningView, RectEdge 
     anchor_ = positioningView.weak_from_this();
     anchorRect_ = relativeTo;
     edge_ = preferredEdge;
-    dynamic_cast<BubbleWidget*>(widget())->margins(edge_);
+    bubbleOf(widget()).margins(edge_);
     if (shown_) {
         reposition();
         return;
@@ -239,8 +245,8 @@ void Popover::reposition() {
             : QRect(static_cast<int>(anchorRect_.minX()), static_cast<int>(anchorRect_.minY()),
                     static_cast<int>(anchorRect_.width()), static_cast<int>(anchorRect_.height()));
     target.moveTopLeft(anchorWidget->mapToGlobal(target.topLeft()));
-    auto* bubble = dynamic_cast<BubbleWidget*>(widget());
-    const QSize size = bubble->size();
+    BubbleWidget& bubble = bubbleOf(widget());
+    const QSize size = bubble.size();
     QPoint origin;
     switch (edge_) {
         case RectEdge::maxY:
@@ -257,11 +263,10 @@ void Popover::reposition() {
             break;
     }
     const bool vertical = edge_ == RectEdge::maxY || edge_ == RectEdge::minY;
-    bubble->arrowAt =
-        vertical ? target.center().x() - origin.x() : target.center().y() - origin.y();
-    bubble->move(origin);
-    bubble->applyMask();
-    bubble->update();
+    bubble.arrowAt = vertical ? target.center().x() - origin.x() : target.center().y() - origin.y();
+    bubble.move(origin);
+    bubble.applyMask();
+    bubble.update();
 }
 
 void Popover::close() {

@@ -17,6 +17,7 @@
 #include "platform/scheduler.h"
 #include "sim/alerts.h"
 #include "sim/application_node.h"
+#include "sim/displays.h"
 #include "sim/element_names.h"
 #include "sim/hands.h"
 #include "sim/hardware_input.h"
@@ -276,6 +277,17 @@ void systemSettings(sim::World&, const Json& arguments, const Place& at) {
     } catch (const sim::SystemSettingsError& error) {
         fail(at, error.what());
     }
+}
+
+void loginItems(sim::World& world, const Json& arguments, const Place& at) {
+    const sim::LoginItemsDescription items = worldPart(at, arguments).loginItems;
+    const bool usesService = items.serviceStatus != platform::SMAppServiceStatus::notRegistered ||
+                             items.registerFailure || items.unregisterFailure;
+    if (usesService &&
+        !(sim::SystemVersion::of(world).version() >= platform::OperatingSystemVersion{13, 0, 0})) {
+        fail(at, "the system has no login service before version 13");
+    }
+    sim::setLoginItems(world, items);
 }
 
 void programBundle(sim::World& world, const Json& arguments, const Place& at) {
@@ -654,7 +666,7 @@ void statusBar(sim::World& world, const Json& arguments, const Place& at) {
 
 using Step = void (*)(sim::World&, const Json&, const Place&);
 
-constexpr std::array<std::pair<std::string_view, Step>, 20> steps{{
+constexpr std::array<std::pair<std::string_view, Step>, 21> steps{{
     {"advance", advance},
     {"read", read},
     {"set", set},
@@ -662,6 +674,7 @@ constexpr std::array<std::pair<std::string_view, Step>, 20> steps{{
     {"hitTest", hitTest},
     {"trusted", trusted},
     {"systemSettings", systemSettings},
+    {"loginItems", loginItems},
     {"programBundle", programBundle},
     {"hang", hang},
     {"unhang", unhang},

@@ -477,22 +477,7 @@ private:
         cursor.setSetsCursorInBackground(file_.cursor.setsCursorInBackground);
     }
 
-    void buildLoginItems() {
-        const LoginItemsDescription& description = file_.loginItems;
-        LoginItems& items = LoginItems::of(world_);
-        const auto error = [](const std::optional<ErrorDescription>& failure) {
-            return failure
-                       ? platform::makeError(failure->domain, failure->code, failure->description)
-                       : nullptr;
-        };
-        items.setServiceStatus(description.serviceStatus);
-        items.injectRegisterFailure(error(description.registerFailure));
-        items.injectUnregisterFailure(error(description.unregisterFailure));
-        items.setSessionListAvailable(description.sessionListAvailable);
-        items.setSnapshotFails(description.snapshotFails);
-        for (const SessionLoginItemDescription& item : description.sessionItems)
-            items.addSessionItem(item.url, item.properties, item.resolves);
-    }
+    void buildLoginItems() { setLoginItems(world_, file_.loginItems); }
 
     // The numbers the file gives its windows, which the windows it leaves unnumbered must not get.
     void collectNumbers() {
@@ -680,6 +665,23 @@ private:
 };
 
 }  // namespace
+
+void setLoginItems(World& world, const LoginItemsDescription& description) {
+    LoginItems& items = LoginItems::of(world);
+    const auto error = [](const std::optional<ErrorDescription>& failure) {
+        return failure ? platform::makeError(failure->domain, failure->code, failure->description)
+                       : nullptr;
+    };
+    items.setServiceStatus(description.serviceStatus);
+    items.injectRegisterFailure(error(description.registerFailure));
+    items.injectUnregisterFailure(error(description.unregisterFailure));
+    items.setSessionListAvailable(description.sessionListAvailable);
+    items.setSnapshotFails(description.snapshotFails);
+    for (const SessionLoginItem& item : items.sessionItems())
+        items.removeSessionItem(item.identifier);
+    for (const SessionLoginItemDescription& item : description.sessionItems)
+        items.addSessionItem(item.url, item.properties, item.resolves);
+}
 
 void loadWorld(World& world, const Json& file) {
     WorldDescription description;

@@ -148,7 +148,8 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
          "step 1: a step is an object with one key, the step's name"},
         {R"([{"advance": 1}, {"jump": 3}])",
          "step 2: jump: unknown step (expected advance, read, set, perform, hitTest, trusted, "
-         "systemSettings, programBundle, hang, unhang, drag, resize, journal, hardware, windows, "
+         "systemSettings, loginItems, programBundle, hang, unhang, drag, resize, journal, "
+         "hardware, windows, "
          "clickStatusItem, "
          "dragStatusItemOut, chooseMenuItem, answerAlert or statusBar)"},
         {R"([{"drag": {"window": "nobody", "by": [1, 1]}}])",
@@ -187,6 +188,9 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
          "step 1: systemSettings: \"com.apple.Dock\" is no pointing device's domain"},
         {R"([{"systemSettings": {"inputDevices": {"com.apple.AppleMultitouchMouse": 1}}}])",
          "step 1: systemSettings.inputDevices.com.apple.AppleMultitouchMouse: expected an object"},
+        {R"([{"loginItems": {"serviceStatus": "on"}}])",
+         "step 1: loginItems.serviceStatus: expected notRegistered, enabled, requiresApproval or "
+         "notFound"},
         {R"([{"programBundle": "Zoral.app"}])", "step 1: programBundle: must be an absolute path"},
         {R"([{"hang": 7}])", "step 1: hang: no process has the pid 7"},
         {R"([{"unhang": 99999999999}])", "step 1: unhang: no process has the pid 99999999999"},
@@ -198,9 +202,9 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
         EXPECT_EQ(refusal(script), message) << script;
 }
 
-// A script changes the system's settings as a world file states them, and moves the program's
-// bundle.
-TEST_F(ScriptTest, SystemSettingsAndTheProgramsBundleChange) {
+// A script changes the system's settings and the login items as a world file states them, and
+// moves the program's bundle.
+TEST_F(ScriptTest, SystemSettingsLoginItemsAndTheProgramsBundleChange) {
     runScript(Json::parse(R"([
         {"systemSettings": {"inputDevices": {"com.apple.AppleMultitouchTrackpad":
             {"TrackpadPinch": 1}}}},
@@ -213,6 +217,15 @@ TEST_F(ScriptTest, SystemSettingsAndTheProgramsBundleChange) {
     EXPECT_EQ(dumped["programBundle"], "/Applications/Zoral.app");
     EXPECT_EQ(dumped["systemSettings"]["inputDevices"],
               Json::parse(R"({"com.apple.AppleMultitouchTrackpad": {"TrackpadPinch": 1}})"));
+
+    // The login items are the step's, the session's list whole.
+    runScript(Json::parse(R"([{"loginItems": {"serviceStatus": "enabled",
+        "sessionItems": [{"url": "file:///Applications/Zoral.app"}]}},
+        {"loginItems": {"serviceStatus": "requiresApproval",
+        "sessionItems": [{"url": "file:///Applications/Other.app"}]}}])"));
+    EXPECT_EQ(sim::dumpWorld(*world)["loginItems"],
+              Json::parse(R"({"serviceStatus": "requiresApproval",
+                  "sessionItems": [{"url": "file:///Applications/Other.app"}]})"));
 
     // A part the step names is replaced whole; the parts it leaves out stay.
     runScript(Json::parse(R"([{"systemSettings": {"inputDevices": {}}},

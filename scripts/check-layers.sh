@@ -32,7 +32,7 @@ engine: platform settings promises signals plist desktop ui
 shortcuts: platform settings promises signals plist desktop ui engine
 loginitems: platform settings promises signals plist desktop ui engine
 app: platform settings promises signals plist desktop ui engine shortcuts loginitems
-preferences: platform settings promises signals plist desktop ui engine shortcuts loginitems
+preferences: platform settings promises signals plist desktop ui engine shortcuts loginitems app
 '
 engine_road='input gesture resolution actions tooltips windows model'
 

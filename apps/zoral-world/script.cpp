@@ -30,10 +30,13 @@
 #include "sim/hardware_script.h"
 #include "sim/journal.h"
 #include "sim/json_codec.h"
+#include "sim/program_bundle.h"
 #include "sim/status_bar.h"
+#include "sim/system_settings.h"
 #include "sim/window_drags.h"
 #include "sim/window_node.h"
 #include "sim/world.h"
+#include "sim/world_description.h"
 #include "sim/world_file.h"
 #include "sim/world_format.h"
 
@@ -305,6 +308,42 @@ void hitTest(sim::World& world, const Json& arguments, const Place& at) {
 
 void trusted(sim::World& world, const Json& arguments, const Place& at) {
     world.setTrusted(sim::json_codec::read<bool>(arguments, at));
+}
+
+// The part of a world file that the step's name names, read as a world file reads it.
+sim::WorldDescription worldPart(const Place& at, const Json& arguments) {
+    Json part = Json::object();
+    part[at.text()] = arguments;
+    return sim::parseWorldDescription(part);
+}
+
+// Each part of the settings that the step names becomes what it says; the others stay.
+void systemSettings(sim::World&, const Json& arguments, const Place& at) {
+    (void)worldPart(at, arguments);
+    try {
+        sim::WorldDescription now;
+        now.systemSettings = sim::readSystemSettings();
+        Json merged = sim::formatWorldDescription(now).value(at.text(), Json::object());
+        merged.update(arguments);
+        sim::writeSystemSettings(worldPart(at, merged).systemSettings);
+    } catch (const sim::SystemSettingsError& error) {
+        fail(at, error.what());
+    }
+}
+
+void loginItems(sim::World& world, const Json& arguments, const Place& at) {
+    const sim::LoginItemsDescription items = worldPart(at, arguments).loginItems;
+    const bool usesService = items.serviceStatus != platform::SMAppServiceStatus::notRegistered ||
+                             items.registerFailure || items.unregisterFailure;
+    if (usesService &&
+        !(sim::SystemVersion::of(world).version() >= platform::OperatingSystemVersion{13, 0, 0})) {
+        fail(at, "the system has no login service before version 13");
+    }
+    sim::setLoginItems(world, items);
+}
+
+void programBundle(sim::World& world, const Json& arguments, const Place& at) {
+    sim::ProgramBundle::of(world).setPath(worldPart(at, arguments).programBundle);
 }
 
 sim::Process& processOf(sim::World& world, const Json& arguments, const Place& at) {
@@ -762,13 +801,16 @@ void recordShortcut(sim::World&, const Json& arguments, const Place& at) {
 
 using Step = void (*)(sim::World&, const Json&, const Place&);
 
-constexpr std::array<std::pair<std::string_view, Step>, 23> steps{{
+constexpr std::array<std::pair<std::string_view, Step>, 26> steps{{
     {"advance", advance},
     {"read", read},
     {"set", set},
     {"perform", perform},
     {"hitTest", hitTest},
     {"trusted", trusted},
+    {"systemSettings", systemSettings},
+    {"loginItems", loginItems},
+    {"programBundle", programBundle},
     {"hang", hang},
     {"unhang", unhang},
     {"drag", drag},

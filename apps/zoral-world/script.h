@@ -10,6 +10,12 @@
 //   {"perform": {"element": "notes-close", "action": "AXPress"}}
 //   {"hitTest": [130, 90]}                                print the element under a point
 //   {"trusted": false}                                    change the permission
+//   {"systemSettings": {"inputDevices": {"com.apple.AppleMultitouchTrackpad":
+//       {"TrackpadPinch": true}}}}                        each part of the system's settings that
+//       the step names (as a world file states them) becomes what it says; the others stay
+//   {"loginItems": {"serviceStatus": "enabled"}}         the login items become these, as a
+//       world file states them
+//   {"programBundle": "/Applications/Zoral.app"}         the program's bundle moves there
 //   {"hang": 501} / {"unhang": 501}                       make a process stop or start answering
 //   {"drag": {"window": "notes", "by": [100, 50], "moves": 5, "modifiers": ["option"]}}
 //       the user's hands take the window by its title bar with the left button and the modifier

@@ -1,5 +1,6 @@
 #include "sim/system_settings.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -239,6 +240,43 @@ void writeStatusItemVisibility(const StatusItemVisibility& visibility) {
         update(statusItemsDomain, bundleIdentifier, asVisibilities(items));
 }
 
+// --- The pointing devices
+
+std::map<std::string, platform::PlistDictionary> readInputDevices() {
+    std::map<std::string, platform::PlistDictionary> result;
+    for (const std::string_view domain : inputDeviceDomains) {
+        auto values = UserDefaults::standard().persistentDomainForName(domain);
+        if (!values.empty())
+            result.emplace(domain, std::move(values));
+    }
+    return result;
+}
+
+void checkInputDevices(const std::map<std::string, platform::PlistDictionary>& devices) {
+    for (const auto& [domain, values] : devices) {
+        if (std::find(inputDeviceDomains.begin(), inputDeviceDomains.end(), domain) ==
+            inputDeviceDomains.end()) {
+            throw SystemSettingsError("\"" + domain + "\" is no pointing device's domain");
+        }
+    }
+}
+
+void writeInputDevices(const std::map<std::string, platform::PlistDictionary>& devices) {
+    UserDefaults& defaults = UserDefaults::standard();
+    for (const std::string_view domain : inputDeviceDomains) {
+        const auto found = devices.find(std::string(domain));
+        const platform::PlistDictionary wanted =
+            found != devices.end() ? found->second : platform::PlistDictionary{};
+        if (defaults.persistentDomainForName(domain) == wanted)
+            continue;
+        if (wanted.empty()) {
+            defaults.removePersistentDomainForName(domain);
+        } else {
+            defaults.setPersistentDomain(wanted, domain);
+        }
+    }
+}
+
 }  // namespace
 
 namespace {
@@ -281,11 +319,14 @@ SystemSettings readSystemSettings() {
     settings.stageManager.autoHide = storedBool(windowManagerDomain, autoHideKey);
     settings.symbolicHotKeys = readHotKeys();
     settings.statusItemVisibility = readStatusItemVisibility();
+    settings.inputDevices = readInputDevices();
     return settings;
 }
 
 void writeSystemSettings(const SystemSettings& settings) {
+    checkInputDevices(settings.inputDevices);
     writeHotKeys(settings.symbolicHotKeys);
+    writeInputDevices(settings.inputDevices);
     if (stored(UserDefaults::globalDomainName, interfaceStyleKey) !=
         asString(settings.interfaceStyle)) {
         setInterfaceStyle(settings.interfaceStyle);

@@ -5,7 +5,9 @@
 // domain), the Dock's side ("orientation" in "com.apple.Dock"), Stage Manager ("GloballyEnabled"
 // and "AutoHide" in "com.apple.WindowManager"), the symbolic hot keys file, and the status bar's
 // memory of which status items are visible (in "com.apple.statusitems", a dictionary per program's
-// bundle identifier from each item's autosave name to its visibility). They belong to the
+// bundle identifier from each item's autosave name to its visibility), and the pointing devices'
+// settings (the four domains of the built-in and Bluetooth trackpads and mice, whose values are
+// kept as the files hold them, of whatever type). They belong to the
 // simulated world: a world file states them all (what it leaves out is the system's default, no
 // value), loading writes them and dumping reads them back.
 
@@ -17,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/plist_object.h"
 #include "sim/displays.h"
 #include "sim/json_codec.h"
 
@@ -38,6 +41,15 @@ namespace zoral::sim {
 inline constexpr std::string_view symbolicHotKeysDomain = "com.apple.symbolichotkeys";
 // The domain in which the status bar remembers its items' visibility.
 inline constexpr std::string_view statusItemsDomain = "com.apple.statusitems";
+
+// The domains of the pointing devices' settings: the built-in trackpad, the Bluetooth trackpad,
+// the built-in mouse and the Bluetooth mouse.
+inline constexpr std::array<std::string_view, 4> inputDeviceDomains = {
+    "com.apple.AppleMultitouchTrackpad",
+    "com.apple.driver.AppleBluetoothMultitouch.trackpad",
+    "com.apple.AppleMultitouchMouse",
+    "com.apple.driver.AppleBluetoothMultitouch.mouse",
+};
 
 // By bundle identifier, then by autosave name.
 using StatusItemVisibility = std::map<std::string, std::map<std::string, bool>>;
@@ -66,6 +78,8 @@ struct SystemSettings {
     // By the entry's identifier, a decimal number; none at all: no file.
     std::map<std::string, SymbolicHotKeyEntry> symbolicHotKeys;
     StatusItemVisibility statusItemVisibility;
+    // By one of inputDeviceDomains, its stored values; a domain left out stores none.
+    std::map<std::string, platform::PlistDictionary> inputDevices;
 
     friend bool operator==(const SystemSettings&, const SystemSettings&) = default;
 };
@@ -88,8 +102,9 @@ void rememberStatusItemVisibility(std::string_view bundleIdentifier, std::string
                                   bool visible);
 
 // Makes the home hold exactly these settings. Only what differs is written, and a change of the
-// appearance is announced as the system announces it. The hot keys file is written first, so that
-// when it cannot be (no home, a full disk) nothing has changed: SystemSettingsError.
+// appearance is announced as the system announces it. A pointing device's domain that is none of
+// inputDeviceDomains is refused, and the hot keys file is written first, so that when it cannot
+// be (no home, a full disk) nothing has changed: SystemSettingsError.
 void writeSystemSettings(const SystemSettings& settings);
 
 }  // namespace zoral::sim

@@ -312,6 +312,8 @@ struct WorldDescription {
     LoginItemsDescription loginItems;
     // Bundles on disk, running or not: URL to bundle identifier.
     std::map<std::string, std::string> bundles;
+    // Where the program's own bundle lies (an absolute path); none: beside its executable.
+    std::optional<std::string> programBundle;
 
     friend bool operator==(const WorldDescription&, const WorldDescription&) = default;
 };

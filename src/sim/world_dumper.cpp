@@ -17,6 +17,7 @@
 #include "sim/iohid.h"
 #include "sim/keyboard_layout.h"
 #include "sim/login_items.h"
+#include "sim/program_bundle.h"
 #include "sim/spaces.h"
 #include "sim/system_settings.h"
 #include "sim/tabs.h"
@@ -98,6 +99,7 @@ public:
         }
         for (const auto& [url, identifier] : workspace(world_).bundles())
             file.bundles.emplace(url, identifier);
+        file.programBundle = ProgramBundle::of(world_).path();
         return file;
     }
 

@@ -72,6 +72,8 @@
 
 namespace zoral::sim {
 
+struct LoginItemsDescription;
+
 class WorldFileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -79,6 +81,8 @@ public:
 
 // Adds the file's contents to the world; throws WorldFileError and then changes nothing.
 void loadWorld(World& world, const platform::Json& file);
+// Makes the world's login items what the description says, the session's list included.
+void setLoginItems(World& world, const LoginItemsDescription& description);
 void loadWorldFile(World& world, const std::filesystem::path& path);
 platform::Json dumpWorld(World& world);
 

@@ -15,6 +15,10 @@ constexpr const char* processIdentifier(const std::int64_t& pid) {
                : nullptr;
 }
 
+constexpr const char* absolutePath(const std::string& path) {
+    return path.empty() || path.front() != '/' ? "must be an absolute path" : nullptr;
+}
+
 // Rules may name the process of the system-wide element.
 constexpr const char* processOrSystemWide(const std::int64_t& pid) {
     return pid < 0 || pid > std::numeric_limits<platform::ProcessId>::max()
@@ -261,6 +265,7 @@ struct FieldTable<WorldDescription> {
         field("overview", &W::overview),
         field("loginItems", &W::loginItems),
         field("bundles", &W::bundles),
+        field("programBundle", &W::programBundle).checked(absolutePath),
     };
 };
 
@@ -369,6 +374,7 @@ struct FieldTable<SystemSettings> {
         field("stageManager", &S::stageManager),
         field("symbolicHotKeys", &S::symbolicHotKeys),
         field("statusItemVisibility", &S::statusItemVisibility),
+        field("inputDevices", &S::inputDevices),
     };
 };
 

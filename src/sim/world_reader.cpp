@@ -23,6 +23,7 @@
 #include "sim/json_codec.h"
 #include "sim/keyboard_layout.h"
 #include "sim/login_items.h"
+#include "sim/program_bundle.h"
 #include "sim/spaces.h"
 #include "sim/system_settings.h"
 #include "sim/tabs.h"
@@ -367,6 +368,12 @@ private:
             if (modifiers < 0 || modifiers > 0xFFFFFFFF)
                 fail(place.key("parameters").index(2), "modifier flags are 32 bits");
         }
+        for (const auto& [domain, values] : file_.systemSettings.inputDevices) {
+            if (std::find(inputDeviceDomains.begin(), inputDeviceDomains.end(), domain) ==
+                inputDeviceDomains.end()) {
+                fail(at.key("inputDevices").key(domain), "no pointing device has this domain");
+            }
+        }
     }
 
     World& world_;
@@ -416,6 +423,8 @@ public:
         buildLoginItems();
         for (const auto& [url, identifier] : file_.bundles)
             workspace(world_).installBundle(url, identifier);
+        if (file_.programBundle)
+            ProgramBundle::of(world_).setPath(*file_.programBundle);
         collectNumbers();
         for (const ProcessDescription& process : file_.processes)
             buildProcess(process);
@@ -468,22 +477,7 @@ private:
         cursor.setSetsCursorInBackground(file_.cursor.setsCursorInBackground);
     }
 
-    void buildLoginItems() {
-        const LoginItemsDescription& description = file_.loginItems;
-        LoginItems& items = LoginItems::of(world_);
-        const auto error = [](const std::optional<ErrorDescription>& failure) {
-            return failure
-                       ? platform::makeError(failure->domain, failure->code, failure->description)
-                       : nullptr;
-        };
-        items.setServiceStatus(description.serviceStatus);
-        items.injectRegisterFailure(error(description.registerFailure));
-        items.injectUnregisterFailure(error(description.unregisterFailure));
-        items.setSessionListAvailable(description.sessionListAvailable);
-        items.setSnapshotFails(description.snapshotFails);
-        for (const SessionLoginItemDescription& item : description.sessionItems)
-            items.addSessionItem(item.url, item.properties, item.resolves);
-    }
+    void buildLoginItems() { setLoginItems(world_, file_.loginItems); }
 
     // The numbers the file gives its windows, which the windows it leaves unnumbered must not get.
     void collectNumbers() {
@@ -671,6 +665,23 @@ private:
 };
 
 }  // namespace
+
+void setLoginItems(World& world, const LoginItemsDescription& description) {
+    LoginItems& items = LoginItems::of(world);
+    const auto error = [](const std::optional<ErrorDescription>& failure) {
+        return failure ? platform::makeError(failure->domain, failure->code, failure->description)
+                       : nullptr;
+    };
+    items.setServiceStatus(description.serviceStatus);
+    items.injectRegisterFailure(error(description.registerFailure));
+    items.injectUnregisterFailure(error(description.unregisterFailure));
+    items.setSessionListAvailable(description.sessionListAvailable);
+    items.setSnapshotFails(description.snapshotFails);
+    for (const SessionLoginItem& item : items.sessionItems())
+        items.removeSessionItem(item.identifier);
+    for (const SessionLoginItemDescription& item : description.sessionItems)
+        items.addSessionItem(item.url, item.properties, item.resolves);
+}
 
 void loadWorld(World& world, const Json& file) {
     WorldDescription description;

@@ -1,6 +1,7 @@
 #include "ui/text_field.h"
 
 #include <QLabel>
+#include <algorithm>
 
 #include "ui/painting.h"
 #include "ui/qt_view.h"
@@ -13,17 +14,35 @@ QLabel& labelOf(const View& view) {
     return *dynamic_cast<QLabel*>(qtWidget(view));
 }
 
-// A label that, wrapping at a width it was given, asks for the height of its lines at that width
-// (the toolkit's own guess assumes a width of its choosing).
+// A label whose wrapping text asks for the width of its longest line, and whose height for a width
+// is the height at the width it will get there: a layout that aligns it gives it no more than it
+// asks for (nor more than its maximum), though it asks for the height at the whole width. So the
+// text is never wrapped narrower than the room it has, and never cut short at the bottom.
 class LabelWidget final : public ForwardingWidget<QLabel> {
 public:
-    using ForwardingWidget<QLabel>::ForwardingWidget;
+    explicit LabelWidget(View& owner) : ForwardingWidget<QLabel>(owner) {}
 
     QSize sizeHint() const override {
-        const int width = minimumWidth();
-        if (wordWrap() && width > 0 && width == maximumWidth())
-            return {width, heightForWidth(width)};
-        return ForwardingWidget<QLabel>::sizeHint();
+        if (!wordWrap())
+            return QLabel::sizeHint();
+        const int width = std::min(lineWidth(), maximumWidth());
+        return {width, QLabel::heightForWidth(width)};
+    }
+
+    int heightForWidth(int width) const override {
+        if (!wordWrap())
+            return QLabel::heightForWidth(width);
+        return QLabel::heightForWidth(std::min({width, lineWidth(), maximumWidth()}));
+    }
+
+private:
+    // The text's width on unwrapped lines, with the label's margins.
+    int lineWidth() const {
+        const QMargins margins = contentsMargins();
+        const QRect lines = fontMetrics().boundingRect(
+            QRect(0, 0, QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), Qt::AlignLeft | Qt::AlignTop, text());
+        return lines.width() + margins.left() + margins.right() + 2 * margin() +
+               std::max(indent(), 0);
     }
 };
 

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/accessibility.h"
+#include "platform/bundle.h"
 #include "platform/home.h"
 #include "platform/user_defaults.h"
 #include "platform/workspace.h"
@@ -134,6 +135,15 @@ TEST_F(WorldFileTest, EveryKeyDumpsAsItWasLoadedAndLoadsBackEqual) {
     EXPECT_TRUE(
         platform::UserDefaults::suite("com.apple.WindowManager")->boolForKey("GloballyEnabled"));
     EXPECT_TRUE(fs::exists(home.preferences() / "com.apple.symbolichotkeys.plist"));
+    // The devices' values keep the types the file gives them, as a user's files can hold them.
+    const auto trackpad = platform::UserDefaults::suite("com.apple.AppleMultitouchTrackpad");
+    EXPECT_EQ(trackpad->objectForKey("TrackpadTwoFingerDoubleTapGesture"),
+              platform::PlistObject::integer(1));
+    EXPECT_EQ(trackpad->objectForKey("ForceSuppressed"), platform::PlistObject::string("YES"));
+    EXPECT_EQ(platform::UserDefaults::suite("com.apple.driver.AppleBluetoothMultitouch.mouse")
+                  ->objectForKey("MouseOneFingerDoubleTapGesture"),
+              platform::PlistObject::real(2.0));
+    EXPECT_EQ(platform::Bundle::main().bundlePath(), "/Users/me/Downloads/Zoral.app");
     EXPECT_EQ(SystemVersion::of(*again).version(), (platform::OperatingSystemVersion{13, 4, 1}));
     EXPECT_EQ(Spaces::of(*again).spaceOfWindow(34), 2);
     EXPECT_EQ(Displays::of(*again).mainDisplay()->number, 2);
@@ -392,8 +402,8 @@ TEST_F(WorldFileTest, EveryValueKindSurvivesARoundTrip) {
 }
 
 // Each key of the fixture in turn given a value of another type: the file is refused at that
-// key's place, and nothing of it loads. Attribute values and login-item properties may be of any
-// type and are left out.
+// key's place, and nothing of it loads. Attribute values, login-item properties and the values of
+// the pointing devices' domains may be of any type and are left out.
 TEST_F(WorldFileTest, AWrongTypeOfAnyKeyIsRefusedAtItsPlace) {
     const Json file = readJsonFile(everyKeyWorld);
     const auto wrong = [](const Json& value) -> Json {
@@ -414,7 +424,8 @@ TEST_F(WorldFileTest, AWrongTypeOfAnyKeyIsRefusedAtItsPlace) {
                     << place << " -> " << refusal(changed);
                 ++cases;
             }
-            if (value.is_object()) {
+            const bool valuesOfAnyType = place.find(".inputDevices.") != std::string::npos;
+            if (value.is_object() && !valuesOfAnyType) {
                 for (const auto& [key, member] : value.items()) {
                     if (key != "attributes" && key != "properties")
                         visit(at / key, place.empty() ? key : place + "." + key);
@@ -598,6 +609,12 @@ TEST_F(WorldFileTest, ImpossibleValuesAreRefusedAtTheirPlace) {
         {R"({"systemSettings": {"symbolicHotKeys": {"79": {"enabled": true,
              "parameters": [65535, 123]}}}})",
          "systemSettings.symbolicHotKeys.79.parameters: expected an array of 3 integers"},
+        {R"({"systemSettings": {"inputDevices": {"com.apple.Dock": {"orientation": "left"}}}})",
+         "systemSettings.inputDevices.com.apple.Dock: no pointing device has this domain"},
+        {R"({"systemSettings": {"inputDevices": {"com.apple.AppleMultitouchMouse": []}}})",
+         "systemSettings.inputDevices.com.apple.AppleMultitouchMouse: expected an object"},
+        {R"({"programBundle": "Applications/Zoral.app"})",
+         "programBundle: must be an absolute path"},
         // The window server's order and options, tabs and full screen
         {R"({"processes": [{"pid": 1, "children": [{"role": "AXWindow", "window": {"number": 4}},
              {"role": "AXWindow", "window": {"number": 5}}]}], "windowOrder": [5, 6]})",
@@ -704,6 +721,37 @@ TEST_F(WorldFileTest, SystemSettingsAreLoadedDumpedAndResetWithTheWorld) {
     setStageManager(true, true);
     EXPECT_EQ(dumpWorld(*next)["systemSettings"]["stageManager"],
               Json::parse(R"({"globallyEnabled": true, "autoHide": true})"));
+}
+
+// The pointing devices' settings are the world's too: a later world without them leaves their
+// domains empty, and what a user changes in them, the dump says.
+TEST_F(WorldFileTest, PointingDeviceSettingsFollowTheWorld) {
+    loadWorldFile(*world, everyKeyWorld);
+    ScopedWorld next;
+    loadWorld(*next, Json::parse(R"({"systemSettings": {"inputDevices": {
+        "com.apple.AppleMultitouchMouse": {"MouseOneFingerDoubleTapGesture": false}}}})"));
+    EXPECT_TRUE(platform::UserDefaults::standard()
+                    .persistentDomainForName("com.apple.AppleMultitouchTrackpad")
+                    .empty());
+
+    platform::UserDefaults::suite("com.apple.driver.AppleBluetoothMultitouch.trackpad")
+        ->setObject(platform::PlistObject::integer(0), "TrackpadPinch");
+    EXPECT_EQ(dumpWorld(*next)["systemSettings"]["inputDevices"], Json::parse(R"({
+        "com.apple.AppleMultitouchMouse": {"MouseOneFingerDoubleTapGesture": false},
+        "com.apple.driver.AppleBluetoothMultitouch.trackpad": {"TrackpadPinch": 0}})"));
+}
+
+// The program's bundle lies where the world puts it, for as long as the world lasts.
+TEST_F(WorldFileTest, TheProgramsBundleLiesWhereTheWorldSaysWhileItLasts) {
+    const std::string before = platform::Bundle::main().bundlePath();
+    {
+        ScopedWorld placed;
+        loadWorld(*placed, Json::parse(R"({"programBundle": "/Applications/Zoral.app"})"));
+        EXPECT_TRUE(platform::Bundle::main().isInApplicationsFolder());
+        EXPECT_EQ(dumpWorld(*placed)["programBundle"], "/Applications/Zoral.app");
+    }
+    EXPECT_EQ(platform::Bundle::main().bundlePath(), before);
+    EXPECT_FALSE(dumpWorld(*world).contains("programBundle"));
 }
 
 TEST_F(WorldFileTest, HotKeysNeedAHome) {

@@ -1,6 +1,10 @@
+#include <QWidget>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "ui/layout_guide.h"
+#include "ui/qt_view.h"
 #include "ui/scroll_view.h"
 #include "ui/stack_view.h"
 #include "ui/table_view.h"
@@ -90,6 +94,43 @@ TEST_F(LayoutTest, AWrappingLabelGivenAWidthAsksForTheHeightOfItsLinesThere) {
                                               LayoutOrientation::vertical);
     column->setEdgeInsets({16, 16, 16, 16});
     EXPECT_EQ(column->fittingSize().height, heightAt(400) + 32);
+}
+
+// A wrapping label in a column gets the height its text needs at the width it is given: a short
+// text on one line at its own width, a long one wrapped across the column, a label of a fixed
+// width wrapped at that width. None is cut short, none wrapped narrower than its room.
+TEST_F(LayoutTest, WrappingLabelsTakeTheHeightOfTheirTextAtTheirWidth) {
+    const std::string longText =
+        "Go to System Settings, then Trackpad, then Scroll and Zoom, and make sure that the "
+        "option to zoom in or out is enabled for every trackpad you use.";
+    auto oneLine = TextField::label("One line");
+    auto shortText = TextField::wrappingLabel("Smart Zoom is not enabled.");
+    auto longLabel = TextField::wrappingLabel(longText);
+    auto fixed = TextField::wrappingLabel(longText);
+    fixed->setWidth(150);
+    auto column = std::make_shared<StackView>(
+        std::vector<std::shared_ptr<View>>{oneLine, shortText, longLabel, fixed},
+        LayoutOrientation::vertical);
+    column->setAlignment(StackAlignment::leading);
+    auto row = std::make_shared<StackView>(std::vector<std::shared_ptr<View>>{column});
+    row->setAlignment(StackAlignment::top);
+    row->setWidth(300);
+    auto window = std::make_shared<TitledWindow>(platform::CGSize{300, 400});
+    window->setContentView(row);
+    window->makeKeyAndOrderFront();
+    row->layoutSubtreeIfNeeded();
+
+    EXPECT_EQ(shortText->frame().height(), oneLine->frame().height()) << "one line";
+    EXPECT_GT(shortText->frame().width(), 100) << "not wrapped narrower than its room";
+    EXPECT_EQ(longLabel->frame().width(), column->frame().width()) << "wrapped across the column";
+    EXPECT_EQ(fixed->frame().width(), 150);
+    for (const auto& label : {shortText, longLabel, fixed}) {
+        const QWidget* widget = qtWidget(*label);
+        SCOPED_TRACE(label->stringValue() + " at " + std::to_string(widget->width()));
+        EXPECT_GE(widget->height(), widget->heightForWidth(widget->width())) << "cut short";
+    }
+    EXPECT_GT(fixed->frame().height(), longLabel->frame().height());
+    window->close();
 }
 
 TEST_F(LayoutTest, TheFlippedClipViewScrollsToTheTop) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/alerts.h"
+#include "platform/bundle.h"
 #include "platform/events.h"
 #include "platform/json.h"
 #include "platform/local_events.h"
@@ -152,9 +153,9 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
          "step 1: a step is an object with one key, the step's name"},
         {R"([{"advance": 1}, {"jump": 3}])",
          "step 2: jump: unknown step (expected advance, read, set, perform, hitTest, trusted, "
-         "hang, unhang, drag, resize, journal, hardware, windows, clickStatusItem, "
-         "dragStatusItemOut, chooseMenuItem, answerAlert, statusBar, enable, plugDisplay, "
-         "unplugDisplay, appearance or recordShortcut)"},
+         "systemSettings, loginItems, programBundle, hang, unhang, drag, resize, journal, "
+         "hardware, windows, clickStatusItem, dragStatusItemOut, chooseMenuItem, answerAlert, "
+         "statusBar, enable, plugDisplay, unplugDisplay, appearance or recordShortcut)"},
         {R"([{"drag": {"window": "nobody", "by": [1, 1]}}])",
          "step 1: drag.window: no element is named \"nobody\""},
         {R"([{"drag": {"window": "notes-close", "by": [1, 1]}}])",
@@ -187,6 +188,14 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
         {R"([{"hitTest": [1]}])", "step 1: hitTest: expected an array of 2 numbers"},
         {R"([{"hitTest": [1e300, 0]}])", "step 1: hitTest: a coordinate lies from -1e9 to 1e9"},
         {R"([{"trusted": 1}])", "step 1: trusted: expected true or false"},
+        {R"([{"systemSettings": {"inputDevices": {"com.apple.Dock": {}}}}])",
+         "step 1: systemSettings: \"com.apple.Dock\" is no pointing device's domain"},
+        {R"([{"systemSettings": {"inputDevices": {"com.apple.AppleMultitouchMouse": 1}}}])",
+         "step 1: systemSettings.inputDevices.com.apple.AppleMultitouchMouse: expected an object"},
+        {R"([{"loginItems": {"serviceStatus": "on"}}])",
+         "step 1: loginItems.serviceStatus: expected notRegistered, enabled, requiresApproval or "
+         "notFound"},
+        {R"([{"programBundle": "Zoral.app"}])", "step 1: programBundle: must be an absolute path"},
         {R"([{"hang": 7}])", "step 1: hang: no process has the pid 7"},
         {R"([{"unhang": 99999999999}])", "step 1: unhang: no process has the pid 99999999999"},
         {R"([{"hardware": [{"swipe": {}}]}])",
@@ -239,6 +248,41 @@ TEST_F(ScriptTest, SessionStepsChangeTheDisplaysTheAppearanceAndTheSettings) {
               (std::vector<std::string>{"enable: 1 kinds of action", "plugDisplay: 3 displays",
                                         "appearance: dark", "recordShortcut: fixPinchAndSwipe",
                                         "unplugDisplay: 2 displays"}));
+}
+
+// A script changes the system's settings and the login items as a world file states them, and
+// moves the program's bundle.
+TEST_F(ScriptTest, SystemSettingsLoginItemsAndTheProgramsBundleChange) {
+    runScript(Json::parse(R"([
+        {"systemSettings": {"inputDevices": {"com.apple.AppleMultitouchTrackpad":
+            {"TrackpadPinch": 1}}}},
+        {"programBundle": "/Applications/Zoral.app"}])"));
+    EXPECT_EQ(platform::UserDefaults::suite("com.apple.AppleMultitouchTrackpad")
+                  ->objectForKey("TrackpadPinch"),
+              platform::PlistObject::integer(1));
+    EXPECT_EQ(platform::Bundle::main().bundlePath(), "/Applications/Zoral.app");
+    const Json dumped = sim::dumpWorld(*world);
+    EXPECT_EQ(dumped["programBundle"], "/Applications/Zoral.app");
+    EXPECT_EQ(dumped["systemSettings"]["inputDevices"],
+              Json::parse(R"({"com.apple.AppleMultitouchTrackpad": {"TrackpadPinch": 1}})"));
+
+    // The login items are the step's, the session's list whole.
+    runScript(Json::parse(R"([{"loginItems": {"serviceStatus": "enabled",
+        "sessionItems": [{"url": "file:///Applications/Zoral.app"}]}},
+        {"loginItems": {"serviceStatus": "requiresApproval",
+        "sessionItems": [{"url": "file:///Applications/Other.app"}]}}])"));
+    EXPECT_EQ(sim::dumpWorld(*world)["loginItems"],
+              Json::parse(R"({"serviceStatus": "requiresApproval",
+                  "sessionItems": [{"url": "file:///Applications/Other.app"}]})"));
+
+    // A part the step names is replaced whole; the parts it leaves out stay.
+    runScript(Json::parse(R"([{"systemSettings": {"inputDevices": {}}},
+        {"systemSettings": {"interfaceStyle": "Dark"}}])"));
+    EXPECT_FALSE(platform::UserDefaults::suite("com.apple.AppleMultitouchTrackpad")
+                     ->objectForKey("TrackpadPinch"));
+    EXPECT_EQ(platform::UserDefaults::standard().stringForKey("AppleInterfaceStyle"), "Dark");
+    EXPECT_EQ(platform::UserDefaults::suite("com.apple.Dock")->stringForKey("orientation"),
+              "bottom");
 }
 
 // The hardware's input moves the pointer and reaches the pipeline; the windows print with their

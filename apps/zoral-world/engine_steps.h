@@ -1,0 +1,53 @@
+#pragma once
+
+// The world runner's steps that reach the program's gesture engine, for every runner of scripts:
+//   {"engine": true} / {"engine": false}    attach the engine to the world, or detach it
+//   {"enable": ["menubarAppSwitcher"]}      turn on kinds of action that are off by default
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "platform/json.h"
+#include "platform/notification_center.h"
+#include "script.h"
+
+namespace zoral::engine {
+class Engine;
+class TooltipController;
+}  // namespace zoral::engine
+
+namespace zoral::world_runner {
+
+// The program's gesture engine, attached to the world by a step and detached by another or at the
+// end of the run, before the world goes. While it is attached, the screens are rebuilt on every
+// change of the displays, as the program does.
+class AttachedEngine {
+public:
+    AttachedEngine();
+    AttachedEngine(const AttachedEngine&) = delete;
+    AttachedEngine& operator=(const AttachedEngine&) = delete;
+    ~AttachedEngine();
+
+    void step(const platform::Json& arguments);
+    void detach();
+    engine::Engine* engine() const { return engine_.get(); }
+
+private:
+    std::shared_ptr<engine::TooltipController> tooltips_;
+    std::unique_ptr<engine::Engine> engine_;
+    std::optional<platform::ObserverToken> displays_;
+};
+
+// Readies the toolkit that draws the tooltips for a run in the home given: offscreen unless a
+// display is chosen, quiet about the window features the offscreen platform lacks, and with its
+// run-time files in the home when the user has no place for them.
+void prepareToolkit(const std::filesystem::path& home);
+
+// Turns on kinds of action by their stored names.
+void enableActions(const platform::Json& arguments);
+
+// The steps above, for runScript.
+ExtraSteps engineSteps(AttachedEngine& engine);
+
+}  // namespace zoral::world_runner

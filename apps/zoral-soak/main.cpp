@@ -206,8 +206,11 @@ private:
             }
             run(Json{{"advance", 0.5}});
         }
-        // The tooltips fade out after the gesture.
+        // The tooltips fade out after the gesture; an action still under way (waiting, at most
+        // once, on an application that stopped answering) keeps its tooltip a while longer.
         run(Json{{"advance", 1}});
+        for (int lingering = 0; lingering < 16 && soak::showsGesture(world); ++lingering)
+            run(Json{{"advance", 0.5}});
         const auto checked = soak::check(world, engine, before, gesture);
         found.insert(found.end(), checked.begin(), checked.end());
         if ((gesture_ + 1) % 1000 == 0) {

@@ -567,6 +567,11 @@ std::string frameText(const CGRect& frame) {
 
 }  // namespace
 
+bool showsGesture(sim::World& world) {
+    return sim::Cursor::of(world).hideCount() > 0 ||
+           !sim::ProgramWindows::of(world).visible(world).empty();
+}
+
 std::vector<Violation> check(sim::World& world, const engine::Engine& engine,
                              const std::map<std::string, LivingWindow>& before,
                              const Gesture& gesture) {

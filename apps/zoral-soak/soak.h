@@ -101,6 +101,9 @@ std::map<std::string, LivingWindow> livingWindows(sim::World& world);
 // Whether the engine is between gestures.
 bool engineIsIdle(const engine::Engine& engine);
 
+// Whether the program still shows a gesture: a tooltip up or the cursor hidden.
+bool showsGesture(sim::World& world);
+
 // The checks after a gesture, with the windows that lived before it; the journal of the world
 // tells what the engine asked of the system during the gesture.
 std::vector<Violation> check(sim::World& world, const engine::Engine& engine,

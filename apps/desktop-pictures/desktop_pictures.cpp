@@ -276,9 +276,7 @@ std::optional<std::string> writeDesktopPicture(sim::World& world,
     return std::nullopt;
 }
 
-PicturingTooltips::PicturingTooltips(std::shared_ptr<engine::Tooltips> tooltips,
-                                     std::filesystem::path folder)
-    : tooltips_(std::move(tooltips)), folder_(std::move(folder)) {}
+PicturingTooltips::PicturingTooltips(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
 std::function<void()> PicturingTooltips::picture(const std::string& phase) const {
     char name[64];

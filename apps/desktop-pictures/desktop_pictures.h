@@ -35,7 +35,11 @@ class PicturingTooltips final : public engine::Tooltips {
 public:
     // Pictures go into the folder, which is made when missing; a picture that cannot be written
     // is reported once on the output and the run goes on.
-    PicturingTooltips(std::shared_ptr<engine::Tooltips> tooltips, std::filesystem::path folder);
+    // The gestures are numbered across every engine they are drawn over.
+    explicit PicturingTooltips(std::filesystem::path folder);
+
+    // The tooltips that the calls go on to: those of the engine attached now.
+    void drawOver(std::shared_ptr<engine::Tooltips> tooltips) { tooltips_ = std::move(tooltips); }
 
     void update(const engine::Action& action, bool show, bool state, bool clear,
                 platform::CGPoint point) override;

@@ -1,19 +1,12 @@
 // The world runner: loads a simulated world, runs a script of steps against it on the virtual
 // clock, and prints a line for each step and then the world as JSON.
 
-#include <cstdlib>
-#include <filesystem>
 #include <iostream>
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "desktop_pictures.h"
-#include "engine/input/engine.h"
-#include "engine/tooltips/live_tooltip_window.h"
-#include "engine/tooltips/tooltip_controller.h"
+#include "engine_steps.h"
 #include "platform/dispatch.h"
 #include "platform/home.h"
 #include "platform/output.h"
@@ -60,64 +53,6 @@ struct TerminationRequest {
     int signal;
 };
 
-// The program's gesture engine, attached to the world by a step and detached by another or at the
-// end of the run, before the world goes.
-class AttachedEngine {
-public:
-    explicit AttachedEngine(std::optional<std::filesystem::path> pictures)
-        : pictures_(std::move(pictures)) {}
-    AttachedEngine(const AttachedEngine&) = delete;
-    AttachedEngine& operator=(const AttachedEngine&) = delete;
-    ~AttachedEngine() { detach(); }
-
-    void step(const zoral::platform::Json& arguments) {
-        using namespace zoral;
-        if (!arguments.is_boolean())
-            throw world_runner::ScriptError("takes true or false");
-        if (!arguments.get<bool>()) {
-            detach();
-            zoral::platform::output::printLine("engine: detached");
-            return;
-        }
-        if (engine_)
-            throw world_runner::ScriptError("the engine is attached already");
-        sim::World::current().programProcess();
-        tooltips_ = engine::TooltipController::make(std::make_shared<engine::LiveTooltipWindow>());
-        std::shared_ptr<engine::Tooltips> tooltips = tooltips_;
-        if (pictures_) {
-            picturing_ = std::make_shared<pictures::PicturingTooltips>(tooltips_, *pictures_);
-            tooltips = picturing_;
-        }
-        engine_ = engine::Engine::start(tooltips);
-        if (!engine_) {
-            tooltips_.reset();
-            throw world_runner::ScriptError(
-                "the engine needs the Accessibility permission (\"trusted\": true)");
-        }
-        platform::output::printLine(engine_->isListening() ? "engine: attached"
-                                                           : "engine: attached without a tap");
-    }
-
-    void detach() {
-        engine_.reset();
-        tooltips_.reset();
-    }
-
-    // How many pictures were written, and into which folder; none without pictures.
-    void reportPictures() const {
-        if (picturing_)
-            zoral::platform::output::printLine(
-                "pictures: " + std::to_string(picturing_->written()) + " written into " +
-                pictures_->string());
-    }
-
-private:
-    std::optional<std::filesystem::path> pictures_;
-    std::shared_ptr<zoral::pictures::PicturingTooltips> picturing_;
-    std::shared_ptr<zoral::engine::TooltipController> tooltips_;
-    std::unique_ptr<zoral::engine::Engine> engine_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -149,20 +84,11 @@ int main(int argc, char** argv) {
         std::cerr << usage;
         return 2;
     }
-    // The tooltips are windows of the toolkit: without a display they are drawn offscreen.
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // The offscreen platform warns of every window feature it lacks; those are no news here.
-    setenv("QT_LOGGING_RULES", "default.warning=false;qt.qpa.*.warning=false", 0);
     try {
         const platform::TemporaryHomeDirectory home;
-        // The toolkit keeps files at run time; without a place of the user's for them, they go
-        // into the run's home and leave with it.
-        if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
-            const std::filesystem::path runtime = home.path() / "runtime";
-            std::filesystem::create_directory(runtime);
-            std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-            setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-        }
+        // The tooltips are windows of the toolkit: without a display they are drawn offscreen,
+        // and the files it keeps at run time go into the run's home and leave with it.
+        world_runner::prepareToolkit(home.path());
         platform::ScopedScheduler scheduler;  // the virtual clock
         // Before the toolkit starts threads of its own; gone before the scheduler it hands to.
         const platform::UserDefaultsTermination termination([](int signal) {
@@ -172,12 +98,11 @@ int main(int argc, char** argv) {
         sim::loadWorldFile(*world, files[0]);
         for (const auto* key : settings::Defaults::Keys::all())
             key->registerDefault();
-        AttachedEngine engine(pictures);
+        world_runner::AttachedEngine engine(pictures);
         if (files.size() == 2) {
             const platform::Json script = sim::readJsonFile(files[1]);
             try {
-                world_runner::runScript(
-                    script, {{"engine", [&](const platform::Json& on) { engine.step(on); }}});
+                world_runner::runScript(script, world_runner::engineSteps(engine));
             } catch (const world_runner::ScriptError& error) {
                 throw world_runner::ScriptError(files[1] + ": " + error.what());
             }

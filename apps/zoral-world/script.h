@@ -43,6 +43,13 @@
 //       alert on screen, by its title or its place
 //   {"statusBar": {}}                                     print the program's status items (their
 //       visibility, frame and image), the open menu's items and the alerts on screen
+//   {"meanwhile": {"in": 0.12, "quit": 501}}               something happens to the world that
+//       many seconds on, while the steps after this one run (0 when "in" is left out): "hang" or
+//       "unhang" a pid, "quit" a pid (at once, as a crash), "close" a window, "trusted" true or
+//       false, "removeDisplay" a number, "addDisplay" a display as world files write it (without
+//       spaces), "defaults" {"key": "tooltipShow", "value": false} (a setting of the program;
+//       null removes it), "overview" "missionControl", "appExpose" or null (the user opens Mission
+//       Control or App Exposé, or closes it); nothing happens when what it names is gone by then
 //   Each of these lets the program's ready work run afterwards, since the user's actions reach it
 //   on its main queue.
 //   {"enable": ["menubarAppSwitcher", "appChain"]}       turn on kinds of action (the setting

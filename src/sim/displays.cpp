@@ -1,6 +1,7 @@
 #include "sim/displays.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -40,6 +41,13 @@ bool isSameDisplay(const Display& a, const Display& b) {
 // A bottom-left rectangle in the top-left coordinates of the displays (the first is primary).
 platform::CGRect topLeftOf(const platform::CGRect& rect, const std::vector<Display>& displays) {
     return platform::flip(rect, displays.empty() ? 0.0 : displays.front().frame.height());
+}
+
+// The area two rectangles share; 0 when they only touch or lie apart.
+double overlapArea(const platform::CGRect& a, const platform::CGRect& b) {
+    const double width = std::min(a.maxX(), b.maxX()) - std::max(a.minX(), b.minX());
+    const double height = std::min(a.maxY(), b.maxY()) - std::max(a.minY(), b.minY());
+    return width > 0 && height > 0 ? width * height : 0;
 }
 
 }  // namespace
@@ -173,40 +181,72 @@ void Displays::bringWindowsHome(const std::vector<Display>& before,
     if (gone.empty())
         return;
     const Display& home = after.front();
-    const platform::CGRect homeFrame = topLeftOf(home.frame, after);
-    const platform::CGRect homeVisible = topLeftOf(home.visibleFrame(), after);
     const auto onAnyOf = [](const std::vector<Display>& list, platform::CGPoint point) {
         return std::any_of(list.begin(), list.end(), [&](const Display& display) {
             return topLeftOf(display.frame, list).containsPoint(point);
         });
     };
-
-    WindowServer& server = WindowServer::of(world_);
-    for (const ServerWindow& entry : server.windows()) {
-        const auto window = std::dynamic_pointer_cast<WindowNode>(entry.node);
-        if (!window || window->isDestroyed() || entry.options.level != windowLevel::normal)
-            continue;
-        const platform::CGRect frame = *window->frame();
+    // The display that remains and that the frame overlaps most, else the primary one.
+    const auto destination = [&](const platform::CGRect& frame) -> const Display& {
+        const Display* best = &home;
+        double most = 0;
+        for (const Display& display : after) {
+            const double area = overlapArea(topLeftOf(display.frame, after), frame);
+            if (area > most) {
+                most = area;
+                best = &display;
+            }
+        }
+        return *best;
+    };
+    // Where a frame on a display that went lies now, or none when it stays where it is.
+    const auto relocated =
+        [&](const platform::CGRect& frame) -> std::optional<std::pair<platform::CGRect, Display>> {
         const platform::CGPoint centre{frame.midX(), frame.midY()};
         const auto from = std::find_if(gone.begin(), gone.end(), [&](const Display& display) {
             return topLeftOf(display.frame, before).containsPoint(centre);
         });
         if (from == gone.end() || onAnyOf(after, centre))
-            continue;
-        if (window->isFullScreen()) {
-            window->resizeTo(world_, homeFrame.size);
-            window->moveTo(world_, homeFrame.origin);
-            continue;
+            return std::nullopt;
+        const Display& to = destination(frame);
+        const platform::CGRect visible = topLeftOf(to.visibleFrame(), after);
+        // Onto a display it overlapped, it stays where it is; onto the primary one, it keeps its
+        // place relative to the visible frame it was on.
+        platform::CGPoint origin = frame.origin;
+        if (overlapArea(topLeftOf(to.frame, after), frame) == 0) {
+            const platform::CGRect fromVisible = topLeftOf(from->visibleFrame(), before);
+            origin = {visible.minX() + frame.minX() - fromVisible.minX(),
+                      visible.minY() + frame.minY() - fromVisible.minY()};
         }
-        const platform::CGRect fromVisible = topLeftOf(from->visibleFrame(), before);
-        const double x = homeVisible.minX() + frame.minX() - fromVisible.minX();
-        const double y = homeVisible.minY() + frame.minY() - fromVisible.minY();
         // Pulled inside the visible frame, the top-left corner first: the title bar stays
         // reachable.
-        window->moveTo(
-            world_,
-            {std::max(std::min(x, homeVisible.maxX() - frame.width()), homeVisible.minX()),
-             std::max(std::min(y, homeVisible.maxY() - frame.height()), homeVisible.minY())});
+        origin = {std::max(std::min(origin.x, visible.maxX() - frame.width()), visible.minX()),
+                  std::max(std::min(origin.y, visible.maxY() - frame.height()), visible.minY())};
+        return std::pair{platform::CGRect(origin, frame.size), to};
+    };
+
+    // Windows of every level come over: floating windows, panels and utility windows as well as
+    // the normal ones.
+    WindowServer& server = WindowServer::of(world_);
+    for (const ServerWindow& entry : server.windows()) {
+        const auto window = std::dynamic_pointer_cast<WindowNode>(entry.node);
+        if (!window || window->isDestroyed())
+            continue;
+        // The frame it returns to from full screen must lie on a display that exists.
+        if (const auto restore = window->frameBeforeFullScreen()) {
+            if (const auto moved = relocated(*restore))
+                window->setFrameBeforeFullScreen(moved->first);
+        }
+        const auto moved = relocated(*window->frame());
+        if (!moved)
+            continue;
+        if (window->isFullScreen()) {
+            const platform::CGRect filled = topLeftOf(moved->second.frame, after);
+            window->resizeTo(world_, filled.size);
+            window->moveTo(world_, filled.origin);
+            continue;
+        }
+        window->moveTo(world_, moved->first.origin);
     }
     Spaces& spaces = Spaces::of(world_);
     for (const Display& display : gone)

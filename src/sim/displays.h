@@ -6,11 +6,13 @@
 // A display has a frame in the bottom-left coordinates of the primary display and insets for the
 // menu bar and the Dock, from which its visible frame follows. Every change of the displays posts
 // the screen-parameters notification on the process's notification centre, as the system does.
-// When a display goes, the window server brings its windows onto the primary display that
-// remains, as the system does: each keeps its size and its place relative to the display's
-// visible frame, pulled inside that frame; a window in full screen fills the primary display. The
-// display's desktops go with it, their windows joining the primary display's current space; its
-// full-screen spaces join the primary display's spaces.
+// When a display goes, the window server brings its windows, of every level, onto the displays
+// that remain, as the system does: a window that overlaps a remaining display goes onto the one
+// it overlaps most, where it is; any other onto the primary display, keeping its place relative
+// to the visible frame it was on; each keeps its size, pulled inside the visible frame. A window
+// in full screen fills its new display, and the frame it returns to when it leaves full screen
+// comes over the same way. The display's desktops go with it, their windows joining the primary
+// display's current space; its full-screen spaces join the primary display's spaces.
 // The settings live where the system keeps them, in user defaults: the appearance in the global
 // domain, Stage Manager in "com.apple.WindowManager", the Dock's side in "com.apple.Dock".
 

@@ -1,7 +1,10 @@
 #include "sim/hardware_input.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <iterator>
+#include <limits>
 #include <type_traits>
 
 #include "platform/key_codes.h"
@@ -27,6 +30,16 @@ namespace vk = platform::virtualKey;
 
 // Points a wheel notch scrolls.
 constexpr double pointsPerLine = 10;
+
+// The event's integer deltas hold what fits in them: a larger value saturates, as the device's
+// own fixed-point numbers do, and a value that is no number reads as none.
+std::int32_t integerDelta(double value) {
+    if (std::isnan(value))
+        return 0;
+    return static_cast<std::int32_t>(
+        std::clamp(value, static_cast<double>(std::numeric_limits<std::int32_t>::min()),
+                   static_cast<double>(std::numeric_limits<std::int32_t>::max())));
+}
 
 // What the laptop keyboard sends for a key pressed with fn held.
 CGKeyCode withFunction(CGKeyCode key) {
@@ -122,8 +135,8 @@ void HardwareInput::scroll(CGPoint travel, NSEventPhase phase, NSEventPhase mome
     CGEvent event = make(CGEventType::scrollWheel);
     event.scrollingDeltaX = travel.x * sign;
     event.scrollingDeltaY = travel.y * sign;
-    event.scrollDeltaAxis1 = static_cast<std::int32_t>(event.scrollingDeltaY);
-    event.scrollDeltaAxis2 = static_cast<std::int32_t>(event.scrollingDeltaX);
+    event.scrollDeltaAxis1 = integerDelta(event.scrollingDeltaY);
+    event.scrollDeltaAxis2 = integerDelta(event.scrollingDeltaX);
     event.isDirectionInvertedFromDevice = natural_;
     event.phase = phase;
     event.momentumPhase = momentumPhase;
@@ -289,9 +302,8 @@ double HardwareInput::play(const std::vector<HardwareStep>& steps, std::optional
                         const double sign = input.natural_ ? 1.0 : -1.0;
                         CGEvent event = input.make(CGEventType::scrollWheel);
                         event.scrollUnit = platform::CGScrollEventUnit::line;
-                        event.scrollDeltaAxis1 = static_cast<std::int32_t>(wheel.lines * sign);
-                        event.scrollDeltaAxis2 =
-                            static_cast<std::int32_t>(wheel.horizontalLines * sign);
+                        event.scrollDeltaAxis1 = integerDelta(wheel.lines * sign);
+                        event.scrollDeltaAxis2 = integerDelta(wheel.horizontalLines * sign);
                         event.scrollingDeltaY = event.scrollDeltaAxis1 * pointsPerLine;
                         event.scrollingDeltaX = event.scrollDeltaAxis2 * pointsPerLine;
                         event.isDirectionInvertedFromDevice = input.natural_;

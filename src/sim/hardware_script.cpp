@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <set>
 #include <string_view>
 #include <utility>
@@ -25,63 +27,133 @@ constexpr std::array<std::pair<std::string_view, CGEventFlags>, 6> flagNames{{
     {"fn", CGEventFlags::maskSecondaryFn},
 }};
 
+// The ranges of the hardware's numbers: wider than a hand makes them, narrow enough that no
+// conversion downstream (a scroll's deltas to 32-bit integers, durations to the clock, counts to
+// loops of events) meets a value it cannot hold or a run it cannot finish.
+constexpr double longestDuration = 60 * 60;   // seconds of a rest, a hold or a pause
+constexpr double farthestTravel = 100'000;    // points of one move of the fingers
+constexpr double farthestCoordinate = 1e9;    // points of a screen coordinate
+constexpr double largestMagnification = 100;  // of one magnify event
+constexpr std::int64_t mostEvents = 1000;     // events of a move, momentum events, key repeats
+constexpr std::int64_t mostMagnifications = 1000;
+constexpr std::int32_t mostLines = 1000;  // notches of one wheel step
+
+// A fault of a field, with the field's place within the step ("scroll.moves[0].travel").
+class FieldError : public JsonDecodeError {
+public:
+    FieldError(const std::string& place, const std::string& what)
+        : JsonDecodeError(place + ": " + what) {}
+};
+
+// Reads the field's value as T, naming the field when the value is of the wrong type.
+template <class T>
+T valueAt(const Json& json, const std::string& place) {
+    try {
+        return exactValue<T>(json);
+    } catch (const FieldError&) {
+        throw;
+    } catch (const JsonDecodeError& error) {
+        throw FieldError(place, error.what());
+    } catch (const nlohmann::json::exception& error) {
+        throw FieldError(place, error.what());
+    }
+}
+
 // The object's fields, refusing any not listed.
-const Json& fields(const Json& json, std::set<std::string_view> allowed) {
+const Json& fields(const Json& json, const std::string& place, std::set<std::string_view> allowed) {
     if (!json.is_object())
-        throw JsonDecodeError("expected an object, found " + json.dump());
+        throw FieldError(place, "expected an object, found " + json.dump());
     for (const auto& [key, value] : json.items()) {
         if (!allowed.contains(key))
-            throw JsonDecodeError("unknown field \"" + key + "\"");
+            throw FieldError(place, "unknown field \"" + key + "\"");
     }
     return json;
 }
 
+std::string placeOf(const std::string& place, const char* name) {
+    return place + "." + name;
+}
+
 template <class T>
-T field(const Json& json, const char* name, T fallback) {
+T field(const Json& json, const std::string& place, const char* name, T fallback) {
     const auto found = json.find(name);
-    return found == json.end() ? fallback : exactValue<T>(*found);
+    return found == json.end() ? fallback : valueAt<T>(*found, placeOf(place, name));
 }
 
-double duration(const Json& json, const char* name, double fallback) {
-    const double seconds = field(json, name, fallback);
-    if (!std::isfinite(seconds) || seconds < 0)
-        throw JsonDecodeError(std::string(name) +
-                              " must be a finite number of seconds, not less "
-                              "than 0");
-    return seconds;
-}
-
-platform::CGPoint point(const Json& json) {
-    if (!json.is_array() || json.size() != 2)
-        throw JsonDecodeError("expected a point [x, y], found " + json.dump());
-    const platform::CGPoint result{exactValue<double>(json[0]), exactValue<double>(json[1])};
-    if (!std::isfinite(result.x) || !std::isfinite(result.y))
-        throw JsonDecodeError("a point must be finite");
-    return result;
-}
-
-int count(const Json& json, const char* name, int fallback, int least) {
-    const int value = field(json, name, fallback);
-    if (value < least)
-        throw JsonDecodeError(std::string(name) + " must be at least " + std::to_string(least));
+double seconds(const Json& json, const std::string& place) {
+    const double value = valueAt<double>(json, place);
+    if (!std::isfinite(value) || value < 0 || value > longestDuration) {
+        throw FieldError(place, "must be a finite number of seconds from 0 to " +
+                                    std::to_string(static_cast<int>(longestDuration)));
+    }
     return value;
 }
 
-CGEventFlags flags(const Json& json) {
+double duration(const Json& json, const std::string& place, const char* name, double fallback) {
+    const auto found = json.find(name);
+    return found == json.end() ? fallback : seconds(*found, placeOf(place, name));
+}
+
+platform::CGPoint point(const Json& json, const std::string& place, double farthest) {
+    if (!json.is_array() || json.size() != 2)
+        throw FieldError(place, "expected a point [x, y], found " + json.dump());
+    const platform::CGPoint result{valueAt<double>(json[0], place + "[0]"),
+                                   valueAt<double>(json[1], place + "[1]")};
+    if (!std::isfinite(result.x) || !std::isfinite(result.y) || std::abs(result.x) > farthest ||
+        std::abs(result.y) > farthest) {
+        std::array<char, 32> bound{};
+        std::snprintf(bound.data(), bound.size(), "%g", farthest);
+        throw FieldError(place, std::string("a point's coordinates lie from -") + bound.data() +
+                                    " to " + bound.data());
+    }
+    return result;
+}
+
+int count(const Json& json, const std::string& place, const char* name, int fallback,
+          std::int64_t least, std::int64_t most) {
+    const auto found = json.find(name);
+    if (found == json.end())
+        return fallback;
+    const auto value = valueAt<std::int64_t>(*found, placeOf(place, name));
+    if (value < least || value > most) {
+        throw FieldError(placeOf(place, name),
+                         "must be from " + std::to_string(least) + " to " + std::to_string(most));
+    }
+    return static_cast<int>(value);
+}
+
+CGEventFlags flags(const Json& json, const std::string& place) {
     if (json.is_number())
-        return CGEventFlags(exactValue<std::uint64_t>(json));
+        return CGEventFlags(valueAt<std::uint64_t>(json, place));
     if (!json.is_array())
-        throw JsonDecodeError("expected flags as a number or a list of names");
+        throw FieldError(place, "expected flags as a number or a list of names");
     CGEventFlags result;
     for (const Json& name : json) {
-        const auto text = exactValue<std::string>(name);
+        const auto text = valueAt<std::string>(name, place);
         const auto found = std::find_if(flagNames.begin(), flagNames.end(),
                                         [&](const auto& entry) { return entry.first == text; });
         if (found == flagNames.end())
-            throw JsonDecodeError("unknown modifier \"" + text + "\"");
+            throw FieldError(place, "unknown modifier \"" + text + "\"");
         result = result | found->second;
     }
     return result;
+}
+
+const Json& required(const Json& json, const std::string& place, const char* name) {
+    const auto found = json.find(name);
+    if (found == json.end())
+        throw FieldError(place, std::string("needs \"") + name + "\"");
+    return *found;
+}
+
+std::int32_t lines(const Json& json, const std::string& place, const char* name,
+                   std::int32_t fallback) {
+    const auto value = field<std::int32_t>(json, place, name, fallback);
+    if (value < -mostLines || value > mostLines) {
+        throw FieldError(placeOf(place, name), "must be from " + std::to_string(-mostLines) +
+                                                   " to " + std::to_string(mostLines));
+    }
+    return value;
 }
 
 HardwareStep step(const Json& json) {
@@ -91,57 +163,72 @@ HardwareStep step(const Json& json) {
     const std::string key = first.key();
     const Json& value = first.value();
     if (key == "scroll") {
-        fields(value, {"moves", "restBefore", "momentum", "mouse"});
+        fields(value, key, {"moves", "restBefore", "momentum", "mouse"});
         ScrollStroke stroke;
         if (const auto moves = value.find("moves"); moves != value.end()) {
+            const std::string movesPlace = placeOf(key, "moves");
             if (!moves->is_array())
-                throw JsonDecodeError("moves must be a list");
-            for (const Json& move : *moves) {
-                fields(move, {"travel", "events", "holdAfter"});
-                stroke.moves.push_back({.travel = point(move.at("travel")),
-                                        .events = count(move, "events", ScrollMove{}.events, 1),
-                                        .holdAfter = duration(move, "holdAfter", 0)});
+                throw FieldError(movesPlace, "must be a list");
+            for (std::size_t i = 0; i < moves->size(); ++i) {
+                const Json& move = (*moves)[i];
+                const std::string at = movesPlace + "[" + std::to_string(i) + "]";
+                fields(move, at, {"travel", "events", "holdAfter"});
+                stroke.moves.push_back(
+                    {.travel =
+                         point(required(move, at, "travel"), placeOf(at, "travel"), farthestTravel),
+                     .events = count(move, at, "events", ScrollMove{}.events, 1, mostEvents),
+                     .holdAfter = duration(move, at, "holdAfter", 0)});
             }
         }
-        stroke.restBefore = duration(value, "restBefore", 0);
-        stroke.momentumEvents = count(value, "momentum", 0, 0);
-        stroke.fromMouse = field(value, "mouse", false);
+        stroke.restBefore = duration(value, key, "restBefore", 0);
+        stroke.momentumEvents = count(value, key, "momentum", 0, 0, mostEvents);
+        stroke.fromMouse = field(value, key, "mouse", false);
         return stroke;
     }
     if (key == "pinch") {
-        fields(value, {"magnifications", "restBefore"});
+        fields(value, key, {"magnifications", "restBefore"});
         PinchStroke pinch;
-        pinch.magnifications = exactValue<std::vector<double>>(value.at("magnifications"));
-        for (const double magnification : pinch.magnifications) {
-            if (!std::isfinite(magnification))
-                throw JsonDecodeError("a magnification must be finite");
+        const std::string at = placeOf(key, "magnifications");
+        const Json& magnifications = required(value, key, "magnifications");
+        if (!magnifications.is_array() ||
+            magnifications.size() > static_cast<std::size_t>(mostMagnifications)) {
+            throw FieldError(
+                at, "must be a list of at most " + std::to_string(mostMagnifications) + " numbers");
         }
-        pinch.restBefore = duration(value, "restBefore", PinchStroke{}.restBefore);
+        for (std::size_t i = 0; i < magnifications.size(); ++i) {
+            const std::string place = at + "[" + std::to_string(i) + "]";
+            const double magnification = valueAt<double>(magnifications[i], place);
+            if (!std::isfinite(magnification) || std::abs(magnification) > largestMagnification)
+                throw FieldError(place, "a magnification lies from -100 to 100");
+            pinch.magnifications.push_back(magnification);
+        }
+        pinch.restBefore = duration(value, key, "restBefore", PinchStroke{}.restBefore);
         return pinch;
     }
     if (key == "doubleTap") {
-        fields(value, {});
+        fields(value, key, {});
         return SmartMagnifyTap{};
     }
     if (key == "wheel") {
-        fields(value, {"lines", "horizontalLines"});
-        return WheelScroll{.lines = field<std::int32_t>(value, "lines", 1),
-                           .horizontalLines = field<std::int32_t>(value, "horizontalLines", 0)};
+        fields(value, key, {"lines", "horizontalLines"});
+        return WheelScroll{.lines = lines(value, key, "lines", 1),
+                           .horizontalLines = lines(value, key, "horizontalLines", 0)};
     }
     if (key == "key") {
-        fields(value, {"code", "repeats"});
-        return KeyStroke{.keyCode = exactValue<platform::CGKeyCode>(value.at("code")),
-                         .repeats = count(value, "repeats", 0, 0)};
+        fields(value, key, {"code", "repeats"});
+        return KeyStroke{.keyCode = valueAt<platform::CGKeyCode>(required(value, key, "code"),
+                                                                 placeOf(key, "code")),
+                         .repeats = count(value, key, "repeats", 0, 0, mostEvents)};
     }
     if (key == "modifiers") {
-        fields(value, {"flags", "rightHand"});
-        return ModifierChange{.flags = flags(value.at("flags")),
-                              .rightHand = field(value, "rightHand", false)};
+        fields(value, key, {"flags", "rightHand"});
+        return ModifierChange{.flags = flags(required(value, key, "flags"), placeOf(key, "flags")),
+                              .rightHand = field(value, key, "rightHand", false)};
     }
     if (key == "pointer")
-        return PointerMove{point(value)};
+        return PointerMove{point(value, key, farthestCoordinate)};
     if (key == "pause")
-        return Pause{duration(json, "pause", 0)};
+        return Pause{seconds(value, key)};
     throw JsonDecodeError("unknown hardware step \"" + key + "\"");
 }
 

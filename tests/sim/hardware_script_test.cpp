@@ -1,5 +1,6 @@
 #include "sim/hardware_script.h"
 
+#include <limits>
 #include <string>
 #include <variant>
 #include <vector>
@@ -54,19 +55,77 @@ TEST(HardwareScript, BadStepsAreRefusedWithTheStepNamed) {
     const std::vector<std::pair<const char*, const char*>> cases{
         {R"({"scroll": {}})", "hardware input must be a list of steps"},
         {R"([{"swipe": {}}])", "step 1: unknown hardware step \"swipe\""},
-        {R"([{"pause": 1}, {"pause": -1}])", "step 2: pause must be a finite number"},
+        {R"([{"pause": 1}, {"pause": -1}])", "step 2: pause: must be a finite number"},
         {R"([{"scroll": {"moves": [{"travel": [1, 2], "events": 0}]}}])",
-         "step 1: events must be at least 1"},
-        {R"([{"scroll": {"speed": 3}}])", "step 1: unknown field \"speed\""},
-        {R"([{"key": {"code": 70000}}])", "step 1: integer out of range"},
-        {R"([{"modifiers": {"flags": ["hyper"]}}])", "step 1: unknown modifier \"hyper\""},
-        {R"([{"pointer": [1]}])", "step 1: expected a point"},
+         "step 1: scroll.moves[0].events: must be from 1 to 1000"},
+        {R"([{"scroll": {"speed": 3}}])", "step 1: scroll: unknown field \"speed\""},
+        {R"([{"key": {"code": 70000}}])", "step 1: key.code: integer out of range"},
+        {R"([{"modifiers": {"flags": ["hyper"]}}])",
+         "step 1: modifiers.flags: unknown modifier \"hyper\""},
+        {R"([{"pointer": [1]}])", "step 1: pointer: expected a point"},
         {R"([{"doubleTap": {}, "pause": 1}])", "step 1: a step is an object of one key"},
     };
     for (const auto& [text, error] : cases) {
         const auto read = hardwareStepsFromJson(Json::parse(text));
         ASSERT_FALSE(read.ok()) << text;
         EXPECT_TRUE(read.error().starts_with(error)) << read.error();
+    }
+}
+
+// Every number of a step lies in a range, so that none reaches a conversion or a loop it cannot
+// survive; what lies outside is refused with its place, the steps before it read.
+TEST(HardwareScript, NumbersOutOfRangeAreRefusedWithTheirPlace) {
+    const std::vector<std::pair<const char*, const char*>> cases{
+        {R"({"scroll": {"moves": [{"travel": [1e308, 0]}]}})", "scroll.moves[0].travel: a point"},
+        {R"({"scroll": {"moves": [{"travel": [0, -100001]}]}})", "scroll.moves[0].travel: a point"},
+        {R"({"scroll": {"moves": [{"travel": [1, 1]}, {"travel": [1, 1], "events": 1001}]}})",
+         "scroll.moves[1].events: must be from 1 to 1000"},
+        {R"({"scroll": {"moves": [{"travel": [1, 1], "events": 2.5}]}})",
+         "scroll.moves[0].events: expected an integer"},
+        {R"({"scroll": {"moves": [{"travel": [1, 1], "events": 1e308}]}})",
+         "scroll.moves[0].events: expected an integer"},
+        {R"({"scroll": {"moves": [{"travel": [1, 1], "holdAfter": 1e308}]}})",
+         "scroll.moves[0].holdAfter: must be a finite number of seconds from 0 to 3600"},
+        {R"({"scroll": {"moves": [{"events": 3}]}})", "scroll.moves[0]: needs \"travel\""},
+        {R"({"scroll": {"momentum": -1}})", "scroll.momentum: must be from 0 to 1000"},
+        {R"({"scroll": {"momentum": 2147483647}})", "scroll.momentum: must be from 0 to 1000"},
+        {R"({"scroll": {"restBefore": -0.1}})", "scroll.restBefore: must be a finite number"},
+        {R"({"pinch": {"magnifications": [0.1, 1e308]}})",
+         "pinch.magnifications[1]: a magnification lies from -100 to 100"},
+        {R"({"pinch": {"magnifications": [0.1], "restBefore": 3601}})",
+         "pinch.restBefore: must be a finite number"},
+        {R"({"pinch": {}})", "pinch: needs \"magnifications\""},
+        {R"({"wheel": {"lines": -2147483648}})", "wheel.lines: must be from -1000 to 1000"},
+        {R"({"wheel": {"horizontalLines": 1001}})",
+         "wheel.horizontalLines: must be from -1000 to 1000"},
+        {R"({"wheel": {"lines": 1e308}})", "wheel.lines: expected an integer"},
+        {R"({"key": {"code": 12, "repeats": -3}})", "key.repeats: must be from 0 to 1000"},
+        {R"({"key": {"code": -1}})", "key.code: integer out of range"},
+        {R"({"modifiers": {"flags": -1}})", "modifiers.flags: integer out of range"},
+        {R"({"pointer": [0, 1e10]})", "pointer: a point's coordinates lie from -1e+09 to 1e+09"},
+        {R"({"pause": 1e308})", "pause: must be a finite number of seconds from 0 to 3600"},
+    };
+    for (const auto& [text, error] : cases) {
+        Json script = Json::array({Json::parse(R"({"pause": 0})"), Json::parse(text)});
+        const auto read = hardwareStepsFromJson(script);
+        ASSERT_FALSE(read.ok()) << text;
+        EXPECT_TRUE(read.error().starts_with(std::string("step 2: ") + error)) << read.error();
+    }
+}
+
+// A number that is not a number never reaches the JSON text, but a script made in code can hold
+// one.
+TEST(HardwareScript, NotANumberIsRefused) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<Json> cases{
+        Json{{"scroll", {{"moves", Json::array({Json{{"travel", Json::array({nan, 0})}}})}}}},
+        Json{{"pinch", {{"magnifications", Json::array({nan})}}}},
+        Json{{"pause", nan}},
+        Json{{"pointer", Json::array({0, nan})}},
+    };
+    for (const Json& step : cases) {
+        const auto read = hardwareStepsFromJson(Json::array({step}));
+        EXPECT_FALSE(read.ok()) << step.dump();
     }
 }
 

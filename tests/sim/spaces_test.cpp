@@ -19,6 +19,7 @@
 #include "sim/dock.h"
 #include "sim/hands.h"
 #include "sim/window_node.h"
+#include "sim/window_server.h"
 #include "sim/world.h"
 #include "support/temporary_home.h"
 #include "support/virtual_clock.h"
@@ -56,6 +57,17 @@ protected:
     }
 
     Spaces& spaces() { return Spaces::of(*world); }
+
+    // A window of the editor with that frame (top-left coordinates) on the space.
+    std::shared_ptr<WindowNode> addWindow(std::int64_t number, platform::CGRect frame,
+                                          std::int64_t space) {
+        auto made = world->makeNode<WindowNode>(5, number);
+        made->moveTo(*world, frame.origin);
+        made->resizeTo(*world, frame.size);
+        world->process(5)->application->appendChild(made);
+        spaces().placeWindow(number, space);
+        return made;
+    }
 
     static void post(CGEventType type, CGPoint location, std::uint16_t keyCode = 0,
                      std::uint64_t flags = 0) {
@@ -377,6 +389,55 @@ TEST_F(SpacesTest, ARemovedDisplaysWindowsComeOntoThePrimaryDisplay) {
     // on its space.
     const auto list = platform::windowListCopyWindowInfo(platform::windowListOptionOnScreenOnly, 0);
     EXPECT_EQ(list->size(), 4u);
+}
+
+// Every level of window comes over, not only the normal ones; a window that reaches onto a
+// remaining display goes onto it where it is.
+TEST_F(SpacesTest, ARemovedDisplaysWindowsOfEveryLevelComeOver) {
+    struct Case {
+        const char* what;
+        int level;
+        platform::CGRect before;
+        platform::CGRect after;
+    };
+    const Case cases[] = {
+        {"a floating window", windowLevel::floating, {1600, 100, 600, 400}, {160, 280, 600, 400}},
+        {"a panel above the floating ones",
+         windowLevel::floating + 5,
+         {3000, 600, 600, 400},
+         {840, 500, 600, 400}},
+        {"a window reaching onto the left display",
+         windowLevel::normal,
+         {1300, 100, 400, 300},
+         {1040, 100, 400, 300}},
+    };
+    std::vector<std::shared_ptr<WindowNode>> windows;
+    for (const Case& c : cases) {
+        windows.push_back(addWindow(60 + static_cast<std::int64_t>(windows.size()), c.before, 10));
+        windows.back()->setLayer(c.level);
+    }
+    ASSERT_TRUE(Displays::of(*world).removeDisplay(2));
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        SCOPED_TRACE(cases[i].what);
+        EXPECT_EQ(windows[i]->frame(), cases[i].after);
+        EXPECT_EQ(windows[i]->layer(), cases[i].level);
+    }
+}
+
+// A window in full screen on a display that went returns, when it leaves full screen, to a frame
+// on a display that exists: its own frame brought over as a window's would be.
+TEST_F(SpacesTest, LeavingFullScreenAfterItsDisplayWentReturnsOntoADisplay) {
+    auto full = addWindow(70, {1600, 100, 600, 400}, 10);
+    full->setFullScreen(*world, true);
+    scheduler().advance(1);
+    ASSERT_TRUE(full->isFullScreen());
+
+    ASSERT_TRUE(Displays::of(*world).removeDisplay(2));
+    EXPECT_EQ(full->frame(), platform::CGRect(0, 0, 1440, 900));
+    full->setFullScreen(*world, false);
+    scheduler().advance(1);
+    ASSERT_FALSE(full->isFullScreen());
+    EXPECT_EQ(full->frame(), platform::CGRect(160, 280, 600, 400));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "platform/json.h"
 #include "platform/local_events.h"
 #include "platform/menus.h"
+#include "platform/plist_object.h"
 #include "platform/status_bar.h"
 #include "platform/user_defaults.h"
 #include "settings/action_user_type.h"
@@ -21,6 +22,7 @@
 #include "sim/displays.h"
 #include "sim/input_devices.h"
 #include "sim/journal.h"
+#include "sim/spaces.h"
 #include "sim/world.h"
 #include "sim/world_file.h"
 #include "support/captured_output.h"
@@ -155,7 +157,8 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
          "step 2: jump: unknown step (expected advance, read, set, perform, hitTest, trusted, "
          "systemSettings, loginItems, programBundle, hang, unhang, drag, resize, journal, "
          "hardware, windows, clickStatusItem, dragStatusItemOut, chooseMenuItem, answerAlert, "
-         "statusBar, enable, plugDisplay, unplugDisplay, appearance or recordShortcut)"},
+         "statusBar, enable, plugDisplay, unplugDisplay, appearance, recordShortcut or "
+         "meanwhile)"},
         {R"([{"drag": {"window": "nobody", "by": [1, 1]}}])",
          "step 1: drag.window: no element is named \"nobody\""},
         {R"([{"drag": {"window": "notes-close", "by": [1, 1]}}])",
@@ -200,6 +203,12 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
         {R"([{"unhang": 99999999999}])", "step 1: unhang: no process has the pid 99999999999"},
         {R"([{"hardware": [{"swipe": {}}]}])",
          "step 1: hardware: step 1: unknown hardware step \"swipe\""},
+        {R"([{"advance": 0}, {"hardware": [{"pause": 0},
+                                          {"scroll": {"moves": [{"travel": [1e308, 0]}]}}]}])",
+         "step 2: hardware: step 2: scroll.moves[0].travel: a point's coordinates lie from "
+         "-100000 to 100000"},
+        {R"([{"hardware": [{"key": {"code": 0, "repeats": 2147483647}}]}])",
+         "step 1: hardware: step 1: key.repeats: must be from 0 to 1000"},
         {R"([{"windows": []}])", "step 1: windows: takes {}"},
         {R"([{"enable": ["snapMax", "fly"]}])",
          "step 1: enable[1]: no kind of action is named \"fly\""},
@@ -217,6 +226,26 @@ TEST_F(ScriptTest, FaultsNameTheStepAndThePlace) {
          "step 1: recordShortcut.modifiers[0]: a shortcut takes shift, control, option, command"},
         {R"([{"recordShortcut": {"name": "fixPinchAndSwipe", "keyCode": 200}}])",
          "step 1: recordShortcut.keyCode: a key code from 0 to 127"},
+        {R"([{"meanwhile": {"in": 1}}])", "step 1: meanwhile: needs what happens"},
+        {R"([{"meanwhile": {"quit": 501, "hang": 502}}])",
+         "step 1: meanwhile.hang: one happening a step"},
+        {R"([{"meanwhile": {"in": -1, "quit": 501}}])",
+         "step 1: meanwhile.in: takes seconds from 0 to 86400"},
+        {R"([{"meanwhile": {"quit": 7}}])", "step 1: meanwhile.quit: no process has the pid 7"},
+        {R"([{"meanwhile": {"close": "ghost"}}])",
+         "step 1: meanwhile.close.element: no element is named \"ghost\""},
+        {R"([{"meanwhile": {"close": "notes-close"}}])",
+         "step 1: meanwhile.close: \"notes-close\" is no window"},
+        {R"([{"meanwhile": {"addDisplay": {"frame": [0, 0, 1, 1], "spaces": [{"id": 5}]}}}])",
+         "step 1: meanwhile.addDisplay: a display added to a running world takes no spaces"},
+        {R"([{"meanwhile": {"defaults": {"key": "tooltipShow", "value": [1]}}}])",
+         "step 1: meanwhile.defaults.value: a setting is true, false, a number, a string or "
+         "null"},
+        {R"([{"meanwhile": {"launch": 501}}])",
+         "step 1: meanwhile.launch: unknown happening (expected hang, unhang, quit, close, "
+         "trusted, removeDisplay, addDisplay, defaults or overview)"},
+        {R"([{"meanwhile": {"overview": "launchpad"}}])",
+         "step 1: meanwhile.overview: expected \"missionControl\", \"appExpose\" or null"},
     };
     for (const auto& [script, message] : cases)
         EXPECT_EQ(refusal(script), message) << script;
@@ -299,6 +328,43 @@ TEST_F(ScriptTest, HardwareInputPlaysAndWindowsPrintTheirFrames) {
                                   R"(  old-draft: {"rect":[200.0,150.0,640.0,480.0]} minimised)",
                                   R"(  start-page: {"rect":[300.0,200.0,1000.0,700.0]})",
                               }));
+}
+
+// What a step says happens meanwhile happens at its time on the clock that later steps run, and
+// not before; what is gone by then is left alone.
+TEST_F(ScriptTest, HappeningsComeAtTheirTimeWhileLaterStepsRun) {
+    runScript(Json::parse(R"([
+        {"meanwhile": {"in": 0.5, "close": "notes"}},
+        {"meanwhile": {"in": 0.5, "hang": 502}},
+        {"meanwhile": {"in": 0.7, "removeDisplay": 2}},
+        {"meanwhile": {"in": 0.8, "addDisplay": {"number": 3, "uuid": "THIRD",
+                                                 "frame": [-800, 0, 800, 600]}}},
+        {"meanwhile": {"in": 0.9, "defaults": {"key": "tooltipShow", "value": false}}},
+        {"meanwhile": {"in": 1, "trusted": false}},
+        {"meanwhile": {"in": 1, "quit": 502}},
+        {"meanwhile": {"in": 2, "close": "notes"}},
+        {"meanwhile": {"in": 0.2, "overview": "missionControl"}},
+        {"advance": 0.4},
+        {"windows": {}},
+        {"advance": 0.7},
+        {"windows": {}},
+        {"advance": 1}])"));
+    EXPECT_EQ(output.lines(), (std::vector<std::string>{
+                                  "windows:",
+                                  R"(  notes: {"rect":[120.0,80.0,800.0,600.0]})",
+                                  R"(  old-draft: {"rect":[200.0,150.0,640.0,480.0]} minimised)",
+                                  R"(  start-page: {"rect":[300.0,200.0,1000.0,700.0]})",
+                                  "windows:",
+                                  R"(  old-draft: {"rect":[200.0,150.0,640.0,480.0]} minimised)",
+                              }));
+    EXPECT_EQ(world->process(502), nullptr);
+    EXPECT_TRUE(sim::Spaces::of(*world).showsSpacesBars());
+    EXPECT_FALSE(world->isTrusted());
+    const auto displays = sim::Displays::of(*world).displays();
+    ASSERT_EQ(displays.size(), 2U);
+    EXPECT_EQ(displays[1].uuid, "THIRD");
+    EXPECT_EQ(platform::UserDefaults::standard().objectForKey("tooltipShow"),
+              platform::PlistObject::boolean(false));
 }
 
 // Steps the runner adds run in their turn; their faults name the step.

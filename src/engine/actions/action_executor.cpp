@@ -1,5 +1,6 @@
 #include "engine/actions/action_executor.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "desktop/press_state.h"
 #include "desktop/promise_error.h"
 #include "desktop/run_after_delay.h"
+#include "desktop/screen.h"
 #include "desktop/synthetic_input.h"
 #include "desktop/tab.h"
 #include "desktop/window.h"
@@ -421,13 +423,30 @@ constexpr bool tableFollowsKinds() {
 }
 static_assert(tableFollowsKinds());
 
+// The displays may change while a gesture runs. A screen that went is no place for a window: the
+// action works on the screen that holds the window now (the system brought it over), or, without
+// a window, on the screen under the gesture's point.
+Origin onListedScreen(const Origin& origin) {
+    const auto screens = desktop::Screen::screens();
+    if (screens.empty() ||
+        std::find(screens.begin(), screens.end(), origin.screen) != screens.end())
+        return origin;
+    Origin moved = origin;
+    std::optional<desktop::Screen> now = origin.window ? origin.window->screen() : std::nullopt;
+    if (!now)
+        now = desktop::screenContainingPoint(origin.location);
+    if (now)
+        moved.screen = std::move(*now);
+    return moved;
+}
+
 }  // namespace
 
-promises::Guarantee<Outcome> ActionExecutor::perform(const Origin& origin, const Action& action) {
+promises::Guarantee<Outcome> ActionExecutor::perform(const Origin& given, const Action& action) {
     const Row& row = table[static_cast<std::size_t>(action.kind())];
-    if (!hasOperand(origin, row.operand))
-        return finished(origin, !row.waits);
-    return row.perform(origin, action);
+    if (!hasOperand(given, row.operand))
+        return finished(given, !row.waits);
+    return row.perform(onListedScreen(given), action);
 }
 
 }  // namespace zoral::engine

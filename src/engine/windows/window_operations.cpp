@@ -251,6 +251,9 @@ void close(const std::shared_ptr<Window>& window) {
     (void)window->trySetAttribute(platform::rawValue(Attribute::main), true);
     const auto application = window->application();
     const auto pid = application ? application->pid() : std::nullopt;
+    // Sent to every application, Command-W would close the front application's window.
+    if (!pid)
+        return;
     constexpr std::array keys{desktop::Key::letterW};
     constexpr std::array states{desktop::PressState::down, desktop::PressState::up};
     desktop::postKeyCombination(keys, states, CGEventFlags::maskCommand, pid);

@@ -9,6 +9,7 @@
 
 #include "engine/input/core_world.h"
 #include "platform/key_codes.h"
+#include "sim/input_devices.h"
 #include "sim/spaces.h"
 
 namespace zoral::engine::testing {
@@ -400,6 +401,29 @@ TEST_F(CoreTest, ATapDisabledMidGestureIsEnabledAgainAndTheCoreStartsFromIdle) {
         play({700, 450}, {KeyStroke{.keyCode = vk::ansiW}});
         EXPECT_EQ(transcript().back(), "keyDown 13: delivered");
     }
+}
+
+// The modifier keys let go while the tap was off are not seen: once the tap is back, the core
+// takes what the keyboard holds, and no modifier counts as down that the user let go.
+TEST_F(CoreTest, ModifiersLetGoWhileTheTapWasOffDoNotStayDown) {
+    writeValue(Keys::hotkeys(), true);
+    startCore();
+    play({700, 450}, {ModifierChange{fn}, KeyStroke{.keyCode = vk::leftArrow}}, 0.01);
+    ASSERT_TRUE(core->keyEngine());
+    ASSERT_TRUE(ZoralCore::modifierKeyDown());
+    // A press whose resolution waits on a hung application longer than the window server waits
+    // for the tap; the hand lets fn go meanwhile.
+    world->process(editorPid)->hung = true;
+    world->setMessagingTimeout(world->systemWide()->element(), 2);
+    standIns.resolver->reads = platform::ax::createApplication(editorPid);
+    hardware().play(KeyStroke{.keyCode = vk::rightArrow});
+    hardware().play(ModifierChange{}, 0.5);
+    scheduler().runFor(3);
+    world->process(editorPid)->hung = false;
+    standIns.resolver->reads.reset();
+    ASSERT_EQ(linesStarting("CGEventTap: interrupted by ").size(), 1U);
+    EXPECT_TRUE(sim::InputDevices::of(*world).heldModifierFlags().isEmpty());
+    EXPECT_FALSE(ZoralCore::modifierKeyDown());
 }
 
 TEST_F(CoreTest, ReplacingTheCoreManyTimesLeavesOneLiveTapAndReleasesTheOldCores) {

@@ -142,6 +142,25 @@ TEST_F(WindowOperationsTest, ClosingPressesTheCloseButtonOrSendsCommandW) {
     }
 }
 
+// Without the window's process (the permission was revoked, say) Command-W has nowhere to go: sent
+// to every application, it would close the front application's window instead.
+TEST_F(WindowOperationsTest, ClosingAWindowWhoseProcessIsUnknownSendsNothing) {
+    const auto node = addWindow({100, 100, 600, 400});
+    const auto window = windowOf(node);
+    constexpr platform::ProcessId otherPid = 31;
+    world->addProcess(otherPid, "org.example.other", "Other");
+    const auto other = addWindow({200, 200, 600, 400}, {}, otherPid);
+    sim::workspace(*world).activateNow(*world, otherPid);
+    input().resetPostedEvents();
+    world->setTrusted(false);
+
+    close(window);
+    settle();
+    world->setTrusted(true);
+    EXPECT_TRUE(input().postedEvents().empty());
+    EXPECT_FALSE(other->isDestroyed());
+}
+
 TEST_F(WindowOperationsTest, TheTitleBarPressLandsOnTheScreen) {
     const CGRect screenFrame{0, 0, 1440, 900};
     struct Case {

@@ -60,11 +60,23 @@ platform::CGPoint point(const Json& json) {
     return result;
 }
 
-int count(const Json& json, const char* name, int fallback, int least) {
+int count(const Json& json, const char* name, int fallback, int least, int most) {
     const int value = field(json, name, fallback);
     if (value < least)
         throw JsonDecodeError(std::string(name) + " must be at least " + std::to_string(least));
+    if (value > most)
+        throw JsonDecodeError(std::string(name) + " must be at most " + std::to_string(most));
     return value;
+}
+
+platform::CGPoint travel(const Json& json) {
+    const platform::CGPoint distance = point(json);
+    if (std::abs(distance.x) > maxScrollTravel || std::abs(distance.y) > maxScrollTravel) {
+        throw JsonDecodeError("travel must lie within " +
+                              std::to_string(static_cast<int>(maxScrollTravel)) +
+                              " points each way");
+    }
+    return distance;
 }
 
 CGEventFlags flags(const Json& json) {
@@ -98,13 +110,14 @@ HardwareStep step(const Json& json) {
                 throw JsonDecodeError("moves must be a list");
             for (const Json& move : *moves) {
                 fields(move, {"travel", "events", "holdAfter"});
-                stroke.moves.push_back({.travel = point(move.at("travel")),
-                                        .events = count(move, "events", ScrollMove{}.events, 1),
-                                        .holdAfter = duration(move, "holdAfter", 0)});
+                stroke.moves.push_back(
+                    {.travel = travel(move.at("travel")),
+                     .events = count(move, "events", ScrollMove{}.events, 1, maxScrollEvents),
+                     .holdAfter = duration(move, "holdAfter", 0)});
             }
         }
         stroke.restBefore = duration(value, "restBefore", 0);
-        stroke.momentumEvents = count(value, "momentum", 0, 0);
+        stroke.momentumEvents = count(value, "momentum", 0, 0, maxMomentumEvents);
         stroke.fromMouse = field(value, "mouse", false);
         return stroke;
     }
@@ -131,7 +144,7 @@ HardwareStep step(const Json& json) {
     if (key == "key") {
         fields(value, {"code", "repeats"});
         return KeyStroke{.keyCode = exactValue<platform::CGKeyCode>(value.at("code")),
-                         .repeats = count(value, "repeats", 0, 0)};
+                         .repeats = count(value, "repeats", 0, 0, maxKeyRepeats)};
     }
     if (key == "modifiers") {
         fields(value, {"flags", "rightHand"});

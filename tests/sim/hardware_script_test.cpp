@@ -58,6 +58,16 @@ TEST(HardwareScript, BadStepsAreRefusedWithTheStepNamed) {
         {R"([{"scroll": {"moves": [{"travel": [1, 2], "events": 0}]}}])",
          "step 1: events must be at least 1"},
         {R"([{"scroll": {"speed": 3}}])", "step 1: unknown field \"speed\""},
+        // Counts and distances a script may give, at most.
+        {R"([{"scroll": {"moves": [{"travel": [1, 2], "events": 10001}]}}])",
+         "step 1: events must be at most 10000"},
+        {R"([{"pause": 0}, {"scroll": {"momentum": 10001}}])",
+         "step 2: momentum must be at most 10000"},
+        {R"([{"key": {"code": 1, "repeats": 1001}}])", "step 1: repeats must be at most 1000"},
+        {R"([{"scroll": {"moves": [{"travel": [100001, 0]}]}}])",
+         "step 1: travel must lie within 100000 points each way"},
+        {R"([{"scroll": {"moves": [{"travel": [0, -1e300]}]}}])",
+         "step 1: travel must lie within 100000 points each way"},
         {R"([{"key": {"code": 70000}}])", "step 1: integer out of range"},
         {R"([{"modifiers": {"flags": ["hyper"]}}])", "step 1: unknown modifier \"hyper\""},
         {R"([{"pointer": [1]}])", "step 1: expected a point"},
@@ -67,6 +77,17 @@ TEST(HardwareScript, BadStepsAreRefusedWithTheStepNamed) {
         const auto read = hardwareStepsFromJson(Json::parse(text));
         ASSERT_FALSE(read.ok()) << text;
         EXPECT_TRUE(read.error().starts_with(error)) << read.error();
+    }
+}
+
+TEST(HardwareScript, CountsAndTravelAtTheirLimitsAreRead) {
+    for (const char* text : {
+             R"([{"scroll": {"moves": [{"travel": [100000, -100000], "events": 10000}]}}])",
+             R"([{"scroll": {"momentum": 10000}}])",
+             R"([{"key": {"code": 1, "repeats": 1000}}])",
+         }) {
+        const auto read = hardwareStepsFromJson(Json::parse(text));
+        EXPECT_TRUE(read.ok()) << text << ": " << (read.ok() ? "" : read.error());
     }
 }
 

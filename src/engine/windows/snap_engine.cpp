@@ -105,9 +105,12 @@ void snapFrom(const std::shared_ptr<Window>& window, const GridSpan& span, const
 
     SnappedWindows& registry = SnappedWindows::shared();
     const CGRect frameBeforeSnap = registry.frameBeforeSnap(*window).value_or(frame);
-    // Asked of the window itself: one round trip however many windows the desktop has. Only the
-    // resize observer reads it, checking then that the window is on screen.
-    const auto windowNumber = window->windowNumber();
+    // A window's number never changes: a snapped window's is known; another's is asked of the
+    // window itself, one round trip however many windows the desktop has. Only the resize observer
+    // reads it, checking then that the window is on screen.
+    const auto known = registry.record(*window);
+    const auto windowNumber =
+        known && known->windowNumber ? known->windowNumber : window->windowNumber();
     // The old observer goes before the writes, so that it reports none of them.
     (void)registry.remove(*window);
 

@@ -36,7 +36,7 @@ struct Crowd {
             {sim::Display{.number = 1, .frame = {0, 0, 1440, 900}, .menuBarHeight = 25}});
         engine::reinitializeScreens();
         for (std::int64_t index = 0; index < windows; ++index) {
-            const auto pid = static_cast<platform::ProcessId>(100 + index / 10);
+            const auto pid = static_cast<platform::ProcessId>(1000 + index / 10);
             if (world->process(pid) == nullptr)
                 world->addProcess(pid, "org.example.app" + std::to_string(pid), "App");
             target = world->makeNode<sim::WindowNode>(pid, 1000 + index);

@@ -21,7 +21,7 @@ Json crowdedWorld(std::int64_t windows) {
     Json processes = Json::array();
     for (std::int64_t index = 0; index < windows; ++index) {
         if (index % 10 == 0) {
-            const std::int64_t pid = 100 + index / 10;
+            const std::int64_t pid = 1000 + index / 10;
             processes.push_back({{"pid", pid},
                                  {"bundleIdentifier", "org.example.app" + std::to_string(pid)},
                                  {"name", "App"},
@@ -34,13 +34,13 @@ Json crowdedWorld(std::int64_t windows) {
               {{"AXTitle", "Window " + std::to_string(index)},
                {"AXPosition", {{"point", {offset, 25 + offset}}}},
                {"AXSize", {{"size", {600, 400}}}}}},
-             {"window", {{"number", 1000 + index}}}});
+             {"window", {{"number", 100000 + index}}}});
     }
     return {
         {"displays",
          {{{"number", 1}, {"uuid", "MAIN"}, {"frame", {0, 0, 1440, 900}}, {"menuBarHeight", 25}}}},
         {"processes", processes},
-        {"windowOrder", {1000, 1001}}};
+        {"windowOrder", {100000, 100001}}};
 }
 
 void BM_LoadWorld(benchmark::State& state) {

@@ -605,6 +605,11 @@ void journal(sim::World& world, const Json& arguments, const Place& at) {
     sim::Journal& journal = sim::Journal::of(world);
     const auto entries = journal.entries();
     platform::output::printLine("journal: " + std::to_string(entries.size()) + " entries");
+    // A long run keeps only the latest entries.
+    const std::int64_t dropped =
+        journal.recordedCount() - static_cast<std::int64_t>(entries.size());
+    if (dropped > 0)
+        platform::output::printLine("  (" + std::to_string(dropped) + " earlier entries not kept)");
     for (const sim::JournalEntry& entry : entries) {
         std::array<char, 32> time{};
         std::snprintf(time.data(), time.size(), "%.3f", sim::timeOf(entry));

@@ -330,6 +330,13 @@ std::optional<platform::ProcessId> UIElement::pid() const {
     return ax::getPid(element_).optional();
 }
 
+std::optional<std::int64_t> UIElement::windowNumber() const {
+    const auto number = converse(*this, [&] { return ax::getWindow(element_); });
+    if (!number.ok())
+        return std::nullopt;
+    return static_cast<std::int64_t>(number.value());
+}
+
 UIElementRef UIElement::elementAtPosition(float x, float y) const {
     const ax::Result<ax::Element> result =
         converse(*this, [&] { return ax::copyElementAtPosition(element_, x, y); });

@@ -190,6 +190,9 @@ public:
 
     // --- Identity and position
     std::optional<platform::ProcessId> pid() const;
+    // The window server's number of the window this element is, asked of its application in its
+    // conversation; none when it cannot tell (not a window, gone, not answering).
+    std::optional<std::int64_t> windowNumber() const;
     // The element at a point (top-left origin) as this element finds it; no element on failure.
     UIElementRef elementAtPosition(float x, float y) const;
     // "<" role " pid=" pid " " name ">", e.g. "<AXWindow pid=12 id=34 ->".

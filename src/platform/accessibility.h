@@ -142,6 +142,10 @@ Error setAttributeValue(Element element, std::string_view attribute, const Value
 Result<std::vector<std::string>> copyActionNames(Element element);
 Error performAction(Element element, std::string_view action);
 Result<ProcessId> getPid(Element element);
+// The window server's number of the window the element is: one round trip to
+// its application, whatever the number of windows on the desktop. An element
+// that is not a top-level window has none (illegalArgument).
+Result<std::uint32_t> getWindow(Element element);
 // Asked of the system-wide element it searches every application; asked of an
 // application's element, only that application.
 Result<Element> copyElementAtPosition(Element element, float x, float y);

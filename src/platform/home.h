@@ -44,6 +44,11 @@ private:
 // A new, empty directory in the system's temporary directory, put in place as the home for the
 // life of the object and then removed with all it holds: for runs that must neither read what an
 // earlier run left nor leave anything behind. Throws std::runtime_error when it cannot be made.
+//
+// A run that is killed cannot remove its homes, so they live in one directory of the run's,
+// "zoral-run-<pid>-XXXXXX", which goes when its last home goes or the process exits, and which
+// the next run removes once that process is gone. Processes the run starts (a death test's child)
+// put their homes in the run's directory, named in $ZORAL_RUN_DIRECTORY, and leave with it.
 class TemporaryHomeDirectory {
 public:
     TemporaryHomeDirectory();
@@ -52,6 +57,11 @@ public:
     TemporaryHomeDirectory& operator=(const TemporaryHomeDirectory&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
+
+    // The directory that holds this process's temporary homes now, if it has one.
+    static std::optional<std::filesystem::path> runDirectory();
+    // Removes the directories of runs whose process is gone from the temporary directory.
+    static void sweepAbandonedRuns(const std::filesystem::path& temporaryDirectory);
 
 private:
     std::filesystem::path path_;

@@ -6,6 +6,7 @@
 
 #include "platform/scheduler.h"
 #include "sim/observer.h"
+#include "sim/window_node.h"
 #include "sim/window_server.h"
 #include "sim/world.h"
 
@@ -80,6 +81,16 @@ Result<ProcessId> getPid(Element element) {
     if (!pid)
         return invalidUIElement;
     return *pid;
+}
+
+Result<std::uint32_t> getWindow(Element element) {
+    World& world = World::current();
+    if (Error error = world.beginRoundTrip(RoundTrip::getWindow, element, ""))
+        return error;
+    const auto window = std::dynamic_pointer_cast<sim::WindowNode>(world.resolve(element));
+    if (!window)
+        return illegalArgument;
+    return static_cast<std::uint32_t>(window->windowNumber());
 }
 
 Result<Element> copyElementAtPosition(Element element, float x, float y) {

@@ -129,8 +129,8 @@ std::optional<CGEvent> EventTaps::Tap::filter(const CGEvent& event) {
         callback = callback_;
         timeout = owner_.timeout_;
         if (!enabled_) {
-            owner_.records_.push_back({reference_, platform::uptimeSeconds(), event.type, event,
-                                       TapOutcome::missed, 0, 0});
+            owner_.keep({reference_, platform::uptimeSeconds(), event.type, event,
+                         TapOutcome::missed, 0, 0});
             return event;
         }
     }
@@ -153,7 +153,7 @@ std::optional<CGEvent> EventTaps::Tap::filter(const CGEvent& event) {
         const platform::MutexLock lock(owner_.mutex_);
         if (!valid_) {
             // Invalidated from inside its own callback: its answer no longer counts.
-            owner_.records_.push_back(record);
+            owner_.keep(record);
             return event;
         }
     }
@@ -243,7 +243,19 @@ std::shared_ptr<EventTaps::Tap> EventTaps::find(CFMachPortRef reference) const {
 
 void EventTaps::record(TapRecord record) {
     const platform::MutexLock lock(mutex_);
+    keep(std::move(record));
+}
+
+void EventTaps::keep(TapRecord record) {
+    outcomeCounts_.at(static_cast<std::size_t>(record.outcome)) += 1;
     records_.push_back(std::move(record));
+    if (records_.size() > keptRecords)
+        records_.pop_front();
+}
+
+std::int64_t EventTaps::outcomeCount(TapOutcome outcome) const {
+    const platform::MutexLock lock(mutex_);
+    return outcomeCounts_.at(static_cast<std::size_t>(outcome));
 }
 
 void EventTaps::disable(const std::shared_ptr<Tap>& tap, CGEventType reason) {
@@ -330,6 +342,7 @@ std::vector<TapRecord> EventTaps::records(std::optional<CFMachPortRef> tap) cons
 void EventTaps::clearRecords() {
     const platform::MutexLock lock(mutex_);
     records_.clear();
+    outcomeCounts_.fill(0);
 }
 
 CFMachPortRef EventTaps::create(platform::CGEventTapLocation location,

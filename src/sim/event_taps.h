@@ -8,12 +8,16 @@
 // of virtual time (the accessibility round trips the callback makes count), after which it passes
 // the event on as it came, disables the tap and tells the callback with tapDisabledByTimeout on the
 // main queue. A disabled tap misses every event until the program enables it again. What became of
-// each event is recorded per tap.
+// each event is recorded per tap: counted always, with the details of the latest
+// `keptRecords` events.
 //
 // A component of the world: EventTaps::of(world). Its settings are the world's: whether creation
 // fails, and the time-out.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -55,6 +59,8 @@ struct TapRecord {
 
 class EventTaps {
 public:
+    static constexpr std::size_t keptRecords = 4096;
+
     // How long the window server waits for a tap's answer unless the world says otherwise.
     static constexpr double defaultTimeout = 1.0;
 
@@ -88,8 +94,10 @@ public:
     platform::CGEventMask mask(platform::CFMachPortRef tap) const;
     // Whether the tap's source is on the main run loop and valid, so that its callback is served.
     bool isServed(platform::CFMachPortRef tap) const;
-    // What became of the events, in order; of one tap when it is named.
+    // What became of the kept events, in order; of one tap when it is named.
     std::vector<TapRecord> records(std::optional<platform::CFMachPortRef> tap = std::nullopt) const;
+    // How many events had the outcome since the records were last cleared, kept or not.
+    std::int64_t outcomeCount(TapOutcome outcome) const;
     void clearRecords();
 
     // --- Used by the platform calls
@@ -107,12 +115,15 @@ private:
 
     std::shared_ptr<Tap> find(platform::CFMachPortRef reference) const;
     void record(TapRecord record);
+    void keep(TapRecord record) ZORAL_REQUIRES(mutex_);
     void disable(const std::shared_ptr<Tap>& tap, platform::CGEventType reason);
 
     World& world_;
     mutable platform::Mutex mutex_;
     std::map<std::uint64_t, std::shared_ptr<Tap>> taps_ ZORAL_GUARDED_BY(mutex_);
-    std::vector<TapRecord> records_ ZORAL_GUARDED_BY(mutex_);
+    std::deque<TapRecord> records_ ZORAL_GUARDED_BY(mutex_);
+    std::array<std::int64_t, static_cast<std::size_t>(TapOutcome::notice) + 1> outcomeCounts_
+        ZORAL_GUARDED_BY(mutex_){};
     std::uint64_t nextIdentifier_ ZORAL_GUARDED_BY(mutex_) = 1;
     bool creationFails_ ZORAL_GUARDED_BY(mutex_) = false;
     double timeout_ ZORAL_GUARDED_BY(mutex_) = defaultTimeout;

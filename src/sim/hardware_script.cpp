@@ -30,11 +30,11 @@ constexpr std::array<std::pair<std::string_view, CGEventFlags>, 6> flagNames{{
 // The ranges of the hardware's numbers: wider than a hand makes them, narrow enough that no
 // conversion downstream (a scroll's deltas to 32-bit integers, durations to the clock, counts to
 // loops of events) meets a value it cannot hold or a run it cannot finish.
-constexpr double longestDuration = 60 * 60;   // seconds of a rest, a hold or a pause
-constexpr double farthestTravel = 100'000;    // points of one move of the fingers
-constexpr double farthestCoordinate = 1e9;    // points of a screen coordinate
-constexpr double largestMagnification = 100;  // of one magnify event
-constexpr std::int64_t mostEvents = 1000;     // events of a move, momentum events, key repeats
+constexpr double longestDuration = 60 * 60;           // seconds of a rest, a hold or a pause
+constexpr double farthestTravel = maxScrollTravel;    // points of one move of the fingers
+constexpr double farthestCoordinate = 1e9;            // points of a screen coordinate
+constexpr double largestMagnification = 100;          // of one magnify event
+constexpr std::int64_t mostEvents = maxScrollEvents;  // events of a move, momentum, key repeats
 constexpr std::int64_t mostMagnifications = 1000;
 constexpr std::int32_t mostLines = 1000;  // notches of one wheel step
 

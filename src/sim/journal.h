@@ -8,9 +8,13 @@
 // and the world runner read it; the modules that record a kind keep their own readers as views of
 // it.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -126,16 +130,22 @@ using JournalEntry = std::variant<PostedEvent, PointerWarp, WorkspaceRequest, Pe
 
 double timeOf(const JournalEntry& entry);
 
-// A component of the world. Entries may be recorded from any queue.
+// A component of the world. Entries may be recorded from any queue. A run lasts for days: the
+// journal counts every entry but keeps only the latest `keptEntries` of them.
 class Journal {
 public:
+    static constexpr std::size_t keptEntries = 4096;
+
     static Journal& of(World& world);
 
     void record(JournalEntry entry);
+    // The entries kept, in order.
     std::vector<JournalEntry> entries() const;
+    // Every entry recorded since the last clear, kept or not.
+    std::int64_t recordedCount() const;
     void clear();
 
-    // The entries of one kind, in order.
+    // The kept entries of one kind, in order.
     template <class Record>
     std::vector<Record> recordsOf() const {
         const platform::MutexLock lock(mutex_);
@@ -146,17 +156,38 @@ public:
         }
         return found;
     }
+    // The entries of one kind recorded since they were last cleared, kept or not.
+    template <class Record>
+    std::int64_t countOf() const {
+        const platform::MutexLock lock(mutex_);
+        return counts_[indexOf<Record>()];
+    }
     template <class Record>
     void clear() {
         const platform::MutexLock lock(mutex_);
         std::erase_if(entries_, [](const JournalEntry& entry) {
             return std::holds_alternative<Record>(entry);
         });
+        counts_[indexOf<Record>()] = 0;
     }
 
 private:
+    template <class Record, class... Kinds>
+    static constexpr std::size_t indexIn(const std::variant<Kinds...>*) {
+        std::size_t index = 0;
+        (void)((std::is_same_v<Record, Kinds> ? true : (++index, false)) || ...);
+        return index;
+    }
+    template <class Record>
+    static constexpr std::size_t indexOf() {
+        constexpr std::size_t index = indexIn<Record>(static_cast<const JournalEntry*>(nullptr));
+        static_assert(index < std::variant_size_v<JournalEntry>);
+        return index;
+    }
+
     mutable platform::Mutex mutex_;
-    std::vector<JournalEntry> entries_ ZORAL_GUARDED_BY(mutex_);
+    std::deque<JournalEntry> entries_ ZORAL_GUARDED_BY(mutex_);
+    std::array<std::int64_t, std::variant_size_v<JournalEntry>> counts_ ZORAL_GUARDED_BY(mutex_){};
 };
 
 }  // namespace zoral::sim

@@ -77,9 +77,11 @@ std::int64_t WindowServer::allocateNumber() {
 void WindowServer::attach(World& world, const std::shared_ptr<Node>& node) {
     Entry entry;
     // A window attached again keeps its space.
-    if (const auto found = find(*node); found != entries_.end())
-        entry.space = found->space;
-    detach(*node);
+    if (keys_.contains(node.get())) {
+        if (const auto found = find(*node); found != entries_.end())
+            entry.space = found->space;
+        detach(*node);
+    }
     const Process* process = world.process(node->pid());
     entry.owner = node->pid();
     entry.key = node.get();
@@ -99,41 +101,59 @@ void WindowServer::attach(World& world, const std::shared_ptr<Node>& node) {
     }
     if (isMenuBar(*node))
         entry.options = {.level = windowLevel::mainMenu, .clickThrough = false, .allSpaces = true};
-
-    // A new window opens in front of its own application's windows, behind those of the
-    // applications in front of it.
-    std::map<platform::ProcessId, std::size_t> rank;
-    const auto order = world.processIds();
-    for (std::size_t i = 0; i < order.size(); ++i)
-        rank.emplace(order[i], i);
-    const auto rankOf = [&](platform::ProcessId pid) {
-        const auto found = rank.find(pid);
-        return found != rank.end() ? found->second : order.size();
-    };
-    const std::size_t own = rankOf(entry.owner);
-    std::size_t index = 0;
-    while (index < entries_.size()) {
-        const Entry& other = entries_[index];
-        if (other.options.level < entry.options.level ||
-            (other.options.level == entry.options.level && rankOf(other.owner) >= own)) {
-            break;
-        }
-        ++index;
-    }
+    const std::size_t index = placeForNew(world, entry.owner, entry.options.level);
     place(std::move(entry), index);
 }
 
+std::size_t WindowServer::placeForNew(World& world, platform::ProcessId owner, int level) const {
+    const std::int64_t own = world.frontness(owner);
+    // The first window that the new one goes in front of: one of a lower level, or of its level
+    // and of its application or one behind it.
+    const auto behindNew = [&](const Entry& other) {
+        return other.options.level < level ||
+               (other.options.level == level && world.frontness(other.owner) >= own);
+    };
+    if (inProcessOrder_) {
+        const auto found =
+            std::partition_point(entries_.begin(), entries_.end(),
+                                 [&](const Entry& other) { return !behindNew(other); });
+        return static_cast<std::size_t>(found - entries_.begin());
+    }
+    const auto found = std::find_if(entries_.begin(), entries_.end(), behindNew);
+    return static_cast<std::size_t>(found - entries_.begin());
+}
+
 void WindowServer::place(Entry entry, std::size_t index) {
+    keys_.insert(entry.key);
+    windowsOf_[entry.owner] += 1;
     entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(index), std::move(entry));
 }
 
+void WindowServer::erase(std::vector<Entry>::iterator at) {
+    keys_.erase(at->key);
+    if (const auto count = windowsOf_.find(at->owner);
+        count != windowsOf_.end() && --count->second == 0)
+        windowsOf_.erase(count);
+    entries_.erase(at);
+}
+
 void WindowServer::detach(const Node& node) {
+    if (!keys_.contains(&node))
+        return;
     if (auto found = find(node); found != entries_.end())
-        entries_.erase(found);
+        erase(found);
 }
 
 void WindowServer::detachProcess(platform::ProcessId pid) {
-    std::erase_if(entries_, [pid](const Entry& entry) { return entry.owner == pid; });
+    if (!windowsOf_.contains(pid))
+        return;
+    std::erase_if(entries_, [&](const Entry& entry) {
+        if (entry.owner != pid)
+            return false;
+        keys_.erase(entry.key);
+        return true;
+    });
+    windowsOf_.erase(pid);
 }
 
 std::vector<ServerWindow> WindowServer::windows() const {
@@ -208,8 +228,9 @@ void WindowServer::moveWithinLevel(const Node& window, bool toFront) {
     auto found = find(window);
     if (found == entries_.end())
         return;
+    inProcessOrder_ = false;
     Entry entry = *found;
-    entries_.erase(found);
+    erase(found);
     // Past the higher levels, and for the back past the window's own level too.
     std::size_t index = 0;
     while (index < entries_.size() &&
@@ -229,13 +250,16 @@ void WindowServer::orderFrontOfApplication(const Node& window) {
     });
     if (front >= found)
         return;
+    // Within the run of its application's windows: the order of the processes holds.
     const auto index = static_cast<std::size_t>(front - entries_.begin());
     Entry entry = *found;
-    entries_.erase(found);
+    erase(found);
     place(std::move(entry), index);
 }
 
 void WindowServer::orderProcessFront(platform::ProcessId pid) {
+    if (!windowsOf_.contains(pid))
+        return;
     std::stable_sort(entries_.begin(), entries_.end(), [pid](const Entry& a, const Entry& b) {
         if (a.options.level != b.options.level)
             return a.options.level > b.options.level;
@@ -244,6 +268,8 @@ void WindowServer::orderProcessFront(platform::ProcessId pid) {
 }
 
 void WindowServer::orderProcessBack(platform::ProcessId pid) {
+    if (!windowsOf_.contains(pid))
+        return;
     std::stable_sort(entries_.begin(), entries_.end(), [pid](const Entry& a, const Entry& b) {
         if (a.options.level != b.options.level)
             return a.options.level > b.options.level;
@@ -259,6 +285,11 @@ void WindowServer::setOptions(const Node& window, WindowOptions options) {
     found->options = options;
     if (moved)
         orderFront(window);
+}
+
+void WindowServer::processMoved(platform::ProcessId pid) {
+    if (windowsOf_.contains(pid))
+        inProcessOrder_ = false;
 }
 
 std::optional<std::int64_t> WindowServer::spaceOf(std::int64_t number) const {

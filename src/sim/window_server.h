@@ -18,6 +18,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/geometry.h"
@@ -100,6 +102,8 @@ public:
     void orderProcessBack(platform::ProcessId pid);
     // Moves the window to the front of its new level.
     void setOptions(const Node& window, WindowOptions options);
+    // The process changed its place among the others while its windows stayed where they were.
+    void processMoved(platform::ProcessId pid);
 
     // --- Spaces
     std::optional<std::int64_t> spaceOf(std::int64_t number) const;
@@ -142,11 +146,23 @@ private:
     std::vector<Entry>::iterator find(const Node& node);
     std::vector<Entry>::const_iterator find(const Node& node) const;
     static bool isVisible(const Sight& sight, const Entry& entry, const Node& node);
+    // Where a new window of the owner at the level goes: in front of its application's windows,
+    // behind those of the applications in front of it.
+    std::size_t placeForNew(World& world, platform::ProcessId owner, int level) const;
     void place(Entry entry, std::size_t index);
+    void erase(std::vector<Entry>::iterator at);
     void moveWithinLevel(const Node& window, bool toFront);
 
     // Front to back; higher levels always before lower ones.
     std::vector<Entry> entries_;
+    // The windows there are, and how many each process has: a window new to the server is known
+    // to be so without a search.
+    std::unordered_set<const Node*> keys_;
+    std::unordered_map<platform::ProcessId, std::size_t> windowsOf_;
+    // Whether the windows of each level stand in the order of their processes, as attaching alone
+    // leaves them (a world as it loads): then a new window's place is found by bisection. Moving
+    // a window or a process by itself ends it.
+    bool inProcessOrder_ = true;
     std::int64_t highestNumber_ = 0;
     // Spaces given to window numbers before their windows came.
     std::map<std::int64_t, std::int64_t> spacesToCome_;

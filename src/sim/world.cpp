@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 #include "platform/bundle.h"
 #include "platform/dispatch.h"
@@ -37,6 +38,8 @@ const char* roundTripName(RoundTrip kind) {
             return "performAction";
         case RoundTrip::copyElementAtPosition:
             return "copyElementAtPosition";
+        case RoundTrip::getWindow:
+            return "getWindow";
         case RoundTrip::notificationDelivery:
             return "notificationDelivery";
     }
@@ -84,6 +87,7 @@ Process& World::addProcess(platform::ProcessId pid, std::string bundleIdentifier
                       .windowOptions = {},
                       .application = std::move(application)};
     zOrder_.push_front(pid);
+    places_[pid] = {zOrder_.begin(), --frontmost_};
     return process;
 }
 
@@ -97,7 +101,10 @@ void World::removeProcess(platform::ProcessId pid) {
     found->second.application->markSubtreeDestroyed();
     WindowServer::of(*this).detachProcess(pid);
     processes_.erase(found);
-    std::erase(zOrder_, pid);
+    if (const auto place = places_.find(pid); place != places_.end()) {
+        zOrder_.erase(place->second.at);
+        places_.erase(place);
+    }
 }
 
 Process* World::process(platform::ProcessId pid) {
@@ -114,20 +121,32 @@ std::vector<platform::ProcessId> World::processIds() const {
     return {zOrder_.begin(), zOrder_.end()};
 }
 
+std::int64_t World::frontness(platform::ProcessId pid) const {
+    const auto place = places_.find(pid);
+    return place != places_.end() ? place->second.frontness
+                                  : std::numeric_limits<std::int64_t>::max();
+}
+
 void World::bringToFront(platform::ProcessId pid, bool withWindows) {
-    if (std::find(zOrder_.begin(), zOrder_.end(), pid) == zOrder_.end())
+    const auto place = places_.find(pid);
+    if (place == places_.end())
         return;
-    std::erase(zOrder_, pid);
-    zOrder_.push_front(pid);
-    if (withWindows)
-        WindowServer::of(*this).orderProcessFront(pid);
+    zOrder_.splice(zOrder_.begin(), zOrder_, place->second.at);
+    place->second.frontness = --frontmost_;
+    WindowServer& server = WindowServer::of(*this);
+    if (withWindows) {
+        server.orderProcessFront(pid);
+    } else {
+        server.processMoved(pid);
+    }
 }
 
 void World::bringToBack(platform::ProcessId pid) {
-    if (std::find(zOrder_.begin(), zOrder_.end(), pid) == zOrder_.end())
+    const auto place = places_.find(pid);
+    if (place == places_.end())
         return;
-    std::erase(zOrder_, pid);
-    zOrder_.push_back(pid);
+    zOrder_.splice(zOrder_.end(), zOrder_, place->second.at);
+    place->second.frontness = ++backmost_;
     WindowServer::of(*this).orderProcessBack(pid);
 }
 
@@ -211,7 +230,7 @@ void World::setTrusted(bool trusted) {
 }
 
 int World::trustPrompts() {
-    return static_cast<int>(Journal::of(*this).recordsOf<PermissionPrompt>().size());
+    return static_cast<int>(Journal::of(*this).countOf<PermissionPrompt>());
 }
 
 void World::recordTrustPrompt() {

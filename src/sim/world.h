@@ -14,7 +14,7 @@
 // fibers of that thread. Entry from another thread aborts with a message.
 
 #include <cstdint>
-#include <deque>
+#include <list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -45,6 +45,7 @@ enum class RoundTrip {
     copyActionNames,
     performAction,
     copyElementAtPosition,
+    getWindow,
     notificationDelivery,
 };
 
@@ -107,6 +108,9 @@ public:
     const Process* process(platform::ProcessId pid) const;
     // Front-most first: the order in which applications were activated.
     std::vector<platform::ProcessId> processIds() const;
+    // A number that orders the process among the others: a lower one stands further in front. It
+    // changes when the process moves; a process that does not run stands behind all.
+    std::int64_t frontness(platform::ProcessId pid) const;
     // Puts the process first (last), with its windows in front of (behind) the others'.
     void bringToFront(platform::ProcessId pid, bool withWindows = true);
     void bringToBack(platform::ProcessId pid);
@@ -226,8 +230,16 @@ private:
     const std::thread::id owner_ = std::this_thread::get_id();
     std::shared_ptr<Node> systemWide_;
     std::map<platform::ProcessId, Process> processes_;
-    // Front-most first.
-    std::deque<platform::ProcessId> zOrder_;
+    // Front-most first, each with its frontness; moving a process costs the same however many
+    // there are.
+    struct Place {
+        std::list<platform::ProcessId>::iterator at;
+        std::int64_t frontness = 0;
+    };
+    std::list<platform::ProcessId> zOrder_;
+    std::unordered_map<platform::ProcessId, Place> places_;
+    std::int64_t frontmost_ = 0;
+    std::int64_t backmost_ = 0;
     std::unordered_map<ax::Element, Registration> nodes_;
     std::map<std::pair<std::uint64_t, std::string>, ax::Error, std::less<>> injected_;
     std::unordered_map<ax::Element, double> timeouts_;

@@ -1,9 +1,11 @@
 #include "sim/world_file.h"
 
-#include <fstream>
-#include <sstream>
-#include <system_error>
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
 
+#include "platform/regular_file.h"
 #include "sim/element_names.h"
 #include "sim/json_codec.h"
 #include "sim/world_format.h"
@@ -13,21 +15,29 @@ namespace zoral::sim {
 namespace ax = platform::ax;
 using platform::Json;
 
-Json readJsonFile(const std::filesystem::path& path) {
+Json readJsonFile(const std::filesystem::path& path, std::size_t maxSize) {
     const auto fault = [&](const std::string& what) {
         return WorldFileError(path.string() + ": " + what);
     };
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (status.type() == std::filesystem::file_type::not_found)
-        throw fault("no such file");
-    if (status.type() == std::filesystem::file_type::directory)
-        throw fault("is a directory, not a file");
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    if (!in || !(text << in.rdbuf()))
-        throw fault("cannot be read");
-    auto decoded = platform::decodeJson(text.str());
+    // Only a regular file is read, without waiting on a pipe or reading a device for ever, and a
+    // file over the limit not at all.
+    auto read = platform::readRegularFile(path, maxSize);
+    if (const auto* failure = std::get_if<platform::FileReadFailure>(&read)) {
+        using Kind = platform::FileReadFailure::Kind;
+        switch (failure->kind) {
+            case Kind::missing:
+                throw fault("no such file");
+            case Kind::notRegular:
+                throw fault("is " + failure->reason + ", not a file");
+            case Kind::tooLarge:
+                throw fault("is " + failure->reason);
+            case Kind::unreadable:
+                break;
+        }
+        throw fault("cannot be read: " + failure->reason);
+    }
+    const auto& bytes = std::get<std::vector<std::uint8_t>>(read);
+    auto decoded = platform::decodeJson(std::string(bytes.begin(), bytes.end()));
     if (!decoded.ok())
         throw fault(decoded.error());
     return std::move(decoded).value();

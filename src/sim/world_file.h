@@ -61,6 +61,7 @@
 // The system settings live in the home (sim/system_settings.h): loading writes them all, those
 // the file leaves out as the system's defaults, so that nothing of an earlier world remains.
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -86,9 +87,15 @@ void setLoginItems(World& world, const LoginItemsDescription& description);
 void loadWorldFile(World& world, const std::filesystem::path& path);
 platform::Json dumpWorld(World& world);
 
+// The largest world or script file that is read.
+inline constexpr std::size_t maxWorldFileSize = 64 * 1024 * 1024;
+
 // The JSON text of a file; throws WorldFileError that names the path and what is wrong (no such
-// file, a directory, not JSON).
-platform::Json readJsonFile(const std::filesystem::path& path);
+// file, a directory, a pipe or a device, larger than the limit, unreadable, not JSON). Nothing but
+// a regular file is read, nothing waits for a pipe's writer, and a file over the limit is refused
+// before it is read.
+platform::Json readJsonFile(const std::filesystem::path& path,
+                            std::size_t maxSize = maxWorldFileSize);
 
 // The name that world files use for the element; a name is made up for elements that were not
 // loaded from a file.

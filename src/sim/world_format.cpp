@@ -71,7 +71,7 @@ struct NameTable<DockTileKind> {
 template <>
 struct NameTable<RoundTrip> {
     using enum RoundTrip;
-    static constexpr std::array<std::pair<RoundTrip, std::string_view>, 8> names{{
+    static constexpr std::array<std::pair<RoundTrip, std::string_view>, 9> names{{
         {copyAttributeValue, "copyAttributeValue"},
         {copyAttributeNames, "copyAttributeNames"},
         {isAttributeSettable, "isAttributeSettable"},
@@ -79,6 +79,7 @@ struct NameTable<RoundTrip> {
         {copyActionNames, "copyActionNames"},
         {performAction, "performAction"},
         {copyElementAtPosition, "copyElementAtPosition"},
+        {getWindow, "getWindow"},
         {notificationDelivery, "notificationDelivery"},
     }};
 };

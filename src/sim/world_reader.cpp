@@ -589,7 +589,8 @@ private:
         if (description.space)
             Spaces::of(world_).placeWindow(window->windowNumber(), *description.space);
         WindowServer& server = WindowServer::of(world_);
-        if (const auto placed = server.window(*window)) {
+        const bool ownOptions = description.clickThrough || description.allSpaces;
+        if (const auto placed = ownOptions ? server.window(*window) : std::nullopt) {
             WindowOptions options = placed->options;
             options.clickThrough = description.clickThrough.value_or(options.clickThrough);
             options.allSpaces = description.allSpaces.value_or(options.allSpaces);

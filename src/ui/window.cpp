@@ -5,9 +5,12 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <utility>
 
+#include "platform/dispatch.h"
 #include "ui/application.h"
+#include "ui/event_pump.h"
 #include "ui/painting.h"
 #include "ui/qt_geometry.h"
 #include "ui/qt_image.h"
@@ -67,7 +70,25 @@ platform::CGRect interpolate(const platform::CGRect& from, const platform::CGRec
 struct Window::Widget {
     Widget(const Window& owner, const WindowConfiguration& configuration)
         : widget(owner, configuration) {}
+
+    // What a change of the window queued in the toolkit (paint requests, the window system's
+    // geometry and expose events) is delivered on the main queue soon after, once for a burst of
+    // changes: a program that runs for days must not keep a queue that only grows.
+    void deliverQueuedEventsSoon() {
+        if (*deliveryPending)
+            return;
+        *deliveryPending = true;
+        platform::DispatchQueue::main().async([pending = std::weak_ptr(deliveryPending)] {
+            const auto alive = pending.lock();
+            if (!alive)
+                return;
+            *alive = false;
+            processToolkitEvents();
+        });
+    }
+
     WindowWidget widget;
+    std::shared_ptr<bool> deliveryPending = std::make_shared<bool>(false);
 };
 
 Window::Window(const WindowConfiguration& configuration)
@@ -97,6 +118,7 @@ void Window::applyFrame(platform::CGRect frame) {
     frame_ = frame;
     platform::programWindowSetFrame(number_, frame_);
     widget_->widget.setGeometry(topLeftGeometry(frame_));
+    widget_->deliverQueuedEventsSoon();
 }
 
 void Window::setFrame(platform::CGRect frame) {
@@ -156,6 +178,7 @@ void Window::applyAlpha(double alpha) {
     alpha_ = std::clamp(alpha, 0.0, 1.0);
     platform::programWindowSetAlpha(number_, alpha_);
     widget_->widget.setWindowOpacity(alpha_);
+    widget_->deliverQueuedEventsSoon();
 }
 
 void Window::setAlphaValue(double alpha) {
@@ -177,16 +200,19 @@ void Window::orderFront() {
     platform::programWindowOrderFront(number_);
     widget_->widget.show();
     widget_->widget.raise();
+    widget_->deliverQueuedEventsSoon();
 }
 
 void Window::orderOut() {
     visible_ = false;
     platform::programWindowOrderOut(number_);
     widget_->widget.hide();
+    widget_->deliverQueuedEventsSoon();
 }
 
 void Window::setNeedsDisplay() {
     widget_->widget.update();
+    widget_->deliverQueuedEventsSoon();
 }
 
 Image Window::render() const {

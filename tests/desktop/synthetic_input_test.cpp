@@ -10,6 +10,7 @@
 #include "desktop/key.h"
 #include "platform/scheduler.h"
 #include "sim/input_devices.h"
+#include "sim/journal.h"
 #include "sim/world.h"
 #include "support/virtual_clock.h"
 
@@ -217,10 +218,16 @@ TEST_F(SyntheticInputTest, DragsShorterThanAPointOrNotFiniteOrHuge) {
             EXPECT_TRUE(events.empty());
             continue;
         }
-        ASSERT_EQ(events.size(), c.dragEvents + 2);
-        EXPECT_EQ(events[1].event.location, c.start);
+        // The journal counts every event and keeps the details of the latest only.
+        const auto total =
+            static_cast<std::size_t>(sim::Journal::of(*world).countOf<sim::PostedEvent>());
+        ASSERT_EQ(total, c.dragEvents + 2);
+        const std::size_t dropped = total - events.size();
+        if (dropped == 0) {
+            EXPECT_EQ(events[1].event.location, c.start);
+        }
         const CGPoint end{c.start.x + c.delta.x, c.start.y + c.delta.y};
-        EXPECT_EQ(events[c.dragEvents].event.location, c.dragEvents == 1 ? c.start : end);
+        EXPECT_EQ(events[c.dragEvents - dropped].event.location, c.dragEvents == 1 ? c.start : end);
         EXPECT_EQ(events.back().event.location, end);
     }
 }

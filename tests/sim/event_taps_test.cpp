@@ -267,5 +267,28 @@ TEST_F(EventTapsTest, EventsPostedFromInsideTheCallbackWaitForTheOneOnItsWay) {
     EXPECT_EQ(arrived[0].keyCode, platform::virtualKey::ansiA);
 }
 
+TEST_F(EventTapsTest, ALongRunCountsEveryEventAndKeepsTheLatestDetails) {
+    const CFMachPortRef tap = makeTap([](CGEventType, const CGEvent& event) { return event; },
+                                      CGEventTapOptions::listenOnly);
+    ASSERT_TRUE(tap);
+    // Key down and up for each stroke: past the records kept, by a few strokes.
+    constexpr std::size_t strokes = EventTaps::keptRecords / 2 + 3;
+    std::vector<HardwareStep> steps;
+    for (std::size_t index = 0; index < strokes; ++index)
+        steps.push_back(KeyStroke{.keyCode = index + 1 == strokes ? platform::virtualKey::ansiW
+                                                                  : platform::virtualKey::ansiA});
+    scheduler().runFor(HardwareInput::of(*world).play(steps) + 0.2);
+
+    EventTaps& taps = EventTaps::of(*world);
+    EXPECT_EQ(taps.outcomeCount(TapOutcome::observed), static_cast<std::int64_t>(strokes * 2));
+    const auto records = taps.records(tap);
+    ASSERT_EQ(records.size(), EventTaps::keptRecords);
+    EXPECT_EQ(records.back().event.keyCode, platform::virtualKey::ansiW);
+    EXPECT_LT(records.front().time, records.back().time);
+    taps.clearRecords();
+    EXPECT_EQ(taps.outcomeCount(TapOutcome::observed), 0);
+    EXPECT_TRUE(taps.records().empty());
+}
+
 }  // namespace
 }  // namespace zoral::sim

@@ -129,5 +129,16 @@ TEST(HardwareScript, NotANumberIsRefused) {
     }
 }
 
+TEST(HardwareScript, CountsAndTravelAtTheirLimitsAreRead) {
+    for (const char* text : {
+             R"([{"scroll": {"moves": [{"travel": [100000, -100000], "events": 1000}]}}])",
+             R"([{"scroll": {"momentum": 1000}}])",
+             R"([{"key": {"code": 1, "repeats": 1000}}])",
+         }) {
+        const auto read = hardwareStepsFromJson(Json::parse(text));
+        EXPECT_TRUE(read.ok()) << text << ": " << (read.ok() ? "" : read.error());
+    }
+}
+
 }  // namespace
 }  // namespace zoral::sim

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/accessibility.h"
+#include "platform/scheduler.h"
 #include "platform/window_list.h"
 #include "sim/application_node.h"
 #include "sim/displays.h"
@@ -237,6 +238,47 @@ TEST_F(WindowServerTest, NewWindowsOpenInFrontOfTheirApplicationBehindTheApplica
     EXPECT_EQ(onScreen(), (std::vector<std::string>{"a2", "a3", "a1", "b3", "b1", "b2"}));
     windows.at("b2")->makeMain(*world);
     EXPECT_EQ(onScreen(), (std::vector<std::string>{"a2", "a3", "a1", "b2", "b3", "b1"}));
+}
+
+TEST(WindowServer, NewWindowsFollowTheApplicationsOrderAsItChanges) {
+    const platform::ScopedScheduler scheduler;
+    ScopedWorld world;
+    // Each process added stands in front of those before it: c, b, a.
+    for (const platform::ProcessId pid : {1, 2, 3})
+        world->addProcess(pid, "org.example.app" + std::to_string(pid), "App");
+    std::int64_t number = 100;
+    const auto add = [&](const std::string& name, platform::ProcessId pid, int layer = 0) {
+        auto window = world->makeNode<WindowNode>(pid, number++);
+        window->set("AXTitle", name);
+        if (layer != 0)
+            window->setLayer(layer);
+        world->process(pid)->application->appendChild(window);
+    };
+    const auto order = [&] {
+        std::vector<std::string> names;
+        for (const ServerWindow& window : WindowServer::of(*world).windows())
+            names.push_back(std::get<std::string>(window.node->stored("AXTitle")->storage()));
+        return names;
+    };
+    using Names = std::vector<std::string>;
+    for (const char* name : {"a1", "a2", "a3", "a4"})
+        add(name, 1);
+    add("b1", 2);
+    add("c1", 3);
+    add("top", 1, 20);
+    EXPECT_EQ(order(), (Names{"top", "c1", "b1", "a4", "a3", "a2", "a1"}));
+    // One application comes in front with its windows.
+    world->bringToFront(2);
+    add("c2", 3);
+    EXPECT_EQ(order(), (Names{"top", "b1", "c2", "c1", "a4", "a3", "a2", "a1"}));
+    // Another comes in front while its windows stay behind.
+    world->bringToFront(1, false);
+    add("c3", 3);
+    add("b2", 2);
+    EXPECT_EQ(order(), (Names{"top", "b2", "b1", "c3", "c2", "c1", "a4", "a3", "a2", "a1"}));
+    world->bringToBack(2);
+    add("a5", 1);
+    EXPECT_EQ(order(), (Names{"top", "a5", "c3", "c2", "c1", "a4", "a3", "a2", "a1", "b2", "b1"}));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/accessibility.h"
 #include "platform/bundle.h"
@@ -666,7 +667,7 @@ TEST_F(WorldFileTest, ImpossibleValuesAreRefusedAtTheirPlace) {
         {R"({"latencyRules": [{"kind": "copyAttribute", "seconds": 1}]})",
          "latencyRules[0].kind: expected copyAttributeValue, copyAttributeNames, "
          "isAttributeSettable, setAttributeValue, copyActionNames, performAction, "
-         "copyElementAtPosition or notificationDelivery"},
+         "copyElementAtPosition, getWindow or notificationDelivery"},
         {R"({"latencyRules": [{"pid": -1, "seconds": 1}]})",
          "latencyRules[0].pid: must be a process id, or 0 for the system-wide element"},
         {R"({"timing": {"minimize": -0.5}})", "timing.minimize: must not be negative"},
@@ -766,9 +767,14 @@ TEST_F(WorldFileTest, FilesThatCannotBeReadSayWhy) {
     const fs::path directory = home.path() / "worlds";
     fs::create_directories(directory);
     std::ofstream(directory / "broken.json") << R"({"processes": [)";
+    // Nothing but a regular file is read: a pipe with no writer would block the reader, a device
+    // would be read until memory runs out.
+    ASSERT_EQ(::mkfifo((directory / "pipe.json").c_str(), 0600), 0);
     const std::vector<std::pair<fs::path, std::string>> cases = {
         {directory / "missing.json", "no such file"},
         {directory, "is a directory, not a file"},
+        {directory / "pipe.json", "is a named pipe, not a file"},
+        {"/dev/zero", "is a device, not a file"},
     };
     for (const auto& [path, reason] : cases) {
         try {
@@ -784,6 +790,20 @@ TEST_F(WorldFileTest, FilesThatCannotBeReadSayWhy) {
     } catch (const WorldFileError& error) {
         EXPECT_NE(std::string(error.what()).find("broken.json: "), std::string::npos);
         EXPECT_NE(std::string(error.what()).find("unexpected end of input"), std::string::npos);
+    }
+}
+
+TEST_F(WorldFileTest, AFileOverTheLimitIsRefusedBeforeItIsRead) {
+    const fs::path path = home.path() / "large.json";
+    std::ofstream(path) << R"({"processes": []})";
+    const std::size_t size = fs::file_size(path);
+    EXPECT_EQ(readJsonFile(path, size), Json::parse(R"({"processes": []})"));
+    try {
+        (void)readJsonFile(path, size - 1);
+        ADD_FAILURE();
+    } catch (const WorldFileError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  path.string() + ": is larger than " + std::to_string(size - 1) + " bytes");
     }
 }
 

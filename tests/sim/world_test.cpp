@@ -113,6 +113,48 @@ TEST_F(SimWorldTest, CountsAndChargesEveryRoundTrip) {
     EXPECT_EQ(world->roundTripCount(), 0);
 }
 
+TEST_F(SimWorldTest, AWindowsNumberIsOneRoundTripToItsApplication) {
+    auto numbered = world->makeNode<WindowNode>(42, 77);
+    application->appendChild(numbered);
+    world->setLatency(0.002);
+    const double start = now();
+    const auto number = ax::getWindow(numbered->element());
+    EXPECT_NEAR(now() - start, 0.002, 1e-9);
+    ASSERT_TRUE(number.ok());
+    EXPECT_EQ(number.value(), 77U);
+    EXPECT_EQ(world->roundTripCount(RoundTrip::getWindow), 1);
+
+    // Only a window has a number; a gone one, or one of an application that does not answer,
+    // gives none.
+    EXPECT_EQ(ax::getWindow(button->element()).error(), ax::illegalArgument);
+    EXPECT_EQ(ax::getWindow(application->element()).error(), ax::illegalArgument);
+    world->process(42)->hung = true;
+    EXPECT_EQ(ax::getWindow(numbered->element()).error(), ax::cannotComplete);
+    world->process(42)->hung = false;
+    numbered->close(*world);
+    EXPECT_EQ(ax::getWindow(numbered->element()).error(), ax::invalidUIElement);
+}
+
+TEST_F(SimWorldTest, TheJournalKeepsTheLatestEntriesAndCountsThemAll) {
+    Journal& journal = Journal::of(*world);
+    world->recordTrustPrompt();
+    const auto beeps = static_cast<std::int64_t>(Journal::keptEntries) + 10;
+    for (std::int64_t index = 0; index < beeps; ++index)
+        journal.record(Beep{.time = static_cast<double>(index)});
+    const auto entries = journal.entries();
+    ASSERT_EQ(entries.size(), Journal::keptEntries);
+    EXPECT_EQ(timeOf(entries.front()), 10.0) << "the oldest go first";
+    EXPECT_EQ(timeOf(entries.back()), static_cast<double>(beeps - 1));
+    // What is counted outlives the details.
+    EXPECT_EQ(world->trustPrompts(), 1);
+    EXPECT_EQ(journal.countOf<Beep>(), beeps);
+    EXPECT_EQ(journal.recordedCount(), beeps + 1);
+    journal.clear<Beep>();
+    EXPECT_EQ(journal.countOf<Beep>(), 0);
+    EXPECT_EQ(journal.recordedCount(), 1);
+    EXPECT_TRUE(journal.entries().empty());
+}
+
 TEST_F(SimWorldTest, LatencyIsOneFunctionOfProcessKindAndName) {
     world->setLatency(0.001);
     world->process(42)->latency = 0.01;

@@ -125,6 +125,11 @@ echo '{"processes": [{"pid": 5, "children": [{"role": "AXWindow", "attributes": 
   >"$work/caller/position.json"
 expect_error "position.json: processes[0].children[0].attributes.AXPosition: a window's position is a point" \
   position.json
+# Only regular files are read: a pipe with no writer and a device are refused at once.
+mkfifo "$work/caller/pipe.json"
+expect_error "pipe.json: is a named pipe, not a file" pipe.json
+expect_error "/dev/zero: is a device, not a file" /dev/zero
+expect_error "/dev/zero: is a device, not a file" "$root/tests/fixtures/worlds/default.json" /dev/zero
 echo '{}' >"$work/caller/empty.json"
 expect_error 'steps.json: step 1: read.element: no element is named "start-page"' empty.json steps.json
 
@@ -151,6 +156,14 @@ status=$?
   fail "--pictures into a file: $status, $(grep '^pictures' "$work/out")"
 "$runner" --pictures >/dev/null 2>"$work/err"
 [[ $? -eq 2 ]] && grep -q "needs a folder" "$work/err" || fail "--pictures without a folder"
+
+# The temporary homes of a run that was killed go with the next run.
+true &
+ended=$!
+wait $ended
+mkdir -p "$work/tmp/zoral-run-$ended-Ab12Cd/home-Ef34Gh/Library/Preferences"
+run
+[[ $status -eq 0 ]] || fail "a run after a killed one: $status $(cat "$work/err")"
 
 # Nothing of all this reached the real home, nor was left in the temporary directory.
 [[ $(snapshot) == "$before" ]] || fail "the real home changed: $(snapshot)"

@@ -86,17 +86,6 @@ void activateWindow(const std::shared_ptr<Window>& window) {
     focusWithRetries(window).handleError([](const platform::ErrorRef&) {});
 }
 
-// The window server's number of the window: the first on-screen entry of its process with exactly
-// its frame.
-std::optional<std::int64_t> windowNumberOf(const Window& window, const CGRect& frame) {
-    const platform::ProcessId pid = window.pid().value_or(-1);
-    for (const desktop::OnScreenWindow& entry : Window::onScreenWindowList()) {
-        if (entry.ownerPid == pid && entry.bounds == frame)
-            return entry.number;
-    }
-    return std::nullopt;
-}
-
 void warpBelowTopEdge(double midX, double minY) {
     (void)platform::warpMouseCursorPosition({midX, minY + cursorBelowTopEdge});
 }
@@ -116,7 +105,12 @@ void snapFrom(const std::shared_ptr<Window>& window, const GridSpan& span, const
 
     SnappedWindows& registry = SnappedWindows::shared();
     const CGRect frameBeforeSnap = registry.frameBeforeSnap(*window).value_or(frame);
-    const auto windowNumber = windowNumberOf(*window, frame);
+    // A window's number never changes: a snapped window's is known; another's is asked of the
+    // window itself, one round trip however many windows the desktop has. Only the resize observer
+    // reads it, checking then that the window is on screen.
+    const auto known = registry.record(*window);
+    const auto windowNumber =
+        known && known->windowNumber ? known->windowNumber : window->windowNumber();
     // The old observer goes before the writes, so that it reports none of them.
     (void)registry.remove(*window);
 

@@ -159,7 +159,7 @@ Origin withSwitcherOpen(T& t) {
 }
 
 const std::vector<CostRow> costRows{
-    {"snap", Action::snap({{0, 0}, {1, 1}, {2, 1}}), onFront, 11, 0, 0},
+    {"snap", Action::snap({{0, 0}, {1, 1}, {2, 1}}), onFront, 12, 0, 0},
     {"sendToFullscreen", Action(Kind::sendToFullscreen, Direction::right), onFront, 8, 0, 0},
     {"sendToScreen", Action(Kind::sendToScreen, Direction::right), onFront, 6, 0, 0},
     {"sendToSpace", Action(Kind::sendToSpace, Direction::right), onFront, 6, 4, 40},

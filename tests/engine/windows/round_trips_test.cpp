@@ -33,7 +33,7 @@ TEST_F(RoundTripsTest, SnapCentreUnsnapAndResnapCostWhatTheirStepsRead) {
     // Windows as the gesture finds them: nothing about their applications is known yet.
     const auto fresh = [&] { return windowOf(node); };
     auto window = fresh();
-    EXPECT_EQ(measure([&] { snap(window, leftHalf, screen(0), false, false); }), 10);
+    EXPECT_EQ(measure([&] { snap(window, leftHalf, screen(0), false, false); }), 11);
     window = fresh();
     EXPECT_EQ(measure([&] { center(window, screen(0), false, false, true); }), 5);
     snap(fresh(), leftHalf, screen(0), false, false);

@@ -64,6 +64,18 @@ TEST_F(SnapEngineTest, TheHalvesShareTheGapAndTheFirstFrameBeforeSnapIsKept) {
     EXPECT_FALSE(recordOf(node));
 }
 
+TEST_F(SnapEngineTest, TheRecordHoldsTheSnappedWindowsOwnNumber) {
+    // Two windows of one application with one frame: only the window itself says which is which.
+    const CGRect frame{200, 150, 600, 400};
+    const auto back = addWindow(frame);
+    const auto front = addWindow(frame);
+    snap(windowOf(back), leftHalf, screen(0), false, false);
+    const auto record = recordOf(back);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->windowNumber, back->windowNumber());
+    EXPECT_NE(record->windowNumber, front->windowNumber());
+}
+
 TEST_F(SnapEngineTest, AWindowThatRefusesTheSpanSizeIsAlignedToTheSpansOuterEdge) {
     struct Case {
         const char* what;

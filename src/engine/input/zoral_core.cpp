@@ -79,15 +79,13 @@ bool isTouching(NSTouchPhase phase) {
 
 ZoralCore::ZoralCore(Passkey, GestureServices services)
     : settings_(InputSettings::make()),
-      touchDispatchItem_{platform::DispatchQueue::main(), [] {}, std::nullopt},
+      touchDispatchItem_{platform::DispatchQueue::main(), [] {}, {}},
       services_(std::move(services)),
       keyCodes_(readValue(Keys::hotkeys()) ? hotkeysKeyCodes() : std::set<platform::CGKeyCode>{}),
       heldModifiers_(platform::eventSourceFlagsState()) {}
 
-ZoralCore::~ZoralCore() {
-    if (touchDispatchItem_.pendingItem)
-        touchDispatchItem_.pendingItem->cancel();
-}
+// The touch item cancels its work as it goes.
+ZoralCore::~ZoralCore() = default;
 
 bool ZoralCore::permitted() {
     return desktop::AXAccess::shared().isTrusted();
@@ -154,8 +152,7 @@ std::optional<CGEvent> ZoralCore::handleEvent(const CGEvent& event) {
         case NSEventType::scrollWheel:
             return handleScroll(event);
         case NSEventType::magnify:
-            if (touchDispatchItem_.pendingItem)
-                touchDispatchItem_.pendingItem->cancel();
+            touchDispatchItem_.pendingItem.cancel();
             handleTouchEvent(event, NSEventPhase::none, true);
             return closingRule(event);
         case NSEventType::smartMagnify:
@@ -315,8 +312,7 @@ void ZoralCore::cancelGestures() {
 
 void ZoralCore::returnToIdle() {
     cancelGestures();
-    if (touchDispatchItem_.pendingItem)
-        touchDispatchItem_.pendingItem->cancel();
+    touchDispatchItem_.pendingItem.cancel();
     touchEngine_.reset();
     keyEngine_.reset();
     gestureBlock_ = false;

@@ -291,8 +291,6 @@ void unsnapAfterDrag(const std::shared_ptr<Window>& window) {
 
 void resetResizer() {
     ResizeState& state = resizeState();
-    if (state.clearing.pendingItem)
-        state.clearing.pendingItem->cancel();
     state.clearing.pendingItem.reset();
     state.resizer.reset();
 }

@@ -17,6 +17,7 @@
 #include "platform/enum_table.h"
 #include "platform/home.h"
 #include "platform/output.h"
+#include "platform/process_state.h"
 #include "platform/scheduler.h"
 #include "platform/user_defaults_termination.h"
 #include "script.h"
@@ -121,6 +122,7 @@ void enableActions(const zoral::platform::Json& arguments) {
 
 int main(int argc, char** argv) {
     using namespace zoral;
+    platform::ProcessState state;
     std::vector<std::string> files;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {

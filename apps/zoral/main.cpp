@@ -7,12 +7,14 @@
 #include "platform/date.h"
 #include "platform/dispatch.h"
 #include "platform/identity.h"
+#include "platform/process_state.h"
 #include "platform/run_loop.h"
 #include "platform/user_defaults.h"
 #include "platform/user_defaults_termination.h"
 
 int main() {
     using namespace zoral::platform;
+    ProcessState state;
     // Before any other thread starts. The settings are saved on the way; the run loop stops.
     std::atomic<int> endingSignal{0};
     const UserDefaultsTermination termination([&endingSignal](int signal) {

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/process_state.h"
 #include "platform/thread_safety.h"
 
 namespace zoral::platform {
@@ -18,8 +19,7 @@ struct Placed {
 };
 
 Placed& placed() {
-    static Placed instance;
-    return instance;
+    return processPart<Placed>();
 }
 
 std::optional<std::filesystem::path> absoluteVariable(const char* name) {

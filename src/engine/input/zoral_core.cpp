@@ -10,6 +10,7 @@
 #include "engine/gesture/origin_classification.h"
 #include "engine/model/modifier.h"
 #include "platform/dispatch.h"
+#include "platform/process_state.h"
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
 
@@ -27,7 +28,13 @@ using settings::Defaults::Keys;
 using settings::Defaults::readValue;
 
 // Written on every modifier change; main thread only.
-bool modifierKeyDownFlag = false;
+struct ModifierKeyDown {
+    bool flag = false;
+};
+
+bool& modifierKeyDownFlag() {
+    return platform::processPart<ModifierKeyDown>().flag;
+}
 
 // Seconds after the last two-finger contact within which a scroll or pinch is the trackpad's.
 constexpr double trackpadContactWindow = 0.2;
@@ -92,7 +99,7 @@ bool ZoralCore::permitted() {
 }
 
 bool ZoralCore::modifierKeyDown() {
-    return modifierKeyDownFlag;
+    return modifierKeyDownFlag();
 }
 
 void ZoralCore::createTap() {
@@ -180,7 +187,7 @@ std::optional<CGEvent> ZoralCore::handleKeyDown(const CGEvent& event) {
     // The modifiers held are the modifier keys', not the key event's flags: the keyboard sets the
     // function bit on the arrows and the navigation keys by themselves (Home alone would count as
     // fn held), and a key the program posts carries the flags it chose.
-    const Key key = modifierKeyDownFlag ? unshifted(*pressed) : *pressed;
+    const Key key = modifierKeyDownFlag() ? unshifted(*pressed) : *pressed;
     if (holdsSuperModifier(heldModifiers_))
         handleKeyEvent(key, heldModifiers_, NSEventPhase::changed);
     return closingRule(event);
@@ -191,7 +198,7 @@ std::optional<CGEvent> ZoralCore::handleFlagsChanged(const CGEvent& event) {
         touchEngine_->updateModifiers(event);
     heldModifiers_ = event.flags;
     const std::uint64_t held = event.flags.rawValue() & deviceIndependentBits;
-    modifierKeyDownFlag = held != 0;
+    modifierKeyDownFlag() = held != 0;
     const auto roles =
         settings_->modifiersFromFlags(settings::ModifierFlags(event.flags.rawValue()));
     // The hotkey gesture ends once the super modifier that started it is no longer held, whatever

@@ -10,6 +10,7 @@
 #include "platform/dispatch.h"
 #include "platform/home.h"
 #include "platform/output.h"
+#include "platform/process_state.h"
 #include "platform/scheduler.h"
 #include "platform/user_defaults_termination.h"
 #include "script.h"
@@ -57,6 +58,7 @@ struct TerminationRequest {
 
 int main(int argc, char** argv) {
     using namespace zoral;
+    platform::ProcessState state;
     std::vector<std::string> files;
     std::optional<std::filesystem::path> pictures;
     bool optionsEnded = false;

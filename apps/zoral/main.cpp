@@ -20,6 +20,7 @@
 #include "platform/dispatch.h"
 #include "platform/output.h"
 #include "platform/process_launcher.h"
+#include "platform/process_state.h"
 #include "platform/run_loop.h"
 #include "platform/scheduler.h"
 #include "platform/user_defaults.h"
@@ -121,6 +122,7 @@ bool launchesTheProgram(const zoral::platform::Json& script) {
 
 int main(int argc, char** argv) {
     using namespace zoral;
+    platform::ProcessState state;
     Arguments arguments;
     if (const auto status = parse(argc, argv, arguments))
         return *status;

@@ -1,10 +1,11 @@
 #include "desktop/app_cycle_state.h"
 
+#include "platform/process_state.h"
+
 namespace zoral::desktop {
 
 AppCycleState& AppCycleState::shared() {
-    static AppCycleState state;
-    return state;
+    return platform::processPart<AppCycleState>();
 }
 
 }  // namespace zoral::desktop

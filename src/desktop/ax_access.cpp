@@ -7,6 +7,7 @@
 #include "platform/dispatch.h"
 #include "platform/iohid.h"
 #include "platform/output.h"
+#include "platform/process_state.h"
 #include "platform/screens.h"
 
 namespace zoral::desktop {
@@ -20,10 +21,17 @@ const char* grantedText(platform::iohid::RequestType request) {
 
 }  // namespace
 
+namespace {
+
+// The monitor listens as long as the process's state lasts.
+struct SharedAccess {
+    std::shared_ptr<AXAccess> access = AXAccess::make();
+};
+
+}  // namespace
+
 AXAccess& AXAccess::shared() {
-    // Never destroyed: the monitor listens for the life of the process.
-    static const auto* const instance = new std::shared_ptr<AXAccess>(make());
-    return **instance;
+    return *platform::processPart<SharedAccess>().access;
 }
 
 std::shared_ptr<AXAccess> AXAccess::make() {

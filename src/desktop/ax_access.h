@@ -21,7 +21,7 @@ public:
     // Seconds between an announcement and the check, which lets the system settle.
     static constexpr double recheckDelay = 0.2;
 
-    // The process's monitor, made on first use and kept for the life of the process.
+    // The process's monitor, made on first use and kept as long as the process's state.
     static AXAccess& shared();
     // A monitor of its own: logs the input-monitoring access, checks, fires, and listens for
     // changes until it is released.

@@ -2,15 +2,19 @@
 
 #include "desktop/ui_element.h"
 #include "platform/dispatch.h"
+#include "platform/process_state.h"
 
 namespace zoral::desktop {
 
 namespace {
 
 // The conversation open on the main thread. Only the main thread touches it.
+struct OpenRecord {
+    std::shared_ptr<ConversationRecord> record;
+};
+
 std::shared_ptr<ConversationRecord>& openRecord() {
-    static std::shared_ptr<ConversationRecord> record;
-    return record;
+    return platform::processPart<OpenRecord>().record;
 }
 
 }  // namespace

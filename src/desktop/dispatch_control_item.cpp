@@ -7,8 +7,6 @@
 namespace zoral::desktop {
 
 void DispatchControlItem::schedule(double delay, std::function<void()> closure) {
-    if (pendingItem)
-        pendingItem->cancel();
     const bool given = static_cast<bool>(closure);
     std::function<void()> body = given ? closure : handler;
     if (!body)
@@ -17,7 +15,7 @@ void DispatchControlItem::schedule(double delay, std::function<void()> closure) 
     queue.asyncAfter(platform::DispatchTime::now() + delay, item);
     if (given)
         handler = std::move(closure);
-    pendingItem = item;
+    pendingItem = item;  // cancels the work it held
 }
 
 }  // namespace zoral::desktop

@@ -1,7 +1,6 @@
 #include "desktop/mission_control_space.h"
 
 #include <algorithm>
-#include <mutex>
 #include <string_view>
 
 #include "desktop/application.h"
@@ -12,6 +11,7 @@
 #include "desktop/window.h"
 #include "platform/events.h"
 #include "platform/output.h"
+#include "platform/process_state.h"
 #include "platform/scheduler.h"
 #include "platform/workspace.h"
 #include "promises/promises.h"
@@ -166,11 +166,16 @@ void postMouseAndPause(platform::CGEventType type, CGPoint location) {
 
 }  // namespace
 
+namespace {
+
+struct Connection {
+    platform::CGSConnectionID id = platform::cgsDefaultConnection();
+};
+
+}  // namespace
+
 platform::CGSConnectionID windowServerConnection() {
-    static std::once_flag once;
-    static platform::CGSConnectionID connection = 0;
-    std::call_once(once, [] { connection = platform::cgsDefaultConnection(); });
-    return connection;
+    return platform::processPart<Connection>().id;
 }
 
 ManagedDisplaySpaces copyManagedDisplaySpaces() {

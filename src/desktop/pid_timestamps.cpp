@@ -1,10 +1,11 @@
 #include "desktop/pid_timestamps.h"
 
+#include "platform/process_state.h"
+
 namespace zoral::desktop {
 
 PidTimestamps& PidTimestamps::shared() {
-    static PidTimestamps timestamps;
-    return timestamps;
+    return platform::processPart<PidTimestamps>();
 }
 
 void PidTimestamps::record(platform::ProcessId pid, std::int64_t windowId,

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/process_state.h"
 #include "platform/thread_safety.h"
 #include "platform/user_defaults.h"
 #include "settings/defaults.h"
@@ -26,8 +27,7 @@ struct ScreenList {
 };
 
 ScreenList& screenList() {
-    static ScreenList list;
-    return list;
+    return platform::processPart<ScreenList>();
 }
 
 // The toolkit's test for the mouse in an unflipped rectangle: the top edge belongs to it and the

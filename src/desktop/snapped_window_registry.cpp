@@ -1,5 +1,7 @@
 #include "desktop/snapped_window_registry.h"
 
+#include "platform/process_state.h"
+
 namespace zoral::desktop {
 
 namespace {
@@ -14,9 +16,12 @@ public:
     void unsnap(const std::shared_ptr<Window>&) override {}
 };
 
+struct Installed {
+    SnappedWindowRegistry* registry = nullptr;
+};
+
 SnappedWindowRegistry*& installed() {
-    static SnappedWindowRegistry* registry = nullptr;
-    return registry;
+    return platform::processPart<Installed>().registry;
 }
 
 }  // namespace

@@ -3,19 +3,28 @@
 #include "desktop/application.h"
 #include "desktop/window.h"
 #include "platform/events.h"
+#include "platform/process_state.h"
 #include "platform/thread_safety.h"
 #include "platform/workspace.h"
 
 namespace zoral::desktop {
 
+namespace {
+
+struct SharedSystemWide {
+    platform::Mutex mutex;
+    std::shared_ptr<SystemWide> instance ZORAL_GUARDED_BY(mutex);
+};
+
+}  // namespace
+
 std::shared_ptr<SystemWide> SystemWide::shared() {
-    static platform::Mutex mutex;
-    static std::shared_ptr<SystemWide> instance ZORAL_GUARDED_BY(mutex);
+    auto& shared = platform::processPart<SharedSystemWide>();
     const platform::ax::Element current = platform::ax::createSystemWide();
-    const platform::MutexLock lock(mutex);
-    if (!instance || instance->element() != current)
-        instance = std::make_shared<SystemWide>(current);
-    return instance;
+    const platform::MutexLock lock(shared.mutex);
+    if (!shared.instance || shared.instance->element() != current)
+        shared.instance = std::make_shared<SystemWide>(current);
+    return shared.instance;
 }
 
 SystemWide::SystemWide(platform::ax::Element element) : UIElement(element) {}

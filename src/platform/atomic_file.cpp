@@ -17,13 +17,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/process_state.h"
+
 namespace zoral::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr std::int64_t noFailure = -1;
-std::atomic<std::int64_t> failAfterBytes{noFailure};
+struct FailAfterBytes {
+    std::atomic<std::int64_t> bytes{noFailure};
+};
+
+std::atomic<std::int64_t>& failAfterBytes() {
+    return processPart<FailAfterBytes>().bytes;
+}
 
 // As the system counts: the deepest chain of links a path may take.
 constexpr int maxLinkHops = 40;
@@ -178,7 +186,7 @@ std::variant<std::unique_ptr<TemporaryFile>, AtomicWriteFailure> makeTemporary(
 
 std::optional<AtomicWriteFailure> writeAll(const TemporaryFile& file,
                                            std::span<const std::uint8_t> bytes) {
-    const std::int64_t room = failAfterBytes.load();
+    const std::int64_t room = failAfterBytes().load();
     std::size_t written = 0;
     while (written < bytes.size()) {
         std::size_t chunk = bytes.size() - written;
@@ -267,7 +275,7 @@ std::optional<AtomicWriteFailure> writeFileAtomically(const fs::path& path,
 }
 
 void setAtomicWriteFailureForTesting(std::optional<std::size_t> afterBytes) {
-    failAfterBytes.store(afterBytes ? static_cast<std::int64_t>(*afterBytes) : noFailure);
+    failAfterBytes().store(afterBytes ? static_cast<std::int64_t>(*afterBytes) : noFailure);
 }
 
 }  // namespace zoral::platform

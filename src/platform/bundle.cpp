@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/identity.h"
+#include "platform/process_state.h"
 #include "platform/thread_safety.h"
 
 namespace zoral::platform {
@@ -16,8 +17,7 @@ struct MainPathOverride {
 };
 
 MainPathOverride& mainPathOverride() {
-    static MainPathOverride instance;
-    return instance;
+    return processPart<MainPathOverride>();
 }
 
 }  // namespace

@@ -126,8 +126,6 @@ DispatchGroup::WaitResult DispatchGroup::wait(DispatchTime timeout) const {
 
 namespace detail {
 
-const QueueState& mainQueueState();
-
 namespace {
 std::shared_ptr<QueueState> makeQueueState(std::string label, DispatchQoS qos, bool concurrent) {
     auto state = std::make_shared<QueueState>();
@@ -143,11 +141,7 @@ const std::shared_ptr<QueueState>& mainQueue() {
 }
 }  // namespace
 
-const QueueState& mainQueueState() {
-    return *mainQueue();
-}
-
-QueueState& mainQueueStateForScheduler() {
+QueueState& mainQueueState() {
     return *mainQueue();
 }
 

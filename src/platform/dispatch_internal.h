@@ -60,9 +60,9 @@ struct Job {
     }
 };
 
-// The main queue's state, which the scheduler marks occupied while top-level
-// code (the main thread) sleeps.
-QueueState& mainQueueStateForScheduler();
+// The main queue's state: the scheduler marks it occupied while top-level code
+// (the main thread) sleeps, and work of it runs on the main thread.
+QueueState& mainQueueState();
 
 // Whether work of `queue` may start now: a serial queue runs one item at a time,
 // a concurrent one runs a barrier alone.

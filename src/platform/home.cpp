@@ -11,6 +11,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include "platform/process_state.h"
 #include "platform/thread_safety.h"
 
 namespace zoral::platform {
@@ -23,8 +24,7 @@ struct Placed {
 };
 
 Placed& placed() {
-    static Placed instance;
-    return instance;
+    return processPart<Placed>();
 }
 
 std::optional<std::filesystem::path> absoluteVariable(const char* name) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/dispatch.h"
+#include "platform/process_state.h"
 
 namespace zoral::platform {
 namespace {
@@ -26,9 +27,20 @@ bool nameMatches(const std::optional<std::string>& wanted, const std::string& na
 
 }  // namespace
 
+namespace {
+
+struct DefaultCenter {
+    NotificationCenter center;
+};
+
+struct DefaultDistributedCenter {
+    DistributedNotificationCenter center;
+};
+
+}  // namespace
+
 NotificationCenter& NotificationCenter::defaultCenter() {
-    static NotificationCenter center;
-    return center;
+    return processPart<DefaultCenter>().center;
 }
 
 ObserverToken NotificationCenter::addObserver(std::optional<std::string> name, const void* object,
@@ -71,8 +83,7 @@ void NotificationCenter::post(std::string name, const void* object, UserInfo use
 }
 
 DistributedNotificationCenter& DistributedNotificationCenter::defaultCenter() {
-    static DistributedNotificationCenter center;
-    return center;
+    return processPart<DefaultDistributedCenter>().center;
 }
 
 ObserverToken DistributedNotificationCenter::addObserver(std::optional<std::string> name,

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/process_state.h"
 #include "platform/thread_safety.h"
 
 namespace zoral::platform::output {
@@ -16,8 +17,7 @@ struct CurrentSink {
 };
 
 CurrentSink& current() {
-    static CurrentSink instance;
-    return instance;
+    return processPart<CurrentSink>();
 }
 
 }  // namespace

@@ -9,10 +9,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/process_state.h"
+
 namespace zoral::platform {
 namespace {
 
-std::atomic<std::size_t> sizeLimit{maxPropertyListFileSize};
+struct SizeLimit {
+    std::atomic<std::size_t> bytes{maxPropertyListFileSize};
+};
+
+std::atomic<std::size_t>& sizeLimit() {
+    return processPart<SizeLimit>().bytes;
+}
 
 std::string kindOfFile(mode_t mode) {
     if (S_ISDIR(mode))
@@ -45,11 +53,11 @@ private:
 }  // namespace
 
 std::size_t propertyListFileSizeLimit() {
-    return sizeLimit.load();
+    return sizeLimit().load();
 }
 
 void setPropertyListFileSizeLimitForTesting(std::optional<std::size_t> limit) {
-    sizeLimit.store(limit.value_or(maxPropertyListFileSize));
+    sizeLimit().store(limit.value_or(maxPropertyListFileSize));
 }
 
 std::variant<std::vector<std::uint8_t>, FileReadFailure> readRegularFile(

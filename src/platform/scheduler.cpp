@@ -8,6 +8,7 @@
 #include <exception>
 #include <limits>
 
+#include "platform/dispatch_internal.h"
 #include "platform/execution_context.h"
 #include "platform/run_loop.h"
 
@@ -126,10 +127,6 @@ Scheduler::Scheduler(ClockKind clock, Date startDate)
 }
 
 Scheduler::~Scheduler() {
-    {
-        const MutexLock lock(mutex_);
-        tearingDown_ = true;
-    }
     // Destroying a job may release objects whose destructors submit more work,
     // and unwinding a blocked item may finish it; what they submit is destroyed
     // in the next round, after everything older.
@@ -608,7 +605,7 @@ void Scheduler::sleep(double seconds) {
         // Top-level code is the main thread, so the main queue waits with it; a
         // queue whose item sleeps waits anyway.
         const bool topLevel = running_ == root_.get();
-        detail::QueueState& main = detail::mainQueueStateForScheduler();
+        detail::QueueState& main = detail::mainQueueState();
         std::uint64_t deadline;
         {
             const MutexLock lock(mutex_);
@@ -814,10 +811,6 @@ double uptimeSeconds() {
 // Thread identity as the program sees it: the innermost work that the
 // scheduler started decides which thread this is; outside any, the thread
 // that owns the scheduler is the main thread.
-namespace detail {
-const QueueState& mainQueueState();
-}  // namespace detail
-
 bool isMainThread() {
     const QueueFrames& current = frames();
     for (auto it = current.rbegin(); it != current.rend(); ++it) {

@@ -185,7 +185,6 @@ private:
     std::uint64_t virtualNow_ ZORAL_GUARDED_BY(mutex_) = 0;
     std::uint64_t nextSequence_ ZORAL_GUARDED_BY(mutex_) = 0;
     std::size_t executed_ ZORAL_GUARDED_BY(mutex_) = 0;
-    bool tearingDown_ ZORAL_GUARDED_BY(mutex_) = false;
     // Ready items and the wake-ups of blocked items whose turn has come.
     std::deque<detail::Job> ready_ ZORAL_GUARDED_BY(mutex_);
     // Keyed by (deadline, submission sequence): earlier deadlines first, equal

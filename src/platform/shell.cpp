@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/process_state.h"
 #include "platform/thread_safety.h"
 #include "platform/utf8.h"
 
@@ -25,8 +26,7 @@ struct CurrentRunner {
 };
 
 CurrentRunner& current() {
-    static CurrentRunner instance;
-    return instance;
+    return processPart<CurrentRunner>();
 }
 
 std::string readToEnd(int fd) {

@@ -16,6 +16,7 @@
 #include "platform/identity.h"
 #include "platform/output.h"
 #include "platform/plist_serialization.h"
+#include "platform/process_state.h"
 #include "platform/regular_file.h"
 #include "platform/scheduler.h"
 #include "platform/thread_safety.h"
@@ -48,8 +49,7 @@ struct Registry {
 };
 
 Registry& registry() {
-    static Registry instance;
-    return instance;
+    return processPart<Registry>();
 }
 
 void printLines(const std::vector<std::string>& lines) {
@@ -307,14 +307,22 @@ std::shared_ptr<UserDefaults> UserDefaults::make(std::string domainName) {
 }
 
 UserDefaults& UserDefaults::standard() {
-    static const std::shared_ptr<UserDefaults> instance = [] {
-        auto made = make(std::string(identity::bundleIdentifier));
-        auto& all = registry();
+    return *sharedStandard();
+}
+
+std::shared_ptr<UserDefaults> UserDefaults::sharedStandard() {
+    auto& all = registry();
+    {
         const MutexLock lock(all.mutex);
-        all.standard = made;
-        return made;
-    }();
-    return *instance;
+        if (all.standard)
+            return all.standard;
+    }
+    auto made = make(std::string(identity::bundleIdentifier));
+    const MutexLock lock(all.mutex);
+    // Another thread may have made it meanwhile; the first one stays.
+    if (!all.standard)
+        all.standard = std::move(made);
+    return all.standard;
 }
 
 std::shared_ptr<UserDefaults> UserDefaults::suite(std::string_view name) {

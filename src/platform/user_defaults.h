@@ -46,8 +46,11 @@ public:
     // clock: the changes of that time go into one save.
     static constexpr double saveDelay = 1.0;
 
-    // The program's own domain, named by its bundle identifier.
+    // The program's own domain, named by its bundle identifier. It lives as long as the process's
+    // state (platform/process_state.h).
     static UserDefaults& standard();
+    // The same instance, shared.
+    static std::shared_ptr<UserDefaults> sharedStandard();
 
     // The one instance for the named domain. Null for names that cannot be opened as a suite: the
     // empty name, the program's own domain, the global domain, and names that cannot be a file name

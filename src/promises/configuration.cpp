@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/output.h"
+#include "platform/process_state.h"
 #include "platform/thread_safety.h"
 
 namespace zoral::promises {
@@ -14,10 +15,8 @@ struct Shared {
     PromisesConfiguration configuration ZORAL_GUARDED_BY(mutex);
 };
 
-// Never destroyed: boxes dropped while the process exits still report through it.
 Shared& shared() {
-    static Shared* const instance = new Shared;
-    return *instance;
+    return platform::processPart<Shared>();
 }
 
 }  // namespace

@@ -27,14 +27,14 @@ class Key final : public Keys {
 
 public:
     Key(std::string name, Value defaultValue,
-        std::shared_ptr<platform::UserDefaults> suite = standardSuite())
+        std::shared_ptr<platform::UserDefaults> suite = nullptr)
         : Keys(std::move(name), std::move(suite)), defaultValue_(std::move(defaultValue)) {
-        registerDefault();
+        registerOnce();
     }
 
     // A key of an optional value whose default is no value; nothing is registered.
     static Key withoutDefault(std::string name, std::shared_ptr<platform::UserDefaults> suite =
-                                                    standardSuite()) requires isOptional<Value> {
+                                                    nullptr) requires isOptional<Value> {
         return Key(std::move(name), Value(), std::move(suite));
     }
 

@@ -28,8 +28,8 @@ using ActionUserTypeCounts = std::map<ActionUserType, std::int64_t>;
 
 namespace Defaults {
 
-// The program's own domain as a suite. It lives as long as the process, so weak references to it
-// never expire.
+// The program's own domain as a suite. It lives as long as the process's state: weak references
+// to it expire only when the state is reset.
 std::shared_ptr<platform::UserDefaults> standardSuite();
 
 template <class Value>
@@ -37,14 +37,19 @@ class Key;
 
 class Keys {
 public:
-    virtual ~Keys() = default;
+    virtual ~Keys();
 
     const std::string& name() const { return name_; }
-    const std::shared_ptr<platform::UserDefaults>& suite() const { return suite_; }
+    // The suite given to the key, or else the standard suite of the process's state now.
+    std::shared_ptr<platform::UserDefaults> suite() const;
 
     // Registers the default in the suite, as constructing the key did. Tests that reset the user
     // defaults call it to stand where a freshly started process stands.
     virtual void registerDefault() const = 0;
+    // Registers the default unless this key has registered it in the process's state already:
+    // constructing a key does, and the program's keys do on their first use in each state, as they
+    // do on their first use in a new process.
+    void registerOnce() const;
 
     // The program's settings, in the order of its table. Each is created, and its default
     // registered, once, on its first use from any thread; none is ever destroyed.
@@ -101,6 +106,7 @@ protected:
 
 private:
     std::string name_;
+    // Null for the standard suite.
     std::shared_ptr<platform::UserDefaults> suite_;
 };
 

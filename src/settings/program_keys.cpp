@@ -11,11 +11,13 @@
 namespace zoral::settings::Defaults {
 
 // One accessor per setting, named as the setting is stored. The key is built on the first call
-// from any thread (one thread builds it, the others wait), which registers its default, and is
-// never destroyed, so that nothing running during the process's exit finds it gone.
+// from any thread (one thread builds it, the others wait) and is never destroyed, so that nothing
+// running during the process's exit finds it gone. Its default is registered on its first use in
+// each state of the process.
 #define ZORAL_SETTING(Type, keyName, ...)                                    \
     const Key<Type>& Keys::keyName() {                                       \
         static const auto* const key = new Key<Type>(#keyName, __VA_ARGS__); \
+        key->registerOnce();                                                 \
         return *key;                                                         \
     }
 

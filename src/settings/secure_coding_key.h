@@ -19,15 +19,15 @@ template <SecureCodingValue Value>
 class NSSecureCodingKey final : public Keys {
 public:
     NSSecureCodingKey(std::string name, Value defaultValue,
-                      std::shared_ptr<platform::UserDefaults> suite = standardSuite())
+                      std::shared_ptr<platform::UserDefaults> suite = nullptr)
         : Keys(std::move(name), std::move(suite)), defaultValue_(std::move(defaultValue)) {
-        registerDefault();
+        registerOnce();
     }
 
     // A key of an optional value whose default is no value; nothing is registered.
-    static NSSecureCodingKey withoutDefault(std::string name,
-                                            std::shared_ptr<platform::UserDefaults> suite =
-                                                standardSuite()) requires isOptional<Value> {
+    static NSSecureCodingKey withoutDefault(
+        std::string name,
+        std::shared_ptr<platform::UserDefaults> suite = nullptr) requires isOptional<Value> {
         return NSSecureCodingKey(std::move(name), Value(), std::move(suite));
     }
 
@@ -59,8 +59,8 @@ private:
 template <SecureCodingValue Value>
 requires(!isOptional<Value>) class NSSecureCodingOptionalKey final : public Keys {
 public:
-    explicit NSSecureCodingOptionalKey(
-        std::string name, std::shared_ptr<platform::UserDefaults> suite = standardSuite())
+    explicit NSSecureCodingOptionalKey(std::string name,
+                                       std::shared_ptr<platform::UserDefaults> suite = nullptr)
         : Keys(std::move(name), std::move(suite)) {}
 
     // There is no default to register.

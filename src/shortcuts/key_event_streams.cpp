@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/dispatch.h"
+#include "platform/process_state.h"
 #include "shortcuts/carbon_global_shortcuts.h"
 #include "shortcuts/global_shortcuts.h"
 #include "shortcuts/shortcut_state.h"
@@ -19,9 +20,12 @@ ContinuationTable& tableOf(EventType type) {
 }
 
 // Streams may be made on any thread.
+struct LastStreamId {
+    std::atomic<StreamId> id{0};
+};
+
 StreamId newStreamId() {
-    static std::atomic<StreamId> last{0};
-    return ++last;
+    return ++platform::processPart<LastStreamId>().id;
 }
 
 void removeDelivery(ContinuationTable& table, const Name& name, StreamId id) {

@@ -1,6 +1,6 @@
 #pragma once
 
-// The package's process-wide state, made on first use and kept until the process ends. Only the
+// The package's part of the process's state (platform/process_state.h), made on first use. Only the
 // main thread touches it, so it takes no lock.
 
 #include <cstdint>
@@ -42,9 +42,5 @@ struct State {
 State& state();
 
 }  // namespace detail
-
-// Forgets all state, as a new process starts: tables, registrations (released with the system
-// first), the identifier counter and the installed handler. For tests.
-void resetForTesting();
 
 }  // namespace zoral::shortcuts

@@ -3,15 +3,23 @@
 #include <algorithm>
 #include <atomic>
 
+#include "platform/process_state.h"
 #include "sim/world.h"
 
 namespace zoral::sim {
 
+namespace {
+
+struct NextIdentifier {
+    std::atomic<std::uint64_t> next{1};
+};
+
+}  // namespace
+
 std::uint64_t Node::nextIdentifier() {
-    // Identifiers are never reused, so a reference to a destroyed element can
-    // never reach a newer one.
-    static std::atomic<std::uint64_t> next{1};
-    return next.fetch_add(1);
+    // Identifiers are never reused while the process's state lasts, so a reference to a destroyed
+    // element can never reach a newer one.
+    return platform::processPart<NextIdentifier>().next.fetch_add(1);
 }
 
 Node::Node(platform::ProcessId pid, std::string_view role)

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/dispatch.h"
+#include "platform/process_state.h"
 #include "sim/timing.h"
 
 namespace zoral::sim {
@@ -130,9 +131,16 @@ std::optional<RunningApplication> runningApplicationWithProcessIdentifier(Proces
     return sim::workspace(world).record(world, *process);
 }
 
+namespace {
+
+struct WorkspaceCenter {
+    NotificationCenter center;
+};
+
+}  // namespace
+
 NotificationCenter& workspaceNotificationCenter() {
-    static NotificationCenter center;
-    return center;
+    return processPart<WorkspaceCenter>().center;
 }
 
 ProcessId currentProcessIdentifier() {

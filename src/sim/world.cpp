@@ -9,6 +9,7 @@
 #include "platform/bundle.h"
 #include "platform/dispatch.h"
 #include "platform/notification_center.h"
+#include "platform/process_state.h"
 #include "platform/scheduler.h"
 #include "sim/application_node.h"
 #include "sim/journal.h"
@@ -20,6 +21,11 @@ namespace zoral::sim {
 
 namespace {
 std::atomic<World*> installedWorld{nullptr};
+
+// The world of code that installed none.
+struct UninstalledWorld {
+    std::shared_ptr<World> world = World::make();
+};
 }  // namespace
 
 const char* roundTripName(RoundTrip kind) {
@@ -57,10 +63,8 @@ World::~World() = default;
 
 World& World::current() {
     World* world = installedWorld.load();
-    if (world == nullptr) {
-        static const auto* const processWorld = new std::shared_ptr<World>(make());
-        world = processWorld->get();
-    }
+    if (world == nullptr)
+        world = platform::processPart<UninstalledWorld>().world.get();
     world->enter();
     return *world;
 }

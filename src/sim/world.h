@@ -93,7 +93,7 @@ public:
     World& operator=(const World&) = delete;
 
     // The world the platform calls reach: the one a ScopedWorld installed, or an
-    // empty world that lives as long as the process.
+    // empty world that lives as long as the process's state.
     static World& current();
     std::weak_ptr<World> weak() { return weak_from_this(); }
 

@@ -35,8 +35,6 @@ constexpr const char* editorURL = "file:///Applications/Editor.app/";
 class ApplicationOperationsTest : public zoral::testing::VirtualClockTest {
 protected:
     ApplicationOperationsTest() {
-        AppCycleState::shared() = {};
-        PidTimestamps::shared().removeAll();
         world->addProcess(otherPid, "org.example.other", "Other");
         world->addProcess(editorPid, "org.example.editor", "Editor");
         sim::workspace(*world).info(editorPid).bundleURL = editorURL;
@@ -45,11 +43,6 @@ protected:
         for (const char* title : {"A", "B", "C"})
             nodes.push_back(addWindow(title));
     }
-    ~ApplicationOperationsTest() override {
-        AppCycleState::shared() = {};
-        PidTimestamps::shared().removeAll();
-    }
-
     std::shared_ptr<sim::WindowNode> addWindow(const std::string& title) {
         auto made = world->makeNode<sim::WindowNode>(editorPid, nextNumber++);
         made->set("AXTitle", title);

@@ -23,7 +23,7 @@ protected:
 };
 
 TEST_F(DispatchControlItemTest, OnlyTheLastOfQuickSchedulesRunsAfterItsDelay) {
-    DispatchControlItem item{DispatchQueue::main(), {}, std::nullopt};
+    DispatchControlItem item{DispatchQueue::main(), {}, {}};
     const auto record = [this] { runs.push_back(now()); };
     item.schedule(0.1, record);
     scheduler().advance(0.05);
@@ -39,8 +39,7 @@ TEST_F(DispatchControlItemTest, OnlyTheLastOfQuickSchedulesRunsAfterItsDelay) {
 }
 
 TEST_F(DispatchControlItemTest, WithoutAClosureTheLastClosureGivenRuns) {
-    DispatchControlItem item{DispatchQueue::main(), [this] { labels.push_back("handler"); },
-                             std::nullopt};
+    DispatchControlItem item{DispatchQueue::main(), [this] { labels.push_back("handler"); }, {}};
     item.schedule(0.1);
     scheduler().advance(0.2);
     item.schedule(0.1, [this] { labels.push_back("given"); });
@@ -50,7 +49,7 @@ TEST_F(DispatchControlItemTest, WithoutAClosureTheLastClosureGivenRuns) {
     EXPECT_EQ(labels, (std::vector<std::string>{"handler", "given", "given"}));
 
     // With nothing to run at all, the work does nothing.
-    DispatchControlItem empty{DispatchQueue::main(), {}, std::nullopt};
+    DispatchControlItem empty{DispatchQueue::main(), {}, {}};
     empty.schedule(0.1);
     scheduler().advance(0.2);
     ASSERT_TRUE(empty.pendingItem);
@@ -58,7 +57,7 @@ TEST_F(DispatchControlItemTest, WithoutAClosureTheLastClosureGivenRuns) {
 
 TEST_F(DispatchControlItemTest, WorkRunsOnTheItemsQueueAndStaysPendingAfterItRan) {
     DispatchQueue queue("debounce.test");
-    DispatchControlItem item{queue, {}, std::nullopt};
+    DispatchControlItem item{queue, {}, {}};
     item.schedule(0.0, [this] { labels.push_back(DispatchQueue::currentLabel()); });
     EXPECT_TRUE(labels.empty());  // never inside the call
     scheduler().runUntilIdle();

@@ -56,9 +56,6 @@ private:
 
 class ShortcutsTest : public zoral::testing::VirtualClockTest {
 protected:
-    ShortcutsTest() { resetForTesting(); }
-    ~ShortcutsTest() override { resetForTesting(); }
-
     sim::HotKeys& hotKeys() { return sim::HotKeys::of(*world); }
 
     // What the system holds for the program: the combinations and their identifiers.

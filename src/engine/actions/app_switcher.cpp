@@ -6,6 +6,7 @@
 #include "desktop/press_state.h"
 #include "desktop/synthetic_input.h"
 #include "platform/events.h"
+#include "platform/process_state.h"
 
 namespace zoral::engine {
 
@@ -16,14 +17,20 @@ using desktop::PressState;
 using platform::CGEventFlags;
 
 // Main thread only, like every synthetic key of the program.
-bool commandHeld = false;
+struct CommandHeld {
+    bool held = false;
+};
+
+bool& commandHeld() {
+    return platform::processPart<CommandHeld>().held;
+}
 
 void postCommand(PressState state) {
     constexpr std::array keys{Key::command};
     const std::array states{state};
     desktop::postKeyCombination(keys, states);
     if (state == PressState::up)
-        commandHeld = false;
+        commandHeld() = false;
 }
 
 void postTab(CGEventFlags flags) {
@@ -44,7 +51,7 @@ void postCmdTab(desktop::Direction direction) {
 
 void invokeAppSwitcher() {
     postCommand(PressState::down);
-    commandHeld = true;
+    commandHeld() = true;
     postTab(CGEventFlags::maskCommand);
     // A scroll of no distance keeps the switcher's panel up while Command stays down.
     if (const auto scroll =
@@ -58,11 +65,11 @@ void exitAppSwitcher() {
 }
 
 bool isAppSwitcherCommandHeld() {
-    return commandHeld;
+    return commandHeld();
 }
 
 void releaseHeldAppSwitcherCommand() {
-    if (commandHeld)
+    if (commandHeld())
         postCommand(PressState::up);
 }
 

@@ -14,6 +14,7 @@
 #include "desktop/tab.h"
 #include "desktop/window.h"
 #include "platform/output.h"
+#include "platform/process_state.h"
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
 
@@ -364,9 +365,16 @@ std::optional<Origin> originForHotkey() {
     return keepingConversation(std::move(origin), conversation);
 }
 
+namespace {
+
+struct TitlebarHeights {
+    std::map<std::string, double> cache;
+};
+
+}  // namespace
+
 std::map<std::string, double>& titlebarHeightCache() {
-    static std::map<std::string, double> cache;
-    return cache;
+    return platform::processPart<TitlebarHeights>().cache;
 }
 
 }  // namespace zoral::engine

@@ -27,8 +27,8 @@ std::optional<Origin> originAtPointer(const platform::CGEvent& event);
 // focused window or for a blacklisted application.
 std::optional<Origin> originForHotkey();
 
-// The title-bar height last measured per application (bundle identifier, empty without one), for
-// the life of the process. Main thread only.
+// The title-bar height last measured per application (bundle identifier, empty without one), kept
+// as long as the process's state. Main thread only.
 std::map<std::string, double>& titlebarHeightCache();
 
 }  // namespace zoral::engine

@@ -36,17 +36,13 @@ HotkeysEngine::HotkeysEngine(Passkey, std::shared_ptr<Gesture> gesture,
       settings_(std::move(settings)),
       gestureTimeout_(settings_->sensitivity().gestureTimeout),
       cancelTimeout_(settings_->cancelTimeout()),
-      gestureDispatchItem_{platform::DispatchQueue::main(), {}, std::nullopt},
-      cancelDispatchItem_{platform::DispatchQueue::main(), {}, std::nullopt},
+      gestureDispatchItem_{platform::DispatchQueue::main(), {}, {}},
+      cancelDispatchItem_{platform::DispatchQueue::main(), {}, {}},
       arrowKeys_(arrowKeys(settings_->hotkeyArrow())),
       undoKey_(undoKey(settings_->hotkeyUndo())) {}
 
-HotkeysEngine::~HotkeysEngine() {
-    for (const auto* item : {&gestureDispatchItem_, &cancelDispatchItem_}) {
-        if (item->pendingItem)
-            item->pendingItem->cancel();
-    }
-}
+// The items cancel their work as they go.
+HotkeysEngine::~HotkeysEngine() = default;
 
 void HotkeysEngine::arm(desktop::DispatchControlItem& item, double delay,
                         void (HotkeysEngine::*body)()) {

@@ -64,16 +64,11 @@ MultitouchEngine::MultitouchEngine(Passkey, std::shared_ptr<Gesture> gesture,
       settings_(std::move(settings)),
       parameters_(settings_->sensitivity()),
       cancelTimeout_(settings_->cancelTimeout()),
-      gestureDispatchItem_{platform::DispatchQueue::main(), {}, std::nullopt},
-      cancelDispatchItem_{platform::DispatchQueue::main(), {}, std::nullopt} {}
+      gestureDispatchItem_{platform::DispatchQueue::main(), {}, {}},
+      cancelDispatchItem_{platform::DispatchQueue::main(), {}, {}} {}
 
-MultitouchEngine::~MultitouchEngine() {
-    // The bodies would find the engine gone; cancelling spares them the turn.
-    for (const auto* item : {&gestureDispatchItem_, &cancelDispatchItem_}) {
-        if (item->pendingItem)
-            item->pendingItem->cancel();
-    }
-}
+// The items cancel their work as they go: the bodies would find the engine gone.
+MultitouchEngine::~MultitouchEngine() = default;
 
 void MultitouchEngine::arm(desktop::DispatchControlItem& item, double delay,
                            void (MultitouchEngine::*body)()) {
@@ -141,8 +136,7 @@ void MultitouchEngine::updateModifiers(const platform::CGEvent& event) {
 }
 
 void MultitouchEngine::reset() {
-    if (gestureDispatchItem_.pendingItem)
-        gestureDispatchItem_.pendingItem->cancel();
+    gestureDispatchItem_.pendingItem.cancel();
     eventCounter_ = 0;
     scrollDataX_.clear();
     scrollDataY_.clear();

@@ -10,6 +10,7 @@
 #include "engine/gesture/origin_classification.h"
 #include "engine/model/modifier.h"
 #include "platform/dispatch.h"
+#include "platform/process_state.h"
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
 
@@ -27,7 +28,13 @@ using settings::Defaults::Keys;
 using settings::Defaults::readValue;
 
 // Written on every modifier change; main thread only.
-bool modifierKeyDownFlag = false;
+struct ModifierKeyDown {
+    bool flag = false;
+};
+
+bool& modifierKeyDownFlag() {
+    return platform::processPart<ModifierKeyDown>().flag;
+}
 
 // Seconds after the last two-finger contact within which a scroll or pinch is the trackpad's.
 constexpr double trackpadContactWindow = 0.2;
@@ -79,22 +86,20 @@ bool isTouching(NSTouchPhase phase) {
 
 ZoralCore::ZoralCore(Passkey, GestureServices services)
     : settings_(InputSettings::make()),
-      touchDispatchItem_{platform::DispatchQueue::main(), [] {}, std::nullopt},
+      touchDispatchItem_{platform::DispatchQueue::main(), [] {}, {}},
       services_(std::move(services)),
       keyCodes_(readValue(Keys::hotkeys()) ? hotkeysKeyCodes() : std::set<platform::CGKeyCode>{}),
       heldModifiers_(platform::eventSourceFlagsState()) {}
 
-ZoralCore::~ZoralCore() {
-    if (touchDispatchItem_.pendingItem)
-        touchDispatchItem_.pendingItem->cancel();
-}
+// The touch item cancels its work as it goes.
+ZoralCore::~ZoralCore() = default;
 
 bool ZoralCore::permitted() {
     return desktop::AXAccess::shared().isTrusted();
 }
 
 bool ZoralCore::modifierKeyDown() {
-    return modifierKeyDownFlag;
+    return modifierKeyDownFlag();
 }
 
 void ZoralCore::createTap() {
@@ -154,8 +159,7 @@ std::optional<CGEvent> ZoralCore::handleEvent(const CGEvent& event) {
         case NSEventType::scrollWheel:
             return handleScroll(event);
         case NSEventType::magnify:
-            if (touchDispatchItem_.pendingItem)
-                touchDispatchItem_.pendingItem->cancel();
+            touchDispatchItem_.pendingItem.cancel();
             handleTouchEvent(event, NSEventPhase::none, true);
             return closingRule(event);
         case NSEventType::smartMagnify:
@@ -183,7 +187,7 @@ std::optional<CGEvent> ZoralCore::handleKeyDown(const CGEvent& event) {
     // The modifiers held are the modifier keys', not the key event's flags: the keyboard sets the
     // function bit on the arrows and the navigation keys by themselves (Home alone would count as
     // fn held), and a key the program posts carries the flags it chose.
-    const Key key = modifierKeyDownFlag ? unshifted(*pressed) : *pressed;
+    const Key key = modifierKeyDownFlag() ? unshifted(*pressed) : *pressed;
     if (holdsSuperModifier(heldModifiers_))
         handleKeyEvent(key, heldModifiers_, NSEventPhase::changed);
     return closingRule(event);
@@ -194,7 +198,7 @@ std::optional<CGEvent> ZoralCore::handleFlagsChanged(const CGEvent& event) {
         touchEngine_->updateModifiers(event);
     heldModifiers_ = event.flags;
     const std::uint64_t held = event.flags.rawValue() & deviceIndependentBits;
-    modifierKeyDownFlag = held != 0;
+    modifierKeyDownFlag() = held != 0;
     const auto roles =
         settings_->modifiersFromFlags(settings::ModifierFlags(event.flags.rawValue()));
     // The hotkey gesture ends once the super modifier that started it is no longer held, whatever
@@ -315,8 +319,7 @@ void ZoralCore::cancelGestures() {
 
 void ZoralCore::returnToIdle() {
     cancelGestures();
-    if (touchDispatchItem_.pendingItem)
-        touchDispatchItem_.pendingItem->cancel();
+    touchDispatchItem_.pendingItem.cancel();
     touchEngine_.reset();
     keyEngine_.reset();
     gestureBlock_ = false;

@@ -73,12 +73,11 @@ std::shared_ptr<TooltipController> TooltipController::make(
 }
 
 TooltipController::TooltipController(Passkey, std::shared_ptr<LiveTooltipWindow> live)
-    : unhideCursorDispatchItem_{platform::DispatchQueue::main(), [] {}, std::nullopt},
+    : unhideCursorDispatchItem_{platform::DispatchQueue::main(), [] {}, {}},
       live_(std::move(live)) {}
 
 TooltipController::~TooltipController() {
-    if (unhideCursorDispatchItem_.pendingItem)
-        unhideCursorDispatchItem_.pendingItem->cancel();
+    unhideCursorDispatchItem_.pendingItem.cancel();
     unhideCursor();
 }
 
@@ -120,8 +119,7 @@ void TooltipController::hide() {
     if (!readValue(Keys::tooltipHideCursor()))
         return;
     // A return of the cursor scheduled by an earlier fade must not show it under this tooltip.
-    if (unhideCursorDispatchItem_.pendingItem)
-        unhideCursorDispatchItem_.pendingItem->cancel();
+    unhideCursorDispatchItem_.pendingItem.cancel();
     if (!isHidingCursor_) {
         platform::cursorHide();
         isHidingCursor_ = true;

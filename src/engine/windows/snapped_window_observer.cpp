@@ -18,6 +18,7 @@
 #include "platform/dispatch.h"
 #include "platform/events.h"
 #include "platform/output.h"
+#include "platform/process_state.h"
 #include "platform/workspace.h"
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
@@ -42,8 +43,7 @@ struct ResizeState {
 };
 
 ResizeState& resizeState() {
-    static ResizeState state;
-    return state;
+    return platform::processPart<ResizeState>();
 }
 
 void print(const char* line) {
@@ -287,14 +287,6 @@ void unsnapAfterDrag(const std::shared_ptr<Window>& window) {
     (void)platform::ax::setAttributeValue(window->element(), platform::rawValue(Attribute::size),
                                           before.size);
     (void)removeSnapRecord(*window);
-}
-
-void resetResizer() {
-    ResizeState& state = resizeState();
-    if (state.clearing.pendingItem)
-        state.clearing.pendingItem->cancel();
-    state.clearing.pendingItem.reset();
-    state.resizer.reset();
 }
 
 }  // namespace zoral::engine

@@ -56,7 +56,4 @@ void resizeAdjacentWindows(Resizer& resizer);
 // that cannot be resized, or is not snapped, is only forgotten.
 void unsnapAfterDrag(const std::shared_ptr<desktop::Window>& window);
 
-// Ends any drag-resize state (tests start without one).
-void resetResizer();
-
 }  // namespace zoral::engine

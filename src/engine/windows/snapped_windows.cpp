@@ -5,15 +5,23 @@
 #include <string>
 
 #include "engine/windows/snap_engine.h"
+#include "platform/process_state.h"
 #include "platform/workspace.h"
 
 namespace zoral::engine {
 
+namespace {
+
+// The process's registry, and what the layers below see of it.
+struct SharedSnappedWindows {
+    SnappedWindows registry;
+    SharedSnappedWindows() { desktop::SnappedWindowRegistry::install(&registry); }
+};
+
+}  // namespace
+
 SnappedWindows& SnappedWindows::shared() {
-    static SnappedWindows registry;
-    static const bool installed = (desktop::SnappedWindowRegistry::install(&registry), true);
-    (void)installed;
-    return registry;
+    return platform::processPart<SharedSnappedWindows>().registry;
 }
 
 SnappedWindows::SnappedWindows()

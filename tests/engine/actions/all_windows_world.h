@@ -24,11 +24,9 @@ protected:
     static constexpr CGRect onExternal{1600, 100, 600, 400};
 
     AllWindowsWorldTest() {
-        desktop::PidTimestamps::shared().removeAll();
         addExternalDisplay();
         world->addProcess(viewerPid, "org.example.viewer", "Viewer");
     }
-    ~AllWindowsWorldTest() override { desktop::PidTimestamps::shared().removeAll(); }
 
     std::shared_ptr<sim::WindowNode> addMinimizedWindow(const CGRect& frame,
                                                         platform::ProcessId pid = editorPid) {

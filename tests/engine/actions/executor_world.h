@@ -83,7 +83,6 @@ public:
         settle();
         output.clear();
     }
-    ~ExecutorWorldTest() override { releaseHeldAppSwitcherCommand(); }
 
     // --- Origins
 

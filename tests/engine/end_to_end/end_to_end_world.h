@@ -37,7 +37,7 @@ public:
         return display;
     }
 
-    EndToEndWorld() : wasTrusted_(desktop::AXAccess::shared().isTrusted()) {
+    EndToEndWorld() {
         sim::Displays::of(*world).setDisplays({laptopWithDock(), external()});
         reinitializeScreens();
         sim::workspace(*world).info(editorPid).bundleURL = editorURL;
@@ -51,7 +51,6 @@ public:
     ~EndToEndWorld() override {
         engine.reset();
         tooltips.reset();
-        desktop::AXAccess::shared().setIsTrusted(wasTrusted_);
     }
 
     // Starts the engine (after a row changed the settings it reads at start).
@@ -118,9 +117,6 @@ public:
     sim::TitleBarButtons buttons;
     NodeRef notesWindow;
     sim::TabStrip notesStrip;
-
-private:
-    bool wasTrusted_;
 };
 
 }  // namespace zoral::engine::testing

@@ -62,7 +62,6 @@ public:
     OriginWorldTest() {
         for (const auto* key : settings::Defaults::Keys::all())
             key->registerDefault();
-        titlebarHeightCache().clear();
         sim::Displays::of(*world).setDisplays({laptop()});
         reinitializeScreens();
 
@@ -123,10 +122,6 @@ public:
             dock->addApplicationTile(*world, "Stranger", "file:///Applications/Stranger.app/");
         output.clear();
         world->resetRoundTrips();
-    }
-    ~OriginWorldTest() override {
-        titlebarHeightCache().clear();
-        desktop::Screen::setScreens({});
     }
 
     // The window cells: three columns and three rows of 440 x 240 points below the menu bar.

@@ -41,14 +41,11 @@ inline std::string phaseName(platform::NSEventPhase phase) {
 
 class CoreWorldTest : public OriginWorldTest {
 protected:
-    CoreWorldTest() : wasTrusted(desktop::AXAccess::shared().isTrusted()) {
-        desktop::AXAccess::shared().setIsTrusted(true);
-    }
+    CoreWorldTest() { desktop::AXAccess::shared().setIsTrusted(true); }
     ~CoreWorldTest() override {
         if (core && core->eventTap())
             core->eventTap()->invalidate();
         core.reset();
-        desktop::AXAccess::shared().setIsTrusted(wasTrusted);
     }
 
     void startCore() {
@@ -108,7 +105,6 @@ protected:
 
     StandIns standIns;
     std::shared_ptr<ZoralCore> core;
-    bool wasTrusted;
 };
 
 }  // namespace zoral::engine::testing

@@ -61,17 +61,10 @@ protected:
     SnapWorldTest() {
         for (const auto* key : settings::Defaults::Keys::all())
             key->registerDefault();
-        SnappedWindows::shared().removeAll();
-        resetResizer();
         sim::Displays::of(*world).setDisplays({laptop()});
         reinitializeScreens();
         world->addProcess(editorPid, "org.example.editor", "Editor");
         output.clear();
-    }
-    ~SnapWorldTest() override {
-        SnappedWindows::shared().removeAll();
-        resetResizer();
-        desktop::Screen::setScreens({});
     }
 
     void addExternalDisplay() {

@@ -29,9 +29,6 @@ constexpr GridSpan leftHalf{{0, 0}, {1, 1}, {2, 1}};
 
 class WindowOperationsTest : public testing::SnapWorldTest {
 protected:
-    WindowOperationsTest() { desktop::PidTimestamps::shared().removeAll(); }
-    ~WindowOperationsTest() override { desktop::PidTimestamps::shared().removeAll(); }
-
     std::vector<sim::WorkspaceRequest> activations() {
         std::vector<sim::WorkspaceRequest> found;
         for (const auto& request : sim::workspace(*world).requests()) {

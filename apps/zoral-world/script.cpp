@@ -829,193 +829,193 @@ void recordShortcut(sim::World&, const Json& arguments, const Place& at) {
                                        step.keyCode, GlobalShortcuts::carbonModifierMask(flags)),
                                    GlobalShortcuts::Name(step.name));
     platform::output::printLine("recordShortcut: " + step.name);
+}
 
-    // --- What happens to the world while the steps after it run: an application stops answering or
-    // quits, a window closes, a display goes or comes, the permission or a setting changes. The
-    // step reads and checks everything at once and makes it happen that many seconds on, on the
-    // clock that the next steps run; what it names may be gone by then, and then nothing happens.
+// --- What happens to the world while the steps after it run: an application stops answering or
+// quits, a window closes, a display goes or comes, the permission or a setting changes. The
+// step reads and checks everything at once and makes it happen that many seconds on, on the
+// clock that the next steps run; what it names may be gone by then, and then nothing happens.
 
-    std::function<void(sim::World&)> happening(sim::World & world, const std::string& what,
-                                               const Json& value, const Place& at) {
-        if (what == "hang" || what == "unhang") {
-            const platform::ProcessId pid = processOf(world, value, at).pid;
-            const bool hung = what == "hang";
-            return [pid, hung](sim::World& owner) {
-                if (sim::Process* process = owner.process(pid))
-                    process->hung = hung;
-            };
-        }
-        if (what == "quit") {
-            // Gone at once, as a crash: its windows say nothing; the workspace announces the end.
-            const platform::ProcessId pid = processOf(world, value, at).pid;
-            return [pid](sim::World& owner) { owner.removeProcess(pid); };
-        }
-        if (what == "close") {
-            const auto name = sim::json_codec::read<std::string>(value, at);
-            const auto window = std::dynamic_pointer_cast<sim::WindowNode>(
-                world.resolve(elementNamed(world, name, at)));
-            if (!window)
-                fail(at, "\"" + name + "\" is no window");
-            return [weak = std::weak_ptr(window)](sim::World& owner) {
-                if (const auto living = weak.lock())
-                    living->close(owner);
-            };
-        }
-        if (what == "trusted") {
-            const bool trusted = sim::json_codec::read<bool>(value, at);
-            return [trusted](sim::World& owner) { owner.setTrusted(trusted); };
-        }
-        if (what == "removeDisplay") {
-            const std::int64_t number = sim::json_codec::read<std::int64_t>(value, at);
-            return [number](sim::World& owner) { sim::Displays::of(owner).removeDisplay(number); };
-        }
-        if (what == "addDisplay") {
-            // Read as a world file's display, by the world files' own table.
-            sim::DisplayDescription description;
-            try {
-                description = sim::parseWorldDescription(Json{{"displays", Json::array({value})}})
-                                  .displays.at(0);
-            } catch (const sim::json_codec::FormatError& error) {
-                fail(at, error.what());
-            }
-            if (!description.spaces.empty() || description.currentSpace)
-                fail(at, "a display added to a running world takes no spaces");
-            const sim::Display display{.number = description.number,
-                                       .uuid = description.uuid,
-                                       .frame = description.frame,
-                                       .menuBarHeight = description.menuBarHeight,
-                                       .dock = description.dock};
-            return [display](sim::World& owner) { sim::Displays::of(owner).addDisplay(display); };
-        }
-        if (what == "defaults") {
-            // A setting of the program, as its preferences window writes it.
-            const auto setting = sim::json_codec::read<DefaultsChange>(value, at);
-            std::optional<platform::PlistObject> stored;
-            const Json& raw = setting.value;
-            if (raw.is_boolean())
-                stored = platform::PlistObject::boolean(raw.get<bool>());
-            else if (raw.is_number_integer() && !raw.is_number_unsigned())
-                stored = platform::PlistObject::integer(raw.get<std::int64_t>());
-            else if (raw.is_number_float() && std::isfinite(raw.get<double>()))
-                stored = platform::PlistObject::real(raw.get<double>());
-            else if (raw.is_string())
-                stored = platform::PlistObject::string(raw.get<std::string>());
-            else if (!raw.is_null())
-                fail(at.key("value"), "a setting is true, false, a number, a string or null");
-            return [key = setting.key, stored](sim::World&) {
-                platform::UserDefaults::standard().setObject(stored, key);
-            };
-        }
-        if (what == "overview") {
-            // The user opens Mission Control or App Exposé, or closes what shows (null).
-            enum class Shown { none, missionControl, appExpose };
-            Shown shown = Shown::none;
-            if (value == "missionControl")
-                shown = Shown::missionControl;
-            else if (value == "appExpose")
-                shown = Shown::appExpose;
-            else if (!value.is_null())
-                fail(at, "expected \"missionControl\", \"appExpose\" or null");
-            return [shown](sim::World& owner) {
-                sim::Spaces& spaces = sim::Spaces::of(owner);
-                if (shown == Shown::missionControl)
-                    spaces.showMissionControl(owner);
-                else if (shown == Shown::appExpose)
-                    spaces.showAppExpose(owner);
-                else
-                    spaces.hide(owner);
-            };
-        }
-        fail(at,
-             "unknown happening (expected hang, unhang, quit, close, trusted, removeDisplay, "
-             "addDisplay, defaults or overview)");
+std::function<void(sim::World&)> happening(sim::World& world, const std::string& what,
+                                           const Json& value, const Place& at) {
+    if (what == "hang" || what == "unhang") {
+        const platform::ProcessId pid = processOf(world, value, at).pid;
+        const bool hung = what == "hang";
+        return [pid, hung](sim::World& owner) {
+            if (sim::Process* process = owner.process(pid))
+                process->hung = hung;
+        };
     }
-
-    void meanwhile(sim::World & world, const Json& arguments, const Place& at) {
-        if (!arguments.is_object())
-            fail(at, "expected an object");
-        double in = 0;
-        std::function<void(sim::World&)> happen;
-        for (const auto& [key, value] : arguments.items()) {
-            if (key == "in") {
-                in = sim::json_codec::read<double>(value, at.key("in"));
-                if (in < 0 || in > longestAdvance)
-                    fail(at.key("in"), "takes seconds from 0 to " +
-                                           std::to_string(static_cast<int>(longestAdvance)));
-            } else if (happen) {
-                fail(at.key(key), "one happening a step");
-            } else {
-                happen = happening(world, key, value, at.key(key));
-            }
-        }
-        if (!happen)
-            fail(at, "needs what happens");
-        platform::DispatchQueue::main().asyncAfter(
-            platform::DispatchTime::now() + in,
-            [weakWorld = world.weak(), happen = std::move(happen)] {
-                if (const auto living = weakWorld.lock())
-                    happen(*living);
-            });
+    if (what == "quit") {
+        // Gone at once, as a crash: its windows say nothing; the workspace announces the end.
+        const platform::ProcessId pid = processOf(world, value, at).pid;
+        return [pid](sim::World& owner) { owner.removeProcess(pid); };
     }
-
-    using Step = void (*)(sim::World&, const Json&, const Place&);
-
-    constexpr std::array<std::pair<std::string_view, Step>, 27> steps{{
-        {"advance", advance},
-        {"read", read},
-        {"set", set},
-        {"perform", perform},
-        {"hitTest", hitTest},
-        {"trusted", trusted},
-        {"systemSettings", systemSettings},
-        {"loginItems", loginItems},
-        {"programBundle", programBundle},
-        {"hang", hang},
-        {"unhang", unhang},
-        {"drag", drag},
-        {"resize", resize},
-        {"journal", journal},
-        {"hardware", hardware},
-        {"windows", windows},
-        {"clickStatusItem", clickStatusItem},
-        {"dragStatusItemOut", dragStatusItemOut},
-        {"chooseMenuItem", chooseMenuItem},
-        {"answerAlert", answerAlert},
-        {"statusBar", statusBar},
-        {"enable", enable},
-        {"plugDisplay", plugDisplay},
-        {"unplugDisplay", unplugDisplay},
-        {"appearance", appearance},
-        {"recordShortcut", recordShortcut},
-        {"meanwhile", meanwhile},
-    }};
-
-    void runStep(sim::World & world, const Json& entry, const ExtraSteps& extraSteps) {
-        if (!entry.is_object() || entry.size() != 1)
-            fail({}, "a step is an object with one key, the step's name");
-        const std::string verb = entry.begin().key();
-        for (const auto& [name, step] : steps) {
-            if (name == verb) {
-                step(world, entry.begin().value(), Place().key(verb));
-                return;
-            }
+    if (what == "close") {
+        const auto name = sim::json_codec::read<std::string>(value, at);
+        const auto window = std::dynamic_pointer_cast<sim::WindowNode>(
+            world.resolve(elementNamed(world, name, at)));
+        if (!window)
+            fail(at, "\"" + name + "\" is no window");
+        return [weak = std::weak_ptr(window)](sim::World& owner) {
+            if (const auto living = weak.lock())
+                living->close(owner);
+        };
+    }
+    if (what == "trusted") {
+        const bool trusted = sim::json_codec::read<bool>(value, at);
+        return [trusted](sim::World& owner) { owner.setTrusted(trusted); };
+    }
+    if (what == "removeDisplay") {
+        const std::int64_t number = sim::json_codec::read<std::int64_t>(value, at);
+        return [number](sim::World& owner) { sim::Displays::of(owner).removeDisplay(number); };
+    }
+    if (what == "addDisplay") {
+        // Read as a world file's display, by the world files' own table.
+        sim::DisplayDescription description;
+        try {
+            description =
+                sim::parseWorldDescription(Json{{"displays", Json::array({value})}}).displays.at(0);
+        } catch (const sim::json_codec::FormatError& error) {
+            fail(at, error.what());
         }
-        if (const auto extra = extraSteps.find(verb); extra != extraSteps.end()) {
-            try {
-                extra->second(entry.begin().value());
-            } catch (const ScriptError& error) {
-                fail(Place().key(verb), error.what());
-            }
+        if (!description.spaces.empty() || description.currentSpace)
+            fail(at, "a display added to a running world takes no spaces");
+        const sim::Display display{.number = description.number,
+                                   .uuid = description.uuid,
+                                   .frame = description.frame,
+                                   .menuBarHeight = description.menuBarHeight,
+                                   .dock = description.dock};
+        return [display](sim::World& owner) { sim::Displays::of(owner).addDisplay(display); };
+    }
+    if (what == "defaults") {
+        // A setting of the program, as its preferences window writes it.
+        const auto setting = sim::json_codec::read<DefaultsChange>(value, at);
+        std::optional<platform::PlistObject> stored;
+        const Json& raw = setting.value;
+        if (raw.is_boolean())
+            stored = platform::PlistObject::boolean(raw.get<bool>());
+        else if (raw.is_number_integer() && !raw.is_number_unsigned())
+            stored = platform::PlistObject::integer(raw.get<std::int64_t>());
+        else if (raw.is_number_float() && std::isfinite(raw.get<double>()))
+            stored = platform::PlistObject::real(raw.get<double>());
+        else if (raw.is_string())
+            stored = platform::PlistObject::string(raw.get<std::string>());
+        else if (!raw.is_null())
+            fail(at.key("value"), "a setting is true, false, a number, a string or null");
+        return [key = setting.key, stored](sim::World&) {
+            platform::UserDefaults::standard().setObject(stored, key);
+        };
+    }
+    if (what == "overview") {
+        // The user opens Mission Control or App Exposé, or closes what shows (null).
+        enum class Shown { none, missionControl, appExpose };
+        Shown shown = Shown::none;
+        if (value == "missionControl")
+            shown = Shown::missionControl;
+        else if (value == "appExpose")
+            shown = Shown::appExpose;
+        else if (!value.is_null())
+            fail(at, "expected \"missionControl\", \"appExpose\" or null");
+        return [shown](sim::World& owner) {
+            sim::Spaces& spaces = sim::Spaces::of(owner);
+            if (shown == Shown::missionControl)
+                spaces.showMissionControl(owner);
+            else if (shown == Shown::appExpose)
+                spaces.showAppExpose(owner);
+            else
+                spaces.hide(owner);
+        };
+    }
+    fail(at,
+         "unknown happening (expected hang, unhang, quit, close, trusted, removeDisplay, "
+         "addDisplay, defaults or overview)");
+}
+
+void meanwhile(sim::World& world, const Json& arguments, const Place& at) {
+    if (!arguments.is_object())
+        fail(at, "expected an object");
+    double in = 0;
+    std::function<void(sim::World&)> happen;
+    for (const auto& [key, value] : arguments.items()) {
+        if (key == "in") {
+            in = sim::json_codec::read<double>(value, at.key("in"));
+            if (in < 0 || in > longestAdvance)
+                fail(at.key("in"),
+                     "takes seconds from 0 to " + std::to_string(static_cast<int>(longestAdvance)));
+        } else if (happen) {
+            fail(at.key(key), "one happening a step");
+        } else {
+            happen = happening(world, key, value, at.key(key));
+        }
+    }
+    if (!happen)
+        fail(at, "needs what happens");
+    platform::DispatchQueue::main().asyncAfter(
+        platform::DispatchTime::now() + in, [weakWorld = world.weak(), happen = std::move(happen)] {
+            if (const auto living = weakWorld.lock())
+                happen(*living);
+        });
+}
+
+using Step = void (*)(sim::World&, const Json&, const Place&);
+
+constexpr std::array<std::pair<std::string_view, Step>, 27> steps{{
+    {"advance", advance},
+    {"read", read},
+    {"set", set},
+    {"perform", perform},
+    {"hitTest", hitTest},
+    {"trusted", trusted},
+    {"systemSettings", systemSettings},
+    {"loginItems", loginItems},
+    {"programBundle", programBundle},
+    {"hang", hang},
+    {"unhang", unhang},
+    {"drag", drag},
+    {"resize", resize},
+    {"journal", journal},
+    {"hardware", hardware},
+    {"windows", windows},
+    {"clickStatusItem", clickStatusItem},
+    {"dragStatusItemOut", dragStatusItemOut},
+    {"chooseMenuItem", chooseMenuItem},
+    {"answerAlert", answerAlert},
+    {"statusBar", statusBar},
+    {"enable", enable},
+    {"plugDisplay", plugDisplay},
+    {"unplugDisplay", unplugDisplay},
+    {"appearance", appearance},
+    {"recordShortcut", recordShortcut},
+    {"meanwhile", meanwhile},
+}};
+
+void runStep(sim::World& world, const Json& entry, const ExtraSteps& extraSteps) {
+    if (!entry.is_object() || entry.size() != 1)
+        fail({}, "a step is an object with one key, the step's name");
+    const std::string verb = entry.begin().key();
+    for (const auto& [name, step] : steps) {
+        if (name == verb) {
+            step(world, entry.begin().value(), Place().key(verb));
             return;
         }
-        std::vector<std::string_view> names;
-        for (const auto& step : steps)
-            names.push_back(step.first);
-        for (const auto& extra : extraSteps)
-            names.push_back(extra.first);
-        fail(Place().key(verb), "unknown step (expected " +
-                                    sim::json_codec::joinedNames(names.data(), names.size()) + ")");
     }
+    if (const auto extra = extraSteps.find(verb); extra != extraSteps.end()) {
+        try {
+            extra->second(entry.begin().value());
+        } catch (const ScriptError& error) {
+            fail(Place().key(verb), error.what());
+        }
+        return;
+    }
+    std::vector<std::string_view> names;
+    for (const auto& step : steps)
+        names.push_back(step.first);
+    for (const auto& extra : extraSteps)
+        names.push_back(extra.first);
+    fail(Place().key(verb), "unknown step (expected " +
+                                sim::json_codec::joinedNames(names.data(), names.size()) + ")");
+}
 
 }  // namespace
 

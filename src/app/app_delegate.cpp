@@ -21,6 +21,7 @@
 #include "platform/dispatch.h"
 #include "platform/enum_table.h"
 #include "platform/output.h"
+#include "platform/process_state.h"
 #include "platform/screens.h"
 #include "settings/defaults.h"
 #include "shortcuts/global_shortcuts.h"
@@ -218,8 +219,7 @@ const shortcuts::GlobalShortcuts::Name& fixPinchAndSwipe() {
 }
 
 AppState& appState() {
-    static AppState state;
-    return state;
+    return platform::processPart<AppState>();
 }
 
 void resetAppState() {

@@ -112,7 +112,7 @@ TEST_F(AppDelegateTest, StartsUpInOrderOnAFirstLaunchAnOldBuildAndTheCurrentOne)
         if (row.onboardBuild != 0)
             Defaults::writeValue(Keys::buildNumberOnboard(), row.onboardBuild);
         delegate.reset();
-        shortcuts::resetForTesting();
+        forgetShortcuts();
         scheduler().runUntilIdle();
         output.clear();
 

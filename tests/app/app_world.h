@@ -137,9 +137,20 @@ private:
         return [](const std::string& call) { platform::output::printLine("» " + call); };
     }
 
+public:
+    // What a new launch in the same test finds as a new process would: no global shortcut of the
+    // last launch registered with the system, nor kept by the program.
+    static void forgetShortcuts() {
+        auto& state = shortcuts::detail::state();
+        for (const auto& [id, hotKey] : state.hotKeys)
+            platform::carbon::unregisterEventHotKey(hotKey.carbonHotKey);
+        state = {};
+    }
+
+private:
     static void resetProcessState() {
         resetAppState();
-        shortcuts::resetForTesting();
+        forgetShortcuts();
         engine::SnappedWindows::shared().removeAll();
         desktop::PidTimestamps::shared().removeAll();
         desktop::Screen::setScreens({});

@@ -162,7 +162,7 @@ true &
 ended=$!
 wait $ended
 mkdir -p "$work/tmp/zoral-run-$ended-Ab12Cd/home-Ef34Gh/Library/Preferences"
-run
+run "$root/tests/fixtures/worlds/default.json"
 [[ $status -eq 0 ]] || fail "a run after a killed one: $status $(cat "$work/err")"
 
 # Nothing of all this reached the real home, nor was left in the temporary directory.

@@ -326,7 +326,7 @@ void ZoralCore::returnToIdle() {
     momentumBlock_ = false;
     // The modifier changes made while the tap was off were not seen.
     heldModifiers_ = platform::eventSourceFlagsState();
-    modifierKeyDownFlag = (heldModifiers_.rawValue() & deviceIndependentBits) != 0;
+    modifierKeyDownFlag() = (heldModifiers_.rawValue() & deviceIndependentBits) != 0;
 }
 
 }  // namespace zoral::engine

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang lld libclang-rt-14-dev clang-format
+  cmake ninja-build g++ clang lld libclang-rt-14-dev clang-format jq
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libpugixml-dev libicu-dev libboost-context-dev
   # The toolkit of the program's windows, and its vector images.

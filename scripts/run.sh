@@ -9,7 +9,9 @@
 # after the time-out); the appearance turns dark; the display shortcut is recorded and pressed;
 # the program quits. It prints the program's log with the steps' own lines, and the windows' frames
 # before, between and after. The run is a first launch: its settings live in a home made for it and
-# removed after it.
+# removed after it. Pictures of the simulated displays, taken when a gesture proposes an action and
+# when it has ended, go into build/pictures (ZORAL_PICTURES names another folder); the last line
+# says where.
 #
 # Arguments go to the program as they are (`bash scripts/run.sh --help` says which); relative paths
 # are read from the directory the command is given in. Standard output carries only what the program
@@ -29,8 +31,11 @@ if [[ -z $program ]]; then
   program=$root/build/release/apps/zoral/zoral
 fi
 if (($# == 0)); then
+  pictures=${ZORAL_PICTURES:-$root/build/pictures}
+  rm -rf "$pictures"
   set -- "$root/tests/fixtures/worlds/default.json" \
-    --script "$root/tests/fixtures/scripts/program-tour.json" --virtual-clock
+    --script "$root/tests/fixtures/scripts/program-tour.json" --virtual-clock \
+    --pictures "$pictures"
   data=$(mktemp -d)
   trap 'rm -rf "$data"' EXIT
   # The toolkit keeps files at run time; without a place of the user's for them, they go with

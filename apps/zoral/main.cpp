@@ -13,6 +13,7 @@
 
 #include "app/app_delegate.h"
 #include "app/recording_controllers.h"
+#include "desktop_pictures.h"
 #include "engine/input/engine.h"
 #include "engine/tooltips/live_tooltip_window.h"
 #include "engine/tooltips/tooltip_controller.h"
@@ -35,7 +36,7 @@
 namespace {
 
 constexpr std::string_view usage =
-    R"(usage: zoral [WORLD.json] [--script SCRIPT.json] [--virtual-clock] [--help]
+    R"(usage: zoral [WORLD.json] [--script SCRIPT.json] [--virtual-clock] [--pictures DIR] [--help]
 
 Runs Zoral on a world of the simulated desktop: WORLD.json, or the repository's default world
 (two displays, an editor and a browser with their windows, the Dock). The program's log goes to
@@ -54,6 +55,11 @@ step {"launch": {}}, so that the steps before it set the world up (a first launc
 permission: {"trusted": false}). --virtual-clock runs the same as fast as the machine allows, the
 same way every time; the program then quits when the script is over.
 
+With --pictures DIR the simulated displays are drawn as the user would see them (the menu bar, the
+Dock, the windows in their order, the pointer and the program's tooltips) into DIR as PNG files,
+when a gesture proposes an action and when it has ended: gesture-001-proposed.png,
+gesture-001-ended.png, ...
+
 The settings live in the simulated user's home, $XDG_DATA_HOME/zoral/home
 (~/.local/share/zoral/home), and stay there between runs: the first run is a first launch.
 Relative paths are read from the current directory.
@@ -71,6 +77,7 @@ struct TerminationRequest {
 struct Arguments {
     std::optional<std::string> world;
     std::optional<std::string> script;
+    std::optional<std::filesystem::path> pictures;
     bool virtualClock = false;
 };
 
@@ -96,6 +103,10 @@ std::optional<int> parse(int argc, char** argv, Arguments& arguments) {
             if (arguments.script)
                 return wrong("one script only");
             arguments.script = argv[++i];
+        } else if (!optionsEnded && argument == "--pictures") {
+            if (i + 1 == argc)
+                return wrong("--pictures needs a folder");
+            arguments.pictures = std::filesystem::absolute(argv[++i]);
         } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
             return wrong("unknown option " + argument);
         } else if (arguments.world) {
@@ -156,8 +167,14 @@ int main(int argc, char** argv) {
         const sim::ScopedSystemCommands systemCommands;
 
         // The tooltips' windows go with the program, before the toolkit that draws them.
-        const auto tooltips =
+        std::shared_ptr<engine::Tooltips> tooltips =
             engine::TooltipController::make(std::make_shared<engine::LiveTooltipWindow>());
+        std::shared_ptr<pictures::PicturingTooltips> picturing;
+        if (arguments.pictures) {
+            picturing = std::make_shared<pictures::PicturingTooltips>(*arguments.pictures);
+            picturing->drawOver(tooltips);
+            tooltips = picturing;
+        }
         delegate = app::AppDelegate::make({
             .statusItem = std::make_shared<app::RecordingStatusItem>(),
             .makePreferencesController =
@@ -217,6 +234,9 @@ int main(int argc, char** argv) {
             }
         }
         scheduler->runUntilIdle();
+        if (picturing)
+            platform::output::printLine("pictures: " + std::to_string(picturing->written()) +
+                                        " written into " + arguments.pictures->string());
         // The engine goes before the world it watches, after the program's last word.
         platform::output::setSink([](std::string_view) {});
         delegate.reset();

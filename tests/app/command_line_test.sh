@@ -29,6 +29,7 @@ run() {
   (($# == 0)) && runtime=()
   (cd "$work/caller" && env -u XDG_DATA_HOME -u XDG_RUNTIME_DIR HOME="$real_home" \
     TMPDIR="$work/tmp" TZ=UTC "${runtime[@]}" ZORAL_PROGRAM="$program" \
+    ZORAL_PICTURES="$work/pictures" \
     bash "$root/scripts/run.sh" "$@") >"$work/out" 2>"$work/err"
   status=$?
 }
@@ -39,6 +40,12 @@ before=$(snapshot)
 # a display unplugged and plugged in again, the dark appearance, the display shortcut, the quit.
 run
 [[ $status -eq 0 ]] || fail "the tour ended with $status: $(cat "$work/err")"
+# The pictures of the tour's gestures, and the last line saying where they are.
+pictures=$(ls "$work/pictures" 2>/dev/null | wc -l)
+[[ $pictures -gt 0 && $(tail -n 1 "$work/out") == "pictures: $pictures written into $work/pictures" ]] ||
+  fail "the tour's pictures: $pictures files, last line: $(tail -n 1 "$work/out")"
+[[ $(head -c 4 "$work/pictures/gesture-001-ended.png" 2>/dev/null | tail -c 3) == PNG ]] ||
+  fail "no picture of the first gesture's end"
 grep -E '^(io\.|Zoral:|AXAccess:|CGEventTap: initialized|Action: |windows:|  [a-z-]+: |Screens: [^r]|Resnapping|Ignoring|System: |  [0-9.]+ the displays)' \
   "$work/out" >"$work/lines"
 cat >"$work/expected" <<'LINES'
@@ -85,8 +92,9 @@ windows:
   start-page: {"rect":[300.0,200.0,1000.0,700.0]}
 LINES
 diff -u "$work/expected" "$work/lines" >&2 || fail "the tour printed other lines"
-[[ $(tail -n 5 "$work/out" | head -n 1) == "Zoral: Exiting..." ]] ||
-  fail "the program spoke after its exit: $(tail -n 5 "$work/out")"
+# After the exit line only the run's own: the windows and where the pictures went.
+[[ $(tail -n 6 "$work/out" | head -n 1) == "Zoral: Exiting..." ]] ||
+  fail "the program spoke after its exit: $(tail -n 6 "$work/out")"
 
 # Help is help; unknown options and extra files are usage errors.
 run --help

@@ -123,12 +123,16 @@ TEST_F(MenuPaintingTest, AnItalicRunAndACheckMarkShowWhereTheyBelong) {
         const auto first = item("");
         first->setAttributedTitle(title);
         first->state = state;
-        more.insert(more.begin(), first);
+        std::vector<std::shared_ptr<MenuItem>> items;
+        items.reserve(more.size() + 2);
+        items.push_back(first);
+        for (auto& next : more)
+            items.push_back(std::move(next));
         // A wider item, checked, fixes the menu's width and its check column.
         const auto wide = item("Stage Manager, a rather longer title");
         wide->state = ControlStateValue::on;
-        more.push_back(wide);
-        return renderMenu(Menu("", std::move(more)), AppearanceName::aqua, 2);
+        items.push_back(wide);
+        return renderMenu(Menu("", std::move(items)), AppearanceName::aqua, 2);
     };
     const Image plain = draw(ignoring("Editor", false), ControlStateValue::on);
     const Image italic = draw(ignoring("Editor", true), ControlStateValue::on);

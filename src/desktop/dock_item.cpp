@@ -3,6 +3,7 @@
 #include <string>
 
 #include "desktop/attempt.h"
+#include "desktop/conversation.h"
 #include "desktop/promise_error.h"
 #include "desktop/system_wide.h"
 #include "desktop/window.h"
@@ -34,10 +35,14 @@ std::shared_ptr<MinDockItem> MinDockItem::make(const UIElement& element) {
 
 promises::Promise<std::shared_ptr<Window>> MinDockItem::unminimize() {
     using Result = promises::Promise<std::shared_ptr<Window>>;
+    // An application that stops answering holds up the reads of the focus and the whole poll
+    // once, not for its full time-out at every read.
+    const Conversation conversation(*this);
     // The restored window is known only by taking the focus from the one that has it now.
     std::shared_ptr<Window> before = SystemWide::shared()->focusedWindow();
     performActionAfter(AXAction::press);
-    return attempt(40, 0.02, [before](int index) -> Result {
+    return attempt(40, 0.02, [before, record = conversation.record()](int index) -> Result {
+        const Conversation resumed(record);
         auto focused = SystemWide::shared()->focusedWindow();
         if (!focused || (before && *focused == *before))
             return Result::initRejected(PromiseError::makeDefault());

@@ -12,7 +12,10 @@
 
 #include "end_to_end_world.h"
 #include "platform/key_codes.h"
+#include "sim/cursor.h"
+#include "sim/dock.h"
 #include "sim/event_taps.h"
+#include "sim/program_windows.h"
 
 namespace zoral::engine::testing {
 namespace {
@@ -168,6 +171,27 @@ TEST_F(UnresponsiveApplicationTest, ASnapThatCannotReadTheFrameLeavesNothingToRe
         EXPECT_EQ(frameOf(front).origin, (CGPoint{420, 230}));
         putBack(before);
     }
+}
+
+TEST_F(UnresponsiveApplicationTest,
+       ARestoreFromADockTileWhileTheFocusedApplicationHangsEndsItsPreview) {
+    // The restore reads the focused window before and after its press; the focused editor answers
+    // nothing, and the tooltip and the hidden cursor must still go as the gesture ends.
+    back->setMinimized(*world, true);
+    settle(1);
+    world->process(editorPid)->hung = true;
+    world->resetRoundTrips();
+    sim::EventTaps::of(*world).clearRecords();
+    output.clear();
+    const ScrollStroke up{.moves = {{.travel = {0, -200}, .events = 8, .holdAfter = 0.05}}};
+    play(centreOf(sim::Dock::of(*world)->tileOf(*back)), {up}, 1);
+
+    EXPECT_EQ(linesStarting({"Action: unminimizeFromPreview"}).size(), 1U) << "it was proposed";
+    EXPECT_EQ(sim::Cursor::of(*world).hideCount(), 0);
+    EXPECT_TRUE(sim::ProgramWindows::of(*world).visible(*world).empty());
+    EXPECT_LE(editorCalls(), 1);
+    expectTapKeptUp();
+    world->process(editorPid)->hung = false;
 }
 
 TEST_F(UnresponsiveApplicationTest, ASnapOfAWindowThatClosesAsTheFingersLiftRecordsNothing) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the soak (apps/zoral-soak): random gestures on simulated worlds with faults injected, the
 # invariants checked after every gesture. Uses the optimised build when there is one, else the
-# debug build; builds the soak in it first.
+# debug build (SOAK_BUILD names another); builds the soak in it first.
 #
 #   scripts/soak.sh --ci                 a fixed run for CI: fails on any violation and keeps the
 #                                        replay of the first in BUILD/soak-replay.json
@@ -9,8 +9,9 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=""
+build=${SOAK_BUILD:+$(cd "$SOAK_BUILD" && pwd)}
 for candidate in "$root/build/release" "$root/build/debug"; do
+    [[ -z $build ]] || break
     if [[ -f $candidate/build.ninja ]]; then
         build=$candidate
         break

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/enum_table.h"
+#include "preferences/tabs/general_tab.h"
 
 namespace zoral::preferences {
 
@@ -45,8 +46,16 @@ std::string PlaceholderTab::symbolName() const {
 
 SidebarTabs makePreferencesTabs() {
     SidebarTabs tabs;
-    for (const settings::PreferencesTab tab : platform::allCases<settings::PreferencesTab>())
-        tabs.push_back(std::make_shared<PlaceholderTab>(tab));
+    for (const settings::PreferencesTab tab : platform::allCases<settings::PreferencesTab>()) {
+        switch (tab) {
+            case settings::PreferencesTab::general:
+                tabs.push_back(std::make_shared<GeneralTabController>());
+                break;
+            default:
+                tabs.push_back(std::make_shared<PlaceholderTab>(tab));
+                break;
+        }
+    }
     return tabs;
 }
 

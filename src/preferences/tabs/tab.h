@@ -11,24 +11,18 @@
 #include <string>
 #include <vector>
 
+#include "preferences/window/sidebar_tab.h"
 #include "ui/stack_view.h"
-#include "ui/view_controller.h"
 
 namespace zoral::preferences {
 
-class PreferencesTabController : public ui::ViewController {
+class PreferencesTabController : public SidebarTab {
 public:
     // The column is at least this wide, and no section wider than the maximum.
     static constexpr double minimumWidth = 400;
     static constexpr double maximumSectionWidth = 700;
     static constexpr double sectionSpacing = 16;
 
-    // The tab's name in the sidebar.
-    virtual std::string tabTitle() const { return {}; }
-    // The image asset shown in the sidebar on systems before 11.
-    virtual std::string imageName() const { return {}; }
-    // The system symbol shown in the sidebar from 11 on.
-    virtual std::string symbolName() const { return {}; }
     // The views to stack, top to bottom: the nib's sections with separators between them.
     virtual std::vector<std::shared_ptr<ui::View>> sections() const { return {}; }
     // The nib the tab's controls come from.

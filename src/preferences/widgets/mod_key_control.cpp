@@ -57,6 +57,8 @@ void ModKeyControl::makePopover() {
 
     popover_ = std::make_shared<ui::Popover>();
     popover_->setBehavior(ui::PopoverBehavior::transient);
+    // A press on the control while the popover is shown does nothing.
+    popover_->setClosesOnPressInAnchor(false);
     popoverController_ = ModKeyPopoverViewController::make(*this);
     popover_->setContentViewController(popoverController_);
 }
@@ -92,7 +94,8 @@ void ModKeyControl::updateTitle() {
             title += ' ';
         title += key.symbol;
     }
-    setTitle(title.empty() ? std::string(noKeysTitle) : title);
+    // Keys outside the table alone give an empty title; no keys at all give the dash.
+    setTitle(flags.isEmpty() ? std::string(noKeysTitle) : title);
 }
 
 void ModKeyControl::mouseDown(const ui::Event&) {

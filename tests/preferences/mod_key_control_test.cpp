@@ -304,6 +304,7 @@ TEST_F(ModKeyControlTest, ARefusedChoiceStaysShownUntilThePopoverOpensAgain) {
     picker->disabledFlags = [] { return fn; };
     assign(shift | command);
     open();
+    EXPECT_EQ(picker->popover()->preferredEdge(), ui::RectEdge::maxY) << "below the control";
     EXPECT_EQ(selected(), (std::vector<bool>{true, false, false, false, true}));
     EXPECT_FALSE(segments().isEnabled(fnSegment));
     EXPECT_TRUE(segments().isEnabled(shiftSegment));

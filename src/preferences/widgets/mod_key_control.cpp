@@ -101,7 +101,9 @@ void ModKeyControl::updateTitle() {
 void ModKeyControl::mouseDown(const ui::Event&) {
     if (popover_->isShown())
         return;
-    popover_->show({}, *this, ui::RectEdge::minY);
+    // Below the control: the system's buttons are not flipped, so their minimum-Y edge is the
+    // bottom one; our views are flipped, where that edge is the maximum-Y one.
+    popover_->show({}, *this, ui::RectEdge::maxY);
 }
 
 void ModKeyControl::mouseUp(const ui::Event&) {

@@ -8,11 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "engine/windows/snap_engine.h"
+#include "engine/windows/snap_world.h"
 #include "gesture_tab_world.h"
 #include "preferences/widgets/gesture_view.h"
 #include "settings/defaults.h"
 #include "sim/displays.h"
-#include "snap_world.h"
 #include "ui/box.h"
 #include "widget_driver.h"
 

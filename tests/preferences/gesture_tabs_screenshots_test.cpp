@@ -3,6 +3,7 @@
 // for controls cut short or lying over each other.
 
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "preferences/tabs/snapping_tab.h"
 #include "preferences/tabs/windows_tab.h"
 #include "preferences/widgets/gesture_view.h"
+#include "preferences_world.h"
 #include "screenshots.h"
 #include "settings/defaults.h"
 #include "ui_world.h"
@@ -75,6 +77,21 @@ TEST_F(WindowsScreenshotsTest, TheWindowsTab) {
 TEST_F(SnappingScreenshotsTest, TheSnappingTab) {
     writeValue(Keys::gridOffset(), std::int64_t{6});
     save("snapping-tab");
+}
+
+// Both tabs as the preferences window shows them, picked in its sidebar: the pane scrolls what does
+// not fit.
+class GestureTabsInTheWindowTest : public testing::PreferencesWorldTest {};
+
+TEST_F(GestureTabsInTheWindowTest, BothTabsInThePreferencesWindow) {
+    open();
+    for (const auto& [row, name] : {std::pair{1, "windows"}, std::pair{2, "snapping"}}) {
+        clickRow(row);
+        ASSERT_EQ(shownTab(), row);
+        window().contentView()->layoutSubtreeIfNeeded();
+        ui::testing::saveScreenshot(window().render(), "screenshots",
+                                    std::string("preferences-") + name + "-tab");
+    }
 }
 
 }  // namespace

@@ -7,10 +7,13 @@
 #include <QPoint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "preferences/widgets/gesture_view.h"
 #include "preferences/widgets/mod_key_control.h"
+#include "settings/action_user_type.h"
 #include "settings/modifier_flags.h"
 #include "ui/popover.h"
 #include "ui/segmented_control.h"
@@ -18,6 +21,63 @@
 #include "widget_driver.h"
 
 namespace zoral::preferences::testing {
+
+// One row as a tab should list it; no title for the centring row, whose pop-up stands in its place.
+struct ExpectedRow {
+    settings::ActionUserType action;
+    const char* title;
+    const ui::Color& (*tint)();
+    GestureSequences sequences;
+};
+
+// The strips a row shows, by the tool tips of their images: the full strip alone, or the primary
+// and the secondary strip.
+template <class Row>
+std::vector<std::vector<std::string>> shownStrips(const Row& row) {
+    std::vector<std::vector<std::string>> strips;
+    for (const auto* strip : {row.gestureFullView().get(), row.gesturePrimaryView().get(),
+                              row.gestureSecondaryView().get()}) {
+        if (strip->isHidden())
+            continue;
+        std::vector<std::string> images;
+        for (const auto& image : strip->arrangedSubviews())
+            images.push_back(image->toolTip());
+        strips.push_back(std::move(images));
+    }
+    return strips;
+}
+
+template <class Row>
+void expectRow(const Row& row, const ExpectedRow& expected) {
+    EXPECT_EQ(row.action(), expected.action);
+    EXPECT_EQ(row.tint(), expected.tint());
+    std::vector<std::vector<std::string>> strips;
+    for (const auto& sequence : expected.sequences) {
+        std::vector<std::string> images;
+        for (const GestureImage image : sequence)
+            images.emplace_back(tooltip(image));
+        strips.push_back(std::move(images));
+    }
+    EXPECT_EQ(shownStrips(row), strips);
+}
+
+// The stack holds exactly these rows, in this order.
+inline void expectRows(const ui::StackView& stack, const std::vector<ExpectedRow>& expected) {
+    const auto& rows = stack.arrangedSubviews();
+    ASSERT_EQ(rows.size(), expected.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(i);
+        if (const auto* row = dynamic_cast<const GestureView*>(rows[i].get())) {
+            expectRow(*row, expected[i]);
+            EXPECT_EQ(row->titleView()->stringValue(), expected[i].title);
+        } else if (const auto* centre = dynamic_cast<const CenterGestureView*>(rows[i].get())) {
+            expectRow(*centre, expected[i]);
+            EXPECT_EQ(expected[i].title, nullptr) << "a centring row in place of a plain one";
+        } else {
+            ADD_FAILURE() << "not a gesture row";
+        }
+    }
+}
 
 template <class Tab, class Desktop>
 class GestureTabWorld : public Desktop {

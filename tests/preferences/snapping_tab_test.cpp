@@ -47,8 +47,8 @@ std::size_t screenRebuilds(const std::vector<std::string>& lines) {
     }));
 }
 
-// The sections in one column, and the rows of each kind in the stack of their section; the
-// centring row carries its pop-up.
+// The sections in one column, and in the stack of each section its rows: kind, title, tint and
+// the gesture strips they show; the centring row leads with its pop-up.
 TEST_F(SnappingTabTest, StacksItsSectionsAndPutsEachRowInItsSection) {
     show();
     const auto& arranged = tab->stackView()->arrangedSubviews();
@@ -62,24 +62,23 @@ TEST_F(SnappingTabTest, StacksItsSectionsAndPutsEachRowInItsSection) {
     EXPECT_EQ(tab->tabTitle(), "Snapping");
     EXPECT_EQ(tab->symbolName(), "rectangle.lefthalf.inset.fill");
 
-    const auto kinds = [](const ui::StackView& stack) {
-        std::vector<ActionUserType> found;
-        for (const auto& view : stack.arrangedSubviews()) {
-            if (const auto* row = dynamic_cast<const GestureView*>(view.get()))
-                found.push_back(row->action());
-            else if (const auto* centre = dynamic_cast<const CenterGestureView*>(view.get()))
-                found.push_back(centre->action());
-        }
-        return found;
-    };
-    using enum ActionUserType;
-    EXPECT_EQ(kinds(*tab->snappingGestureStack()),
-              (std::vector{snapCenter, snapMax, snapHalves, snapVertical, snapQuarters}));
-    EXPECT_NE(dynamic_cast<const CenterGestureView*>(
-                  tab->snappingGestureStack()->arrangedSubviews().front().get()),
-              nullptr);
-    EXPECT_EQ(kinds(*tab->thirdsGestureStack()), (std::vector{snapAlmost, snapThirds, snapSixths}));
-    EXPECT_EQ(kinds(*tab->ninthsGestureStack()), std::vector{snapNinths});
+    using T = GestureTint;
+    using enum GestureImage;
+    testing::expectRows(
+        *tab->snappingGestureStack(),
+        {{ActionUserType::snapCenter, nullptr, &T::zoral, {{tap}}},
+         {ActionUserType::snapMax, "Maximize", &T::zoral, {{up}}},
+         {ActionUserType::snapHalves, "Halves", &T::zoral, {{left}, {right}}},
+         {ActionUserType::snapVertical, "Vertical", &T::zoral, {{up, up}, {down, down}}},
+         {ActionUserType::snapQuarters, "Quarters", &T::zoral, {{left, up}, {down, right}}}});
+    testing::expectRows(
+        *tab->thirdsGestureStack(),
+        {{ActionUserType::snapAlmost, "90% Max", &T::zoral, {{mod2, up}}},
+         {ActionUserType::snapThirds, "Thirds", &T::zoral, {{mod2, hold, left, right}}},
+         {ActionUserType::snapSixths, "Sixths", &T::zoral, {{mod2, hold, left, up, down, right}}}});
+    testing::expectRows(
+        *tab->ninthsGestureStack(),
+        {{ActionUserType::snapNinths, "Ninths", &T::zoral, {{mod3, hold, left, up, down, right}}}});
 }
 
 // The stored offset as the tab opens with it: the slider, the words and the edges box.

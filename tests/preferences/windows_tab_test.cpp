@@ -29,23 +29,8 @@ using ui::testing::click;
 class WindowsTabTest
     : public testing::GestureTabWorld<WindowsTabController, ui::testing::UiWorldTest> {};
 
-struct RowSpec {
-    ActionUserType action;
-    const ui::Color& (*tint)();
-};
-
-void expectRows(const ui::StackView& stack, const std::vector<RowSpec>& expected) {
-    const auto& rows = stack.arrangedSubviews();
-    ASSERT_EQ(rows.size(), expected.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const auto* row = dynamic_cast<const GestureView*>(rows[i].get());
-        ASSERT_NE(row, nullptr) << i;
-        EXPECT_EQ(row->action(), expected[i].action) << i;
-        EXPECT_EQ(row->tint(), expected[i].tint()) << i;
-    }
-}
-
-// The sections in one column, and the rows of each kind in the stack of their section.
+// The sections in one column, and in the stack of each section its rows: kind, title, tint and
+// the gesture strips they show.
 TEST_F(WindowsTabTest, StacksItsSectionsAndPutsEachRowInItsSection) {
     show();
     const auto& arranged = tab->stackView()->arrangedSubviews();
@@ -59,16 +44,29 @@ TEST_F(WindowsTabTest, StacksItsSectionsAndPutsEachRowInItsSection) {
     EXPECT_EQ(tab->symbolName(), "macwindow.on.rectangle");
 
     using T = GestureTint;
-    expectRows(*tab->generalGestureStack(), {{ActionUserType::windowQuit, &T::close},
-                                             {ActionUserType::windowClose, &T::close},
-                                             {ActionUserType::windowMinimize, &T::minimize},
-                                             {ActionUserType::windowFullscreen, &T::fullscreen},
-                                             {ActionUserType::windowHide, &T::zoral},
-                                             {ActionUserType::spacesMove, &T::zoral}});
-    expectRows(*tab->tabsGestureStack(),
-               {{ActionUserType::tabClose, &T::zoral}, {ActionUserType::tabDetach, &T::zoral}});
-    expectRows(*tab->screensGestureStack(), {{ActionUserType::screensMove, &T::zoral},
-                                             {ActionUserType::screensFullscreen, &T::fullscreen}});
+    using enum GestureImage;
+    testing::expectRows(
+        *tab->generalGestureStack(),
+        {{ActionUserType::windowQuit, "Quit", &T::close, {{inwards, inwards}, {modG, down, down}}},
+         {ActionUserType::windowClose, "Close", &T::close, {{inwards}, {modG, down}}},
+         {ActionUserType::windowMinimize, "Minimize", &T::minimize, {{down}, {hold, down}}},
+         {ActionUserType::windowFullscreen, "Fullscreen", &T::fullscreen, {{outwards}, {hold, up}}},
+         {ActionUserType::windowHide, "Hide", &T::zoral, {{modG, tap}, {mod2, tap}}},
+         {ActionUserType::spacesMove,
+          "Spaces",
+          &T::zoral,
+          {{hold, left, right}, {modG, left, right}}}});
+    // Closing a tab has the title of closing a window.
+    testing::expectRows(*tab->tabsGestureStack(),
+                        {{ActionUserType::tabClose, "Close", &T::zoral, {{inwards}, {modG, down}}},
+                         {ActionUserType::tabDetach, "Detach", &T::zoral, {{hold}}}});
+    testing::expectRows(
+        *tab->screensGestureStack(),
+        {{ActionUserType::screensMove, "Screens", &T::zoral, {{modS, left, up, down, right}}},
+         {ActionUserType::screensFullscreen,
+          "Fullscreen",
+          &T::fullscreen,
+          {{outwards, outwards}, {modS, outwards}}}});
 }
 
 struct TabBox {

@@ -4,6 +4,8 @@
 
 #include "platform/enum_table.h"
 #include "preferences/tabs/general_tab.h"
+#include "preferences/tabs/snapping_tab.h"
+#include "preferences/tabs/windows_tab.h"
 
 namespace zoral::preferences {
 
@@ -50,6 +52,12 @@ SidebarTabs makePreferencesTabs() {
         switch (tab) {
             case settings::PreferencesTab::general:
                 tabs.push_back(std::make_shared<GeneralTabController>());
+                break;
+            case settings::PreferencesTab::windows:
+                tabs.push_back(std::make_shared<WindowsTabController>());
+                break;
+            case settings::PreferencesTab::snapping:
+                tabs.push_back(std::make_shared<SnappingTabController>());
                 break;
             default:
                 tabs.push_back(std::make_shared<PlaceholderTab>(tab));

@@ -13,6 +13,7 @@
 
 #include "app/app_delegate.h"
 #include "app/recording_controllers.h"
+#include "app/versioning.h"
 #include "desktop/ax_access.h"
 #include "desktop_pictures.h"
 #include "engine/input/engine.h"
@@ -167,6 +168,12 @@ int main(int argc, char** argv) {
             key->registerDefault();
         world->programProcess();
         const sim::ScopedSystemCommands systemCommands;
+        // The update framework comes with the program, checking daily by itself as it starts out;
+        // the About tab's update options change it.
+        sim::Updater::of(*world).setState(
+            sim::Updater::State{.feedURL = std::string(app::UpdaterSettings::feedAddress),
+                                .automaticallyChecksForUpdates = true,
+                                .updateCheckInterval = 86400});
 
         // The tooltips' windows go with the program, before the toolkit that draws them.
         std::shared_ptr<engine::Tooltips> tooltips =

@@ -13,6 +13,8 @@
 
 #include "app/app_delegate.h"
 #include "app/recording_controllers.h"
+#include "app/versioning.h"
+#include "desktop/ax_access.h"
 #include "desktop_pictures.h"
 #include "engine/input/engine.h"
 #include "engine/tooltips/live_tooltip_window.h"
@@ -26,6 +28,7 @@
 #include "platform/scheduler.h"
 #include "platform/user_defaults.h"
 #include "platform/user_defaults_termination.h"
+#include "preferences/window/preferences_window_adapter.h"
 #include "script.h"
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
@@ -165,6 +168,12 @@ int main(int argc, char** argv) {
             key->registerDefault();
         world->programProcess();
         const sim::ScopedSystemCommands systemCommands;
+        // The update framework comes with the program, checking daily by itself as it starts out;
+        // the About tab's update options change it.
+        sim::Updater::of(*world).setState(
+            sim::Updater::State{.feedURL = std::string(app::UpdaterSettings::feedAddress),
+                                .automaticallyChecksForUpdates = true,
+                                .updateCheckInterval = 86400});
 
         // The tooltips' windows go with the program, before the toolkit that draws them.
         std::shared_ptr<engine::Tooltips> tooltips =
@@ -175,12 +184,31 @@ int main(int argc, char** argv) {
             picturing->drawOver(tooltips);
             tooltips = picturing;
         }
+        // The program's windows go with it when it ends.
+        std::weak_ptr<preferences::PreferencesWindowAdapter> preferencesWindow;
         delegate = app::AppDelegate::make({
             .statusItem = std::make_shared<app::RecordingStatusItem>(),
+            // The window's Quit ends the program as its menu's does, once the click is over.
             .makePreferencesController =
-                [] { return std::make_shared<app::RecordingPreferencesController>(); },
+                [&delegate, &preferencesWindow] {
+                    auto made = std::make_shared<preferences::PreferencesWindowAdapter>(
+                        preferences::PreferencesEnvironment{
+                            .access = &desktop::AXAccess::shared(), .terminate = [&delegate] {
+                                platform::DispatchQueue::main().async([&delegate] {
+                                    if (delegate && !delegate->isTerminated())
+                                        delegate->terminate();
+                                });
+                            }});
+                    preferencesWindow = made;
+                    return made;
+                },
             .makeCore = [tooltips] { return engine::Engine::start(tooltips); },
-            .endApplication = [] { platform::RunLoop::main().stop(); },
+            .endApplication =
+                [&preferencesWindow] {
+                    if (const auto window = preferencesWindow.lock())
+                        window->windowController().close();
+                    platform::RunLoop::main().stop();
+                },
             .relaunchCommand = platform::ProcessLaunch{.executable = platform::executablePath(),
                                                        .arguments = ownArguments},
         });

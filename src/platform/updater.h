@@ -20,5 +20,8 @@ void setAutomaticallyChecksForUpdates(bool checks);
 // Seconds between automatic checks.
 double updateCheckInterval();
 void setUpdateCheckInterval(double seconds);
+// Checks the feed for a newer version now, as the user asked for it; nothing without an updater.
+// The updater shows what it finds in windows of its own.
+void checkForUpdates();
 
 }  // namespace zoral::platform::updater

@@ -96,8 +96,59 @@ std::optional<Updater::State> Updater::state() const {
 }
 
 void Updater::setState(std::optional<State> state) {
+    {
+        const platform::MutexLock lock(mutex_);
+        state_ = std::move(state);
+    }
+    scheduleAutomaticCheck();
+}
+
+void Updater::checkForUpdates() {
+    check(true);
+}
+
+std::vector<Updater::Check> Updater::checks() const {
     const platform::MutexLock lock(mutex_);
-    state_ = std::move(state);
+    return checks_;
+}
+
+void Updater::check(bool userInitiated) {
+    {
+        const platform::MutexLock lock(mutex_);
+        if (!state_)
+            return;
+        checks_.push_back(Check{.time = platform::uptimeSeconds(),
+                                .feedURL = state_->feedURL,
+                                .userInitiated = userInitiated});
+    }
+    // The next automatic check counts from this one.
+    scheduleAutomaticCheck();
+}
+
+void Updater::scheduleAutomaticCheck() {
+    std::uint64_t schedule = 0;
+    double interval = 0;
+    {
+        const platform::MutexLock lock(mutex_);
+        schedule = ++schedule_;
+        if (!state_ || !state_->automaticallyChecksForUpdates || !(state_->updateCheckInterval > 0))
+            return;
+        interval = state_->updateCheckInterval;
+    }
+    // The updater's timer runs on the main run loop.
+    platform::DispatchQueue::main().asyncAfter(
+        platform::DispatchTime::now() + interval, [weakWorld = world_.weak(), schedule] {
+            const auto world = weakWorld.lock();
+            if (!world)
+                return;
+            Updater& updater = Updater::of(*world);
+            {
+                const platform::MutexLock lock(updater.mutex_);
+                if (updater.schedule_ != schedule)
+                    return;
+            }
+            updater.check(false);
+        });
 }
 
 ScopedSystemCommands::ScopedSystemCommands() {
@@ -167,6 +218,10 @@ void setUpdateCheckInterval(double seconds) {
     sim::Updater::of(sim::World::current()).edit([&](auto& state) {
         state.updateCheckInterval = seconds;
     });
+}
+
+void checkForUpdates() {
+    sim::Updater::of(sim::World::current()).checkForUpdates();
 }
 
 }  // namespace updater

@@ -12,8 +12,10 @@
 // Each records what it did in the journal; the command prints nothing and exits with 0. A command
 // with any other part goes to the runner installed before (the real shell, or a test's recorder).
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/shell.h"
 #include "platform/thread_safety.h"
@@ -39,10 +41,15 @@ private:
 };
 
 // A component of the world: the update framework's shared updater, missing until a test or the
-// program's set-up installs it.
+// program's set-up installs it. It checks its feed when the user asks and, while automatic checks
+// are on, by itself one interval after its last check, or after automatic checks were turned on
+// or the interval changed when that came later; each check is recorded with the feed it asked.
 class Updater {
 public:
     static Updater& of(World& world);
+    explicit Updater(World& world) : world_(world) {}
+    Updater(const Updater&) = delete;
+    Updater& operator=(const Updater&) = delete;
 
     struct State {
         std::optional<std::string> feedURL;
@@ -56,14 +63,44 @@ public:
     // Edits the state when there is an updater.
     template <class Edit>
     void edit(Edit&& edit) {
-        const platform::MutexLock lock(mutex_);
-        if (state_)
+        bool scheduleChanged = false;
+        {
+            const platform::MutexLock lock(mutex_);
+            if (!state_)
+                return;
+            const State before = *state_;
             edit(*state_);
+            scheduleChanged =
+                before.automaticallyChecksForUpdates != state_->automaticallyChecksForUpdates ||
+                before.updateCheckInterval != state_->updateCheckInterval;
+        }
+        if (scheduleChanged)
+            scheduleAutomaticCheck();
     }
 
+    struct Check {
+        // Uptime seconds.
+        double time = 0;
+        std::optional<std::string> feedURL;
+        bool userInitiated = false;
+        friend bool operator==(const Check&, const Check&) = default;
+    };
+    // The user asks for a check; nothing when there is no updater.
+    void checkForUpdates();
+    // Every check made, oldest first.
+    std::vector<Check> checks() const;
+
 private:
+    void check(bool userInitiated);
+    // Replaces the pending automatic check by one at the time the state calls for, if any.
+    void scheduleAutomaticCheck();
+
+    World& world_;
     mutable platform::Mutex mutex_;
     std::optional<State> state_ ZORAL_GUARDED_BY(mutex_);
+    std::vector<Check> checks_ ZORAL_GUARDED_BY(mutex_);
+    // The schedule the pending automatic check belongs to; a newer one makes it stale.
+    std::uint64_t schedule_ ZORAL_GUARDED_BY(mutex_) = 0;
 };
 
 // Answers the system's commands above against the current world while it lives.

@@ -104,6 +104,27 @@ void TableView::reloadData() {
     tile();
 }
 
+bool TableCellView::connectOutlet(const std::string& name, const std::shared_ptr<View>& view) {
+    if (name == "imageView") {
+        imageView_ = std::dynamic_pointer_cast<ImageView>(view);
+        return imageView_ != nullptr;
+    }
+    if (name == "textField") {
+        textField_ = std::dynamic_pointer_cast<TextField>(view);
+        return textField_ != nullptr;
+    }
+    return false;
+}
+
+void TableView::registerView(const std::string& identifier, ViewMaker maker) {
+    makers_[identifier] = std::move(maker);
+}
+
+std::shared_ptr<View> TableView::makeView(const std::string& identifier) const {
+    const auto found = makers_.find(identifier);
+    return found != makers_.end() && found->second ? found->second() : nullptr;
+}
+
 std::shared_ptr<View> TableView::viewAtRow(std::int64_t row) const {
     if (row < 0 || row >= numberOfRows())
         return nullptr;

@@ -6,6 +6,8 @@
 // changes tells the delegate. Selecting from code tells nothing. Main thread only.
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,6 +38,10 @@ public:
 // The usual row view: an image and a text, which the delegate places.
 class TableCellView : public View {
 public:
+    // Connects a view of the cell made from an interface description to the outlet of that name;
+    // false when the cell has no such outlet. Subclasses with outlets of their own add them.
+    virtual bool connectOutlet(const std::string& name, const std::shared_ptr<View>& view);
+
     const std::shared_ptr<ImageView>& imageView() const { return imageView_; }
     void setImageView(std::shared_ptr<ImageView> view) { imageView_ = std::move(view); }
     const std::shared_ptr<TextField>& textField() const { return textField_; }
@@ -55,6 +61,11 @@ public:
     void setDelegate(TableViewDelegate* delegate) { delegate_ = delegate; }
 
     void addColumn(std::string identifier);
+    // Row views by identifier, as an interface description gives them: makeView makes a new one
+    // from the maker registered under the identifier; none when there is no such maker.
+    using ViewMaker = std::function<std::shared_ptr<View>()>;
+    void registerView(const std::string& identifier, ViewMaker maker);
+    std::shared_ptr<View> makeView(const std::string& identifier) const;
     const std::vector<std::string>& columns() const { return columns_; }
     double rowHeight() const { return rowHeight_; }
     void setRowHeight(double height);
@@ -83,6 +94,7 @@ private:
     TableViewDataSource* dataSource_ = nullptr;
     TableViewDelegate* delegate_ = nullptr;
     std::vector<std::string> columns_;
+    std::map<std::string, ViewMaker> makers_;
     double rowHeight_ = 24;
     bool header_ = true;
     std::vector<std::shared_ptr<View>> rows_;

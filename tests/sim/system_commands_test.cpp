@@ -85,5 +85,38 @@ TEST_F(SystemCommandsTest, WithoutAnUpdaterEverythingReadsEmptyAndWritesAreLost)
     EXPECT_EQ(platform::updater::updateCheckInterval(), 60);
 }
 
+TEST_F(SystemCommandsTest, TheUpdaterChecksWhenAskedAndByItselfEveryIntervalAfterItsLastCheck) {
+    using Check = Updater::Check;
+    const std::string feed = "https://example.org/feed";
+    platform::updater::checkForUpdates();
+    EXPECT_TRUE(Updater::of(*world).checks().empty()) << "no updater, no check";
+
+    Updater::of(*world).setState(Updater::State{.feedURL = feed, .updateCheckInterval = 100});
+    scheduler().advance(1000);
+    EXPECT_TRUE(Updater::of(*world).checks().empty()) << "automatic checks are off";
+
+    // t=1000: on; the first automatic check comes one interval later.
+    platform::updater::setAutomaticallyChecksForUpdates(true);
+    scheduler().advance(150);
+    // t=1150: the user checks; the next automatic one counts from there.
+    platform::updater::setFeedURL(feed + "-beta");
+    platform::updater::checkForUpdates();
+    scheduler().advance(99);
+    EXPECT_EQ(Updater::of(*world).checks(),
+              (std::vector<Check>{{1100, feed, false}, {1150, feed + "-beta", true}}));
+    scheduler().advance(1);
+    // t=1250: a new interval starts the schedule again.
+    platform::updater::setUpdateCheckInterval(30);
+    scheduler().advance(65);
+    // t=1315: off; nothing more comes.
+    platform::updater::setAutomaticallyChecksForUpdates(false);
+    scheduler().advance(1000);
+    EXPECT_EQ(Updater::of(*world).checks(), (std::vector<Check>{{1100, feed, false},
+                                                                {1150, feed + "-beta", true},
+                                                                {1250, feed + "-beta", false},
+                                                                {1280, feed + "-beta", false},
+                                                                {1310, feed + "-beta", false}}));
+}
+
 }  // namespace
 }  // namespace zoral::sim

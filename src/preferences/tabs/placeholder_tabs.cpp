@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/enum_table.h"
+#include "preferences/tabs/about_tab.h"
 #include "preferences/tabs/general_tab.h"
 #include "preferences/tabs/snapping_tab.h"
 #include "preferences/tabs/windows_tab.h"
@@ -58,6 +59,9 @@ SidebarTabs makePreferencesTabs() {
                 break;
             case settings::PreferencesTab::snapping:
                 tabs.push_back(std::make_shared<SnappingTabController>());
+                break;
+            case settings::PreferencesTab::about:
+                tabs.push_back(std::make_shared<AboutTabController>());
                 break;
             default:
                 tabs.push_back(std::make_shared<PlaceholderTab>(tab));

@@ -2,6 +2,7 @@
 // in the menu bar, drag it out with Command and choose from the menu that opens; the effects are
 // the icon, the preferences, the settings, the system's files and the journal.
 
+#include <QTest>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -31,8 +32,13 @@
 #include "sim/workspace.h"
 #include "sim/world_file.h"
 #include "ui/application_activation.h"
+#include "ui/button.h"
+#include "ui/event_pump.h"
+#include "ui/layout_guide.h"
 #include "ui/menu_painting.h"
+#include "ui/qt_view.h"
 #include "ui/status_item_painting.h"
+#include "ui/titled_window.h"
 
 namespace zoral::app::testing {
 namespace {
@@ -168,6 +174,32 @@ TEST_F(StatusItemTest, ALeftClickSavesTheItemsVisibilityATenthOfASecondLater) {
     click(CGMouseButton::right);
     scheduler().advance(1);
     EXPECT_FALSE(readValue(Keys::showInMenubar()));
+}
+
+// The monitor looks at the application's every left release and right press: those of the
+// program's own windows pass on untouched, open nothing and save nothing.
+TEST_F(StatusItemTest, ClicksInTheProgramsOwnWindowsAreNoneOfTheItemsBusiness) {
+    launchProgram();
+    int pressed = 0;
+    const auto button = ui::Button::pushButton("OK");
+    button->setAction([&pressed](ui::Control&) { ++pressed; });
+    auto content = std::make_shared<ui::View>();
+    ui::pin(*button, *content, 20, ui::PinBottom::atMost);
+    const auto window = std::make_shared<ui::TitledWindow>(platform::CGSize{200, 80});
+    window->setContentView(content);
+    window->makeKeyAndOrderFront();
+    ui::processToolkitEvents();
+    ui::flushLayout();
+    writeValue(Keys::showInMenubar(), false);
+
+    QTest::mouseClick(ui::qtWidget(*button), Qt::RightButton);
+    QTest::mouseClick(ui::qtWidget(*button), Qt::LeftButton);
+    scheduler().advance(1);
+    EXPECT_EQ(pressed, 1) << "the left click reached the button";
+    EXPECT_TRUE(preferencesCalls().empty());
+    EXPECT_FALSE(readValue(Keys::showInMenubar()));
+    EXPECT_EQ(bar().menuOpenings(), 0u);
+    window->close();
 }
 
 TEST_F(StatusItemTest, ACommandDragOutStoresFalseAndTheItemStaysOutAtTheNextLaunch) {

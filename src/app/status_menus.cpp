@@ -189,8 +189,9 @@ MainNib loadMainNib() {
     const auto& status = nib.statusMenuController;
     const auto& main = nib.mainMenuController;
 
-    // The counter has no action: it only tells.
+    // The counter only tells: without an action it shows dimmed, as the system shows such items.
     const auto counter = MenuItem::make("0 Zodiriz");
+    counter->enabled = false;
     const auto prompt =
         item(axStatusItemTitle, action(status, &StatusMenuController::axStatusItemClicked));
     const auto ignore = item("", action(status, &StatusMenuController::blacklistItemClicked));

@@ -13,6 +13,8 @@
 
 #include "app/app_delegate.h"
 #include "app/recording_controllers.h"
+#include "app/status_bar_item_controller.h"
+#include "app/status_menus.h"
 #include "app/versioning.h"
 #include "desktop/ax_access.h"
 #include "desktop_pictures.h"
@@ -35,6 +37,8 @@
 #include "sim/system_commands.h"
 #include "sim/world.h"
 #include "sim/world_file.h"
+#include "ui/event_pump.h"
+#include "ui/system_tray.h"
 
 namespace {
 
@@ -141,7 +145,9 @@ int main(int argc, char** argv) {
     if (const auto status = parse(argc, argv, arguments))
         return *status;
     // Without a graphical session the program's windows are drawn offscreen.
-    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
+    const bool graphical =
+        std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
+    if (!graphical)
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
     // The offscreen platform warns of every window feature it lacks; those are no news here.
     setenv("QT_LOGGING_RULES", "default.warning=false;qt.qpa.*.warning=false", 0);
@@ -184,10 +190,17 @@ int main(int argc, char** argv) {
             picturing->drawOver(tooltips);
             tooltips = picturing;
         }
+        // The menus and their controllers live as long as the program.
+        const app::MainNib nib = app::loadMainNib();
+        const auto statusItem = std::make_shared<app::StatusBarItemController>(nib.statusMenu);
+        // Where the session has a system tray, the status item shows there too, on the machine's
+        // clock (the tray's events need the toolkit's pump, which never lets a virtual clock rest).
+        std::unique_ptr<ui::SystemTray> tray;
+        std::unique_ptr<ui::ToolkitEventPump> pump;
         // The program's windows go with it when it ends.
         std::weak_ptr<preferences::PreferencesWindowAdapter> preferencesWindow;
         delegate = app::AppDelegate::make({
-            .statusItem = std::make_shared<app::RecordingStatusItem>(),
+            .statusItem = statusItem,
             // The window's Quit ends the program as its menu's does, once the click is over.
             .makePreferencesController =
                 [&delegate, &preferencesWindow] {
@@ -214,10 +227,15 @@ int main(int argc, char** argv) {
         });
         app::setAppDelegate(delegate);
         bool launched = false;
-        const auto launch = [&delegate, &launched] {
+        const auto launch = [&] {
             launched = true;
             delegate->applicationWillFinishLaunching();
             delegate->applicationDidFinishLaunching();
+            if (graphical && !arguments.virtualClock && ui::SystemTray::isAvailable() &&
+                statusItem->statusItem()) {
+                tray = std::make_unique<ui::SystemTray>(statusItem->statusItem());
+                pump = std::make_unique<ui::ToolkitEventPump>();
+            }
         };
         // A script may set the world up before the user starts the program.
         if (!script || !launchesTheProgram(*script))
@@ -261,6 +279,9 @@ int main(int argc, char** argv) {
                 platform::RunLoop::main().run();
             }
         }
+        // The pump's work never ends: it goes before the rest is run out.
+        tray.reset();
+        pump.reset();
         scheduler->runUntilIdle();
         if (picturing)
             platform::output::printLine("pictures: " + std::to_string(picturing->written()) +

@@ -5,6 +5,7 @@
 // The program uses them where the real controllers are not there yet; tests read the calls.
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ public:
     explicit RecordingStatusItem(CallNote note = {}) : note_(std::move(note)) {}
 
     void setUpStatusItem() override;
+    // A stand-in puts nothing in the status bar.
+    std::shared_ptr<platform::StatusItem> statusItem() const override { return nullptr; }
     const std::vector<std::string>& calls() const { return calls_; }
 
 private:

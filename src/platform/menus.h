@@ -21,6 +21,7 @@
 #include "platform/associated_objects.h"
 #include "platform/attributed_string.h"
 #include "platform/events.h"
+#include "platform/local_events.h"
 
 namespace zoral::platform {
 
@@ -97,6 +98,14 @@ public:
     std::shared_ptr<MenuItem> itemWithTitle(std::string_view wanted) const;
     // The items a user sees, in order: hidden ones left out.
     std::vector<std::shared_ptr<MenuItem>> visibleItems() const;
+
+    // A key typed in one of the application's windows: the first item of the menu tree (each item
+    // before its own submenu) that the key down types, with exactly the item's modifiers among
+    // Command, Option, Control and Shift, runs its action, and the key goes no further. An
+    // upper-case letter asks for Shift; a character that Shift types (such as "?") may come with
+    // it. Hidden and disabled items, separators and items without an action are passed over, as
+    // are hidden submenus. False when no item took the key.
+    bool performKeyEquivalent(const NSEvent& event);
 };
 
 // The application's main menu; none until the program sets one.

@@ -14,13 +14,14 @@ namespace zoral::ui {
 namespace {
 
 // The toolkit's application, which hands the user's input to the local event monitors before
-// any widget sees it, as the system's application object does.
+// any widget sees it, and then the key presses to the main menu's key equivalents, as the
+// system's application object does.
 class Application final : public QApplication {
 public:
     using QApplication::QApplication;
 
     bool notify(QObject* receiver, QEvent* event) override {
-        if (consumedByLocalMonitors(receiver, event)) {
+        if (consumedByLocalMonitors(receiver, event) || performedByMainMenu(receiver, event)) {
             event->accept();
             return true;
         }

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/local_events.h"
+#include "platform/menus.h"
 #include "ui/qt_events.h"
 #include "ui/qt_view.h"
 #include "ui/titled_window.h"
@@ -66,6 +67,19 @@ bool consumedByLocalMonitors(QObject* receiver, QEvent* event) {
     // A monitor that hands back another event passes the original on: the widgets take the
     // toolkit's event, and no monitor of the program changes one.
     return !platform::passThroughLocalMonitors(input->nsEvent(windowOf(*widget)));
+}
+
+bool performedByMainMenu(QObject* receiver, QEvent* event) {
+    if (event == nullptr || !event->spontaneous() || event->type() != QEvent::KeyPress)
+        return false;
+    const auto* widget = qobject_cast<const QWidget*>(receiver);
+    if (widget == nullptr)
+        return false;
+    const auto menu = platform::mainMenu();
+    if (!menu)
+        return false;
+    const auto input = converted(*widget, *event);
+    return input && menu->performKeyEquivalent(input->nsEvent(windowOf(*widget)));
 }
 
 }  // namespace zoral::ui

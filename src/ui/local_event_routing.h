@@ -16,4 +16,8 @@ namespace zoral::ui {
 // per event, to the widget it is for.
 bool consumedByLocalMonitors(QObject* receiver, QEvent* event);
 
+// True when the user's key press (one the monitors passed) is the key equivalent of an item of
+// the application's main menu, whose action then ran: the key goes no further.
+bool performedByMainMenu(QObject* receiver, QEvent* event);
+
 }  // namespace zoral::ui

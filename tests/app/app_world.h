@@ -2,7 +2,8 @@
 
 // The program on the repository's default world (two displays, the editor's and the browser's
 // windows, the Dock), in a home of the test's own, on the virtual clock, with its log captured
-// and the local time UTC. The status item and the preferences are recording stand-ins whose calls
+// and the local time UTC. The status item (unless a test gives the real one) and the preferences
+// are recording stand-ins whose calls
 // appear in the log as lines "» <call>", so that a test reads them among the program's own. The
 // delegate's engine has tooltips of the test's own.
 
@@ -23,6 +24,7 @@
 #include "engine/tooltips/live_tooltip_window.h"
 #include "engine/tooltips/tooltip_controller.h"
 #include "engine/windows/snapped_windows.h"
+#include "platform/json.h"
 #include "platform/output.h"
 #include "settings/defaults.h"
 #include "settings/defaults_keys.h"
@@ -46,15 +48,20 @@ protected:
         resetWorld();
     }
 
-    // A fresh world from the file, with the settings and the program's state of a fresh process.
-    // The delegate must be gone.
-    void resetWorld() {
+    // A fresh world from the file (or the description given: a dump of the last world is the
+    // same desktop at the program's next launch), with the settings and the program's state of a
+    // fresh process. The delegate must be gone.
+    void resetWorld(const std::optional<platform::Json>& description = std::nullopt) {
         resetProcessState();
         settings::removeAllKeys(*settings::Defaults::standardSuite());
         worldScope_.reset();
         worldScope_.emplace();
         world = &**worldScope_;
-        sim::loadWorldFile(*world, ZORAL_FIXTURES_DIR "/worlds/default.json");
+        if (description) {
+            sim::loadWorld(*world, *description);
+        } else {
+            sim::loadWorldFile(*world, ZORAL_FIXTURES_DIR "/worlds/default.json");
+        }
         world->programProcess();
         scheduler().runUntilIdle();
         output.clear();
@@ -86,7 +93,8 @@ protected:
         desktop::AXAccess::shared().onChange().fire(trusted);
         statusItem = std::make_shared<RecordingStatusItem>(note());
         delegate = AppDelegate::make({
-            .statusItem = statusItem,
+            .statusItem = statusItemController ? statusItemController
+                                               : std::shared_ptr<StatusItemController>(statusItem),
             .makePreferencesController =
                 [this] {
                     preferences = std::make_shared<RecordingPreferencesController>(note());
@@ -128,6 +136,8 @@ protected:
     sim::ScopedSystemCommands systemCommands;
     zoral::testing::ScopedOutputCapture output;
     std::shared_ptr<RecordingStatusItem> statusItem;
+    // The status item the program sets up in place of the recording one, when a test gives one.
+    std::shared_ptr<StatusItemController> statusItemController;
     std::shared_ptr<RecordingPreferencesController> preferences;
     std::shared_ptr<AppDelegate> delegate;
     int ended = 0;

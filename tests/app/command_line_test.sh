@@ -92,6 +92,16 @@ windows:
   start-page: {"rect":[300.0,200.0,1000.0,700.0]}
 LINES
 diff -u "$work/expected" "$work/lines" >&2 || fail "the tour printed other lines"
+# The menu-bar item: the error icon without the permission, the icon with it, and its menu opened
+# by a click and closed by the next.
+grep -E '^  (Item-0: |open menu:)' "$work/out" >"$work/items"
+cat >"$work/expected-items" <<'LINES'
+  Item-0: visible at {"rect":[1405.0,0.0,25.0,25.0]} image MenuBarIconError
+  Item-0: visible at {"rect":[1405.0,0.0,25.0,25.0]} image MenuBarIcon
+  open menu:
+  Item-0: visible at {"rect":[1405.0,0.0,25.0,25.0]} image MenuBarIcon
+LINES
+diff -u "$work/expected-items" "$work/items" >&2 || fail "the tour showed another menu-bar item"
 # After the exit line only the run's own: the windows and where the pictures went.
 [[ $(tail -n 6 "$work/out" | head -n 1) == "Zoral: Exiting..." ]] ||
   fail "the program spoke after its exit: $(tail -n 6 "$work/out")"

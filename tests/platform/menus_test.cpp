@@ -52,6 +52,70 @@ TEST(Menus, AMenuShowsItsItemsThatAreNotHidden) {
     EXPECT_FALSE(separator->enabled);
 }
 
+TEST(Menus, AKeyDownRunsTheItemWhoseKeyEquivalentAndModifiersItTypes) {
+    std::vector<std::string> ran;
+    const auto item = [&ran](std::string title, std::string key,
+                             NSEventModifierFlags mask = NSEventModifierFlags::maskCommand) {
+        auto made = MenuItem::make(title, std::move(key), mask);
+        made->action = [&ran](MenuItem& sender) { ran.push_back(sender.title()); };
+        return made;
+    };
+    const auto hidden = item("Hidden", "x");
+    hidden->hidden = true;
+    const auto disabled = item("Disabled", "y");
+    disabled->enabled = false;
+    const auto file = MenuItem::make("File");
+    file->submenu = std::make_shared<Menu>("File", std::vector{item("Close", "w")});
+    const auto hiddenMenu = MenuItem::make("Hidden Menu");
+    hiddenMenu->hidden = true;
+    hiddenMenu->submenu = std::make_shared<Menu>("Hidden Menu", std::vector{item("Gone", "g")});
+    Menu menu("Main",
+              {item("Preferences…", ","),
+               item("Hide Others", "h",
+                    NSEventModifierFlags::maskCommand | NSEventModifierFlags::maskAlternate),
+               item("Zoral Help", "?"), item("Redo", "Z"), MenuItem::make("Inert", "n"), hidden,
+               disabled, MenuItem::separatorItem(), file, hiddenMenu, item("Second Close", "w")});
+
+    const NSEventModifierFlags command = NSEventModifierFlags::maskCommand;
+    const NSEventModifierFlags shift = NSEventModifierFlags::maskShift;
+    const NSEventModifierFlags option = NSEventModifierFlags::maskAlternate;
+    struct Case {
+        std::u16string typed;
+        NSEventModifierFlags held;
+        const char* runs;  // none when no item takes the key
+        NSEventType type = NSEventType::keyDown;
+    };
+    const Case cases[] = {
+        {u",", command, "Preferences…"},
+        {u",", NSEventModifierFlags(), nullptr},
+        {u",", command | NSEventModifierFlags::maskControl, nullptr},
+        {u"h", command | option, "Hide Others"},
+        {u"h", command, nullptr},
+        {u"?", command | shift, "Zoral Help"},
+        {u"?", command, "Zoral Help"},
+        {u"z", command | shift, "Redo"},
+        {u"Z", command | shift, "Redo"},
+        {u"z", command, nullptr},
+        {u"n", command, nullptr},
+        {u"x", command, nullptr},
+        {u"y", command, nullptr},
+        {u"w", command, "Close"},
+        {u"g", command, nullptr},
+        // Device bits and the like beside the modifiers do not count.
+        {u",", command | NSEventModifierFlags::maskNumericPad, "Preferences…"},
+        {u",", command, nullptr, NSEventType::keyUp},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.typed.begin(), c.typed.end()) + " " +
+                     std::to_string(c.held.rawValue()));
+        ran.clear();
+        const NSEvent event{
+            .type = c.type, .modifierFlags = c.held, .charactersIgnoringModifiers = c.typed};
+        EXPECT_EQ(menu.performKeyEquivalent(event), c.runs != nullptr);
+        EXPECT_EQ(ran, c.runs ? std::vector<std::string>{c.runs} : std::vector<std::string>{});
+    }
+}
+
 TEST(AssociatedObjects, AReplacedValueIsReleasedOutsideTheObjectsLock) {
     struct Owner : AssociatedObjects {};
     Owner owner;

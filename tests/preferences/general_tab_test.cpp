@@ -7,12 +7,17 @@
 
 #include <gtest/gtest.h>
 
+#include "app/app_delegate.h"
+#include "app/status_bar_item_controller.h"
+#include "app/status_menus.h"
 #include "engine/tooltips/live_tooltip_window.h"
 #include "engine/tooltips/tooltip_window.h"
 #include "general_tab_world.h"
 #include "platform/user_defaults.h"
 #include "settings/defaults.h"
+#include "sim/hands.h"
 #include "sim/login_items.h"
+#include "sim/status_bar.h"
 #include "ui/box.h"
 #include "ui/qt_view.h"
 #include "widget_driver.h"
@@ -245,6 +250,56 @@ TEST_F(GeneralTabTest, FollowsTheMenuBarIconOnlyWhileVisible) {
     EXPECT_EQ(tab->menubarCheckbox()->state(), ControlState::on);
     writeValue(Keys::showInMenubar(), false);
     EXPECT_EQ(tab->menubarCheckbox()->state(), ControlState::off);
+}
+
+// The box shows and hides the program's item in the status bar; taking the item out of the bar
+// by hand unticks the box while the tab is visible.
+TEST_F(GeneralTabTest, TheMenuBarBoxShowsAndHidesTheStatusItem) {
+    const app::MainNib nib = app::loadMainNib();
+    const auto statusItem = std::make_shared<app::StatusBarItemController>(nib.statusMenu);
+    auto delegate = app::AppDelegate::make({.statusItem = statusItem});
+    app::setAppDelegate(delegate);
+    statusItem->setUpStatusItem();
+    const auto item = statusItem->statusItem();
+    ASSERT_TRUE(item);
+    auto& bar = sim::SystemStatusBar::of(*world);
+    show();
+
+    click(*tab->menubarCheckbox());
+    EXPECT_FALSE(readValue(Keys::showInMenubar()));
+    EXPECT_FALSE(item->isVisible());
+    EXPECT_FALSE(bar.frameOf(*item));
+    click(*tab->menubarCheckbox());
+    EXPECT_TRUE(readValue(Keys::showInMenubar()));
+    EXPECT_TRUE(item->isVisible());
+    EXPECT_TRUE(bar.frameOf(*item));
+
+    auto& hands = sim::Hands::of(*world);
+    ASSERT_TRUE(hands.dragStatusItemOut(*item));
+    while (hands.isBusy())
+        scheduler().advance(sim::Hands::defaultInterval);
+    scheduler().advance(0.2);
+    EXPECT_FALSE(item->isVisible());
+    EXPECT_EQ(tab->menubarCheckbox()->state(), ControlState::off);
+
+    // Hidden, the tab no longer follows; it reads the setting again when it appears.
+    click(*tab->menubarCheckbox());
+    ASSERT_TRUE(item->isVisible());
+    hide();
+    ASSERT_TRUE(hands.dragStatusItemOut(*item));
+    while (hands.isBusy())
+        scheduler().advance(sim::Hands::defaultInterval);
+    scheduler().advance(0.2);
+    EXPECT_EQ(tab->menubarCheckbox()->state(), ControlState::on);
+    show();
+    EXPECT_EQ(tab->menubarCheckbox()->state(), ControlState::off);
+
+    // Without a delegate the box stores the setting and leaves the item alone.
+    app::resetAppState();
+    click(*tab->menubarCheckbox());
+    EXPECT_TRUE(readValue(Keys::showInMenubar()));
+    EXPECT_FALSE(item->isVisible());
+    delegate.reset();
 }
 
 // Without the permission the prompt and the explanation show and the light is red; granting it

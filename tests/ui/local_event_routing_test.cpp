@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/local_events.h"
+#include "platform/menus.h"
 #include "ui/button.h"
 #include "ui/event_pump.h"
 #include "ui/layout_guide.h"
@@ -113,6 +114,28 @@ TEST_F(LocalEventRoutingTest, KeysOfTheUserAreSeenAndThoseTheProgramSendsItselfA
     QKeyEvent own(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, "b");
     QCoreApplication::sendEvent(qtWidget(*button), &own);
     EXPECT_EQ(seen.size(), 2u);
+}
+
+// The application's main menu takes its key equivalents from the program's windows after the
+// monitors, before the widgets.
+TEST_F(LocalEventRoutingTest, AKeyEquivalentOfTheMainMenuRunsItsItemAfterTheMonitors) {
+    int chosen = 0;
+    const auto prefs = platform::MenuItem::make("Preferences…", ",");
+    prefs->action = [&chosen](platform::MenuItem&) { ++chosen; };
+    const auto application = platform::MenuItem::make("Zoral");
+    application->submenu = std::make_shared<platform::Menu>("Zoral", std::vector{prefs});
+    platform::setMainMenu(std::make_shared<platform::Menu>("Main Menu", std::vector{application}));
+    const auto watching = monitor(keys, false);
+
+    QTest::keyClick(qtWindow(), Qt::Key_Comma, Qt::MetaModifier);
+    EXPECT_EQ(chosen, 1);
+    EXPECT_EQ(seen.size(), 2u) << "the monitors saw the key first";
+    QTest::keyClick(qtWindow(), Qt::Key_Comma);
+    EXPECT_EQ(chosen, 1) << "without Command the key is a comma";
+
+    const auto consuming = monitor(platform::eventMaskFromType(NSEventType::keyDown), true);
+    QTest::keyClick(qtWindow(), Qt::Key_Comma, Qt::MetaModifier);
+    EXPECT_EQ(chosen, 1) << "a consumed key reaches no menu";
 }
 
 TEST_F(LocalEventRoutingTest, AViewsVisibilityIsReportedOncePerStayOnScreen) {

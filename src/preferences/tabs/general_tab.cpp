@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 
+#include "app/app_delegate.h"
 #include "desktop/ax_access.h"
 #include "loginitems/login_items.h"
 #include "settings/defaults.h"
@@ -275,7 +276,13 @@ void GeneralTabController::viewDidDisappear() {
 }
 
 void GeneralTabController::menubarCheckboxClick(ui::Control& sender) {
-    writeValue(Keys::showInMenubar(), isOn(sender));
+    const bool shown = isOn(sender);
+    writeValue(Keys::showInMenubar(), shown);
+    // Without a delegate the setting is stored all the same.
+    if (const auto delegate = app::appDelegate()) {
+        if (const auto item = delegate->statusItem().statusItem())
+            item->setVisible(shown);
+    }
 }
 
 void GeneralTabController::launchAtLoginCheckboxClick(ui::Control& sender) {

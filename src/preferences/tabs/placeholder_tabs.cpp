@@ -3,7 +3,9 @@
 #include <array>
 
 #include "platform/enum_table.h"
+#include "preferences/tabs/apps_tab.h"
 #include "preferences/tabs/general_tab.h"
+#include "preferences/tabs/menubar_tab.h"
 
 namespace zoral::preferences {
 
@@ -50,6 +52,12 @@ SidebarTabs makePreferencesTabs() {
         switch (tab) {
             case settings::PreferencesTab::general:
                 tabs.push_back(std::make_shared<GeneralTabController>());
+                break;
+            case settings::PreferencesTab::apps:
+                tabs.push_back(std::make_shared<AppsTabController>());
+                break;
+            case settings::PreferencesTab::menubar:
+                tabs.push_back(std::make_shared<MenubarTabController>());
                 break;
             default:
                 tabs.push_back(std::make_shared<PlaceholderTab>(tab));

@@ -25,10 +25,6 @@ TEST_F(AppsTabTest, StacksTheDockSectionAlone) {
     const auto& arranged = tab->stackView()->arrangedSubviews();
     ASSERT_EQ(arranged.size(), 1U);
     EXPECT_EQ(arranged[0], tab->dockView());
-    EXPECT_EQ(tab->tabTitle(), "Apps");
-    EXPECT_EQ(tab->imageName(), "PrefsApps");
-    EXPECT_EQ(tab->symbolName(), "dock.rectangle");
-    EXPECT_EQ(tab->nibName(), "AppsTab");
 }
 
 TEST_F(AppsTabTest, ListsTheDockRows) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "preferences/tabs/apps_tab.h"
+#include "preferences/tabs/menubar_tab.h"
 #include "preferences_world.h"
 #include "screenshots.h"
 #include "settings/action_user_type.h"
@@ -16,13 +18,22 @@ namespace {
 
 class GestureTabsScreenshotsTest : public testing::PreferencesWorldTest {
 protected:
+    // The window opened on the tab, whose controller the preferences make; then the whole page,
+    // which the window shows in part when it is taller.
+    template <class Controller>
     void showAndSave(settings::PreferencesTab tab, const std::string& name) {
         open();
         controller->showTab(tab);
         turn();
+        const auto index = static_cast<std::size_t>(tab);
+        ASSERT_EQ(shownTab(), static_cast<std::int64_t>(index));
+        const auto page =
+            std::dynamic_pointer_cast<Controller>(split().contentViewControllers().at(index));
+        ASSERT_TRUE(page);
         window().contentView()->layoutSubtreeIfNeeded();
         ui::testing::expectNothingClippedOrOverlapping(*window().contentView());
         ui::testing::saveScreenshot(window().render(), "screenshots", name);
+        ui::testing::saveScreenshot(page->view()->render(), "screenshots", name + "-page");
     }
 };
 
@@ -31,11 +42,11 @@ TEST_F(GestureTabsScreenshotsTest, TheAppsTab) {
     settings::Defaults::updateValue(settings::Defaults::Keys::actions(), [](auto& kinds) {
         kinds.erase(settings::ActionUserType::appHide);
     });
-    showAndSave(settings::PreferencesTab::apps, "preferences-apps-tab");
+    showAndSave<AppsTabController>(settings::PreferencesTab::apps, "preferences-apps-tab");
 }
 
 TEST_F(GestureTabsScreenshotsTest, TheMenubarTab) {
-    showAndSave(settings::PreferencesTab::menubar, "preferences-menubar-tab");
+    showAndSave<MenubarTabController>(settings::PreferencesTab::menubar, "preferences-menubar-tab");
 }
 
 }  // namespace

@@ -27,10 +27,6 @@ TEST_F(MenubarTabTest, StacksTheMenuBarAndMissionControlSections) {
     EXPECT_EQ(arranged[0], tab->menubarView());
     EXPECT_NE(dynamic_cast<const ui::Box*>(arranged[1].get()), nullptr);
     EXPECT_EQ(arranged[2], tab->missionControlView());
-    EXPECT_EQ(tab->tabTitle(), "Menubar");
-    EXPECT_EQ(tab->imageName(), "PrefsMenubar");
-    EXPECT_EQ(tab->symbolName(), "menubar.rectangle");
-    EXPECT_EQ(tab->nibName(), "MenubarTab");
 }
 
 TEST_F(MenubarTabTest, ListsTheMenuBarAndMissionControlRows) {

@@ -93,7 +93,7 @@ void AppsTabController::loadNib() {
     generalModKeyControl_->setAction(modKeyWriter(Keys::generalModifier()));
     secondaryModKeyControl_ = std::make_shared<ModKeyControl>();
     secondaryModKeyControl_->setAction(modKeyWriter(Keys::secondaryModifier()));
-    appMenuCheckbox_ = ui::Button::checkbox("Also start app gestures on the menu bar's menus");
+    appMenuCheckbox_ = ui::Button::checkbox("Also allow app gestures on the menu bar's app menus");
     appMenuCheckbox_->setAction([](ui::Control& sender) {
         const auto* checkbox = dynamic_cast<const ui::Button*>(&sender);
         // Off and mixed alike write false.
@@ -105,15 +105,15 @@ void AppsTabController::loadNib() {
     dockGestureStack_ = column({}, 14);
     dockView_ = column(
         {
-            heading("Dock"),
-            note("Gestures that start on an app's icon in the Dock. Click an action's icon or "
-                 "title to turn it on or off."),
-            modifierRow({{"General modifier", generalModKeyControl_},
-                         {"Secondary modifier", secondaryModKeyControl_}}),
+            sectionHead("Dock",
+                        "Gestures that start on an app's icon in the Dock. Click an action's icon "
+                        "or title to turn it on or off.",
+                        modifierRow({{"General modifier", generalModKeyControl_},
+                                     {"Secondary modifier", secondaryModKeyControl_}})),
             dockGestureStack_,
             appMenuCheckbox_,
         },
-        10, {20, 20, 20, 20});
+        16, {20, 20, 20, 20});
 }
 
 std::vector<std::shared_ptr<ui::View>> AppsTabController::sections() const {

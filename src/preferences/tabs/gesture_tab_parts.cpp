@@ -47,17 +47,17 @@ std::shared_ptr<ui::StackView> column(std::vector<std::shared_ptr<ui::View>> vie
     return stack;
 }
 
-std::shared_ptr<ui::TextField> heading(std::string text) {
-    auto label = ui::TextField::label(std::move(text));
-    label->setFont(ui::Font::boldSystem(13));
-    return label;
-}
-
-std::shared_ptr<ui::TextField> note(std::string text) {
-    auto label = ui::TextField::wrappingLabel(std::move(text));
-    label->setFont(ui::Font::system(11));
-    label->setTextColor(ui::SystemColor::secondaryLabel);
-    return label;
+std::shared_ptr<ui::StackView> sectionHead(std::string title, std::string note,
+                                           std::shared_ptr<ui::View> modifiers) {
+    auto heading = ui::TextField::label(std::move(title));
+    heading->setFont(ui::Font::boldSystem(13));
+    auto explanation = ui::TextField::wrappingLabel(std::move(note));
+    explanation->setFont(ui::Font::system(11));
+    explanation->setTextColor(ui::SystemColor::secondaryLabel);
+    auto head = column({heading, explanation}, 6);
+    if (modifiers)
+        head->addArrangedSubview(std::move(modifiers));
+    return head;
 }
 
 std::shared_ptr<ui::StackView> modifierRow(

@@ -93,23 +93,23 @@ void MenubarTabController::loadNib() {
     menubarGestureStack_ = column({}, 14);
     menubarView_ = column(
         {
-            heading("Menu Bar"),
-            note("Gestures that start on the menu bar. Click an action's icon or title to turn "
-                 "it on or off."),
-            modifierRow({{"Secondary modifier", menubarModKeyControl_},
-                         {"Screen modifier", screensModKeyControl_}}),
+            sectionHead("Menu Bar",
+                        "Gestures that start on the menu bar. Click an action's icon or title to "
+                        "turn it on or off.",
+                        modifierRow({{"Secondary modifier", menubarModKeyControl_},
+                                     {"Screen modifier", screensModKeyControl_}})),
             menubarGestureStack_,
         },
-        10, {20, 20, 0, 20});
+        16, {20, 20, 0, 20});
 
     missionControlGestureStack_ = column({}, 14);
     missionControlView_ = column(
         {
-            heading("Mission Control"),
-            note("Gestures that start on a space at the top of Mission Control."),
+            sectionHead("Mission Control",
+                        "Gestures that start on a space at the top of Mission Control."),
             missionControlGestureStack_,
         },
-        10, {0, 20, 20, 20});
+        16, {0, 20, 20, 20});
 }
 
 std::vector<std::shared_ptr<ui::View>> MenubarTabController::sections() const {

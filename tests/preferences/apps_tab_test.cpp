@@ -123,6 +123,11 @@ TEST_F(AppsTabTest, TheAppMenuCheckboxInTheMixedStateWritesFalse) {
     EXPECT_FALSE(readValue(Keys::originAppMenu()));
 }
 
+TEST_F(AppsTabTest, EachRowsHeaderSwitchesItsKind) {
+    show();
+    testing::expectHeadersToggleTheirKinds(rows(*tab->dockGestureStack()));
+}
+
 // With the defaults: general control, secondary shift, tertiary shift + option, screen command,
 // super function.
 TEST_F(AppsTabTest, TheModifiersTakeNoCombinationOfAnotherRole) {

@@ -12,6 +12,7 @@
 
 #include "preferences/widgets/gesture_view.h"
 #include "preferences/widgets/mod_key_control.h"
+#include "preferences/widgets/small_widgets.h"
 #include "settings/defaults.h"
 #include "settings/modifier_flags.h"
 #include "ui/stack_view.h"
@@ -163,6 +164,25 @@ inline void expectRows(const std::vector<std::shared_ptr<GestureView>>& rows,
             EXPECT_TRUE(row.gestureFullView()->isHidden());
             EXPECT_EQ(imageTips(*row.gesturePrimaryView()), tipsOf(want.sequences[0]));
             EXPECT_EQ(imageTips(*row.gestureSecondaryView()), tipsOf(want.sequences[1]));
+        }
+    }
+}
+
+// A click on each row's header (where the user clicks it, in the tab's layout) switches the row's
+// kind in "actions", and the row fades or comes back; a second click undoes it.
+inline void expectHeadersToggleTheirKinds(const std::vector<std::shared_ptr<GestureView>>& rows) {
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row->titleView()->stringValue());
+        const auto enabled = [&] {
+            return settings::Defaults::readValue(settings::Defaults::Keys::actions())
+                .contains(row->action());
+        };
+        const bool before = enabled();
+        for (const bool expected : {!before, before}) {
+            ui::testing::click(*row->headerView(), QPoint(8, 8));
+            EXPECT_EQ(enabled(), expected);
+            EXPECT_EQ(row->alphaValue(), expected ? 1.0 : 0.4);
+            EXPECT_EQ(row->headerView()->toolTip(), expected ? "Enabled" : "Disabled");
         }
     }
 }

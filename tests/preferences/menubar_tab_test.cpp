@@ -91,6 +91,12 @@ TEST_F(MenubarTabTest, ListsTheMenuBarAndMissionControlRows) {
         });
 }
 
+TEST_F(MenubarTabTest, EachRowsHeaderSwitchesItsKind) {
+    show();
+    testing::expectHeadersToggleTheirKinds(rows(*tab->menubarGestureStack()));
+    testing::expectHeadersToggleTheirKinds(rows(*tab->missionControlGestureStack()));
+}
+
 // With the defaults: general control, secondary shift, tertiary shift + option, screen command,
 // super function.
 TEST_F(MenubarTabTest, TheSecondaryModifierTakesNoCombinationOfAnotherRole) {

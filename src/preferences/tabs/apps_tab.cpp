@@ -102,8 +102,8 @@ void AppsTabController::loadNib() {
             checkbox != nullptr && checkbox->state() == ui::ControlState::on);
     });
 
-    dockGestureStack_ = column({}, 14);
-    dockView_ = column(
+    dockGestureStack_ = verticalStack({}, 14);
+    dockView_ = verticalStack(
         {
             sectionHead("Dock",
                         "Gestures that start on an app's icon in the Dock. Click an action's icon "

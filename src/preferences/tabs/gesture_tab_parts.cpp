@@ -38,8 +38,8 @@ void addGestureRows(ui::StackView& stack, const std::vector<GestureRow>& rows) {
     }
 }
 
-std::shared_ptr<ui::StackView> column(std::vector<std::shared_ptr<ui::View>> views, double spacing,
-                                      ui::EdgeInsets insets) {
+std::shared_ptr<ui::StackView> verticalStack(std::vector<std::shared_ptr<ui::View>> views,
+                                             double spacing, ui::EdgeInsets insets) {
     auto stack = std::make_shared<ui::StackView>(std::move(views), ui::LayoutOrientation::vertical);
     stack->setAlignment(ui::StackAlignment::leading);
     stack->setSpacing(spacing);
@@ -54,7 +54,7 @@ std::shared_ptr<ui::StackView> sectionHead(std::string title, std::string note,
     auto explanation = ui::TextField::wrappingLabel(std::move(note));
     explanation->setFont(ui::Font::system(11));
     explanation->setTextColor(ui::SystemColor::secondaryLabel);
-    auto head = column({heading, explanation}, 6);
+    auto head = verticalStack({heading, explanation}, 6);
     if (modifiers)
         head->addArrangedSubview(std::move(modifiers));
     return head;

@@ -54,11 +54,11 @@ struct GestureRow {
 // Makes the rows and adds them to the stack, in order.
 void addGestureRows(ui::StackView& stack, const std::vector<GestureRow>& rows);
 
-// A section's pieces: a column of views; the section's head, its bold title over a note in
-// small grey text and, when given, the row of its modifier controls; that row, each control
-// behind its name.
-std::shared_ptr<ui::StackView> column(std::vector<std::shared_ptr<ui::View>> views, double spacing,
-                                      ui::EdgeInsets insets = {});
+// A section's pieces: a column of views, leading-aligned; the section's head, its bold title over
+// a note in small grey text and, when given, the row of its modifier controls; that row, each
+// control behind its name.
+std::shared_ptr<ui::StackView> verticalStack(std::vector<std::shared_ptr<ui::View>> views,
+                                             double spacing, ui::EdgeInsets insets = {});
 std::shared_ptr<ui::StackView> sectionHead(std::string title, std::string note,
                                            std::shared_ptr<ui::View> modifiers = nullptr);
 std::shared_ptr<ui::StackView> modifierRow(

@@ -90,8 +90,8 @@ void MenubarTabController::loadNib() {
     screensModKeyControl_ = std::make_shared<ModKeyControl>();
     screensModKeyControl_->setAction(modKeyWriter(Keys::screenModifier()));
 
-    menubarGestureStack_ = column({}, 14);
-    menubarView_ = column(
+    menubarGestureStack_ = verticalStack({}, 14);
+    menubarView_ = verticalStack(
         {
             sectionHead("Menu Bar",
                         "Gestures that start on the menu bar. Click an action's icon or title to "
@@ -102,8 +102,8 @@ void MenubarTabController::loadNib() {
         },
         16, {20, 20, 0, 20});
 
-    missionControlGestureStack_ = column({}, 14);
-    missionControlView_ = column(
+    missionControlGestureStack_ = verticalStack({}, 14);
+    missionControlView_ = verticalStack(
         {
             sectionHead("Mission Control",
                         "Gestures that start on a space at the top of Mission Control."),

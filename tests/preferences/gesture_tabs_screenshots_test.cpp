@@ -46,6 +46,11 @@ TEST_F(GestureTabsScreenshotsTest, TheAppsTab) {
 }
 
 TEST_F(GestureTabsScreenshotsTest, TheMenubarTab) {
+    // The menu-bar kinds are off by default; two turned on, to show both looks.
+    settings::Defaults::updateValue(settings::Defaults::Keys::actions(), [](auto& kinds) {
+        kinds.insert(settings::ActionUserType::menubarMinimize);
+        kinds.insert(settings::ActionUserType::menubarUnminimize);
+    });
     showAndSave<MenubarTabController>(settings::PreferencesTab::menubar, "preferences-menubar-tab");
 }
 

@@ -4,7 +4,9 @@
 
 #include "platform/enum_table.h"
 #include "preferences/tabs/about_tab.h"
+#include "preferences/tabs/apps_tab.h"
 #include "preferences/tabs/general_tab.h"
+#include "preferences/tabs/menubar_tab.h"
 #include "preferences/tabs/snapping_tab.h"
 #include "preferences/tabs/windows_tab.h"
 
@@ -62,6 +64,12 @@ SidebarTabs makePreferencesTabs() {
                 break;
             case settings::PreferencesTab::about:
                 tabs.push_back(std::make_shared<AboutTabController>());
+                break;
+            case settings::PreferencesTab::apps:
+                tabs.push_back(std::make_shared<AppsTabController>());
+                break;
+            case settings::PreferencesTab::menubar:
+                tabs.push_back(std::make_shared<MenubarTabController>());
                 break;
             default:
                 tabs.push_back(std::make_shared<PlaceholderTab>(tab));

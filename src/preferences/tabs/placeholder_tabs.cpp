@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/enum_table.h"
+#include "preferences/tabs/advanced_tab.h"
 #include "preferences/tabs/general_tab.h"
 
 namespace zoral::preferences {
@@ -50,6 +51,9 @@ SidebarTabs makePreferencesTabs() {
         switch (tab) {
             case settings::PreferencesTab::general:
                 tabs.push_back(std::make_shared<GeneralTabController>());
+                break;
+            case settings::PreferencesTab::advanced:
+                tabs.push_back(std::make_shared<AdvancedTabController>());
                 break;
             default:
                 tabs.push_back(std::make_shared<PlaceholderTab>(tab));

@@ -25,6 +25,7 @@
 #include "settings/lifetime_association.h"
 #include "ui/color.h"
 #include "ui/image_view.h"
+#include "ui/layer_view.h"
 #include "ui/pop_up_button.h"
 #include "ui/stack_view.h"
 #include "ui/text_field.h"
@@ -198,21 +199,29 @@ private:
     settings::LifetimeOwner lifetime_;
 };
 
-// Two finger dots that slide down in two eased steps of 40 points, fade out, and start again
-// every 2 seconds, on the program's clock. 76 by 120 points.
-class MultiMotionView : public ui::View {
+// Two finger dots that slide up in two eased steps of 40 points, fade out, and start again every
+// 2 seconds, on the program's clock, from the moment the view is made. 76 by 120 points.
+class MultiMotionView : public ui::LayerView {
 public:
+    static constexpr double cycleDuration = 2.0;
+    static constexpr int repeatCount = 100000;
+
     MultiMotionView();
     ~MultiMotionView() override;
 
-    // Seconds into the current two-second cycle.
+    // Seconds into the current cycle; after the last repeat it stays at the end of a cycle.
     double phase() const;
-    // Where the pair of dots stands (the container's offset from its rest, in points) and how
-    // opaque it is, at the current moment.
-    platform::CGPoint containerPosition() const;
-    double containerOpacity() const;
+    // Where the pair of dots stands in the view (the top-left corner of its container) and how
+    // opaque it is, at a phase of the cycle.
+    static platform::CGPoint containerPosition(double phase);
+    static double containerOpacity(double phase);
+
+    // Draws the dots where they stand now.
+    void refresh();
 
 private:
+    void startCycle();
+
     struct Animation;
     std::shared_ptr<Animation> animation_;
 };

@@ -469,6 +469,21 @@ TEST_F(AdvancedTabTest, RestoreAllAsksThenRemovesEverySettingAndRelaunches) {
     EXPECT_EQ(ended, 1);
 }
 
+// A tab whose view is in no window has nowhere to ask: restore all removes nothing.
+TEST_F(AdvancedTabTest, RestoreAllInNoWindowAsksNothingAndKeepsEverything) {
+    launch();
+    writeValue(Keys::screenChangeTimeout(), std::int64_t{7});
+    tab->loadViewIfNeeded();
+    sim::Journal::of(*world).clear();
+    click(*tab->requireSuperModCheckbox());
+    ASSERT_TRUE(readValue(Keys::requireSuperMod())) << "the tab's controls take clicks";
+    click(*tab->restoreAllButton());
+    EXPECT_TRUE(sim::Alerts::of(*world).onScreen().empty());
+    EXPECT_EQ(readValue(Keys::screenChangeTimeout()), 7);
+    EXPECT_TRUE(sim::Journal::of(*world).recordsOf<sim::ProcessLaunched>().empty());
+    EXPECT_FALSE(delegate->isTerminated());
+}
+
 // The recorder in the tab stores the display shortcut; pressing it then sleeps and wakes the
 // displays. The button does the same at once.
 TEST_F(AdvancedTabTest, TheRecordedDisplayShortcutAndTheButtonSleepAndWakeTheDisplays) {

@@ -1,9 +1,11 @@
 // The Advanced tab drawn to PNG files (screenshots/ beside the test binary) for a person to look
-// at: with its defaults, and with hotkeys on, a recorded display shortcut and the re-snap off.
+// at: with its defaults, and with hotkeys on, a recorded display shortcut and the re-snap off; and
+// as the preferences window shows it, beside the sidebar.
 
 #include <gtest/gtest.h>
 
 #include "advanced_tab_world.h"
+#include "preferences_world.h"
 #include "screenshots.h"
 #include "shortcuts/global_shortcuts.h"
 
@@ -46,6 +48,18 @@ TEST_F(AdvancedScreenshotsTest, TheTabWithHotkeysAndARecordedShortcut) {
     ui::testing::expectNothingClippedOrOverlapping(*window->contentView());
     expectRecorderWhole();
     ui::testing::saveScreenshot(window->render(), "screenshots", "advanced-tab-hotkeys");
+}
+
+class AdvancedInPreferencesScreenshotsTest : public testing::PreferencesWorldTest {};
+
+TEST_F(AdvancedInPreferencesScreenshotsTest, TheTabInThePreferencesWindow) {
+    open();
+    controller->showTab(settings::PreferencesTab::advanced);
+    turn();
+    window().contentView()->layoutSubtreeIfNeeded();
+    ASSERT_EQ(shownTab(), 5);
+    ui::testing::expectNothingClippedOrOverlapping(*window().contentView());
+    ui::testing::saveScreenshot(window().render(), "screenshots", "preferences-advanced");
 }
 
 }  // namespace

@@ -173,8 +173,8 @@ void AdvancedTabController::loadNib() {
         {
             heading("Modifier Keys"),
             row({caption("Super key"), superModKeyControl_}),
-            note("Held with the hotkeys, and with every gesture when they need it. The roles "
-                 "below cannot use its keys."),
+            note("Held for the hotkeys, and for every gesture when the box below is checked. "
+                 "The roles cannot use its keys."),
             requireSuperModCheckbox_,
             row({caption("General"), generalModKeyControl_}),
             row({caption("Secondary"), secondaryModKeyControl_}),
@@ -244,8 +244,10 @@ void AdvancedTabController::viewDidLoad() {
         settings::Defaults::observeKey(
             Keys::hotkeys(), {settings::Defaults::ObservationOption::initial},
             [weak = weak_from_this()](const settings::Defaults::KeyChange<bool>&) {
-                if (const auto self = std::static_pointer_cast<AdvancedTabController>(weak.lock()))
-                    self->refreshHotkeyControls();
+                const auto self = std::static_pointer_cast<AdvancedTabController>(weak.lock());
+                if (!self)
+                    return;
+                self->refreshHotkeyControls();
                 restartEngine();
             })
             ->bindLifetime(lifetime_);

@@ -146,6 +146,11 @@ protected:
             widget == popover_.widget()) {
             return false;
         }
+        if (!popover_.closesOnPressInAnchor()) {
+            const auto anchor = popover_.positioningView();
+            if (anchor && (widget == qtWidget(*anchor) || qtWidget(*anchor)->isAncestorOf(widget)))
+                return false;
+        }
         popover_.close();
         return false;
     }

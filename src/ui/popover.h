@@ -56,6 +56,11 @@ public:
     void setBehavior(PopoverBehavior behavior) { behavior_ = behavior; }
     bool animates() const { return animates_; }
     void setAnimates(bool animates) { animates_ = animates; }
+    // Whether a press on the positioning view counts as a press outside (the default) for the
+    // transient behaviours; a view that opens its popover on a press and ignores presses while
+    // it is shown turns this off, so that such a press leaves the popover as it is.
+    bool closesOnPressInAnchor() const { return closesOnPressInAnchor_; }
+    void setClosesOnPressInAnchor(bool closes) { closesOnPressInAnchor_ = closes; }
 
     // Shows the popover at the edge of the rectangle of the view (moving it there when it is shown
     // already). Nothing when the view is in no window on screen.
@@ -88,6 +93,7 @@ private:
     PopoverDelegate* delegate_ = nullptr;
     PopoverBehavior behavior_ = PopoverBehavior::applicationDefined;
     bool animates_ = true;
+    bool closesOnPressInAnchor_ = true;
     bool shown_ = false;
     std::weak_ptr<View> anchor_;
     platform::CGRect anchorRect_;

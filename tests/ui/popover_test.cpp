@@ -110,6 +110,19 @@ TEST_F(PopoverTest, TheDelegateHearsOfTheCloseAndTheBehaviourDecidesWhoCloses) {
     EXPECT_EQ(delegate.log.back(), "didClose");
 }
 
+TEST_F(PopoverTest, APressOnTheAnchorClosesATransientPopoverUnlessItIsExempt) {
+    popover->setBehavior(PopoverBehavior::transient);
+    for (const bool closes : {true, false}) {
+        SCOPED_TRACE(closes);
+        popover->setClosesOnPressInAnchor(closes);
+        popover->show({}, *anchor, RectEdge::maxY);
+        testing::press(*anchor, QPoint(5, 5));
+        EXPECT_EQ(popover->isShown(), !closes);
+        testing::click(*other);
+        EXPECT_FALSE(popover->isShown()) << "a press elsewhere still closes it";
+    }
+}
+
 TEST_F(PopoverTest, ShowsOnlyFromAViewOnScreenAndGoesWithItsWindow) {
     const auto loose = Button::pushButton("In no window");
     popover->show({}, *loose, RectEdge::maxY);

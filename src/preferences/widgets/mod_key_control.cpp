@@ -57,6 +57,8 @@ void ModKeyControl::makePopover() {
 
     popover_ = std::make_shared<ui::Popover>();
     popover_->setBehavior(ui::PopoverBehavior::transient);
+    // A press on the control while the popover is shown does nothing.
+    popover_->setClosesOnPressInAnchor(false);
     popoverController_ = ModKeyPopoverViewController::make(*this);
     popover_->setContentViewController(popoverController_);
 }
@@ -92,13 +94,16 @@ void ModKeyControl::updateTitle() {
             title += ' ';
         title += key.symbol;
     }
-    setTitle(title.empty() ? std::string(noKeysTitle) : title);
+    // Keys outside the table alone give an empty title; no keys at all give the dash.
+    setTitle(flags.isEmpty() ? std::string(noKeysTitle) : title);
 }
 
 void ModKeyControl::mouseDown(const ui::Event&) {
     if (popover_->isShown())
         return;
-    popover_->show({}, *this, ui::RectEdge::minY);
+    // Below the control: the system's buttons are not flipped, so their minimum-Y edge is the
+    // bottom one; our views are flipped, where that edge is the maximum-Y one.
+    popover_->show({}, *this, ui::RectEdge::maxY);
 }
 
 void ModKeyControl::mouseUp(const ui::Event&) {

@@ -6,6 +6,7 @@
 #include "app/app_delegate.h"
 #include "desktop/ax_access.h"
 #include "loginitems/login_items.h"
+#include "preferences/tabs/tab_layout.h"
 #include "settings/defaults.h"
 #include "settings/user_defaults_key_observation.h"
 #include "ui/stack_view.h"
@@ -14,11 +15,16 @@ namespace zoral::preferences {
 
 namespace {
 
+using layout::caption;
+using layout::heading;
+using layout::isOn;
+using layout::row;
+using layout::section;
+using layout::stateOf;
 using settings::MultitouchSensitivity;
 using settings::Defaults::Keys;
 using settings::Defaults::readValue;
 using settings::Defaults::writeValue;
-using Views = std::vector<std::shared_ptr<ui::View>>;
 
 struct SensitivityRow {
     MultitouchSensitivity sensitivity;
@@ -37,15 +43,6 @@ constexpr std::array<SensitivityRow, 4> sensitivities{{
 constexpr const char* statusLight = "StatusLight";
 constexpr int statusLightSide = 16;
 
-bool isOn(const ui::Control& sender) {
-    const auto* button = dynamic_cast<const ui::Button*>(&sender);
-    return button != nullptr && button->state() == ui::ControlState::on;
-}
-
-ui::ControlState stateOf(bool on) {
-    return on ? ui::ControlState::on : ui::ControlState::off;
-}
-
 std::int64_t integerValue(const ui::Control& sender) {
     const auto* slider = dynamic_cast<const ui::Slider*>(&sender);
     return slider != nullptr ? slider->integerValue() : 0;
@@ -54,37 +51,6 @@ std::int64_t integerValue(const ui::Control& sender) {
 // One of the checkboxes that store whether they are on.
 ui::Control::Action writer(const settings::Defaults::Key<bool>& key) {
     return [&key](ui::Control& sender) { writeValue(key, isOn(sender)); };
-}
-
-// A section: its controls in a column, inset from the window's edges (further at the top of the
-// first section and the bottom of the last).
-std::shared_ptr<ui::StackView> section(Views views, double top = 0, double bottom = 0) {
-    auto stack = std::make_shared<ui::StackView>(std::move(views), ui::LayoutOrientation::vertical);
-    stack->setAlignment(ui::StackAlignment::leading);
-    stack->setSpacing(8);
-    stack->setEdgeInsets({top, 20, bottom, 20});
-    return stack;
-}
-
-std::shared_ptr<ui::StackView> row(Views views) {
-    auto stack =
-        std::make_shared<ui::StackView>(std::move(views), ui::LayoutOrientation::horizontal);
-    stack->setAlignment(ui::StackAlignment::centerY);
-    stack->setSpacing(8);
-    return stack;
-}
-
-std::shared_ptr<ui::TextField> heading(const std::string& text) {
-    auto label = ui::TextField::label(text);
-    label->setFont(ui::Font::boldSystem(13));
-    return label;
-}
-
-// A label in front of a control, of one width so that the controls line up.
-std::shared_ptr<ui::TextField> caption(const std::string& text) {
-    auto label = ui::TextField::label(text);
-    label->setWidth(120);
-    return label;
 }
 
 // A slider held to its tick marks, one for each step.

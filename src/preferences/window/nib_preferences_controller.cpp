@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "preferences/tabs/placeholder_tabs.h"
+#include "preferences/tabs/preferences_tabs.h"
 #include "settings/defaults.h"
 #include "ui/interface_description.h"
 #include "ui/layout_guide.h"

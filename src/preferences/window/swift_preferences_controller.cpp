@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/screens.h"
-#include "preferences/tabs/placeholder_tabs.h"
+#include "preferences/tabs/preferences_tabs.h"
 #include "settings/defaults.h"
 #include "ui/image_view.h"
 #include "ui/layout_guide.h"

@@ -112,7 +112,12 @@ void StackView::rebuild() {
             addSubview(view);
         if (spread && i > 0)
             layout->addStretch(1);
-        layout->addWidget(qtWidget(*view), equal ? 1 : 0, alignment);
+        // In a column, a view that asks to expand sideways (a separator) spans the column
+        // whatever the alignment says.
+        QWidget* widget = qtWidget(*view);
+        const bool spans =
+            vertical && widget->sizePolicy().horizontalPolicy() == QSizePolicy::Expanding;
+        layout->addWidget(widget, equal ? 1 : 0, spans ? Qt::Alignment() : alignment);
     }
     // A stack that fills keeps its views at their size from the start of the stack.
     if (distribution_ == StackDistribution::fill ||

@@ -332,11 +332,11 @@ CenterGestureView::CenterGestureView(settings::ActionUserType action, std::strin
     // lines up with the titles of the plain rows.
     titleView_ = std::make_shared<ui::View>();
     titleView_->addSubview(popUpButton_);
-    titleView_->setWidth(centerTitleWidth);
+    // The container is as wide as the longest choice needs, so that no choice is cut off.
     const platform::CGSize popUpSize = popUpButton_->fittingSize();
+    titleView_->setWidth(std::max(centerTitleWidth, popUpSize.width - 3));
     titleView_->setHeight(popUpSize.height);
-    popUpButton_->setFrame(
-        {-3, 0, std::min(popUpSize.width, centerTitleWidth + 3), popUpSize.height});
+    popUpButton_->setFrame({-3, 0, popUpSize.width, popUpSize.height});
 
     RowParts parts = buildRow(*this, icon, titleView_, std::move(description), info, sequences,
                               ui::SystemColor::secondaryLabel, centerFullWidth);

@@ -112,21 +112,37 @@ void HardwareInput::schedule(double offset, std::function<void(HardwareInput&)> 
                       });
 }
 
-void HardwareInput::touches(NSTouchPhase phase, bool mouse) {
+void HardwareInput::touches(NSTouchPhase phase, bool mouse, int fingers) {
     if (mouse)
         return;
-    gestureEvent(NSEventType::gesture, 0, NSEventPhase::none, phase);
+    gestureEvent(NSEventType::gesture, 0, NSEventPhase::none, phase, fingers);
 }
 
 void HardwareInput::gestureEvent(NSEventType kind, double magnification, NSEventPhase phase,
-                                 NSTouchPhase touchPhase) {
+                                 NSTouchPhase touchPhase, int fingers) {
     CGEvent event = make(platform::gestureEventType);
     event.gestureType = kind;
     event.magnification = magnification;
     event.phase = phase;
-    event.touches = {{.identity = 1, .phase = touchPhase, .normalizedPosition = {0.4, 0.5}},
-                     {.identity = 2, .phase = touchPhase, .normalizedPosition = {0.6, 0.5}}};
+    if (fingers == 1) {
+        event.touches = {{.identity = 1, .phase = touchPhase, .normalizedPosition = {0.5, 0.5}}};
+    } else {
+        event.touches = {{.identity = 1, .phase = touchPhase, .normalizedPosition = {0.4, 0.5}},
+                         {.identity = 2, .phase = touchPhase, .normalizedPosition = {0.6, 0.5}}};
+    }
     enter(std::move(event));
+}
+
+double HardwareInput::gap(const std::vector<double>& given, std::size_t index) {
+    if (index < given.size())
+        return std::max(given[index], 0.0);
+    return strokeIntervals[gap_++ % std::size(strokeIntervals)];
+}
+
+double HardwareInput::gap(const std::optional<double>& given) {
+    if (given)
+        return std::max(*given, 0.0);
+    return strokeIntervals[gap_++ % std::size(strokeIntervals)];
 }
 
 void HardwareInput::scroll(CGPoint travel, NSEventPhase phase, NSEventPhase momentumPhase) {
@@ -199,12 +215,18 @@ double HardwareInput::playScroll(double at, const ScrollStroke& stroke) {
     bool first = true;
     CGPoint last;
     for (const ScrollMove& move : stroke.moves) {
-        const int events = std::max(move.events, 1);
-        const CGPoint step{move.travel.x / events, move.travel.y / events};
-        for (int i = 0; i < events; ++i) {
-            if (!first)
-                at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
+        std::vector<CGPoint> deltas = move.deltas;
+        if (deltas.empty()) {
+            const int events = std::max(move.events, 1);
+            deltas.assign(static_cast<std::size_t>(events),
+                          CGPoint{move.travel.x / events, move.travel.y / events});
+        }
+        for (std::size_t i = 0; i < deltas.size(); ++i) {
+            // The stroke's first event follows the rest at once, unless the move says otherwise.
+            if (!first || i < move.gaps.size())
+                at += gap(move.gaps, i);
             const NSEventPhase phase = first ? NSEventPhase::began : NSEventPhase::changed;
+            const CGPoint step = deltas[i];
             schedule(at, [mouse, step, phase](HardwareInput& input) {
                 input.touches(NSTouchPhase::moved, mouse);
                 input.scroll(step, phase, NSEventPhase::none);
@@ -214,23 +236,30 @@ double HardwareInput::playScroll(double at, const ScrollStroke& stroke) {
         }
         at += move.holdAfter;
     }
-    at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
+    at += gap(stroke.liftAfter);
     schedule(at, [mouse](HardwareInput& input) {
         input.touches(NSTouchPhase::ended, mouse);
         input.scroll({}, NSEventPhase::ended, NSEventPhase::none);
     });
-    // The momentum carries on with the last step's speed, halving at each event.
-    for (int j = 1; j <= stroke.momentumEvents; ++j) {
-        at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
-        const double fraction = 1.0 / static_cast<double>(1 << std::min(j, 30));
-        const CGPoint delta{last.x * fraction, last.y * fraction};
-        const NSEventPhase phase = j == 1 ? NSEventPhase::began : NSEventPhase::changed;
+    // The momentum carries on with the last step's speed, halving at each event, unless the
+    // stroke gives its deltas.
+    std::vector<CGPoint> momentum = stroke.momentumDeltas;
+    if (momentum.empty()) {
+        for (int j = 1; j <= stroke.momentumEvents; ++j) {
+            const double fraction = 1.0 / static_cast<double>(1 << std::min(j, 30));
+            momentum.push_back({last.x * fraction, last.y * fraction});
+        }
+    }
+    for (std::size_t j = 0; j < momentum.size(); ++j) {
+        at += gap(stroke.momentumGaps, j);
+        const CGPoint delta = momentum[j];
+        const NSEventPhase phase = j == 0 ? NSEventPhase::began : NSEventPhase::changed;
         schedule(at, [delta, phase](HardwareInput& input) {
             input.scroll(delta, NSEventPhase::none, phase);
         });
     }
-    if (stroke.momentumEvents > 0) {
-        at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
+    if (!momentum.empty()) {
+        at += gap(std::nullopt);
         schedule(at, [](HardwareInput& input) {
             input.scroll({}, NSEventPhase::none, NSEventPhase::ended);
         });
@@ -248,16 +277,15 @@ double HardwareInput::playPinch(double at, const PinchStroke& pinch) {
     schedule(at, [](HardwareInput& input) {
         input.scroll({}, NSEventPhase::cancelled, NSEventPhase::none);
     });
-    bool first = true;
-    for (const double magnification : pinch.magnifications) {
-        at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
-        const NSEventPhase phase = first ? NSEventPhase::began : NSEventPhase::changed;
+    for (std::size_t i = 0; i < pinch.magnifications.size(); ++i) {
+        at += gap(pinch.gaps, i);
+        const double magnification = pinch.magnifications[i];
+        const NSEventPhase phase = i == 0 ? NSEventPhase::began : NSEventPhase::changed;
         schedule(at, [magnification, phase](HardwareInput& input) {
             input.gestureEvent(NSEventType::magnify, magnification, phase, NSTouchPhase::moved);
         });
-        first = false;
     }
-    at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
+    at += gap(pinch.liftAfter);
     schedule(at, [](HardwareInput& input) {
         input.gestureEvent(NSEventType::magnify, 0, NSEventPhase::ended, NSTouchPhase::ended);
     });
@@ -282,6 +310,7 @@ double HardwareInput::play(const std::vector<HardwareStep>& steps, std::optional
     const double now = platform::uptimeSeconds();
     const double start = startIn ? std::max(*startIn, 0.0) : std::max(busyUntil_, now) - now;
     double at = start;
+    gap_ = 0;
     for (const HardwareStep& step : steps) {
         at = std::visit(
             [&](const auto& description) -> double {
@@ -312,6 +341,15 @@ double HardwareInput::play(const std::vector<HardwareStep>& steps, std::optional
                     return at;
                 } else if constexpr (std::is_same_v<Step, KeyStroke>) {
                     return playKey(at, description);
+                } else if constexpr (std::is_same_v<Step, OneFingerContact>) {
+                    schedule(at, [](HardwareInput& input) {
+                        input.touches(NSTouchPhase::began, false, 1);
+                    });
+                    const double lift = at + std::max(description.holdFor, 0.0);
+                    schedule(lift, [](HardwareInput& input) {
+                        input.touches(NSTouchPhase::ended, false, 1);
+                    });
+                    return lift;
                 } else if constexpr (std::is_same_v<Step, ModifierChange>) {
                     const ModifierChange change = description;
                     schedule(at, [change](HardwareInput& input) {

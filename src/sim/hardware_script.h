@@ -15,7 +15,7 @@
 //   {"pointer": [700, 450]}
 //   {"pause": 0.5}
 // A move gives its deltas or its travel and events; "gaps" are the seconds before the events, the
-// first ones given, the others following the trackpad's cycle (sim/hardware_input.h). Every field
+// first ones given, the others following the trackpad's cycle (sim/hardware_steps.h). Every field
 // but the step's key may be left out and takes the default of the description; an unknown key, a
 // field of the wrong type or an impossible value is an error that names the step. Counts and
 // distances have limits, so that a script describes what hands could do and stays bounded in time
@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "platform/json.h"
-#include "sim/hardware_input.h"
+#include "sim/hardware_steps.h"
 
 namespace zoral::sim {
 

@@ -11,6 +11,7 @@
 #include "platform/key_codes.h"
 #include "platform/run_loop.h"
 #include "sim/event_taps.h"
+#include "sim/hands.h"
 #include "sim/input_devices.h"
 #include "sim/world.h"
 #include "support/virtual_clock.h"
@@ -211,6 +212,25 @@ TEST_F(HardwareInputTest, OneFingerContactsTouchWithOneFinger) {
     for (const CGEvent& event : seen)
         EXPECT_EQ(event.touches.size(), 1u);
     EXPECT_NEAR(seen[1].timestamp - seen[0].timestamp, 0.3, 1e-6);
+}
+
+// The hands that play the hardware's streams are the hands that scroll and drag: one scrolling
+// direction (the one a world file sets) for both, and one queue that is busy while either has
+// events to come.
+TEST_F(HardwareInputTest, StreamsAndStrokesAreTheSameHands) {
+    Hands& hands = Hands::of(*world);
+    hands.setNaturalScrolling(false);
+    HardwareInput::of(*world).play(ScrollStroke{.moves = {{.travel = {0, 10}, .events = 1}}});
+    EXPECT_TRUE(hands.isBusy());
+    scheduler().runFor(1);
+    EXPECT_FALSE(hands.isBusy());
+    // The stroke's first step is at once, its lift to come.
+    hands.scrollStroke({0, 5}, 1);
+    EXPECT_TRUE(hands.isBusy());
+    ASSERT_EQ(seen.size(), 7u);
+    EXPECT_EQ(seen[2].scrollingDeltaY, -10);
+    EXPECT_FALSE(seen[2].isDirectionInvertedFromDevice);
+    EXPECT_FALSE(seen[6].isDirectionInvertedFromDevice);
 }
 
 TEST_F(HardwareInputTest, KeysCarryTheKeyboardsBitsAndFnShiftsTheNavigationKeys) {

@@ -77,9 +77,14 @@ Result<ProcessId> getPid(Element element) {
     // process that has quit keeps its identifier.
     if (!element)
         return illegalArgument;
-    const auto pid = World::current().pidOf(element);
+    World& world = World::current();
+    const auto pid = world.pidOf(element);
     if (!pid)
         return invalidUIElement;
+    if (const sim::Process* process = world.process(*pid);
+        process != nullptr && process->pidUnreadable) {
+        return failure;
+    }
     return *pid;
 }
 

@@ -1,8 +1,8 @@
 #include "sim/hands.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
+#include <utility>
 
 #include "platform/key_codes.h"
 #include "platform/scheduler.h"
@@ -25,22 +25,6 @@ using platform::CGMouseButton;
 using platform::CGPoint;
 using platform::NSEventPhase;
 using platform::NSTouchPhase;
-
-// The modifier keys the hands press, in the order they go down (they come up in reverse), each
-// with its key code and the bit that tells the left key of its pair.
-struct ModifierKey {
-    CGEventFlags flag;
-    platform::CGKeyCode keyCode;
-    CGEventFlags deviceBit;
-};
-
-constexpr std::array<ModifierKey, 5> modifierKeys{{
-    {CGEventFlags::maskShift, platform::virtualKey::shift, CGEventFlags::maskDeviceLeftShift},
-    {CGEventFlags::maskControl, platform::virtualKey::control, CGEventFlags::maskDeviceLeftControl},
-    {CGEventFlags::maskAlternate, platform::virtualKey::option, CGEventFlags::maskDeviceLeftOption},
-    {CGEventFlags::maskCommand, platform::virtualKey::command, CGEventFlags::maskDeviceLeftCommand},
-    {CGEventFlags::maskSecondaryFn, platform::virtualKey::function, CGEventFlags()},
-}};
 
 std::uint64_t bit(CGMouseButton button) {
     return std::uint64_t{1} << (static_cast<std::uint32_t>(button) & 63U);
@@ -71,8 +55,12 @@ void Hands::later(double delay, std::function<void(Hands&)> step) {
         step(*this);
         return;
     }
+    queue(delay, std::move(step));
+}
+
+void Hands::queue(double delay, std::function<void(Hands&)> step) {
     ++stepsToCome_;
-    queue_.asyncAfter(platform::DispatchTime::now() + delay,
+    queue_.asyncAfter(platform::DispatchTime::now() + std::max(delay, 0.0),
                       [weakWorld = world_.weak(), step = std::move(step)] {
                           const auto world = weakWorld.lock();
                           if (!world)
@@ -121,21 +109,25 @@ void Hands::changeButton(CGMouseButton button, bool down) {
     enter(std::move(event));
 }
 
-void Hands::holdModifiers(CGEventFlags flags) {
-    const auto change = [&](const ModifierKey& key, bool down) {
+void Hands::holdModifiers(CGEventFlags flags, bool rightHand) {
+    const auto change = [&](const ModifierKeyPair& key, bool down) {
         CGEventFlags held = InputDevices::of(world_).heldModifierFlags();
-        held = down ? held | key.flag | key.deviceBit : held & ~(key.flag | key.deviceBit);
+        // A key comes up on the hand that holds it.
+        const bool right =
+            down ? rightHand : !key.rightBit.isEmpty() && held.contains(key.rightBit);
+        const CGEventFlags deviceBit = right ? key.rightBit : key.leftBit;
+        held = down ? held | key.flag | deviceBit : held & ~(key.flag | key.leftBit | key.rightBit);
         CGEvent event = make(CGEventType::flagsChanged);
-        event.keyCode = key.keyCode;
+        event.keyCode = right ? key.right : key.left;
         event.flags = held | CGEventFlags::maskNonCoalesced;
         enter(std::move(event));
     };
-    for (auto key = modifierKeys.rbegin(); key != modifierKeys.rend(); ++key) {
+    for (auto key = modifierKeyPairs.rbegin(); key != modifierKeyPairs.rend(); ++key) {
         const bool held = InputDevices::of(world_).heldModifierFlags().contains(key->flag);
         if (held && !flags.contains(key->flag))
             change(*key, false);
     }
-    for (const ModifierKey& key : modifierKeys) {
+    for (const ModifierKeyPair& key : modifierKeyPairs) {
         const bool held = InputDevices::of(world_).heldModifierFlags().contains(key.flag);
         if (!held && flags.contains(key.flag))
             change(key, true);
@@ -173,13 +165,17 @@ void Hands::scroll(CGPoint delta, NSEventPhase phase, NSEventPhase momentumPhase
 }
 
 void Hands::gesture(NSTouchPhase touches, std::optional<platform::NSEventType> kind,
-                    double magnification, NSEventPhase phase) {
+                    double magnification, NSEventPhase phase, int fingers) {
     CGEvent event = make(platform::gestureEventType);
     event.gestureType = kind;
     event.magnification = magnification;
     event.phase = phase;
-    event.touches = {{.identity = 1, .phase = touches, .normalizedPosition = {0.4, 0.5}},
-                     {.identity = 2, .phase = touches, .normalizedPosition = {0.6, 0.5}}};
+    if (fingers == 1) {
+        event.touches = {{.identity = 1, .phase = touches, .normalizedPosition = {0.5, 0.5}}};
+    } else {
+        event.touches = {{.identity = 1, .phase = touches, .normalizedPosition = {0.4, 0.5}},
+                         {.identity = 2, .phase = touches, .normalizedPosition = {0.6, 0.5}}};
+    }
     enter(std::move(event));
 }
 

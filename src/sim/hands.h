@@ -3,14 +3,17 @@
 // The user's hands: the hardware input of the simulated desktop, as tests (and world scripts)
 // give it. Each call below makes the events the keyboard, the mouse and the trackpad would send,
 // and they enter the one input pipeline (sim/input_pipeline.h) as the hardware's, ahead of the
-// event taps. The single steps happen at once; the strokes and drags go on over virtual time, one
-// step every interval, on a queue of their own, so that the program runs between the steps as it
-// does while a user's fingers move.
+// event taps. The single steps happen at once; the strokes, the drags and the descriptions of
+// what the hardware sends (sim/hardware_steps.h) go on over virtual time on the hands' one queue,
+// each event made when its time comes with the pointer, the held flags and the time stamp of that
+// moment, so that the program runs between them as it does while a user's fingers move.
 //
 // A component of the world: Hands::of(world).
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,7 @@
 #include "platform/events.h"
 #include "platform/geometry.h"
 #include "platform/status_bar.h"
+#include "sim/hardware_steps.h"
 
 namespace zoral::sim {
 
@@ -28,6 +32,12 @@ class Hands {
 public:
     // The time between two moves of a drag or two events of a stroke, unless a call gives one.
     static constexpr double defaultInterval = 1.0 / 60;
+    // The gaps between the events of a described stroke cycle through these, as the trackpad
+    // reports.
+    static constexpr double strokeIntervals[] = {0.008, 0.012, 0.016};
+    // A held key repeats after the first delay, then at the interval.
+    static constexpr double keyRepeatDelay = 0.5;
+    static constexpr double keyRepeatInterval = 0.1;
 
     explicit Hands(World& world);
     static Hands& of(World& world);
@@ -38,8 +48,9 @@ public:
     void pressButton(platform::CGMouseButton button = platform::CGMouseButton::left);
     void releaseButton(platform::CGMouseButton button = platform::CGMouseButton::left);
     // Presses and releases modifier keys (shift, control, option, command, fn; the left one of
-    // each pair) until exactly the flags' keys are held: one flags-changed event per key.
-    void holdModifiers(platform::CGEventFlags flags);
+    // each pair, or the right one) until exactly the flags' keys are held: one flags-changed event
+    // per key, with its key code and device bit; a key comes up on the hand that holds it.
+    void holdModifiers(platform::CGEventFlags flags, bool rightHand = false);
     // A key down and up, with the modifiers held.
     void pressKey(platform::CGKeyCode code);
     void keyDown(platform::CGKeyCode code, bool repeat = false);
@@ -49,7 +60,8 @@ public:
     void scroll(platform::CGPoint delta, platform::NSEventPhase phase,
                 platform::NSEventPhase momentumPhase = platform::NSEventPhase::none);
     void magnify(double magnification, platform::NSEventPhase phase);
-    // Scrolling with "natural" direction, as trackpads do by default.
+    // Scrolling with "natural" direction, as trackpads and wheels do by default: the content
+    // follows the fingers.
     void setNaturalScrolling(bool natural) { natural_ = natural; }
     bool naturalScrolling() const { return natural_; }
 
@@ -84,23 +96,54 @@ public:
     // it); false when no menu is open or it shows no such item that can be chosen.
     bool chooseMenuItem(const std::vector<std::string>& titles);
 
-    // Whether a stroke or drag still has steps to come.
+    // --- What the hardware sends, described (sim/hardware_steps.h)
+    // Plays the steps one after another; returns the seconds they take. A step begins where the
+    // one before ended; a play begins after the steps already playing, or, when given, that many
+    // seconds from now, alongside them (a second hand, say). Each play starts the cycle of gaps
+    // afresh, so that a description plays the same whatever was played before.
+    double play(const std::vector<HardwareStep>& steps,
+                std::optional<double> startIn = std::nullopt);
+    double play(const HardwareStep& step, std::optional<double> startIn = std::nullopt) {
+        return play(std::vector<HardwareStep>{step}, startIn);
+    }
+
+    // Whether a stroke, a drag or a play still has events to come.
     bool isBusy() const { return stepsToCome_ > 0; }
 
 private:
     void enter(platform::CGEvent event);
     platform::CGEvent make(platform::CGEventType type) const;
     void changeButton(platform::CGMouseButton button, bool down);
+    // The step after the delay, on the hands' queue; at once when it is due.
     void later(double delay, std::function<void(Hands&)> step);
+    // The step after the delay, on the hands' queue, even when it is due now.
+    void queue(double delay, std::function<void(Hands&)> step);
+    // A touch (gesture) event of one or two fingers on the trackpad.
     void gesture(platform::NSTouchPhase touches, std::optional<platform::NSEventType> kind,
-                 double magnification, platform::NSEventPhase phase);
+                 double magnification, platform::NSEventPhase phase, int fingers = 2);
     void drag(platform::CGPoint grip, platform::CGPoint delta, int moves,
               platform::CGEventFlags flags, double interval);
+
+    // Playing descriptions (hardware_input.cpp).
+    void touches(platform::NSTouchPhase phase, bool mouse, int fingers = 2);
+    // A scroll event of the fingers' travel, turned round unless scrolling is natural.
+    void fingersScroll(platform::CGPoint travel, platform::NSEventPhase phase,
+                       platform::NSEventPhase momentumPhase);
+    void key(platform::CGKeyCode physical, bool down, bool repeat);
+    double playScroll(double at, const ScrollStroke& stroke);
+    double playPinch(double at, const PinchStroke& pinch);
+    double playKey(double at, const KeyStroke& stroke);
+    // The gap before the next event: the given one, or the next of the cycle.
+    double gap(const std::vector<double>& given, std::size_t index);
+    double gap(const std::optional<double>& given);
 
     World& world_;
     platform::DispatchQueue queue_;
     int stepsToCome_ = 0;
     bool natural_ = true;
+    // Virtual seconds at which the steps already given to play end.
+    double busyUntil_ = 0;
+    std::size_t gap_ = 0;
 };
 
 }  // namespace zoral::sim

@@ -1,4 +1,4 @@
-#include "sim/hardware_input.h"
+// The hands playing what the hardware sends, described (sim/hardware_steps.h).
 
 #include <algorithm>
 #include <cmath>
@@ -85,51 +85,13 @@ CGEventFlags keyBits(CGKeyCode key) {
 
 }  // namespace
 
-HardwareInput::HardwareInput(World& world) : world_(world), queue_("HID.hardware") {}
-
-HardwareInput& HardwareInput::of(World& world) {
-    return world.component<HardwareInput>();
-}
-
-CGEvent HardwareInput::make(CGEventType type) const {
-    return InputPipeline::of(world_).hardwareEvent(type);
-}
-
-void HardwareInput::enter(CGEvent event) {
-    InputPipeline::of(world_).enterFromHardware(std::move(event));
-}
-
-void HardwareInput::schedule(double offset, std::function<void(HardwareInput&)> emit) {
-    ++pending_;
-    queue_.asyncAfter(platform::DispatchTime::now() + std::max(offset, 0.0),
-                      [weakWorld = world_.weak(), emit = std::move(emit)] {
-                          const auto world = weakWorld.lock();
-                          if (!world)
-                              return;
-                          HardwareInput& input = HardwareInput::of(*world);
-                          --input.pending_;
-                          emit(input);
-                      });
-}
-
-void HardwareInput::touches(NSTouchPhase phase, bool mouse) {
+void Hands::touches(NSTouchPhase phase, bool mouse, int fingers) {
     if (mouse)
         return;
-    gestureEvent(NSEventType::gesture, 0, NSEventPhase::none, phase);
+    gesture(phase, NSEventType::gesture, 0, NSEventPhase::none, fingers);
 }
 
-void HardwareInput::gestureEvent(NSEventType kind, double magnification, NSEventPhase phase,
-                                 NSTouchPhase touchPhase) {
-    CGEvent event = make(platform::gestureEventType);
-    event.gestureType = kind;
-    event.magnification = magnification;
-    event.phase = phase;
-    event.touches = {{.identity = 1, .phase = touchPhase, .normalizedPosition = {0.4, 0.5}},
-                     {.identity = 2, .phase = touchPhase, .normalizedPosition = {0.6, 0.5}}};
-    enter(std::move(event));
-}
-
-void HardwareInput::scroll(CGPoint travel, NSEventPhase phase, NSEventPhase momentumPhase) {
+void Hands::fingersScroll(CGPoint travel, NSEventPhase phase, NSEventPhase momentumPhase) {
     // Natural scrolling moves the content with the fingers; the other way the deltas turn round.
     const double sign = natural_ ? 1.0 : -1.0;
     CGEvent event = make(CGEventType::scrollWheel);
@@ -143,7 +105,7 @@ void HardwareInput::scroll(CGPoint travel, NSEventPhase phase, NSEventPhase mome
     enter(std::move(event));
 }
 
-void HardwareInput::key(CGKeyCode physical, bool down, bool repeat) {
+void Hands::key(CGKeyCode physical, bool down, bool repeat) {
     const bool function =
         InputDevices::of(world_).heldModifierFlags().contains(CGEventFlags::maskSecondaryFn);
     const CGKeyCode sent = function ? withFunction(physical) : physical;
@@ -154,134 +116,134 @@ void HardwareInput::key(CGKeyCode physical, bool down, bool repeat) {
     enter(std::move(event));
 }
 
-void HardwareInput::modifiers(CGEventFlags flags, bool rightHand) {
-    const auto change = [&](const ModifierKeyPair& key, bool down) {
-        CGEventFlags held = InputDevices::of(world_).heldModifierFlags();
-        // A key comes up on the hand that holds it.
-        const bool right =
-            down ? rightHand : !key.rightBit.isEmpty() && held.contains(key.rightBit);
-        const CGEventFlags deviceBit = right ? key.rightBit : key.leftBit;
-        held = down ? held | key.flag | deviceBit : held & ~(key.flag | key.leftBit | key.rightBit);
-        CGEvent event = make(CGEventType::flagsChanged);
-        event.keyCode = right ? key.right : key.left;
-        event.flags = held | CGEventFlags::maskNonCoalesced;
-        enter(std::move(event));
-    };
-    for (auto key = modifierKeyPairs.rbegin(); key != modifierKeyPairs.rend(); ++key) {
-        const bool held = InputDevices::of(world_).heldModifierFlags().contains(key->flag);
-        if (held && !flags.contains(key->flag))
-            change(*key, false);
-    }
-    for (const ModifierKeyPair& key : modifierKeyPairs) {
-        const bool held = InputDevices::of(world_).heldModifierFlags().contains(key.flag);
-        if (!held && flags.contains(key.flag))
-            change(key, true);
-    }
+double Hands::gap(const std::vector<double>& given, std::size_t index) {
+    if (index < given.size())
+        return std::max(given[index], 0.0);
+    return strokeIntervals[gap_++ % std::size(strokeIntervals)];
 }
 
-double HardwareInput::playScroll(double at, const ScrollStroke& stroke) {
+double Hands::gap(const std::optional<double>& given) {
+    if (given)
+        return std::max(*given, 0.0);
+    return strokeIntervals[gap_++ % std::size(strokeIntervals)];
+}
+
+double Hands::playScroll(double at, const ScrollStroke& stroke) {
     const bool mouse = stroke.fromMouse;
-    schedule(at, [mouse](HardwareInput& input) { input.touches(NSTouchPhase::began, mouse); });
+    queue(at, [mouse](Hands& input) { input.touches(NSTouchPhase::began, mouse); });
     const bool rests = stroke.restBefore > 0 || stroke.moves.empty();
     if (rests) {
-        schedule(at, [](HardwareInput& input) {
-            input.scroll({}, NSEventPhase::mayBegin, NSEventPhase::none);
+        queue(at, [](Hands& input) {
+            input.fingersScroll({}, NSEventPhase::mayBegin, NSEventPhase::none);
         });
     }
     at += stroke.restBefore;
     if (stroke.moves.empty()) {
-        schedule(at, [mouse](HardwareInput& input) {
+        queue(at, [mouse](Hands& input) {
             input.touches(NSTouchPhase::ended, mouse);
-            input.scroll({}, NSEventPhase::cancelled, NSEventPhase::none);
+            input.fingersScroll({}, NSEventPhase::cancelled, NSEventPhase::none);
         });
         return at;
     }
     bool first = true;
     CGPoint last;
     for (const ScrollMove& move : stroke.moves) {
-        const int events = std::max(move.events, 1);
-        const CGPoint step{move.travel.x / events, move.travel.y / events};
-        for (int i = 0; i < events; ++i) {
-            if (!first)
-                at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
+        std::vector<CGPoint> deltas = move.deltas;
+        if (deltas.empty()) {
+            const int events = std::max(move.events, 1);
+            deltas.assign(static_cast<std::size_t>(events),
+                          CGPoint{move.travel.x / events, move.travel.y / events});
+        }
+        for (std::size_t i = 0; i < deltas.size(); ++i) {
+            // The stroke's first event follows the rest at once, unless the move says otherwise.
+            if (!first || i < move.gaps.size())
+                at += gap(move.gaps, i);
             const NSEventPhase phase = first ? NSEventPhase::began : NSEventPhase::changed;
-            schedule(at, [mouse, step, phase](HardwareInput& input) {
+            const CGPoint step = deltas[i];
+            queue(at, [mouse, step, phase](Hands& input) {
                 input.touches(NSTouchPhase::moved, mouse);
-                input.scroll(step, phase, NSEventPhase::none);
+                input.fingersScroll(step, phase, NSEventPhase::none);
             });
             first = false;
             last = step;
         }
         at += move.holdAfter;
     }
-    at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
-    schedule(at, [mouse](HardwareInput& input) {
+    at += gap(stroke.liftAfter);
+    queue(at, [mouse](Hands& input) {
         input.touches(NSTouchPhase::ended, mouse);
-        input.scroll({}, NSEventPhase::ended, NSEventPhase::none);
+        input.fingersScroll({}, NSEventPhase::ended, NSEventPhase::none);
     });
-    // The momentum carries on with the last step's speed, halving at each event.
-    for (int j = 1; j <= stroke.momentumEvents; ++j) {
-        at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
-        const double fraction = 1.0 / static_cast<double>(1 << std::min(j, 30));
-        const CGPoint delta{last.x * fraction, last.y * fraction};
-        const NSEventPhase phase = j == 1 ? NSEventPhase::began : NSEventPhase::changed;
-        schedule(at, [delta, phase](HardwareInput& input) {
-            input.scroll(delta, NSEventPhase::none, phase);
+    // The momentum carries on with the last step's speed, halving at each event, unless the
+    // stroke gives its deltas.
+    std::vector<CGPoint> momentum = stroke.momentumDeltas;
+    if (momentum.empty()) {
+        for (int j = 1; j <= stroke.momentumEvents; ++j) {
+            const double fraction = 1.0 / static_cast<double>(1 << std::min(j, 30));
+            momentum.push_back({last.x * fraction, last.y * fraction});
+        }
+    }
+    for (std::size_t j = 0; j < momentum.size(); ++j) {
+        at += gap(stroke.momentumGaps, j);
+        const CGPoint delta = momentum[j];
+        const NSEventPhase phase = j == 0 ? NSEventPhase::began : NSEventPhase::changed;
+        queue(at, [delta, phase](Hands& input) {
+            input.fingersScroll(delta, NSEventPhase::none, phase);
         });
     }
-    if (stroke.momentumEvents > 0) {
-        at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
-        schedule(at, [](HardwareInput& input) {
-            input.scroll({}, NSEventPhase::none, NSEventPhase::ended);
+    if (!momentum.empty()) {
+        at += gap(std::nullopt);
+        queue(at, [](Hands& input) {
+            input.fingersScroll({}, NSEventPhase::none, NSEventPhase::ended);
         });
     }
     return at;
 }
 
-double HardwareInput::playPinch(double at, const PinchStroke& pinch) {
-    schedule(at, [](HardwareInput& input) {
+double Hands::playPinch(double at, const PinchStroke& pinch) {
+    queue(at, [](Hands& input) {
         input.touches(NSTouchPhase::began, false);
-        input.scroll({}, NSEventPhase::mayBegin, NSEventPhase::none);
+        input.fingersScroll({}, NSEventPhase::mayBegin, NSEventPhase::none);
     });
     at += pinch.restBefore;
     // The trackpad gives up the scroll as the fingers start to pinch.
-    schedule(at, [](HardwareInput& input) {
-        input.scroll({}, NSEventPhase::cancelled, NSEventPhase::none);
+    queue(at, [](Hands& input) {
+        input.fingersScroll({}, NSEventPhase::cancelled, NSEventPhase::none);
     });
-    bool first = true;
-    for (const double magnification : pinch.magnifications) {
-        at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
-        const NSEventPhase phase = first ? NSEventPhase::began : NSEventPhase::changed;
-        schedule(at, [magnification, phase](HardwareInput& input) {
-            input.gestureEvent(NSEventType::magnify, magnification, phase, NSTouchPhase::moved);
+    for (std::size_t i = 0; i < pinch.magnifications.size(); ++i) {
+        at += gap(pinch.gaps, i);
+        const double magnification = pinch.magnifications[i];
+        const NSEventPhase phase = i == 0 ? NSEventPhase::began : NSEventPhase::changed;
+        queue(at, [magnification, phase](Hands& input) {
+            input.gesture(NSTouchPhase::moved, NSEventType::magnify, magnification, phase);
         });
-        first = false;
     }
-    at += strokeIntervals[gap_++ % std::size(strokeIntervals)];
-    schedule(at, [](HardwareInput& input) {
-        input.gestureEvent(NSEventType::magnify, 0, NSEventPhase::ended, NSTouchPhase::ended);
+    at += gap(pinch.liftAfter);
+    queue(at, [](Hands& input) {
+        input.gesture(NSTouchPhase::ended, NSEventType::magnify, 0, NSEventPhase::ended);
     });
     return at;
 }
 
-double HardwareInput::playKey(double at, const KeyStroke& stroke) {
+double Hands::playKey(double at, const KeyStroke& stroke) {
     const CGKeyCode code = stroke.keyCode;
-    schedule(at, [code](HardwareInput& input) { input.key(code, true, false); });
+    queue(at, [code](Hands& input) { input.key(code, true, false); });
     if (stroke.repeats > 0)
         at += keyRepeatDelay - keyRepeatInterval;
     for (int i = 0; i < stroke.repeats; ++i) {
         at += keyRepeatInterval;
-        schedule(at, [code](HardwareInput& input) { input.key(code, true, true); });
+        queue(at, [code](Hands& input) { input.key(code, true, true); });
     }
     at += keyRepeatInterval;
-    schedule(at, [code](HardwareInput& input) { input.key(code, false, false); });
+    queue(at, [code](Hands& input) { input.key(code, false, false); });
     return at;
 }
 
-double HardwareInput::play(const std::vector<HardwareStep>& steps, std::optional<double> startIn) {
+double Hands::play(const std::vector<HardwareStep>& steps, std::optional<double> startIn) {
     const double now = platform::uptimeSeconds();
     const double start = startIn ? std::max(*startIn, 0.0) : std::max(busyUntil_, now) - now;
     double at = start;
+    gap_ = 0;
     for (const HardwareStep& step : steps) {
         at = std::visit(
             [&](const auto& description) -> double {
@@ -291,14 +253,14 @@ double HardwareInput::play(const std::vector<HardwareStep>& steps, std::optional
                 } else if constexpr (std::is_same_v<Step, PinchStroke>) {
                     return playPinch(at, description);
                 } else if constexpr (std::is_same_v<Step, SmartMagnifyTap>) {
-                    schedule(at, [](HardwareInput& input) {
-                        input.gestureEvent(NSEventType::smartMagnify, 0, NSEventPhase::none,
-                                           NSTouchPhase::ended);
+                    queue(at, [](Hands& input) {
+                        input.gesture(NSTouchPhase::ended, NSEventType::smartMagnify, 0,
+                                      NSEventPhase::none);
                     });
                     return at;
                 } else if constexpr (std::is_same_v<Step, WheelScroll>) {
                     const WheelScroll wheel = description;
-                    schedule(at, [wheel](HardwareInput& input) {
+                    queue(at, [wheel](Hands& input) {
                         const double sign = input.natural_ ? 1.0 : -1.0;
                         CGEvent event = input.make(CGEventType::scrollWheel);
                         event.scrollUnit = platform::CGScrollEventUnit::line;
@@ -312,17 +274,20 @@ double HardwareInput::play(const std::vector<HardwareStep>& steps, std::optional
                     return at;
                 } else if constexpr (std::is_same_v<Step, KeyStroke>) {
                     return playKey(at, description);
+                } else if constexpr (std::is_same_v<Step, OneFingerContact>) {
+                    queue(at, [](Hands& input) { input.touches(NSTouchPhase::began, false, 1); });
+                    const double lift = at + std::max(description.holdFor, 0.0);
+                    queue(lift, [](Hands& input) { input.touches(NSTouchPhase::ended, false, 1); });
+                    return lift;
                 } else if constexpr (std::is_same_v<Step, ModifierChange>) {
                     const ModifierChange change = description;
-                    schedule(at, [change](HardwareInput& input) {
-                        input.modifiers(change.flags, change.rightHand);
+                    queue(at, [change](Hands& input) {
+                        input.holdModifiers(change.flags, change.rightHand);
                     });
                     return at;
                 } else if constexpr (std::is_same_v<Step, PointerMove>) {
                     const CGPoint location = description.location;
-                    schedule(at, [location](HardwareInput& input) {
-                        Hands::of(input.world_).movePointer(location);
-                    });
+                    queue(at, [location](Hands& input) { input.movePointer(location); });
                     return at;
                 } else {
                     return at + std::max(description.seconds, 0.0);

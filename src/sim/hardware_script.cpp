@@ -5,9 +5,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <set>
 #include <string_view>
+#include <type_traits>
 #include <utility>
+#include <variant>
+#include <vector>
 
 namespace zoral::sim {
 
@@ -156,6 +160,61 @@ std::int32_t lines(const Json& json, const std::string& place, const char* name,
     return value;
 }
 
+// A list of at most `most` items, each read by the function.
+template <class Read>
+auto listOf(const Json& json, const std::string& place, const char* name, std::int64_t most,
+            Read read) {
+    using Item = decltype(read(json, place));
+    std::vector<Item> items;
+    const auto found = json.find(name);
+    if (found == json.end())
+        return items;
+    const std::string at = placeOf(place, name);
+    if (!found->is_array() || found->size() > static_cast<std::size_t>(most))
+        throw FieldError(at, "must be a list of at most " + std::to_string(most) + " items");
+    for (std::size_t i = 0; i < found->size(); ++i)
+        items.push_back(read((*found)[i], at + "[" + std::to_string(i) + "]"));
+    return items;
+}
+
+std::vector<double> gaps(const Json& json, const std::string& place, const char* name) {
+    return listOf(json, place, name, mostEvents, seconds);
+}
+
+std::vector<platform::CGPoint> deltas(const Json& json, const std::string& place,
+                                      const char* name) {
+    return listOf(json, place, name, mostEvents, [](const Json& item, const std::string& at) {
+        return point(item, at, farthestTravel);
+    });
+}
+
+std::optional<double> optionalDuration(const Json& json, const std::string& place,
+                                       const char* name) {
+    const auto found = json.find(name);
+    if (found == json.end())
+        return std::nullopt;
+    return seconds(*found, placeOf(place, name));
+}
+
+ScrollMove scrollMove(const Json& move, const std::string& at) {
+    fields(move, at, {"travel", "events", "holdAfter", "deltas", "gaps"});
+    ScrollMove result{.travel = {},
+                      .events = ScrollMove{}.events,
+                      .holdAfter = duration(move, at, "holdAfter", 0),
+                      .deltas = deltas(move, at, "deltas"),
+                      .gaps = gaps(move, at, "gaps")};
+    if (move.contains("deltas")) {
+        if (move.contains("travel") || move.contains("events"))
+            throw FieldError(at, "gives its deltas, or its travel and events, not both");
+        if (result.deltas.empty())
+            throw FieldError(placeOf(at, "deltas"), "must not be empty");
+        return result;
+    }
+    result.travel = point(required(move, at, "travel"), placeOf(at, "travel"), farthestTravel);
+    result.events = count(move, at, "events", ScrollMove{}.events, 1, mostEvents);
+    return result;
+}
+
 HardwareStep step(const Json& json) {
     if (!json.is_object() || json.size() != 1)
         throw JsonDecodeError("a step is an object of one key");
@@ -163,30 +222,30 @@ HardwareStep step(const Json& json) {
     const std::string key = first.key();
     const Json& value = first.value();
     if (key == "scroll") {
-        fields(value, key, {"moves", "restBefore", "momentum", "mouse"});
+        fields(value, key,
+               {"moves", "restBefore", "momentum", "mouse", "liftAfter", "momentumDeltas",
+                "momentumGaps"});
         ScrollStroke stroke;
         if (const auto moves = value.find("moves"); moves != value.end()) {
             const std::string movesPlace = placeOf(key, "moves");
             if (!moves->is_array())
                 throw FieldError(movesPlace, "must be a list");
-            for (std::size_t i = 0; i < moves->size(); ++i) {
-                const Json& move = (*moves)[i];
-                const std::string at = movesPlace + "[" + std::to_string(i) + "]";
-                fields(move, at, {"travel", "events", "holdAfter"});
+            for (std::size_t i = 0; i < moves->size(); ++i)
                 stroke.moves.push_back(
-                    {.travel =
-                         point(required(move, at, "travel"), placeOf(at, "travel"), farthestTravel),
-                     .events = count(move, at, "events", ScrollMove{}.events, 1, mostEvents),
-                     .holdAfter = duration(move, at, "holdAfter", 0)});
-            }
+                    scrollMove((*moves)[i], movesPlace + "[" + std::to_string(i) + "]"));
         }
         stroke.restBefore = duration(value, key, "restBefore", 0);
         stroke.momentumEvents = count(value, key, "momentum", 0, 0, mostEvents);
         stroke.fromMouse = field(value, key, "mouse", false);
+        stroke.liftAfter = optionalDuration(value, key, "liftAfter");
+        stroke.momentumDeltas = deltas(value, key, "momentumDeltas");
+        stroke.momentumGaps = gaps(value, key, "momentumGaps");
+        if (value.contains("momentum") && value.contains("momentumDeltas"))
+            throw FieldError(key, "gives \"momentum\" or \"momentumDeltas\", not both");
         return stroke;
     }
     if (key == "pinch") {
-        fields(value, key, {"magnifications", "restBefore"});
+        fields(value, key, {"magnifications", "restBefore", "gaps", "liftAfter"});
         PinchStroke pinch;
         const std::string at = placeOf(key, "magnifications");
         const Json& magnifications = required(value, key, "magnifications");
@@ -203,7 +262,14 @@ HardwareStep step(const Json& json) {
             pinch.magnifications.push_back(magnification);
         }
         pinch.restBefore = duration(value, key, "restBefore", PinchStroke{}.restBefore);
+        pinch.gaps = gaps(value, key, "gaps");
+        pinch.liftAfter = optionalDuration(value, key, "liftAfter");
         return pinch;
+    }
+    if (key == "oneFinger") {
+        fields(value, key, {"holdFor"});
+        return OneFingerContact{.holdFor =
+                                    duration(value, key, "holdFor", OneFingerContact{}.holdFor)};
     }
     if (key == "doubleTap") {
         fields(value, key, {});
@@ -232,7 +298,120 @@ HardwareStep step(const Json& json) {
     throw JsonDecodeError("unknown hardware step \"" + key + "\"");
 }
 
+Json pointJson(platform::CGPoint point) {
+    return Json::array({point.x, point.y});
+}
+
+Json pointsJson(const std::vector<platform::CGPoint>& points) {
+    Json list = Json::array();
+    for (const platform::CGPoint& point : points)
+        list.push_back(pointJson(point));
+    return list;
+}
+
+// The flags by name when every bit has one, as a number otherwise.
+Json flagsJson(CGEventFlags flags) {
+    Json names = Json::array();
+    CGEventFlags named;
+    for (const auto& [name, flag] : flagNames) {
+        if (flags.contains(flag)) {
+            names.push_back(name);
+            named = named | flag;
+        }
+    }
+    if (named == flags)
+        return names;
+    return flags.rawValue();
+}
+
+// The fields that differ from the description's defaults.
+Json stepJson(const HardwareStep& step) {
+    return std::visit(
+        [](const auto& description) -> Json {
+            using Step = std::decay_t<decltype(description)>;
+            const Step usual{};
+            Json body = Json::object();
+            if constexpr (std::is_same_v<Step, ScrollStroke>) {
+                if (!description.moves.empty()) {
+                    Json moves = Json::array();
+                    for (const ScrollMove& move : description.moves) {
+                        Json written = Json::object();
+                        if (!move.deltas.empty()) {
+                            written["deltas"] = pointsJson(move.deltas);
+                        } else {
+                            written["travel"] = pointJson(move.travel);
+                            if (move.events != ScrollMove{}.events)
+                                written["events"] = move.events;
+                        }
+                        if (move.holdAfter != 0)
+                            written["holdAfter"] = move.holdAfter;
+                        if (!move.gaps.empty())
+                            written["gaps"] = move.gaps;
+                        moves.push_back(std::move(written));
+                    }
+                    body["moves"] = std::move(moves);
+                }
+                if (description.restBefore != usual.restBefore)
+                    body["restBefore"] = description.restBefore;
+                if (!description.momentumDeltas.empty())
+                    body["momentumDeltas"] = pointsJson(description.momentumDeltas);
+                else if (description.momentumEvents != usual.momentumEvents)
+                    body["momentum"] = description.momentumEvents;
+                if (!description.momentumGaps.empty())
+                    body["momentumGaps"] = description.momentumGaps;
+                if (description.fromMouse)
+                    body["mouse"] = true;
+                if (description.liftAfter)
+                    body["liftAfter"] = *description.liftAfter;
+                return {{"scroll", std::move(body)}};
+            } else if constexpr (std::is_same_v<Step, PinchStroke>) {
+                body["magnifications"] = description.magnifications;
+                if (description.restBefore != usual.restBefore)
+                    body["restBefore"] = description.restBefore;
+                if (!description.gaps.empty())
+                    body["gaps"] = description.gaps;
+                if (description.liftAfter)
+                    body["liftAfter"] = *description.liftAfter;
+                return {{"pinch", std::move(body)}};
+            } else if constexpr (std::is_same_v<Step, OneFingerContact>) {
+                if (description.holdFor != usual.holdFor)
+                    body["holdFor"] = description.holdFor;
+                return {{"oneFinger", std::move(body)}};
+            } else if constexpr (std::is_same_v<Step, SmartMagnifyTap>) {
+                return {{"doubleTap", std::move(body)}};
+            } else if constexpr (std::is_same_v<Step, WheelScroll>) {
+                if (description.lines != usual.lines)
+                    body["lines"] = description.lines;
+                if (description.horizontalLines != usual.horizontalLines)
+                    body["horizontalLines"] = description.horizontalLines;
+                return {{"wheel", std::move(body)}};
+            } else if constexpr (std::is_same_v<Step, KeyStroke>) {
+                body["code"] = description.keyCode;
+                if (description.repeats != usual.repeats)
+                    body["repeats"] = description.repeats;
+                return {{"key", std::move(body)}};
+            } else if constexpr (std::is_same_v<Step, ModifierChange>) {
+                body["flags"] = flagsJson(description.flags);
+                if (description.rightHand)
+                    body["rightHand"] = true;
+                return {{"modifiers", std::move(body)}};
+            } else if constexpr (std::is_same_v<Step, PointerMove>) {
+                return {{"pointer", pointJson(description.location)}};
+            } else {
+                return {{"pause", description.seconds}};
+            }
+        },
+        step);
+}
+
 }  // namespace
+
+Json hardwareStepsToJson(const std::vector<HardwareStep>& steps) {
+    Json list = Json::array();
+    for (const HardwareStep& step : steps)
+        list.push_back(stepJson(step));
+    return list;
+}
 
 platform::JsonResult<std::vector<HardwareStep>> hardwareStepsFromJson(const Json& json) {
     if (!json.is_array())

@@ -1,5 +1,7 @@
 #include "sim/menu_bar.h"
 
+#include <algorithm>
+#include <map>
 #include <optional>
 
 #include "sim/displays.h"
@@ -55,6 +57,16 @@ struct StatusItems {
     }
 };
 
+// The menu bars added, by process.
+struct MenuBars {
+    struct Entry {
+        std::weak_ptr<LaidOutNode> bar;
+        std::vector<std::weak_ptr<LaidOutNode>> items;
+        std::vector<std::string> menus;
+    };
+    std::map<platform::ProcessId, Entry> byProcess;
+};
+
 }  // namespace
 
 double MenuBar::itemWidth(const std::string& title) {
@@ -92,6 +104,10 @@ MenuBarElements MenuBar::add(World& world, platform::ProcessId pid,
     // Appended last, so that the window server registers the bar with its items in place.
     process->application->set(ax::attribute::menuBar, ax::Value(elements.bar->element()));
     process->application->appendChild(elements.bar);
+    world.component<MenuBars>().byProcess[pid] = {
+        elements.bar,
+        std::vector<std::weak_ptr<LaidOutNode>>(elements.items.begin(), elements.items.end()),
+        menus};
     return elements;
 }
 
@@ -127,6 +143,35 @@ std::shared_ptr<LaidOutNode> MenuBar::addStatusItem(World& world, platform::Proc
         *item, {.level = windowLevel::status, .clickThrough = false, .allSpaces = true});
     world.component<StatusItems>().entries.push_back({item, std::move(slot)});
     return item;
+}
+
+std::optional<AddedMenuBar> MenuBar::barOf(World& world, platform::ProcessId pid) {
+    const auto& bars = world.component<MenuBars>().byProcess;
+    const auto found = bars.find(pid);
+    const Process* process = world.process(pid);
+    if (found == bars.end() || process == nullptr)
+        return std::nullopt;
+    AddedMenuBar added{.elements = {.bar = found->second.bar.lock(), .items = {}},
+                       .menus = found->second.menus};
+    const auto& children = process->application->children();
+    if (!added.elements.bar || added.elements.bar->isDestroyed() ||
+        std::find(children.begin(), children.end(), added.elements.bar) == children.end()) {
+        return std::nullopt;
+    }
+    for (const auto& item : found->second.items) {
+        if (auto node = item.lock())
+            added.elements.items.push_back(std::move(node));
+    }
+    return added;
+}
+
+std::vector<AddedStatusItem> MenuBar::statusItems(World& world) {
+    std::vector<AddedStatusItem> items;
+    for (const StatusItems::Entry& entry : world.component<StatusItems>().entries) {
+        if (auto node = entry.node.lock(); node && !node->isDestroyed())
+            items.push_back({std::move(node), entry.slot});
+    }
+    return items;
 }
 
 }  // namespace zoral::sim

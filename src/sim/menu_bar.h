@@ -13,6 +13,7 @@
 // lies, the front application's element answers (sim/window_server.h).
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,18 @@ struct MenuBarElements {
     std::vector<std::shared_ptr<LaidOutNode>> items;
 };
 
+// A menu bar as it was added: its elements and the menus given.
+struct AddedMenuBar {
+    MenuBarElements elements;
+    std::vector<std::string> menus;
+};
+
+// A status item still in the world, and its place in the bar.
+struct AddedStatusItem {
+    std::shared_ptr<LaidOutNode> node;
+    std::shared_ptr<StatusItemSlot> slot;
+};
+
 class MenuBar {
 public:
     // Space before the first item and after the last status item, and the width of an item's
@@ -52,6 +65,11 @@ public:
     static std::shared_ptr<LaidOutNode> addStatusItem(
         World& world, platform::ProcessId pid, const std::string& title,
         std::shared_ptr<StatusItemSlot> slot = nullptr);
+
+    // The menu bar added for the process, when one was and its application still holds it.
+    static std::optional<AddedMenuBar> barOf(World& world, platform::ProcessId pid);
+    // The status items of every process, in the order added.
+    static std::vector<AddedStatusItem> statusItems(World& world);
 
     // The width an item with the title takes.
     static double itemWidth(const std::string& title);

@@ -20,10 +20,8 @@ using platform::CGMouseButton;
 using platform::CGPoint;
 using platform::CGRect;
 
-namespace {
-
-// Where the bar lies below the window's top edge: browsers draw their tabs in the title bar.
-double barOffset(TabTreeShape shape) {
+// Browsers draw their tabs in the title bar.
+double Tabs::defaultTop(TabTreeShape shape) {
     switch (shape) {
         case TabTreeShape::browser:
             return 8;
@@ -36,11 +34,11 @@ double barOffset(TabTreeShape shape) {
     return 0;
 }
 
-}  // namespace
-
 struct Tabs::Bar {
     std::weak_ptr<WindowNode> window;
     TabTreeShape shape = TabTreeShape::native;
+    // Below the window's top edge.
+    double top = 0;
     // The node appended to the window, and the one that holds the tabs (the same, or inside it).
     std::shared_ptr<Node> root;
     std::shared_ptr<Node> holder;
@@ -53,8 +51,8 @@ struct Tabs::Bar {
         const auto windowFrame = owner->frame();
         if (!windowFrame)
             return std::nullopt;
-        return CGRect(windowFrame->minX(), windowFrame->minY() + barOffset(shape),
-                      windowFrame->width(), barHeight);
+        return CGRect(windowFrame->minX(), windowFrame->minY() + top, windowFrame->width(),
+                      barHeight);
     }
 
     std::optional<CGRect> tabFrame(const Node* tab) const {
@@ -215,10 +213,11 @@ std::shared_ptr<Node> Tabs::makeTab(World& world, const std::shared_ptr<Bar>& ba
 }
 
 TabStrip Tabs::addTabs(World& world, const std::shared_ptr<WindowNode>& window, TabTreeShape shape,
-                       const std::vector<std::string>& titles) {
+                       const std::vector<std::string>& titles, std::optional<double> top) {
     auto bar = std::make_shared<Bar>();
     bar->window = window;
     bar->shape = shape;
+    bar->top = top.value_or(defaultTop(shape));
     const LaidOutNode::FrameSource barFrame = [weakBar = std::weak_ptr<Bar>(bar)] {
         const auto owner = weakBar.lock();
         return owner ? owner->frame() : std::nullopt;
@@ -312,7 +311,7 @@ std::vector<Tabs::BarView> Tabs::barsOf(const WindowNode& window) const {
     std::vector<BarView> views;
     for (const auto& bar : bars_) {
         if (bar->window.lock().get() == &window)
-            views.push_back({bar->shape, bar->root, bar->tabs, titlesOf(bar->tabs)});
+            views.push_back({bar->shape, bar->top, bar->root, bar->tabs, titlesOf(bar->tabs)});
     }
     return views;
 }
@@ -375,10 +374,9 @@ void Tabs::detach(World& world, const std::shared_ptr<Bar>& bar, const std::shar
     window->setSettable(ax::attribute::minimized);
     window->resizeTo(world, source->frame().value_or(CGRect()).size);
     // The new window's tab comes to rest under the point where the tab was let go.
-    window->moveTo(
-        world, {release.x - maxTabWidth / 2, release.y - barOffset(bar->shape) - barHeight / 2});
+    window->moveTo(world, {release.x - maxTabWidth / 2, release.y - bar->top - barHeight / 2});
     application->appendChild(window);
-    addTabs(world, window, bar->shape, {title});
+    addTabs(world, window, bar->shape, {title}, bar->top);
     world.postNotification(*window, ax::notification::windowCreated);
     world.postNotification(*application, ax::notification::mainWindowChanged);
     world.postNotification(*application, ax::notification::focusedWindowChanged);

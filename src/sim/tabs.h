@@ -8,8 +8,9 @@
 //   its title and a close button;
 // - namedCells: groups that carry the identifier "TabCellView", each holding its title;
 // - editor: a tab group of tab buttons, each holding a group with the title inside.
-// Tabs lie side by side in a bar along the top of their window and follow the window when it
-// moves. A window may also hold web content: a web area whose page draws tab-like controls.
+// Tabs lie side by side in a bar near the top of their window (where its kind of application
+// draws them, or at an offset given) and follow the window when it moves. A window may also hold
+// web content: a web area whose page draws tab-like controls.
 //
 // The effects of synthetic input on tabs, as the applications show them: a left-button drag of
 // a tab that ends far enough out of its tab bar detaches the tab into a new window in front, after
@@ -79,9 +80,14 @@ public:
     double detachLatency() const { return detachLatency_; }
     void setDetachLatency(double seconds) { detachLatency_ = seconds; }
 
-    // Adds a tab bar with one tab per title to the window (of a process of the world).
+    // Where a bar of the shape lies below its window's top edge unless told otherwise.
+    static double defaultTop(TabTreeShape shape);
+
+    // Adds a tab bar with one tab per title to the window (of a process of the world), `top`
+    // below the window's top edge, or where the shape puts it.
     TabStrip addTabs(World& world, const std::shared_ptr<WindowNode>& window, TabTreeShape shape,
-                     const std::vector<std::string>& titles);
+                     const std::vector<std::string>& titles,
+                     std::optional<double> top = std::nullopt);
     // Adds web content covering the frame (relative to the window's origin) whose page draws a
     // tab-like control; gives that control.
     std::shared_ptr<Node> addWebContent(World& world, const std::shared_ptr<WindowNode>& window,
@@ -97,6 +103,7 @@ public:
     // window, and its tabs and their titles in order.
     struct BarView {
         TabTreeShape shape = TabTreeShape::native;
+        double top = 0;
         std::shared_ptr<Node> root;
         std::vector<std::shared_ptr<Node>> tabs;
         std::vector<std::string> titles;

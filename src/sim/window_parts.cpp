@@ -1,6 +1,7 @@
 #include "sim/window_parts.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "sim/world.h"
 
@@ -59,6 +60,27 @@ void addPartAttributeNames(std::vector<std::string>& names) {
 
 namespace {
 
+// What each window had added to it, in order.
+struct AddedParts {
+    struct Entry {
+        PartShape shape;
+        std::vector<std::weak_ptr<Node>> roots;
+    };
+    std::unordered_map<ax::Element, std::vector<Entry>> byWindow;
+
+    void record(const WindowNode& window, PartShape shape,
+                const std::vector<std::shared_ptr<Node>>& roots) {
+        byWindow[window.element()].push_back(
+            {std::move(shape), std::vector<std::weak_ptr<Node>>(roots.begin(), roots.end())});
+    }
+};
+
+bool storedFlag(const Node& node, std::string_view attribute, bool otherwise) {
+    const ax::Value* value = node.stored(attribute);
+    const bool* flag = value != nullptr ? value->getIf<bool>() : nullptr;
+    return flag != nullptr ? *flag : otherwise;
+}
+
 std::shared_ptr<PartButtonNode> addButton(World& world, const std::shared_ptr<WindowNode>& window,
                                           std::string_view subrole, int index, double top,
                                           bool enabled) {
@@ -92,6 +114,8 @@ TitleBarButtons WindowParts::addTitleBarButtons(World& world,
     window->set(ax::attribute::zoomButton, ax::Value(buttons.green->element()));
     if (fullScreen)
         window->set(ax::attribute::fullScreenButton, ax::Value(buttons.green->element()));
+    world.component<AddedParts>().record(*window, style,
+                                         {buttons.close, buttons.minimize, buttons.green});
     return buttons;
 }
 
@@ -121,16 +145,19 @@ std::shared_ptr<PartNode> WindowParts::addToolbar(World& world,
         group->appendChild(button);
         left += itemWidth + 8;
     }
+    world.component<AddedParts>().record(*window, ToolbarPlace{top, height, items}, {toolbar});
     return toolbar;
 }
 
 std::shared_ptr<PartNode> WindowParts::addContent(World& world,
                                                   const std::shared_ptr<WindowNode>& window,
                                                   double top) {
-    return addPart(world, window, window, ax::role::scrollArea, [top](const CGRect& frame) {
+    auto content = addPart(world, window, window, ax::role::scrollArea, [top](const CGRect& frame) {
         return CGRect(frame.minX(), frame.minY() + top, frame.width(),
                       std::max(0.0, frame.height() - top));
     });
+    world.component<AddedParts>().record(*window, ContentPlace{top}, {content});
+    return content;
 }
 
 std::shared_ptr<PartNode> WindowParts::addPopover(World& world,
@@ -141,6 +168,7 @@ std::shared_ptr<PartNode> WindowParts::addPopover(World& world,
                        std::max(0.0, offset.height() - 20));
     auto button = world.makeNode<PartButtonNode>(window->pid(), window, fixedPart(inner));
     popover->appendChild(button);
+    world.component<AddedParts>().record(*window, PopoverPlace{offset}, {popover});
     return popover;
 }
 
@@ -158,7 +186,57 @@ std::shared_ptr<PartNode> WindowParts::addMenu(World& world,
         item->set(ax::attribute::title, title);
         top += itemHeight;
     }
+    world.component<AddedParts>().record(*window, OpenMenuPlace{offset, items}, {menu});
     return menu;
+}
+
+std::vector<std::shared_ptr<Node>> WindowParts::add(World& world,
+                                                    const std::shared_ptr<WindowNode>& window,
+                                                    const PartShape& shape) {
+    return std::visit(
+        [&](const auto& place) -> std::vector<std::shared_ptr<Node>> {
+            using Shape = std::decay_t<decltype(place)>;
+            if constexpr (std::is_same_v<Shape, TitleBarStyle>) {
+                const TitleBarButtons buttons = addTitleBarButtons(world, window, place);
+                return {buttons.close, buttons.minimize, buttons.green};
+            } else if constexpr (std::is_same_v<Shape, ToolbarPlace>) {
+                return {addToolbar(world, window, place.top, place.height, place.items)};
+            } else if constexpr (std::is_same_v<Shape, ContentPlace>) {
+                return {addContent(world, window, place.top)};
+            } else if constexpr (std::is_same_v<Shape, PopoverPlace>) {
+                return {addPopover(world, window, place.offset)};
+            } else {
+                return {addMenu(world, window, place.offset, place.items)};
+            }
+        },
+        shape);
+}
+
+std::vector<AddedPart> WindowParts::partsOf(World& world, const WindowNode& window) {
+    const auto& byWindow = world.component<AddedParts>().byWindow;
+    const auto found = byWindow.find(window.element());
+    if (found == byWindow.end())
+        return {};
+    std::vector<AddedPart> parts;
+    for (const AddedParts::Entry& entry : found->second) {
+        AddedPart part{.shape = entry.shape, .roots = {}};
+        for (const auto& weakRoot : entry.roots) {
+            if (const auto root = weakRoot.lock())
+                part.roots.push_back(root);
+        }
+        // A part whose elements were removed from the window is no longer there.
+        if (part.roots.size() != entry.roots.size() ||
+            std::any_of(part.roots.begin(), part.roots.end(),
+                        [](const auto& root) { return root->isDestroyed(); })) {
+            continue;
+        }
+        if (auto* style = std::get_if<TitleBarStyle>(&part.shape)) {
+            style->closeEnabled = storedFlag(*part.roots[0], ax::attribute::enabled, true);
+            style->minimizeEnabled = storedFlag(*part.roots[1], ax::attribute::enabled, true);
+        }
+        parts.push_back(std::move(part));
+    }
+    return parts;
 }
 
 void WindowParts::makeSystemDialog(const std::shared_ptr<WindowNode>& window) {

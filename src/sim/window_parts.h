@@ -10,6 +10,9 @@
 // and "AXTopLevelUIElement" with its window. The window answers "AXCloseButton",
 // "AXMinimizeButton", "AXZoomButton" and "AXFullScreenButton" with its buttons. Pressing an enabled
 // button acts on the window as a ButtonNode does; a disabled one does nothing.
+//
+// The window keeps what was added to it, in order (WindowParts::partsOf), so that a dump of the
+// world writes each part as it was added rather than as the elements it made.
 
 #include <functional>
 #include <memory>
@@ -17,6 +20,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "platform/geometry.h"
@@ -97,6 +101,50 @@ struct TitleBarStyle {
     GreenButton green = GreenButton::fullScreen;
     bool closeEnabled = true;
     bool minimizeEnabled = true;
+
+    friend bool operator==(const TitleBarStyle&, const TitleBarStyle&) = default;
+};
+
+// A toolbar from `top` below the window's top edge, `height` high, with one item per title.
+struct ToolbarPlace {
+    double top = 0;
+    double height = 0;
+    std::vector<std::string> items;
+
+    friend bool operator==(const ToolbarPlace&, const ToolbarPlace&) = default;
+};
+
+// The content area from `top` below the window's top edge to its bottom.
+struct ContentPlace {
+    double top = 0;
+
+    friend bool operator==(const ContentPlace&, const ContentPlace&) = default;
+};
+
+// A popover at the offset from the window's top-left corner.
+struct PopoverPlace {
+    platform::CGRect offset;
+
+    friend bool operator==(const PopoverPlace&, const PopoverPlace&) = default;
+};
+
+// An open menu at the offset, one item per title, top to bottom.
+struct OpenMenuPlace {
+    platform::CGRect offset;
+    std::vector<std::string> items;
+
+    friend bool operator==(const OpenMenuPlace&, const OpenMenuPlace&) = default;
+};
+
+using PartShape =
+    std::variant<TitleBarStyle, ToolbarPlace, ContentPlace, PopoverPlace, OpenMenuPlace>;
+
+// A part as it is now: its shape (a title bar's buttons enabled as they are now) and the elements
+// it appended to the window, the close, minimise and green buttons of a title bar, the part itself
+// for the others.
+struct AddedPart {
+    PartShape shape;
+    std::vector<std::shared_ptr<Node>> roots;
 };
 
 class WindowParts {
@@ -131,6 +179,17 @@ public:
                                              const std::shared_ptr<WindowNode>& window,
                                              platform::CGRect offset,
                                              const std::vector<std::string>& items);
+    // Adds the part of the shape; gives the elements it appended to the window.
+    static std::vector<std::shared_ptr<Node>> add(World& world,
+                                                  const std::shared_ptr<WindowNode>& window,
+                                                  const PartShape& shape);
+    // The parts added to the window, in the order added.
+    static std::vector<AddedPart> partsOf(World& world, const WindowNode& window);
+    // The window's attributes that name its title-bar buttons.
+    static constexpr std::string_view titleBarAttributes[] = {
+        ax::attribute::closeButton, ax::attribute::minimizeButton, ax::attribute::zoomButton,
+        ax::attribute::fullScreenButton};
+
     // Makes the window a system dialog ("AXSystemDialog").
     static void makeSystemDialog(const std::shared_ptr<WindowNode>& window);
 

@@ -57,6 +57,9 @@ struct Process {
     std::string name;
     // Answers every call only after the messaging time-out, with CannotComplete.
     bool hung = false;
+    // The accessibility interface cannot tell which process the application's elements belong
+    // to: asked for it, it fails.
+    bool pidUnreadable = false;
     // Virtual seconds that each round trip to this process takes; none: the world's.
     std::optional<double> latency;
     // How the window server shows the process's top-level elements unless told otherwise (the

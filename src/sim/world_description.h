@@ -25,6 +25,7 @@
 #include "sim/system_settings.h"
 #include "sim/tabs.h"
 #include "sim/timing.h"
+#include "sim/window_parts.h"
 #include "sim/world.h"
 
 namespace zoral::sim {
@@ -83,9 +84,41 @@ struct TabDescription {
 // from the shape and the tabs; only the tabs have names.
 struct TabBarDescription {
     TabTreeShape shape = TabTreeShape::native;
+    // Below the window's top edge; none: where the shape puts it.
+    std::optional<double> top;
     std::vector<TabDescription> tabs;
 
     friend bool operator==(const TabBarDescription&, const TabBarDescription&) = default;
+};
+
+// The parts of a window that follow it (sim/window_parts.h), each with the names of its elements:
+// the title bar's three buttons, or the part itself.
+struct TitleBarDescription {
+    TitleBarStyle style;
+    std::optional<std::string> closeId;
+    std::optional<std::string> minimizeId;
+    std::optional<std::string> greenId;
+
+    friend bool operator==(const TitleBarDescription&, const TitleBarDescription&) = default;
+};
+
+template <class Place>
+struct NamedPart {
+    Place place;
+    std::optional<std::string> id;
+
+    friend bool operator==(const NamedPart&, const NamedPart&) = default;
+};
+
+// One part, of one kind.
+struct WindowPartDescription {
+    std::optional<TitleBarDescription> titleBar;
+    std::optional<NamedPart<ToolbarPlace>> toolbar;
+    std::optional<NamedPart<ContentPlace>> content;
+    std::optional<NamedPart<PopoverPlace>> popover;
+    std::optional<NamedPart<OpenMenuPlace>> menu;
+
+    friend bool operator==(const WindowPartDescription&, const WindowPartDescription&) = default;
 };
 
 // What the window server knows of a window beyond its attributes.
@@ -102,6 +135,8 @@ struct WindowDescription {
     std::optional<std::int64_t> space;
     // The frame a full-screen window goes back to when it leaves full screen.
     std::optional<platform::CGRect> frameBeforeFullScreen;
+    // After the window's other children, in order, and before its tab bars.
+    std::vector<WindowPartDescription> parts;
     // After the window's other children.
     std::vector<TabBarDescription> tabBars;
 
@@ -127,11 +162,33 @@ struct WindowOptionsDescription {
                            const WindowOptionsDescription&) = default;
 };
 
+// The menu bar of an application (sim/menu_bar.h): the menus after the system's and the
+// application's own.
+struct MenuBarDescription {
+    std::vector<std::string> menus;
+    std::optional<std::string> id;
+
+    friend bool operator==(const MenuBarDescription&, const MenuBarDescription&) = default;
+};
+
+// A status item of a process, at the right end of the menu bar, left of those before it.
+struct StatusItemDescription {
+    std::int64_t pid = 0;
+    std::string title;
+    // None: as wide as its title.
+    std::optional<double> width;
+    std::optional<std::string> id;
+
+    friend bool operator==(const StatusItemDescription&, const StatusItemDescription&) = default;
+};
+
 struct ProcessDescription {
     std::int64_t pid = 0;
     std::string bundleIdentifier;
     std::string name;
     bool hung = false;
+    // The accessibility interface cannot tell the process of its elements.
+    bool pidUnreadable = false;
     std::optional<double> latency;
     std::optional<std::string> bundleURL;
     platform::ActivationPolicy activationPolicy = platform::ActivationPolicy::regular;
@@ -139,6 +196,8 @@ struct ProcessDescription {
     bool refusesTermination = false;
     std::optional<bool> enhancedUserInterface;
     WindowOptionsDescription windowOptions;
+    // After the application's other children.
+    std::optional<MenuBarDescription> menuBar;
     // The application element.
     ElementContents application;
 
@@ -307,6 +366,8 @@ struct WorldDescription {
     // The windows by number, front-most first, across applications; windows left out keep the
     // order of their processes and of their elements.
     std::vector<std::int64_t> windowOrder;
+    // In the order added, after the processes.
+    std::vector<StatusItemDescription> statusItems;
     std::optional<DockDescription> dock;
     std::optional<OverviewKind> overview;
     LoginItemsDescription loginItems;

@@ -17,12 +17,14 @@
 #include "sim/iohid.h"
 #include "sim/keyboard_layout.h"
 #include "sim/login_items.h"
+#include "sim/menu_bar.h"
 #include "sim/program_bundle.h"
 #include "sim/spaces.h"
 #include "sim/system_settings.h"
 #include "sim/tabs.h"
 #include "sim/timing.h"
 #include "sim/window_node.h"
+#include "sim/window_parts.h"
 #include "sim/window_server.h"
 #include "sim/workspace.h"
 #include "sim/world_file.h"
@@ -91,6 +93,7 @@ public:
         for (const Process* process : processes)
             file.processes.push_back(captureProcess(*process));
         file.windowOrder = captureWindowOrder(processes);
+        file.statusItems = captureStatusItems(processes);
         if (dock != nullptr)
             file.dock = captureDock(*dock);
         if (const Spaces& spaces = Spaces::of(world_); spaces.isShowing()) {
@@ -194,39 +197,87 @@ private:
             file.mainDisplay = main->number;
     }
 
-    // The tab bars of a window are written as their tabs: of their elements, only the tabs can
-    // be named.
-    std::vector<Tabs::BarView> barsOf(const Node& node) const {
-        const auto* window = dynamic_cast<const WindowNode*>(&node);
-        return window != nullptr ? world_.component<Tabs>().barsOf(*window)
-                                 : std::vector<Tabs::BarView>{};
+    // What a node holds that is written as parts of it rather than as children: a window's tab
+    // bars and the parts added to it, an application's menu bar and status items. Of their
+    // elements, only those the parts name can be named; the attributes the parts set follow
+    // from them.
+    struct Held {
+        std::vector<Tabs::BarView> bars;
+        std::vector<AddedPart> parts;
+        std::optional<AddedMenuBar> menuBar;
+        std::vector<std::shared_ptr<Node>> statusItems;
+        std::unordered_set<const Node*> roots;
+        std::vector<std::shared_ptr<Node>> nameable;
+        std::vector<std::string_view> derivedAttributes;
+    };
+
+    Held heldBy(const Node& node) {
+        Held held;
+        if (const auto* window = dynamic_cast<const WindowNode*>(&node)) {
+            held.bars = world_.component<Tabs>().barsOf(*window);
+            for (const auto& bar : held.bars) {
+                held.roots.insert(bar.root.get());
+                held.nameable.insert(held.nameable.end(), bar.tabs.begin(), bar.tabs.end());
+            }
+            held.parts = WindowParts::partsOf(world_, *window);
+            for (const AddedPart& part : held.parts) {
+                for (const auto& root : part.roots)
+                    held.roots.insert(root.get());
+                held.nameable.insert(held.nameable.end(), part.roots.begin(), part.roots.end());
+                if (std::holds_alternative<TitleBarStyle>(part.shape)) {
+                    held.derivedAttributes.insert(held.derivedAttributes.end(),
+                                                  std::begin(WindowParts::titleBarAttributes),
+                                                  std::end(WindowParts::titleBarAttributes));
+                }
+            }
+            return held;
+        }
+        const Process* process = world_.process(node.pid());
+        if (process == nullptr || process->application.get() != &node)
+            return held;
+        held.menuBar = MenuBar::barOf(world_, node.pid());
+        if (held.menuBar) {
+            held.roots.insert(held.menuBar->elements.bar.get());
+            held.nameable.push_back(held.menuBar->elements.bar);
+            held.derivedAttributes.push_back(ax::attribute::menuBar);
+        }
+        for (const AddedStatusItem& item : MenuBar::statusItems(world_)) {
+            if (item.node->pid() == node.pid() && item.node->parent().get() == &node) {
+                held.roots.insert(item.node.get());
+                held.nameable.push_back(item.node);
+                held.statusItems.push_back(item.node);
+            }
+        }
+        return held;
     }
 
-    static bool isBarRoot(const std::vector<Tabs::BarView>& bars, const Node& node) {
-        return std::any_of(bars.begin(), bars.end(),
-                           [&](const Tabs::BarView& bar) { return bar.root.get() == &node; });
+    static std::vector<std::string> writtenAttributes(const Node& node, const Held& held) {
+        std::vector<std::string> names = node.storedAttributeNames();
+        std::erase_if(names, [&](const std::string& name) {
+            return std::find(held.derivedAttributes.begin(), held.derivedAttributes.end(), name) !=
+                   held.derivedAttributes.end();
+        });
+        return names;
     }
 
     void collect(const Node& node) {
         held_.insert(node.element());
-        const auto bars = barsOf(node);
-        for (const auto& bar : bars) {
-            for (const auto& tab : bar.tabs)
-                held_.insert(tab->element());
-        }
+        const Held held = heldBy(node);
+        for (const auto& part : held.nameable)
+            held_.insert(part->element());
         for (const auto& child : node.children()) {
-            if (!isBarRoot(bars, *child))
+            if (!held.roots.contains(child.get()))
                 collect(*child);
         }
     }
 
     void nameReferenced(const Node& node) {
-        for (const std::string& name : node.storedAttributeNames())
+        const Held held = heldBy(node);
+        for (const std::string& name : writtenAttributes(node, held))
             (void)toAttributeValue(*node.stored(name),
                                    [&](ax::Element element) { return referenceTo(element); });
-        const auto bars = barsOf(node);
         for (const auto& child : node.children()) {
-            if (!isBarRoot(bars, *child))
+            if (!held.roots.contains(child.get()))
                 nameReferenced(*child);
         }
     }
@@ -237,10 +288,15 @@ private:
         return {names_.nameOf(element)};
     }
 
+    std::optional<std::string> nameOf(const std::shared_ptr<Node>& node) const {
+        return node ? names_.existingNameOf(node->element()) : std::nullopt;
+    }
+
     ElementContents captureContents(const Node& node) {
         ElementContents contents;
         contents.id = names_.existingNameOf(node.element());
-        for (const std::string& name : node.storedAttributeNames()) {
+        const Held held = heldBy(node);
+        for (const std::string& name : writtenAttributes(node, held)) {
             contents.attributes.emplace(
                 name, toAttributeValue(*node.stored(name),
                                        [&](ax::Element element) { return referenceTo(element); }));
@@ -248,12 +304,64 @@ private:
         contents.settable = node.settableAttributes();
         if (node.actions() != defaultActions(node))
             contents.actions = node.actions();
-        const auto bars = barsOf(node);
         for (const auto& child : node.children()) {
-            if (!isBarRoot(bars, *child))
+            if (!held.roots.contains(child.get()))
                 contents.children.push_back(captureElement(*child));
         }
         return contents;
+    }
+
+    std::vector<WindowPartDescription> captureParts(const std::vector<AddedPart>& parts) const {
+        std::vector<WindowPartDescription> written;
+        for (const AddedPart& part : parts) {
+            WindowPartDescription description;
+            const auto id = nameOf(part.roots.front());
+            std::visit(
+                [&](const auto& shape) {
+                    using Shape = std::decay_t<decltype(shape)>;
+                    if constexpr (std::is_same_v<Shape, TitleBarStyle>) {
+                        description.titleBar = {.style = shape,
+                                                .closeId = id,
+                                                .minimizeId = nameOf(part.roots[1]),
+                                                .greenId = nameOf(part.roots[2])};
+                    } else if constexpr (std::is_same_v<Shape, ToolbarPlace>) {
+                        description.toolbar = {shape, id};
+                    } else if constexpr (std::is_same_v<Shape, ContentPlace>) {
+                        description.content = {shape, id};
+                    } else if constexpr (std::is_same_v<Shape, PopoverPlace>) {
+                        description.popover = {shape, id};
+                    } else {
+                        description.menu = {shape, id};
+                    }
+                },
+                part.shape);
+            written.push_back(std::move(description));
+        }
+        return written;
+    }
+
+    // The status items of the processes written, in the order added.
+    std::vector<StatusItemDescription> captureStatusItems(
+        const std::vector<const Process*>& processes) const {
+        std::vector<StatusItemDescription> written;
+        for (const AddedStatusItem& item : MenuBar::statusItems(world_)) {
+            const platform::ProcessId pid = item.node->pid();
+            const Process* process = world_.process(pid);
+            if (std::find(processes.begin(), processes.end(), process) == processes.end() ||
+                item.node->parent() != process->application) {
+                continue;
+            }
+            const ax::Value* stored = item.node->stored(ax::attribute::title);
+            const auto* title = stored != nullptr ? stored->getIf<std::string>() : nullptr;
+            StatusItemDescription description{.pid = pid,
+                                              .title = title != nullptr ? *title : std::string(),
+                                              .width = std::nullopt,
+                                              .id = nameOf(item.node)};
+            if (item.slot->width != MenuBar::itemWidth(description.title))
+                description.width = item.slot->width;
+            written.push_back(std::move(description));
+        }
+        return written;
     }
 
     ElementDescription captureElement(const Node& node) {
@@ -286,8 +394,12 @@ private:
             if (placed->options.allSpaces != usual.allSpaces)
                 description.allSpaces = placed->options.allSpaces;
         }
-        for (const Tabs::BarView& bar : barsOf(window)) {
-            TabBarDescription written{.shape = bar.shape, .tabs = {}};
+        const Held held = heldBy(window);
+        description.parts = captureParts(held.parts);
+        for (const Tabs::BarView& bar : held.bars) {
+            TabBarDescription written{.shape = bar.shape, .top = std::nullopt, .tabs = {}};
+            if (bar.top != Tabs::defaultTop(bar.shape))
+                written.top = bar.top;
             for (std::size_t i = 0; i < bar.tabs.size(); ++i) {
                 written.tabs.push_back(
                     {.title = bar.titles[i], .id = names_.existingNameOf(bar.tabs[i]->element())});
@@ -300,10 +412,14 @@ private:
     ProcessDescription captureProcess(const Process& process) {
         const ApplicationInfo info = workspace(world_).infoOf(process.pid);
         const WindowOptions& options = process.windowOptions;
+        std::optional<MenuBarDescription> menuBar;
+        if (const auto added = MenuBar::barOf(world_, process.pid))
+            menuBar = MenuBarDescription{.menus = added->menus, .id = nameOf(added->elements.bar)};
         return {.pid = process.pid,
                 .bundleIdentifier = process.bundleIdentifier,
                 .name = process.name,
                 .hung = process.hung,
+                .pidUnreadable = process.pidUnreadable,
                 .latency = process.latency,
                 .bundleURL = info.bundleURL,
                 .activationPolicy = info.activationPolicy,
@@ -313,6 +429,7 @@ private:
                 .windowOptions = {.layer = options.level,
                                   .clickThrough = options.clickThrough,
                                   .allSpaces = options.allSpaces},
+                .menuBar = std::move(menuBar),
                 .application = captureContents(*process.application)};
     }
 

@@ -32,10 +32,12 @@
 //    "processes": [{"pid": 42, "bundleIdentifier": "org.example.editor", "name": "Editor",
 //                   "hung": false, "latency": 0.01, "bundleURL": "file:///...",
 //                   "activationPolicy": "regular", "hidden": false, "refusesTermination": false,
-//                   "enhancedUserInterface": true,
+//                   "enhancedUserInterface": true, "pidUnreadable": false,
 //                   "windowOptions": {"layer": 0, "clickThrough": false, "allSpaces": false},
+//                   "menuBar": {"menus": ["File", "Edit"], "id": "editor-menus"},
 //                   "id": "editor", "attributes": {...}, "children": [<element>, ...]}],
 //    "windowOrder": [35, 34],
+//    "statusItems": [{"pid": 42, "title": "12:00", "width": 40, "id": "clock"}],
 //    "dock": {"pid": 90, "tiles": [{"kind": "application", "title": "Editor", "url": "..."},
 //                                  {"kind": "separator"}]},
 //    "overview": "missionControl" (or "appExpose"),
@@ -52,11 +54,23 @@
 //   "window": {"number": 34, "minimumSize": [w, h], "maximumSize": [w, h], "fixedSize": true,
 //              "layer": 0, "clickThrough": false, "allSpaces": false, "space": 2,
 //              "frameBeforeFullScreen": [x, y, w, h],
-//              "tabBars": [{"shape": "browser", "tabs": [{"title": "Start", "id": "start-tab"}]}]};
+//              "parts": [{"titleBar": {"height": 28, "green": "fullScreen" (or "zoom"),
+//                                      "closeEnabled": true, "minimizeEnabled": true,
+//                                      "closeId": "c", "minimizeId": "m", "greenId": "g"}},
+//                        {"toolbar": {"top": 0, "height": 52, "items": ["Back"], "id": "t"}},
+//                        {"content": {"top": 52, "id": "c"}},
+//                        {"popover": {"offset": [x, y, w, h], "id": "p"}},
+//                        {"menu": {"offset": [x, y, w, h], "items": ["Copy"], "id": "m"}}],
+//              "tabBars": [{"shape": "browser", "top": 8,
+//                           "tabs": [{"title": "Start", "id": "start-tab"}]}]};
 //   its position and size are its "AXPosition" and "AXSize". Window numbers are the window
 //   server's, unique across applications; "windowOrder" puts the windows it lists, front-most
 //   first, in front of the others of their level. Layer, click-through and every-space default to
-//   the process's "windowOptions". The tab bars follow the window's other children.
+//   the process's "windowOptions". The parts (sim/window_parts.h), placed relative to the window's
+//   top-left corner, follow the window's other children in their order, and the tab bars follow
+//   the parts; a tab bar lies where its shape puts it unless it gives its "top". A process's
+//   menu bar follows its application's other children; the status items, of the processes of the
+//   file, come after all processes, each left of those before it (sim/menu_bar.h).
 //
 // The system settings live in the home (sim/system_settings.h): loading writes them all, those
 // the file leaves out as the system's defaults, so that nothing of an earlier world remains.

@@ -41,6 +41,10 @@ constexpr const char* thirtyTwoBits(const std::int64_t& value) {
                : nullptr;
 }
 
+constexpr const char* positiveLength(const double& length) {
+    return length > 0 ? nullptr : "must be positive";
+}
+
 constexpr const char* layerNumber(const std::int64_t& layer) {
     return layer < std::numeric_limits<int>::min() || layer > std::numeric_limits<int>::max()
                ? "out of range"
@@ -92,6 +96,15 @@ struct NameTable<TabTreeShape> {
         {browser, "browser"},
         {namedCells, "namedCells"},
         {editor, "editor"},
+    }};
+};
+
+template <>
+struct NameTable<GreenButton> {
+    using enum GreenButton;
+    static constexpr std::array<std::pair<GreenButton, std::string_view>, 2> names{{
+        {fullScreen, "fullScreen"},
+        {zoom, "zoom"},
     }};
 };
 
@@ -262,6 +275,7 @@ struct FieldTable<WorldDescription> {
         field("programPid", &W::programPid).checked(processIdentifier),
         field("processes", &W::processes).alwaysWritten(),
         field("windowOrder", &W::windowOrder),
+        field("statusItems", &W::statusItems),
         field("dock", &W::dock),
         field("overview", &W::overview),
         field("loginItems", &W::loginItems),
@@ -436,6 +450,7 @@ struct FieldTable<ProcessDescription> {
         field("bundleIdentifier", &P::bundleIdentifier),
         field("name", &P::name),
         field("hung", &P::hung),
+        field("pidUnreadable", &P::pidUnreadable),
         field("latency", &P::latency).checked(notNegative),
         field("bundleURL", &P::bundleURL),
         field("activationPolicy", &P::activationPolicy),
@@ -443,7 +458,28 @@ struct FieldTable<ProcessDescription> {
         field("refusesTermination", &P::refusesTermination),
         field("enhancedUserInterface", &P::enhancedUserInterface),
         field("windowOptions", &P::windowOptions),
+        field("menuBar", &P::menuBar),
         inlined(&P::application),
+    };
+};
+
+template <>
+struct FieldTable<MenuBarDescription> {
+    using M = MenuBarDescription;
+    static constexpr auto fields = std::tuple{
+        field("menus", &M::menus),
+        field("id", &M::id),
+    };
+};
+
+template <>
+struct FieldTable<StatusItemDescription> {
+    using S = StatusItemDescription;
+    static constexpr auto fields = std::tuple{
+        field("pid", &S::pid).required().checked(processIdentifier),
+        field("title", &S::title).required(),
+        field("width", &S::width).checked(notNegative),
+        field("id", &S::id),
     };
 };
 
@@ -492,7 +528,82 @@ struct FieldTable<WindowDescription> {
         field("allSpaces", &W::allSpaces),
         field("space", &W::space).checked(positive),
         field("frameBeforeFullScreen", &W::frameBeforeFullScreen),
+        field("parts", &W::parts),
         field("tabBars", &W::tabBars),
+    };
+};
+
+template <>
+struct FieldTable<WindowPartDescription> {
+    using P = WindowPartDescription;
+    static constexpr auto fields = std::tuple{
+        field("titleBar", &P::titleBar), field("toolbar", &P::toolbar),
+        field("content", &P::content),   field("popover", &P::popover),
+        field("menu", &P::menu),
+    };
+};
+
+template <>
+struct FieldTable<TitleBarDescription> {
+    using T = TitleBarDescription;
+    static constexpr auto fields = std::tuple{
+        inlined(&T::style),
+        field("closeId", &T::closeId),
+        field("minimizeId", &T::minimizeId),
+        field("greenId", &T::greenId),
+    };
+};
+
+template <>
+struct FieldTable<TitleBarStyle> {
+    using T = TitleBarStyle;
+    static constexpr auto fields = std::tuple{
+        field("height", &T::height).checked(positiveLength),
+        field("green", &T::green),
+        field("closeEnabled", &T::closeEnabled),
+        field("minimizeEnabled", &T::minimizeEnabled),
+    };
+};
+
+template <class Place>
+struct FieldTable<NamedPart<Place>> {
+    using N = NamedPart<Place>;
+    static constexpr auto fields = std::tuple{
+        inlined(&N::place),
+        field("id", &N::id),
+    };
+};
+
+template <>
+struct FieldTable<ToolbarPlace> {
+    using T = ToolbarPlace;
+    static constexpr auto fields = std::tuple{
+        field("top", &T::top),
+        field("height", &T::height).required().checked(notNegative),
+        field("items", &T::items),
+    };
+};
+
+template <>
+struct FieldTable<ContentPlace> {
+    static constexpr auto fields = std::tuple{
+        field("top", &ContentPlace::top),
+    };
+};
+
+template <>
+struct FieldTable<PopoverPlace> {
+    static constexpr auto fields = std::tuple{
+        field("offset", &PopoverPlace::offset).required(),
+    };
+};
+
+template <>
+struct FieldTable<OpenMenuPlace> {
+    using O = OpenMenuPlace;
+    static constexpr auto fields = std::tuple{
+        field("offset", &O::offset).required(),
+        field("items", &O::items),
     };
 };
 
@@ -501,6 +612,7 @@ struct FieldTable<TabBarDescription> {
     using T = TabBarDescription;
     static constexpr auto fields = std::tuple{
         field("shape", &T::shape).alwaysWritten(),
+        field("top", &T::top),
         field("tabs", &T::tabs).required(),
     };
 };

@@ -23,12 +23,14 @@
 #include "sim/json_codec.h"
 #include "sim/keyboard_layout.h"
 #include "sim/login_items.h"
+#include "sim/menu_bar.h"
 #include "sim/program_bundle.h"
 #include "sim/spaces.h"
 #include "sim/system_settings.h"
 #include "sim/tabs.h"
 #include "sim/timing.h"
 #include "sim/window_node.h"
+#include "sim/window_parts.h"
 #include "sim/window_server.h"
 #include "sim/workspace.h"
 #include "sim/world_file.h"
@@ -93,6 +95,7 @@ public:
         checkDisplays(root);
         for (std::size_t i = 0; i < file_.processes.size(); ++i)
             checkProcess(file_.processes[i], root.key("processes").index(i));
+        checkStatusItems(root.key("statusItems"));
         if (file_.dock)
             checkDock(*file_.dock, root.key("dock"));
         checkSettings(root.key("systemSettings"));
@@ -237,6 +240,54 @@ private:
         checkPid(process.pid, at.key("pid"));
         processLayer_ = process.windowOptions.layer;
         checkContents(process.application, at, true);
+        // The menu bar follows the application's other children.
+        if (process.menuBar && process.menuBar->id)
+            checkName(*process.menuBar->id, at.key("menuBar").key("id"));
+    }
+
+    void checkStatusItems(const Place& at) {
+        for (std::size_t i = 0; i < file_.statusItems.size(); ++i) {
+            const StatusItemDescription& item = file_.statusItems[i];
+            if (std::none_of(
+                    file_.processes.begin(), file_.processes.end(),
+                    [&](const ProcessDescription& process) { return process.pid == item.pid; })) {
+                fail(at.index(i).key("pid"), "no process of the file has the pid");
+            }
+            if (item.id)
+                checkName(*item.id, at.index(i).key("id"));
+        }
+    }
+
+    // Each part is of one kind; the names of its elements are the file's.
+    void checkParts(const std::vector<WindowPartDescription>& parts, const Place& at) {
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            const WindowPartDescription& part = parts[i];
+            const Place place = at.index(i);
+            const int kinds = int(part.titleBar.has_value()) + int(part.toolbar.has_value()) +
+                              int(part.content.has_value()) + int(part.popover.has_value()) +
+                              int(part.menu.has_value());
+            if (kinds != 1) {
+                fail(place, "a part is one of titleBar, toolbar, content, popover or menu");
+            }
+            const auto name = [&](const std::optional<std::string>& id, const Place& where) {
+                if (id)
+                    checkName(*id, where);
+            };
+            if (part.titleBar) {
+                const Place bar = place.key("titleBar");
+                name(part.titleBar->closeId, bar.key("closeId"));
+                name(part.titleBar->minimizeId, bar.key("minimizeId"));
+                name(part.titleBar->greenId, bar.key("greenId"));
+            }
+            if (part.toolbar)
+                name(part.toolbar->id, place.key("toolbar").key("id"));
+            if (part.content)
+                name(part.content->id, place.key("content").key("id"));
+            if (part.popover)
+                name(part.popover->id, place.key("popover").key("id"));
+            if (part.menu)
+                name(part.menu->id, place.key("menu").key("id"));
+        }
     }
 
     void checkName(const std::string& name, const Place& at) {
@@ -286,8 +337,9 @@ private:
         if (isWindow)
             checkWindow(element, at);
         checkContents(element.contents, at, false);
-        // The tabs come after the window's other children.
+        // The parts and the tabs come after the window's other children.
         if (element.window) {
+            checkParts(element.window->parts, at.key("window").key("parts"));
             const auto& bars = element.window->tabBars;
             for (std::size_t b = 0; b < bars.size(); ++b) {
                 const Place tabs = at.key("window").key("tabBars").index(b).key("tabs");
@@ -428,6 +480,7 @@ public:
         collectNumbers();
         for (const ProcessDescription& process : file_.processes)
             buildProcess(process);
+        buildStatusItems();
         // Every element has its name now.
         for (const auto& [node, attribute, value] : deferred_)
             node->set(attribute, toValue(*value, [&](const ElementReference& reference) {
@@ -538,6 +591,7 @@ private:
         // The first process listed is the front-most.
         world_.bringToBack(pid);
         process.hung = description.hung;
+        process.pidUnreadable = description.pidUnreadable;
         process.latency = description.latency;
         ApplicationInfo& info = workspace(world_).info(pid);
         info.bundleURL = description.bundleURL;
@@ -552,6 +606,45 @@ private:
             world_.component<EnhancedInterface>().setValue(pid, description.enhancedUserInterface);
         }
         fill(process.application, description.application);
+        if (const auto& menuBar = description.menuBar) {
+            const MenuBarElements elements = MenuBar::add(world_, pid, menuBar->menus);
+            name(menuBar->id, elements.bar);
+        }
+    }
+
+    void buildStatusItems() {
+        for (const StatusItemDescription& item : file_.statusItems) {
+            std::shared_ptr<StatusItemSlot> slot;
+            if (item.width)
+                slot = std::make_shared<StatusItemSlot>(StatusItemSlot{.width = *item.width});
+            name(item.id, MenuBar::addStatusItem(world_, static_cast<platform::ProcessId>(item.pid),
+                                                 item.title, slot));
+        }
+    }
+
+    void name(const std::optional<std::string>& id, const std::shared_ptr<Node>& node) {
+        if (id && node)
+            names_.add(*id, node->element());
+    }
+
+    void buildParts(const std::shared_ptr<WindowNode>& window,
+                    const std::vector<WindowPartDescription>& parts) {
+        for (const WindowPartDescription& part : parts) {
+            if (const auto& bar = part.titleBar) {
+                const auto buttons = WindowParts::add(world_, window, bar->style);
+                name(bar->closeId, buttons[0]);
+                name(bar->minimizeId, buttons[1]);
+                name(bar->greenId, buttons[2]);
+            } else if (part.toolbar) {
+                name(part.toolbar->id, WindowParts::add(world_, window, part.toolbar->place)[0]);
+            } else if (part.content) {
+                name(part.content->id, WindowParts::add(world_, window, part.content->place)[0]);
+            } else if (part.popover) {
+                name(part.popover->id, WindowParts::add(world_, window, part.popover->place)[0]);
+            } else if (part.menu) {
+                name(part.menu->id, WindowParts::add(world_, window, part.menu->place)[0]);
+            }
+        }
     }
 
     std::shared_ptr<Node> makeElement(platform::ProcessId pid, const ElementDescription& element) {
@@ -597,11 +690,13 @@ private:
             if (!(options == placed->options))
                 server.setOptions(*window, options);
         }
+        buildParts(window, description.parts);
         for (const TabBarDescription& bar : description.tabBars) {
             std::vector<std::string> titles;
             for (const TabDescription& tab : bar.tabs)
                 titles.push_back(tab.title);
-            const TabStrip strip = Tabs::install(world_).addTabs(world_, window, bar.shape, titles);
+            const TabStrip strip =
+                Tabs::install(world_).addTabs(world_, window, bar.shape, titles, bar.top);
             for (std::size_t i = 0; i < bar.tabs.size(); ++i) {
                 if (bar.tabs[i].id)
                     names_.add(*bar.tabs[i].id, strip.tabs[i]->element());

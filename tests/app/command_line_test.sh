@@ -72,19 +72,19 @@ windows:
   notes: {"rect":[721.0,25.0,719.0,402.0]}
   old-draft: {"rect":[200.0,150.0,640.0,480.0]} minimised
   start-page: {"rect":[300.0,200.0,1000.0,700.0]}
-Screens: Config changed (09:00:07.02)
+Screens: Config changed (09:00:07.01)
 Screens: 1, Snapped: 1, Minimized: 0
 Resnapping after 4.0s...
-Screens: Config changed (09:00:12.02)
+Screens: Config changed (09:00:12.01)
 Screens: 2, Snapped: 1, Minimized: 0
 Resnapping after 4.0s...
 windows:
   notes: {"rect":[721.0,25.0,719.0,402.0]}
   old-draft: {"rect":[200.0,150.0,640.0,480.0]} minimised
   start-page: {"rect":[300.0,200.0,1000.0,700.0]}
-System: Appearance changed to dark (09:00:17.02)
-  18.126 the displays went to sleep
-  18.326 the displays woke
+System: Appearance changed to dark (09:00:17.01)
+  18.114 the displays went to sleep
+  18.314 the displays woke
 Zoral: Exiting...
 windows:
   notes: {"rect":[120.0,80.0,800.0,600.0]}

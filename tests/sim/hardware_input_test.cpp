@@ -11,6 +11,7 @@
 #include "platform/key_codes.h"
 #include "platform/run_loop.h"
 #include "sim/event_taps.h"
+#include "sim/hands.h"
 #include "sim/input_devices.h"
 #include "sim/world.h"
 #include "support/virtual_clock.h"
@@ -133,6 +134,103 @@ TEST_F(HardwareInputTest, ScrollDeltasFollowTheFingersAndNaturalScrollingAndTheC
     EXPECT_FALSE(seen[2].isDirectionInvertedFromDevice);
     EXPECT_EQ(seen.back().scrollDeltaAxis1, -1);
     EXPECT_EQ(seen.back().scrollUnit, platform::CGScrollEventUnit::line);
+}
+
+// A description that gives its events' deltas and gaps gets exactly those; the gaps it leaves
+// out follow the trackpad's cycle.
+TEST_F(HardwareInputTest, GivenDeltasAndGapsAreTheEventsOwn) {
+    play({ScrollStroke{
+              .moves = {{.deltas = {{0, 4}, {0, 6}, {1, 2}}, .gaps = {0.05, 0.1}}},
+              .liftAfter = 0.2,
+              .momentumDeltas = {{0, 3}, {0, 1}},
+              .momentumGaps = {0.03},
+          },
+          PinchStroke{.magnifications = {0.1, 0.2},
+                      .restBefore = 0,
+                      .gaps = {0.04, 0.06},
+                      .liftAfter = 0.07}});
+    struct Seen {
+        double at;
+        double dx;
+        double dy;
+        double magnification;
+    };
+    std::vector<Seen> events;
+    for (const CGEvent& event : seen) {
+        const NSEventType type = platform::toolkitType(event);
+        if (type == NSEventType::scrollWheel || type == NSEventType::magnify) {
+            events.push_back({event.timestamp, event.scrollingDeltaX, event.scrollingDeltaY,
+                              event.magnification});
+        }
+    }
+    // began, changed, changed, ended, momentum began, changed, ended; mayBegin, cancelled,
+    // magnify began, changed, ended.
+    ASSERT_EQ(events.size(), 12u);
+    const double start = events[0].at;
+    const std::vector<double> times{0,     0.1,   0.1 + 0.008, 0.308, 0.338, 0.338 + 0.012,
+                                    0.366, 0.366, 0.366,       0.406, 0.466, 0.536};
+    for (std::size_t i = 0; i < events.size(); ++i)
+        EXPECT_NEAR(events[i].at - start, times[i], 1e-6) << i;
+    EXPECT_EQ(events[1].dy, 6);
+    EXPECT_EQ(events[2].dx, 1);
+    EXPECT_EQ(events[4].dy, 3);
+    EXPECT_EQ(events[5].dy, 1);
+    EXPECT_EQ(events[9].magnification, 0.1);
+    EXPECT_EQ(events[10].magnification, 0.2);
+}
+
+// The same description plays with the same timing however many plays came before it; a default
+// pinch's rest with its first gap stays short of the shortest pause that counts as a rest.
+TEST_F(HardwareInputTest, EachPlayStartsItsOwnTiming) {
+    const auto gapsOf = [&](const HardwareStep& step) {
+        seen.clear();
+        play({step});
+        std::vector<double> gaps;
+        for (std::size_t i = 1; i < seen.size(); ++i)
+            gaps.push_back(seen[i].timestamp - seen[i - 1].timestamp);
+        return gaps;
+    };
+    const HardwareStep scroll = ScrollStroke{.moves = {{.travel = {0, 10}, .events = 2}}};
+    const auto first = gapsOf(scroll);
+    (void)gapsOf(PinchStroke{.magnifications = {0.1}});
+    const auto again = gapsOf(scroll);
+    ASSERT_EQ(again.size(), first.size());
+    for (std::size_t i = 0; i < first.size(); ++i)
+        EXPECT_NEAR(again[i], first[i], 1e-6) << i;
+
+    (void)gapsOf(PinchStroke{.magnifications = {0.1, 0.1}});
+    ASSERT_EQ(seen.size(), 6u);
+    // From the fingers' touch to the first magnification.
+    EXPECT_LT(seen[3].timestamp - seen[0].timestamp, 0.04);
+}
+
+// One finger touches and lifts: one touch each time, and nothing scrolls.
+TEST_F(HardwareInputTest, OneFingerContactsTouchWithOneFinger) {
+    play({OneFingerContact{.holdFor = 0.3}});
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(shortly(), (std::vector<std::string>{"29 t1", "29 t8"}));
+    for (const CGEvent& event : seen)
+        EXPECT_EQ(event.touches.size(), 1u);
+    EXPECT_NEAR(seen[1].timestamp - seen[0].timestamp, 0.3, 1e-6);
+}
+
+// The hands that play the hardware's streams are the hands that scroll and drag: one scrolling
+// direction (the one a world file sets) for both, and one queue that is busy while either has
+// events to come.
+TEST_F(HardwareInputTest, StreamsAndStrokesAreTheSameHands) {
+    Hands& hands = Hands::of(*world);
+    hands.setNaturalScrolling(false);
+    HardwareInput::of(*world).play(ScrollStroke{.moves = {{.travel = {0, 10}, .events = 1}}});
+    EXPECT_TRUE(hands.isBusy());
+    scheduler().runFor(1);
+    EXPECT_FALSE(hands.isBusy());
+    // The stroke's first step is at once, its lift to come.
+    hands.scrollStroke({0, 5}, 1);
+    EXPECT_TRUE(hands.isBusy());
+    ASSERT_EQ(seen.size(), 7u);
+    EXPECT_EQ(seen[2].scrollingDeltaY, -10);
+    EXPECT_FALSE(seen[2].isDirectionInvertedFromDevice);
+    EXPECT_FALSE(seen[6].isDirectionInvertedFromDevice);
 }
 
 TEST_F(HardwareInputTest, KeysCarryTheKeyboardsBitsAndFnShiftsTheNavigationKeys) {

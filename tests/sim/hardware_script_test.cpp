@@ -10,6 +10,7 @@
 namespace zoral::sim {
 namespace {
 
+using platform::CGEventFlags;
 using platform::Json;
 
 TEST(HardwareScript, EveryStepReadsWithItsDefaults) {
@@ -51,6 +52,50 @@ TEST(HardwareScript, EveryStepReadsWithItsDefaults) {
     EXPECT_DOUBLE_EQ(std::get<Pause>(steps[9]).seconds, 0.5);
 }
 
+// Every step, written with the fields that differ from their defaults, reads into the steps that
+// write back as the same text; the steps made in code write and read back equal.
+TEST(HardwareScript, StepsWriteAsTheyReadAndReadBackEqual) {
+    const Json script = Json::parse(R"([
+        {"scroll": {"moves": [{"travel": [-200.0, 0.0], "events": 10, "holdAfter": 0.1},
+                              {"deltas": [[0.0, 4.0], [0.0, 6.5]], "gaps": [0.01, 0.02]},
+                              {"travel": [0.0, 50.0], "gaps": [0.03]}],
+                    "restBefore": 0.05, "momentum": 3, "liftAfter": 0.012}},
+        {"scroll": {"momentumDeltas": [[1.0, 0.0], [0.5, 0.0]], "momentumGaps": [0.02],
+                    "mouse": true}},
+        {"pinch": {"magnifications": [0.02, -0.01], "restBefore": 0.1, "gaps": [0.01],
+                   "liftAfter": 0.03}},
+        {"pinch": {"magnifications": []}},
+        {"oneFinger": {"holdFor": 0.25}},
+        {"oneFinger": {}},
+        {"doubleTap": {}},
+        {"wheel": {"lines": -2, "horizontalLines": 3}},
+        {"key": {"code": 123, "repeats": 2}},
+        {"modifiers": {"flags": ["shift", "fn"], "rightHand": true}},
+        {"modifiers": {"flags": 262145}},
+        {"pointer": [700.0, 450.5]},
+        {"pause": 0.5}
+    ])");
+    const auto read = hardwareStepsFromJson(script);
+    ASSERT_TRUE(read.ok()) << read.error();
+    EXPECT_EQ(hardwareStepsToJson(read.value()), script) << hardwareStepsToJson(read.value());
+    const auto& move = std::get<ScrollStroke>(read.value()[0]).moves[1];
+    EXPECT_EQ(move.deltas, (std::vector<platform::CGPoint>{{0, 4}, {0, 6.5}}));
+    EXPECT_EQ(std::get<OneFingerContact>(read.value()[4]).holdFor, 0.25);
+
+    const std::vector<HardwareStep> made{
+        ScrollStroke{
+            .moves = {{.travel = {3, 4}, .events = 2, .holdAfter = 0, .deltas = {}, .gaps = {0.5}}},
+            .momentumEvents = 0,
+            .liftAfter = 0},
+        PinchStroke{.magnifications = {0.1}, .restBefore = 0, .gaps = {0, 0.2}, .liftAfter = {}},
+        ModifierChange{CGEventFlags::maskCommand | CGEventFlags::maskNumericPad},
+        OneFingerContact{0},
+    };
+    const auto back = hardwareStepsFromJson(hardwareStepsToJson(made));
+    ASSERT_TRUE(back.ok()) << back.error();
+    EXPECT_EQ(back.value(), made);
+}
+
 TEST(HardwareScript, BadStepsAreRefusedWithTheStepNamed) {
     const std::vector<std::pair<const char*, const char*>> cases{
         {R"({"scroll": {}})", "hardware input must be a list of steps"},
@@ -88,6 +133,20 @@ TEST(HardwareScript, NumbersOutOfRangeAreRefusedWithTheirPlace) {
          "scroll.moves[0].holdAfter: must be a finite number of seconds from 0 to 3600"},
         {R"({"scroll": {"moves": [{"events": 3}]}})", "scroll.moves[0]: needs \"travel\""},
         {R"({"scroll": {"momentum": -1}})", "scroll.momentum: must be from 0 to 1000"},
+        {R"({"scroll": {"moves": [{"deltas": [[1, 1]], "travel": [1, 1]}]}})",
+         "scroll.moves[0]: gives its deltas, or its travel and events, not both"},
+        {R"({"scroll": {"moves": [{"deltas": []}]}})", "scroll.moves[0].deltas: must not be empty"},
+        {R"({"scroll": {"moves": [{"deltas": [[0, 100001]]}]}})",
+         "scroll.moves[0].deltas[0]: a point"},
+        {R"({"scroll": {"moves": [{"travel": [1, 1], "gaps": [0.1, -1]}]}})",
+         "scroll.moves[0].gaps[1]: must be a finite number of seconds"},
+        {R"({"scroll": {"momentum": 2, "momentumDeltas": [[1, 1]]}})",
+         "scroll: gives \"momentum\" or \"momentumDeltas\", not both"},
+        {R"({"scroll": {"liftAfter": 3601}})", "scroll.liftAfter: must be a finite number"},
+        {R"({"pinch": {"magnifications": [0.1], "gaps": 0.1}})",
+         "pinch.gaps: must be a list of at most 1000 items"},
+        {R"({"oneFinger": {"holdFor": -1}})", "oneFinger.holdFor: must be a finite number"},
+        {R"({"oneFinger": {"fingers": 2}})", "oneFinger: unknown field \"fingers\""},
         {R"({"scroll": {"momentum": 2147483647}})", "scroll.momentum: must be from 0 to 1000"},
         {R"({"scroll": {"restBefore": -0.1}})", "scroll.restBefore: must be a finite number"},
         {R"({"pinch": {"magnifications": [0.1, 1e308]}})",

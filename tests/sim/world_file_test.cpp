@@ -24,9 +24,11 @@
 #include "sim/input_devices.h"
 #include "sim/keyboard_layout.h"
 #include "sim/login_items.h"
+#include "sim/menu_bar.h"
 #include "sim/spaces.h"
 #include "sim/tabs.h"
 #include "sim/window_node.h"
+#include "sim/window_parts.h"
 #include "sim/window_server.h"
 #include "sim/world_description.h"
 #include "sim/world_format.h"
@@ -150,8 +152,11 @@ TEST_F(WorldFileTest, EveryKeyDumpsAsItWasLoadedAndLoadsBackEqual) {
     EXPECT_EQ(Displays::of(*again).mainDisplay()->number, 2);
     // The window server's order, levels and options; the tabs and the pre-frame of full screen.
     auto windows = WindowServer::of(*again).windows();
-    std::erase_if(windows,
-                  [](const ServerWindow& window) { return window.owner == Dock::defaultPid; });
+    // The Dock's, the menu bar's and the status items' aside.
+    std::erase_if(windows, [](const ServerWindow& window) {
+        return window.owner == Dock::defaultPid ||
+               dynamic_cast<const WindowNode*>(window.node.get()) == nullptr;
+    });
     ASSERT_EQ(windows.size(), 2u);
     EXPECT_EQ(windows[0].number, 35);
     EXPECT_EQ(windows[0].options,
@@ -324,6 +329,111 @@ TEST_F(WorldFileTest, TabBarsLoadDetachAndLoadBack) {
     ScopedWorld again;
     loadWorld(*again, dumped);
     EXPECT_EQ(dumpWorld(*again), dumped);
+}
+
+// The parts a window shows follow it, are named by the file and act as the parts made in code do;
+// the menu bar and the status items lie in the menu bar's band; a world made in code with the same
+// parts dumps as the same keys.
+TEST_F(WorldFileTest, WindowPartsMenuBarsAndStatusItemsLoadFollowTheirPlaceAndDumpBack) {
+    const Json file = Json::parse(R"({
+      "displays": [{"frame": [0.0, 0.0, 1440.0, 900.0], "menuBarHeight": 25.0}],
+      "processes": [{"pid": 7, "name": "Editor",
+        "menuBar": {"menus": ["File", "Edit"], "id": "menus"},
+        "children": [{"role": "AXWindow", "id": "w",
+          "window": {"number": 3,
+            "parts": [{"toolbar": {"height": 52.0, "items": ["Back", "Share"], "id": "toolbar"}},
+                      {"titleBar": {"height": 52.0, "green": "zoom", "closeEnabled": false,
+                                    "closeId": "close", "greenId": "zoom"}},
+                      {"content": {"top": 52.0, "id": "content"}},
+                      {"popover": {"offset": [100.0, 60.0, 150.0, 60.0], "id": "popover"}},
+                      {"menu": {"offset": [280.0, 60.0, 120.0, 60.0], "items": ["Copy", "Paste"],
+                                "id": "menu"}}],
+            "tabBars": [{"shape": "native", "top": 120.0, "tabs": [{"title": "One"}]}]},
+          "attributes": {"AXPosition": {"point": [100.0, 100.0]},
+                         "AXSize": {"size": [600.0, 400.0]}}}]}],
+      "statusItems": [{"pid": 7, "title": "12:00", "id": "clock"},
+                      {"pid": 7, "title": "Sync", "width": 30.0}]})");
+    loadWorld(*world, file);
+    const auto node = [&](const char* name) { return world->resolve(*elementNamed(*world, name)); };
+    const auto frame = [&](const char* name) {
+        return answer<platform::CGRect>(ax::copyAttributeValue(node(name)->element(), "AXFrame"));
+    };
+    const ax::Element window = node("w")->element();
+    EXPECT_EQ(answer<ax::Element>(ax::copyAttributeValue(window, "AXCloseButton")),
+              node("close")->element());
+    EXPECT_EQ(answer<ax::Element>(ax::copyAttributeValue(window, "AXZoomButton")),
+              node("zoom")->element());
+    EXPECT_FALSE(ax::copyAttributeValue(window, "AXFullScreenButton").ok());
+    EXPECT_FALSE(answer<bool>(ax::copyAttributeValue(node("close")->element(), "AXEnabled")));
+    EXPECT_EQ(frame("toolbar"), platform::CGRect(100, 100, 600, 52));
+    // The title-bar buttons lie in front of the toolbar they were declared after.
+    const platform::CGRect close = frame("close");
+    const auto hit = ax::copyElementAtPosition(
+        ax::createSystemWide(), static_cast<float>(close.midX()), static_cast<float>(close.midY()));
+    EXPECT_EQ(hit.value(), node("close")->element());
+    EXPECT_EQ(frame("content"), platform::CGRect(100, 152, 600, 348));
+    EXPECT_EQ(frame("menu"), platform::CGRect(380, 160, 120, 60));
+    EXPECT_EQ(world->component<Tabs>().barFrame(dynamic_cast<const WindowNode&>(*node("w"))),
+              platform::CGRect(100, 220, 600, Tabs::barHeight));
+    // The parts follow their window.
+    std::dynamic_pointer_cast<WindowNode>(node("w"))->moveTo(*world, {300, 200});
+    EXPECT_EQ(frame("popover"), platform::CGRect(400, 260, 150, 60));
+    EXPECT_EQ(frame("close").origin, (platform::CGPoint{close.minX() + 200, close.minY() + 100}));
+    // The menu bar: the system's menu, the application's, then the file's; the status items at
+    // the right end, the first one rightmost.
+    const auto menus = node("menus")->children();
+    ASSERT_EQ(menus.size(), 4u);
+    EXPECT_EQ(answer<std::string>(ax::copyAttributeValue(menus[1]->element(), "AXTitle")),
+              "Editor");
+    EXPECT_EQ(answer<ax::Element>(ax::copyAttributeValue(ax::createApplication(7), "AXMenuBar")),
+              node("menus")->element());
+    const double clockWidth = MenuBar::itemWidth("12:00");
+    EXPECT_EQ(frame("clock"),
+              platform::CGRect(1440 - MenuBar::edgeInset - clockWidth, 0, clockWidth, 25));
+
+    // Dumped, the parts are written as they were declared, the window's attributes that name the
+    // buttons and the elements the parts made left out.
+    const Json dumped = dumpWorld(*world);
+    const Json& written = dumped["processes"][0]["children"][0];
+    EXPECT_EQ(written["window"]["parts"], file["processes"][0]["children"][0]["window"]["parts"]);
+    EXPECT_FALSE(written["attributes"].contains("AXCloseButton")) << written.dump(2);
+    EXPECT_FALSE(written.contains("children")) << written.dump(2);
+    EXPECT_EQ(dumped["processes"][0]["menuBar"], file["processes"][0]["menuBar"]);
+    EXPECT_FALSE(dumped["processes"][0].contains("children") &&
+                 dumped["processes"][0]["children"].size() != 1u);
+    EXPECT_EQ(dumped["statusItems"], file["statusItems"]);
+    EXPECT_EQ(dumped["processes"][0]["children"][0]["window"]["tabBars"][0]["top"], 120.0);
+    ScopedWorld again;
+    loadWorld(*again, dumped);
+    EXPECT_EQ(dumpWorld(*again), dumped);
+
+    // The same parts made in code dump as the same keys.
+    ScopedWorld coded;
+    coded->addProcess(7, "", "Editor");
+    auto made = coded->makeNode<WindowNode>(7, 3);
+    made->set("AXPosition", platform::CGPoint{100, 100});
+    made->set("AXSize", platform::CGSize{600, 400});
+    coded->process(7)->application->appendChild(made);
+    WindowParts::addToolbar(*coded, made, 0, 52, {"Back", "Share"});
+    WindowParts::addTitleBarButtons(
+        *coded, made, {.height = 52, .green = GreenButton::zoom, .closeEnabled = false});
+    const Json codedDump = dumpWorld(*coded);
+    const Json& codedWindow = codedDump["processes"][0]["children"][0]["window"];
+    ASSERT_EQ(codedWindow["parts"].size(), 2u) << codedDump.dump(2);
+    EXPECT_EQ(codedWindow["parts"][1]["titleBar"],
+              Json::parse(R"({"height": 52.0, "green": "zoom", "closeEnabled": false})"));
+}
+
+// A process whose elements do not tell their process: the interface fails to read it, while the
+// process itself runs as any other.
+TEST_F(WorldFileTest, AProcessWhosePidCannotBeReadIsDeclared) {
+    loadWorld(*world, Json::parse(R"({"processes": [{"pid": 7, "pidUnreadable": true,
+        "children": [{"role": "AXWindow", "id": "w"}]}, {"pid": 8}]})"));
+    EXPECT_EQ(ax::getPid(ax::createApplication(7)).error(), ax::failure);
+    EXPECT_EQ(ax::getPid(*elementNamed(*world, "w")).error(), ax::failure);
+    EXPECT_EQ(ax::getPid(ax::createApplication(8)).value(), 8);
+    EXPECT_TRUE(ax::copyAttributeValue(ax::createApplication(7), "AXWindows").ok());
+    EXPECT_TRUE(dumpWorld(*world)["processes"][0]["pidUnreadable"].get<bool>());
 }
 
 // Small worlds whose keys hold other values than the fixture's: each dumps as it was loaded.
@@ -640,6 +750,28 @@ TEST_F(WorldFileTest, ImpossibleValuesAreRefusedAtTheirPlace) {
          "processes[0].children[0].window.clickThrough: expected true or false"},
         {R"({"processes": [{"pid": 1, "windowOptions": {"layer": 3000000000}}]})",
          "processes[0].windowOptions.layer: out of range"},
+        {window(R"("window": {"parts": [{}]})"),
+         "processes[0].children[0].window.parts[0]: a part is one of titleBar, toolbar, content, "
+         "popover or menu"},
+        {window(R"("window": {"parts": [{"content": {}, "popover": {"offset": [0, 0, 1, 1]}}]})"),
+         "processes[0].children[0].window.parts[0]: a part is one of titleBar, toolbar, content, "
+         "popover or menu"},
+        {window(R"("id": "w", "window": {"parts": [{"titleBar": {"greenId": "w"}}]})"),
+         "processes[0].children[0].window.parts[0].titleBar.greenId: the name \"w\" is taken"},
+        {window(R"("window": {"parts": [{"titleBar": {"height": 0}}]})"),
+         "processes[0].children[0].window.parts[0].titleBar.height: must be positive"},
+        {window(R"("window": {"parts": [{"toolbar": {"top": 0}}]})"),
+         "processes[0].children[0].window.parts[0].toolbar: needs \"height\""},
+        {window(R"("window": {"parts": [{"menu": {"offset": [0, 0, -1, 1]}}]})"),
+         "processes[0].children[0].window.parts[0].menu.offset: a size must not be negative"},
+        {R"({"processes": [{"pid": 1, "children": [{"role": "AXGroup", "window": {"parts": []}}]}]})",
+         "processes[0].children[0].window: only an AXWindow has window fields"},
+        {R"({"processes": [{"pid": 1}], "statusItems": [{"pid": 2, "title": "x"}]})",
+         "statusItems[0].pid: no process of the file has the pid"},
+        {R"({"processes": [{"pid": 1}], "statusItems": [{"pid": 1}]})",
+         "statusItems[0]: needs \"title\""},
+        {R"({"processes": [{"pid": 1, "id": "a", "menuBar": {"id": "a"}}]})",
+         "processes[0].menuBar.id: the name \"a\" is taken"},
         {R"({"processes": [{"pid": 90}], "overview": "missionControl"})",
          "overview: pid 90 is taken"},
         {R"({"overview": "launchpad"})", "overview: expected missionControl or appExpose"},

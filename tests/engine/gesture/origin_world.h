@@ -1,13 +1,14 @@
 #pragma once
 
-// A simulated desktop with every place a gesture can start, for the origin classification: a
-// 1440 x 900 laptop display with a 25-point menu bar and the Dock along the bottom; the editor in
-// front with its menu bar and a grid of windows (a plain one, one with a toolbar, one whose green
-// button zooms, one with a popover and a menu open, one without title-bar parts); two system
-// dialogs of an agent process, one whose close button is disabled; a browser window with tabs; a
-// status item of an accessory application; the Dock with the editor's tile, a folder, the trash,
-// a separator and the tile of an application that is not installed. Settings at their defaults in
-// a home of the test's own, the output captured, the title-bar height cache empty.
+// A simulated desktop with every place a gesture can start, for the origin classification, as the
+// world file worlds/origins.json says it: a 1440 x 900 laptop display with a 25-point menu bar and
+// the Dock along the bottom; the editor in front with its menu bar and a grid of windows (a plain
+// one, one with a toolbar, one whose green button zooms, one with a popover and a menu open, one
+// without title-bar parts); two system dialogs of an agent process, one whose close button is
+// disabled; a browser window with tabs; a status item of an accessory application; the Dock with
+// the editor's tile, a folder, a separator, the trash and the tile of an application that is not
+// installed. Settings at their defaults in a home of the test's own, the output captured, the
+// title-bar height cache empty.
 
 #include <memory>
 #include <optional>
@@ -32,6 +33,7 @@
 #include "sim/window_parts.h"
 #include "sim/workspace.h"
 #include "sim/world.h"
+#include "sim/world_file.h"
 #include "support/captured_output.h"
 #include "support/temporary_home.h"
 #include "support/virtual_clock.h"
@@ -62,66 +64,57 @@ public:
     OriginWorldTest() {
         for (const auto* key : settings::Defaults::Keys::all())
             key->registerDefault();
-        sim::Displays::of(*world).setDisplays({laptop()});
+        sim::loadWorldFile(*world, ZORAL_FIXTURES_DIR "/worlds/origins.json");
         reinitializeScreens();
 
-        dock = &sim::Dock::install(*world);
-        world->addProcess(clockPid, "org.example.clock", "Clock");
-        sim::workspace(*world).info(clockPid).activationPolicy =
-            platform::ActivationPolicy::accessory;
-        world->addProcess(agentPid, "org.example.agent", "Agent");
-        world->addProcess(browserPid, "com.apple.Safari", "Safari");
-        world->addProcess(editorPid, editorIdentifier, "Editor");
-        sim::workspace(*world).info(editorPid).bundleURL = editorURL;
-        sim::workspace(*world).installBundle(editorURL, editorIdentifier);
+        const auto buttons = [&](const std::string& window) {
+            return sim::TitleBarButtons{named<sim::PartButtonNode>(window + "-close"),
+                                        named<sim::PartButtonNode>(window + "-minimize"),
+                                        named<sim::PartButtonNode>(window + "-green")};
+        };
+        dock = sim::Dock::of(*world);
+        menuBar = sim::MenuBar::barOf(*world, editorPid)->elements;
+        statusItem = named<sim::LaidOutNode>("clock");
 
-        menuBar = sim::MenuBar::add(*world, editorPid, {"File", "Edit", "View"});
-        statusItem = sim::MenuBar::addStatusItem(*world, clockPid, "12:00");
+        plain = named<sim::WindowNode>("plain");
+        plainButtons = buttons("plain");
+        toolbarWindow = named<sim::WindowNode>("toolbar-window");
+        toolbar = named<sim::PartNode>("toolbar");
+        toolbarButtons = buttons("toolbar-window");
+        zoomWindow = named<sim::WindowNode>("zoom-window");
+        zoomButtons = buttons("zoom-window");
+        popoverWindow = named<sim::WindowNode>("popover-window");
+        popover = named<sim::PartNode>("popover");
+        menu = named<sim::PartNode>("menu");
+        lockedDialog = named<sim::WindowNode>("locked-dialog");
+        dialog = named<sim::WindowNode>("dialog");
+        tabWindow = named<sim::WindowNode>("tab-window");
+        // A browser's tabs lie in a tab group inside the bar's group, each with its title first.
+        const sim::Tabs::BarView bar = sim::Tabs::install(*world).barsOf(*tabWindow).at(0);
+        tabStrip.bar = bar.root->children().at(0);
+        tabStrip.tabs = bar.tabs;
+        for (const auto& tab : bar.tabs)
+            tabStrip.labels.push_back(tab->children().at(0));
+        bare = named<sim::WindowNode>("bare");
 
-        using sim::WindowParts;
-        plain = addWindow(editorPid, cell(0, 0));
-        plainButtons = WindowParts::addTitleBarButtons(*world, plain);
-        WindowParts::addContent(*world, plain, 28);
-
-        toolbarWindow = addWindow(editorPid, cell(1, 0));
-        // A unified toolbar: the title-bar buttons lie in front of it.
-        toolbar = WindowParts::addToolbar(*world, toolbarWindow, 0, 52, {"Back", "Share", "Find"});
-        toolbarButtons = WindowParts::addTitleBarButtons(*world, toolbarWindow, {.height = 52});
-        WindowParts::addContent(*world, toolbarWindow, 52);
-
-        zoomWindow = addWindow(editorPid, cell(2, 0));
-        zoomButtons = WindowParts::addTitleBarButtons(
-            *world, zoomWindow, {.height = 28, .green = sim::GreenButton::zoom});
-        WindowParts::addContent(*world, zoomWindow, 28);
-
-        popoverWindow = addWindow(editorPid, cell(0, 1));
-        WindowParts::addTitleBarButtons(*world, popoverWindow);
-        WindowParts::addContent(*world, popoverWindow, 28);
-        popover = WindowParts::addPopover(*world, popoverWindow, {100, 30, 150, 60});
-        menu = WindowParts::addMenu(*world, popoverWindow, {280, 30, 120, 60}, {"Copy", "Paste"});
-
-        lockedDialog = addWindow(agentPid, cell(1, 1));
-        WindowParts::addTitleBarButtons(*world, lockedDialog, {.closeEnabled = false});
-        WindowParts::makeSystemDialog(lockedDialog);
-        dialog = addWindow(agentPid, cell(2, 1));
-        WindowParts::addTitleBarButtons(*world, dialog);
-        WindowParts::makeSystemDialog(dialog);
-
-        tabWindow = addWindow(browserPid, cell(0, 2));
-        WindowParts::addTitleBarButtons(*world, tabWindow);
-        tabStrip = sim::Tabs::install(*world).addTabs(*world, tabWindow, sim::TabTreeShape::browser,
-                                                      {"One", "Two"});
-
-        bare = addWindow(editorPid, cell(1, 2));
-
-        editorTile = dock->addApplicationTile(*world, "Editor", editorURL);
-        folderTile = dock->addFolderTile(*world, "Downloads", "file:///Users/user/Downloads/");
-        dock->addSeparator(*world);
-        trashTile = dock->addTrash(*world);
-        strangerTile =
-            dock->addApplicationTile(*world, "Stranger", "file:///Applications/Stranger.app/");
+        const auto tiles = dock->list()->children();
+        const auto tile = [&](std::size_t index) {
+            return std::dynamic_pointer_cast<sim::DockTileNode>(tiles.at(index));
+        };
+        editorTile = tile(0);
+        folderTile = tile(1);
+        trashTile = tile(3);
+        strangerTile = tile(4);
         output.clear();
         world->resetRoundTrips();
+    }
+
+    // The element the world file names, as the node of its kind.
+    template <class Kind>
+    std::shared_ptr<Kind> named(const std::string& name) const {
+        const auto element = sim::elementNamed(*world, name);
+        EXPECT_TRUE(element.has_value()) << name;
+        return element ? std::dynamic_pointer_cast<Kind>(world->resolve(*element)) : nullptr;
     }
 
     // The window cells: three columns and three rows of 440 x 240 points below the menu bar.
@@ -186,7 +179,8 @@ public:
     zoral::testing::TemporaryHome home;
     sim::ScopedWorld world;
     zoral::testing::ScopedOutputCapture output;
-    std::int64_t nextNumber = 100;
+    // After the file's windows.
+    std::int64_t nextNumber = 108;
 
     sim::Dock* dock = nullptr;
     sim::MenuBarElements menuBar;

@@ -63,7 +63,7 @@ public:
 };
 class IdleTooltips : public engine::Tooltips {
 public:
-    void update(const engine::Action&, bool, bool, bool, platform::CGPoint) override {}
+    void update(const engine::Action&, engine::TooltipDrawing, platform::CGPoint) override {}
     void hide() override {}
     void fadeTooltips(double) override {}
     void livePreview(const engine::Action&, const std::shared_ptr<desktop::Window>&,

@@ -70,7 +70,7 @@ void BM_SnapOneWindow(benchmark::State& state) {
         std::int64_t column = 0;
         for (auto _ : state) {
             // Left and right halves in turn, so that every snap moves the window.
-            engine::snap(window, {{column, 0}, {column + 1, 1}, {2, 1}}, screen, false, false);
+            engine::snap(window, {{column, 0}, {column + 1, 1}, {2, 1}}, screen);
             column = 1 - column;
             state.PauseTiming();
             crowd.scheduler->runFor(0.01);

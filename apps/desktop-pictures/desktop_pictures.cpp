@@ -293,11 +293,11 @@ std::function<void()> PicturingTooltips::picture(const std::string& phase) const
     };
 }
 
-void PicturingTooltips::update(const engine::Action& action, bool show, bool state, bool clear,
+void PicturingTooltips::update(const engine::Action& action, engine::TooltipDrawing drawing,
                                platform::CGPoint point) {
-    tooltips_->update(action, show, state, clear, point);
+    tooltips_->update(action, drawing, point);
     active_ = true;
-    if (!state || (lastProposed_ && *lastProposed_ == action))
+    if (!drawing.state || (lastProposed_ && *lastProposed_ == action))
         return;
     lastProposed_ = action;
     ++proposals_;

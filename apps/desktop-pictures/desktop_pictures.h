@@ -41,7 +41,7 @@ public:
     // The tooltips that the calls go on to: those of the engine attached now.
     void drawOver(std::shared_ptr<engine::Tooltips> tooltips) { tooltips_ = std::move(tooltips); }
 
-    void update(const engine::Action& action, bool show, bool state, bool clear,
+    void update(const engine::Action& action, engine::TooltipDrawing drawing,
                 platform::CGPoint point) override;
     void hide() override;
     void fadeTooltips(double duration) override;

@@ -52,8 +52,7 @@ protected:
 
     // Snaps "notes" onto the left half of the laptop's screen, as a gesture would.
     void snapNotesLeft() {
-        engine::snap(notes(), {{0, 0}, {1, 1}, {2, 1}}, desktop::Screen::screens().at(0), false,
-                     false);
+        engine::snap(notes(), {{0, 0}, {1, 1}, {2, 1}}, desktop::Screen::screens().at(0));
         scheduler().advance(0.5);
     }
 };

@@ -131,8 +131,9 @@ OutcomeGuarantee onWindow(const WindowPromise& promise, const Origin& origin) {
 // --- The actions, one function a row of the table
 
 OutcomeGuarantee snap(const Origin& origin, const Action& action) {
-    engine::snap(origin.window, *action.span(), origin.screen, setting(Keys::snappingMoveCursor()),
-                 setting(Keys::snappingActivateWindow()));
+    engine::snap(origin.window, *action.span(), origin.screen,
+                 {.moveCursor = setting(Keys::snappingMoveCursor()),
+                  .activate = setting(Keys::snappingActivateWindow())});
     return finished(origin);
 }
 
@@ -145,8 +146,8 @@ OutcomeGuarantee sendToScreen(const Origin& origin, const Action& action) {
     const bool moveCursor = setting(Keys::screensMoveCursor());
     Origin changed = origin;
     if (origin.window) {
-        if (auto target =
-                moveToScreen(origin.window, *action.direction(), origin.screen, moveCursor)) {
+        if (auto target = moveToScreen(origin.window, *action.direction(), origin.screen,
+                                       {.moveCursor = moveCursor})) {
             changed.screen = std::move(*target);
         }
     }
@@ -264,10 +265,12 @@ OutcomeGuarantee centerWindow(const Origin& origin, const Action&) {
     const bool activate = setting(Keys::snappingActivateWindow());
     switch (setting(Keys::snappingCenterAction())) {
         case settings::SnappingCenterAction::centerUnsnap:
-            center(origin.window, origin.screen, moveCursor, activate, true);
+            center(origin.window, origin.screen,
+                   {.moveCursor = moveCursor, .activate = activate, .restore = true});
             break;
         case settings::SnappingCenterAction::center:
-            center(origin.window, origin.screen, moveCursor, activate, false);
+            center(origin.window, origin.screen,
+                   {.moveCursor = moveCursor, .activate = activate, .restore = false});
             break;
         case settings::SnappingCenterAction::unsnap:
             unsnap(origin.window);

@@ -100,7 +100,7 @@ void moveAllWindowsToScreen(desktop::Direction direction, const Screen& from) {
         return;
     const auto entries = snappedWindowsOnScreen(from);
     for (const auto& [window, record] : entries)
-        snap(window, record.span, *target, false, false);
+        snap(window, record.span, *target);
     if (!entries.empty() &&
         settings::Defaults::readValue(settings::Defaults::Keys::screensMoveCursor())) {
         const platform::CGRect top = desktop::flip(target->uiFrame);

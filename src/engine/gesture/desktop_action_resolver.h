@@ -1,14 +1,14 @@
 #pragma once
 
 // The gesture's action resolution on the desktop: reads the gesture, asks the resolution tables
-// with the desktop's answers for the gesture's origin, moves the gesture's state on as the tables
-// say (the grid spans, the application switcher) and then proposes, clears or cancels through the
-// gesture.
+// with the desktop's answers for the gesture's origin, and hands their resolution to the gesture,
+// which applies it (Gesture::apply): its grid spans, the application switcher and a tab taken for
+// its window move on, then it proposes, clears or cancels. The resolver writes nothing into the
+// gesture itself.
 //
 // It remembers, per gesture and for as long as the gesture lives, the directions and phases it last
 // resolved, so that a resolution after a mere change of the modifier keys does not step the grids
-// a second time for the same scroll. A tab gesture taken as a window gesture is written into the
-// gesture's origin, where the core and the gesture see it too.
+// a second time for the same scroll.
 
 #include <functional>
 #include <map>

@@ -4,7 +4,9 @@
 #include <array>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <utility>
+#include <variant>
 
 #include "desktop/log_time_formatter.h"
 #include "engine/actions/app_switcher.h"
@@ -109,11 +111,58 @@ Gesture::~Gesture() {
         platform::DispatchQueue::main().async(std::move(release));
 }
 
+GestureState Gesture::resolutionState(bool phaseAppended) const {
+    return {
+        .originType = origin_.type,
+        .directions = directions_,
+        .phases = phases_,
+        .modifiers = modifiers_,
+        .isCmdTabbing = isCmdTabbing_,
+        .isChaining = isChaining_,
+        .grids = grids_,
+        .phaseAppended = phaseAppended,
+    };
+}
+
+void Gesture::appendPhase(Phase phase) {
+    phases_.push_back(phase);
+    updatePhase();
+}
+
+void Gesture::appendDirection(desktop::Direction direction, Phase phase) {
+    directions_.push_back(direction);
+    appendPhase(phase);
+}
+
+Gesture::Done Gesture::apply(const Resolution& resolution) {
+    grids_ = resolution.grids;
+    if (resolution.startsCmdTabbing)
+        startCmdTabbing();
+    if (resolution.reroutesToWindow)
+        rerouteToWindow();
+    return std::visit(
+        [this](const auto& outcome) -> Done {
+            using Value = std::decay_t<decltype(outcome)>;
+            if constexpr (std::is_same_v<Value, Nothing>) {
+                return finished();
+            } else if constexpr (std::is_same_v<Value, Clear>) {
+                return clearAction();
+            } else if constexpr (std::is_same_v<Value, Proposal>) {
+                return setAction(outcome);
+            } else {
+                auto done = setAction(outcome.proposal);
+                cancel();
+                return done;
+            }
+        },
+        resolution.outcome);
+}
+
 void Gesture::updatePhase() {
     if (isCancelled_)
         return;
     const std::optional<Phase> last =
-        phases.empty() ? std::nullopt : std::optional<Phase>(phases.back());
+        phases_.empty() ? std::nullopt : std::optional<Phase>(phases_.back());
     platform::output::printLine("Phase: " +
                                 (last ? std::string(platform::caseName(*last)) : std::string("—")));
     services_.resolver->resolveAction(*this).runOnValue(
@@ -123,7 +172,7 @@ void Gesture::updatePhase() {
 void Gesture::handlePhase(std::optional<Phase> phase) {
     if (!phase)
         return;
-    if ((*phase == Phase::rested || *phase == Phase::paused) && !isChaining_ && !isCmdTabbing) {
+    if ((*phase == Phase::rested || *phase == Phase::paused) && !isBusy()) {
         // On a tab nothing is proposed until the fingers move: a tick would promise an action.
         if (origin_.type == OriginType::tab && !action_)
             return;
@@ -140,7 +189,9 @@ void Gesture::handlePhase(std::optional<Phase> phase) {
     }
 }
 
-Gesture::Done Gesture::setAction(const Action& action, bool display, bool chain, bool executeNow) {
+Gesture::Done Gesture::setAction(const Proposal& proposal) {
+    const Action& action = proposal.action;
+    const bool display = proposal.display;
     const ActionUserType type = action.userType();
     if (!readValue(Keys::actions()).contains(type) || !originAllows(origin_.type, type))
         return finished();
@@ -150,16 +201,21 @@ Gesture::Done Gesture::setAction(const Action& action, bool display, bool chain,
         previewSnapping(action, display);
         action_ = action;
     }
-    if (executeNow)
+    if (proposal.executeNow)
         return execute();
-    if (chain)
+    if (proposal.chain)
         return executeAndChain();
     return finished();
 }
 
-Gesture::Done Gesture::clearAction() {
+void Gesture::emptyTooltip() {
     if (readValue(Keys::tooltipShow()) && action_)
-        services_.tooltips->update(*action_, false, true, true, origin_.location);
+        services_.tooltips->update(*action_, {.show = false, .state = true, .clear = true},
+                                   origin_.location);
+}
+
+Gesture::Done Gesture::clearAction() {
+    emptyTooltip();
     action_.reset();
     return finished();
 }
@@ -177,7 +233,8 @@ Gesture::Done Gesture::execute() {
 void Gesture::didExecute(Origin newOrigin, bool succeeded, const Action& action) {
     origin_ = std::move(newOrigin);
     if (!succeeded && readValue(Keys::tooltipShow()) && action_)
-        services_.tooltips->update(*action_, false, false, false, origin_.location);
+        services_.tooltips->update(*action_, {.show = false, .state = false, .clear = false},
+                                   origin_.location);
     wasExecuted_ = true;
     settings::Defaults::updateValue(
         Keys::numberOfActions(),
@@ -193,12 +250,11 @@ Gesture::Done Gesture::executeAndChain() {
             return self->clearAction();
         })
         .runOnValue([self](const promises::Unit&) {
-            self->directions.clear();
-            self->phases.clear();
+            self->directions_.clear();
+            self->phases_.clear();
             self->updatePhase();
             if (self->origin_.window) {
-                self->phases.push_back(Phase::chained);
-                self->updatePhase();
+                self->appendPhase(Phase::chained);
             } else {
                 self->cancel();
             }
@@ -208,8 +264,7 @@ Gesture::Done Gesture::executeAndChain() {
 
 void Gesture::cancel() {
     if (!isCancelled_) {
-        if (readValue(Keys::tooltipShow()) && action_)
-            services_.tooltips->update(*action_, false, true, true, origin_.location);
+        emptyTooltip();
         updateTooltip(TooltipFade::normal);
         platform::output::printLine("Gesture: cancelled");
         if (action_ && readValue(Keys::hapticFeedback()))
@@ -222,7 +277,8 @@ void Gesture::cancel() {
 void Gesture::previewSnapping(const Action& action, bool display) {
     if (readValue(Keys::tooltipShow())) {
         services_.tooltips->hide();
-        services_.tooltips->update(action, true, display, false, origin_.location);
+        services_.tooltips->update(action, {.show = true, .state = display, .clear = false},
+                                   origin_.location);
     }
     if (readValue(Keys::tooltipLive()))
         services_.tooltips->livePreview(action, origin_.window, origin_.screen);

@@ -1,11 +1,11 @@
 #pragma once
 
 // What a gesture is handed to do its work: the action resolution, which proposes an action for the
-// gesture's origin, directions, phases and modifiers (through Gesture::setAction, clearAction and
-// cancel); the executor, which performs an action and returns the origin as the action left it
-// with a flag that is false only when the action lacked its operand or failed; and the tooltips.
-// The real ones are the resolution tables, the action executor and the tooltip controller; tests
-// hand recording stand-ins.
+// gesture's origin, directions, phases and modifiers (through Gesture::apply, or setAction,
+// clearAction and cancel); the executor, which performs an action and returns the origin as the
+// action left it with a flag that is false only when the action lacked its operand or failed; and
+// the tooltips. The real ones are the resolution tables, the action executor and the tooltip
+// controller; tests hand recording stand-ins.
 
 #include <memory>
 #include <utility>

@@ -59,8 +59,7 @@ void HotkeysEngine::rescheduleCancel() {
 void HotkeysEngine::handleKey(std::optional<Key> key, platform::CGEventFlags flags,
                               NSEventPhase phase) {
     if (phase == NSEventPhase::ended) {
-        gesture_->phases.push_back(Phase::released);
-        gesture_->updatePhase();
+        gesture_->appendPhase(Phase::released);
         return;
     }
     if (phase != NSEventPhase::changed)
@@ -77,16 +76,13 @@ void HotkeysEngine::handleKey(std::optional<Key> key, platform::CGEventFlags fla
         for (const auto& [candidate, direction] : directions) {
             if (desktop::keyCode(candidate) != desktop::keyCode(*key))
                 continue;
-            gesture_->directions.push_back(direction);
-            gesture_->phases.push_back(Phase::scrolled);
-            gesture_->updatePhase();
+            gesture_->appendDirection(direction, Phase::scrolled);
             arm(gestureDispatchItem_, gestureTimeout_, &HotkeysEngine::onPause);
             matched = true;
             break;
         }
         if (!matched && *key == undoKey_) {
-            gesture_->phases.push_back(Phase::tapped);
-            gesture_->updatePhase();
+            gesture_->appendPhase(Phase::tapped);
         }
     }
     rescheduleCancel();
@@ -98,15 +94,15 @@ void HotkeysEngine::updateModifiers(platform::CGEventFlags flags) {
         flagsDown_ = count;
         return;
     }
-    gesture_->modifiers = settings_->modifiersFromFlags(settings::ModifierFlags(flags.rawValue()));
-    if (!gesture_->isCancelled() && !gesture_->isChaining() && !gesture_->isCmdTabbing)
+    gesture_->setModifiers(
+        settings_->modifiersFromFlags(settings::ModifierFlags(flags.rawValue())));
+    if (!gesture_->isCancelled() && !gesture_->isBusy())
         (void)resolver_->resolveAction(*gesture_);
     flagsDown_ = count;
 }
 
 void HotkeysEngine::onPause() {
-    gesture_->phases.push_back(Phase::paused);
-    gesture_->updatePhase();
+    gesture_->appendPhase(Phase::paused);
 }
 
 void HotkeysEngine::whenTimedOut(std::function<void(const HotkeysEngine&)> handler) {
@@ -116,7 +112,7 @@ void HotkeysEngine::whenTimedOut(std::function<void(const HotkeysEngine&)> handl
 void HotkeysEngine::onCancelTimeout() {
     if (gesture_->isCancelled())
         return;
-    if (gesture_->isChaining() || gesture_->isCmdTabbing) {
+    if (gesture_->isBusy()) {
         // Running its action: the time-out counts from when that is done.
         rescheduleCancel();
         return;

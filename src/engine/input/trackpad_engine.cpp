@@ -108,15 +108,13 @@ void MultitouchEngine::handleEvent(const platform::CGEvent& event, NSEventPhase 
                     arm(cancelDispatchItem_, cancelTimeout_, &MultitouchEngine::onCancelTimeout);
                     return;
                 case NSEventType::smartMagnify:
-                    gesture_->phases.push_back(Phase::tapped);
-                    gesture_->updatePhase();
+                    gesture_->appendPhase(Phase::tapped);
                     return;
                 default:
                     return;
             }
         case NSEventPhase::ended:
-            gesture_->phases.push_back(Phase::released);
-            gesture_->updatePhase();
+            gesture_->appendPhase(Phase::released);
             return;
         case NSEventPhase::mayBegin:
             arm(gestureDispatchItem_, parameters_.gestureTimeout, &MultitouchEngine::onRestTimeout);
@@ -128,9 +126,9 @@ void MultitouchEngine::handleEvent(const platform::CGEvent& event, NSEventPhase 
 }
 
 void MultitouchEngine::updateModifiers(const platform::CGEvent& event) {
-    gesture_->modifiers =
-        settings_->modifiersFromFlags(settings::ModifierFlags(event.flags.rawValue()));
-    if (!gesture_->isCancelled() && !gesture_->isChaining() && !gesture_->isCmdTabbing)
+    gesture_->setModifiers(
+        settings_->modifiersFromFlags(settings::ModifierFlags(event.flags.rawValue())));
+    if (!gesture_->isCancelled() && !gesture_->isBusy())
         (void)resolver_->resolveAction(*gesture_);
     arm(cancelDispatchItem_, cancelTimeout_, &MultitouchEngine::onCancelTimeout);
 }
@@ -146,9 +144,7 @@ void MultitouchEngine::reset() {
 
 void MultitouchEngine::appendDirection(Direction direction, Phase phase) {
     directions_.push_back(direction);
-    gesture_->directions.push_back(direction);
-    gesture_->phases.push_back(phase);
-    gesture_->updatePhase();
+    gesture_->appendDirection(direction, phase);
 }
 
 void MultitouchEngine::analyzeScroll() {
@@ -180,31 +176,26 @@ void MultitouchEngine::analyzeZoom() {
 void MultitouchEngine::onRestTimeout() {
     if (!settings_->tapAndHold())
         return;
-    gesture_->phases.push_back(Phase::rested);
-    gesture_->updatePhase();
+    gesture_->appendPhase(Phase::rested);
 }
 
 void MultitouchEngine::onScrollPause() {
     if (eventCounter_ <= parameters_.scrollStartEvents)
         return;
-    gesture_->phases.push_back(Phase::paused);
-    gesture_->updatePhase();
+    gesture_->appendPhase(Phase::paused);
     reset();
 }
 
 void MultitouchEngine::onZoomPause() {
     if (eventCounter_ <= parameters_.zoomStartEvents)
         return;
-    gesture_->phases.push_back(Phase::paused);
-    gesture_->updatePhase();
+    gesture_->appendPhase(Phase::paused);
     reset();
 }
 
 void MultitouchEngine::onCancelTimeout() {
-    if (gesture_->action() && !gesture_->isCancelled() && !gesture_->isChaining() &&
-        !gesture_->isCmdTabbing) {
+    if (gesture_->action() && !gesture_->isCancelled() && !gesture_->isBusy())
         gesture_->cancel();
-    }
 }
 
 }  // namespace zoral::engine

@@ -160,13 +160,13 @@ std::optional<CGEvent> ZoralCore::handleEvent(const CGEvent& event) {
             return handleScroll(event);
         case NSEventType::magnify:
             touchDispatchItem_.pendingItem.cancel();
-            handleTouchEvent(event, NSEventPhase::none, true);
+            handleTouchEvent(event, eventsOwnPhase);
             return closingRule(event);
         case NSEventType::smartMagnify:
-            handleTouchEvent(event, NSEventPhase::began, false);
+            handleTouchEvent(event, NSEventPhase::began);
             touchDispatchItem_.schedule(smartMagnifyDelay, [weak = weak_from_this(), event] {
                 if (const auto core = weak.lock())
-                    core->handleTouchEvent(event, NSEventPhase::ended, false);
+                    core->handleTouchEvent(event, NSEventPhase::ended);
             });
             return closingRule(event);
         default:
@@ -227,7 +227,7 @@ std::optional<CGEvent> ZoralCore::handleScroll(const CGEvent& event) {
     if (event.phase == NSEventPhase::cancelled) {
         touchDispatchItem_.schedule(cancelledScrollDelay, [weak = weak_from_this(), event] {
             if (const auto core = weak.lock())
-                core->handleTouchEvent(event, NSEventPhase::ended, false);
+                core->handleTouchEvent(event, NSEventPhase::ended);
         });
     } else {
         // The decision below uses what the earlier events left; the gesture sees this one on the
@@ -235,7 +235,7 @@ std::optional<CGEvent> ZoralCore::handleScroll(const CGEvent& event) {
         desktop::runAfterDelay(platform::DispatchQueue::main(), 0,
                                [weak = weak_from_this(), event] {
                                    if (const auto core = weak.lock())
-                                       core->handleTouchEvent(event, NSEventPhase::none, true);
+                                       core->handleTouchEvent(event, eventsOwnPhase);
                                });
     }
     if (momentumBlock_ && event.momentumPhase != NSEventPhase::none)
@@ -243,9 +243,8 @@ std::optional<CGEvent> ZoralCore::handleScroll(const CGEvent& event) {
     return closingRule(event);
 }
 
-void ZoralCore::handleTouchEvent(const CGEvent& event, NSEventPhase phase, bool useEventPhase) {
-    if (useEventPhase)
-        phase = event.phase;
+void ZoralCore::handleTouchEvent(const CGEvent& event, std::optional<NSEventPhase> given) {
+    const NSEventPhase phase = given.value_or(event.phase);
     if (!touchEngine_ && (phase == NSEventPhase::mayBegin || phase == NSEventPhase::began)) {
         const auto origin = originAtPointer(event);
         if (!origin)

@@ -83,9 +83,11 @@ public:
 
     // The dispatcher: the event to deliver it, nothing to swallow it.
     std::optional<platform::CGEvent> handleEvent(const platform::CGEvent& event);
-    // Starts, feeds and ends trackpad gestures; with useEventPhase the event's own phase counts.
-    virtual void handleTouchEvent(const platform::CGEvent& event, platform::NSEventPhase phase,
-                                  bool useEventPhase);
+    // Starts, feeds and ends trackpad gestures at the phase given, or at the event's own phase
+    // when none is given (eventsOwnPhase).
+    virtual void handleTouchEvent(const platform::CGEvent& event,
+                                  std::optional<platform::NSEventPhase> phase);
+    static constexpr std::optional<platform::NSEventPhase> eventsOwnPhase = std::nullopt;
     // Starts, feeds and ends hotkey gestures: phase changed for a press, ended when the super
     // modifier is released.
     virtual void handleKeyEvent(std::optional<desktop::Key> key, platform::CGEventFlags flags,

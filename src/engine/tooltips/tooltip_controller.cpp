@@ -99,19 +99,19 @@ void TooltipController::closeOtherTooltips(const Action& action) {
     }
 }
 
-void TooltipController::update(const Action& action, bool show, bool state, bool clear,
+void TooltipController::update(const Action& action, TooltipDrawing drawing,
                                platform::CGPoint point) {
     closeOtherTooltips(action);
     const auto found = tooltips_.find(action.tooltipStyle().shape);
     if (found == tooltips_.end())
         return;
     TooltipContainer& container = *found->second;
-    if (clear)
+    if (drawing.clear)
         container.clearContent();
     else
-        container.drawAction(action, state);
+        container.drawAction(action, drawing.state);
     container.moveTo(point);
-    if (show)
+    if (drawing.show)
         container.show();
 }
 

@@ -41,8 +41,7 @@ public:
     // Replaces the containers with new ones of the size "tooltipSize" holds now. The old ones are
     // dropped as they are.
     virtual void rebuildTooltips();
-    void update(const Action& action, bool show, bool state, bool clear,
-                platform::CGPoint point) override;
+    void update(const Action& action, TooltipDrawing drawing, platform::CGPoint point) override;
     void hide() override;
     // Brings the cursor back when this controller hid it.
     void unhideCursor();

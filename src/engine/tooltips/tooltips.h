@@ -28,15 +28,20 @@ enum class TooltipFade : std::uint8_t {
 // tooltip variant taken as the state (0.1 s for the full-screen actions, 0.3 s for the others).
 double tooltipFadeDuration(TooltipFade fade, const std::optional<Action>& action);
 
+// How Tooltips::update treats the action's tooltip.
+struct TooltipDrawing {
+    bool show = false;   // brings it on screen
+    bool state = false;  // draws it in the action's colour, else in the inactive colour
+    bool clear = false;  // empties it instead of drawing the action
+};
+
 class Tooltips {
 public:
     virtual ~Tooltips() = default;
 
-    // Closes the tooltips of other shapes, then draws (state: in the action's colour, else in the
-    // inactive colour) or, with clear, empties the action's tooltip, places it around the point
-    // (bottom-left coordinates) and, with show, brings it on screen.
-    virtual void update(const Action& action, bool show, bool state, bool clear,
-                        platform::CGPoint point) = 0;
+    // Closes the tooltips of other shapes, then draws or empties the action's tooltip as `drawing`
+    // says, places it around the point (bottom-left coordinates) and may bring it on screen.
+    virtual void update(const Action& action, TooltipDrawing drawing, platform::CGPoint point) = 0;
     // Hides the cursor while tooltips are up ("tooltipHideCursor"), at most once.
     virtual void hide() = 0;
     // Undoes what the gesture's previews did, whatever the settings say by now: fades every

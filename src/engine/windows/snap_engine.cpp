@@ -97,10 +97,10 @@ bool isUsable(const CGSize& size) {
 
 // The snap from the frame the caller has just read.
 void snapFrom(const std::shared_ptr<Window>& window, const GridSpan& span, const Screen& screen,
-              bool moveCursor, bool activate, const CGRect& frame) {
+              SnapOptions options, const CGRect& frame) {
     const auto application = window->application();
     const EnhancedInterfaceOff enhancedOff(application);
-    if (activate)
+    if (options.activate)
         activateWindow(window);
 
     SnappedWindows& registry = SnappedWindows::shared();
@@ -142,7 +142,7 @@ void snapFrom(const std::shared_ptr<Window>& window, const GridSpan& span, const
                                 .screenFrame = nowOn ? nowOn->uiFrame : CGRect{},
                                 .observer = observeSnappedWindow(window),
                             });
-    if (moveCursor)
+    if (options.moveCursor)
         warpBelowTopEdge(snappedFrame.midX(), snappedFrame.minY());
 }
 
@@ -157,7 +157,7 @@ CGRect snapTargetFrame(const Window& window, const GridSpan& span, const Screen&
 }
 
 void snap(const std::shared_ptr<Window>& window, const GridSpan& span, const Screen& screen,
-          bool moveCursor, bool activate) {
+          SnapOptions options) {
     if (!window)
         return;
     const desktop::Conversation conversation(*window);
@@ -168,22 +168,21 @@ void snap(const std::shared_ptr<Window>& window, const GridSpan& span, const Scr
         platform::output::printLine("Window: Cannot snap, frame unknown");
         return;
     }
-    snapFrom(window, span, screen, moveCursor, activate, *frame);
+    snapFrom(window, span, screen, options, *frame);
 }
 
-void center(const std::shared_ptr<Window>& window, const Screen& screen, bool moveCursor,
-            bool activate, bool restore) {
+void center(const std::shared_ptr<Window>& window, const Screen& screen, CenterOptions options) {
     if (!window)
         return;
     const desktop::Conversation conversation(*window);
     const EnhancedInterfaceOff enhancedOff(window->application());
-    if (activate)
+    if (options.activate)
         activateWindow(window);
 
     // After centring the window is not snapped, whichever size it gets.
     const auto record = removeSnapRecord(*window);
     std::optional<CGSize> size;
-    if (restore && record && isUsable(record->frameBeforeSnap.size))
+    if (options.restore && record && isUsable(record->frameBeforeSnap.size))
         size = record->frameBeforeSnap.size;
     else
         size = readSize(*window);
@@ -196,7 +195,7 @@ void center(const std::shared_ptr<Window>& window, const Screen& screen, bool mo
     const CGPoint origin{roundedHalfAway(area.midX() - size->width / 2),
                          roundedHalfAway(area.midY() - size->height / 2)};
     writeFrame(*window, origin, *size);
-    if (moveCursor)
+    if (options.moveCursor)
         warpBelowTopEdge(origin.x + size->width / 2, origin.y);
 }
 
@@ -222,7 +221,7 @@ void unsnap(const std::shared_ptr<Window>& window) {
     } else {
         // Most of the old frame is off this screen (it came from another display): bring the
         // window back here at its old size.
-        center(window, *screen, false, false, true);
+        center(window, *screen, {.restore = true});
     }
     (void)registry.remove(*window);
 }
@@ -246,7 +245,7 @@ void resnapAllWindows() {
         const auto frame = window->attribute<CGRect>(Attribute::frame);
         const auto screen = frame ? Window::screenOfFrame(*frame) : std::nullopt;
         if (screen)
-            snapFrom(window, record->span, *screen, false, false, *frame);
+            snapFrom(window, record->span, *screen, {}, *frame);
     }
 }
 

@@ -21,6 +21,20 @@ namespace zoral::engine {
 // height the origin code gives a title bar.
 inline constexpr double cursorBelowTopEdge = 26;
 
+// What a snap or a centring does besides the frame: with activate, the window's application comes
+// in front and the window becomes main; with moveCursor, the pointer follows the window.
+struct SnapOptions {
+    bool moveCursor = false;
+    bool activate = false;
+};
+
+// A centring's options: a snap's, and with restore, the size from before snapping.
+struct CenterOptions {
+    bool moveCursor = false;
+    bool activate = false;
+    bool restore = false;
+};
+
 // The frame a snap would give the window, touching nothing: the span's size (the window's own when
 // it cannot be resized) aligned to the span.
 platform::CGRect snapTargetFrame(const desktop::Window& window, const GridSpan& span,
@@ -28,18 +42,17 @@ platform::CGRect snapTargetFrame(const desktop::Window& window, const GridSpan& 
 
 // Places the window on the span of the screen's grid with the current grid offset and records it
 // (keeping the first frame before snap). A window whose size cannot be set keeps its size and only
-// moves; one that refuses the exact size is aligned with the size it took. With activate, its
-// application comes in front and the window becomes main; with moveCursor, the pointer follows.
+// moves; one that refuses the exact size is aligned with the size it took.
 // A window whose frame cannot be read is left alone, and one whose frame cannot be read back after
 // the writes is not recorded: there would be nothing to restore.
 void snap(const std::shared_ptr<desktop::Window>& window, const GridSpan& span,
-          const desktop::Screen& screen, bool moveCursor, bool activate);
+          const desktop::Screen& screen, SnapOptions options = {});
 
 // Centres the window on the screen's snap area and forgets its snap: at its size from before
-// snapping when `restore` and it was snapped (and that size is not empty), else at its current
-// size. A window whose size cannot be read, or reads empty, is left where it is (logged).
+// snapping when `options.restore` and it was snapped (and that size is not empty), else at its
+// current size. A window whose size cannot be read, or reads empty, is left where it is (logged).
 void center(const std::shared_ptr<desktop::Window>& window, const desktop::Screen& screen,
-            bool moveCursor, bool activate, bool restore);
+            CenterOptions options = {});
 
 // Restores the frame from before snapping and forgets the snap. When half or less of that frame
 // would lie on the window's current screen, the window is centred there at that size instead. An

@@ -63,7 +63,7 @@ void onResized(const std::shared_ptr<Window>& window, bool& wasFullscreen, bool 
         // Back into its cell, on the screen it has come back to.
         if (const auto record = SnappedWindows::shared().record(*window)) {
             if (const auto screen = window->screen())
-                snap(window, record->span, *screen, false, false);
+                snap(window, record->span, *screen);
         }
     } else if (fullscreen) {
         print("Observer: Window entering fullscreen mode");

@@ -121,7 +121,7 @@ void minimizeFromFullscreen(const std::shared_ptr<Window>& window) {
 }
 
 std::optional<Screen> moveToScreen(const std::shared_ptr<Window>& window, Direction direction,
-                                   const std::optional<Screen>& from, bool moveCursor) {
+                                   const std::optional<Screen>& from, ScreenMoveOptions options) {
     if (!window || !from)
         return std::nullopt;
     const desktop::Conversation conversation(*window);
@@ -129,9 +129,9 @@ std::optional<Screen> moveToScreen(const std::shared_ptr<Window>& window, Direct
     if (!target)
         return std::nullopt;
     if (const auto record = SnappedWindows::shared().record(*window)) {
-        snap(window, record->span, *target, moveCursor, false);
+        snap(window, record->span, *target, {.moveCursor = options.moveCursor});
     } else {
-        center(window, *target, moveCursor, false, true);
+        center(window, *target, {.moveCursor = options.moveCursor, .restore = true});
     }
     if (const auto application = window->application()) {
         (void)platform::activate(application->nsApp(), platform::activateAllWindows |
@@ -146,13 +146,13 @@ void moveToFullscreenOnScreen(const std::shared_ptr<Window>& window, Direction d
         return;
     const desktop::Conversation conversation(*window);
     if (!window->attribute<bool>(Attribute::fullscreen).value_or(false)) {
-        (void)moveToScreen(window, direction, from, false);
+        (void)moveToScreen(window, direction, from);
         window->setAttributeAfter(Attribute::fullscreen, platform::ax::Value(true), shortDelay);
         return;
     }
     window->exitFullscreen()
         .chain([window, direction, from] {
-            (void)moveToScreen(window, direction, from, false);
+            (void)moveToScreen(window, direction, from);
             window->setAttributeAfter(Attribute::fullscreen, platform::ax::Value(true),
                                       refullscreenDelay);
             return promises::Promise<Unit>::initVoid();

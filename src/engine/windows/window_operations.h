@@ -27,13 +27,19 @@ void minimize(const std::shared_ptr<desktop::Window>& window);
 // Leaves full screen, then minimises.
 void minimizeFromFullscreen(const std::shared_ptr<desktop::Window>& window);
 
+// What a move to the neighbouring screen does besides the move: with moveCursor, the pointer
+// follows the window.
+struct ScreenMoveOptions {
+    bool moveCursor = false;
+};
+
 // Moves the window to the neighbour of `from` in the direction: a snapped window onto the same
 // span there, any other centred at its size from before snapping; its application comes in front
 // with all its windows. The target screen, or none when there is no `from` or no neighbour.
 std::optional<desktop::Screen> moveToScreen(const std::shared_ptr<desktop::Window>& window,
                                             desktop::Direction direction,
                                             const std::optional<desktop::Screen>& from,
-                                            bool moveCursor);
+                                            ScreenMoveOptions options = {});
 // Moves the window to the neighbouring screen and makes it full screen there; a window in full
 // screen leaves it first and enters it again 0.2 s after the move.
 void moveToFullscreenOnScreen(const std::shared_ptr<desktop::Window>& window,

@@ -114,7 +114,7 @@ Origin onFront(T& t) {
     return t.originOn(t.front);
 }
 Origin onSnappedFront(T& t) {
-    snap(T::windowOf(t.front), {{0, 0}, {1, 1}, {2, 1}}, t.screen(0), false, false);
+    snap(T::windowOf(t.front), {{0, 0}, {1, 1}, {2, 1}}, t.screen(0));
     return t.originOn(t.front);
 }
 Origin onFullScreenFront(T& t) {

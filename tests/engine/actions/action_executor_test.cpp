@@ -190,7 +190,7 @@ void performUnchanged(T& t, const Origin& origin, const Action& action) {
 
 // The editor's window "front" snapped to the left half of the laptop.
 void snapFront(T& t) {
-    snap(T::windowOf(t.front), leftHalf, t.screen(0), false, false);
+    snap(T::windowOf(t.front), leftHalf, t.screen(0));
     t.settle();
 }
 
@@ -456,7 +456,7 @@ const std::vector<ActingRow> actingRows{
      [](T& t) {
          const CGRect before = T::frameOf(t.front);
          snapFront(t);
-         snap(T::windowOf(t.viewerWindow), leftHalf, t.screen(1), false, false);
+         snap(T::windowOf(t.viewerWindow), leftHalf, t.screen(1));
          performUnchanged(t, t.originOn(t.front), Action(Kind::unsnapScreen));
          EXPECT_EQ(T::frameOf(t.front), before);
          EXPECT_TRUE(SnappedWindows::shared().isSnapped(*T::windowOf(t.viewerWindow)));
@@ -513,7 +513,7 @@ TEST_F(ActionExecutorTest, CloseOfAWindowWaitsForTheNextTurnOfTheMainQueue) {
 
 TEST_F(ActionExecutorTest, CloseOfASnappedWindowUnsnapsItFirstAndClosesItAFifthOfASecondLater) {
     const CGRect before = frameOf(front);
-    snap(windowOf(front), leftHalf, screen(0), false, false);
+    snap(windowOf(front), leftHalf, screen(0));
     settle();
     perform(originOn(front), Action(Kind::close));
     EXPECT_EQ(frameOf(front), before) << "the frame from before the snap comes back at once";

@@ -40,7 +40,7 @@ protected:
         addWindow(onExternal);
         addWindow(onExternal, {}, viewerPid);
         addMinimizedWindow(onLaptop, viewerPid);
-        snap(windowOf(snapped), {{0, 0}, {1, 1}, {2, 1}}, screen(0), false, false);
+        snap(windowOf(snapped), {{0, 0}, {1, 1}, {2, 1}}, screen(0));
         settle();
     }
 };

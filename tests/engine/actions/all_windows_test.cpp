@@ -208,8 +208,8 @@ TEST_F(AllWindowsTest, UnsnappingAScreenRestoresOnlyItsSnappedWindows) {
     const NodeRef snappedHere = addWindow(onLaptop);
     const NodeRef snappedThere = addWindow(onExternal);
     const NodeRef plain = addWindow({300, 300, 500, 300});
-    snap(windowOf(snappedHere), {{0, 0}, {1, 1}, {2, 1}}, screen(0), false, false);
-    snap(windowOf(snappedThere), {{1, 0}, {2, 1}, {2, 1}}, screen(1), false, false);
+    snap(windowOf(snappedHere), {{0, 0}, {1, 1}, {2, 1}}, screen(0));
+    snap(windowOf(snappedThere), {{1, 0}, {2, 1}, {2, 1}}, screen(1));
     settle();
     const CGRect there = frameOf(snappedThere);
 
@@ -235,9 +235,9 @@ TEST_F(AllWindowsTest, SnappedWindowsMoveToTheNeighbouringScreenOnTheirSpans) {
     const NodeRef quarter = addWindow({200, 200, 600, 400});
     const NodeRef plain = addWindow({300, 300, 500, 300});
     const NodeRef alreadyThere = addWindow(onExternal);
-    snap(windowOf(half), leftHalf, screen(0), false, false);
-    snap(windowOf(quarter), topRightQuarter, screen(0), false, false);
-    snap(windowOf(alreadyThere), rightHalf, screen(1), false, false);
+    snap(windowOf(half), leftHalf, screen(0));
+    snap(windowOf(quarter), topRightQuarter, screen(0));
+    snap(windowOf(alreadyThere), rightHalf, screen(1));
     settle();
     const CGRect alreadyThereFrame = frameOf(alreadyThere);
 

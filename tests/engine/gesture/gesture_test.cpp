@@ -97,10 +97,8 @@ TEST_F(GestureTest, ReleaseCountsOnlyExecutedGesturesAndAlwaysClosesTheLog) {
 
 TEST_F(GestureTest, EachPhaseIsLoggedAndResolvedAndHandledOnALaterTurn) {
     auto gesture = start();
-    gesture->phases.push_back(Phase::scrolled);
-    gesture->updatePhase();
-    gesture->phases.push_back(Phase::rested);
-    gesture->updatePhase();
+    gesture->appendPhase(Phase::scrolled);
+    gesture->appendPhase(Phase::rested);
     EXPECT_THAT(linesStartingWith("Phase:"), ElementsAre("Phase: scrolled", "Phase: rested"));
     ASSERT_EQ(resolver->phasesSeen.size(), 2U);
     // The rest's haptic waits for the main queue's next turn.
@@ -120,9 +118,8 @@ TEST_F(GestureTest, TheHandledPhaseIsTheOneResolvedNotTheOneLast) {
     // its resolution handles: a haptic, and no execution for it.
     resolver->holdResolutions = true;
     auto gesture = start();
-    gesture->phases.push_back(Phase::rested);
-    gesture->updatePhase();
-    gesture->phases.push_back(Phase::scrolled);
+    gesture->appendPhase(Phase::rested);
+    gesture->appendPhase(Phase::scrolled);
     resolver->pendingResolutions.at(0)({});
     turn();
     EXPECT_EQ(hapticsPlayed(), 1U);
@@ -154,7 +151,8 @@ TEST_F(GestureTest, HapticFeedbackOnRestsAndPauses) {
         sim::Haptics::of(*world).reset();
         writeValue(Keys::hapticFeedback(), row.hapticFeedback);
         auto gesture = start(row.type);
-        gesture->isCmdTabbing = row.cmdTabbing;
+        if (row.cmdTabbing)
+            gesture->startCmdTabbing();
         if (row.withAction)
             propose(Action(Action::Kind::closeTab));
         phase(*gesture, row.phase);
@@ -193,15 +191,15 @@ TEST_F(GestureTest, TheReleaseFadesByTheActionsPaceAndExecutes) {
 
 TEST_F(GestureTest, TheSameProposalTwiceIsLoggedAndPreviewedOnce) {
     auto gesture = start();
-    gesture->setAction(snapLeftHalf(), true);
-    gesture->setAction(snapLeftHalf(), false);
+    gesture->setAction({.action = snapLeftHalf()});
+    gesture->setAction({.action = snapLeftHalf(), .display = false});
     EXPECT_THAT(linesStartingWith("Action:"),
                 ElementsAre("Action: " + snapLeftHalf().description() + " true"));
     EXPECT_THAT(tooltips->calls, ElementsAre("hide",
                                              "update " + snapLeftHalf().description() +
                                                  " show 1 state 1 clear 0 at 300,700",
                                              "live " + snapLeftHalf().description() + " window"));
-    gesture->setAction(snapMaximized(), false);
+    gesture->setAction({.action = snapMaximized(), .display = false});
     EXPECT_EQ(linesStartingWith("Action:").back(),
               "Action: " + snapMaximized().description() + " false");
     EXPECT_EQ(gesture->action(), snapMaximized());
@@ -231,9 +229,9 @@ TEST_F(GestureTest, RefusedProposalsLeaveThePreviousAction) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         auto gesture = start(row.type);
-        gesture->setAction(snapMaximized(), true);
+        gesture->setAction({.action = snapMaximized()});
         output.clear();
-        gesture->setAction(row.action, true);
+        gesture->setAction({.action = row.action});
         EXPECT_EQ(gesture->action(), row.accepted ? row.action : snapMaximized());
         EXPECT_EQ(linesStartingWith("Action:").size(), row.accepted ? 1U : 0U);
     }
@@ -244,8 +242,8 @@ TEST_F(GestureTest, ADisabledKindIsIgnored) {
     enabled.erase(ActionUserType::windowClose);
     writeValue(Keys::actions(), enabled);
     auto gesture = start();
-    gesture->setAction(snapLeftHalf(), true);
-    gesture->setAction(Action(Action::Kind::close), true, false, true);
+    gesture->setAction({.action = snapLeftHalf()});
+    gesture->setAction({.action = Action(Action::Kind::close), .executeNow = true});
     EXPECT_EQ(gesture->action(), snapLeftHalf());
     EXPECT_THAT(performer->calls, IsEmpty());
 }
@@ -270,14 +268,14 @@ TEST_F(GestureTest, PreviewFollowsTheTooltipSettings) {
         writeValue(Keys::tooltipShow(), row.show);
         writeValue(Keys::tooltipLive(), row.live);
         tooltips->calls.clear();
-        start()->setAction(snapLeftHalf(), false);
+        start()->setAction({.action = snapLeftHalf(), .display = false});
         EXPECT_EQ(tooltips->calls, row.calls);
     }
 }
 
 TEST_F(GestureTest, ExecuteNowAndClearAction) {
     auto gesture = start();
-    gesture->setAction(Action(Action::Kind::minimize), true, false, true);
+    gesture->setAction({.action = Action(Action::Kind::minimize), .executeNow = true});
     ASSERT_EQ(performer->calls.size(), 1U);
 
     tooltips->calls.clear();
@@ -297,7 +295,7 @@ TEST_F(GestureTest, ExecuteNowAndClearAction) {
 
 TEST_F(GestureTest, AnExecutionTakesTheNewOriginCountsItsKindAndRedrawsAFailure) {
     auto gesture = start();
-    gesture->setAction(Action(Action::Kind::minimize), true);
+    gesture->setAction({.action = Action(Action::Kind::minimize)});
     gesture->execute();
     EXPECT_FALSE(gesture->wasExecuted());
 
@@ -312,7 +310,7 @@ TEST_F(GestureTest, AnExecutionTakesTheNewOriginCountsItsKindAndRedrawsAFailure)
     EXPECT_EQ(gesture->origin().type, OriginType::window);
     EXPECT_THAT(tooltips->calls, ElementsAre("update minimize show 0 state 0 clear 0 at 10,20"));
 
-    gesture->setAction(snapLeftHalf(), true);
+    gesture->setAction({.action = snapLeftHalf()});
     gesture->execute();
     settleExecution(true);
     gesture->execute();
@@ -324,10 +322,10 @@ TEST_F(GestureTest, AnExecutionTakesTheNewOriginCountsItsKindAndRedrawsAFailure)
 
 TEST_F(GestureTest, AChainStartsTheSelectionOverFromAChainedPhase) {
     auto gesture = start();
-    gesture->directions.push_back(desktop::Direction::right);
-    gesture->phases.push_back(Phase::scrolled);
-    auto done =
-        gesture->setAction(Action(Action::Kind::cycle, desktop::Direction::right), true, true);
+    gesture->appendDirection(desktop::Direction::right, Phase::scrolled);
+    output.clear();
+    auto done = gesture->setAction(
+        {.action = Action(Action::Kind::cycle, desktop::Direction::right), .chain = true});
     EXPECT_TRUE(gesture->isChaining());
     resolver->phasesSeen.clear();
     settleExecution();
@@ -335,8 +333,8 @@ TEST_F(GestureTest, AChainStartsTheSelectionOverFromAChainedPhase) {
     EXPECT_TRUE(done.isSettled());
     EXPECT_FALSE(gesture->isChaining());
     EXPECT_FALSE(gesture->action());
-    EXPECT_THAT(gesture->directions, IsEmpty());
-    EXPECT_THAT(gesture->phases, ElementsAre(Phase::chained));
+    EXPECT_THAT(gesture->directions(), IsEmpty());
+    EXPECT_THAT(gesture->phases(), ElementsAre(Phase::chained));
     EXPECT_THAT(resolver->phasesSeen,
                 ElementsAre(std::vector<Phase>{}, std::vector<Phase>{Phase::chained}));
     EXPECT_THAT(linesStartingWith("Gesture: "), ElementsAre("Gesture: chained"));
@@ -347,12 +345,10 @@ TEST_F(GestureTest, AChainStartsTheSelectionOverFromAChainedPhase) {
 // The fingers lift while the chained execution still runs: the action ran once and stays so.
 TEST_F(GestureTest, AReleaseDuringAChainedExecutionExecutesNothingMore) {
     auto gesture = start(OriginType::dockItem);
-    gesture->directions.push_back(desktop::Direction::up);
-    gesture->phases.push_back(Phase::paused);
-    gesture->setAction(Action(Action::Kind::unminimizeLast), true, true);
+    gesture->appendDirection(desktop::Direction::up, Phase::paused);
+    gesture->setAction({.action = Action(Action::Kind::unminimizeLast), .chain = true});
     ASSERT_EQ(performer->calls.size(), 1U);
-    gesture->phases.push_back(Phase::released);
-    gesture->updatePhase();
+    gesture->appendPhase(Phase::released);
     turn();
     EXPECT_EQ(performer->calls.size(), 1U);
     settleExecution();
@@ -362,7 +358,7 @@ TEST_F(GestureTest, AReleaseDuringAChainedExecutionExecutesNothingMore) {
 
 TEST_F(GestureTest, AChainWithoutWindowCancels) {
     auto gesture = start(OriginType::dockItem, false);
-    gesture->setAction(Action(Action::Kind::minimizeAll), true, true);
+    gesture->setAction({.action = Action(Action::Kind::minimizeAll), .chain = true});
     settleExecution();
     EXPECT_TRUE(gesture->isCancelled());
     EXPECT_FALSE(gesture->isChaining());
@@ -374,7 +370,7 @@ TEST_F(GestureTest, AChainWithoutWindowCancels) {
 
 TEST_F(GestureTest, ACancelledGestureIgnoresLaterPhasesAndCancelsOnce) {
     auto gesture = start();
-    gesture->setAction(snapLeftHalf(), true);
+    gesture->setAction({.action = snapLeftHalf()});
     tooltips->calls.clear();
     gesture->cancel();
     EXPECT_THAT(tooltips->calls, ElementsAre("update " + snapLeftHalf().description() +

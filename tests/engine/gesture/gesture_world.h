@@ -43,7 +43,7 @@ public:
     using Proposal = std::function<void(Gesture&)>;
 
     promises::Guarantee<promises::Unit> resolveAction(Gesture& gesture) override {
-        phasesSeen.push_back(gesture.phases);
+        phasesSeen.push_back(gesture.phases());
         if (!proposals.empty()) {
             Proposal proposal = std::move(proposals.front());
             proposals.pop_front();
@@ -86,11 +86,10 @@ public:
 // Writes every call down as a line.
 class RecordingTooltips : public Tooltips {
 public:
-    void update(const Action& action, bool show, bool state, bool clear,
-                platform::CGPoint point) override {
+    void update(const Action& action, TooltipDrawing drawing, platform::CGPoint point) override {
         std::ostringstream line;
-        line << "update " << action << " show " << show << " state " << state << " clear " << clear
-             << " at " << point.x << "," << point.y;
+        line << "update " << action << " show " << drawing.show << " state " << drawing.state
+             << " clear " << drawing.clear << " at " << point.x << "," << point.y;
         calls.push_back(line.str());
     }
     void hide() override { calls.emplace_back("hide"); }
@@ -148,14 +147,14 @@ public:
 
     // Appends the phase as an engine does and lets the gesture handle it.
     void phase(Gesture& gesture, Phase next) {
-        gesture.phases.push_back(next);
-        gesture.updatePhase();
+        gesture.appendPhase(next);
         turn();
     }
     // Queues a proposal for the next resolution.
     void propose(Action action, bool display = true) {
-        resolver->proposals.emplace_back(
-            [action, display](Gesture& gesture) { gesture.setAction(action, display); });
+        resolver->proposals.emplace_back([action, display](Gesture& gesture) {
+            gesture.setAction({.action = action, .display = display});
+        });
     }
 
     // Settles the last execution with the origin and flag.

@@ -24,8 +24,8 @@ public:
         // The resolution reads the desktop; a stand-in read, when asked for, costs what one does.
         if (reads)
             (void)platform::ax::copyAttributeValue(*reads, "AXRole");
-        if (propose && !gesture.directions.empty() && !gesture.isCancelled())
-            return gesture.setAction(Action(Action::Kind::center), true);
+        if (propose && !gesture.directions().empty() && !gesture.isCancelled())
+            return gesture.setAction({.action = Action(Action::Kind::center)});
         return promises::Guarantee<promises::Unit>::initVoid();
     }
 
@@ -47,7 +47,7 @@ public:
 
 class SilentTooltips : public Tooltips {
 public:
-    void update(const Action&, bool, bool, bool, platform::CGPoint) override {}
+    void update(const Action&, TooltipDrawing, platform::CGPoint) override {}
     void hide() override {}
     void fadeTooltips(double) override {}
     void livePreview(const Action&, const std::shared_ptr<desktop::Window>&,

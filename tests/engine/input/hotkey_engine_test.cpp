@@ -72,10 +72,10 @@ TEST_F(HotkeyEngineTest, LayoutKeysGiveDirectionsAndTheUndoKeyATapOthersNothing)
                           Key::arrowLeft, Key::escape}) {
         engine->handleKey(key, fn, NSEventPhase::changed);
     }
-    EXPECT_EQ(gesture->directions,
+    EXPECT_EQ(gesture->directions(),
               (std::vector{Direction::up, Direction::left, Direction::down, Direction::right}));
-    EXPECT_EQ(gesture->phases, (std::vector{Phase::scrolled, Phase::scrolled, Phase::scrolled,
-                                            Phase::scrolled, Phase::tapped}));
+    EXPECT_EQ(gesture->phases(), (std::vector{Phase::scrolled, Phase::scrolled, Phase::scrolled,
+                                              Phase::scrolled, Phase::tapped}));
 }
 
 TEST_F(HotkeyEngineTest, TwoPressesGiveTwoDirectionsAndOnePauseAfterTheLast) {
@@ -84,28 +84,28 @@ TEST_F(HotkeyEngineTest, TwoPressesGiveTwoDirectionsAndOnePauseAfterTheLast) {
     scheduler().advance(0.05);
     engine->handleKey(Key::arrowLeft, fn, NSEventPhase::changed);
     scheduler().advance(0.059);
-    EXPECT_EQ(gesture->phases, (std::vector{Phase::scrolled, Phase::scrolled}));
+    EXPECT_EQ(gesture->phases(), (std::vector{Phase::scrolled, Phase::scrolled}));
     scheduler().advance(0.001);
-    EXPECT_EQ(gesture->directions, (std::vector{Direction::left, Direction::left}));
-    EXPECT_EQ(gesture->phases, (std::vector{Phase::scrolled, Phase::scrolled, Phase::paused}));
+    EXPECT_EQ(gesture->directions(), (std::vector{Direction::left, Direction::left}));
+    EXPECT_EQ(gesture->phases(), (std::vector{Phase::scrolled, Phase::scrolled, Phase::paused}));
     engine->handleKey(std::nullopt, {}, NSEventPhase::ended);
-    EXPECT_EQ(gesture->phases.back(), Phase::released);
+    EXPECT_EQ(gesture->phases().back(), Phase::released);
 }
 
 TEST_F(HotkeyEngineTest, ReleasingAModifierAfterAnActionKeepsTheRolesAddingOneResolvesAgain) {
     const auto engine = makeEngine();
     engine->handleKey(Key::arrowLeft, fn | control, NSEventPhase::changed);
     ASSERT_TRUE(gesture->action());
-    EXPECT_EQ(gesture->modifiers, (std::vector{Modifier::super, Modifier::general}));
+    EXPECT_EQ(gesture->modifiers(), (std::vector{Modifier::super, Modifier::general}));
     const int runs = standIns.resolver->runs;
 
     engine->updateModifiers(fn);
-    EXPECT_EQ(gesture->modifiers, (std::vector{Modifier::super, Modifier::general}));
+    EXPECT_EQ(gesture->modifiers(), (std::vector{Modifier::super, Modifier::general}));
     EXPECT_EQ(standIns.resolver->runs, runs);
     EXPECT_EQ(engine->flagsDown(), 1);
 
     engine->updateModifiers(fn | CGEventFlags::maskShift);
-    EXPECT_EQ(gesture->modifiers, (std::vector{Modifier::super, Modifier::secondary}));
+    EXPECT_EQ(gesture->modifiers(), (std::vector{Modifier::super, Modifier::secondary}));
     EXPECT_EQ(standIns.resolver->runs, runs + 1);
 }
 

@@ -108,13 +108,13 @@ public:
 
     static std::string describe(const Gesture& gesture) {
         std::vector<std::string> roles;
-        for (const Modifier role : gesture.modifiers)
+        for (const Modifier role : gesture.modifiers())
             roles.emplace_back(platform::caseName(role));
         std::vector<std::string> directions;
-        for (const auto direction : gesture.directions)
+        for (const auto direction : gesture.directions())
             directions.emplace_back(platform::caseName(direction));
         std::vector<std::string> phases;
-        for (const Phase phase : gesture.phases)
+        for (const Phase phase : gesture.phases())
             phases.emplace_back(platform::caseName(phase));
         return joined(roles) + " | " + joined(directions) + " | " + joined(phases);
     }
@@ -259,7 +259,7 @@ TEST_F(InputSettingsTest, AChangeWhileAGestureRunsReachesItsNextEvent) {
     const auto hotkeyGesture = core->keyEngine()->sharedGesture();
     writeValue(Keys::secondaryModifier(), ModifierFlags::option);
     play({700, 450}, {ModifierChange{fn | option}}, 0.01);
-    EXPECT_EQ(hotkeyGesture->modifiers, (std::vector{Modifier::super, Modifier::secondary}));
+    EXPECT_EQ(hotkeyGesture->modifiers(), (std::vector{Modifier::super, Modifier::secondary}));
     play({700, 450}, {ModifierChange{}});
 
     input().movePointer(below(plain, 10));
@@ -270,7 +270,7 @@ TEST_F(InputSettingsTest, AChangeWhileAGestureRunsReachesItsNextEvent) {
     writeValue(Keys::generalModifier(), ModifierFlags::option);
     hardware().play(ModifierChange{fn | option}, 0);
     scheduler().runFor(0.01);
-    EXPECT_EQ(touchGesture->modifiers, (std::vector{Modifier::super, Modifier::general}));
+    EXPECT_EQ(touchGesture->modifiers(), (std::vector{Modifier::super, Modifier::general}));
     scheduler().runFor(1);
     play({700, 450}, {ModifierChange{}});
 

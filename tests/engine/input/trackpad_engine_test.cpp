@@ -124,8 +124,8 @@ TEST_F(TrackpadEngineTest, ScrollDirectionsFollowTheSensitivityTheAngleAndThePau
             }
             scheduler().advance(stroke.pauseAfter);
         }
-        EXPECT_EQ(gesture->directions, row.directions);
-        EXPECT_EQ(gesture->phases, row.phases);
+        EXPECT_EQ(gesture->directions(), row.directions);
+        EXPECT_EQ(gesture->phases(), row.phases);
         gesture->cancel();
     }
 }
@@ -162,9 +162,10 @@ TEST_F(TrackpadEngineTest, RestingFingersAddRestedOnlyWithTapAndHold) {
         const auto engine = makeEngine();
         engine->handleEvent(scrollEvent(0, 0), NSEventPhase::mayBegin);
         scheduler().advance(0.059);
-        EXPECT_TRUE(gesture->phases.empty());
+        EXPECT_TRUE(gesture->phases().empty());
         scheduler().advance(0.001);
-        EXPECT_EQ(gesture->phases, tapAndHold ? std::vector{Phase::rested} : std::vector<Phase>{});
+        EXPECT_EQ(gesture->phases(),
+                  tapAndHold ? std::vector{Phase::rested} : std::vector<Phase>{});
     }
 }
 
@@ -193,7 +194,7 @@ TEST_F(TrackpadEngineTest, PinchesCountAboveTheThresholdAndDoubleTapsAndLiftsAdd
                             NSEventPhase::changed);
     EXPECT_EQ(engine->eventCounter(), 0);
     scheduler().advance(1);
-    EXPECT_TRUE(gesture->phases.empty());
+    EXPECT_TRUE(gesture->phases().empty());
 
     for (int i = 0; i < 8; ++i)
         engine->handleEvent(gestureEvent(platform::NSEventType::magnify, 0.01),
@@ -201,12 +202,12 @@ TEST_F(TrackpadEngineTest, PinchesCountAboveTheThresholdAndDoubleTapsAndLiftsAdd
     for (int i = 0; i < 12; ++i)
         engine->handleEvent(gestureEvent(platform::NSEventType::magnify, -0.01),
                             NSEventPhase::changed);
-    EXPECT_EQ(gesture->directions, (std::vector{Direction::outwards, Direction::inwards}));
+    EXPECT_EQ(gesture->directions(), (std::vector{Direction::outwards, Direction::inwards}));
     scheduler().advance(0.06);
     engine->handleEvent(gestureEvent(platform::NSEventType::smartMagnify), NSEventPhase::began);
     engine->handleEvent(gestureEvent(platform::NSEventType::smartMagnify), NSEventPhase::ended);
-    EXPECT_EQ(gesture->phases, (std::vector{Phase::zoomed, Phase::zoomed, Phase::paused,
-                                            Phase::tapped, Phase::released}));
+    EXPECT_EQ(gesture->phases(), (std::vector{Phase::zoomed, Phase::zoomed, Phase::paused,
+                                              Phase::tapped, Phase::released}));
 }
 
 TEST_F(TrackpadEngineTest, ModifierChangesSetTheRolesAndResolveAgainUnlessCancelled) {
@@ -215,11 +216,11 @@ TEST_F(TrackpadEngineTest, ModifierChangesSetTheRolesAndResolveAgainUnlessCancel
     flags.flags = platform::CGEventFlags::maskSecondaryFn | platform::CGEventFlags::maskControl;
     const int before = standIns.resolver->runs;
     engine->updateModifiers(flags);
-    EXPECT_EQ(gesture->modifiers, (std::vector{Modifier::super, Modifier::general}));
+    EXPECT_EQ(gesture->modifiers(), (std::vector{Modifier::super, Modifier::general}));
     EXPECT_EQ(standIns.resolver->runs, before + 1);
     gesture->cancel();
     engine->updateModifiers(scrollEvent(0, 0));
-    EXPECT_TRUE(gesture->modifiers.empty());
+    EXPECT_TRUE(gesture->modifiers().empty());
     EXPECT_EQ(standIns.resolver->runs, before + 1);
 }
 

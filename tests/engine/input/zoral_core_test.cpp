@@ -178,7 +178,7 @@ TEST_F(CoreTest, ACancelledScrollEndsTheGesture0Point1SecondsLaterUnlessAPinchCo
     const auto gesture = core->touchEngine()->sharedGesture();
     scheduler().runFor(0.001);
     EXPECT_FALSE(core->touchEngine());
-    EXPECT_EQ(gesture->phases, (std::vector{Phase::rested, Phase::released}));
+    EXPECT_EQ(gesture->phases(), (std::vector{Phase::rested, Phase::released}));
 
     output.clear();
     play(below(plain, 10), {sim::PinchStroke{.magnifications = std::vector<double>(10, 0.02)}});
@@ -194,10 +194,10 @@ TEST_F(CoreTest, ASmartMagnifyBeginsAndEnds0Point01SecondsApart) {
     scheduler().runFor(0.009);
     ASSERT_TRUE(core->touchEngine());
     const auto gesture = core->touchEngine()->sharedGesture();
-    EXPECT_EQ(gesture->phases, std::vector{Phase::tapped});
+    EXPECT_EQ(gesture->phases(), std::vector{Phase::tapped});
     scheduler().runFor(0.001);
     EXPECT_FALSE(core->touchEngine());
-    EXPECT_EQ(gesture->phases, (std::vector{Phase::tapped, Phase::released}));
+    EXPECT_EQ(gesture->phases(), (std::vector{Phase::tapped, Phase::released}));
     // Handled before the decision: the gesture on the title bar swallows its own first event.
     EXPECT_EQ(transcript(), std::vector<std::string>{"smartMagnify: swallowed"});
 }
@@ -249,12 +249,12 @@ TEST_F(CoreTest, TheFnShiftedKeysActAsArrowsReturnAndDeleteWithAModifierHeld) {
         ASSERT_TRUE(core->keyEngine());
         gesture = core->keyEngine()->sharedGesture();
         EXPECT_EQ(gesture->origin().type, OriginType::hotkey);
-        EXPECT_EQ(gesture->directions, row.directions);
-        EXPECT_EQ(gesture->phases, row.phases);
+        EXPECT_EQ(gesture->directions(), row.directions);
+        EXPECT_EQ(gesture->phases(), row.phases);
         EXPECT_TRUE(transcript().back().ends_with(": swallowed"));
         play({700, 450}, {ModifierChange{}});
         EXPECT_FALSE(core->keyEngine());
-        EXPECT_EQ(gesture->phases.back(), Phase::released);
+        EXPECT_EQ(gesture->phases().back(), Phase::released);
     }
 }
 
@@ -274,7 +274,7 @@ TEST_F(CoreTest, OnlyTheLayoutsKeysWithTheSuperModifierStartAHotkeyGesture) {
     ASSERT_TRUE(core->keyEngine());
     // Each press is followed by its pause: a key stroke takes longer than the pause timer.
     using enum Phase;
-    EXPECT_EQ(core->keyEngine()->gesture().phases,
+    EXPECT_EQ(core->keyEngine()->gesture().phases(),
               (std::vector{scrolled, paused, scrolled, paused, scrolled, paused, scrolled, paused,
                            tapped}));
 }
@@ -321,7 +321,7 @@ TEST_F(CoreTest, ANavigationKeyAloneStartsNoHotkeyGestureWhileFnWithAnArrowStill
     // With fn held the laptop's left arrow sends Home too: that one is the user's hotkey.
     play({700, 450}, {ModifierChange{fn}, KeyStroke{.keyCode = vk::leftArrow}}, 0.01);
     ASSERT_TRUE(core->keyEngine());
-    EXPECT_EQ(core->keyEngine()->gesture().directions, std::vector{desktop::Direction::left});
+    EXPECT_EQ(core->keyEngine()->gesture().directions(), std::vector{desktop::Direction::left});
 }
 
 // However a hotkey gesture ends, the core goes idle with it and the keyboard is the user's again.
@@ -355,7 +355,7 @@ TEST_F(CoreTest, AHotkeyGestureEndsWhenTheSuperModifierGoesOrAfterTheCancelTimeO
         EXPECT_FALSE(core->keyEngine());
         EXPECT_FALSE(core->gestureBlock());
         EXPECT_EQ(gesture->isCancelled(), row.cancelled);
-        EXPECT_EQ(gesture->phases.back() == Phase::released, !row.cancelled);
+        EXPECT_EQ(gesture->phases().back() == Phase::released, !row.cancelled);
         EXPECT_EQ(transcript().back(), "keyDown 13: delivered");
         play({700, 450}, {ModifierChange{}});
     }

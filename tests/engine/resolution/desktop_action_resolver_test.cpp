@@ -32,15 +32,15 @@ protected:
     // What an engine does after recognising a step: appends it and lets the gesture resolve.
     void step(Gesture& gesture, std::optional<Direction> direction, Phase phase) {
         if (direction)
-            gesture.directions.push_back(*direction);
-        gesture.phases.push_back(phase);
-        gesture.updatePhase();
+            gesture.appendDirection(*direction, phase);
+        else
+            gesture.appendPhase(phase);
         settle();
     }
     // What the trackpad engine does on a change of the modifier keys: resolves again without a
     // new phase.
     void holdRoles(Gesture& gesture, std::vector<Modifier> roles) {
-        gesture.modifiers = std::move(roles);
+        gesture.setModifiers(std::move(roles));
         resolver->resolveAction(gesture);
         settle();
     }
@@ -85,7 +85,7 @@ TEST_F(DesktopActionResolverTest, ATitleBarScrollLogsPhasesAndActionsAndExecutes
 TEST_F(DesktopActionResolverTest, AModifierChangeDoesNotStepTheSpanAgain) {
     const auto node = addWindow(onLaptop);
     auto gesture = makeGesture(originOn(OriginType::titlebar, node), resolver);
-    gesture->modifiers = {Modifier::secondary};
+    gesture->setModifiers({Modifier::secondary});
 
     // The first scroll steps twice to the right third, the second back by one cell.
     step(*gesture, Direction::right, Phase::scrolled);
@@ -98,9 +98,9 @@ TEST_F(DesktopActionResolverTest, AModifierChangeDoesNotStepTheSpanAgain) {
                             "Action: snap(start: (1, 0), end: (3, 2), matrix: (3, 2)) true",
                             "Action: snap(start: (0, 0), end: (1, 1), matrix: (2, 1)) true",
                             "Action: snap(start: (1, 0), end: (3, 2), matrix: (3, 2)) true"));
-    EXPECT_EQ(gesture->snappingState3x2, (GridSpan{{1, 0}, {3, 2}, {3, 2}}));
+    EXPECT_EQ(gesture->grids().grid3x2, (GridSpan{{1, 0}, {3, 2}, {3, 2}}));
     // The 2 x 3 grid moved along, though the laptop's screen shows the 3 x 2 one.
-    EXPECT_EQ(gesture->snappingState2x3, (GridSpan{{0, 1}, {2, 2}, {2, 3}}));
+    EXPECT_EQ(gesture->grids().grid2x3, (GridSpan{{0, 1}, {2, 2}, {2, 3}}));
 
     // The next scroll steps once more.
     step(*gesture, Direction::left, Phase::scrolled);
@@ -113,7 +113,7 @@ TEST_F(DesktopActionResolverTest, AModifierChangeDoesNotStepTheSpanAgain) {
 TEST_F(DesktopActionResolverTest, TheTertiaryGridStepsFromTheCentreCell) {
     const auto node = addWindow(onLaptop);
     auto gesture = makeGesture(originOn(OriginType::titlebar, node), resolver);
-    gesture->modifiers = {Modifier::tertiary};
+    gesture->setModifiers({Modifier::tertiary});
 
     step(*gesture, Direction::left, Phase::scrolled);
     step(*gesture, Direction::right, Phase::scrolled);
@@ -155,8 +155,7 @@ TEST_F(DesktopActionResolverTest, ReleasingDuringADetachCancelsIt) {
     auto gesture = makeGesture(originOn(OriginType::tab, node), planned);
     output.clear();
 
-    gesture->phases.push_back(Phase::rested);
-    gesture->updatePhase();
+    gesture->appendPhase(Phase::rested);
     // The chained execution is under way: the detach waits for its window.
     settle();
     ASSERT_TRUE(gesture->isChaining());
@@ -175,7 +174,7 @@ TEST_F(DesktopActionResolverTest, ReleasingDuringADetachCancelsIt) {
 TEST_F(DesktopActionResolverTest, TheMenuBarDrivesTheApplicationSwitcher) {
     auto gesture = makeGesture(bareOrigin(OriginType::menubar), resolver);
     step(*gesture, std::nullopt, Phase::rested);
-    EXPECT_TRUE(gesture->isCmdTabbing);
+    EXPECT_TRUE(gesture->isCmdTabbing());
     step(*gesture, Direction::right, Phase::scrolled);
     step(*gesture, std::nullopt, Phase::released);
 

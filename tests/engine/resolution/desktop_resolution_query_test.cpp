@@ -82,7 +82,7 @@ TEST_F(DesktopResolutionQueryTest, DisplaysNeighboursAndSnappedWindowsOfTheOrigi
     EXPECT_FALSE(onTheLaptop.hasSnappedWindows());
     EXPECT_FALSE(onTheLaptop.hasSnappedWindowsOnScreen());
 
-    snap(windowOf(externalWindow), {{0, 0}, {1, 1}, {2, 1}}, screen(1), false, false);
+    snap(windowOf(externalWindow), {{0, 0}, {1, 1}, {2, 1}}, screen(1));
     settle();
     DesktopResolutionQuery afterSnapLaptop(originOn(OriginType::menubar, laptopWindow, 0));
     DesktopResolutionQuery afterSnapExternal(originOn(OriginType::menubar, externalWindow, 1));

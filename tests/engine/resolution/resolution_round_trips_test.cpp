@@ -50,7 +50,7 @@ protected:
         addMinimizedWindow(onLaptop);
         const auto strip = sim::Tabs::install(*world).addTabs(
             *world, window, sim::TabTreeShape::native, {"One", "Two"});
-        snap(windowOf(window), {{0, 0}, {1, 1}, {2, 1}}, screen(0), false, false);
+        snap(windowOf(window), {{0, 0}, {1, 1}, {2, 1}}, screen(0));
         auto& spaces = sim::Spaces::of(*world);
         spaces.setDisplaySpaces(*world, {{"LAPTOP", 1, {{1}, {2}}}, {"EXTERNAL", 10, {{10}}}});
         spaces.showMissionControl(*world);

@@ -22,7 +22,7 @@ protected:
     // An action set for a gesture, as the gesture shows it.
     void propose(const Action& action) {
         controller->hide();
-        controller->update(action, true, true, false, pointer);
+        controller->update(action, {.show = true, .state = true, .clear = false}, pointer);
     }
     std::vector<platform::WindowNumber> seenNumbers() const {
         std::vector<platform::WindowNumber> numbers;
@@ -53,16 +53,17 @@ TEST_F(TooltipControllerTest, ASnapThenACloseClosesTheWindowTooltipBeforeTheCirc
     EXPECT_EQ(circle()->vfxLayer().maskImage, "TooltipX");
 
     // Executed: redrawn where it stands in the inactive colour, not brought up again.
-    controller->update(Action(Kind::close), false, false, false, pointer);
+    controller->update(Action(Kind::close), {.show = false, .state = false, .clear = false},
+                       pointer);
     EXPECT_FALSE(circle()->isEnabled());
     EXPECT_TRUE(seen(*circle()));
     // Dropped: emptied.
-    controller->update(Action(Kind::close), false, true, true, pointer);
+    controller->update(Action(Kind::close), {.show = false, .state = true, .clear = true}, pointer);
     EXPECT_EQ(circle()->vfxLayer(), ui::Layer{});
     EXPECT_FALSE(circle()->isEnabled()) << "clearing leaves the flag as it was";
 
     // A hidden tooltip is redrawn and placed, and stays hidden without show.
-    controller->update(snap, false, true, false, {100, 100});
+    controller->update(snap, {.show = false, .state = true, .clear = false}, {100, 100});
     EXPECT_FALSE(seen(*windowTooltip()));
     EXPECT_FALSE(seen(*circle()));
     EXPECT_EQ(windowTooltip()->frame(), (CGRect{80, 85, 40, 30}));
@@ -172,7 +173,7 @@ TEST_F(TooltipControllerTest, TheCursorStaysWhenTheUserKeepsIt) {
     // A tooltip up when the user turned tooltips off goes with the fade all the same; the cursor,
     // never hidden, is not touched.
     set(Keys::tooltipHideCursor(), true);
-    controller->update(Action(Kind::close), true, true, false, pointer);
+    controller->update(Action(Kind::close), {.show = true, .state = true, .clear = false}, pointer);
     set(Keys::tooltipShow(), false);
     controller->fadeTooltips(0.3);
     EXPECT_FALSE(controller->unhideCursorDispatchItem().pendingItem);

@@ -236,7 +236,8 @@ TEST_F(TooltipGeometryTest, EachActionDrawsItsSymbolInItsColourOrInTheInactiveCo
 TEST_F(TooltipGeometryTest, TheScreensTooltipLightsTheWindowInTheActionsDirection) {
     const auto screens = group(TooltipShape::screens);
     const auto accent = *platform::controlAccentColor();
-    controller->update(Action(Kind::sendToScreen, Direction::left), true, true, false, {720, 450});
+    controller->update(Action(Kind::sendToScreen, Direction::left),
+                       {.show = true, .state = true, .clear = false}, {720, 450});
     for (const auto& [direction, window] : screens->windows()) {
         SCOPED_TRACE(platform::caseName(direction));
         EXPECT_TRUE(seen(*window)) << "every window of the group is up";
@@ -248,8 +249,8 @@ TEST_F(TooltipGeometryTest, TheScreensTooltipLightsTheWindowInTheActionsDirectio
         }
     }
     // The same for all windows and for a space; disabled in the inactive colour.
-    controller->update(Action(Kind::sendSpaceToScreen, Direction::down), true, false, false,
-                       {720, 450});
+    controller->update(Action(Kind::sendSpaceToScreen, Direction::down),
+                       {.show = true, .state = false, .clear = false}, {720, 450});
     EXPECT_EQ(screens->window(Direction::down)->vfxLayer().backgroundColor,
               ui::namedColor("Inactive", ui::AppearanceName::aqua));
     EXPECT_EQ(screens->window(Direction::left)->vfxLayer(), ui::Layer{});
@@ -261,7 +262,8 @@ TEST_F(TooltipGeometryTest, TheScreensTooltipLightsTheWindowInTheActionsDirectio
     EXPECT_EQ(screens->window(Direction::down)->vfxLayer(), before);
 
     const auto spaces = group(TooltipShape::spaces);
-    controller->update(Action(Kind::sendToSpace, Direction::right), true, true, false, {720, 450});
+    controller->update(Action(Kind::sendToSpace, Direction::right),
+                       {.show = true, .state = true, .clear = false}, {720, 450});
     EXPECT_EQ(spaces->window(Direction::right)->vfxLayer().backgroundColor, accent);
     EXPECT_EQ(spaces->window(Direction::left)->vfxLayer(), ui::Layer{});
     for (const auto& entry : screens->windows())

@@ -83,7 +83,8 @@ TEST_F(TooltipRenderingTest, AScreenshotShowsTheTooltipAtThePointer) {
     ASSERT_EQ(point, (CGPoint{700, 500}));
 
     controller->hide();
-    controller->update(Action::snap({{0, 0}, {1, 1}, {2, 2}}), true, true, false, point);
+    controller->update(Action::snap({{0, 0}, {1, 1}, {2, 2}}),
+                       {.show = true, .state = true, .clear = false}, point);
     const ui::Image shot = screenshot(desktopColour);
     ASSERT_TRUE(shot.savePng("tooltip_screenshot.png"));
 

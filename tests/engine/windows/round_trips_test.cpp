@@ -33,18 +33,17 @@ TEST_F(RoundTripsTest, SnapCentreUnsnapAndResnapCostWhatTheirStepsRead) {
     // Windows as the gesture finds them: nothing about their applications is known yet.
     const auto fresh = [&] { return windowOf(node); };
     auto window = fresh();
-    EXPECT_EQ(measure([&] { snap(window, leftHalf, screen(0), false, false); }), 11);
+    EXPECT_EQ(measure([&] { snap(window, leftHalf, screen(0)); }), 11);
     window = fresh();
-    EXPECT_EQ(measure([&] { center(window, screen(0), false, false, true); }), 5);
-    snap(fresh(), leftHalf, screen(0), false, false);
+    EXPECT_EQ(measure([&] { center(window, screen(0), {.restore = true}); }), 5);
+    snap(fresh(), leftHalf, screen(0));
     window = fresh();
     EXPECT_EQ(measure([&] { unsnap(window); }), 6);
 
     std::vector<std::shared_ptr<sim::WindowNode>> nodes;
     for (int index = 0; index < 10; ++index) {
         nodes.push_back(addWindow({100.0 + index, 100, 600, 400}));
-        snap(windowOf(nodes.back()), {{index % 2, 0}, {index % 2 + 1, 1}, {2, 1}}, screen(0), false,
-             false);
+        snap(windowOf(nodes.back()), {{index % 2, 0}, {index % 2 + 1, 1}, {2, 1}}, screen(0));
     }
     settings::Defaults::writeValue(settings::Defaults::Keys::gridOffset(), std::int64_t{-1});
     reinitializeScreens();
@@ -57,7 +56,7 @@ TEST_F(RoundTripsTest, AnAdjacentResizeWritesEachNeighbourOnce) {
         for (std::int64_t row = 0; row < 2; ++row) {
             quarters.push_back(addWindow({200, 150, 600, 400}));
             snap(windowOf(quarters.back()), {{column, row}, {column + 1, row + 1}, {2, 2}},
-                 screen(0), false, false);
+                 screen(0));
         }
     }
     settle();

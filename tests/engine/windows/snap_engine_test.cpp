@@ -44,9 +44,9 @@ TEST_F(SnapEngineTest, TheHalvesShareTheGapAndTheFirstFrameBeforeSnapIsKept) {
     const auto node = addWindow(original);
     const auto window = windowOf(node);
 
-    snap(window, leftHalf, screen(0), false, false);
+    snap(window, leftHalf, screen(0));
     EXPECT_EQ(frameOf(node), (CGRect{0, 25, 720, 875}));
-    snap(window, rightHalf, screen(0), false, false);
+    snap(window, rightHalf, screen(0));
     EXPECT_EQ(frameOf(node), (CGRect{721, 25, 719, 875})) << "one point between the halves";
 
     const auto record = recordOf(node);
@@ -69,7 +69,7 @@ TEST_F(SnapEngineTest, TheRecordHoldsTheSnappedWindowsOwnNumber) {
     const CGRect frame{200, 150, 600, 400};
     const auto back = addWindow(frame);
     const auto front = addWindow(frame);
-    snap(windowOf(back), leftHalf, screen(0), false, false);
+    snap(windowOf(back), leftHalf, screen(0));
     const auto record = recordOf(back);
     ASSERT_TRUE(record);
     EXPECT_EQ(record->windowNumber, back->windowNumber());
@@ -105,7 +105,7 @@ TEST_F(SnapEngineTest, AWindowThatRefusesTheSpanSizeIsAlignedToTheSpansOuterEdge
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const auto node = addWindow({200, 150, 600, 400}, c.limits);
-        snap(windowOf(node), c.span, screen(0), false, false);
+        snap(windowOf(node), c.span, screen(0));
         EXPECT_EQ(frameOf(node), c.expected);
         // What the record keeps is what the window took.
         EXPECT_EQ(recordOf(node)->snappedFrame, c.expected);
@@ -130,7 +130,7 @@ TEST_F(SnapEngineTest, UnsnapCentresOnTheCurrentScreenWhenLittleOfTheOldFrameIsT
     const CGRect original{1400, 100, 800, 600};
     const auto node = addWindow(original);
     const auto window = windowOf(node);
-    snap(window, leftHalf, screen(0), false, false);
+    snap(window, leftHalf, screen(0));
 
     unsnap(window);
     EXPECT_EQ(frameOf(node), (CGRect{320, 163, 800, 600})) << "centred on the laptop's snap area";
@@ -138,7 +138,7 @@ TEST_F(SnapEngineTest, UnsnapCentresOnTheCurrentScreenWhenLittleOfTheOldFrameIsT
 
     // With more than half of the old frame on the window's screen it simply goes back.
     const auto other = addWindow({100, 100, 800, 600});
-    snap(windowOf(other), rightHalf, screen(0), false, false);
+    snap(windowOf(other), rightHalf, screen(0));
     unsnap(windowOf(other));
     EXPECT_EQ(frameOf(other), (CGRect{100, 100, 800, 600}));
 }
@@ -147,31 +147,31 @@ TEST_F(SnapEngineTest, CentringForgetsTheSnapAndUsesThePreSnapSizeOnlyWhenRestor
     const auto node = addWindow({200, 150, 600, 400});
     const auto window = windowOf(node);
 
-    snap(window, leftHalf, screen(0), false, false);
-    center(window, screen(0), false, false, true);
+    snap(window, leftHalf, screen(0));
+    center(window, screen(0), {.restore = true});
     EXPECT_EQ(frameOf(node), (CGRect{420, 263, 600, 400}));
     EXPECT_FALSE(recordOf(node));
 
-    snap(window, leftHalf, screen(0), false, false);
-    center(window, screen(0), false, false, false);
+    snap(window, leftHalf, screen(0));
+    center(window, screen(0));
     EXPECT_EQ(frameOf(node), (CGRect{360, 25, 720, 875})) << "its snapped size, centred";
     EXPECT_FALSE(recordOf(node));
 
     // Without a record the current size is used, restore or not.
     node->resizeTo(*world, {301, 201});
-    center(window, screen(0), false, false, true);
+    center(window, screen(0), {.restore = true});
     EXPECT_EQ(frameOf(node), (CGRect{570, 362, 301, 201})) << "569.5 rounds away from zero";
 }
 
 TEST_F(SnapEngineTest, CentringAWindowWhoseSizeCannotBeReadLeavesItAndForgetsTheSnap) {
     const auto node = addWindow({200, 150, 600, 400});
     const auto window = windowOf(node);
-    snap(window, leftHalf, screen(0), false, false);
+    snap(window, leftHalf, screen(0));
     world->injectError(node->element(), "AXSize", platform::ax::cannotComplete);
     output.clear();
     world->resetRoundTrips();
 
-    center(window, screen(0), false, false, false);
+    center(window, screen(0));
     EXPECT_EQ(frameOf(node), (CGRect{0, 25, 720, 875}));
     EXPECT_EQ(world->roundTripCount(sim::RoundTrip::setAttributeValue), 0);
     EXPECT_FALSE(recordOf(node));
@@ -201,7 +201,7 @@ TEST_F(SnapEngineTest, ASnapThatCannotReadTheFrameWritesAndRecordsNothing) {
         row.breakIt(*world, node);
         output.clear();
         world->resetRoundTrips();
-        snap(window, leftHalf, screen(0), true, false);
+        snap(window, leftHalf, screen(0), {.moveCursor = true});
         EXPECT_EQ(world->roundTripCount(sim::RoundTrip::setAttributeValue), 0);
         EXPECT_EQ(output.lines(), std::vector<std::string>{"Window: Cannot snap, frame unknown"});
         world->clearInjectedErrors();
@@ -220,7 +220,7 @@ TEST_F(SnapEngineTest, ASnapWhoseWindowCannotBeReadBackRecordsNothing) {
         {.pid = editorPid, .kind = sim::RoundTrip::setAttributeValue, .seconds = 0.01});
     desktop::runAfterDelay(platform::DispatchQueue::global(), 0.005, [&] { node->close(*world); });
     output.clear();
-    snap(window, leftHalf, screen(0), false, false);
+    snap(window, leftHalf, screen(0));
     EXPECT_EQ(SnappedWindows::shared().count(), 0U);
     EXPECT_EQ(output.lines(), std::vector<std::string>{"Window: Snapped frame unknown"});
 }
@@ -237,7 +237,7 @@ TEST_F(SnapEngineTest, NoRestoreWritesAnEmptySize) {
                                                          .observer = nullptr});
     };
     recordEmpty();
-    center(windowOf(node), screen(0), false, false, true);
+    center(windowOf(node), screen(0), {.restore = true});
     EXPECT_EQ(frameOf(node).size, (CGSize{600, 400})) << "centred at its own size";
     EXPECT_FALSE(recordOf(node));
 
@@ -251,13 +251,13 @@ TEST_F(SnapEngineTest, NoRestoreWritesAnEmptySize) {
     // A window that reads as empty is not centred at that size either.
     node->set("AXSize", CGSize{0, 0});
     world->resetRoundTrips();
-    center(windowOf(node), screen(0), false, false, false);
+    center(windowOf(node), screen(0));
     EXPECT_EQ(world->roundTripCount(sim::RoundTrip::setAttributeValue), 0);
 }
 
 TEST_F(SnapEngineTest, ResnappingSkipsAWindowWhoseFrameCannotBeReadAndKeepsItsRecord) {
     const auto node = addWindow({200, 150, 600, 400});
-    snap(windowOf(node), leftHalf, screen(0), false, false);
+    snap(windowOf(node), leftHalf, screen(0));
     world->injectError(node->element(), "AXFrame", platform::ax::cannotComplete);
     world->resetRoundTrips();
     resnapAllWindows();
@@ -272,7 +272,7 @@ TEST_F(SnapEngineTest, ResnappingPlacesEveryWindowOnTheNewGridAndKeepsTheOldFram
     std::vector<std::shared_ptr<sim::WindowNode>> nodes;
     for (std::size_t index = 0; index < 3; ++index) {
         nodes.push_back(addWindow(originals[index]));
-        snap(windowOf(nodes.back()), spans[index], screen(0), false, false);
+        snap(windowOf(nodes.back()), spans[index], screen(0));
     }
 
     // A larger display and a wider offset with edges.
@@ -305,9 +305,9 @@ TEST_F(SnapEngineTest, ResnappingPlacesEveryWindowOnTheNewGridAndKeepsTheOldFram
 
 TEST_F(SnapEngineTest, ThePointerFollowsTheWindowWhenAsked) {
     const auto node = addWindow({200, 150, 600, 400});
-    snap(windowOf(node), leftHalf, screen(0), true, false);
-    center(windowOf(node), screen(0), true, false, true);
-    snap(windowOf(node), rightHalf, screen(0), false, false);
+    snap(windowOf(node), leftHalf, screen(0), {.moveCursor = true});
+    center(windowOf(node), screen(0), {.moveCursor = true, .restore = true});
+    snap(windowOf(node), rightHalf, screen(0));
     EXPECT_EQ(input().warps(), (std::vector<CGPoint>{{360, 25 + 26}, {720, 263 + 26}}));
 }
 
@@ -316,7 +316,7 @@ TEST_F(SnapEngineTest, ActivatingBringsTheApplicationInFrontAndWaitsForTheFocus)
     sim::workspace(*world).activateNow(*world, 20);
     const auto first = addWindow({200, 150, 600, 400});
     const auto second = addWindow({300, 150, 600, 400});
-    snap(windowOf(first), leftHalf, screen(0), false, true);
+    snap(windowOf(first), leftHalf, screen(0), {.activate = true});
     EXPECT_EQ(frameOf(first), (CGRect{0, 25, 720, 875})) << "the frame does not wait";
     settle(1);
     EXPECT_TRUE(platform::runningApplicationWithProcessIdentifier(editorPid)->active);
@@ -333,7 +333,7 @@ TEST_F(SnapEngineTest, ActivatingBringsTheApplicationInFrontAndWaitsForTheFocus)
 TEST_F(SnapEngineTest, QuittingAnApplicationUnsnapsItsWindowsThroughTheRegistry) {
     const CGRect original{200, 150, 600, 400};
     const auto node = addWindow(original);
-    snap(windowOf(node), leftHalf, screen(0), false, false);
+    snap(windowOf(node), leftHalf, screen(0));
     desktop::SnappedWindowRegistry& seen = desktop::SnappedWindowRegistry::shared();
     EXPECT_TRUE(seen.isSnapped(*windowOf(node)));
     EXPECT_EQ(seen.frameBeforeSnap(*windowOf(node)), original);

@@ -30,7 +30,7 @@ protected:
     std::shared_ptr<sim::WindowNode> snapped(const GridSpan& span,
                                              CGRect before = {200, 150, 600, 400}) {
         auto node = addWindow(before);
-        snap(windowOf(node), span, screen(0), false, false);
+        snap(windowOf(node), span, screen(0));
         settle();
         return node;
     }
@@ -42,7 +42,7 @@ protected:
 TEST_F(SnappedWindowObserverTest, TheProgramsOwnFrameWritesAreIgnored) {
     output.clear();
     const auto node = snapped(leftHalf);
-    snap(windowOf(node), rightHalf, screen(0), false, false);
+    snap(windowOf(node), rightHalf, screen(0));
     settle();
     const std::set<std::string> ignored{"Observer: Window move ignored",
                                         "Observer: Window resize ignored"};

@@ -59,9 +59,9 @@ TEST_F(WindowOperationsTest, ASnappedWindowKeepsItsSpanOnTheNextScreenAnyOtherIs
     addExternalDisplay();
     const auto snappedNode = addWindow({100, 100, 600, 400});
     const auto plainNode = addWindow({200, 200, 500, 300});
-    snap(windowOf(snappedNode), leftHalf, screen(0), false, false);
+    snap(windowOf(snappedNode), leftHalf, screen(0));
 
-    const auto target = moveToScreen(windowOf(snappedNode), Direction::right, screen(0), false);
+    const auto target = moveToScreen(windowOf(snappedNode), Direction::right, screen(0));
     ASSERT_TRUE(target);
     EXPECT_EQ(*target, screen(1));
     // The external display's snap area is (1440, -155, 1920, 1055).
@@ -69,7 +69,7 @@ TEST_F(WindowOperationsTest, ASnappedWindowKeepsItsSpanOnTheNextScreenAnyOtherIs
     EXPECT_EQ(SnappedWindows::shared().record(*windowOf(snappedNode))->frameBeforeSnap,
               (CGRect{100, 100, 600, 400}));
 
-    (void)moveToScreen(windowOf(plainNode), Direction::right, screen(0), true);
+    (void)moveToScreen(windowOf(plainNode), Direction::right, screen(0), {.moveCursor = true});
     EXPECT_EQ(frameOf(plainNode), (CGRect{2150, 223, 500, 300})) << "centred at its size";
     EXPECT_FALSE(SnappedWindows::shared().isSnapped(*windowOf(plainNode)));
 
@@ -79,9 +79,8 @@ TEST_F(WindowOperationsTest, ASnappedWindowKeepsItsSpanOnTheNextScreenAnyOtherIs
     ASSERT_EQ(requests.size(), 2U);
     EXPECT_EQ(requests[0].options.rawValue(), 3U) << "all windows, ignoring other applications";
 
-    EXPECT_EQ(moveToScreen(windowOf(plainNode), Direction::right, screen(1), false), std::nullopt);
-    EXPECT_EQ(moveToScreen(windowOf(plainNode), Direction::right, std::nullopt, false),
-              std::nullopt);
+    EXPECT_EQ(moveToScreen(windowOf(plainNode), Direction::right, screen(1)), std::nullopt);
+    EXPECT_EQ(moveToScreen(windowOf(plainNode), Direction::right, std::nullopt), std::nullopt);
     EXPECT_EQ(frameOf(plainNode), (CGRect{2150, 223, 500, 300}));
 }
 

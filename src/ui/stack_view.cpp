@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/box.h"
 #include "ui/qt_view.h"
 
 namespace zoral::ui {
@@ -112,11 +113,10 @@ void StackView::rebuild() {
             addSubview(view);
         if (spread && i > 0)
             layout->addStretch(1);
-        // In a column, a view that asks to expand sideways (a separator) spans the column
-        // whatever the alignment says.
+        // In a column, a separator spans the column whatever the alignment says.
         QWidget* widget = qtWidget(*view);
-        const bool spans =
-            vertical && widget->sizePolicy().horizontalPolicy() == QSizePolicy::Expanding;
+        const auto* box = dynamic_cast<const Box*>(view.get());
+        const bool spans = vertical && box != nullptr && box->boxType() == BoxType::separator;
         layout->addWidget(widget, equal ? 1 : 0, spans ? Qt::Alignment() : alignment);
     }
     // A stack that fills keeps its views at their size from the start of the stack.

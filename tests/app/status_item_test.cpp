@@ -308,7 +308,7 @@ TEST_F(StatusItemTest, TheStageManagerToggleWritesBothSettingsRebuildsTheScreens
     launchProgram();
     const auto notesNode = world->resolve(*sim::elementNamed(*world, "notes"));
     engine::snap(desktop::Window::make(desktop::UIElement(*sim::elementNamed(*world, "notes"))),
-                 {{0, 0}, {1, 1}, {2, 1}}, desktop::Screen::screens().at(0), false, false);
+                 {{0, 0}, {1, 1}, {2, 1}}, desktop::Screen::screens().at(0), {});
     scheduler().advance(0.5);
     const platform::CGRect halfWithoutStage = *notesNode->frame();
     const auto windowManager = platform::UserDefaults::suite("com.apple.WindowManager");

@@ -35,7 +35,7 @@ protected:
     // A window of the editor snapped onto the left half of the laptop, as a gesture would.
     std::shared_ptr<sim::WindowNode> snappedLeft() {
         auto node = addWindow({200, 200, 500, 400});
-        engine::snap(windowOf(node), {{0, 0}, {1, 1}, {2, 1}}, screen(0), false, false);
+        engine::snap(windowOf(node), {{0, 0}, {1, 1}, {2, 1}}, screen(0), {});
         settle(0.5);
         return node;
     }

@@ -37,7 +37,7 @@ bool MainMenu::choose(World& world, const std::vector<std::string>& titles) {
             return false;
         menu = chosen->submenu.get();
     }
-    if (!chosen->enabled || !chosen->action || chosen->submenu)
+    if (!chosen || !chosen->enabled || !chosen->action || chosen->submenu)
         return false;
     platform::DispatchQueue::main().async([chosen] { chosen->action(*chosen); });
     return true;

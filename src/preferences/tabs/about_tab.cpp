@@ -6,6 +6,7 @@
 #include "app/versioning.h"
 #include "platform/bundle.h"
 #include "platform/updater.h"
+#include "preferences/tabs/tab_layout.h"
 #include "settings/defaults.h"
 #include "ui/image_view.h"
 #include "ui/stack_view.h"
@@ -14,22 +15,19 @@ namespace zoral::preferences {
 
 namespace {
 
+using layout::column;
+using layout::heading;
+using layout::isOn;
+using layout::note;
+using layout::row;
+using layout::stateOf;
+using layout::Views;
 using settings::Defaults::Keys;
-using Views = std::vector<std::shared_ptr<ui::View>>;
 namespace UpdaterSettings = app::UpdaterSettings;
 
 // Automatic checks turned on again take up the interval the updater kept; an updater that never
 // had one checks daily.
 constexpr std::int64_t dailySeconds = 86400;
-
-bool isOn(const ui::Control& sender) {
-    const auto* button = dynamic_cast<const ui::Button*>(&sender);
-    return button != nullptr && button->state() == ui::ControlState::on;
-}
-
-ui::ControlState stateOf(bool on) {
-    return on ? ui::ControlState::on : ui::ControlState::off;
-}
 
 bool checksAutomatically() {
     return UpdaterSettings::updateInterval() != 0;
@@ -43,36 +41,6 @@ void setChecksAutomatically(bool on) {
     const auto kept =
         static_cast<std::int64_t>(std::trunc(platform::updater::updateCheckInterval()));
     UpdaterSettings::setUpdateInterval(kept > 0 ? kept : dailySeconds);
-}
-
-std::shared_ptr<ui::StackView> column(Views views, double spacing, ui::EdgeInsets insets) {
-    auto stack = std::make_shared<ui::StackView>(std::move(views), ui::LayoutOrientation::vertical);
-    stack->setAlignment(ui::StackAlignment::leading);
-    stack->setSpacing(spacing);
-    stack->setEdgeInsets(insets);
-    return stack;
-}
-
-std::shared_ptr<ui::StackView> row(Views views) {
-    auto stack =
-        std::make_shared<ui::StackView>(std::move(views), ui::LayoutOrientation::horizontal);
-    stack->setAlignment(ui::StackAlignment::centerY);
-    stack->setSpacing(8);
-    return stack;
-}
-
-std::shared_ptr<ui::TextField> heading(const std::string& text) {
-    auto label = ui::TextField::label(text);
-    label->setFont(ui::Font::boldSystem(13));
-    return label;
-}
-
-std::shared_ptr<ui::TextField> note(const std::string& text, double width) {
-    auto label = ui::TextField::wrappingLabel(text);
-    label->setFont(ui::Font::system(11));
-    label->setTextColor(ui::SystemColor::secondaryLabel);
-    label->setWidth(width);
-    return label;
 }
 
 }  // namespace

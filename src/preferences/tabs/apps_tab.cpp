@@ -1,6 +1,6 @@
 #include "preferences/tabs/apps_tab.h"
 
-#include "preferences/tabs/gesture_tab_parts.h"
+#include "preferences/tabs/tab_layout.h"
 
 namespace zoral::preferences {
 
@@ -10,19 +10,19 @@ using settings::ActionUserType;
 using settings::Defaults::Keys;
 using enum GestureImage;
 
-ModKeyRules generalRules() {
+layout::ModKeyRules generalRules() {
     return {&Keys::generalModifier(),
             &Keys::superModifier(),
             {&Keys::secondaryModifier(), &Keys::tertiaryModifier(), &Keys::screenModifier()}};
 }
 
-ModKeyRules secondaryRules() {
+layout::ModKeyRules secondaryRules() {
     return {&Keys::secondaryModifier(),
             &Keys::superModifier(),
             {&Keys::generalModifier(), &Keys::tertiaryModifier(), &Keys::screenModifier()}};
 }
 
-std::vector<GestureRow> dockRows() {
+std::vector<layout::GestureRow> dockRows() {
     const ui::Color& zoral = GestureTint::zoral();
     const ui::Color& minimize = GestureTint::minimize();
     return {
@@ -90,25 +90,20 @@ std::vector<GestureRow> dockRows() {
 
 void AppsTabController::loadNib() {
     generalModKeyControl_ = std::make_shared<ModKeyControl>();
-    generalModKeyControl_->setAction(modKeyWriter(Keys::generalModifier()));
+    generalModKeyControl_->setAction(layout::writer(Keys::generalModifier()));
     secondaryModKeyControl_ = std::make_shared<ModKeyControl>();
-    secondaryModKeyControl_->setAction(modKeyWriter(Keys::secondaryModifier()));
-    appMenuCheckbox_ = ui::Button::checkbox("Also allow app gestures on the menu bar's app menus");
-    appMenuCheckbox_->setAction([](ui::Control& sender) {
-        const auto* checkbox = dynamic_cast<const ui::Button*>(&sender);
-        // Off and mixed alike write false.
-        settings::Defaults::writeValue(
-            Keys::originAppMenu(),
-            checkbox != nullptr && checkbox->state() == ui::ControlState::on);
-    });
+    secondaryModKeyControl_->setAction(layout::writer(Keys::secondaryModifier()));
+    appMenuCheckbox_ = layout::checkbox("Also allow app gestures on the menu bar's app menus",
+                                        layout::writer(Keys::originAppMenu()));
 
-    dockGestureStack_ = verticalStack({}, 14);
-    dockView_ = verticalStack(
+    dockGestureStack_ = layout::column({}, 14);
+    dockView_ = layout::column(
         {
-            sectionHead("Dock",
-                        "Gestures that start on an app's icon in the Dock. Click an action's icon "
-                        "or title to turn it on or off.",
-                        modifierRow({{"General modifier", generalModKeyControl_},
+            layout::sectionHead(
+                "Dock",
+                "Gestures that start on an app's icon in the Dock. Click an action's icon "
+                "or title to turn it on or off.",
+                layout::modifierRow({{"General modifier", generalModKeyControl_},
                                      {"Secondary modifier", secondaryModKeyControl_}})),
             dockGestureStack_,
             appMenuCheckbox_,
@@ -122,18 +117,17 @@ std::vector<std::shared_ptr<ui::View>> AppsTabController::sections() const {
 
 void AppsTabController::viewDidLoad() {
     PreferencesTabController::viewDidLoad();
-    appMenuCheckbox_->setState(settings::Defaults::readValue(Keys::originAppMenu())
-                                   ? ui::ControlState::on
-                                   : ui::ControlState::off);
-    applyModKeyRules(*generalModKeyControl_, generalRules());
-    applyModKeyRules(*secondaryModKeyControl_, secondaryRules());
-    addGestureRows(*dockGestureStack_, dockRows());
+    appMenuCheckbox_->setState(
+        layout::stateOf(settings::Defaults::readValue(Keys::originAppMenu())));
+    layout::applyModKeyRules(*generalModKeyControl_, generalRules());
+    layout::applyModKeyRules(*secondaryModKeyControl_, secondaryRules());
+    layout::addGestureRows(*dockGestureStack_, dockRows());
 }
 
 void AppsTabController::viewWillAppear() {
     PreferencesTabController::viewWillAppear();
-    refreshModKeyControl(*generalModKeyControl_);
-    refreshModKeyControl(*secondaryModKeyControl_);
+    layout::refreshModKeyControl(*generalModKeyControl_);
+    layout::refreshModKeyControl(*secondaryModKeyControl_);
 }
 
 }  // namespace zoral::preferences

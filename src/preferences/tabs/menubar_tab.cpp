@@ -1,6 +1,6 @@
 #include "preferences/tabs/menubar_tab.h"
 
-#include "preferences/tabs/gesture_tab_parts.h"
+#include "preferences/tabs/tab_layout.h"
 
 namespace zoral::preferences {
 
@@ -10,19 +10,19 @@ using settings::ActionUserType;
 using settings::Defaults::Keys;
 using enum GestureImage;
 
-ModKeyRules menubarRules() {
+layout::ModKeyRules menubarRules() {
     return {&Keys::secondaryModifier(),
             &Keys::superModifier(),
             {&Keys::generalModifier(), &Keys::tertiaryModifier(), &Keys::screenModifier()}};
 }
 
-ModKeyRules screensRules() {
+layout::ModKeyRules screensRules() {
     return {&Keys::screenModifier(),
             &Keys::superModifier(),
             {&Keys::generalModifier(), &Keys::secondaryModifier(), &Keys::tertiaryModifier()}};
 }
 
-std::vector<GestureRow> menubarRows() {
+std::vector<layout::GestureRow> menubarRows() {
     const ui::Color& zoral = GestureTint::zoral();
     const ui::Color& minimize = GestureTint::minimize();
     return {
@@ -69,7 +69,7 @@ std::vector<GestureRow> menubarRows() {
     };
 }
 
-std::vector<GestureRow> missionControlRows() {
+std::vector<layout::GestureRow> missionControlRows() {
     return {
         {ActionUserType::missionControlSpace,
          "Screens",
@@ -86,27 +86,28 @@ std::vector<GestureRow> missionControlRows() {
 
 void MenubarTabController::loadNib() {
     menubarModKeyControl_ = std::make_shared<ModKeyControl>();
-    menubarModKeyControl_->setAction(modKeyWriter(Keys::secondaryModifier()));
+    menubarModKeyControl_->setAction(layout::writer(Keys::secondaryModifier()));
     screensModKeyControl_ = std::make_shared<ModKeyControl>();
-    screensModKeyControl_->setAction(modKeyWriter(Keys::screenModifier()));
+    screensModKeyControl_->setAction(layout::writer(Keys::screenModifier()));
 
-    menubarGestureStack_ = verticalStack({}, 14);
-    menubarView_ = verticalStack(
+    menubarGestureStack_ = layout::column({}, 14);
+    menubarView_ = layout::column(
         {
-            sectionHead("Menu Bar",
-                        "Gestures that start on the menu bar. Click an action's icon or title to "
-                        "turn it on or off.",
-                        modifierRow({{"Secondary modifier", menubarModKeyControl_},
+            layout::sectionHead(
+                "Menu Bar",
+                "Gestures that start on the menu bar. Click an action's icon or title to "
+                "turn it on or off.",
+                layout::modifierRow({{"Secondary modifier", menubarModKeyControl_},
                                      {"Screen modifier", screensModKeyControl_}})),
             menubarGestureStack_,
         },
         16, {20, 20, 0, 20});
 
-    missionControlGestureStack_ = verticalStack({}, 14);
-    missionControlView_ = verticalStack(
+    missionControlGestureStack_ = layout::column({}, 14);
+    missionControlView_ = layout::column(
         {
-            sectionHead("Mission Control",
-                        "Gestures that start on a space at the top of Mission Control."),
+            layout::sectionHead("Mission Control",
+                                "Gestures that start on a space at the top of Mission Control."),
             missionControlGestureStack_,
         },
         16, {0, 20, 20, 20});
@@ -118,16 +119,16 @@ std::vector<std::shared_ptr<ui::View>> MenubarTabController::sections() const {
 
 void MenubarTabController::viewDidLoad() {
     PreferencesTabController::viewDidLoad();
-    applyModKeyRules(*menubarModKeyControl_, menubarRules());
-    applyModKeyRules(*screensModKeyControl_, screensRules());
-    addGestureRows(*menubarGestureStack_, menubarRows());
-    addGestureRows(*missionControlGestureStack_, missionControlRows());
+    layout::applyModKeyRules(*menubarModKeyControl_, menubarRules());
+    layout::applyModKeyRules(*screensModKeyControl_, screensRules());
+    layout::addGestureRows(*menubarGestureStack_, menubarRows());
+    layout::addGestureRows(*missionControlGestureStack_, missionControlRows());
 }
 
 void MenubarTabController::viewWillAppear() {
     PreferencesTabController::viewWillAppear();
-    refreshModKeyControl(*menubarModKeyControl_);
-    refreshModKeyControl(*screensModKeyControl_);
+    layout::refreshModKeyControl(*menubarModKeyControl_);
+    layout::refreshModKeyControl(*screensModKeyControl_);
 }
 
 }  // namespace zoral::preferences

@@ -3,7 +3,7 @@
 #include "engine/windows/screen_rebuild.h"
 #include "engine/windows/snap_engine.h"
 #include "platform/screens.h"
-#include "preferences/tabs/windows_tab.h"
+#include "preferences/tabs/tab_layout.h"
 #include "preferences/widgets/gesture_view.h"
 #include "settings/defaults.h"
 
@@ -26,91 +26,85 @@ void resnapWithNewOffset() {
     engine::resnapAllWindows();
 }
 
-std::shared_ptr<ui::Button> checkbox(const std::string& title, ui::Control::Action action) {
-    auto box = ui::Button::checkbox(title);
-    box->setAction(std::move(action));
-    return box;
-}
-
 // A checkbox alone in a row of its own, so that the row can be hidden.
 std::shared_ptr<ui::StackView> holder(std::shared_ptr<ui::Button> box) {
-    return nib::row({std::move(box)});
+    return layout::row({std::move(box)});
 }
 
 // By stack, top to bottom; the centring row leads the first and is made apart.
-const std::vector<nib::GestureRow>& snappingRows() {
+const std::vector<layout::GestureRow>& snappingRows() {
     using enum GestureImage;
-    static const std::vector<nib::GestureRow> rows{
+    static const std::vector<layout::GestureRow> rows{
         {ActionUserType::snapMax,
          "Maximize",
          GestureIcon::snapMax,
-         &GestureTint::zoral,
+         GestureTint::zoral(),
          "Swipe up once to fill the entire desktop area.",
-         nullptr,
+         std::nullopt,
          {{up}}},
         {ActionUserType::snapHalves,
          "Halves",
          GestureIcon::snapHalves,
-         &GestureTint::zoral,
+         GestureTint::zoral(),
          "Swipe horizontally to snap to the left or right half of the screen.",
-         nullptr,
+         std::nullopt,
          {{left}, {right}}},
         {ActionUserType::snapVertical,
          "Vertical",
          GestureIcon::snapVertical,
-         &GestureTint::zoral,
+         GestureTint::zoral(),
          "Double-swipe vertically to snap to the top or bottom half of the screen.",
-         nullptr,
+         std::nullopt,
          {{up, up}, {down, down}}},
         {ActionUserType::snapQuarters,
          "Quarters",
          GestureIcon::snapQuarters,
-         &GestureTint::zoral,
+         GestureTint::zoral(),
          "Swipe horizontally and vertically to snap to a quarter. Both orders work.",
-         nullptr,
+         std::nullopt,
          {{left, up}, {down, right}}},
     };
     return rows;
 }
 
-const std::vector<nib::GestureRow>& thirdsRows() {
+const std::vector<layout::GestureRow>& thirdsRows() {
     using enum GestureImage;
-    static const std::vector<nib::GestureRow> rows{
+    static const std::vector<layout::GestureRow> rows{
         {ActionUserType::snapAlmost,
          "90% Max",
          GestureIcon::snapAlmost,
-         &GestureTint::zoral,
+         GestureTint::zoral(),
          "Swipe up once to fill almost the entire desktop area.",
          "You can still access the upper sixth by swiping up twice.",
          {{mod2, up}}},
         {ActionUserType::snapThirds,
          "Thirds",
          GestureIcon::snapThirds,
-         &GestureTint::zoral,
+         GestureTint::zoral(),
          "Swipe horizontally to switch between thirds and two-thirds. Tap and hold to access the "
          "middle third directly.",
-         nullptr,
+         std::nullopt,
          {{mod2, hold, left, right}}},
         {ActionUserType::snapSixths,
          "Sixths",
          GestureIcon::snapSixths,
-         &GestureTint::zoral,
+         GestureTint::zoral(),
          "In addition, swipe vertically to access the upper and lower halves of those thirds.",
-         nullptr,
+         std::nullopt,
          {{mod2, hold, left, up, down, right}}},
     };
     return rows;
 }
 
-const std::vector<nib::GestureRow>& ninthsRows() {
+const std::vector<layout::GestureRow>& ninthsRows() {
     using enum GestureImage;
-    static const std::vector<nib::GestureRow> rows{
+    static const std::vector<layout::GestureRow> rows{
         {ActionUserType::snapNinths,
          "Ninths",
          GestureIcon::snapNinths,
-         &GestureTint::zoral,
+         GestureTint::zoral(),
          "Swipe to access ninths, two-ninths and four-ninths in a 3\u00D73 grid.",
-         nullptr,
+         std::nullopt,
          {{mod3, hold, left, up, down, right}}},
     };
     return rows;
@@ -140,49 +134,50 @@ void SnappingTabController::loadNib() {
     });
     offsetLabel_ = ui::TextField::label(offsetText(0));
     offsetLabel_->setWidth(70);
-    offsetCheckbox_ = checkbox("Keep the gap at the screen edges too", [](ui::Control& sender) {
-        writeValue(Keys::gridOffsetEdges(), nib::isOn(sender));
-        resnapWithNewOffset();
-    });
+    offsetCheckbox_ =
+        layout::checkbox("Keep the gap at the screen edges too", [](ui::Control& sender) {
+            writeValue(Keys::gridOffsetEdges(), layout::isOn(sender));
+            resnapWithNewOffset();
+        });
     offsetCheckboxView_ = holder(offsetCheckbox_);
     stageManagerCheckbox_ =
-        checkbox("Leave room for Stage Manager", nib::writer(Keys::stageManagerMode()));
+        layout::checkbox("Leave room for Stage Manager", layout::writer(Keys::stageManagerMode()));
     stageManagerCheckboxView_ = holder(stageManagerCheckbox_);
-    snappingOffsetView_ =
-        nib::section("Gap between windows",
-                     {nib::row({nib::caption("Window gap"), offsetSlider_, offsetLabel_}),
-                      offsetCheckboxView_, stageManagerCheckboxView_},
-                     20);
+    snappingOffsetView_ = layout::section(
+        "Gap between windows",
+        {layout::row({layout::caption("Window gap", 130), offsetSlider_, offsetLabel_}),
+         offsetCheckboxView_, stageManagerCheckboxView_},
+        20);
 
     secondaryModKeyControl_ = std::make_shared<ModKeyControl>();
-    secondaryModKeyControl_->setAction(nib::writer(Keys::secondaryModifier()));
+    secondaryModKeyControl_->setAction(layout::writer(Keys::secondaryModifier()));
     tertiaryModKeyControl_ = std::make_shared<ModKeyControl>();
-    tertiaryModKeyControl_->setAction(nib::writer(Keys::tertiaryModifier()));
-    activateWindowCheckbox_ = checkbox("Bring the snapped window to the front",
-                                       nib::writer(Keys::snappingActivateWindow()));
-    moveCursorCheckbox_ =
-        checkbox("Move the pointer with the window", nib::writer(Keys::snappingMoveCursor()));
-    dragUnsnapCheckbox_ = checkbox("Unsnap a window when it is dragged away",
-                                   nib::writer(Keys::snappingDragUnsnap()));
-    resizeAdjacentCheckbox_ = checkbox("Resize adjacent snapped windows together",
-                                       nib::writer(Keys::snappingResizeAdjacent()));
-    snappingGestureStack_ = nib::gestureStack();
-    snappingView_ =
-        nib::section("Snapping", {activateWindowCheckbox_, moveCursorCheckbox_, dragUnsnapCheckbox_,
-                                  resizeAdjacentCheckbox_, snappingGestureStack_});
+    tertiaryModKeyControl_->setAction(layout::writer(Keys::tertiaryModifier()));
+    activateWindowCheckbox_ = layout::checkbox("Bring the snapped window to the front",
+                                               layout::writer(Keys::snappingActivateWindow()));
+    moveCursorCheckbox_ = layout::checkbox("Move the pointer with the window",
+                                           layout::writer(Keys::snappingMoveCursor()));
+    dragUnsnapCheckbox_ = layout::checkbox("Unsnap a window when it is dragged away",
+                                           layout::writer(Keys::snappingDragUnsnap()));
+    resizeAdjacentCheckbox_ = layout::checkbox("Resize adjacent snapped windows together",
+                                               layout::writer(Keys::snappingResizeAdjacent()));
+    snappingGestureStack_ = layout::column({}, 10);
+    snappingView_ = layout::section(
+        "Snapping", {activateWindowCheckbox_, moveCursorCheckbox_, dragUnsnapCheckbox_,
+                     resizeAdjacentCheckbox_, snappingGestureStack_});
 
-    thirdsGestureStack_ = nib::gestureStack();
-    snappingThirdsView_ =
-        nib::section("Thirds and sixths",
-                     {nib::row({nib::caption("Secondary modifier"), secondaryModKeyControl_}),
-                      thirdsGestureStack_});
+    thirdsGestureStack_ = layout::column({}, 10);
+    snappingThirdsView_ = layout::section(
+        "Thirds and sixths",
+        {layout::row({layout::caption("Secondary modifier", 130), secondaryModKeyControl_}),
+         thirdsGestureStack_});
 
-    ninthsGestureStack_ = nib::gestureStack();
-    snappingNinthsView_ =
-        nib::section("Ninths",
-                     {nib::row({nib::caption("Tertiary modifier"), tertiaryModKeyControl_}),
-                      ninthsGestureStack_},
-                     0, 20);
+    ninthsGestureStack_ = layout::column({}, 10);
+    snappingNinthsView_ = layout::section(
+        "Ninths",
+        {layout::row({layout::caption("Tertiary modifier", 130), tertiaryModKeyControl_}),
+         ninthsGestureStack_},
+        0, 20);
 }
 
 std::vector<std::shared_ptr<ui::View>> SnappingTabController::sections() const {
@@ -195,18 +190,23 @@ void SnappingTabController::viewDidLoad() {
     if (!platform::isOperatingSystemAtLeast(stageManagerSystem))
         stageManagerCheckboxView_->setHidden(true);
     updateOffsetControls();
-    activateWindowCheckbox_->setState(nib::stateOf(readValue(Keys::snappingActivateWindow())));
-    moveCursorCheckbox_->setState(nib::stateOf(readValue(Keys::snappingMoveCursor())));
-    dragUnsnapCheckbox_->setState(nib::stateOf(readValue(Keys::snappingDragUnsnap())));
-    resizeAdjacentCheckbox_->setState(nib::stateOf(readValue(Keys::snappingResizeAdjacent())));
+    activateWindowCheckbox_->setState(layout::stateOf(readValue(Keys::snappingActivateWindow())));
+    moveCursorCheckbox_->setState(layout::stateOf(readValue(Keys::snappingMoveCursor())));
+    dragUnsnapCheckbox_->setState(layout::stateOf(readValue(Keys::snappingDragUnsnap())));
+    resizeAdjacentCheckbox_->setState(layout::stateOf(readValue(Keys::snappingResizeAdjacent())));
     // These two write their settings from their state, so they must show them.
-    offsetCheckbox_->setState(nib::stateOf(readValue(Keys::gridOffsetEdges())));
-    stageManagerCheckbox_->setState(nib::stateOf(readValue(Keys::stageManagerMode())));
-    nib::applyRules(*secondaryModKeyControl_, Keys::secondaryModifier(), Keys::superModifier(),
-                    {&Keys::generalModifier(), &Keys::screenModifier(), &Keys::tertiaryModifier()});
-    nib::applyRules(
-        *tertiaryModKeyControl_, Keys::tertiaryModifier(), Keys::superModifier(),
-        {&Keys::generalModifier(), &Keys::screenModifier(), &Keys::secondaryModifier()});
+    offsetCheckbox_->setState(layout::stateOf(readValue(Keys::gridOffsetEdges())));
+    stageManagerCheckbox_->setState(layout::stateOf(readValue(Keys::stageManagerMode())));
+    layout::applyModKeyRules(
+        *secondaryModKeyControl_,
+        {&Keys::secondaryModifier(),
+         &Keys::superModifier(),
+         {&Keys::generalModifier(), &Keys::screenModifier(), &Keys::tertiaryModifier()}});
+    layout::applyModKeyRules(
+        *tertiaryModKeyControl_,
+        {&Keys::tertiaryModifier(),
+         &Keys::superModifier(),
+         {&Keys::generalModifier(), &Keys::screenModifier(), &Keys::secondaryModifier()}});
     buildGestureRows();
 }
 
@@ -217,20 +217,17 @@ void SnappingTabController::buildGestureRows() {
         "Please make sure that the 'Smart zoom' option is checked in System Settings \u203A "
         "Trackpad \u203A Scroll & Zoom.",
         GestureSequences{{GestureImage::tap}}));
-    for (const nib::GestureRow& row : snappingRows())
-        snappingGestureStack_->addArrangedSubview(nib::gestureView(row));
-    for (const nib::GestureRow& row : thirdsRows())
-        thirdsGestureStack_->addArrangedSubview(nib::gestureView(row));
-    for (const nib::GestureRow& row : ninthsRows())
-        ninthsGestureStack_->addArrangedSubview(nib::gestureView(row));
+    layout::addGestureRows(*snappingGestureStack_, snappingRows());
+    layout::addGestureRows(*thirdsGestureStack_, thirdsRows());
+    layout::addGestureRows(*ninthsGestureStack_, ninthsRows());
 }
 
 void SnappingTabController::viewWillAppear() {
     PreferencesTabController::viewWillAppear();
-    nib::refresh(*secondaryModKeyControl_);
-    nib::refresh(*tertiaryModKeyControl_);
+    layout::refreshModKeyControl(*secondaryModKeyControl_);
+    layout::refreshModKeyControl(*tertiaryModKeyControl_);
     // The status menu switches Stage Manager while the tab is hidden.
-    stageManagerCheckbox_->setState(nib::stateOf(readValue(Keys::stageManagerMode())));
+    stageManagerCheckbox_->setState(layout::stateOf(readValue(Keys::stageManagerMode())));
 }
 
 void SnappingTabController::updateOffsetControls() {

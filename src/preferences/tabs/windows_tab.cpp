@@ -1,93 +1,8 @@
 #include "preferences/tabs/windows_tab.h"
 
+#include "preferences/tabs/tab_layout.h"
+
 namespace zoral::preferences {
-
-namespace nib {
-
-std::shared_ptr<ui::StackView> section(const std::string& title, Views views, double top,
-                                       double bottom) {
-    auto heading = ui::TextField::label(title);
-    heading->setFont(ui::Font::boldSystem(13));
-    views.insert(views.begin(), std::move(heading));
-    auto stack = std::make_shared<ui::StackView>(std::move(views), ui::LayoutOrientation::vertical);
-    stack->setAlignment(ui::StackAlignment::leading);
-    stack->setSpacing(8);
-    stack->setEdgeInsets({top, 20, bottom, 20});
-    return stack;
-}
-
-std::shared_ptr<ui::StackView> row(Views views) {
-    auto stack =
-        std::make_shared<ui::StackView>(std::move(views), ui::LayoutOrientation::horizontal);
-    stack->setAlignment(ui::StackAlignment::centerY);
-    stack->setSpacing(8);
-    return stack;
-}
-
-std::shared_ptr<ui::StackView> gestureStack() {
-    auto stack = std::make_shared<ui::StackView>(Views{}, ui::LayoutOrientation::vertical);
-    stack->setAlignment(ui::StackAlignment::leading);
-    stack->setSpacing(10);
-    return stack;
-}
-
-std::shared_ptr<ui::TextField> caption(const std::string& text) {
-    auto label = ui::TextField::label(text);
-    label->setWidth(130);
-    return label;
-}
-
-std::shared_ptr<ui::TextField> note(const std::string& text) {
-    auto label = ui::TextField::label(text);
-    label->setFont(ui::Font::system(11));
-    label->setTextColor(ui::SystemColor::secondaryLabel);
-    return label;
-}
-
-bool isOn(const ui::Control& sender) {
-    const auto* button = dynamic_cast<const ui::Button*>(&sender);
-    return button != nullptr && button->state() == ui::ControlState::on;
-}
-
-ui::ControlState stateOf(bool on) {
-    return on ? ui::ControlState::on : ui::ControlState::off;
-}
-
-ui::Control::Action writer(const settings::Defaults::Key<bool>& key) {
-    return [&key](ui::Control& sender) { settings::Defaults::writeValue(key, isOn(sender)); };
-}
-
-ui::Control::Action writer(const ModifierKey& key) {
-    return [&key](ui::Control& sender) {
-        if (const auto* control = dynamic_cast<const ModKeyControl*>(&sender))
-            settings::Defaults::writeValue(key, control->flags);
-    };
-}
-
-void applyRules(ModKeyControl& control, const ModifierKey& initial, const ModifierKey& disabled,
-                const std::array<const ModifierKey*, 3>& others) {
-    const auto reader = [](const ModifierKey& key) {
-        return [&key] { return settings::Defaults::readValue(key); };
-    };
-    control.initialFlags = reader(initial);
-    control.disabledFlags = reader(disabled);
-    for (const ModifierKey* other : others)
-        control.flagsConstraints.push_back(reader(*other));
-    refresh(control);
-}
-
-void refresh(ModKeyControl& control) {
-    control.flags = control.initialFlags();
-    control.updateTitle();
-}
-
-std::shared_ptr<GestureView> gestureView(const GestureRow& row) {
-    return std::make_shared<GestureView>(
-        row.action, row.title, row.icon, row.tint(), row.description,
-        row.info != nullptr ? std::optional<std::string>(row.info) : std::nullopt, row.sequences);
-}
-
-}  // namespace nib
 
 namespace {
 
@@ -102,13 +17,13 @@ constexpr const char* closeInfo =
     "Alternatively, swipe down once while holding the general modifier.";
 
 // By stack, top to bottom.
-const std::vector<nib::GestureRow>& generalRows() {
+const std::vector<layout::GestureRow>& generalRows() {
     using enum GestureImage;
-    static const std::vector<nib::GestureRow> rows{
+    static const std::vector<layout::GestureRow> rows{
         {ActionUserType::windowQuit,
          "Quit",
          GestureIcon::xInv,
-         &GestureTint::close,
+         GestureTint::close(),
          "Pinch in twice to quit an application.",
          "You can also try to tap, hold and pinch in once, but this might not work reliably.\n\n"
          "Alternatively, while holding the general modifier, swipe down twice or tap, hold and "
@@ -117,28 +32,28 @@ const std::vector<nib::GestureRow>& generalRows() {
         {ActionUserType::windowClose,
          closeTitle,
          GestureIcon::x,
-         &GestureTint::close,
+         GestureTint::close(),
          "Pinch in once to close a window.",
          closeInfo,
          {{inwards}, {modG, down}}},
         {ActionUserType::windowMinimize,
          "Minimize",
          GestureIcon::minus,
-         &GestureTint::minimize,
+         GestureTint::minimize(),
          "Swipe down once to minimize a window.",
          "In fullscreen mode, tap and hold before swiping down.",
          {{down}, {hold, down}}},
         {ActionUserType::windowFullscreen,
          "Fullscreen",
          GestureIcon::zoom,
-         &GestureTint::fullscreen,
+         GestureTint::fullscreen(),
          "Pinch out or tap, hold and swipe up to enter or exit fullscreen mode.",
-         nullptr,
+         std::nullopt,
          {{outwards}, {hold, up}}},
         {ActionUserType::windowHide,
          "Hide",
          GestureIcon::minus,
-         &GestureTint::zoral,
+         GestureTint::zoral(),
          "Double tap with the general modifier to hide all windows of an application. Use the "
          "secondary modifier to hide all other apps.",
          "Please make sure that the 'Smart zoom' option is checked in System Settings \u203A "
@@ -147,7 +62,7 @@ const std::vector<nib::GestureRow>& generalRows() {
         {ActionUserType::spacesMove,
          "Spaces",
          GestureIcon::screensInv,
-         &GestureTint::zoral,
+         GestureTint::zoral(),
          "Tap, hold and swipe or use the general modifier to move a window between Mission "
          "Control spaces.",
          "Please make sure that the default values '\u2303\u2190' and '\u2303\u2192' are set for "
@@ -158,42 +73,42 @@ const std::vector<nib::GestureRow>& generalRows() {
     return rows;
 }
 
-const std::vector<nib::GestureRow>& tabRows() {
+const std::vector<layout::GestureRow>& tabRows() {
     using enum GestureImage;
-    static const std::vector<nib::GestureRow> rows{
+    static const std::vector<layout::GestureRow> rows{
         {ActionUserType::tabClose,
          closeTitle,
          GestureIcon::x,
-         &GestureTint::zoral,
+         GestureTint::zoral(),
          "Pinch in to close a tab.",
          closeInfo,
          {{inwards}, {modG, down}}},
         {ActionUserType::tabDetach,
          "Detach",
          GestureIcon::circle,
-         &GestureTint::zoral,
+         GestureTint::zoral(),
          "Tap and hold to detach a native tab into a new window. Follow up with any other "
          "gesture.",
-         nullptr,
+         std::nullopt,
          {{hold}}},
     };
     return rows;
 }
 
-const std::vector<nib::GestureRow>& screenRows() {
+const std::vector<layout::GestureRow>& screenRows() {
     using enum GestureImage;
-    static const std::vector<nib::GestureRow> rows{
+    static const std::vector<layout::GestureRow> rows{
         {ActionUserType::screensMove,
          "Screens",
          GestureIcon::screens,
-         &GestureTint::zoral,
+         GestureTint::zoral(),
          "Swipe up, down, left or right to move a window to the next screen in that direction.",
-         nullptr,
+         std::nullopt,
          {{modS, left, up, down, right}}},
         {ActionUserType::screensFullscreen,
          "Fullscreen",
          GestureIcon::zoom,
-         &GestureTint::fullscreen,
+         GestureTint::fullscreen(),
          "On a two screen setup, use the screen modifier or pinch out twice to directly enter "
          "fullscreen mode on the other screen.",
          "Alternatively, tap, hold and pinch also works.",
@@ -212,50 +127,46 @@ ui::Control::Action tabAppToggle(TabAppType type) {
     };
 }
 
-std::shared_ptr<ui::Button> checkbox(const std::string& title, ui::Control::Action action) {
-    auto box = ui::Button::checkbox(title);
-    box->setAction(std::move(action));
-    return box;
-}
-
 }  // namespace
 
 void WindowsTabController::loadNib() {
     generalModKeyControl_ = std::make_shared<ModKeyControl>();
-    generalModKeyControl_->setAction(nib::writer(Keys::generalModifier()));
-    missionControlCheckbox_ = checkbox("Start gestures on windows in Mission Control",
-                                       nib::writer(Keys::originMissionControl()));
-    generalGestureStack_ = nib::gestureStack();
-    generalView_ =
-        nib::section("Windows",
-                     {nib::row({nib::caption("General modifier"), generalModKeyControl_}),
-                      missionControlCheckbox_, generalGestureStack_},
-                     20);
+    generalModKeyControl_->setAction(layout::writer(Keys::generalModifier()));
+    missionControlCheckbox_ = layout::checkbox("Start gestures on windows in Mission Control",
+                                               layout::writer(Keys::originMissionControl()));
+    generalGestureStack_ = layout::column({}, 10);
+    generalView_ = layout::section(
+        "Windows",
+        {layout::row({layout::caption("General modifier", 130), generalModKeyControl_}),
+         missionControlCheckbox_, generalGestureStack_},
+        20);
 
-    tabNativeCheckbox_ = checkbox("Native tabs", tabAppToggle(TabAppType::native));
-    tabSafariCheckbox_ = checkbox("Safari", tabAppToggle(TabAppType::safari));
-    tabChromeCheckbox_ = checkbox("Chrome", tabAppToggle(TabAppType::chrome));
-    tabArcCheckbox_ = checkbox("Arc", tabAppToggle(TabAppType::arc));
-    tabXcodeCheckbox_ = checkbox("Xcode", tabAppToggle(TabAppType::xcode));
-    tabVscodeCheckbox_ = checkbox("VS Code", tabAppToggle(TabAppType::vscode));
-    tabsGestureStack_ = nib::gestureStack();
-    tabsView_ = nib::section(
+    tabNativeCheckbox_ = layout::checkbox("Native tabs", tabAppToggle(TabAppType::native));
+    tabSafariCheckbox_ = layout::checkbox("Safari", tabAppToggle(TabAppType::safari));
+    tabChromeCheckbox_ = layout::checkbox("Chrome", tabAppToggle(TabAppType::chrome));
+    tabArcCheckbox_ = layout::checkbox("Arc", tabAppToggle(TabAppType::arc));
+    tabXcodeCheckbox_ = layout::checkbox("Xcode", tabAppToggle(TabAppType::xcode));
+    tabVscodeCheckbox_ = layout::checkbox("VS Code", tabAppToggle(TabAppType::vscode));
+    tabsGestureStack_ = layout::column({}, 10);
+    tabsView_ = layout::section(
         "Tabs",
-        {nib::note("The tab gestures work in the tabs of these applications:"),
-         nib::row({tabNativeCheckbox_, tabSafariCheckbox_, tabChromeCheckbox_}),
-         nib::row({tabArcCheckbox_, tabXcodeCheckbox_, tabVscodeCheckbox_}), tabsGestureStack_});
+        {layout::lineNote("The tab gestures work in the tabs of these applications:"),
+         layout::row({tabNativeCheckbox_, tabSafariCheckbox_, tabChromeCheckbox_}),
+         layout::row({tabArcCheckbox_, tabXcodeCheckbox_, tabVscodeCheckbox_}), tabsGestureStack_});
 
     screensModKeyControl_ = std::make_shared<ModKeyControl>();
-    screensModKeyControl_->setAction(nib::writer(Keys::screenModifier()));
-    moveCursorCheckbox_ =
-        checkbox("Move the pointer with the window", nib::writer(Keys::screensMoveCursor()));
-    chainGestureCheckbox_ = checkbox("Keep moving to further screens while the fingers rest",
-                                     nib::writer(Keys::screensChainGesture()));
-    screensGestureStack_ = nib::gestureStack();
-    screensView_ = nib::section("Screens",
-                                {nib::row({nib::caption("Screen modifier"), screensModKeyControl_}),
-                                 moveCursorCheckbox_, chainGestureCheckbox_, screensGestureStack_},
-                                0, 20);
+    screensModKeyControl_->setAction(layout::writer(Keys::screenModifier()));
+    moveCursorCheckbox_ = layout::checkbox("Move the pointer with the window",
+                                           layout::writer(Keys::screensMoveCursor()));
+    chainGestureCheckbox_ =
+        layout::checkbox("Keep moving to further screens while the fingers rest",
+                         layout::writer(Keys::screensChainGesture()));
+    screensGestureStack_ = layout::column({}, 10);
+    screensView_ = layout::section(
+        "Screens",
+        {layout::row({layout::caption("Screen modifier", 130), screensModKeyControl_}),
+         moveCursorCheckbox_, chainGestureCheckbox_, screensGestureStack_},
+        0, 20);
 }
 
 std::vector<std::shared_ptr<ui::View>> WindowsTabController::sections() const {
@@ -277,32 +188,33 @@ WindowsTabController::tabCheckboxes() const {
 void WindowsTabController::viewDidLoad() {
     PreferencesTabController::viewDidLoad();
     for (const auto& [box, type] : tabCheckboxes())
-        box->setState(nib::stateOf(readValue(Keys::tabApps()).contains(type)));
-    missionControlCheckbox_->setState(nib::stateOf(readValue(Keys::originMissionControl())));
-    moveCursorCheckbox_->setState(nib::stateOf(readValue(Keys::screensMoveCursor())));
-    chainGestureCheckbox_->setState(nib::stateOf(readValue(Keys::screensChainGesture())));
-    nib::applyRules(
-        *generalModKeyControl_, Keys::generalModifier(), Keys::superModifier(),
-        {&Keys::secondaryModifier(), &Keys::screenModifier(), &Keys::tertiaryModifier()});
-    nib::applyRules(
-        *screensModKeyControl_, Keys::screenModifier(), Keys::superModifier(),
-        {&Keys::generalModifier(), &Keys::secondaryModifier(), &Keys::tertiaryModifier()});
+        box->setState(layout::stateOf(readValue(Keys::tabApps()).contains(type)));
+    missionControlCheckbox_->setState(layout::stateOf(readValue(Keys::originMissionControl())));
+    moveCursorCheckbox_->setState(layout::stateOf(readValue(Keys::screensMoveCursor())));
+    chainGestureCheckbox_->setState(layout::stateOf(readValue(Keys::screensChainGesture())));
+    layout::applyModKeyRules(
+        *generalModKeyControl_,
+        {&Keys::generalModifier(),
+         &Keys::superModifier(),
+         {&Keys::secondaryModifier(), &Keys::screenModifier(), &Keys::tertiaryModifier()}});
+    layout::applyModKeyRules(
+        *screensModKeyControl_,
+        {&Keys::screenModifier(),
+         &Keys::superModifier(),
+         {&Keys::generalModifier(), &Keys::secondaryModifier(), &Keys::tertiaryModifier()}});
     buildGestureRows();
 }
 
 void WindowsTabController::buildGestureRows() {
-    for (const nib::GestureRow& row : generalRows())
-        generalGestureStack_->addArrangedSubview(nib::gestureView(row));
-    for (const nib::GestureRow& row : tabRows())
-        tabsGestureStack_->addArrangedSubview(nib::gestureView(row));
-    for (const nib::GestureRow& row : screenRows())
-        screensGestureStack_->addArrangedSubview(nib::gestureView(row));
+    layout::addGestureRows(*generalGestureStack_, generalRows());
+    layout::addGestureRows(*tabsGestureStack_, tabRows());
+    layout::addGestureRows(*screensGestureStack_, screenRows());
 }
 
 void WindowsTabController::viewWillAppear() {
     PreferencesTabController::viewWillAppear();
-    nib::refresh(*generalModKeyControl_);
-    nib::refresh(*screensModKeyControl_);
+    layout::refreshModKeyControl(*generalModKeyControl_);
+    layout::refreshModKeyControl(*screensModKeyControl_);
 }
 
 }  // namespace zoral::preferences

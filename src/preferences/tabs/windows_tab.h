@@ -7,9 +7,6 @@
 // changes it. The checkboxes are filled when the view loads; the two modifier controls again each
 // time the tab appears, since other tabs change those settings too.
 //
-// Also here: what the Windows and Snapping tabs' nibs share, the layout of a section and the
-// owner's rules of a modifier control.
-//
 // Main thread only. Made with std::make_shared.
 
 #include <array>
@@ -27,56 +24,6 @@
 #include "ui/text_field.h"
 
 namespace zoral::preferences {
-
-namespace nib {
-
-using Views = std::vector<std::shared_ptr<ui::View>>;
-using ModifierKey = settings::Defaults::Key<settings::ModifierFlags>;
-
-// A section: a heading over its controls in a column, inset from the window's edges (further at
-// the top of the first section and the bottom of the last).
-std::shared_ptr<ui::StackView> section(const std::string& title, Views views, double top = 0,
-                                       double bottom = 0);
-// Views side by side, centred on one line.
-std::shared_ptr<ui::StackView> row(Views views);
-// The column that receives a section's gesture rows.
-std::shared_ptr<ui::StackView> gestureStack();
-// A label in front of a control, of one width so that the controls line up.
-std::shared_ptr<ui::TextField> caption(const std::string& text);
-// A line of explanation in the secondary colour.
-std::shared_ptr<ui::TextField> note(const std::string& text);
-
-// Whether the checkbox that sent an action is on; mixed and off are not.
-bool isOn(const ui::Control& sender);
-ui::ControlState stateOf(bool on);
-// The action of a checkbox that stores whether it is on.
-ui::Control::Action writer(const settings::Defaults::Key<bool>& key);
-// The action of a modifier control that stores its accepted keys.
-ui::Control::Action writer(const ModifierKey& key);
-
-// One gesture row as a tab lists it.
-struct GestureRow {
-    settings::ActionUserType action;
-    const char* title;
-    GestureIcon icon;
-    const ui::Color& (*tint)();
-    const char* description;
-    // None when null: the row then says that there is no more to know.
-    const char* info;
-    GestureSequences sequences;
-};
-std::shared_ptr<GestureView> gestureView(const GestureRow& row);
-
-// The owner's rules of a modifier control: it starts from `initial`, never offers the keys of
-// `disabled`, and may not take exactly the keys of any of `others`. Each rule reads its setting
-// when the control asks, so changes made elsewhere count without rebuilding the control. Sets the
-// control's keys from `initial`.
-void applyRules(ModKeyControl& control, const ModifierKey& initial, const ModifierKey& disabled,
-                const std::array<const ModifierKey*, 3>& others);
-// The control's keys as stored now, and its title to match.
-void refresh(ModKeyControl& control);
-
-}  // namespace nib
 
 class WindowsTabController : public PreferencesTabController {
 public:

@@ -30,8 +30,10 @@ std::shared_ptr<ui::StackView> section(Views views, double top, double bottom) {
 
 std::shared_ptr<ui::StackView> section(const std::string& title, Views views, double top,
                                        double bottom) {
-    views.insert(views.begin(), heading(title));
-    return section(std::move(views), top, bottom);
+    Views withHeading{heading(title)};
+    for (auto& view : views)
+        withHeading.push_back(std::move(view));
+    return section(std::move(withHeading), top, bottom);
 }
 
 std::shared_ptr<ui::StackView> row(Views views) {

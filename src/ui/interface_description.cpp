@@ -270,8 +270,8 @@ private:
                 // Each row gets a copy of its own, built the same way; a faulty prototype shows
                 // now, not at the first row.
                 (void)Builder(owner_, nullptr).build(prototype, nullptr);
-                table->registerView(identifier, [owner = owner_, prototype] {
-                    return Builder(owner, nullptr).build(prototype, nullptr);
+                table->registerView(identifier, [owner = owner_, description = Json(prototype)] {
+                    return Builder(owner, nullptr).build(description, nullptr);
                 });
             }
             return table;

@@ -125,7 +125,13 @@ public:
         world->process(editorPid)->application->appendChild(windowNode);
         output.clear();
     }
-    ~GestureTest() override { desktop::Screen::setScreens({}); }
+    ~GestureTest() override {
+        // What a test left unsettled holds its gesture, which holds the resolver and the
+        // performer: let go of it with the test.
+        resolver->pendingResolutions.clear();
+        performer->calls.clear();
+        desktop::Screen::setScreens({});
+    }
 
     // An origin of the type on the editor's window, with the pointer at (300, 700) bottom-left.
     Origin origin(OriginType type, bool withWindow = true) const {

@@ -2,6 +2,8 @@
 # Installs what is needed, builds everything and runs every test.
 #   BUILD_DIR     build directory (default: build/debug)
 #   CMAKE_ARGS    extra arguments for cmake's configure step
+#   IN_PROCESS    when 1, each test binary runs all of its tests in one process, shuffled
+#                 (scripts/test-shuffled.sh --scripts), in place of CTest's process per test
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,7 +12,11 @@ build_dir=${BUILD_DIR:-build/debug}
 # shellcheck disable=SC2086
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug ${CMAKE_ARGS:-} >/dev/null
 cmake --build "$build_dir"
-ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" --timeout 300
+if [[ ${IN_PROCESS:-0} == 1 ]]; then
+  bash scripts/test-shuffled.sh --scripts "$build_dir"
+else
+  ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" --timeout 300
+fi
 
 # The screenshot tests once more under a real X server, when Debian's Xvfb is installed: they then
 # also write the screen as the server shows it (<name>-x11.png beside the offscreen ones).

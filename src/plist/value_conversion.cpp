@@ -90,29 +90,26 @@ platform::PlistObject toPlistObject(const PListDictionary& dictionary) {
 }
 
 platform::PlistObject toPlistObject(const PListValue& value) {
-    using Shape = PListValue::Shape;
-    switch (value.shape()) {
-        case Shape::string:
-            return platform::PlistObject::string(*value.getIf<std::string>());
-        case Shape::integer:
-            return platform::PlistObject::integer(*value.getIf<std::int64_t>());
-        case Shape::real:
-            return platform::PlistObject::real(*value.getIf<double>());
-        case Shape::boolean:
-            return platform::PlistObject::boolean(*value.getIf<bool>());
-        case Shape::date:
-            return platform::PlistObject::date(*value.getIf<PListDate>());
-        case Shape::data:
-            return platform::PlistObject::data(*value.getIf<PListData>());
-        case Shape::dictionary:
-            return toPlistObject(*value.getIf<PListDictionary>());
-        case Shape::array: {
-            platform::PlistArray elements;
-            elements.reserve(value.getIf<PListArray>()->size());
-            for (const PListValue& element : *value.getIf<PListArray>())
-                elements.push_back(toPlistObject(element));
-            return platform::PlistObject::array(std::move(elements));
-        }
+    if (const auto* text = value.getIf<std::string>())
+        return platform::PlistObject::string(*text);
+    if (const auto* integer = value.getIf<std::int64_t>())
+        return platform::PlistObject::integer(*integer);
+    if (const auto* real = value.getIf<double>())
+        return platform::PlistObject::real(*real);
+    if (const auto* boolean = value.getIf<bool>())
+        return platform::PlistObject::boolean(*boolean);
+    if (const auto* date = value.getIf<PListDate>())
+        return platform::PlistObject::date(*date);
+    if (const auto* data = value.getIf<PListData>())
+        return platform::PlistObject::data(*data);
+    if (const auto* dictionary = value.getIf<PListDictionary>())
+        return toPlistObject(*dictionary);
+    if (const auto* array = value.getIf<PListArray>()) {
+        platform::PlistArray elements;
+        elements.reserve(array->size());
+        for (const PListValue& element : *array)
+            elements.push_back(toPlistObject(element));
+        return platform::PlistObject::array(std::move(elements));
     }
     return platform::PlistObject();
 }

@@ -33,15 +33,18 @@ ax::Error DockTileNode::perform(World& world, std::string_view action) {
     const ax::Error error = Node::perform(world, action);
     if (error != ax::success || action != ax::action::press)
         return error;
-    const std::string& subrole = *stored(ax::attribute::subrole)->getIf<std::string>();
+    const ax::Value* storedSubrole = stored(ax::attribute::subrole);
+    const auto* subrole = storedSubrole != nullptr ? storedSubrole->getIf<std::string>() : nullptr;
+    if (subrole == nullptr)
+        return error;
     Workspace& apps = workspace(world);
-    if (subrole == ax::subrole::minimizedDockItem) {
+    if (*subrole == ax::subrole::minimizedDockItem) {
         if (auto target = window.lock(); target && !target->isDestroyed()) {
             target->minimize(world, false);
             target->makeMain(world);
             apps.activateNow(world, target->pid());
         }
-    } else if (subrole == ax::subrole::applicationDockItem) {
+    } else if (*subrole == ax::subrole::applicationDockItem) {
         const ax::Value* url = stored(ax::attribute::url);
         const auto* text = url != nullptr ? url->getIf<ax::Url>() : nullptr;
         const auto pid =

@@ -200,9 +200,9 @@ std::optional<std::string> bundleIdentifierOfBundleAt(std::string_view fileURL) 
         return identifier;
     // A running application's bundle is on disk too.
     if (auto pid = workspace.processWithBundleURL(world, fileURL)) {
-        const std::string& identifier = world.process(*pid)->bundleIdentifier;
-        if (!identifier.empty())
-            return identifier;
+        const sim::Process* process = world.process(*pid);
+        if (process != nullptr && !process->bundleIdentifier.empty())
+            return process->bundleIdentifier;
     }
     return std::nullopt;
 }

@@ -116,8 +116,8 @@ struct KindFigures {
     std::int64_t roundTrips = 0;
 };
 
-struct Desk {
-    Desk() {
+struct CallbackDesk {
+    CallbackDesk() {
         platform::UserDefaults::resetForTesting();
         for (const auto* key : settings::Defaults::Keys::all())
             key->registerDefault();
@@ -137,7 +137,7 @@ struct Desk {
         sim::WindowParts::addContent(*world, window, 28);
         world->bringToFront(12);
     }
-    ~Desk() {
+    ~CallbackDesk() {
         desktop::Screen::setScreens({});
         platform::UserDefaults::resetForTesting();
     }
@@ -150,7 +150,7 @@ struct Desk {
 
 // Plays gestures on the title bar and hotkey presses until the count is reached; gives the events
 // as the tap saw them.
-std::vector<CGEvent> record(Desk& desk, std::size_t count) {
+std::vector<CGEvent> record(CallbackDesk& desk, std::size_t count) {
     std::vector<CGEvent> events;
     const auto tap = platform::eventTapCreate(
         platform::CGEventTapLocation::session, platform::CGEventTapPlacement::headInsertEventTap,
@@ -198,7 +198,7 @@ void BM_CoreCallback(benchmark::State& state) {
     std::vector<double> seconds;
     std::map<std::string, KindFigures> kinds;
     for (auto _ : state) {
-        Desk desk;
+        CallbackDesk desk;
         const std::vector<CGEvent> events = record(desk, eventCount);
         const bool trusted = desktop::AXAccess::shared().isTrusted();
         desktop::AXAccess::shared().setIsTrusted(true);

@@ -51,8 +51,8 @@ double residentBytes() {
     return static_cast<double>(resident) * 4096.0;
 }
 
-struct Desk {
-    Desk() {
+struct GestureDesk {
+    GestureDesk() {
         // The tooltip windows paint offscreen.
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         ui::ensureApplication();
@@ -78,7 +78,7 @@ struct Desk {
         tooltips = engine::TooltipController::make(std::make_shared<engine::LiveTooltipWindow>());
         running = engine::Engine::start(tooltips);
     }
-    ~Desk() {
+    ~GestureDesk() {
         running.reset();
         tooltips.reset();
         engine::SnappedWindows::shared().removeAll();
@@ -109,7 +109,7 @@ void BM_TenThousandGestures(benchmark::State& state) {
     constexpr int warmUp = 1'000;
     const auto previousSink = platform::output::setSink([](std::string_view) {});
     for (auto _ : state) {
-        Desk desk;
+        GestureDesk desk;
         double heapAtWarmUp = 0;
         double residentAtWarmUp = 0;
         double heapPeak = 0;

@@ -16,7 +16,7 @@ namespace {
 // The toolkit's application, which hands the user's input to the local event monitors before
 // any widget sees it, and then the key presses to the main menu's key equivalents, as the
 // system's application object does.
-class Application final : public QApplication {
+class GuardedApplication final : public QApplication {
 public:
     using QApplication::QApplication;
 
@@ -39,7 +39,7 @@ void ensureApplication() {
     static char name[] = "zoral";
     static char* argv[] = {name, nullptr};
     static std::unique_ptr<QApplication> application;
-    application = std::make_unique<Application>(argc, argv);
+    application = std::make_unique<GuardedApplication>(argc, argv);
     // One look on every platform the toolkit draws on, the light appearance's.
     QApplication::setStyle(QStringLiteral("Fusion"));
     // The input devices' registry is a global of the toolkit that events (the test events among

@@ -20,11 +20,11 @@ namespace {
 namespace ax = platform::ax;
 using testing::ElementWorldTest;
 
-constexpr const char* editorURL = "file:///Applications/Editor.app/";
+constexpr const char* editorBundleURL = "file:///Applications/Editor.app/";
 
 class ApplicationTest : public ElementWorldTest {
 protected:
-    ApplicationTest() { sim::workspace(*world).info(editorPid).bundleURL = editorURL; }
+    ApplicationTest() { sim::workspace(*world).info(editorPid).bundleURL = editorBundleURL; }
 
     std::shared_ptr<Application> editor() const {
         return Application::applicationForPID(editorPid);
@@ -50,7 +50,7 @@ TEST_F(ApplicationTest, BundleLookupsTakeTheFirstRecordOnly) {
     auto byIdentifier = Application::applicationForBundleIdentifier("org.example.viewer");
     ASSERT_TRUE(byIdentifier);
     EXPECT_EQ(byIdentifier->nsApp().processIdentifier, first);
-    EXPECT_EQ(Application::applicationForBundleURL(editorURL)->nsApp().processIdentifier,
+    EXPECT_EQ(Application::applicationForBundleURL(editorBundleURL)->nsApp().processIdentifier,
               editorPid);
 
     // The first instance's root no longer answers as an application: the second is not tried.
@@ -167,7 +167,7 @@ TEST_F(ApplicationTest, TheDockTileIsLookedUpUntilFound) {
     dock.addFolderTile(*world, "Downloads", "file:///Users/me/Downloads/");
     dock.addApplicationTile(*world, "Viewer", "file:///Applications/Viewer.app/");
     EXPECT_EQ(app->dockItem(), nullptr) << "not in the Dock";
-    auto tile = dock.addApplicationTile(*world, "Editor", editorURL);
+    auto tile = dock.addApplicationTile(*world, "Editor", editorBundleURL);
     const auto found = app->dockItem();
     ASSERT_TRUE(found) << "the Dock is walked again";
     EXPECT_EQ(found->element(), tile->element());

@@ -14,7 +14,7 @@ namespace {
 
 using platform::DispatchQueue;
 
-class DispatchControlItemTest : public testing::VirtualClockTest {
+class DispatchControlItemTest : public zoral::testing::VirtualClockTest {
 protected:
     double now() { return scheduler().now().uptimeSeconds(); }
 

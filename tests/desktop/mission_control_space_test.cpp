@@ -28,7 +28,7 @@ using platform::PlistObject;
 using sim::DisplaySpaces;
 using sim::SimSpace;
 
-constexpr platform::ProcessId editorPid = 5;
+constexpr platform::ProcessId spacesEditorPid = 5;
 
 // Two displays side by side: the primary one on the left, a taller one on the right (top-left y
 // from -180). The left display has desktops 1 (current) and 2 and a full-screen space 3; the right
@@ -39,8 +39,8 @@ protected:
         sim::Dock::install(*world);
         setSpaces({{"LEFT", 1, {{1}, {2}, {3, true}}}, {"RIGHT", 10, {{10}}}});
 
-        sim::Process& editor = world->addProcess(editorPid, "org.example.editor", "Editor");
-        auto window = world->makeNode<sim::WindowNode>(editorPid, 50);
+        sim::Process& editor = world->addProcess(spacesEditorPid, "org.example.editor", "Editor");
+        auto window = world->makeNode<sim::WindowNode>(spacesEditorPid, 50);
         window->moveTo(*world, {2000, 100});
         window->resizeTo(*world, {800, 600});
         editor.application->appendChild(window);
@@ -110,10 +110,10 @@ TEST_F(MissionControlSpaceTest, OnlyButtonsOfASpacesBarWhileShowingMakeASpace) {
 
     // Not a button, a button of an ordinary window, a button outside every tree.
     EXPECT_FALSE(MissionControlSpace::make(wrap(button->parent())));
-    auto closeButton = world->makeNode(editorPid, "AXButton");
-    world->process(editorPid)->application->children().front()->appendChild(closeButton);
+    auto closeButton = world->makeNode(spacesEditorPid, "AXButton");
+    world->process(spacesEditorPid)->application->children().front()->appendChild(closeButton);
     EXPECT_FALSE(MissionControlSpace::make(wrap(closeButton)));
-    EXPECT_FALSE(MissionControlSpace::make(wrap(world->makeNode(editorPid, "AXButton"))));
+    EXPECT_FALSE(MissionControlSpace::make(wrap(world->makeNode(spacesEditorPid, "AXButton"))));
     EXPECT_FALSE(MissionControlSpace::make(nullptr));
 
     // While the overview is titled otherwise, Mission Control does not show.
@@ -369,9 +369,9 @@ TEST_F(MissionControlSpaceTest, DragsTheButtonBehindTheTargetsLastAndActivatesWh
     EXPECT_EQ(output.lines(), std::vector<std::string>{"Application: Activated in 20ms"});
     const auto& requests = sim::workspace(*world).requests();
     ASSERT_FALSE(requests.empty());
-    EXPECT_EQ(requests.front().pid, editorPid);
+    EXPECT_EQ(requests.front().pid, spacesEditorPid);
     EXPECT_EQ(requests.front().options, platform::activateIgnoringOtherApps);
-    EXPECT_EQ(sim::workspace(*world).frontmost(*world), editorPid);
+    EXPECT_EQ(sim::workspace(*world).frontmost(*world), spacesEditorPid);
     // Two frames, the element at the centre, its application's role, the check's window reads
     // and the front-most write.
     EXPECT_EQ(world->roundTripCount(), 8);
@@ -380,7 +380,7 @@ TEST_F(MissionControlSpaceTest, DragsTheButtonBehindTheTargetsLastAndActivatesWh
 TEST_F(MissionControlSpaceTest, AnActivationLeftToTheWorkspaceIsPolled) {
     // Without the front-most write taking effect the check waits out the request's latency.
     spaces().showMissionControl(*world);
-    world->injectError(world->process(editorPid)->application->element(), "AXFrontmost",
+    world->injectError(world->process(spacesEditorPid)->application->element(), "AXFrontmost",
                        platform::ax::Error::cannotComplete);
     ASSERT_EQ(space(2)->missionControlSpaceAction(Direction::right, left), right);
     scheduler().advance(2);

@@ -28,7 +28,7 @@ TEST(JoinedWithLastSeparator, ListsInASentence) {
         EXPECT_EQ(joinedWithLastSeparator(items, ", ", " and "), text);
 }
 
-class LogTimeFormatterTest : public testing::VirtualClockTest {
+class LogTimeFormatterTest : public zoral::testing::VirtualClockTest {
 protected:
     zoral::testing::ScopedTimeZone utc_{"UTC"};
 };

@@ -12,9 +12,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/plist_serialization.h"
+#include "plist_builders.h"
 
 namespace zoral::platform {
 namespace {
+
+using plist_builders::dict;
+using plist_builders::str;
 
 using Bytes = std::vector<std::uint8_t>;
 using ::testing::HasSubstr;
@@ -135,12 +139,6 @@ Node chain(std::size_t length) {
 
 PlistObject uid(std::uint64_t value) {
     return PlistObject::uid(value);
-}
-PlistObject str(std::string text) {
-    return PlistObject::string(std::move(text));
-}
-PlistObject dict(std::initializer_list<PlistDictionary::value_type> entries) {
-    return PlistObject::dictionary(PlistDictionary(entries));
 }
 PlistObject classEntry(const std::string& name) {
     return dict({{"$classname", str(name)},

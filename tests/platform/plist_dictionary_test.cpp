@@ -8,15 +8,14 @@
 #include <gtest/gtest.h>
 
 #include "platform/plist_object.h"
+#include "plist_builders.h"
 
 namespace zoral::platform {
 namespace {
 
-using Entry = PlistDictionary::value_type;
+using plist_builders::integer;
 
-PlistObject integer(std::int64_t value) {
-    return PlistObject::integer(value);
-}
+using Entry = PlistDictionary::value_type;
 
 std::vector<std::string> keysOf(const PlistDictionary& dictionary) {
     std::vector<std::string> keys;

@@ -12,9 +12,14 @@
 #include <gtest/gtest.h>
 
 #include "platform/plist_xml_reader.h"
+#include "plist_builders.h"
 
 namespace zoral::platform {
 namespace {
+
+using plist_builders::dict;
+using plist_builders::integer;
+using plist_builders::str;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -53,16 +58,6 @@ Bytes utf16Units(std::u16string_view text, bool bigEndian, bool byteOrderMark = 
     for (const char16_t unit : text)
         put(unit);
     return out;
-}
-
-PlistObject dict(std::initializer_list<std::pair<const std::string, PlistObject>> entries) {
-    return PlistObject::dictionary(PlistDictionary(entries.begin(), entries.end()));
-}
-PlistObject str(std::string text) {
-    return PlistObject::string(std::move(text));
-}
-PlistObject integer(std::int64_t value) {
-    return PlistObject::integer(value);
 }
 
 // `levels` arrays inside one another, the innermost empty.

@@ -27,6 +27,7 @@
 #include "platform/user_defaults.h"
 #include "platform/user_defaults_storage.h"
 #include "platform/user_defaults_termination.h"
+#include "plist_builders.h"
 #include "support/captured_output.h"
 #include "support/file_permissions.h"
 #include "support/temporary_home.h"
@@ -35,17 +36,11 @@
 namespace zoral::platform {
 namespace {
 
+using plist_builders::readBytes;
+using plist_builders::str;
+
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-
-PlistObject str(std::string value) {
-    return PlistObject::string(std::move(value));
-}
-
-std::vector<std::uint8_t> readBytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 // Tells the saves of a file apart: each one puts a new file in place, made while the old one was
 // still there, so two saves in a row never leave the same file.

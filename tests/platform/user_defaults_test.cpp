@@ -22,6 +22,7 @@
 #include "platform/identity.h"
 #include "platform/plist_serialization.h"
 #include "platform/regular_file.h"
+#include "plist_builders.h"
 #include "support/captured_output.h"
 #include "support/file_permissions.h"
 #include "support/temporary_home.h"
@@ -29,18 +30,12 @@
 namespace zoral::platform {
 namespace {
 
+using plist_builders::readBytes;
+using plist_builders::str;
+
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using Options = KeyValueObservingOptions;
-
-PlistObject str(std::string value) {
-    return PlistObject::string(std::move(value));
-}
-
-std::vector<std::uint8_t> readBytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 void writeBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
     fs::create_directories(path.parent_path());

@@ -16,7 +16,7 @@ namespace {
 
 using platform::PlistObject;
 
-constexpr std::int64_t twoTo53 = std::int64_t{1} << 53;
+constexpr std::int64_t doublePrecisionLimit = std::int64_t{1} << 53;
 constexpr std::int64_t int64Min = std::numeric_limits<std::int64_t>::min();
 constexpr std::uint64_t uint64Max = std::numeric_limits<std::uint64_t>::max();
 const platform::Date someDate{789.25};
@@ -100,8 +100,8 @@ TEST(PListValueReading, CastsAreStrictButDoubleWidensExactInts) {
         {"real", 2.5},
         {"true", true},
         {"one", std::int64_t{1}},
-        {"2^53", twoTo53},
-        {"2^53+1", twoTo53 + 1},
+        {"2^53", doublePrecisionLimit},
+        {"2^53+1", doublePrecisionLimit + 1},
         {"text", "12"},
     };
     struct Case {
@@ -116,8 +116,8 @@ TEST(PListValueReading, CastsAreStrictButDoubleWidensExactInts) {
         {"real", std::nullopt, 2.5, std::nullopt, std::nullopt},
         {"true", std::nullopt, std::nullopt, true, std::nullopt},
         {"one", 1, 1.0, std::nullopt, std::nullopt},
-        {"2^53", twoTo53, 9007199254740992.0, std::nullopt, std::nullopt},
-        {"2^53+1", twoTo53 + 1, std::nullopt, std::nullopt, std::nullopt},
+        {"2^53", doublePrecisionLimit, 9007199254740992.0, std::nullopt, std::nullopt},
+        {"2^53+1", doublePrecisionLimit + 1, std::nullopt, std::nullopt, std::nullopt},
         {"text", std::nullopt, std::nullopt, std::nullopt, "12"},
         {"missing", std::nullopt, std::nullopt, std::nullopt, std::nullopt},
     };
@@ -146,10 +146,10 @@ TEST(PListValueReading, ExactDoubleFromInt) {
     const Case cases[] = {
         {0, 0.0},
         {-1, -1.0},
-        {twoTo53, 9007199254740992.0},
-        {-twoTo53, -9007199254740992.0},
-        {twoTo53 + 1, std::nullopt},
-        {-(twoTo53 + 1), std::nullopt},
+        {doublePrecisionLimit, 9007199254740992.0},
+        {-doublePrecisionLimit, -9007199254740992.0},
+        {doublePrecisionLimit + 1, std::nullopt},
+        {-(doublePrecisionLimit + 1), std::nullopt},
         {std::int64_t{1} << 62, 4611686018427387904.0},
         {std::numeric_limits<std::int64_t>::max(), std::nullopt},  // rounds to 2^63
         {int64Min, -9223372036854775808.0},

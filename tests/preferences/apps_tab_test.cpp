@@ -134,31 +134,33 @@ TEST_F(AppsTabTest, TheModifiersTakeNoCombinationOfAnotherRole) {
     show();
     EXPECT_EQ(tab->generalModKeyControl()->title(), "\u2303");
     EXPECT_EQ(tab->secondaryModKeyControl()->title(), "\u21E7");
-    const auto control = ModifierFlags::control;
-    const auto shift = ModifierFlags::shift;
+    const auto controlFlag = ModifierFlags::control;
+    const auto shiftFlag = ModifierFlags::shift;
     {
         SCOPED_TRACE("general");
         expectChoices(
             *tab->generalModKeyControl(), Keys::generalModifier(),
             {
-                {"the secondary modifier's", shift, "Keys already in use.", control},
-                {"the tertiary modifier's", shift | ModifierFlags::option, "Keys already in use.",
-                 control},
-                {"the screen modifier's", ModifierFlags::command, "Keys already in use.", control},
-                {"control and shift", control | shift, "", control | shift},
+                {"the secondary modifier's", shiftFlag, "Keys already in use.", controlFlag},
+                {"the tertiary modifier's", shiftFlag | ModifierFlags::option,
+                 "Keys already in use.", controlFlag},
+                {"the screen modifier's", ModifierFlags::command, "Keys already in use.",
+                 controlFlag},
+                {"control and shift", controlFlag | shiftFlag, "", controlFlag | shiftFlag},
             });
     }
     {
         // The general modifier is control and shift now.
         SCOPED_TRACE("secondary");
-        expectChoices(
-            *tab->secondaryModKeyControl(), Keys::secondaryModifier(),
-            {
-                {"the general modifier's", control | shift, "Keys already in use.", shift},
-                {"the screen modifier's", ModifierFlags::command, "Keys already in use.", shift},
-                {"option and command", ModifierFlags::option | ModifierFlags::command, "",
-                 ModifierFlags::option | ModifierFlags::command},
-            });
+        expectChoices(*tab->secondaryModKeyControl(), Keys::secondaryModifier(),
+                      {
+                          {"the general modifier's", controlFlag | shiftFlag,
+                           "Keys already in use.", shiftFlag},
+                          {"the screen modifier's", ModifierFlags::command, "Keys already in use.",
+                           shiftFlag},
+                          {"option and command", ModifierFlags::option | ModifierFlags::command, "",
+                           ModifierFlags::option | ModifierFlags::command},
+                      });
     }
     for (const auto& modifier : {tab->generalModKeyControl(), tab->secondaryModKeyControl()})
         EXPECT_EQ(enabledSegments(*modifier), (std::vector<bool>{true, false, true, true, true}));

@@ -25,22 +25,22 @@ namespace {
 using settings::ActionUserType;
 using settings::Defaults::Keys;
 using settings::Defaults::readValue;
-using T = engine::testing::EndToEndWorld;
+using World = engine::testing::EndToEndWorld;
 
 struct Row {
     const char* name;
     ActionUserType kind;
     // The user's hands on the editor's front window.
-    std::function<void(T&)> gesture;
+    std::function<void(World&)> gesture;
     // Whether the gesture acted on the window.
-    std::function<bool(T&)> acted;
+    std::function<bool(World&)> acted;
 };
 
 void PrintTo(const Row& row, std::ostream* os) {
     *os << row.name;
 }
 
-class WindowsTabEndToEndTest : public testing::GestureTabWorld<WindowsTabController, T>,
+class WindowsTabEndToEndTest : public testing::GestureTabWorld<WindowsTabController, World>,
                                public ::testing::WithParamInterface<Row> {
 protected:
     // The row of the kind in the tab's window section.
@@ -61,18 +61,18 @@ protected:
 const std::vector<Row>& rows() {
     static const std::vector<Row> table{
         {"minimise", ActionUserType::windowMinimize,
-         [](T& t) {
+         [](World& t) {
              t.play(t.titleBarOf(t.front),
                     {sim::ScrollStroke{
                         .moves = {{.travel = {0, 200}, .events = 8, .holdAfter = 0.05}}}});
          },
-         [](T& t) { return t.front->isMinimized(); }},
+         [](World& t) { return t.front->isMinimized(); }},
         {"fullscreen", ActionUserType::windowFullscreen,
-         [](T& t) {
+         [](World& t) {
              t.play(t.titleBarOf(t.front),
                     {sim::PinchStroke{.magnifications = std::vector<double>(20, 0.02)}}, 2);
          },
-         [](T& t) { return t.front->isFullScreen(); }},
+         [](World& t) { return t.front->isFullScreen(); }},
     };
     return table;
 }

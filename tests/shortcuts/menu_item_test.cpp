@@ -23,13 +23,13 @@ namespace {
 using namespace GlobalShortcuts;
 using platform::Menu;
 using platform::MenuItem;
-using ModifierFlags = platform::NSEventModifierFlags;
+using MenuFlags = platform::NSEventModifierFlags;
 
-constexpr ModifierFlags command = ModifierFlags::maskCommand;
-constexpr ModifierFlags shift = ModifierFlags::maskShift;
-constexpr ModifierFlags control = ModifierFlags::maskControl;
-constexpr ModifierFlags option = ModifierFlags::maskAlternate;
-constexpr ModifierFlags function = ModifierFlags::maskSecondaryFn;
+constexpr MenuFlags menuCommand = MenuFlags::maskCommand;
+constexpr MenuFlags menuShift = MenuFlags::maskShift;
+constexpr MenuFlags menuControl = MenuFlags::maskControl;
+constexpr MenuFlags menuOption = MenuFlags::maskAlternate;
+constexpr MenuFlags menuFunction = MenuFlags::maskSecondaryFn;
 
 class MenuItems : public ShortcutsTest {};
 
@@ -42,14 +42,17 @@ TEST_F(MenuItems, TheConflictSearchAppliesTheShiftRuleOnlyToShiftedShortcuts) {
     const Shortcut shiftCommandA{0, 0x300};
     struct Case {
         const char* equivalent;
-        ModifierFlags mask;
+        MenuFlags mask;
         bool matchesCommandA;
         bool matchesShiftCommandA;
     };
     const Case cases[] = {
-        {"a", command, true, false},          {"A", command, false, true},
-        {"a", shift | command, false, true},  {"a", command | function, false, false},
-        {"a", ModifierFlags(), false, false}, {"b", command, false, false},
+        {"a", menuCommand, true, false},
+        {"A", menuCommand, false, true},
+        {"a", menuShift | menuCommand, false, true},
+        {"a", menuCommand | menuFunction, false, false},
+        {"a", MenuFlags(), false, false},
+        {"b", menuCommand, false, false},
     };
     for (const Case& c : cases) {
         const auto item = MenuItem::make("Item", c.equivalent, c.mask);
@@ -62,11 +65,11 @@ TEST_F(MenuItems, TheConflictSearchAppliesTheShiftRuleOnlyToShiftedShortcuts) {
 
 TEST_F(MenuItems, TheConflictSearchIsDepthFirstInMenuOrder) {
     const Shortcut commandA{0, 0x100};
-    const auto parent = MenuItem::make("Parent", "a", command);
-    const auto nested = MenuItem::make("Nested", "a", command);
-    const auto later = MenuItem::make("Later", "a", command);
+    const auto parent = MenuItem::make("Parent", "a", menuCommand);
+    const auto nested = MenuItem::make("Nested", "a", menuCommand);
+    const auto later = MenuItem::make("Later", "a", menuCommand);
     const auto folder = MenuItem::make("Folder");
-    folder->submenu = menuOf({MenuItem::make("Other", "b", command), nested});
+    folder->submenu = menuOf({MenuItem::make("Other", "b", menuCommand), nested});
 
     EXPECT_EQ(findMenuItemConflict(*menuOf({folder, later}), commandA), nested)
         << "a submenu before the items after its parent";
@@ -87,12 +90,12 @@ TEST_F(MenuItems, ABoundItemShowsTheNamesShortcutAndFollowsItsChanges) {
 
     bindKeyboardShortcut(*item, name);
     EXPECT_EQ(item->keyEquivalent, "a");
-    EXPECT_EQ(item->keyEquivalentModifierMask, control | option | command);
+    EXPECT_EQ(item->keyEquivalentModifierMask, menuControl | menuOption | menuCommand);
     EXPECT_FALSE(item->allowsAutomaticKeyEquivalentLocalization);
 
     storeShortcut(Shortcut{122, 0x100}, name);
     EXPECT_EQ(item->keyEquivalent, "\uF704");
-    EXPECT_EQ(item->keyEquivalentModifierMask, command);
+    EXPECT_EQ(item->keyEquivalentModifierMask, menuCommand);
 
     // Another name's change leaves the item as it is.
     item->keyEquivalent = "x";
@@ -102,7 +105,7 @@ TEST_F(MenuItems, ABoundItemShowsTheNamesShortcutAndFollowsItsChanges) {
 
     updateShortcut(std::nullopt, name);
     EXPECT_EQ(item->keyEquivalent, "");
-    EXPECT_EQ(item->keyEquivalentModifierMask, ModifierFlags());
+    EXPECT_EQ(item->keyEquivalentModifierMask, MenuFlags());
     EXPECT_TRUE(item->allowsAutomaticKeyEquivalentLocalization);
 }
 

@@ -27,8 +27,8 @@ namespace ax = platform::ax;
 using platform::CGPoint;
 using platform::CGRect;
 
-constexpr platform::ProcessId editorPid = 1;
-constexpr platform::ProcessId viewerPid = 2;
+constexpr platform::ProcessId serverEditorPid = 1;
+constexpr platform::ProcessId serverViewerPid = 2;
 
 constexpr CGPoint probe{300, 250};
 constexpr CGPoint right{900, 250};
@@ -41,12 +41,12 @@ struct InterleavedDesktop {
         Displays::of(*world).setDisplays(
             {Display{.number = 1, .uuid = "MAIN", .frame = {0, 0, 1440, 900}}});
         Spaces::of(*world).setDisplaySpaces(*world, {{"MAIN", 1, {{1}, {2}}}});
-        world->addProcess(viewerPid, "org.example.viewer", "Viewer");
-        world->addProcess(editorPid, "org.example.editor", "Editor");
-        add("b2", viewerPid, 22, {50, 50, 900, 700});
-        add("a2", editorPid, 12, {250, 200, 400, 300});
-        add("b1", viewerPid, 21, {200, 150, 400, 300});
-        add("a1", editorPid, 11, {100, 100, 400, 300});
+        world->addProcess(serverViewerPid, "org.example.viewer", "Viewer");
+        world->addProcess(serverEditorPid, "org.example.editor", "Editor");
+        add("b2", serverViewerPid, 22, {50, 50, 900, 700});
+        add("a2", serverEditorPid, 12, {250, 200, 400, 300});
+        add("b1", serverViewerPid, 21, {200, 150, 400, 300});
+        add("a1", serverEditorPid, 11, {100, 100, 400, 300});
         for (const char* name : {"b2", "a2", "b1", "a1"})
             server().orderFront(*windows.at(name));
     }
@@ -141,13 +141,17 @@ TEST_F(WindowServerTest, WhatIsSeenHitAndFocusedFollowsEveryChangeOfVisibility) 
          {"a1", "b1", "a2"},
          "a1"},
         {"the active application hidden",
-         [](InterleavedDesktop& t) { workspace(*t.world).setHidden(*t.world, editorPid, true); },
+         [](InterleavedDesktop& t) {
+             workspace(*t.world).setHidden(*t.world, serverEditorPid, true);
+         },
          "b1",
          "b2",
          {"b1", "b2"},
          "b1"},
         {"the other application hidden",
-         [](InterleavedDesktop& t) { workspace(*t.world).setHidden(*t.world, viewerPid, true); },
+         [](InterleavedDesktop& t) {
+             workspace(*t.world).setHidden(*t.world, serverViewerPid, true);
+         },
          "a1",
          "",
          {"a1", "a2"},
@@ -184,7 +188,7 @@ TEST_F(WindowServerTest, WhatIsSeenHitAndFocusedFollowsEveryChangeOfVisibility) 
          {"b1", "a2", "b2"},
          "a2"},
         {"the viewer activated",
-         [](InterleavedDesktop& t) { workspace(*t.world).activateNow(*t.world, viewerPid); },
+         [](InterleavedDesktop& t) { workspace(*t.world).activateNow(*t.world, serverViewerPid); },
          "b1",
          "b2",
          {"b1", "b2", "a1", "a2"},
@@ -226,12 +230,13 @@ TEST_F(WindowServerTest, AClickThroughWindowAboveEverythingIsNeverHit) {
         {.level = windowLevel::assistiveTechHigh, .clickThrough = false, .allSpaces = true});
     EXPECT_EQ(hitAt(probe), "tooltip");
     EXPECT_EQ(ax::getPid(tooltip->element()).value(), World::defaultProgramPid);
-    EXPECT_EQ(workspace(*world).frontmost(*world), editorPid) << "the program never comes forward";
+    EXPECT_EQ(workspace(*world).frontmost(*world), serverEditorPid)
+        << "the program never comes forward";
 }
 
 TEST_F(WindowServerTest, NewWindowsOpenInFrontOfTheirApplicationBehindTheApplicationsInFront) {
-    add("b3", viewerPid, 23, {0, 0, 10, 10});
-    add("a3", editorPid, 13, {0, 0, 10, 10});
+    add("b3", serverViewerPid, 23, {0, 0, 10, 10});
+    add("a3", serverEditorPid, 13, {0, 0, 10, 10});
     EXPECT_EQ(onScreen(), (std::vector<std::string>{"a3", "a1", "b3", "b1", "a2", "b2"}));
     // Raising a window brings it where its application's front window stands.
     windows.at("a2")->makeMain(*world);

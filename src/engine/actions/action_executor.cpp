@@ -41,13 +41,10 @@ using desktop::PressState;
 using desktop::Window;
 using platform::CGEventFlags;
 using Kind = Action::Kind;
-using Outcome = ActionExecutor::Outcome;
-using OutcomeGuarantee = promises::Guarantee<Outcome>;
+using ExecutionOutcome = ActionExecutor::Outcome;
+using OutcomeGuarantee = promises::Guarantee<ExecutionOutcome>;
 using WindowPromise = promises::Promise<std::shared_ptr<Window>>;
 using Keys = settings::Defaults::Keys;
-
-// The unminimising writes of unminimizeAll follow the activation request this much later.
-constexpr double unminimizeDelay = 0.01;
 
 // What an action needs from the origin; without it nothing is done.
 enum class Operand : std::uint8_t { none, window, application, tab, minDockItem, space };
@@ -76,7 +73,7 @@ Value setting(const settings::Defaults::Key<Value>& key) {
 }
 
 OutcomeGuarantee finished(Origin origin, bool flag = true) {
-    return OutcomeGuarantee::initWithValue(Outcome{std::move(origin), flag});
+    return OutcomeGuarantee::initWithValue(ExecutionOutcome{std::move(origin), flag});
 }
 
 // --- Posting
@@ -123,7 +120,7 @@ Origin windowOrigin(Origin origin, std::shared_ptr<Window> window) {
 OutcomeGuarantee onWindow(const WindowPromise& promise, const Origin& origin) {
     return promise
         .transformValue([origin](const std::shared_ptr<Window>& window) {
-            return Outcome{windowOrigin(origin, window), true};
+            return ExecutionOutcome{windowOrigin(origin, window), true};
         })
         .recoverGuarantee([origin](const platform::ErrorRef&) { return finished(origin, false); });
 }
@@ -245,11 +242,12 @@ OutcomeGuarantee detachTab(const Origin& origin, const Action&) {
                 window && (application && origin.application ? *application == *origin.application
                                                              : !application && !origin.application);
             if (!sameApplication)
-                return promises::Promise<Outcome>::initRejected(
+                return promises::Promise<ExecutionOutcome>::initRejected(
                     desktop::PromiseError::makeDefault());
             Origin changed = windowOrigin(origin, window);
             changed.location = platform::mouseLocation();
-            return promises::Promise<Outcome>::initFulfilled(Outcome{std::move(changed), true});
+            return promises::Promise<ExecutionOutcome>::initFulfilled(
+                ExecutionOutcome{std::move(changed), true});
         })
         .recoverGuarantee([origin](const platform::ErrorRef&) { return finished(origin, false); });
 }
@@ -445,7 +443,8 @@ Origin onListedScreen(const Origin& origin) {
 
 }  // namespace
 
-promises::Guarantee<Outcome> ActionExecutor::perform(const Origin& given, const Action& action) {
+promises::Guarantee<ExecutionOutcome> ActionExecutor::perform(const Origin& given,
+                                                              const Action& action) {
     const Row& row = table[static_cast<std::size_t>(action.kind())];
     if (!hasOperand(given, row.operand))
         return finished(given, !row.waits);

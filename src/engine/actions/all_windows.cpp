@@ -24,8 +24,6 @@ using desktop::Application;
 using desktop::Screen;
 using desktop::Window;
 
-// The unminimising write follows the loop, as the minimising one does.
-constexpr double unminimizeDelay = 0.01;
 // Where the pointer lands below the top of the screen the windows went to: the middle of a
 // 22-point bar.
 constexpr double cursorBelowScreenTop = 11;

@@ -21,6 +21,10 @@
 
 namespace zoral::engine {
 
+// Seconds an unminimising write waits behind what came before it (the loop of writes before it,
+// or the activation request of unminimizeAll), as the minimising writes do.
+inline constexpr double unminimizeDelay = 0.01;
+
 // Minimises the application's visible windows, in its order, stamping each for unminimizeLast
 // (a window whose process is unknown is minimised without a stamp).
 void minimizeAllWindows(const desktop::Application& application);

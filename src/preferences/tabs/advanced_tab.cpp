@@ -63,7 +63,7 @@ bool isOff(const ui::Control& sender) {
 }
 
 // The captions of this tab are wider than most, for "Reactivate gestures".
-std::shared_ptr<ui::TextField> caption(const std::string& text) {
+std::shared_ptr<ui::TextField> wideCaption(const std::string& text) {
     return layout::caption(text, 140);
 }
 
@@ -172,14 +172,14 @@ void AdvancedTabController::loadNib() {
     modifiersView_ = section(
         {
             heading("Modifier Keys"),
-            row({caption("Super key"), superModKeyControl_}),
+            row({wideCaption("Super key"), superModKeyControl_}),
             note("Held for the hotkeys, and for every gesture when the box below is checked. "
                  "The roles cannot use its keys."),
             requireSuperModCheckbox_,
-            row({caption("General"), generalModKeyControl_}),
-            row({caption("Secondary"), secondaryModKeyControl_}),
-            row({caption("Tertiary"), tertiaryModKeyControl_}),
-            row({caption("Screens"), screenModKeyControl_}),
+            row({wideCaption("General"), generalModKeyControl_}),
+            row({wideCaption("Secondary"), secondaryModKeyControl_}),
+            row({wideCaption("Tertiary"), tertiaryModKeyControl_}),
+            row({wideCaption("Screens"), screenModKeyControl_}),
         },
         20);
 
@@ -208,14 +208,14 @@ void AdvancedTabController::loadNib() {
     advancedView_ = section({
         heading("Input"),
         hotkeysCheckbox_,
-        row({caption("Arrow keys"), arrowsSelect_, ui::TextField::label("Center key"),
+        row({wideCaption("Arrow keys"), arrowsSelect_, ui::TextField::label("Center key"),
              centerSelect_}),
         stopEventsCheckbox_,
         magicMouseView_,
-        row({caption("Re-snap after"), timeoutSlider_, timeoutLabel_}),
+        row({wideCaption("Re-snap after"), timeoutSlider_, timeoutLabel_}),
         note("How long to wait after a display is added or removed before snapped windows go "
              "back to their places."),
-        row({caption("Reactivate gestures"), shortcutView_, reactivateNowButton_}),
+        row({wideCaption("Reactivate gestures"), shortcutView_, reactivateNowButton_}),
         note("Sleeps and wakes the displays, which brings back trackpad gestures that stopped."),
     });
 

@@ -29,8 +29,6 @@ using testing::ExecutorWorldTest;
 using Kind = Action::Kind;
 using Lines = std::vector<std::string>;
 
-constexpr GridSpan leftHalf{{0, 0}, {1, 1}, {2, 1}};
-
 // Same kind, place and screen, and the very same objects.
 void expectSameOrigin(const Origin& actual, const Origin& expected) {
     EXPECT_EQ(actual.type, expected.type);
@@ -190,7 +188,7 @@ void performUnchanged(T& t, const Origin& origin, const Action& action) {
 
 // The editor's window "front" snapped to the left half of the laptop.
 void snapFront(T& t) {
-    snap(T::windowOf(t.front), leftHalf, t.screen(0));
+    snap(T::windowOf(t.front), T::leftHalf, t.screen(0));
     t.settle();
 }
 
@@ -198,8 +196,8 @@ const std::vector<ActingRow> actingRows{
     {"snap",
      [](T& t) {
          const Origin origin = t.originOn(t.front);
-         const CGRect target = snapTargetFrame(*origin.window, leftHalf, t.screen(0));
-         performUnchanged(t, origin, Action::snap(leftHalf));
+         const CGRect target = snapTargetFrame(*origin.window, T::leftHalf, t.screen(0));
+         performUnchanged(t, origin, Action::snap(T::leftHalf));
          EXPECT_EQ(T::frameOf(t.front), target);
          EXPECT_TRUE(SnappedWindows::shared().isSnapped(*origin.window));
      }},
@@ -255,7 +253,7 @@ const std::vector<ActingRow> actingRows{
          performUnchanged(t, t.originOn(t.front), Action(Kind::sendAllToScreen, Direction::right));
          const auto window = T::windowOf(t.front);
          EXPECT_EQ(window->screen(), t.screen(1));
-         EXPECT_EQ(SnappedWindows::shared().record(*window)->span, leftHalf);
+         EXPECT_EQ(SnappedWindows::shared().record(*window)->span, T::leftHalf);
      }},
     {"sendSpaceToScreen",
      [](T& t) {
@@ -456,7 +454,7 @@ const std::vector<ActingRow> actingRows{
      [](T& t) {
          const CGRect before = T::frameOf(t.front);
          snapFront(t);
-         snap(T::windowOf(t.viewerWindow), leftHalf, t.screen(1));
+         snap(T::windowOf(t.viewerWindow), T::leftHalf, t.screen(1));
          performUnchanged(t, t.originOn(t.front), Action(Kind::unsnapScreen));
          EXPECT_EQ(T::frameOf(t.front), before);
          EXPECT_TRUE(SnappedWindows::shared().isSnapped(*T::windowOf(t.viewerWindow)));

@@ -228,33 +228,33 @@ TEST_F(AllWindowsTest, UnsnappingAScreenRestoresOnlyItsSnappedWindows) {
 }
 
 TEST_F(AllWindowsTest, SnappedWindowsMoveToTheNeighbouringScreenOnTheirSpans) {
-    const GridSpan leftHalf{{0, 0}, {1, 1}, {2, 1}};
-    const GridSpan topRightQuarter{{1, 0}, {2, 1}, {2, 2}};
-    const GridSpan rightHalf{{1, 0}, {2, 1}, {2, 1}};
+    const GridSpan leftSpan{{0, 0}, {1, 1}, {2, 1}};
+    const GridSpan topRightSpan{{1, 0}, {2, 1}, {2, 2}};
+    const GridSpan rightSpan{{1, 0}, {2, 1}, {2, 1}};
     const NodeRef half = addWindow(onLaptop);
     const NodeRef quarter = addWindow({200, 200, 600, 400});
     const NodeRef plain = addWindow({300, 300, 500, 300});
     const NodeRef alreadyThere = addWindow(onExternal);
-    snap(windowOf(half), leftHalf, screen(0));
-    snap(windowOf(quarter), topRightQuarter, screen(0));
-    snap(windowOf(alreadyThere), rightHalf, screen(1));
+    snap(windowOf(half), leftSpan, screen(0));
+    snap(windowOf(quarter), topRightSpan, screen(0));
+    snap(windowOf(alreadyThere), rightSpan, screen(1));
     settle();
     const CGRect alreadyThereFrame = frameOf(alreadyThere);
 
     // No screen to the left: nothing moves, the pointer stays.
     moveAllWindowsToScreen(Direction::left, screen(0));
-    EXPECT_EQ(frameOf(half), snapTargetFrame(*windowOf(half), leftHalf, screen(0)));
+    EXPECT_EQ(frameOf(half), snapTargetFrame(*windowOf(half), leftSpan, screen(0)));
     EXPECT_TRUE(input().warps().empty());
 
     moveAllWindowsToScreen(Direction::right, screen(0));
     settle();
-    EXPECT_EQ(frameOf(half), snapTargetFrame(*windowOf(half), leftHalf, screen(1)));
-    EXPECT_EQ(frameOf(quarter), snapTargetFrame(*windowOf(quarter), topRightQuarter, screen(1)));
+    EXPECT_EQ(frameOf(half), snapTargetFrame(*windowOf(half), leftSpan, screen(1)));
+    EXPECT_EQ(frameOf(quarter), snapTargetFrame(*windowOf(quarter), topRightSpan, screen(1)));
     EXPECT_EQ(frameOf(plain), (CGRect{300, 300, 500, 300})) << "not snapped, so not moved";
     EXPECT_EQ(frameOf(alreadyThere), alreadyThereFrame);
     const auto record = SnappedWindows::shared().record(*windowOf(half));
     ASSERT_TRUE(record);
-    EXPECT_EQ(record->span, leftHalf);
+    EXPECT_EQ(record->span, leftSpan);
     EXPECT_EQ(record->frameBeforeSnap, onLaptop) << "unsnapping still restores the first frame";
     EXPECT_EQ(record->screenFrame, screen(1).uiFrame);
     // The middle of the external display's top, 11 points down.
@@ -268,7 +268,7 @@ TEST_F(AllWindowsTest, SnappedWindowsMoveToTheNeighbouringScreenOnTheirSpans) {
     moveAllWindowsToScreen(Direction::left, screen(1));
     settle();
     EXPECT_EQ(frameOf(alreadyThere),
-              snapTargetFrame(*windowOf(alreadyThere), rightHalf, screen(0)));
+              snapTargetFrame(*windowOf(alreadyThere), rightSpan, screen(0)));
     EXPECT_EQ(input().warps().size(), 1U) << "the pointer stays when the setting is off";
 }
 

@@ -35,16 +35,6 @@ using Lines = std::vector<std::string>;
 using T = EndToEndWorld;
 namespace vk = platform::virtualKey;
 
-// Finger travel (points, x to the right, y towards the user) that the engine reads as one
-// direction.
-constexpr platform::CGPoint leftwards{-200, 0};
-constexpr platform::CGPoint rightwards{200, 0};
-constexpr platform::CGPoint upwards{0, -200};
-constexpr platform::CGPoint downwards{0, 200};
-// The snapped frames on the laptop (top-left), a point short of the Dock.
-constexpr CGRect leftHalf{0, 25, 720, 810};
-constexpr CGRect rightHalf{721, 25, 719, 810};
-
 // A pinch of enough events for the engine to see its direction.
 PinchStroke pinch(double perEvent) {
     return PinchStroke{.magnifications = std::vector<double>(20, perEvent)};
@@ -64,7 +54,7 @@ ScrollStroke scroll(std::vector<platform::CGPoint> travels, double restBefore = 
     return stroke;
 }
 
-struct Row {
+struct EndToEndRow {
     std::string name;
     // The settings before the engine starts.
     std::function<void(T&)> arrange;
@@ -76,17 +66,17 @@ struct Row {
     Lines log;
 };
 
-void PrintTo(const Row& row, std::ostream* os) {
+void PrintTo(const EndToEndRow& row, std::ostream* os) {
     *os << row.name;
 }
 
-const std::vector<Row>& rows() {
-    static const std::vector<Row> table{
+const std::vector<EndToEndRow>& endToEndRows() {
+    static const std::vector<EndToEndRow> table{
         // --- Title bar: snaps, minimise, close, another space or display
         {"title bar scroll left snaps the left half",
          nullptr,
          [](T& t) { t.play(t.titleBarOf(t.front), {scroll({leftwards})}); },
-         [](T& t) { EXPECT_EQ(T::frameOf(t.front), leftHalf); },
+         [](T& t) { EXPECT_EQ(T::frameOf(t.front), leftHalfFrame); },
          {"Origin: Default height used for org.example.editor",
           "Origin: org.example.editor titlebar",
           "Action: snap(start: (0, 0), end: (1, 1), matrix: (2, 1)) true"}},
@@ -159,7 +149,7 @@ const std::vector<Row>& rows() {
              t.play({T::frameOf(t.front).maxX() - 40, T::frameOf(t.front).minY() + 45},
                     {scroll({rightwards})});
          },
-         [](T& t) { EXPECT_EQ(T::frameOf(t.front), rightHalf); },
+         [](T& t) { EXPECT_EQ(T::frameOf(t.front), rightHalfFrame); },
          {"Origin: org.example.editor toolbar",
           "Action: snap(start: (1, 0), end: (2, 1), matrix: (2, 1)) true"}},
         {"traffic lights pinch closes the window",
@@ -294,7 +284,7 @@ const std::vector<Row>& rows() {
              t.play({700, 450}, {ModifierChange{CGEventFlags::maskSecondaryFn},
                                  KeyStroke{.keyCode = vk::leftArrow}, ModifierChange{}});
          },
-         [](T& t) { EXPECT_EQ(T::frameOf(t.front), leftHalf); },
+         [](T& t) { EXPECT_EQ(T::frameOf(t.front), leftHalfFrame); },
          {"Origin: org.example.editor hotkey",
           "Action: snap(start: (0, 0), end: (1, 1), matrix: (2, 1)) true"}},
         // --- Mission Control
@@ -326,10 +316,10 @@ const std::vector<Row>& rows() {
     return table;
 }
 
-class EndToEndTable : public EndToEndWorld, public ::testing::WithParamInterface<Row> {};
+class EndToEndTable : public EndToEndWorld, public ::testing::WithParamInterface<EndToEndRow> {};
 
 TEST_P(EndToEndTable, TheGestureChangesTheDesktop) {
-    const Row& row = GetParam();
+    const EndToEndRow& row = GetParam();
     if (row.arrange)
         row.arrange(*this);
     startEngine();
@@ -339,8 +329,8 @@ TEST_P(EndToEndTable, TheGestureChangesTheDesktop) {
         << ::testing::PrintToString(output.lines());
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, EndToEndTable, ::testing::ValuesIn(rows()),
-                         [](const ::testing::TestParamInfo<Row>& row) {
+INSTANTIATE_TEST_SUITE_P(Rows, EndToEndTable, ::testing::ValuesIn(endToEndRows()),
+                         [](const ::testing::TestParamInfo<EndToEndRow>& row) {
                              return testName(row.param.name);
                          });
 
@@ -355,7 +345,7 @@ TEST_F(EndToEndTest, ADockTileRestActivatesTheApplicationAndTheNextScrollSnapsIt
     startEngine();
     play(centreOf(editorTile), {scroll({leftwards}, 1.0)}, 2);
     EXPECT_EQ(frontmost(), editorPid);
-    EXPECT_EQ(frameOf(front), leftHalf);
+    EXPECT_EQ(frameOf(front), leftHalfFrame);
     EXPECT_EQ(
         linesStarting({"Origin: ", "Action: ", "Gesture: chained"}),
         (Lines{"Origin: Cursor not in frame of element <AXDockItem pid=90 Editor>",

@@ -24,6 +24,16 @@
 
 namespace zoral::engine::testing {
 
+// Finger travel (points, x to the right, y towards the user) that the engine reads as one
+// direction.
+inline constexpr platform::CGPoint leftwards{-200, 0};
+inline constexpr platform::CGPoint rightwards{200, 0};
+inline constexpr platform::CGPoint upwards{0, -200};
+inline constexpr platform::CGPoint downwards{0, 200};
+// The snapped halves of the laptop (top-left), a point short of the Dock.
+inline constexpr platform::CGRect leftHalfFrame{0, 25, 720, 810};
+inline constexpr platform::CGRect rightHalfFrame{721, 25, 719, 810};
+
 class EndToEndWorld : public ExecutorWorldTest {
 public:
     using AllWindowsWorldTest::minimized;

@@ -24,8 +24,6 @@ using sim::PinchStroke;
 using sim::ScrollStroke;
 using T = EndToEndWorld;
 
-constexpr platform::CGPoint leftwards{-200, 0};
-
 ScrollStroke scrollLeft() {
     return ScrollStroke{.moves = {{.travel = leftwards, .events = 8, .holdAfter = 0.05}}};
 }

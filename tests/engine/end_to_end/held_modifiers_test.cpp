@@ -31,11 +31,6 @@ using sim::ScrollStroke;
 using Lines = std::vector<std::string>;
 namespace vk = platform::virtualKey;
 
-constexpr platform::CGPoint leftwards{-200, 0};
-constexpr platform::CGPoint rightwards{200, 0};
-constexpr platform::CGPoint upwards{0, -200};
-// The editor's front window on the laptop, snapped to the left half, a point short of the Dock.
-constexpr CGRect leftHalf{0, 25, 720, 810};
 const std::string snapLeftHalf = "Action: snap(start: (0, 0), end: (1, 1), matrix: (2, 1)) true";
 
 ScrollStroke scroll(std::vector<platform::CGPoint> travels, double restBefore = 0) {
@@ -67,7 +62,7 @@ protected:
     }
 };
 
-struct Row {
+struct HeldRow {
     std::string name;
     // The user's hands; they hold no modifier at the end.
     std::function<void(HeldModifiersTest&)> act;
@@ -76,12 +71,12 @@ struct Row {
     Lines posted;
 };
 
-void PrintTo(const Row& row, std::ostream* os) {
+void PrintTo(const HeldRow& row, std::ostream* os) {
     *os << row.name;
 }
 
-const std::vector<Row>& rows() {
-    static const std::vector<Row> table{
+const std::vector<HeldRow>& heldRows() {
+    static const std::vector<HeldRow> table{
         {"a space move posts Control with the arrow",
          [](HeldModifiersTest& t) {
              // Control comes up before the move's keys are posted.
@@ -109,10 +104,11 @@ const std::vector<Row>& rows() {
     return table;
 }
 
-class AfterPostedModifiers : public HeldModifiersTest, public ::testing::WithParamInterface<Row> {};
+class AfterPostedModifiers : public HeldModifiersTest,
+                             public ::testing::WithParamInterface<HeldRow> {};
 
 TEST_P(AfterPostedModifiers, TheNextGestureReadsTheModifiersTheUserHolds) {
-    const Row& row = GetParam();
+    const HeldRow& row = GetParam();
     enableMenubarAppSwitcher();
     startEngine();
     row.act(*this);
@@ -130,11 +126,11 @@ TEST_P(AfterPostedModifiers, TheNextGestureReadsTheModifiersTheUserHolds) {
     play(titleBarOf(front), {scroll({leftwards})});
     EXPECT_EQ(linesStarting({"Action: "}), Lines{snapLeftHalf})
         << ::testing::PrintToString(output.lines());
-    EXPECT_EQ(frameOf(front), leftHalf);
+    EXPECT_EQ(frameOf(front), leftHalfFrame);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, AfterPostedModifiers, ::testing::ValuesIn(rows()),
-                         [](const ::testing::TestParamInfo<Row>& row) {
+INSTANTIATE_TEST_SUITE_P(Rows, AfterPostedModifiers, ::testing::ValuesIn(heldRows()),
+                         [](const ::testing::TestParamInfo<HeldRow>& row) {
                              return testName(row.param.name);
                          });
 
@@ -183,7 +179,7 @@ TEST_F(HeldModifiersTest, FnReleasedWhileTheSwitchersKeysArePostedEndsTheHotkeyG
 
     EXPECT_FALSE(engine->core()->keyEngine());
     EXPECT_FALSE(engine->core()->gestureBlock());
-    EXPECT_EQ(frameOf(front), leftHalf);
+    EXPECT_EQ(frameOf(front), leftHalfFrame);
     EXPECT_EQ(linesStarting({"Action: "}), (Lines{"Action: cmdTab(right) true", snapLeftHalf}))
         << ::testing::PrintToString(output.lines());
     play({700, 450}, {KeyStroke{.keyCode = vk::ansiW}});

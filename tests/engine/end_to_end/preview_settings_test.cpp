@@ -22,7 +22,7 @@ namespace {
 using settings::Defaults::Keys;
 using settings::Defaults::writeValue;
 
-struct Row {
+struct PreviewRow {
     std::string name;
     // Turned off while the preview is up.
     std::function<void()> turnOff;
@@ -30,12 +30,12 @@ struct Row {
     bool escape = false;
 };
 
-void PrintTo(const Row& row, std::ostream* os) {
+void PrintTo(const PreviewRow& row, std::ostream* os) {
     *os << row.name;
 }
 
-const std::vector<Row>& rows() {
-    static const std::vector<Row> table{
+const std::vector<PreviewRow>& previewRows() {
+    static const std::vector<PreviewRow> table{
         {"tooltips off, fingers lift", [] { writeValue(Keys::tooltipShow(), false); }},
         {"live outline off, fingers lift", [] { writeValue(Keys::tooltipLive(), false); }},
         {"cursor hiding off, fingers lift", [] { writeValue(Keys::tooltipHideCursor(), false); }},
@@ -52,7 +52,7 @@ const std::vector<Row>& rows() {
     return table;
 }
 
-class PreviewSettings : public EndToEndWorld, public ::testing::WithParamInterface<Row> {
+class PreviewSettings : public EndToEndWorld, public ::testing::WithParamInterface<PreviewRow> {
 protected:
     std::vector<sim::ProgramWindow> seen() {
         return sim::ProgramWindows::of(*world).visible(*world);
@@ -61,7 +61,7 @@ protected:
 };
 
 TEST_P(PreviewSettings, TheGestureTakesDownWhatItShowedAndGivesTheCursorBack) {
-    const Row& row = GetParam();
+    const PreviewRow& row = GetParam();
     startEngine();
     input().movePointer(titleBarOf(front));
     // Scroll left and keep the fingers on the surface a while.
@@ -87,8 +87,8 @@ TEST_P(PreviewSettings, TheGestureTakesDownWhatItShowedAndGivesTheCursorBack) {
     EXPECT_EQ(linesStarting({"Gesture: cancelled"}).size(), row.escape ? 1U : 0U);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, PreviewSettings, ::testing::ValuesIn(rows()),
-                         [](const ::testing::TestParamInfo<Row>& row) {
+INSTANTIATE_TEST_SUITE_P(Rows, PreviewSettings, ::testing::ValuesIn(previewRows()),
+                         [](const ::testing::TestParamInfo<PreviewRow>& row) {
                              return testName(row.param.name);
                          });
 

@@ -22,7 +22,7 @@ using platform::NSEventPhase;
 using Lines = std::vector<std::string>;
 using T = EndToEndWorld;
 
-struct Row {
+struct RerouteRow {
     std::string name;
     // Adds what the row needs and gives the tab's title (top-left) under the fingers.
     std::function<CGPoint(T&)> tab;
@@ -34,12 +34,12 @@ struct Row {
     Lines log;
 };
 
-void PrintTo(const Row& row, std::ostream* os) {
+void PrintTo(const RerouteRow& row, std::ostream* os) {
     *os << row.name;
 }
 
-const std::vector<Row>& rows() {
-    static const std::vector<Row> table{
+const std::vector<RerouteRow>& rerouteRows() {
+    static const std::vector<RerouteRow> table{
         {"browser tab near the top snaps its window and keeps the page still",
          [](T& t) { return t.centreOf(t.strip.labels.at(1)); },
          // The first events pass while the tab gesture has no direction yet; once the window is
@@ -63,7 +63,7 @@ const std::vector<Row>& rows() {
     return table;
 }
 
-class TabReroute : public EndToEndWorld, public ::testing::WithParamInterface<Row> {
+class TabReroute : public EndToEndWorld, public ::testing::WithParamInterface<RerouteRow> {
 protected:
     // What became of each scroll event at the program's tap.
     static std::string fates(const std::vector<sim::TapRecord>& records) {
@@ -78,7 +78,7 @@ protected:
 };
 
 TEST_P(TabReroute, AScrollOnATab) {
-    const Row& row = GetParam();
+    const RerouteRow& row = GetParam();
     const CGPoint place = row.tab(*this);
     startEngine();
     sim::EventTaps::of(*world).clearRecords();
@@ -97,8 +97,8 @@ TEST_P(TabReroute, AScrollOnATab) {
         << ::testing::PrintToString(output.lines());
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, TabReroute, ::testing::ValuesIn(rows()),
-                         [](const ::testing::TestParamInfo<Row>& row) {
+INSTANTIATE_TEST_SUITE_P(Rows, TabReroute, ::testing::ValuesIn(rerouteRows()),
+                         [](const ::testing::TestParamInfo<RerouteRow>& row) {
                              return testName(row.param.name);
                          });
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/input/held_flags.h"
 #include "origin_world.h"
 #include "settings/modifier_flags.h"
 #include "sim/application_node.h"
@@ -21,7 +22,6 @@ using settings::Defaults::Keys;
 using settings::Defaults::writeValue;
 
 constexpr CGEventFlags noFlags{};
-constexpr CGEventFlags fn = CGEventFlags::maskSecondaryFn;
 
 class OriginClassificationTest : public OriginWorldTest {
 public:
@@ -54,7 +54,7 @@ struct Expected {
 
 using Fixture = OriginClassificationTest;
 
-struct Row {
+struct OriginRow {
     const char* name;
     std::function<void(Fixture&)> setUp;
     std::function<platform::CGPoint(Fixture&)> pointer;
@@ -62,13 +62,13 @@ struct Row {
     std::function<std::optional<Expected>(Fixture&)> expected;
 };
 
-std::ostream& operator<<(std::ostream& stream, const Row& row) {
+std::ostream& operator<<(std::ostream& stream, const OriginRow& row) {
     return stream << row.name;
 }
 
 const auto nothing = [](Fixture&) { return std::optional<Expected>(); };
 
-const Row rows[] = {
+const OriginRow originRows[] = {
     // --- Window parts
     {"TitleBarOfPlainWindow",
      {},
@@ -329,10 +329,11 @@ const Row rows[] = {
      }},
 };
 
-class OriginTable : public OriginClassificationTest, public ::testing::WithParamInterface<Row> {};
+class OriginTable : public OriginClassificationTest,
+                    public ::testing::WithParamInterface<OriginRow> {};
 
 TEST_P(OriginTable, ClassifiesTheStart) {
-    const Row& row = GetParam();
+    const OriginRow& row = GetParam();
     if (row.setUp)
         row.setUp(*this);
     const platform::CGPoint pointer = row.pointer(*this);
@@ -365,8 +366,8 @@ TEST_P(OriginTable, ClassifiesTheStart) {
     EXPECT_EQ(origin->screen.uiFrame, (platform::CGRect{0, 0, 1440, 900}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Places, OriginTable, ::testing::ValuesIn(rows),
-                         [](const ::testing::TestParamInfo<Row>& row) {
+INSTANTIATE_TEST_SUITE_P(Places, OriginTable, ::testing::ValuesIn(originRows),
+                         [](const ::testing::TestParamInfo<OriginRow>& row) {
                              return std::string(row.param.name);
                          });
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/input/engine_fixture.h"
+#include "engine/input/held_flags.h"
 #include "platform/key_codes.h"
 
 namespace zoral::engine::testing {
@@ -20,9 +21,6 @@ using settings::HotkeysCenterLayout;
 using settings::Defaults::Keys;
 using settings::Defaults::writeValue;
 namespace vk = platform::virtualKey;
-
-const CGEventFlags fn = CGEventFlags::maskSecondaryFn;
-const CGEventFlags control = CGEventFlags::maskControl;
 
 class HotkeyEngineTest : public EngineFixture {
 protected:

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/input/core_world.h"
+#include "engine/input/held_flags.h"
 #include "platform/identity.h"
 #include "platform/key_codes.h"
 #include "platform/user_defaults.h"
@@ -32,10 +33,6 @@ using sim::KeyStroke;
 using sim::ModifierChange;
 using sim::ScrollStroke;
 namespace vk = platform::virtualKey;
-
-const CGEventFlags fn = CGEventFlags::maskSecondaryFn;
-const CGEventFlags option = CGEventFlags::maskAlternate;
-const CGEventFlags control = CGEventFlags::maskControl;
 
 std::string joined(const std::vector<std::string>& parts) {
     std::string text;

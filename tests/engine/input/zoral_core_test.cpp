@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/input/core_world.h"
+#include "engine/input/held_flags.h"
 #include "platform/key_codes.h"
 #include "sim/input_devices.h"
 #include "sim/spaces.h"
@@ -23,8 +24,6 @@ using sim::ModifierChange;
 using sim::ScrollMove;
 using sim::ScrollStroke;
 namespace vk = platform::virtualKey;
-
-const CGEventFlags fn = CGEventFlags::maskSecondaryFn;
 
 // The lines a run of n events of one kind gives.
 std::vector<std::string> times(int n, std::vector<std::string> lines) {
@@ -326,7 +325,6 @@ TEST_F(CoreTest, ANavigationKeyAloneStartsNoHotkeyGestureWhileFnWithAnArrowStill
 
 // However a hotkey gesture ends, the core goes idle with it and the keyboard is the user's again.
 TEST_F(CoreTest, AHotkeyGestureEndsWhenTheSuperModifierGoesOrAfterTheCancelTimeOut) {
-    const CGEventFlags control = CGEventFlags::maskControl;
     struct Row {
         const char* name;
         CGEventFlags held;

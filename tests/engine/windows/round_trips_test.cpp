@@ -15,8 +15,6 @@ namespace {
 
 using platform::CGRect;
 
-constexpr GridSpan leftHalf{{0, 0}, {1, 1}, {2, 1}};
-
 class RoundTripsTest : public testing::SnapWorldTest {
 protected:
     std::int64_t measure(const std::function<void()>& operation) {

@@ -22,8 +22,6 @@ using platform::CGRect;
 using platform::CGSize;
 using settings::Defaults::Keys;
 
-constexpr GridSpan leftHalf{{0, 0}, {1, 1}, {2, 1}};
-constexpr GridSpan rightHalf{{1, 0}, {2, 1}, {2, 1}};
 constexpr GridSpan topRightQuarter{{1, 0}, {2, 1}, {2, 2}};
 constexpr GridSpan middleThird{{1, 0}, {2, 1}, {3, 1}};
 

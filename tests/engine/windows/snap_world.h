@@ -46,6 +46,11 @@ using platform::CGRect;
 using platform::CGSize;
 
 class SnapWorldTest : public zoral::testing::VirtualClockTest {
+public:
+    // The halves of a 2 x 1 grid, the spans most of these tests snap to.
+    static constexpr GridSpan leftHalf{{0, 0}, {1, 1}, {2, 1}};
+    static constexpr GridSpan rightHalf{{1, 0}, {2, 1}, {2, 1}};
+
 protected:
     static constexpr platform::ProcessId editorPid = 12;
 

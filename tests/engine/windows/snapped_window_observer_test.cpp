@@ -18,9 +18,6 @@ using platform::CGRect;
 using platform::CGSize;
 using settings::Defaults::Keys;
 
-constexpr GridSpan leftHalf{{0, 0}, {1, 1}, {2, 1}};
-constexpr GridSpan rightHalf{{1, 0}, {2, 1}, {2, 1}};
-
 GridSpan quarter(std::int64_t column, std::int64_t row) {
     return {{column, row}, {column + 1, row + 1}, {2, 2}};
 }

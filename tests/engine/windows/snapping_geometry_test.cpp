@@ -192,18 +192,18 @@ protected:
 };
 
 TEST_F(SnappingAppearanceTest, GapFollowsTheCurrentAppearance) {
-    const GridSpan rightHalf = span({1, 0}, {2, 1}, {2, 1});
+    const GridSpan rightSpan = span({1, 0}, {2, 1}, {2, 1});
     const CGRect frame(0, 25, 1440, 875);
     setDark(false);
     EXPECT_EQ(gridGap(GridOffset::edges(4)), 4);
     EXPECT_EQ(gridGap(GridOffset::minimal()), 1);
-    EXPECT_EQ(spanSize(frame, rightHalf, GridOffset::edges(4)).width, 718);  // 720 − 2
+    EXPECT_EQ(spanSize(frame, rightSpan, GridOffset::edges(4)).width, 718);  // 720 − 2
     setDark(true);
     EXPECT_EQ(gridGap(GridOffset::edges(4)), 5);
     EXPECT_EQ(gridGap(GridOffset::noEdges(4)), 5);
     EXPECT_EQ(gridGap(GridOffset::minimal()), 1);
     EXPECT_EQ(gridGap(GridOffset::none()), 0);
-    EXPECT_EQ(spanSize(frame, rightHalf, GridOffset::edges(4)).width, 717);  // 720 − 2.5
+    EXPECT_EQ(spanSize(frame, rightSpan, GridOffset::edges(4)).width, 717);  // 720 − 2.5
 }
 
 }  // namespace

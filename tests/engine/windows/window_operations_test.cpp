@@ -25,8 +25,6 @@ using platform::CGEventType;
 using platform::CGPoint;
 using platform::CGRect;
 
-constexpr GridSpan leftHalf{{0, 0}, {1, 1}, {2, 1}};
-
 class WindowOperationsTest : public testing::SnapWorldTest {
 protected:
     std::vector<sim::WorkspaceRequest> activations() {

@@ -4,7 +4,8 @@
 # FUZZ_JOBS (default 2) targets at a time. Fails when a target crashes, leaks,
 # hangs, meets undefined behaviour or cannot be built; crash inputs are kept in
 # BUILD_DIR/fuzz-artifacts/. A BUILD_DIR configured before (the sanitizer build,
-# say) keeps its settings and only gains the fuzz targets.
+# say) keeps its settings and only gains the fuzz targets; a new one is configured
+# with CMAKE_ARGS added.
 #
 #   scripts/fuzz-smoke.sh BUILD_DIR [SECONDS]
 set -euo pipefail
@@ -22,8 +23,12 @@ jobs=${FUZZ_JOBS:-2}
 if [[ -f $build_dir/CMakeCache.txt ]]; then
     cmake -S "$root" -B "$build_dir" -DZORAL_FUZZ=ON >/dev/null
 else
+    # Optimised, with line tables for the stacks of a crash.
+    # shellcheck disable=SC2086
     CC=clang CXX=clang++ cmake -S "$root" -B "$build_dir" -G Ninja \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORAL_FUZZ=ON -DZORAL_BUILD_BENCHMARKS=OFF >/dev/null
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG" \
+        -DZORAL_FUZZ=ON -DZORAL_BUILD_BENCHMARKS=OFF ${CMAKE_ARGS:-} >/dev/null
 fi
 
 # Every fuzz target has a seed directory named after it.

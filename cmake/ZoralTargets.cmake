@@ -24,10 +24,9 @@ check_linker_flag(CXX -fuse-ld=lld ZORAL_LINKS_WITH_LLD)
 if(ZORAL_LINKS_WITH_LLD)
   add_link_options(-fuse-ld=lld)
 endif()
-# A unity build (CI's builds; ZORAL_BATCH_TESTS for the test binaries alone) compiles a target's
-# files in batches, each batch one source; g++ then takes each file's own anonymous types for a
-# header's and warns of every class that holds one.
-if((CMAKE_UNITY_BUILD OR ZORAL_BATCH_TESTS) AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+# A unity build (CI's builds) compiles a target's files in batches, each batch one source; g++
+# then takes each file's own anonymous types for a header's and warns of every class that holds one.
+if(CMAKE_UNITY_BUILD AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   target_compile_options(zoral_options INTERFACE -Wno-subobject-linkage)
 endif()
 # The fuzzers run under both sanitizers too. Undefined behaviour stops the program, so a test or a
@@ -82,9 +81,6 @@ function(zoral_add_test folder)
     return()
   endif()
   add_executable(${folder}_tests ${sources})
-  if(ZORAL_BATCH_TESTS)
-    set_target_properties(${folder}_tests PROPERTIES UNITY_BUILD ON)
-  endif()
   target_link_libraries(${folder}_tests PRIVATE ${ARG_DEPS} zoral_test_support
                         GTest::gmock zoral_options)
   set(properties LABELS ${folder})
